@@ -1,0 +1,19 @@
+// The program's time base TMR (tick counter x 50, nominal milliseconds) and
+// the global stop flag. TMR is written by the user-interface thread only and
+// read by the engine and port threads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace q3 {
+
+inline std::atomic<int32_t> g_tmr{0};
+inline std::atomic<bool> g_stop{false};
+
+inline int32_t tmr() { return g_tmr.load(std::memory_order_acquire); }
+inline void setTmr(int32_t v) { g_tmr.store(v, std::memory_order_release); }
+inline bool stopRequested() { return g_stop.load(std::memory_order_acquire); }
+inline void requestStop() { g_stop.store(true, std::memory_order_release); }
+
+}  // namespace q3
