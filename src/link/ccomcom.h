@@ -1,0 +1,34 @@
+// CCOMCOM: the protocol engine object the main window owns. It carries the
+// port records (CCOMIOSYS), the engine state (LinkEngine) and the port search
+// (CCOMSEARCH); constructing it starts the engine thread, destroying it
+// requests close of every port and stops the threads.
+//
+// Use from the user-interface thread:
+//   com.txData[...] = ...;                       // only while com.job == 0
+//   com.startJob(kJobWrite, 0, 1050, kJobFlagPending);
+//   ... each supervisor run: com.watchdogRun(); ...
+//   if (com.job == kJobDone || com.job == kJobFailed) { read com.rxData; com.job = 0; }
+//
+// CCOMSEARCH (link/ccom_search.h) derives publicly from LinkEngine and offers
+// `void searchRun();`; on accepting a unit it fills `conn` (ConnectionRecord,
+// with the slot's receiver context) and then sets `connectedPort` (release).
+#pragma once
+
+#include "link/ccom_search.h"
+
+namespace q3 {
+
+class CCOMCOM : public CCOMSEARCH {
+public:
+  // startThread false leaves the engine thread to the caller (tests).
+  explicit CCOMCOM(bool startThread = true);
+  ~CCOMCOM() override;
+
+  // Watchdog run (user-interface thread, first thing of every supervisor run):
+  // the port search, then the engine's step supervision.
+  void watchdogRun();
+  // The protocol of the connected unit (0 when none).
+  int protocol() const { return conn.rx.protocol; }
+};
+
+}  // namespace q3

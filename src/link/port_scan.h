@@ -1,0 +1,50 @@
+// The list of serial devices and their COM numbers. A device keeps the number
+// it got the first time it was seen, stored in ports.ini in the data folder and
+// keyed by its stable identity (its /dev/serial/by-id name when there is one,
+// else its path), so a USB adapter shows the same COM number every time.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace q3 {
+
+struct PortDevice {
+  std::string path;      // what is opened, e.g. /dev/ttyUSB0 or /tmp/q3sim
+  std::string identity;  // the stable key (by-id name or path)
+};
+
+class PortNumbering {
+public:
+  // Lists the devices now; false when the list cannot be obtained.
+  using Lister = std::function<bool(std::vector<PortDevice>&)>;
+
+  PortNumbering();
+  void setLister(Lister l) { m_lister = std::move(l); }
+  // The ports.ini path; empty keeps the numbers in memory only.
+  void setStorePath(std::string path);
+  const std::string& storePath() const { return m_store; }
+
+  // Lists the devices and numbers them; paths[n] is the device of COM n
+  // (empty when absent). False when the list could not be obtained.
+  bool scan(std::vector<std::string>& paths);
+  // The number given to an identity (0 when none yet).
+  int numberOf(const std::string& identity) const;
+
+  // System ports (Qt SerialPort) plus the colon-separated QUELIN3_EXTRA_PORTS.
+  static bool systemList(std::vector<PortDevice>& out);
+  // <data folder>/ports.ini: QUELIN3_DATA_DIR, else the generic data location
+  // followed by Korvelan/QUELIN3/104.
+  static std::string defaultStorePath();
+
+private:
+  void load();
+  void save() const;
+  Lister m_lister;
+  std::string m_store;
+  std::map<std::string, int> m_numbers;  // identity -> COM number
+};
+
+}  // namespace q3
