@@ -1,0 +1,45 @@
+// Start-up check of the address map: guards later changes of the layout.
+#include "params/address_map.h"
+
+#include <string>
+
+#include "text/user_dialogs.h"
+
+namespace q3 {
+
+namespace {
+void report(const char* text, const std::string& detail) {
+  dialogs().message("Error", std::string(text) + detail, DialogKind::Error);
+}
+}  // namespace
+
+int checkAddressMap(const AddressLayout& l) {
+  int shown = 0;
+  auto rule = [&](int excess, const char* text) {
+    if (excess > 0) {
+      report(text, std::to_string(excess));
+      ++shown;
+    }
+  };
+  // The high byte of the last word must lie below the first byte parameter.
+  rule(2 * l.lastWord + 1 - l.firstByte + 1, "Software error: Enum Adrw to long - ");
+  rule(l.adrbEnd - l.imageLen, "Software error: Enum Adrb to long - ");
+  rule(l.byteParamsEnd - l.tablesBegin,
+       "Software error: Enum Adrb - no space between bytes and tables - ");
+  rule(2 * l.lastMonWord + 1 - l.firstMonByte + 1, "Software error: Enum Monw to long - ");
+  rule(l.monbEnd - l.imageLen, "Software error: Enum Monb to long - ");
+  for (int w : l.bitWidths) {
+    if (w > 8) {
+      report("Software error: More then 8 bits in bitfield - ", std::to_string(w));
+      ++shown;
+    }
+  }
+  if (l.imageLen > l.comMaxBuf) {
+    report("Software error: RS_LEN_EXE>COMMAXBUF - ",
+           std::to_string(l.imageLen) + ">" + std::to_string(l.comMaxBuf));
+    ++shown;
+  }
+  return shown;
+}
+
+}  // namespace q3

@@ -1,0 +1,177 @@
+// Sanitising: brings every parameter of the image into its valid range and
+// order. Runs after each applied edit, each read from the unit, before
+// programming and around file loads, so every later reader can rely on it.
+#include <algorithm>
+#include <vector>
+
+#include "params/address_map.h"
+#include "params/param_model.h"
+
+namespace q3 {
+
+namespace {
+
+int readElem(const ParamImage& img, ElemWidth w, bool s, int base, int i) {
+  const int sub = i | (s ? kSignedFlag : 0);
+  return w == ElemWidth::Byte ? img.readByteElement(base, sub) : img.readWordElement(base, sub);
+}
+
+void writeElem(ParamImage& img, ElemWidth w, int base, int i, int v) {
+  if (w == ElemWidth::Byte)
+    img.writeByteElement(base, i, v);
+  else
+    img.writeWordElement(base, i, v);
+}
+
+void clampBytes(ParamImage& img, int base, int n, ClampMode mode, int lo, int hi, int step) {
+  clampRun(img, ElemWidth::Byte, false, base, n, mode, lo, hi, step);
+}
+void clampWords(ParamImage& img, int base, int n, ClampMode mode, int lo, int hi, int step) {
+  clampRun(img, ElemWidth::Word, false, base, n, mode, lo, hi, step);
+}
+
+// A map of 10 rows x 15: entries clamped, the column count made 1..15
+// (0 counts as all 15), and each row's unused columns filled with the value
+// of its last used column so that the unit never interpolates into garbage.
+void sanitizeMap(ParamImage& img, int base, int columnsByte, int lo, int hi) {
+  clampBytes(img, base, kMapRows * kMapColumns, ClampMode::Plain, lo, hi, 0);
+  int cols = img.byte(columnsByte);
+  if (cols == 0 || cols > kMapColumns) cols = kMapColumns;
+  img.setByte(columnsByte, cols);
+  for (int r = 0; r < kMapRows; ++r) {
+    const int row = base + r * kMapColumns;
+    const int last = img.byte(row + cols - 1);
+    for (int c = cols; c < kMapColumns; ++c) img.setByte(row + c, last);
+  }
+}
+
+bool validPowerFunction(int k, int f) {
+  switch (f) {
+    case 0: case 1: case 2: case 253: case 254: case 255: return true;
+    case 4: return k == 2;  // only output 3 can drive the N2O valve
+    default: return false;
+  }
+}
+
+void sanitizePowerOutput(ParamImage& img, int k) {
+  int f = img.byte(Adrb::PoutFunction + k);
+  if (!validPowerFunction(k, f)) {
+    f = 255;
+    img.setByte(Adrb::PoutFunction + k, f);
+  }
+  img.setByte(Adrb::N2oEnable, img.byte(Adrb::PoutFunction + 2) == 4 ? 1 : 0);
+  clampBytes(img, Adrb::PoutThreshold + 3 * k, 3, ClampMode::Ascending, 3, 250, f == 2 ? 0 : 1);
+  const int wordMax = img.byte(Adrb::TpsIapSensor) == 2 ? 999 : 100;
+  clampWords(img, Adrw::PoutWords + 2 * k, 2, ClampMode::Ascending, 0, wordMax, 1);
+  if (f == 2 || f == 3) applyPowerOutputFunctionDefaults(img, k, false);
+  clampBytes(img, Adrb::PoutPwmRpm + 6 * k, 6, ClampMode::Ascending, 3, 250, 1);
+  clampWords(img, Adrw::PoutPwmWords + 4 * k, 4, ClampMode::Ascending, 0, wordMax, 1);
+  if (f == 253)
+    clampBytes(img, Adrb::PoutPwmTable + 24 * k, 24, ClampMode::Plain,
+               (img.byte(Adrb::PoutPulse + k) + 9) / 10, 200, 0);
+  else
+    clampBytes(img, Adrb::PoutPwmTable + 24 * k, 24, ClampMode::Plain, 0, 100, 0);
+}
+
+// Edge bytes: lobe number in bits 0..5 (plus bit 7 as value 64 for system 14),
+// flag bit 6 = second edge, bit 7 = second pickup.
+void sanitizeEdges(ParamImage& img) {
+  const int sys = img.byte(Adrb::PickupSystem);
+  const int lobes = img.byte(Adrb::Lobes);
+  const bool wide = sys == 14;
+  const bool twoPickups =
+      sys == 14 || sys == 0 || sys == 4 || sys == 9 || sys == 17 || sys == 18 || sys == 19;
+  for (int i = Adrb::EdgeStart; i < Adrb::EdgeEnd + kChannels; ++i) {
+    int b = img.byte(i);
+    int lobe = b & 63;
+    int flags = b & 0xC0;
+    if (wide) {
+      if (b & 128) lobe |= 64;
+      flags = b & 64;
+    }
+    lobe = std::min(lobe, lobes);
+    if (lobe == 0) lobe = 1;
+    b = (lobe & 63) | flags;
+    if (wide && (lobe & 64)) b |= 128;
+    if (!twoPickups) b &= ~128;
+    img.setByte(i, b);
+  }
+}
+
+}  // namespace
+
+void clampRun(ParamImage& img, ElemWidth width, bool isSigned, int base, int n, ClampMode mode,
+              int minimum, int maximum, int step) {
+  if (n <= 0) return;
+  std::vector<int> e(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    int lo = minimum, hi = maximum;
+    if (mode == ClampMode::Ascending) {
+      lo = minimum + step * i;
+      hi = maximum - step * (n - 1 - i);
+    } else if (mode == ClampMode::Descending) {
+      lo = minimum + step * (n - 1 - i);
+      hi = maximum - step * i;
+    }
+    int v = readElem(img, width, isSigned, base, i);
+    if (v < lo) v = lo;
+    if (v > hi) v = hi;
+    e[static_cast<std::size_t>(i)] = v;
+  }
+  for (int i = 1; i < n; ++i) {
+    int& cur = e[static_cast<std::size_t>(i)];
+    const int prev = e[static_cast<std::size_t>(i - 1)];
+    if (mode == ClampMode::Ascending && cur <= prev) cur = prev + step;
+    if (mode == ClampMode::Descending && cur >= prev) cur = prev - step;
+  }
+  for (int i = 0; i < n; ++i) writeElem(img, width, base, i, e[static_cast<std::size_t>(i)]);
+}
+
+void sanitizeImage(ParamImage& img) {
+  if (img.byte(Adrb::Channels) == 0) img.setByte(Adrb::Channels, 1);
+  if (img.byte(Adrb::Channels) > 4) img.setByte(Adrb::Channels, 4);
+  if (img.byte(Adrb::DwellMode) > 2) img.setByte(Adrb::DwellMode, 1);
+  if (img.byte(Adrb::PotFunction) > 4) img.setByte(Adrb::PotFunction, 0);
+
+  clampBytes(img, Adrb::LambdaCurveBytes, 6, ClampMode::Ascending, 0, 250, 1);
+  clampWords(img, Adrw::LambdaCurveWords, 6,
+             img.byte(Adrb::LambdaSensor) == 1 ? ClampMode::Ascending : ClampMode::Descending, 0,
+             5000, 1);
+  clampBytes(img, Adrb::LambdaBar, 4, ClampMode::Ascending, 0, 250, 1);
+  clampBytes(img, Adrb::LambdaTachoAxis, 2, ClampMode::Ascending, 0, 250, 1);
+  clampBytes(img, Adrb::LambdaTachoValues, 2, ClampMode::Plain, 3, 250, 0);
+
+  for (int axis : {Adrw::AdvIap, Adrw::Adv2Iap, Adrw::ServoIap})
+    clampWords(img, axis, kMapRows, ClampMode::Ascending, 0, 999, 1);
+
+  if (img.byte(Adrb::ServoSensor) != 0) img.setByte(Adrb::ServoEnable, 0);
+
+  for (int axis : {Adrb::RpmAdv, Adrb::RpmAdv2, Adrb::ServoRpm})
+    clampBytes(img, axis, kMapColumns, ClampMode::Ascending, 3, 250, 1);
+
+  // The second calibration pressure must lie above the first.
+  if (img.word(Adrw::IapCal + 2) <= img.word(Adrw::IapCal))
+    img.setWord(Adrw::IapCal + 2, img.word(Adrw::IapCal));
+
+  sanitizeMap(img, Adrb::Advance, Adrb::AdvColumns, 70, 160);
+  sanitizeMap(img, Adrb::Advance2, Adrb::Adv2Columns, 70, 160);
+  sanitizeMap(img, Adrb::Servo, Adrb::ServoColumns, 0, img.byte(Adrb::ServoPercent) ? 100 : 250);
+
+  for (int b : {Adrb::AdvColumns, Adrb::Adv2Columns, Adrb::ServoColumns})
+    clampBytes(img, b, 1, ClampMode::Plain, 1, 15, 0);
+
+  const int sys = img.byte(Adrb::PickupSystem);
+  if (sys == 0)
+    img.setByte(Adrb::Lobes, 1);
+  else if (img.byte(Adrb::Lobes) > (sys == 14 ? 120 : 58))
+    img.setByte(Adrb::Lobes, sys == 14 ? 120 : 58);
+
+  sanitizeEdges(img);
+
+  for (int k = 0; k < kPowerOutputs; ++k) sanitizePowerOutput(img, k);
+
+  clampBytes(img, Adrb::Limiter, 2, ClampMode::Plain, 10, 250, 0);
+  if (img.byte(Adrb::BaseAdv) > 40) img.setByte(Adrb::BaseAdv, 40);
+}
+
+}  // namespace q3
