@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "text/mstring.h"
+
 namespace q3 {
 
 namespace {
@@ -30,17 +32,6 @@ int hexDigit(char c) {
 }
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 }  // namespace
-
-int languageFromCode(int code, int current) {
-  switch (code) {
-    case 0: return 0;
-    case 1: return 1;
-    case 3: return 2;
-    default: return current;
-  }
-}
-
-int languageCode(int language) { return language == 2 ? 3 : (language == 1 ? 1 : 0); }
 
 std::string encodeFileName(const std::u16string& name) {
   std::string out;

@@ -46,10 +46,6 @@ struct AppSettings {
   void writeTo(KeyFile& kf) const;
 };
 
-// Language persistence: code 0 -> 0, 1 -> 1, 3 -> 2; any other code keeps current.
-int languageFromCode(int code, int current);
-int languageCode(int language);
-
 // File names in the key file: characters above U+00FF become "\xHHHH",
 // a backslash is doubled, everything else is its low byte.
 std::string encodeFileName(const std::u16string& name);

@@ -1,11 +1,34 @@
 // quelin3: the window program.
 #include <QApplication>
-#include <QMainWindow>
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "shell/core/debug_log.h"
+#include "shell/ui/close_on_signal.h"
+#include "shell/ui/main_form.h"
 
 int main(int argc, char** argv) {
+  // Without a display the platform plugin would abort with a cryptic message.
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if ((!platform || !*platform) && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+    std::fprintf(stderr,
+                 "quelin3: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                 "Start it in a desktop session, or under Xvfb: xvfb-run -a quelin3\n");
+    return 2;
+  }
+  if (const char* log = std::getenv("QUELIN3_DEBUG_LOG"); log && *log) q3::debugLogOpen(log);
+
   QApplication app(argc, argv);
-  QMainWindow w;
-  w.setWindowTitle("QUELIN3");
-  w.show();
-  return app.exec();
+  QStringList args = QCoreApplication::arguments();
+  args.removeFirst();
+  int rc = 0;
+  {
+    TMainForm w(args);
+    q3::closeOnTerminationSignals(&w);
+    w.show();
+    rc = app.exec();
+  }
+  q3::debugLogClose();
+  return rc;
 }

@@ -1,0 +1,476 @@
+// TMainForm: widgets, menus, status bar, the start-up lists, the timer and
+// closing. Features fill the start-up and tick slots from their own files.
+#include "shell/ui/main_form.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "shell/core/app_clock.h"
+#include "shell/core/debug_log.h"
+#include "shell/core/version_line.h"
+#include "text/mstring.h"
+
+namespace {
+
+void run(const std::function<void()>& f) {
+  if (f) f();
+}
+
+// The ten pages in page-index order.
+const char* const kPageNames[TMainForm::kPages] = {
+    "TabSheetRuzne", "TabSheetBike",  "TabSheetSensors", "TabSheetAdvance", "TabSheetPOut",
+    "TabSheetServo", "TabSheet_Gear", "TabSheet_Race",   "TabSheet_N2O",    "TabSheet_Ladeni"};
+
+QString colourCss(q3::Colour c) {
+  return QString("#%1%2%3")
+      .arg(c & 0xFF, 2, 16, QChar('0'))
+      .arg((c >> 8) & 0xFF, 2, 16, QChar('0'))
+      .arg((c >> 16) & 0xFF, 2, 16, QChar('0'));
+}
+
+}  // namespace
+
+TMainForm::TMainForm(const QStringList& args, QWidget* parent)
+    : QMainWindow(parent), m_args(args) {
+  setObjectName("MainForm");
+  setWindowTitle(QString::fromLatin1(q3::kProductName));
+  resize(1000, 720);
+  buildWidgets();
+  buildMenus();
+  buildStatusBar();
+  installFeatures();
+  constructStartup();
+  formCreate();
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(55);
+  connect(Timer1, &QTimer::timeout, this, [this] { m_core.tick(); });
+  Timer1->start();
+}
+
+TMainForm::~TMainForm() {
+  if (Timer1) Timer1->stop();
+  run(m_startup.destroyProtocolEngine);
+  q3::requestStop();
+}
+
+QAction* TMainForm::action(const char* name) const {
+  return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+QWidget* TMainForm::page(const char* name) const {
+  for (QWidget* p : m_pages)
+    if (p->objectName() == QLatin1String(name)) return p;
+  return nullptr;
+}
+
+// ---------------------------------------------------------------- widgets
+
+void TMainForm::buildWidgets() {
+  auto* central = new QWidget(this);
+  central->setObjectName("PanelMain");
+  auto* v = new QVBoxLayout(central);
+  v->setContentsMargins(4, 4, 4, 0);
+
+  auto* top = new QHBoxLayout;
+  auto tool = [&](const char* name, QStyle::StandardPixmap icon) {
+    auto* b = new QToolButton(central);
+    b->setObjectName(name);
+    b->setIcon(style()->standardIcon(icon));
+    b->setAutoRaise(true);
+    b->setEnabled(false);
+    top->addWidget(b);
+    return b;
+  };
+  tool("SpeedButtonNew", QStyle::SP_FileIcon);
+  tool("SpeedButtonOpen", QStyle::SP_DialogOpenButton);
+  tool("SpeedButtonSave", QStyle::SP_DialogSaveButton);
+  tool("SpeedButtonPrint", QStyle::SP_FileDialogDetailedView);
+  tool("SpeedButtonZpet", QStyle::SP_ArrowBack);
+  tool("SpeedButtonZnovu", QStyle::SP_ArrowForward);
+  top->addSpacing(12);
+  for (const char* name : {"ButtonRead", "ButtonVerify", "ButtonProgram"}) {
+    auto* b = new QPushButton(central);
+    b->setObjectName(name);
+    b->setEnabled(false);
+    top->addWidget(b);
+  }
+  top->addSpacing(12);
+  CheckBoxProgHned = new QCheckBox(central);
+  CheckBoxProgHned->setObjectName("CheckBoxProgHned");
+  top->addWidget(CheckBoxProgHned);
+  top->addStretch(1);
+  v->addLayout(top);
+
+  auto* slotRow = new QHBoxLayout;
+  auto label = [&](const char* name) {
+    auto* l = new QLabel(central);
+    l->setObjectName(name);
+    l->setAutoFillBackground(true);
+    l->setMargin(2);
+    slotRow->addWidget(l);
+    return l;
+  };
+  LabelConnection = label("LabelConnection");
+  LabelResult = label("LabelResult");
+  CGaugeProgram = new QProgressBar(central);
+  CGaugeProgram->setObjectName("CGaugeProgram");
+  CGaugeProgram->setMaximumWidth(200);
+  slotRow->addWidget(CGaugeProgram);
+  LabelCongruence = label("LabelCongruence");
+  slotRow->addStretch(1);
+  v->addLayout(slotRow);
+
+  PageControl1 = new QTabWidget(central);
+  PageControl1->setObjectName("PageControl1");
+  for (int i = 0; i < kPages; ++i) {
+    auto* p = new QWidget(PageControl1);
+    p->setObjectName(kPageNames[i]);
+    m_pages[static_cast<size_t>(i)] = p;
+    PageControl1->addTab(p, QString());
+  }
+  v->addWidget(PageControl1, 1);
+
+  GroupBoxPlayer = new QGroupBox(central);
+  GroupBoxPlayer->setObjectName("GroupBoxPlayer");
+  GroupBoxPlayer->setMinimumHeight(48);
+  GroupBoxPlayer->hide();
+  v->addWidget(GroupBoxPlayer);
+
+  setCentralWidget(central);
+}
+
+QMenu* TMainForm::addMenu(QMenu* parent, const char* name) {
+  QMenu* m = parent ? parent->addMenu(QString()) : menuBar()->addMenu(QString());
+  m->setObjectName(name);
+  m->menuAction()->setObjectName(name);
+  return m;
+}
+
+QAction* TMainForm::addItem(QMenu* menu, const char* name, bool enabled) {
+  QAction* a = menu->addAction(QString());
+  a->setObjectName(name);
+  a->setEnabled(enabled);
+  return a;
+}
+
+void TMainForm::buildMenus() {
+  menuBar()->setObjectName("MainMenu1");
+  QMenu* file = addMenu(nullptr, "MenuFile");
+  addItem(file, "MenuNew")->setShortcut(QKeySequence("Ctrl+N"));
+  addItem(file, "MenuNewPage")->setShortcut(QKeySequence("Ctrl+Alt+N"));
+  addItem(file, "MenuOpen")->setShortcut(QKeySequence("F3"));
+  addItem(file, "MenuOpenExeDir")->setShortcut(QKeySequence("Ctrl+F3"));
+  addItem(file, "MenuOpenPage")->setShortcut(QKeySequence("Shift+F3"));
+  addItem(file, "MenuSave")->setShortcut(QKeySequence("F2"));
+  addItem(file, "MenuSaveExeDir")->setShortcut(QKeySequence("Ctrl+F2"));
+  addItem(file, "MenuSaveVersion")->setShortcut(QKeySequence("Shift+F2"));
+  file->addSeparator()->setObjectName("MenuHistoryBegin");
+  for (int i = 0; i < 9; ++i) {
+    QAction* h = addItem(file, QString("MenuHistory%1").arg(i + 1).toLatin1().constData(), true);
+    h->setVisible(false);
+    m_historyItems[static_cast<size_t>(i)] = h;
+  }
+  QAction* histEnd = file->addSeparator();
+  histEnd->setObjectName("MenuHistoryEnd");
+  histEnd->setVisible(false);
+  addItem(file, "MenuPrint")->setShortcut(QKeySequence("Ctrl+P"));
+  addItem(file, "MenuPrintAll")->setVisible(false);
+  file->addSeparator();
+  QAction* exit = addItem(file, "MenuExit", true);
+  connect(exit, &QAction::triggered, this, [this] { MenuExitClick(); });
+
+  QMenu* com = addMenu(nullptr, "MenuCom");
+  for (int i = 0; i < kComItems; ++i) {
+    QAction* c = addItem(com, QString("MenuCom%1").arg(i + 1).toLatin1().constData(), true);
+    c->setText(QString("COM%1").arg(i + 1));
+    c->setVisible(false);
+    m_comItems[static_cast<size_t>(i)] = c;
+  }
+
+  QMenu* device = addMenu(nullptr, "MenuDevice");
+  addItem(device, "MenuRead")->setShortcut(QKeySequence("F7"));
+  addItem(device, "MenuVerify")->setShortcut(QKeySequence("F8"));
+  addItem(device, "MenuProgram")->setShortcut(QKeySequence("F9"));
+  addItem(device, "MenuReset");
+  device->addSeparator();
+  addItem(device, "MenuUpdate");
+
+  QMenu* tools = addMenu(nullptr, "MenuTools");
+  addItem(tools, "MenuAdvanceMinus")->setShortcut(QKeySequence("F4"));
+  addItem(tools, "MenuAdvancePlus")->setShortcut(QKeySequence("F5"));
+  tools->addSeparator();
+  addItem(tools, "MenuZpet")->setShortcut(QKeySequence("Ctrl+Z"));
+  addItem(tools, "MenuZnovu")->setShortcut(QKeySequence("Ctrl+Alt+Z"));
+  tools->addSeparator();
+  QAction* player = addItem(tools, "MenuMonitorPlayer", true);
+  player->setShortcut(QKeySequence("Ctrl+M"));
+  player->setCheckable(true);
+  connect(player, &QAction::triggered, this, [this] { MenuMonitorPlayerClick(); });
+
+  QMenu* lang = addMenu(nullptr, "MenuLanguage");
+  auto* group = new QActionGroup(this);
+  for (const char* name : {"MenuEnglish", "MenuGerman", "MenuCzech"}) {
+    QAction* a = addItem(lang, name, true);
+    a->setCheckable(true);
+    group->addAction(a);
+  }
+  connect(action("MenuEnglish"), &QAction::triggered, this, [this] { MenuEnglishClick(); });
+  connect(action("MenuGerman"), &QAction::triggered, this, [this] { MenuGermanClick(); });
+  connect(action("MenuCzech"), &QAction::triggered, this, [this] { MenuCzechClick(); });
+
+  QMenu* help = addMenu(nullptr, "MenuHelp");
+  addItem(help, "MenuContens")->setShortcut(QKeySequence("F1"));
+  addItem(help, "MenuAbout");
+
+  QMenu* servis = addMenu(nullptr, "MenuServis");
+  servis->setTitle("Servis");
+  addItem(servis, "MenuSaveAllNew")->setText("Save All New");
+  addItem(servis, "MenuCompareAll")->setText("Compare All New");
+  servis->menuAction()->setVisible(false);
+}
+
+void TMainForm::buildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("StatusBar1");
+  bar->setSizeGripEnabled(false);
+  const int widths[5] = {400, 30, 350, 30, 100};
+  for (int i = 0; i < 5; ++i) {
+    auto* l = new QLabel(bar);
+    l->setObjectName(QString("StatusBar1Panel%1").arg(i));
+    l->setFixedWidth(widths[i]);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    bar->addWidget(l, i == 4 ? 1 : 0);
+    m_panels[static_cast<size_t>(i)] = l;
+  }
+  m_panels[1]->setText("EXE");
+  m_panels[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  m_panels[3]->setText("HEX");
+  m_panels[3]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  m_panels[4]->setMinimumWidth(100);
+  m_panels[4]->setMaximumWidth(QWIDGETSIZE_MAX);
+}
+
+// ---------------------------------------------------------------- construction
+
+void TMainForm::constructStartup() {
+  createProtocolEngine();
+  setupPaths();
+  clearUnitTexts();
+  m_core.status().freeTexts();
+  fillProbeTable();
+  setUnitTypeKey();
+  m_core.setSupervisorMask(1);
+}
+
+void TMainForm::createProtocolEngine() { run(m_startup.createProtocolEngine); }
+void TMainForm::clearUnitTexts() { run(m_startup.clearUnitTexts); }
+void TMainForm::fillProbeTable() { run(m_startup.fillProbeTable); }
+void TMainForm::setUnitTypeKey() { run(m_startup.setUnitTypeKey); }
+
+// ---------------------------------------------------------------- form creation
+
+void TMainForm::formCreate() {
+  formDefaultsFolderName();
+  loadArchive();
+  initStatusSlots();
+  readServiceMode();
+  makeImageConsistent();
+  createComMenuItems();
+  collectControlLists();
+  routeHintsToStatusBar();
+  formVersionLine();
+  m_image.setByte(170, 20);  // bike preset before the defaults of all pages
+  loadAllDefaults();
+  centreWindow();
+  formExeDataPath();
+  loadSettings();
+  buildHistoryMenu();
+  applyCommandLine();
+  applyControlCaptions();
+  showAllPages();
+  resetUndoHistory();
+  applyTexts();
+  showActivePage();
+  rebuildComMenu();
+  adjustControls();
+  markPagesForFullRefresh();
+  showActivePageSecondary();
+  acceptDroppedFiles();
+  checkAddressMap();
+  resetConnection();
+  refreshMonitor();
+  startUpdateCheck();
+  initRecorderPlayer();
+  m_core.setInitialised(true);
+  q3::debugLog("FORM Initialised");
+}
+
+void TMainForm::formDefaultsFolderName() {
+  m_defaultsFolder = QString("/NEW_%1").arg(q3::kUnitTypeKey);
+}
+void TMainForm::loadArchive() { run(m_startup.loadArchive); }
+void TMainForm::initStatusSlots() { m_core.status().bind(this); }
+void TMainForm::makeImageConsistent() { run(m_startup.makeImageConsistent); }
+void TMainForm::createComMenuItems() { run(m_startup.createComMenuItems); }
+void TMainForm::collectControlLists() { run(m_startup.collectControlLists); }
+void TMainForm::routeHintsToStatusBar() { m_panels[0]->clear(); }
+void TMainForm::formVersionLine() {
+  m_versionLine = QString::fromStdString(q3::versionLine());
+  m_panels[2]->setText(m_versionLine);
+  m_panels[4]->setText("not connected");
+}
+void TMainForm::loadAllDefaults() { run(m_startup.loadAllDefaults); }
+void TMainForm::centreWindow() {
+  const QScreen* s = screen();
+  if (!s) return;
+  QRect g = s->geometry();
+  move(g.left() + (g.width() - width()) / 2, g.top() + (g.height() - height()) / 2);
+}
+void TMainForm::formExeDataPath() {
+  m_exeDataFile = QCoreApplication::applicationDirPath() + "/data.ign";
+}
+void TMainForm::buildHistoryMenu() { run(m_startup.buildHistoryMenu); }
+void TMainForm::applyCommandLine() {
+  std::vector<std::string> args;
+  for (const QString& a : m_args) args.push_back(a.toStdString());
+  q3::CommandLineEffect e = q3::applyCommandLine(args, q3::language());
+  q3::setLanguage(e.language);
+  m_settings.language = e.language;
+  m_noPatchCheck = e.noPatchCheck;
+}
+void TMainForm::applyControlCaptions() { run(m_startup.applyControlCaptions); }
+void TMainForm::showAllPages() { run(m_startup.showAllPages); }
+void TMainForm::resetUndoHistory() { run(m_startup.resetUndoHistory); }
+void TMainForm::showActivePage() { run(m_startup.showActivePage); }
+void TMainForm::rebuildComMenu() { run(m_startup.rebuildComMenu); }
+void TMainForm::adjustControls() {
+  CGaugeProgram->setMaximum(100);
+  CGaugeProgram->hide();
+  if (QWidget* w = findChild<QWidget*>("LabelEeDataErr")) w->hide();
+  for (int i = 1; i <= 10; ++i)
+    if (QWidget* w = findChild<QWidget*>(QString("LabelTest%1").arg(i))) w->setVisible(serviceMode());
+  if (QAction* s = action("MenuServis")) s->setVisible(serviceMode());
+  PageControl1->setTabVisible(4, true);  // the power-output page
+  run(m_startup.adjustPageControls);
+}
+void TMainForm::markPagesForFullRefresh() { run(m_startup.markPagesForFullRefresh); }
+void TMainForm::showActivePageSecondary() { run(m_startup.showActivePageSecondary); }
+void TMainForm::acceptDroppedFiles() { setAcceptDrops(true); }
+void TMainForm::checkAddressMap() { run(m_startup.checkAddressMap); }
+void TMainForm::resetConnection() { run(m_startup.resetConnection); }
+void TMainForm::refreshMonitor() { run(m_startup.refreshMonitor); }
+void TMainForm::startUpdateCheck() { run(m_startup.startUpdateCheck); }
+void TMainForm::initRecorderPlayer() { run(m_startup.initRecorderPlayer); }
+
+// ---------------------------------------------------------------- closing
+
+void TMainForm::closeEvent(QCloseEvent* e) {
+  formClose();
+  e->accept();
+}
+
+void TMainForm::formClose() {
+  if (m_closed) return;
+  m_closed = true;
+  if (Timer1) Timer1->stop();
+  stopRecordingAndPlayback();
+  stopUpdateCheck();
+  closePorts();
+  storeActivePage();
+  makeImageConsistent();
+  saveSettings();
+  m_core.status().freeTexts();
+}
+
+void TMainForm::stopRecordingAndPlayback() { run(m_startup.stopRecordingAndPlayback); }
+void TMainForm::stopUpdateCheck() { run(m_startup.stopUpdateCheck); }
+void TMainForm::closePorts() { run(m_startup.closePorts); }
+void TMainForm::storeActivePage() { run(m_startup.storeActivePage); }
+
+// ---------------------------------------------------------------- commands
+
+void TMainForm::MenuExitClick() { close(); }
+
+void TMainForm::setPlayerVisible(bool on) {
+  GroupBoxPlayer->setVisible(on);
+  action("MenuMonitorPlayer")->setChecked(on);
+  m_settings.monitorPlayer = on;
+}
+
+void TMainForm::MenuMonitorPlayerClick() {
+  setPlayerVisible(!GroupBoxPlayer->isVisibleTo(this));
+  saveSettings();
+}
+
+bool TMainForm::event(QEvent* e) {
+  // Hints of controls and menu items go to status panel 0.
+  if (e->type() == QEvent::StatusTip) {
+    m_panels[0]->setText(static_cast<QStatusTipEvent*>(e)->tip());
+    return true;
+  }
+  return QMainWindow::event(e);
+}
+
+// ---------------------------------------------------------------- status slots
+
+namespace {
+int slotIndex(int slot) { return slot >= 1 && slot <= 4 ? slot : 0; }
+}  // namespace
+
+bool TMainForm::hasLabel(int slot) const { return slotIndex(slot) != 0 && slot != 3; }
+
+bool TMainForm::labelVisible(int slot) const {
+  switch (slot) {
+    case 1: return LabelConnection->isVisibleTo(this);
+    case 2: return LabelResult->isVisibleTo(this);
+    case 4: return LabelCongruence->isVisibleTo(this);
+    default: return false;
+  }
+}
+
+void TMainForm::setLabelVisible(int slot, bool visible) {
+  switch (slot) {
+    case 1: LabelConnection->setVisible(visible); break;
+    case 2:
+      LabelResult->setVisible(visible);
+      CGaugeProgram->setVisible(visible);
+      break;
+    case 4: LabelCongruence->setVisible(visible); break;
+    default: break;
+  }
+}
+
+void TMainForm::setLabelText(int slot, const char* utf8) {
+  QLabel* l = slot == 1 ? LabelConnection : slot == 2 ? LabelResult : slot == 4 ? LabelCongruence
+                                                                                : nullptr;
+  if (l) l->setText(QString::fromUtf8(utf8));
+}
+
+void TMainForm::setLabelColours(int slot, q3::Colour font, q3::Colour back) {
+  QLabel* l = slot == 1 ? LabelConnection : slot == 2 ? LabelResult : slot == 4 ? LabelCongruence
+                                                                                : nullptr;
+  if (!l) return;
+  QPalette p = l->palette();
+  if (font != q3::kKeepColour) p.setColor(QPalette::WindowText, QColor(colourCss(font)));
+  if (back != q3::kKeepColour) p.setColor(QPalette::Window, QColor(colourCss(back)));
+  l->setPalette(p);
+}

@@ -1,0 +1,20 @@
+// The language menu: English, German, Czech, and the unbound French handler
+// that acts like English.
+#include <QAction>
+
+#include "shell/ui/main_form.h"
+#include "text/mstring.h"
+
+void TMainForm::installLanguage() {}
+
+void TMainForm::changeLanguage(int lang) {
+  q3::setLanguage(lang);
+  m_settings.language = q3::language();
+  applyTexts();
+  showActivePage();
+}
+
+void TMainForm::MenuEnglishClick() { changeLanguage(0); }
+void TMainForm::MenuGermanClick() { changeLanguage(1); }
+void TMainForm::MenuCzechClick() { changeLanguage(2); }
+void TMainForm::MenuFrenchClick() { changeLanguage(0); }
