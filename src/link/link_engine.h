@@ -72,8 +72,9 @@ public:
   std::atomic<int32_t> keyMajor{104};
   std::atomic<int32_t> keyMinor{0};
   std::atomic<int32_t> comSelection{0};  // -1 off, 0 automatic, > 0 fixed port
-  // Written only while connectedPort is 0; the engine reads it after an
-  // acquire of connectedPort.
+  // Written by the search only while connectedPort is 0, then published by
+  // storing connectedPort (release). The engine thread takes its own copy
+  // when it sees a new connected port and works on that copy only.
   ConnectionRecord conn;
 
   // --- job state ---
@@ -99,6 +100,12 @@ public:
   uint8_t rxData[COMMAXBUF]{};
   uint8_t rxMarks[COMMAXBUF]{};
   std::atomic<int32_t> passes{0};
+  std::atomic<int32_t> sendTime{0};  // TMR when the frame in flight was started
+  // The connected port whose record the engine has taken over (0 = none).
+  std::atomic<int32_t> enginePort{0};
+  // The engine's working copy of the connection (engine thread only; tests
+  // that run passes themselves may look at it).
+  ConnectionRecord active;
 
   // Start job(job, start, count, flags): ignored while the job field is not 0.
   // Returns false when ignored.
@@ -116,6 +123,7 @@ public:
   void stopEngineThread();
 
 private:
+  void takeConnection(int port);
   bool chooseBlock(int& start, int& length) const;
   void buildRequest(int start, int length);
   void validateAnswer();
