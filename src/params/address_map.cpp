@@ -21,12 +21,19 @@ int checkAddressMap(const AddressLayout& l) {
       ++shown;
     }
   };
-  // The high byte of the last word must lie below the first byte parameter.
-  rule(2 * l.lastWord + 1 - l.firstByte + 1, "Software error: Enum Adrw to long - ");
+  // The high byte of the last word must lie below the first byte: an excess
+  // of 0 (the two share a byte) breaks the rule as well.
+  auto below = [&](int high, int first, const char* text) {
+    if (high >= first) {
+      report(text, std::to_string(high - first));
+      ++shown;
+    }
+  };
+  below(2 * l.lastWord + 1, l.firstByte, "Software error: Enum Adrw to long - ");
   rule(l.adrbEnd - l.imageLen, "Software error: Enum Adrb to long - ");
   rule(l.byteParamsEnd - l.tablesBegin,
        "Software error: Enum Adrb - no space between bytes and tables - ");
-  rule(2 * l.lastMonWord + 1 - l.firstMonByte + 1, "Software error: Enum Monw to long - ");
+  below(2 * l.lastMonWord + 1, l.firstMonByte, "Software error: Enum Monw to long - ");
   rule(l.monbEnd - l.imageLen, "Software error: Enum Monb to long - ");
   for (int w : l.bitWidths) {
     if (w > 8) {
