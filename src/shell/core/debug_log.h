@@ -1,8 +1,10 @@
 // The debug log: a time-stamped trace of the link and the start-up. Off until
-// a sink is opened; while off every call returns at once.
+// a sink is opened (the program opens the file named by QUELIN3_DEBUG_LOG);
+// while off every call returns at once. Each call writes one whole line.
 #pragma once
 
 #include <cstdarg>
+#include <string>
 
 namespace q3 {
 
@@ -15,5 +17,7 @@ void debugLog(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void traceLog(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // The engine thread's pass counter shown in every debug line.
 void setDebugPassCounter(int passes);
+// One debug line as it is written (exposed so its format can be checked).
+std::string formatDebugLine(int hour, int minute, double seconds, int passes, const char* text);
 
 }  // namespace q3

@@ -27,6 +27,7 @@
 #include "shell/core/debug_log.h"
 #include "shell/core/version_line.h"
 #include "text/mstring.h"
+#include "text/ui_texts.h"
 
 namespace {
 
@@ -169,20 +170,21 @@ QAction* TMainForm::addItem(QMenu* menu, const char* name, bool enabled) {
   QAction* a = menu->addAction(QString());
   a->setObjectName(name);
   a->setEnabled(enabled);
+  if (const char* keys = q3::menuShortcut(name)) a->setShortcut(QKeySequence(QString::fromLatin1(keys)));
   return a;
 }
 
 void TMainForm::buildMenus() {
   menuBar()->setObjectName("MainMenu1");
   QMenu* file = addMenu(nullptr, "MenuFile");
-  addItem(file, "MenuNew")->setShortcut(QKeySequence("Ctrl+N"));
-  addItem(file, "MenuNewPage")->setShortcut(QKeySequence("Ctrl+Alt+N"));
-  addItem(file, "MenuOpen")->setShortcut(QKeySequence("F3"));
-  addItem(file, "MenuOpenExeDir")->setShortcut(QKeySequence("Ctrl+F3"));
-  addItem(file, "MenuOpenPage")->setShortcut(QKeySequence("Shift+F3"));
-  addItem(file, "MenuSave")->setShortcut(QKeySequence("F2"));
-  addItem(file, "MenuSaveExeDir")->setShortcut(QKeySequence("Ctrl+F2"));
-  addItem(file, "MenuSaveVersion")->setShortcut(QKeySequence("Shift+F2"));
+  addItem(file, "MenuNew");
+  addItem(file, "MenuNewPage");
+  addItem(file, "MenuOpen");
+  addItem(file, "MenuOpenExeDir");
+  addItem(file, "MenuOpenPage");
+  addItem(file, "MenuSave");
+  addItem(file, "MenuSaveExeDir");
+  addItem(file, "MenuSaveVersion");
   file->addSeparator()->setObjectName("MenuHistoryBegin");
   for (int i = 0; i < 9; ++i) {
     QAction* h = addItem(file, QString("MenuHistory%1").arg(i + 1).toLatin1().constData(), true);
@@ -192,7 +194,7 @@ void TMainForm::buildMenus() {
   QAction* histEnd = file->addSeparator();
   histEnd->setObjectName("MenuHistoryEnd");
   histEnd->setVisible(false);
-  addItem(file, "MenuPrint")->setShortcut(QKeySequence("Ctrl+P"));
+  addItem(file, "MenuPrint");
   addItem(file, "MenuPrintAll")->setVisible(false);
   file->addSeparator();
   QAction* exit = addItem(file, "MenuExit", true);
@@ -207,22 +209,22 @@ void TMainForm::buildMenus() {
   }
 
   QMenu* device = addMenu(nullptr, "MenuDevice");
-  addItem(device, "MenuRead")->setShortcut(QKeySequence("F7"));
-  addItem(device, "MenuVerify")->setShortcut(QKeySequence("F8"));
-  addItem(device, "MenuProgram")->setShortcut(QKeySequence("F9"));
+  addItem(device, "MenuRead");
+  addItem(device, "MenuVerify");
+  addItem(device, "MenuProgram");
   addItem(device, "MenuReset");
   device->addSeparator();
   addItem(device, "MenuUpdate");
 
   QMenu* tools = addMenu(nullptr, "MenuTools");
-  addItem(tools, "MenuAdvanceMinus")->setShortcut(QKeySequence("F4"));
-  addItem(tools, "MenuAdvancePlus")->setShortcut(QKeySequence("F5"));
+  addItem(tools, "MenuAdvanceMinus");
+  addItem(tools, "MenuAdvancePlus");
   tools->addSeparator();
-  addItem(tools, "MenuZpet")->setShortcut(QKeySequence("Ctrl+Z"));
-  addItem(tools, "MenuZnovu")->setShortcut(QKeySequence("Ctrl+Alt+Z"));
+  addItem(tools, "MenuZpet");
+  addItem(tools, "MenuZnovu");
   tools->addSeparator();
   QAction* player = addItem(tools, "MenuMonitorPlayer", true);
-  player->setShortcut(QKeySequence("Ctrl+M"));
+  player;
   player->setCheckable(true);
   connect(player, &QAction::triggered, this, [this] { MenuMonitorPlayerClick(); });
 
@@ -238,13 +240,12 @@ void TMainForm::buildMenus() {
   connect(action("MenuCzech"), &QAction::triggered, this, [this] { MenuCzechClick(); });
 
   QMenu* help = addMenu(nullptr, "MenuHelp");
-  addItem(help, "MenuContens")->setShortcut(QKeySequence("F1"));
+  addItem(help, "MenuContens");
   addItem(help, "MenuAbout");
 
   QMenu* servis = addMenu(nullptr, "MenuServis");
-  servis->setTitle("Servis");
-  addItem(servis, "MenuSaveAllNew")->setText("Save All New");
-  addItem(servis, "MenuCompareAll")->setText("Compare All New");
+  addItem(servis, "MenuSaveAllNew");
+  addItem(servis, "MenuCompareAll");
   servis->menuAction()->setVisible(false);
 }
 
@@ -357,7 +358,6 @@ void TMainForm::applyCommandLine() {
   m_settings.language = e.language;
   m_noPatchCheck = e.noPatchCheck;
 }
-void TMainForm::applyControlCaptions() { run(m_startup.applyControlCaptions); }
 void TMainForm::showAllPages() { run(m_startup.showAllPages); }
 void TMainForm::resetUndoHistory() { run(m_startup.resetUndoHistory); }
 void TMainForm::showActivePage() { run(m_startup.showActivePage); }

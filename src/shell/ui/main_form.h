@@ -69,7 +69,7 @@ struct StartupHooks {
   std::function<void()> applyControlCaptions;
   std::function<void()> showAllPages;
   std::function<void()> resetUndoHistory;
-  std::function<void()> applyTexts;
+  std::function<void()> refreshWindowCaption;
   std::function<void()> showActivePage;
   std::function<void()> rebuildComMenu;
   std::function<void()> adjustPageControls;
@@ -106,6 +106,10 @@ public:
   const q3::AppPaths& paths() const { return m_paths; }
 
   QAction* action(const char* name) const;
+  // Runs one start-up slot when a feature has filled it.
+  void runHook(std::function<void()> StartupHooks::*slot) {
+    if (m_startup.*slot) (m_startup.*slot)();
+  }
   QWidget* page(const char* name) const;
   QTabWidget* pageControl() const { return PageControl1; }
   QLabel* statusPanel(int i) const { return m_panels.at(i); }

@@ -7,13 +7,6 @@
 
 void TMainForm::installLanguage() {}
 
-void TMainForm::changeLanguage(int lang) {
-  q3::setLanguage(lang);
-  m_settings.language = q3::language();
-  applyTexts();
-  showActivePage();
-}
-
 void TMainForm::MenuEnglishClick() { changeLanguage(0); }
 void TMainForm::MenuGermanClick() { changeLanguage(1); }
 void TMainForm::MenuCzechClick() { changeLanguage(2); }
