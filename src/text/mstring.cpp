@@ -129,18 +129,25 @@ const char* ml(const char* literal, int index) {
 
 int languageCode(int lang) {
   switch (lang) {
-    case 1: return 1;
-    case 2: return 3;
-    default: return 0;
+    case 1:
+      return 1;
+    case 2:
+      return 3;
+    default:
+      return 0;
   }
 }
 
 int languageFromCode(int code, int current) {
   switch (code) {
-    case 0: return 0;
-    case 1: return 1;
-    case 3: return 2;
-    default: return current;
+    case 0:
+      return 0;
+    case 1:
+      return 1;
+    case 3:
+      return 2;
+    default:
+      return current;
   }
 }
 

@@ -8,12 +8,13 @@ namespace q3 {
 namespace {
 
 class StderrDialogs final : public UserDialogs {
-public:
+ public:
   void message(const std::string& title, const std::string& text, DialogKind) override {
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
   }
   Answer ask(const std::string& title, const std::string& text, bool withCancel) override {
-    std::fprintf(stderr, "%s: %s -> %s\n", title.c_str(), text.c_str(), withCancel ? "Cancel" : "No");
+    std::fprintf(stderr, "%s: %s -> %s\n", title.c_str(), text.c_str(),
+                 withCancel ? "Cancel" : "No");
     return withCancel ? Answer::Cancel : Answer::No;
   }
 };

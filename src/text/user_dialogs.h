@@ -11,7 +11,7 @@ enum class DialogKind { Information, Warning, Error };
 enum class Answer { Ok, Yes, No, Cancel };
 
 class UserDialogs {
-public:
+ public:
   virtual ~UserDialogs() = default;
   // A modal box with one OK button.
   virtual void message(const std::string& title, const std::string& text, DialogKind kind) = 0;

@@ -1,5 +1,7 @@
 // Selection of multi-language strings: preparation, fall-backs, trimming,
 // limits, error boxes, the literal cache and the language codes.
+#include "text/mstring.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "text/mstring.h"
 #include "text/recording_dialogs.h"
 
 namespace {
@@ -22,11 +23,11 @@ std::vector<char> buffer(const std::string& s) {
 }
 
 class LanguageGuard {
-public:
+ public:
   explicit LanguageGuard(int lang) : saved_(q3::language()) { q3::setLanguage(lang); }
   ~LanguageGuard() { q3::setLanguage(saved_); }
 
-private:
+ private:
   int saved_;
 };
 
@@ -48,43 +49,39 @@ TEST_P(SelectTable, SelectsVersionWithoutErrors) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SelectTable,
-    ::testing::Values(
-        SelectCase{"###Read:##Lesen:##Čtení:", 0, "Read:"},
-        SelectCase{"###Read:##Lesen:##Čtení:", 1, "Lesen:"},
-        SelectCase{"###Read:##Lesen:##Čtení:", 2, "Čtení:"},
-        // Untranslated and empty versions fall back to the first.
-        SelectCase{"###OK##..##Hotovo", 1, "OK"},
-        SelectCase{"###OK##..##Hotovo", 2, "Hotovo"},
-        SelectCase{"###OK####Hotovo", 1, "OK"},
-        SelectCase{"###OK##Gut##", 2, "OK"},
-        SelectCase{"###OK##...##Hotovo", 1, "..."},
-        // Fewer versions than the index.
-        SelectCase{"###Only English", 2, "Only English"},
-        SelectCase{"###One##Zwei", 2, "One"},
-        // Out-of-range indexes mean English.
-        SelectCase{"###Read:##Lesen:##Čtení:", 7, "Read:"},
-        SelectCase{"###Read:##Lesen:##Čtení:", -5, "Read:"},
-        // Trailing blanks go only where a marker ends the version.
-        SelectCase{"###Read \t\r\n##Lesen  ##Čtení  ", 0, "Read"},
-        SelectCase{"###Read \t\r\n##Lesen  ##Čtení  ", 1, "Lesen"},
-        SelectCase{"###Read \t\r\n##Lesen  ##Čtení  ", 2, "Čtení  "},
-        // The first character of a version always stays, even a blank.
-        SelectCase{"###   ##x##y", 0, " "},
-        // A fourth version is ignored; the third ends at the third marker.
-        SelectCase{"###a##b##c  ##d", 2, "c"},
-        SelectCase{"###a##b##c##d", 2, "c"},
-        // Texts that are not multi-language strings stand as they are.
-        SelectCase{"Plain text", 1, "Plain text"},
-        SelectCase{"Plain ##text", 2, "Plain ##text"},
-        SelectCase{"", 1, ""}));
+    ::testing::Values(SelectCase{"###Read:##Lesen:##Čtení:", 0, "Read:"},
+                      SelectCase{"###Read:##Lesen:##Čtení:", 1, "Lesen:"},
+                      SelectCase{"###Read:##Lesen:##Čtení:", 2, "Čtení:"},
+                      // Untranslated and empty versions fall back to the first.
+                      SelectCase{"###OK##..##Hotovo", 1, "OK"},
+                      SelectCase{"###OK##..##Hotovo", 2, "Hotovo"},
+                      SelectCase{"###OK####Hotovo", 1, "OK"}, SelectCase{"###OK##Gut##", 2, "OK"},
+                      SelectCase{"###OK##...##Hotovo", 1, "..."},
+                      // Fewer versions than the index.
+                      SelectCase{"###Only English", 2, "Only English"},
+                      SelectCase{"###One##Zwei", 2, "One"},
+                      // Out-of-range indexes mean English.
+                      SelectCase{"###Read:##Lesen:##Čtení:", 7, "Read:"},
+                      SelectCase{"###Read:##Lesen:##Čtení:", -5, "Read:"},
+                      // Trailing blanks go only where a marker ends the version.
+                      SelectCase{"###Read \t\r\n##Lesen  ##Čtení  ", 0, "Read"},
+                      SelectCase{"###Read \t\r\n##Lesen  ##Čtení  ", 1, "Lesen"},
+                      SelectCase{"###Read \t\r\n##Lesen  ##Čtení  ", 2, "Čtení  "},
+                      // The first character of a version always stays, even a blank.
+                      SelectCase{"###   ##x##y", 0, " "},
+                      // A fourth version is ignored; the third ends at the third marker.
+                      SelectCase{"###a##b##c  ##d", 2, "c"}, SelectCase{"###a##b##c##d", 2, "c"},
+                      // Texts that are not multi-language strings stand as they are.
+                      SelectCase{"Plain text", 1, "Plain text"},
+                      SelectCase{"Plain ##text", 2, "Plain ##text"}, SelectCase{"", 1, ""}));
 
 TEST(SelectText, PreparesInPlaceOnceAndSelectsAgainFromPreparedBuffer) {
   RecordingDialogs dialogs;
   auto b = buffer("###Read:##Lesen:##Čtení:");
   EXPECT_STREQ(q3::selectText(b.data(), 1), "Lesen:");
   // The prepared bytes: count 3, lengths before versions 1 and 2, NULs at the markers.
-  const unsigned char expected[] = {0x23, 0x03, 0x05, 'R', 'e', 'a', 'd', ':', 0x00,
-                                    0x06, 'L', 'e', 's', 'e', 'n', ':', 0x00, 0x23};
+  const unsigned char expected[] = {0x23, 0x03, 0x05, 'R', 'e', 'a', 'd', ':',  0x00,
+                                    0x06, 'L',  'e',  's', 'e', 'n', ':', 0x00, 0x23};
   ASSERT_GE(b.size(), sizeof expected);
   EXPECT_EQ(0, std::memcmp(b.data(), expected, sizeof expected));
   EXPECT_STREQ(b.data() + sizeof expected, "Čtení:");
@@ -135,11 +132,11 @@ TEST_P(SelectErrors, ReportsInErrorBoxAndReturnsTheWholeBuffer) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SelectErrors,
-    ::testing::Values(
-        ErrorCase{"##Read##Lesen", 1, "Chybi ### na zacatku v jazykovem retezci !\n##Read##Lesen"},
-        // One '#' and a letter looks prepared; 'A' (65) is no valid count.
-        ErrorCase{"#Abc", 0, "Chybny pocet jazykovych mutaci (65 > 3 || 65==0) !\n "},
-        ErrorCase{"#", 0, "Chybny pocet jazykovych mutaci (0 > 3 || 0==0) !\n "}));
+    ::testing::Values(ErrorCase{"##Read##Lesen", 1,
+                                "Chybi ### na zacatku v jazykovem retezci !\n##Read##Lesen"},
+                      // One '#' and a letter looks prepared; 'A' (65) is no valid count.
+                      ErrorCase{"#Abc", 0, "Chybny pocet jazykovych mutaci (65 > 3 || 65==0) !\n "},
+                      ErrorCase{"#", 0, "Chybny pocet jazykovych mutaci (0 > 3 || 0==0) !\n "}));
 
 TEST(SelectText, MissingHashFormStaysUnchangedAndComplainsEveryTime) {
   RecordingDialogs dialogs;
@@ -223,7 +220,7 @@ TEST(LanguageCode, SettingsCodesRoundTripAndUnknownCodesKeepLanguage) {
   struct Case {
     int code, current, expected;
   };
-  const Case cases[] = {{0, 2, 0}, {1, 0, 1}, {3, 0, 2}, {2, 1, 1},
+  const Case cases[] = {{0, 2, 0}, {1, 0, 1},  {3, 0, 2},  {2, 1, 1},
                         {4, 2, 2}, {-1, 0, 0}, {255, 1, 1}};
   for (const Case& c : cases)
     EXPECT_EQ(q3::languageFromCode(c.code, c.current), c.expected) << "code " << c.code;

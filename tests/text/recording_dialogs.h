@@ -9,7 +9,7 @@
 namespace q3test {
 
 class RecordingDialogs : public q3::UserDialogs {
-public:
+ public:
   struct Box {
     std::string title, text;
     q3::DialogKind kind;
@@ -24,7 +24,7 @@ public:
 
   std::vector<Box> boxes;
 
-private:
+ private:
   q3::UserDialogs* previous_ = nullptr;
 };
 
