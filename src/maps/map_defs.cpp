@@ -1,0 +1,658 @@
+// Definitions of the main window's maps and their transfer to and from the
+// parameter image.
+#include "maps/map_defs.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "params/address_map.h"
+
+namespace q3 {
+
+namespace {
+
+const std::vector<GridRange> kRpmGrid = {
+    {4000, {2000, 1000, 200, 1000}}, {10000, {2000, 1000, 500, 1000}}, {25000, {2000, 1000, 1000, 2000}}};
+const std::vector<GridRange> kAdvanceGrid = {{10, {5, 1, 1, 2}}, {30, {5, 5, 5, 5}}};
+const std::vector<GridRange> kVoltGrid = {{2, {1, 0.2, 0.2, 1}}, {5, {1, 0.5, 0.5, 1}}};
+const std::vector<GridRange> kPercentGrid = {
+    {10, {5, 1, 1, 2}}, {30, {5, 5, 5, 5}}, {100, {20, 10, 5, 20}}, {500, {100, 50, 25, 100}}};
+const std::vector<GridRange> kSensorGrid = {
+    {10, {2, 1, 1, 2}}, {100, {20, 20, 20, 20}}, {500, {100, 100, 100, 100}}, {1000, {200, 200, 200, 200}}};
+
+const int kTpBreakpoints[kMapRows] = {0, 2, 5, 10, 20, 30, 40, 60, 80, 100};
+
+constexpr uint32_t kAdvanceColour = 0xFCE2F4;
+constexpr uint32_t kServoColour = 0xCEDBFF;
+constexpr uint32_t kServoPercentColour = 0xCEF0FF;
+constexpr uint32_t kSensorColour = 0xA0E0C0;
+constexpr uint32_t kLambdaColour = 0xECD2F4;
+
+AxisSetup rpmAxis(int count, int maxCount) {
+  AxisSetup a;
+  a.name = "RPM";
+  a.minValue = 3;
+  a.maxValue = 250;
+  a.scale = 100;
+  a.minGap = 1;
+  a.grid = kRpmGrid;
+  a.editable = 1;
+  a.options = 1;
+  a.minCount = 1;
+  a.count = std::clamp(count, 1, maxCount);
+  a.collapsedPreference = -1;
+  return a;
+}
+
+int loadSensor(const ParamImage& img) { return std::min<int>(img.byte(Adrb::TpsIapSensor), 2); }
+
+// The load axis (Y) of a map that follows the load sensor. Sets name, unit,
+// range, editability; breakpoints come from the pressure words with sensor 2
+// and are the fixed throttle steps with sensor 1.
+void loadAxisForSensor(CSheet& s, int sensor, int pressureWord, const ParamImage& img, int rows) {
+  CAxe& y = s.y;
+  if (sensor == 2) {
+    y.name = y.label = "IAP";
+    y.unit = "kPa";
+    y.minValue = 0;
+    y.maxValue = 999;
+    y.editable = 1;
+    for (int r = 0; r < rows; ++r) y.values[static_cast<size_t>(r)] = img.word(pressureWord + r);
+  } else {
+    y.name = y.label = "TP";
+    y.unit = "%";
+    y.minValue = 0;
+    y.maxValue = 100;
+    y.editable = 0;
+    if (sensor == 1 && rows == kMapRows)
+      for (int r = 0; r < rows; ++r) y.values[static_cast<size_t>(r)] = kTpBreakpoints[r];
+  }
+  if (sensor == 0) {
+    y.usage = 2;
+    y.collapsed = 1;
+  }
+}
+
+// Cells of a 10 x 15 map at base, stored with offset.
+void loadCells(CSheet& s, const ParamImage& img, int base, int offset) {
+  for (int r = 0; r < kMapRows; ++r)
+    for (int c = 0; c < kMapColumns; ++c) s.cell(c, r) = img.byte(base + r * kMapColumns + c) - offset;
+}
+
+// Stores the cells; columns beyond the used count take the last used column.
+void storeCells(const CSheet& s, ParamImage& img, int base, int offset) {
+  const int n = std::clamp(s.x.count, 1, kMapColumns);
+  for (int r = 0; r < kMapRows; ++r)
+    for (int c = 0; c < kMapColumns; ++c)
+      img.setByte(base + r * kMapColumns + c, s.cell(std::min(c, n - 1), r) + offset);
+}
+
+void loadRpmAxis(CSheet& s, const ParamImage& img, int base, int columnsByte) {
+  for (int c = 0; c < kMapColumns; ++c) s.x.values[static_cast<size_t>(c)] = img.byte(base + c);
+  s.x.count = std::clamp<int>(img.byte(columnsByte), 1, kMapColumns);
+}
+
+void storeRpmAxis(const CSheet& s, ParamImage& img, int base, int columnsByte) {
+  for (int c = 0; c < kMapColumns; ++c) img.setByte(base + c, s.x.values[static_cast<size_t>(c)]);
+  img.setByte(columnsByte, std::clamp(s.x.count, 1, kMapColumns));
+}
+
+void finishLoad(TabModel& m) {
+  for (int i = 0; i < m.sheetCount(); ++i) m.normalizeAxes(i, kNormalizeForget | kChangeX | kChangeY | kChangeCells);
+  m.computeIndices();
+  m.copyValuesToPrevious();
+  m.updateActual();
+}
+
+// ---------------------------------------------------------------------------
+// Advance maps
+
+void defineAdvance(TabModel& m) {
+  static const char* names[2] = {"###Advance 1##Vorzündung 1##Předstih 1",
+                                 "###Advance 2##Vorzündung 2##Předstih 2"};
+  static const uint32_t colours[2][3] = {{0x0000FF, 0xFFC0C0, 0xFF00C0}, {0xFF0000, 0xA0C0FF, 0xC000FF}};
+  for (int i = 0; i < 2; ++i) {
+    int s = m.addSheet(names[i], "RPM", "TP", "###Advance##Vorzündung##Předstih", kMapColumns,
+                       kMapRows, 0x0701);
+    AxisSetup x = rpmAxis(kMapColumns, kMapColumns);
+    x.usage = 0;
+    x.resizable = 1;
+    x.graphGroup = 256;
+    x.headerColour = kAdvanceColour;
+    m.setAxis(s, 1, x);
+    AxisSetup y;
+    y.name = "TP";
+    y.unit = "%";
+    y.maxValue = 100;
+    y.options = 1;
+    y.count = kMapRows;
+    y.minCount = 1;
+    y.usage = 1;
+    y.collapsedPreference = -2;
+    y.graphGroup = 256;
+    y.headerColour = kAdvanceColour;
+    m.setAxis(s, 2, y);
+    AxisSetup v;
+    v.name = "ADV";
+    v.unit = "°";
+    v.minValue = -30;
+    v.maxValue = 60;
+    v.grid = kAdvanceGrid;
+    v.editable = 1;
+    v.options = 3;
+    v.graphGroup = 256;
+    m.setAxis(s, 4, v);
+    for (int k = 0; k < 3; ++k) m.sheet(s).colours[k] = colours[i][k];
+  }
+}
+
+void loadAdvance(TabModel& m, const ParamImage& img) {
+  const int sensor = loadSensor(img);
+  for (int i = 0; i < 2 && i < m.sheetCount(); ++i) {
+    CSheet& s = m.sheet(i);
+    loadRpmAxis(s, img, i == 0 ? Adrb::RpmAdv : Adrb::RpmAdv2, i == 0 ? Adrb::AdvColumns : Adrb::Adv2Columns);
+    s.y.usage = 1;
+    s.y.collapsed = img.byte(i == 0 ? Adrb::AdvMap : Adrb::Adv2Map) == 0;
+    loadAxisForSensor(s, sensor, i == 0 ? Adrw::AdvIap : Adrw::Adv2Iap, img, kMapRows);
+    loadCells(s, img, i == 0 ? Adrb::Advance : Adrb::Advance2, 100);
+  }
+  // Each map carries the other one as its comparison curve.
+  for (int i = 0; i < 2 && m.sheetCount() == 2; ++i) {
+    CSheet& s = m.sheet(i);
+    const CSheet& o = m.sheet(1 - i);
+    s.x.compareValues = o.x.values;
+    s.x.compareCount = o.x.count;
+    s.v.compareValues = o.v.values;
+  }
+  m.baseAdvance = img.byte(Adrb::BaseAdv);
+  m.revLimiter = img.byte(Adrb::Limiter) * 100;
+  m.startLimiter = img.byte(Adrb::StartLim) * 100;
+  finishLoad(m);
+}
+
+void storeAdvance(TabModel& m, ParamImage& img) {
+  const int i = m.current();
+  const CSheet& s = m.sheet(i);
+  storeRpmAxis(s, img, i == 0 ? Adrb::RpmAdv : Adrb::RpmAdv2, i == 0 ? Adrb::AdvColumns : Adrb::Adv2Columns);
+  storeCells(s, img, i == 0 ? Adrb::Advance : Adrb::Advance2, 100);
+  const int mapByte = i == 0 ? Adrb::AdvMap : Adrb::Adv2Map;
+  // The pressure axis is written back only while the map uses it and the
+  // pressure sensor is chosen: the fixed throttle steps must not overwrite it.
+  if (img.byte(mapByte) == 1 && loadSensor(img) == 2)
+    for (int r = 0; r < kMapRows; ++r)
+      img.setWord((i == 0 ? Adrw::AdvIap : Adrw::Adv2Iap) + r, s.y.values[static_cast<size_t>(r)]);
+  img.setByte(mapByte, s.y.collapsed ? 0 : 1);
+  img.setByte(Adrb::BaseAdv, m.baseAdvance);
+  img.setByte(Adrb::Limiter, m.revLimiter / 100);
+  img.setByte(Adrb::StartLim, m.startLimiter / 100);
+}
+
+// ---------------------------------------------------------------------------
+// Servo map
+
+void servoValueAxis(TabModel& m, bool percent) {
+  AxisSetup v;
+  if (percent) {
+    v.name = "[%]";
+    v.unit = "%";
+    v.maxValue = 100;
+    v.scale = 1;
+    v.grid = kPercentGrid;
+  } else {
+    v.name = "U";
+    v.unit = "V";
+    v.maxValue = 250;
+    v.scale = 0.02;
+    v.grid = kVoltGrid;
+  }
+  v.editable = 1;
+  v.options = 3;
+  m.setAxis(0, 4, v);
+  m.sheet(0).v.label = percent ? "STPS [%]" : "STPS [V]";
+  m.sheet(0).x.headerColour = percent ? kServoPercentColour : kServoColour;
+}
+
+void defineServo(TabModel& m) {
+  int s = m.addSheet("Servo", "RPM", "TP", "STPS[V]", kMapColumns, kMapRows, 0x0609);
+  AxisSetup x = rpmAxis(kMapColumns, kMapColumns);
+  x.usage = 1;
+  x.resizable = 1;
+  x.headerColour = kServoColour;
+  m.setAxis(s, 1, x);
+  AxisSetup y;
+  y.name = "TP";
+  y.unit = "%";
+  y.maxValue = 100;
+  y.options = 0;
+  y.count = kMapRows;
+  y.usage = 1;
+  y.collapsedPreference = -2;
+  m.setAxis(s, 2, y);
+  servoValueAxis(m, false);
+}
+
+void loadServo(TabModel& m, const ParamImage& img) {
+  CSheet& s = m.sheet(0);
+  const int sensor = loadSensor(img);
+  servoValueAxis(m, img.byte(Adrb::ServoPercent) != 0);
+  loadRpmAxis(s, img, Adrb::ServoRpm, Adrb::ServoColumns);
+  s.y.usage = 1;
+  loadAxisForSensor(s, sensor, Adrw::ServoIap, img, kMapRows);
+  int mode = sensor == 0 ? 0 : std::min<int>(img.byte(Adrb::ServoMap), 2);
+  s.y.collapsed = mode == 0;
+  s.x.collapsed = mode == 1;
+  loadCells(s, img, Adrb::Servo, 0);
+  s.enabled = img.byte(Adrb::ServoEnable) != 0;
+  m.revLimiter = img.byte(Adrb::Limiter) * 100;
+  m.startLimiter = img.byte(Adrb::StartLim) * 100;
+  finishLoad(m);
+}
+
+void storeServo(TabModel& m, ParamImage& img) {
+  const CSheet& s = m.sheet(0);
+  storeRpmAxis(s, img, Adrb::ServoRpm, Adrb::ServoColumns);
+  storeCells(s, img, Adrb::Servo, 0);
+  if (img.byte(Adrb::ServoMap) != 0 && loadSensor(img) == 2)
+    for (int r = 0; r < kMapRows; ++r) img.setWord(Adrw::ServoIap + r, s.y.values[static_cast<size_t>(r)]);
+  int mode = s.y.collapsed ? 0 : (s.x.collapsed ? 1 : 2);
+  if (loadSensor(img) == 0) mode = 0;
+  img.setByte(Adrb::ServoMap, mode);
+  img.setByte(Adrb::ServoEnable, s.enabled ? 1 : 0);
+  img.setByte(Adrb::Limiter, m.revLimiter / 100);
+  img.setByte(Adrb::StartLim, m.startLimiter / 100);
+}
+
+// ---------------------------------------------------------------------------
+// Sensor curves
+
+struct CurveDef {
+  int owner;
+  const char* name;
+  int flags;
+  const char* yLabel;
+  const char* yName;
+  const char* yUnit;
+  int yMax;
+  double yScale;
+  int yEditable;
+  int rows;
+  const char* vLabel;
+  const char* vName;
+  const char* vUnit;
+  int vMin, vMax;
+  double vScale;
+  int showUnit;
+  uint32_t colour;
+};
+
+const CurveDef kCurves[] = {
+    {kOwnerTpsCurve, "TP sensor", 0x07A2, "TP", "TP", "%", 100, 1, 0, 2,
+     "###Voltage##Spannung##Napětí", "U", "V", 0, 5000, 0.001, 1, kSensorColour},
+    {kOwnerIapCurve, "###IAP sensor##IAP sensor##Snímač IAP", 0x07A2, "###Pressure##Druck##Tlak", "P",
+     "kPa", 999, 1, 1, 2, "###Voltage##Spannung##Napětí", "U", "V", 0, 5000, 0.001, 1, kSensorColour},
+    {kOwnerLambdaCurve, "Lambda sensor", 0x0003, "AFR", "AFR", "", 250, 0.1, 1, 6, "Voltage", "U", "V",
+     0, 5000, 0.001, 1, kLambdaColour},
+    {kOwnerLambdaRpm, "Lambda on RPM", 0x4003, "AFR", "AFR", "", 250, 0.1, 1, 2, "RPM", "RPM", "", 3,
+     250, 100, 0, kSensorColour},
+};
+
+const CurveDef* curveDef(int owner) {
+  for (const CurveDef& c : kCurves)
+    if (c.owner == owner) return &c;
+  return nullptr;
+}
+
+void defineCurve(TabModel& m, const CurveDef& d) {
+  int s = m.addSheet(d.name, "", d.yLabel, d.vLabel, 1, d.rows, d.flags);
+  AxisSetup x;
+  x.name = "";
+  x.count = 1;
+  x.usage = 2;
+  x.collapsed = 1;
+  x.collapsedPreference = -1;
+  m.setAxis(s, 1, x);
+  AxisSetup y;
+  y.name = d.yName;
+  y.unit = d.yUnit;
+  y.maxValue = d.yMax;
+  y.scale = d.yScale;
+  y.grid = kSensorGrid;
+  y.editable = d.yEditable;
+  y.options = 1;
+  y.count = d.rows;
+  y.minCount = d.rows;
+  y.usage = 1;
+  y.headerColour = d.colour;
+  m.setAxis(s, 2, y);
+  AxisSetup v;
+  v.name = d.vName;
+  v.unit = d.vUnit;
+  v.minValue = d.vMin;
+  v.maxValue = d.vMax;
+  v.scale = d.vScale;
+  v.grid = d.owner == kOwnerLambdaRpm ? kRpmGrid : kVoltGrid;
+  v.editable = 1;
+  v.options = 3;
+  v.headerColour = d.owner == kOwnerLambdaCurve ? kLambdaColour : 0xFFFFFF;
+  m.setAxis(s, 4, v);
+  CSheet& sh = m.sheet(s);
+  sh.v.showUnit = d.showUnit;
+  sh.tabFontSize = 9;
+  if (d.owner != kOwnerLambdaRpm) sh.titleFontSize = 9;
+}
+
+void loadCurve(TabModel& m, const ParamImage& img) {
+  CSheet& s = m.sheet(0);
+  auto y = [&](int r) -> int32_t& { return s.y.values[static_cast<size_t>(r)]; };
+  switch (m.ownerId()) {
+    case kOwnerTpsCurve:
+      y(0) = 0;
+      y(1) = 100;
+      s.cell(0, 0) = img.word(Adrw::TpsLow);
+      s.cell(0, 1) = img.word(Adrw::TpsHigh);
+      break;
+    case kOwnerIapCurve:
+      for (int r = 0; r < 2; ++r) {
+        y(r) = img.word(Adrw::IapCal + 2 * r);
+        s.cell(0, r) = img.word(Adrw::IapCal + 2 * r + 1);
+      }
+      break;
+    case kOwnerLambdaCurve:
+      for (int r = 0; r < 6; ++r) {
+        y(r) = img.byte(Adrb::LambdaCurveBytes + r);
+        s.cell(0, r) = img.word(Adrw::LambdaCurveWords + r);
+      }
+      break;
+    case kOwnerLambdaRpm:
+      for (int r = 0; r < 2; ++r) {
+        y(r) = img.byte(Adrb::LambdaTachoAxis + r);
+        s.cell(0, r) = img.byte(Adrb::LambdaTachoValues + r);
+      }
+      break;
+  }
+  finishLoad(m);
+}
+
+void storeCurve(TabModel& m, ParamImage& img) {
+  const CSheet& s = m.sheet(0);
+  auto y = [&](int r) { return s.y.values[static_cast<size_t>(r)]; };
+  switch (m.ownerId()) {
+    case kOwnerTpsCurve:
+      img.setWord(Adrw::TpsLow, s.cell(0, 0));
+      img.setWord(Adrw::TpsHigh, s.cell(0, 1));
+      break;
+    case kOwnerIapCurve:
+      for (int r = 0; r < 2; ++r) {
+        img.setWord(Adrw::IapCal + 2 * r, y(r));
+        img.setWord(Adrw::IapCal + 2 * r + 1, s.cell(0, r));
+      }
+      break;
+    case kOwnerLambdaCurve:
+      for (int r = 0; r < 6; ++r) {
+        img.setByte(Adrb::LambdaCurveBytes + r, y(r));
+        img.setWord(Adrw::LambdaCurveWords + r, s.cell(0, r));
+      }
+      break;
+    case kOwnerLambdaRpm:
+      for (int r = 0; r < 2; ++r) {
+        img.setByte(Adrb::LambdaTachoAxis + r, y(r));
+        img.setByte(Adrb::LambdaTachoValues + r, s.cell(0, r));
+      }
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Power outputs
+
+int outputOf(const TabModel& m) {
+  return m.ownerId() >= kOwnerPoutPwm ? m.ownerId() - kOwnerPoutPwm : m.ownerId() - kOwnerPoutCondition;
+}
+
+int poutFunction(const ParamImage& img, int k) { return img.byte(Adrb::PoutFunction + k); }
+
+void definePoutCondition(TabModel& m, int k) {
+  std::string label = "Pout" + std::to_string(k + 1);
+  int s = m.addSheet("1", "RPM", "TP", label.c_str(), 3, 2, 1);
+  AxisSetup x = rpmAxis(3, 3);
+  x.grid = {{25000, {2000, 1000, 1000, 2000}}};
+  m.setAxis(s, 1, x);
+  AxisSetup y;
+  y.name = "TP";
+  y.unit = "%";
+  y.maxValue = 100;
+  y.grid = {{100, {25, 25, 10, 25}}};
+  y.editable = 1;
+  y.count = 2;
+  y.usage = 1;
+  y.collapsedPreference = -2;
+  m.setAxis(s, 2, y);
+  AxisSetup v;
+  v.name = "PO";
+  v.maxValue = 2;
+  v.grid = kAdvanceGrid;
+  v.options = 3;
+  m.setAxis(s, 4, v);
+  CSheet& sh = m.sheet(s);
+  sh.titleFontSize = 10;
+  sh.x.fontHeight = sh.y.fontHeight = sh.v.fontHeight = 8;
+}
+
+void loadPoutCondition(TabModel& m, const ParamImage& img) {
+  const int k = outputOf(m);
+  const int fn = poutFunction(img, k);
+  const int sensor = loadSensor(img);
+  CSheet& s = m.sheet(0);
+  // The areas (row i, column j) live in the cell store, beyond the used cells.
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 4; ++j) s.cell(j, i) = (img.byte(Adrb::PoutCondition + 3 * k + i) >> j) & 1;
+  for (int c = 0; c < 3; ++c) s.x.values[static_cast<size_t>(c)] = img.byte(Adrb::PoutThreshold + 3 * k + c);
+  for (int r = 0; r < 2; ++r) s.y.values[static_cast<size_t>(r)] = img.word(Adrw::PoutWords + 2 * k + r);
+  s.y.name = s.y.label = sensor == 2 ? "IAP" : "TP";
+  s.y.unit = sensor == 2 ? "kPa" : "%";
+  s.y.maxValue = sensor == 2 ? 999 : 100;
+  s.x.minGap = fn == 2 ? 0 : 1;
+  s.v.editable = fn == 255;
+  s.x.count = fn == 255 ? 3 : 2;
+  s.y.count = fn == 255 ? 2 : 1;
+  s.y.collapsed = sensor == 0 || fn == 2;
+  finishLoad(m);
+  // The band between the two shift-light thresholds is drawn in the mixed
+  // state; set after the clamp, which keeps areas to 0..2.
+  if (fn == 2) s.cell(1, 0) = 3;
+}
+
+void storePoutCondition(TabModel& m, ParamImage& img) {
+  const int k = outputOf(m);
+  const CSheet& s = m.sheet(0);
+  const int fn = poutFunction(img, k);
+  for (int c = 0; c < s.x.count; ++c) img.setByte(Adrb::PoutThreshold + 3 * k + c, s.x.values[static_cast<size_t>(c)]);
+  for (int r = 0; r < s.y.count; ++r) img.setWord(Adrw::PoutWords + 2 * k + r, s.y.values[static_cast<size_t>(r)]);
+  if (fn == 255) {
+    for (int i = 0; i < 3; ++i) {
+      int b = 0;
+      for (int j = 0; j < 4; ++j)
+        if (s.cell(j, i) != 0) b |= 1 << j;
+      img.setByte(Adrb::PoutCondition + 3 * k + i, b);
+    }
+  }
+}
+
+void definePoutPwm(TabModel& m, int k) {
+  std::string label = "Pout" + std::to_string(k + 1);
+  int s = m.addSheet("1", "RPM", "TP", label.c_str(), 6, 4, 1);
+  AxisSetup x = rpmAxis(6, 6);
+  m.setAxis(s, 1, x);
+  AxisSetup y;
+  y.name = "TP";
+  y.unit = "%";
+  y.maxValue = 100;
+  y.editable = 1;
+  y.count = 4;
+  y.usage = 1;
+  y.collapsedPreference = -2;
+  m.setAxis(s, 2, y);
+  AxisSetup v;
+  v.name = "PO";
+  v.unit = "%";
+  v.maxValue = 100;
+  v.grid = kAdvanceGrid;
+  v.editable = 1;
+  v.options = 3;
+  m.setAxis(s, 4, v);
+  CSheet& sh = m.sheet(s);
+  sh.titleFontSize = 8;
+  sh.x.fontHeight = sh.y.fontHeight = sh.v.fontHeight = 8;
+  sh.v.showUnit = 1;
+}
+
+void loadPoutPwm(TabModel& m, const ParamImage& img) {
+  const int k = outputOf(m);
+  const int fn = poutFunction(img, k);
+  const int sensor = loadSensor(img);
+  CSheet& s = m.sheet(0);
+  if (fn == 253) {
+    s.v.label = "###Periode##Periode##Perioda";
+    s.v.name = "T";
+    s.v.unit = "s";
+    s.v.scale = 0.05;
+    s.v.minValue = (img.byte(Adrb::PoutPulse + k) + 9) / 10;
+    s.v.maxValue = 200;
+  } else {
+    s.v.label = s.v.name = fn == 254 ? "PWM" : "PO";
+    s.v.unit = "%";
+    s.v.scale = 1;
+    s.v.minValue = 0;
+    s.v.maxValue = 100;
+  }
+  for (int c = 0; c < 6; ++c) s.x.values[static_cast<size_t>(c)] = img.byte(Adrb::PoutPwmRpm + 6 * k + c);
+  for (int r = 0; r < 4; ++r) s.y.values[static_cast<size_t>(r)] = img.word(Adrw::PoutPwmWords + 4 * k + r);
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 6; ++c) s.cell(c, r) = img.byte(Adrb::PoutPwmTable + 24 * k + 6 * r + c);
+  s.y.name = s.y.label = sensor == 2 ? "IAP" : "TP";
+  s.y.unit = sensor == 2 ? "kPa" : "%";
+  s.y.maxValue = sensor == 2 ? 999 : 100;
+  s.y.collapsed = sensor == 0;
+  finishLoad(m);
+}
+
+void storePoutPwm(TabModel& m, ParamImage& img) {
+  const int k = outputOf(m);
+  const CSheet& s = m.sheet(0);
+  for (int c = 0; c < 6; ++c) img.setByte(Adrb::PoutPwmRpm + 6 * k + c, s.x.values[static_cast<size_t>(c)]);
+  for (int r = 0; r < 4; ++r) img.setWord(Adrw::PoutPwmWords + 4 * k + r, s.y.values[static_cast<size_t>(r)]);
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 6; ++c) img.setByte(Adrb::PoutPwmTable + 24 * k + 6 * r + c, s.cell(c, r));
+}
+
+bool isCondition(int owner) { return owner >= kOwnerPoutCondition && owner < kOwnerPoutCondition + 4; }
+bool isPwm(int owner) { return owner >= kOwnerPoutPwm && owner < kOwnerPoutPwm + 4; }
+
+}  // namespace
+
+MapControlSpec mapControlSpec(int owner) {
+  MapControlSpec s;
+  if (owner == kOwnerAdvance || owner == kOwnerServo) {
+    s.options = 113;
+  } else if (const CurveDef* d = curveDef(owner)) {
+    s.options = 304;
+    s.visibleColumns = owner == kOwnerLambdaRpm ? 1 : 2;
+    s.visibleRows = d->rows;
+    if (owner == kOwnerTpsCurve || owner == kOwnerIapCurve) {
+      s.width = 290;
+      s.height = 130;
+    } else if (owner == kOwnerLambdaCurve) {
+      s.width = 250;
+      s.height = 220;
+    }
+  } else if (isCondition(owner)) {
+    s.options = 0x2030;
+    s.visibleColumns = 4;
+    s.visibleRows = 3;
+  } else if (isPwm(owner)) {
+    s.options = 0x0030;
+    s.visibleColumns = 6;
+    s.visibleRows = 4;
+  }
+  return s;
+}
+
+void defineMap(TabModel& m) {
+  const MapControlSpec spec = mapControlSpec(m.ownerId());
+  m.visibleColumns = spec.visibleColumns;
+  m.visibleRows = spec.visibleRows;
+  const int owner = m.ownerId();
+  if (owner == kOwnerAdvance)
+    defineAdvance(m);
+  else if (owner == kOwnerServo)
+    defineServo(m);
+  else if (const CurveDef* d = curveDef(owner))
+    defineCurve(m, *d);
+  else if (isCondition(owner))
+    definePoutCondition(m, owner - kOwnerPoutCondition);
+  else if (isPwm(owner))
+    definePoutPwm(m, owner - kOwnerPoutPwm);
+  m.selectSheet(0);
+}
+
+void loadMap(TabModel& m, const ParamImage& img) {
+  const int owner = m.ownerId();
+  if (m.sheetCount() == 0) return;
+  if (owner == kOwnerAdvance)
+    loadAdvance(m, img);
+  else if (owner == kOwnerServo)
+    loadServo(m, img);
+  else if (curveDef(owner))
+    loadCurve(m, img);
+  else if (isCondition(owner))
+    loadPoutCondition(m, img);
+  else if (isPwm(owner))
+    loadPoutPwm(m, img);
+}
+
+void storeMap(TabModel& m, ParamImage& img) {
+  const int owner = m.ownerId();
+  if (m.sheetCount() == 0) return;
+  if (owner == kOwnerAdvance)
+    storeAdvance(m, img);
+  else if (owner == kOwnerServo)
+    storeServo(m, img);
+  else if (curveDef(owner))
+    storeCurve(m, img);
+  else if (isCondition(owner))
+    storePoutCondition(m, img);
+  else if (isPwm(owner))
+    storePoutPwm(m, img);
+}
+
+bool mapVisible(int owner, const ParamImage& img) {
+  const int sensor = loadSensor(img);
+  if (owner == kOwnerTpsCurve) return sensor == 1;
+  if (owner == kOwnerIapCurve) return sensor == 2;
+  if (isCondition(owner)) {
+    int fn = poutFunction(img, owner - kOwnerPoutCondition);
+    return owner - kOwnerPoutCondition < 3 && (fn == 2 || fn == 3 || fn == 255);
+  }
+  if (isPwm(owner)) {
+    int fn = poutFunction(img, owner - kOwnerPoutPwm);
+    return owner - kOwnerPoutPwm < 3 && (fn == 253 || fn == 254);
+  }
+  return true;
+}
+
+void setServoPercent(ParamImage& img, bool percent) {
+  if ((img.byte(Adrb::ServoPercent) != 0) == percent) return;
+  for (int i = 0; i < kMapRows * kMapColumns; ++i) {
+    int raw = img.byte(Adrb::Servo + i);
+    double v = percent ? std::floor(raw * 2 * 0.2 + 0.5) : std::floor(raw * 5 * 0.5 + 0.5);
+    img.setByte(Adrb::Servo + i, std::min(255, static_cast<int>(v)));
+  }
+  img.setByte(Adrb::ServoPercent, percent ? 1 : 0);
+}
+
+int liveMapFlags(bool secondMapActive, int sensorMode) {
+  return (secondMapActive ? 1 : 0) | (sensorMode >= 2 ? 0x30 : 0);
+}
+
+}  // namespace q3

@@ -1,0 +1,51 @@
+// The maps of the main window: which sheets and axes each map editor control
+// carries, and how it is loaded from the parameter image and stored back.
+// Each control is identified by its owner id.
+#pragma once
+
+#include "maps/tab_model.h"
+#include "params/param_image.h"
+
+namespace q3 {
+
+// Owner ids of the main window's map controls.
+enum MapOwnerId : int {
+  kOwnerAdvance = 0,
+  kOwnerServo = 1,
+  kOwnerPoutCondition = 25,  // + output 0..3
+  kOwnerPoutPwm = 33,        // + output 0..3
+  kOwnerTpsCurve = 41,
+  kOwnerIapCurve = 42,
+  kOwnerLambdaCurve = 44,
+  kOwnerLambdaRpm = 49,
+};
+
+// How the page creates the control: options, size (0 = page-relative, set
+// by the page), visible window.
+struct MapControlSpec {
+  int options = 0;
+  int width = 0, height = 0;
+  int visibleColumns = 15, visibleRows = 10;
+};
+MapControlSpec mapControlSpec(int ownerId);
+
+// Creates the sheets and fixed axes of the map with this owner id.
+void defineMap(TabModel& m);
+// Loads the map from the image: axes that follow the load sensor and other
+// settings, breakpoints, cells, counts, collapsed flags, linked limits.
+void loadMap(TabModel& m, const ParamImage& img);
+// Stores the current sheet of the map into the image (the sheet that changed).
+void storeMap(TabModel& m, ParamImage& img);
+
+// Whether the map is shown for the current settings (sensor curves by load
+// sensor, power-output maps by output function).
+bool mapVisible(int ownerId, const ParamImage& img);
+
+// The servo map's "Percent" switch: converts every cell and sets the flag.
+void setServoPercent(ParamImage& img, bool percent);
+
+// The live flags word of the maps: bit 0 the unit runs advance map 2, bits 4
+// and 5 the unit works over intake pressure.
+int liveMapFlags(bool secondMapActive, int sensorMode);
+
+}  // namespace q3

@@ -1,0 +1,257 @@
+// The main window's maps bound to the parameter image: load, store with
+// unused columns filled, the load sensor, the servo percent switch, the
+// sensor curves and the power-output tables.
+#include <gtest/gtest.h>
+
+#include "maps/map_defs.h"
+#include "params/address_map.h"
+
+namespace q3 {
+namespace {
+
+// An image with increasing engine-speed axes and distinct advance cells.
+ParamImage advanceImage(int sensor, int advMap) {
+  ParamImage img;
+  img.setByte(Adrb::TpsIapSensor, sensor);
+  img.setByte(Adrb::AdvMap, advMap);
+  img.setByte(Adrb::Adv2Map, advMap);
+  img.setByte(Adrb::AdvColumns, 15);
+  img.setByte(Adrb::Adv2Columns, 15);
+  img.setByte(Adrb::BaseAdv, 12);
+  img.setByte(Adrb::Limiter, 120);
+  img.setByte(Adrb::StartLim, 40);
+  for (int c = 0; c < 15; ++c) {
+    img.setByte(Adrb::RpmAdv + c, 10 + 10 * c);
+    img.setByte(Adrb::RpmAdv2 + c, 12 + 10 * c);
+  }
+  for (int i = 0; i < 150; ++i) {
+    img.setByte(Adrb::Advance + i, 100 + i % 40);
+    img.setByte(Adrb::Advance2 + i, 90 + i % 30);
+  }
+  for (int r = 0; r < 10; ++r) {
+    img.setWord(Adrw::AdvIap + r, 20 + 10 * r);
+    img.setWord(Adrw::Adv2Iap + r, 25 + 10 * r);
+  }
+  return img;
+}
+
+TabModel makeMap(int owner) {
+  TabModel m(mapControlSpec(owner).options, owner);
+  defineMap(m);
+  return m;
+}
+
+TEST(AdvanceMaps, StoreWithTwelveColumnsFillsTheRest) {
+  ParamImage img = advanceImage(1, 1);
+  TabModel m = makeMap(kOwnerAdvance);
+  loadMap(m, img);
+  ASSERT_EQ(m.sheetCount(), 2);
+  CSheet& s = m.sheet(0);
+  EXPECT_EQ(s.x.count, 15);
+  EXPECT_EQ(s.cell(3, 2), img.byte(Adrb::Advance + 2 * 15 + 3) - 100);
+  s.x.count = 12;
+  for (int r = 0; r < 10; ++r) s.cell(11, r) = -5 + r;
+  storeMap(m, img);
+  EXPECT_EQ(img.byte(Adrb::AdvColumns), 12);
+  for (int r = 0; r < 10; ++r)
+    for (int c = 11; c < 15; ++c) EXPECT_EQ(img.byte(Adrb::Advance + 15 * r + c), 95 + r) << r << "," << c;
+  // Map 2 is not touched by a store of map 1.
+  EXPECT_EQ(img.byte(Adrb::Adv2Columns), 15);
+  loadMap(m, img);
+  EXPECT_EQ(m.sheet(0).x.count, 12);
+  EXPECT_EQ(m.sheet(0).cell(11, 9), 4);
+}
+
+TEST(AdvanceMaps, LoadSensorShapesTheLoadAxis) {
+  struct Case {
+    int sensor, advMap;
+    const char* name;
+    int editable, collapsed, usage, row3;
+  } cases[] = {
+      {1, 1, "TP", 0, 0, 1, 10},  // fixed throttle steps
+      {2, 1, "IAP", 1, 0, 1, 50},  // words 6..15
+      {2, 0, "IAP", 1, 1, 1, 50},
+      {0, 1, "TP", 0, 1, 2, -1},
+  };
+  for (const Case& c : cases) {
+    TabModel m = makeMap(kOwnerAdvance);
+    loadMap(m, advanceImage(c.sensor, c.advMap));
+    const CSheet& s = m.sheet(0);
+    EXPECT_EQ(s.y.name, c.name) << c.sensor;
+    EXPECT_EQ(s.y.editable, c.editable) << c.sensor;
+    EXPECT_EQ(s.y.collapsed, c.collapsed) << c.sensor << " " << c.advMap;
+    EXPECT_EQ(s.y.usage, c.usage) << c.sensor;
+    if (c.row3 >= 0) {
+      EXPECT_EQ(s.y.values[3], c.row3) << c.sensor;
+    }
+  }
+  TabModel m = makeMap(kOwnerAdvance);
+  loadMap(m, advanceImage(2, 1));
+  EXPECT_EQ(m.sheet(1).y.values[0], 25);
+  EXPECT_EQ(m.baseAdvance, 12);
+  EXPECT_EQ(m.revLimiter, 12000);
+  EXPECT_EQ(m.startLimiter, 4000);
+  // Each sheet carries the other map for comparison.
+  EXPECT_EQ(m.sheet(0).x.compareValues[0], 12);
+  EXPECT_EQ(m.sheet(1).v.compareValues[0], 0);
+}
+
+TEST(AdvanceMaps, StoreWritesAxisModeLimitsAndKeepsPressureAxis) {
+  // No load sensor: ADV_MAP is stored as 0.
+  ParamImage img = advanceImage(0, 1);
+  TabModel m = makeMap(kOwnerAdvance);
+  loadMap(m, img);
+  storeMap(m, img);
+  EXPECT_EQ(img.byte(Adrb::AdvMap), 0);
+
+  // Throttle sensor with the load axis in use: the pressure axis stays.
+  img = advanceImage(1, 1);
+  loadMap(m, img);
+  m.baseAdvance = 15;
+  m.revLimiter = 11050;
+  storeMap(m, img);
+  EXPECT_EQ(img.word(Adrw::AdvIap + 3), 50);
+  EXPECT_EQ(img.byte(Adrb::AdvMap), 1);
+  EXPECT_EQ(img.byte(Adrb::BaseAdv), 15);
+  EXPECT_EQ(img.byte(Adrb::Limiter), 110);
+
+  // Pressure sensor: the edited pressure axis is written back.
+  img = advanceImage(2, 1);
+  loadMap(m, img);
+  m.sheet(0).y.values[3] = 51;
+  storeMap(m, img);
+  EXPECT_EQ(img.word(Adrw::AdvIap + 3), 51);
+  EXPECT_EQ(img.word(Adrw::Adv2Iap + 3), 55);
+}
+
+TEST(AdvanceMaps, OwnerNotificationStoresEachEdit) {
+  ParamImage img = advanceImage(1, 1);
+  TabModel m = makeMap(kOwnerAdvance);
+  loadMap(m, img);
+  int stores = 0;
+  m.setOwnerNotify([&](TabModel& t) {
+    storeMap(t, img);
+    loadMap(t, img);
+    ++stores;
+  });
+  m.selectSheet(1);
+  ASSERT_TRUE(m.enterText(ElemRef{0, 0}, "-7"));
+  EXPECT_EQ(stores, 1);
+  EXPECT_EQ(img.byte(Adrb::Advance2), 93);
+  ASSERT_TRUE(m.enterText(ElemRef{0, 0}, "99"));  // clamped to the range
+  EXPECT_EQ(img.byte(Adrb::Advance2), 160);
+}
+
+TEST(ServoMap, PercentSwitchConvertsCellsBothWays) {
+  ParamImage img;
+  img.setByte(Adrb::TpsIapSensor, 1);
+  img.setByte(Adrb::ServoMap, 2);
+  img.setByte(Adrb::ServoColumns, 15);
+  for (int c = 0; c < 15; ++c) img.setByte(Adrb::ServoRpm + c, 10 + 10 * c);
+  img.setByte(Adrb::Servo, 100);
+  TabModel m = makeMap(kOwnerServo);
+  loadMap(m, img);
+  EXPECT_EQ(valueText(m.sheet(0).cell(0, 0), m.sheet(0).v.scale, m.sheet(0).v.unit.c_str()), "2 V");
+  setServoPercent(img, true);
+  loadMap(m, img);
+  EXPECT_EQ(m.sheet(0).cell(0, 0), 40);
+  EXPECT_EQ(m.sheet(0).v.unit, "%");
+  EXPECT_EQ(m.sheet(0).v.label, "STPS [%]");
+  setServoPercent(img, true);  // already in percent: no second conversion
+  EXPECT_EQ(img.byte(Adrb::Servo), 40);
+  setServoPercent(img, false);
+  EXPECT_EQ(img.byte(Adrb::Servo), 100);
+}
+
+TEST(ServoMap, DimensionModesAndEnableFlag) {
+  struct Case {
+    int sensor, mode, xCollapsed, yCollapsed, stored;
+  } cases[] = {{1, 0, 0, 1, 0}, {1, 1, 1, 0, 1}, {1, 2, 0, 0, 2}, {0, 2, 0, 1, 0}};
+  for (const Case& c : cases) {
+    ParamImage img;
+    img.setByte(Adrb::TpsIapSensor, c.sensor);
+    img.setByte(Adrb::ServoMap, c.mode);
+    img.setByte(Adrb::ServoColumns, 15);
+    img.setByte(Adrb::ServoEnable, 1);
+    TabModel m = makeMap(kOwnerServo);
+    loadMap(m, img);
+    EXPECT_EQ(m.sheet(0).x.collapsed, c.xCollapsed) << c.mode;
+    EXPECT_EQ(m.sheet(0).y.collapsed, c.yCollapsed) << c.mode;
+    m.sheet(0).enabled = 0;
+    storeMap(m, img);
+    EXPECT_EQ(img.byte(Adrb::ServoMap), c.stored) << c.mode;
+    EXPECT_EQ(img.byte(Adrb::ServoEnable), 0);
+  }
+}
+
+TEST(SensorCurves, LoadStoreAndVisibility) {
+  ParamImage img;
+  img.setByte(Adrb::TpsIapSensor, 1);
+  img.setWord(Adrw::TpsLow, 700);
+  img.setWord(Adrw::TpsHigh, 3790);
+  TabModel tp = makeMap(kOwnerTpsCurve);
+  loadMap(tp, img);
+  const CSheet& s = tp.sheet(0);
+  EXPECT_TRUE(s.x.collapsed);
+  EXPECT_EQ(s.shownRows(), 2);
+  EXPECT_EQ(valueText(s.cell(0, 1), s.v.scale, s.v.unit.c_str()), "3.79 V");
+  tp.sheet(0).cell(0, 0) = 650;  // "TP 0 %" with a live sensor voltage of 650 mV
+  storeMap(tp, img);
+  EXPECT_EQ(img.word(Adrw::TpsLow), 650);
+  EXPECT_TRUE(mapVisible(kOwnerTpsCurve, img));
+  EXPECT_FALSE(mapVisible(kOwnerIapCurve, img));
+
+  img.setByte(Adrb::LambdaCurveBytes + 5, 170);
+  img.setWord(Adrw::LambdaCurveWords + 5, 900);
+  TabModel lambda = makeMap(kOwnerLambdaCurve);
+  loadMap(lambda, img);
+  EXPECT_EQ(lambda.sheet(0).y.values[5], 170);
+  EXPECT_EQ(lambda.sheet(0).cell(0, 5), 900);
+  // The lambda curve follows its "AFR" axis: the marker stands on the first row.
+  lambda.setLiveValues(3000, 0, 0, 0);
+  lambda.updateActual();
+  EXPECT_EQ(lambda.sheet(0).actualRow, 0);
+  EXPECT_EQ(lambda.sheet(0).actualState, 1);
+}
+
+TEST(PowerOutputs, FunctionShapesTheConditionMapAndPwmTable) {
+  ParamImage img;
+  img.setByte(Adrb::TpsIapSensor, 1);
+  img.setByte(Adrb::PoutFunction + 1, 2);  // output 2: shift light
+  img.setByte(Adrb::PoutThreshold + 3, 80);
+  img.setByte(Adrb::PoutThreshold + 4, 80);
+  TabModel cond = makeMap(kOwnerPoutCondition + 1);
+  loadMap(cond, img);
+  const CSheet& s = cond.sheet(0);
+  EXPECT_EQ(s.x.count, 2);
+  EXPECT_EQ(s.x.minGap, 0);
+  EXPECT_EQ(s.x.values[1], 80);  // equal thresholds are allowed
+  EXPECT_TRUE(s.y.collapsed);
+  EXPECT_FALSE(s.v.editable);
+  EXPECT_EQ(s.cell(1, 0), 3);
+  EXPECT_TRUE(mapVisible(kOwnerPoutCondition + 1, img));
+  EXPECT_FALSE(mapVisible(kOwnerPoutPwm + 1, img));
+
+  img.setByte(Adrb::PoutFunction + 2, 255);
+  img.setByte(Adrb::PoutCondition + 6 + 1, 0x5);
+  TabModel special = makeMap(kOwnerPoutCondition + 2);
+  loadMap(special, img);
+  EXPECT_EQ(special.sheet(0).x.count, 3);
+  EXPECT_EQ(special.sheet(0).cell(2, 1), 1);
+  special.sheet(0).cell(3, 1) = 1;
+  storeMap(special, img);
+  EXPECT_EQ(img.byte(Adrb::PoutCondition + 6 + 1), 0xD);
+
+  img.setByte(Adrb::PoutFunction, 253);
+  img.setByte(Adrb::PoutPulse, 31);
+  img.setByte(Adrb::PoutPwmTable + 6 + 2, 77);
+  TabModel pwm = makeMap(kOwnerPoutPwm);
+  loadMap(pwm, img);
+  EXPECT_EQ(pwm.sheet(0).v.name, "T");
+  EXPECT_EQ(pwm.sheet(0).v.minValue, 4);
+  EXPECT_EQ(pwm.sheet(0).cell(2, 1), 77);
+  EXPECT_TRUE(mapVisible(kOwnerPoutPwm, img));
+}
+
+}  // namespace
+}  // namespace q3
