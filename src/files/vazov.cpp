@@ -360,7 +360,9 @@ bool CVazov::save() {
   writeTree(m_root);
   f.flush();
   if (!f) return false;
-  m_hostOffset = offset;
+  // m_hostOffset stays where the host's own content ends, so that a later
+  // save of an empty archive gives the host back its length before the first
+  // save, padding included.
   m_hadArchive = true;
   return true;
 }
