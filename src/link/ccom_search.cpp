@@ -112,7 +112,9 @@ bool CCOMSEARCH::runSlot(int i) {
         s.state = kSearchChoose;  // the port stays: the next row is tried on it
       }
     }
-    if (sel > 0 && s.port != 0 && s.port != sel) {
+    // With a fixed port, slot 0 alone may hold a port: a second slot on the same
+    // port would send its probes into the first one's.
+    if (sel > 0 && s.port != 0 && (s.port != sel || i != 0)) {
       debugLog("[%i]FORCE CLOSE - Close port COM%i", i, s.port);
       requestClose(s.port);
       s.port = 0;
