@@ -2,6 +2,7 @@
 #include "params/param_model.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "shell/core/status_sink.h"
 
@@ -38,14 +39,9 @@ int ParamModel::changeMarkCount() const {
 bool ParamModel::snapshot(int activePage) {
   const uint8_t* now = m_image.data();
   const uint8_t* last = m_ring[static_cast<std::size_t>(m_current)].image.data();
-  bool changed = false;
-  for (int i = 0; i < RS_LEN_EXE; ++i) {
-    if (now[i] != last[i]) {
-      m_marks[static_cast<std::size_t>(i)] = 1;
-      changed = true;
-    }
-  }
-  if (!changed) return false;
+  if (std::memcmp(now, last, RS_LEN_EXE) == 0) return false;  // the usual apply of no change
+  for (int i = 0; i < RS_LEN_EXE; ++i)
+    if (now[i] != last[i]) m_marks[static_cast<std::size_t>(i)] = 1;
   if (m_hooks.recordImageChange) m_hooks.recordImageChange();
   compare();
   m_current = wrapNext(m_current);

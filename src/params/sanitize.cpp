@@ -2,6 +2,7 @@
 // order. Runs after each applied edit, each read from the unit, before
 // programming and around file loads, so every later reader can rely on it.
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "params/address_map.h"
@@ -103,7 +104,14 @@ void sanitizeEdges(ParamImage& img) {
 void clampRun(ParamImage& img, ElemWidth width, bool isSigned, int base, int n, ClampMode mode,
               int minimum, int maximum, int step) {
   if (n <= 0) return;
-  std::vector<int> e(static_cast<std::size_t>(n));
+  // Runs of the image are at most 150 elements: no allocation on the usual path.
+  std::array<int, kMapRows * kMapColumns> small;
+  std::vector<int> large;
+  int* e = small.data();
+  if (n > static_cast<int>(small.size())) {
+    large.resize(static_cast<std::size_t>(n));
+    e = large.data();
+  }
   for (int i = 0; i < n; ++i) {
     int lo = minimum, hi = maximum;
     if (mode == ClampMode::Ascending) {
@@ -116,15 +124,15 @@ void clampRun(ParamImage& img, ElemWidth width, bool isSigned, int base, int n, 
     int v = readElem(img, width, isSigned, base, i);
     if (v < lo) v = lo;
     if (v > hi) v = hi;
-    e[static_cast<std::size_t>(i)] = v;
+    e[i] = v;
   }
   for (int i = 1; i < n; ++i) {
-    int& cur = e[static_cast<std::size_t>(i)];
-    const int prev = e[static_cast<std::size_t>(i - 1)];
+    int& cur = e[i];
+    const int prev = e[i - 1];
     if (mode == ClampMode::Ascending && cur <= prev) cur = prev + step;
     if (mode == ClampMode::Descending && cur >= prev) cur = prev - step;
   }
-  for (int i = 0; i < n; ++i) writeElem(img, width, base, i, e[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < n; ++i) writeElem(img, width, base, i, e[i]);
 }
 
 void sanitizeImage(ParamImage& img) {
