@@ -39,9 +39,14 @@ void TMainForm::loadSettings() {
   m_settings.language = q3::language();
   m_settings.readFrom(m_keyFile);
 
-  q3::WindowRect r = q3::fitToMonitors(m_settings.rect, monitorRects());
-  if (r.width > 0 && r.height > 0) setGeometry(r.left, r.top, r.width, r.height);
-  m_settings.rect = r;
+  // Apply first, so the fitting sees the size the window really takes (a
+  // saved size below the window's minimum grows to it).
+  const q3::WindowRect& saved = m_settings.rect;
+  if (saved.width > 0 && saved.height > 0)
+    setGeometry(saved.left, saved.top, saved.width, saved.height);
+  q3::WindowRect r = q3::fitToMonitors(toRect(geometry()), monitorRects());
+  setGeometry(r.left, r.top, r.width, r.height);
+  m_settings.rect = toRect(geometry());
 
   if (m_service.enabled && m_service.testCom != 0) m_settings.comPort = m_service.testCom;
   q3::setLanguage(m_settings.language);

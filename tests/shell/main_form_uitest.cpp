@@ -1,0 +1,261 @@
+// The main window offscreen: named menus and controls, start-up and closing
+// with the settings folder, a second start restoring the state, the command
+// line, service mode, the language menu and closing on SIGTERM.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTest>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "shell/core/app_settings.h"
+#include "shell/ui/close_on_signal.h"
+#include "shell/ui/main_form.h"
+#include "text/mstring.h"
+#include "text/ui_texts.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QApplication& app() {
+  static int argc = 1;
+  static char name[] = "test_shell_ui";
+  static char* argv[] = {name, nullptr};
+  static QApplication* a = new QApplication(argc, argv);
+  return *a;
+}
+
+std::string readAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    app();
+    char tmpl[] = "/tmp/q3uiXXXXXX";
+    dir = mkdtemp(tmpl);
+    setenv("QUELIN3_DATA_DIR", dir.c_str(), 1);
+    setenv("QUELIN3_SERVICE_FILE", (dir / "service.txt").c_str(), 1);
+    q3::setLanguage(0);
+  }
+  void TearDown() override {
+    form.reset();
+    fs::remove_all(dir);
+    q3::setLanguage(0);
+  }
+  TMainForm& start(const QStringList& args = {}) {
+    form = std::make_unique<TMainForm>(args);
+    form->show();
+    return *form;
+  }
+  void writeSettings(const std::string& body) {
+    std::ofstream(dir / "application.ini") << "[FORM_HLAV]\n" << body;
+  }
+  QString caption(const char* name) { return form->action(name)->text(); }
+  fs::path dir;
+  std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainFormTest, EveryMenuItemExistsWithItsCaptionAndShortcut) {
+  TMainForm& w = start();
+  q3::TextTable menus = q3::menuCaptionTable();
+  ASSERT_GT(menus.size, 20u);
+  for (const q3::TextEntry& e : menus) {
+    QAction* a = w.action(e.name);
+    ASSERT_NE(a, nullptr) << e.name;
+    EXPECT_EQ(a->text(), QString::fromUtf8(q3::entryText(e, 0))) << e.name;
+  }
+  for (const char* name : {"MenuSaveVersion", "MenuReset", "MenuUpdate", "MenuServis",
+                           "MenuSaveAllNew", "MenuCompareAll", "MenuHistory1", "MenuHistory9",
+                           "MenuHistoryEnd", "MenuCom1", "MenuCom30"})
+    EXPECT_NE(w.action(name), nullptr) << name;
+  std::size_t n = 0;
+  const q3::MenuShortcut* keys = q3::menuShortcuts(&n);
+  for (std::size_t i = 0; i < n; ++i)
+    EXPECT_EQ(w.action(keys[i].item)->shortcut(), QKeySequence(QString::fromLatin1(keys[i].keys)))
+        << keys[i].item;
+  EXPECT_EQ(w.action("MenuZnovu")->shortcut(), QKeySequence("Ctrl+Alt+Z"));
+}
+
+TEST_F(MainFormTest, LaterWorkIsDisabledWhatWorksNowIsEnabled) {
+  TMainForm& w = start();
+  for (const char* name : {"MenuNew", "MenuOpen", "MenuSave", "MenuSaveVersion", "MenuPrint",
+                           "MenuRead", "MenuVerify", "MenuProgram", "MenuReset", "MenuZpet",
+                           "MenuAdvancePlus"})
+    EXPECT_FALSE(w.action(name)->isEnabled()) << name;
+  for (const char* name : {"MenuExit", "MenuEnglish", "MenuGerman", "MenuCzech",
+                           "MenuMonitorPlayer"})
+    EXPECT_TRUE(w.action(name)->isEnabled()) << name;
+  EXPECT_TRUE(w.action("MenuPrintAll")->isVisible());
+  EXPECT_FALSE(w.action("MenuServis")->isVisible());
+  EXPECT_FALSE(w.action("MenuHistory1")->isVisible());
+}
+
+TEST_F(MainFormTest, PagesControlsAndStatusBar) {
+  TMainForm& w = start();
+  QTabWidget* tabs = w.pageControl();
+  ASSERT_EQ(tabs->count(), 10);
+  const char* names[] = {"TabSheetRuzne", "TabSheetBike",  "TabSheetSensors", "TabSheetAdvance",
+                         "TabSheetPOut",  "TabSheetServo", "TabSheet_Gear",   "TabSheet_Race",
+                         "TabSheet_N2O",  "TabSheet_Ladeni"};
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(tabs->widget(i)->objectName(), names[i]);
+  EXPECT_EQ(tabs->tabText(0), "Miscellaneous");
+  for (const char* name : {"CheckBoxProgHned", "LabelConnection", "LabelResult",
+                           "LabelCongruence", "GroupBoxPlayer", "CGaugeProgram"})
+    EXPECT_NE(w.findChild<QWidget*>(name), nullptr) << name;
+  EXPECT_FALSE(w.findChild<QProgressBar*>("CGaugeProgram")->isVisible());
+  EXPECT_EQ(w.findChild<QProgressBar*>("CGaugeProgram")->maximum(), 100);
+  const int widths[] = {400, 30, 350, 30};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(w.statusPanel(i)->width(), widths[i]);
+  EXPECT_EQ(w.statusPanel(1)->text(), "EXE");
+  EXPECT_EQ(w.statusPanel(3)->text(), "HEX");
+  EXPECT_TRUE(w.statusPanel(2)->text().startsWith("QUELIN3   RSKEY=104.00   COMPILE="));
+}
+
+TEST_F(MainFormTest, TimerTicksAfterStartUp) {
+  TMainForm& w = start();
+  EXPECT_TRUE(w.core().initialised());
+  int ticks = 0;
+  w.core().hooks().playerStep = [&] { ++ticks; };
+  QTest::qWait(200);
+  EXPECT_GE(ticks, 2);
+}
+
+TEST_F(MainFormTest, StatusSlotTwoCarriesTheProgressBar) {
+  TMainForm& w = start();
+  auto* result = w.findChild<QLabel*>("LabelResult");
+  auto* gauge = w.findChild<QProgressBar*>("CGaugeProgram");
+  w.core().status().showStatus(2, "###Reading...##Lesen...##Čtení...", 100, q3::kBlack,
+                               q3::kAqua, 1);
+  EXPECT_TRUE(result->isVisible());
+  EXPECT_TRUE(gauge->isVisible());
+  EXPECT_EQ(result->text(), "Reading...");
+  w.MenuCzechClick();
+  EXPECT_EQ(result->text(), "Čtení...");
+  for (int i = 0; i < 5; ++i) w.core().tick();
+  EXPECT_FALSE(result->isVisible());
+  EXPECT_FALSE(gauge->isVisible());
+}
+
+TEST_F(MainFormTest, CloseWritesSettingsAndSecondStartRestoresThem) {
+  TMainForm& w = start();
+  w.setGeometry(40, 30, 700, 500);
+  w.MenuGermanClick();
+  w.pageControl()->setCurrentIndex(3);
+  w.MenuMonitorPlayerClick();
+  w.image().setByte(5, 77);
+  w.image().setByte(1049, 9);
+  const QRect rect = w.geometry();
+  w.close();
+  const std::string ini = readAll(dir / "application.ini");
+  EXPECT_NE(ini.find("Language=1\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("PageControl1->ActivePageIndex=3\n"), std::string::npos);
+  EXPECT_NE(ini.find("MONITORPLAYER=1\n"), std::string::npos);
+  EXPECT_EQ(ini.rfind("[FORM_HLAV]\nLeft=", 0), 0u);
+  q3::ImageBytes saved{};
+  ASSERT_EQ(q3::parseImageDump(readAll(dir / "default.ini"), saved.data(), q3::kImageBytes),
+            q3::kImageBytes);
+  for (int i = 0; i < q3::kImageBytes; ++i) ASSERT_EQ(saved[i], w.image().byte(i)) << i;
+  form.reset();
+
+  q3::setLanguage(0);
+  TMainForm& again = start();
+  EXPECT_EQ(again.geometry(), rect);
+  EXPECT_EQ(q3::language(), 1);
+  EXPECT_TRUE(again.action("MenuGerman")->isChecked());
+  EXPECT_EQ(caption("MenuFile"), "&Datei");
+  EXPECT_EQ(again.pageControl()->currentIndex(), 3);
+  EXPECT_TRUE(again.findChild<QGroupBox*>("GroupBoxPlayer")->isVisible());
+  EXPECT_TRUE(again.action("MenuMonitorPlayer")->isChecked());
+  for (int i = 0; i < q3::kImageBytes; ++i) ASSERT_EQ(again.image().byte(i), saved[i]) << i;
+}
+
+TEST_F(MainFormTest, MonitorPlayerToggleIsSavedAtOnce) {
+  TMainForm& w = start();
+  w.MenuMonitorPlayerClick();
+  EXPECT_NE(readAll(dir / "application.ini").find("MONITORPLAYER=1"), std::string::npos);
+  w.MenuMonitorPlayerClick();
+  EXPECT_NE(readAll(dir / "application.ini").find("MONITORPLAYER=0"), std::string::npos);
+}
+
+TEST_F(MainFormTest, CommandLineLanguageOverridesSettings) {
+  struct Case {
+    QStringList args;
+    int language;
+    bool noPatch;
+  };
+  const Case cases[] = {{{"DEUTSCH"}, 1, false},
+                        {{"deutsch"}, 2, false},
+                        {{"ENGLISH"}, 0, false},
+                        {{"nopatchcheck"}, 2, true},
+                        {{"x", "DEUTSCH"}, 2, false}};
+  for (const Case& c : cases) {
+    writeSettings("Language=3\n");
+    TMainForm& w = start(c.args);
+    EXPECT_EQ(q3::language(), c.language) << c.args.join(' ').toStdString();
+    EXPECT_EQ(w.updateCheckSuppressed(), c.noPatch);
+    form.reset();
+  }
+}
+
+TEST_F(MainFormTest, SavedRectangleOffTheScreensIsMovedOntoOne) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  writeSettings("Left=" + std::to_string(screen.right() + 2000) + "\nTop=10\nWidth=700\nHeight=500\n");
+  TMainForm& w = start();
+  EXPECT_TRUE(screen.contains(w.geometry())) << w.geometry().x() << "," << w.geometry().y();
+  EXPECT_EQ(w.geometry().size(), QSize(700, 500));
+}
+
+TEST_F(MainFormTest, ServiceModeShowsServiceMenuAndTakesTestPort) {
+  std::ofstream(dir / "service.txt") << "TEST_ENABLE TEST_COM 7\n";
+  writeSettings("ComPort=2\n");
+  TMainForm& w = start();
+  EXPECT_TRUE(w.serviceMode());
+  EXPECT_TRUE(w.action("MenuServis")->isVisible());
+  EXPECT_EQ(w.settings().comPort, 7);
+}
+
+TEST_F(MainFormTest, LanguageRoundTripLeavesNoGermanCaption) {
+  TMainForm& w = start();
+  w.MenuGermanClick();
+  EXPECT_EQ(caption("MenuExit"), "&Beenden");
+  EXPECT_EQ(w.findChild<QCheckBox*>("CheckBoxProgHned")->text(), "Programmierung nach Änderung");
+  w.MenuFrenchClick();
+  EXPECT_EQ(q3::language(), 0);
+  EXPECT_TRUE(w.action("MenuEnglish")->isChecked());
+  for (const q3::TextEntry& e : q3::menuCaptionTable())
+    EXPECT_EQ(w.action(e.name)->text(), QString::fromUtf8(q3::entryText(e, 0))) << e.name;
+  EXPECT_EQ(w.pageControl()->tabText(0), "Miscellaneous");
+}
+
+TEST_F(MainFormTest, TerminationSignalClosesTheWindowTheOrdinaryWay) {
+  TMainForm& w = start();
+  ASSERT_TRUE(q3::closeOnTerminationSignals(&w));
+  w.pageControl()->setCurrentIndex(6);
+  ::raise(SIGTERM);
+  QTest::qWait(100);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_NE(readAll(dir / "application.ini").find("PageControl1->ActivePageIndex=6"),
+            std::string::npos);
+  std::signal(SIGTERM, SIG_DFL);
+}
+
+}  // namespace
