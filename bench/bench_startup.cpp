@@ -1,0 +1,71 @@
+// LIBS: q3shellui
+// Time from constructing the main window (the whole start-up list) to its
+// first painted frame, offscreen, with a fresh settings folder and with the
+// folder a previous run left behind.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QObject>
+#include <filesystem>
+
+#include "shell/ui/main_form.h"
+
+namespace {
+
+QApplication& app() {
+  static int argc = 1;
+  static char name[] = "bench_startup";
+  static char* argv[] = {name, nullptr};
+  static QApplication* a = [] {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    return new QApplication(argc, argv);
+  }();
+  return *a;
+}
+
+class PaintWatch : public QObject {
+public:
+  bool painted = false;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) painted = true;
+    return false;
+  }
+};
+
+void startAndPaint() {
+  PaintWatch watch;
+  auto* w = new TMainForm;
+  w->installEventFilter(&watch);
+  w->show();
+  while (!watch.painted) QApplication::processEvents(QEventLoop::AllEvents, 5);
+  w->close();
+  delete w;
+}
+
+void BM_StartToFirstPaint(benchmark::State& state) {
+  app();
+  const bool keepFolder = state.range(0) != 0;
+  char tmpl[] = "/tmp/q3benchXXXXXX";
+  std::filesystem::path dir = mkdtemp(tmpl);
+  setenv("QUELIN3_DATA_DIR", dir.c_str(), 1);
+  if (keepFolder) startAndPaint();  // leaves application.ini and default.ini
+  for (auto _ : state) {
+    if (!keepFolder) {
+      state.PauseTiming();
+      std::filesystem::remove_all(dir);
+      std::filesystem::create_directories(dir);
+      state.ResumeTiming();
+    }
+    startAndPaint();
+  }
+  std::filesystem::remove_all(dir);
+  state.SetLabel(keepFolder ? "settings from last run" : "first run");
+}
+BENCHMARK(BM_StartToFirstPaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
