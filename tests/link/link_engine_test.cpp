@@ -1,0 +1,310 @@
+// The protocol engine against the simulated unit in-process, over an
+// in-memory line, with the test driving TMR, the port manager, the I/O step
+// and the engine passes itself so every case is exact.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <numeric>
+#include <vector>
+
+#include "link/link_engine.h"
+#include "link/memory_device.h"
+#include "shell/core/app_clock.h"
+#include "sim_unit.h"
+
+namespace q3 {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class EngineSim : public ::testing::Test {
+protected:
+  LinkEngine eng;
+  MemoryLineSet lines;
+  std::shared_ptr<MemoryLine> line;
+  std::unique_ptr<q3sim::SimUnit> sim;
+  std::vector<Bytes> framesIn;  // requests as the unit received them
+  // Applied to every answer before it goes on the line (faults of the peer).
+  std::function<void(Bytes&)> tamper;
+
+  void SetUp() override {
+    setTmr(0);
+    line = lines.add("/mem/unit");
+    eng.setThreadless(true);
+    eng.setDeviceFactory(lines.factory());
+    eng.numbering().setStorePath("");
+    eng.numbering().setLister([](std::vector<PortDevice>& out) {
+      out.push_back({"/mem/unit", "/mem/unit"});
+      return true;
+    });
+  }
+
+  // Starts the unit with protocol and connects the engine to it on COM1.
+  void connect(int protocol, int maxFrame = 0) {
+    q3sim::SimConfig cfg;
+    cfg.protocol = protocol;
+    if (maxFrame) cfg.maxFrameLength = maxFrame;
+    sim = std::make_unique<q3sim::SimUnit>(cfg);
+    for (int i = 0; i < q3sim::kMemorySize; ++i) sim->memory[i] = uint8_t(i * 13 + 5);
+    sim->frameLog = [this](const char* dir, const uint8_t* f, int n) {
+      if (dir[0] == 'I') framesIn.emplace_back(f, f + n);
+    };
+    line->setPeer([this](const uint8_t* d, int n) {
+      Bytes out;
+      sim->receive(d, n, tmr(), out);
+      if (tamper) tamper(out);
+      if (!out.empty()) line->peerWrite(out.data(), int(out.size()));
+    });
+    eng.requestOpen(1, 57600);
+    for (int i = 0; i < 10 && !eng.com[1].isOpen(); ++i) {
+      eng.managerRun();
+      eng.ioStepAll();
+    }
+    ASSERT_TRUE(eng.com[1].isOpen());
+    ConnectionRecord& c = eng.conn;
+    configureReceiver(c.rx, protocol, 175);
+    c.port = 1;
+    c.frameOverhead = isFamilyA(protocol) ? kFamilyAOverhead : kFamilyBOverhead;
+    c.maxFrameLength = isFamilyA(protocol) ? cfg.maxFrameLength : familyBFrameLength(protocol);
+    c.typeKey = 104;
+    c.sendTime = tmr();
+    eng.connectedPort.store(1);
+    eng.watchdogStep();
+    ASSERT_EQ(eng.step.load(), kStepReady);
+    ASSERT_EQ(eng.job.load(), kJobNone);
+  }
+
+  // Runs the link until the job ends; TMR advances 1 ms per round.
+  int runJob(int maxMs = 20000) {
+    for (int t = 0; t < maxMs; ++t) {
+      setTmr(tmr() + 1);
+      eng.managerRun();
+      eng.watchdogStep();
+      for (int k = 0; k < 4; ++k) {
+        eng.ioStepAll();
+        eng.enginePass();
+      }
+      const int j = eng.job.load();
+      if (j == kJobDone || j == kJobFailed) return j;
+    }
+    return eng.job.load();
+  }
+
+  void clearEnd() { eng.job.store(kJobNone); }
+};
+
+TEST_F(EngineSim, Read1050In3150TakesSevenRequests) {
+  connect(kProto3150);
+  ASSERT_TRUE(eng.startJob(kJobRead, 0, 1050, kJobFlagPending | kJobFlagClearTx));
+  ASSERT_EQ(runJob(), kJobDone);
+  EXPECT_EQ(eng.lastJob.load(), kJobRead);
+  ASSERT_EQ(framesIn.size(), 7u);
+  for (int b = 0; b < 7; ++b) {
+    EXPECT_EQ(framesIn[size_t(b)][0], 0x41 + b);
+    EXPECT_EQ(framesIn[size_t(b)].size(), 152u);
+  }
+  EXPECT_TRUE(std::equal(sim->memory, sim->memory + 1050, eng.rxData));
+  EXPECT_EQ(std::accumulate(eng.rxMarks, eng.rxMarks + 1050, 0), 1050);
+  EXPECT_EQ(eng.rxMarks[1050], 0);
+}
+
+TEST_F(EngineSim, WriteOfOnePendingAddressSendsItsWholeBlock) {
+  connect(kProto3150);
+  clearEnd();
+  for (int i = 0; i < 1050; ++i) eng.txData[i] = uint8_t(255 - i % 256);
+  ASSERT_TRUE(eng.startJob(kJobWrite, 0, 1050, 0));
+  std::fill(eng.pending, eng.pending + COMMAXBUF, 0);  // still before the first pass
+  eng.pending[400] = 1;
+  ASSERT_EQ(runJob(), kJobDone);
+  ASSERT_EQ(framesIn.size(), 1u);
+  EXPECT_EQ(framesIn[0][0], 0x03);
+  EXPECT_TRUE(std::equal(eng.txData + 300, eng.txData + 450, framesIn[0].begin() + 1));
+  EXPECT_TRUE(std::equal(eng.txData + 300, eng.txData + 450, sim->memory + 300));
+  EXPECT_EQ(sim->memory[299], uint8_t(299 * 13 + 5));  // the neighbours stay
+  EXPECT_EQ(sim->memory[450], uint8_t(450 * 13 + 5));
+}
+
+TEST_F(EngineSim, FamilyAGapsUpTo50MergeIntoOneBlock) {
+  struct Case {
+    int second;
+    std::vector<std::pair<int, int>> blocks;  // address, length of each write
+  } cases[] = {{530, {{500, 31}}}, {560, {{500, 1}, {560, 1}}}, {551, {{500, 52}}}};
+  connect(kProtoCrc);
+  for (const Case& c : cases) {
+    clearEnd();
+    framesIn.clear();
+    std::fill(eng.pending, eng.pending + COMMAXBUF, 0);
+    eng.pending[500] = 1;
+    eng.pending[c.second] = 1;
+    ASSERT_TRUE(eng.startJob(kJobWrite, 0, 1050, 0));
+    ASSERT_EQ(runJob(), kJobDone) << c.second;
+    ASSERT_EQ(framesIn.size(), c.blocks.size()) << c.second;
+    for (size_t i = 0; i < c.blocks.size(); ++i) {
+      EXPECT_EQ(le16(framesIn[i].data() + 8), kCmdWriteBlock);
+      EXPECT_EQ(le16(framesIn[i].data() + 10), c.blocks[i].first) << c.second;
+      EXPECT_EQ(le16(framesIn[i].data() + 12), c.blocks[i].second) << c.second;
+    }
+  }
+}
+
+TEST_F(EngineSim, MonitorExchangeCarriesTheKey) {
+  connect(kProto3150);
+  clearEnd();
+  eng.txData[148] = 0x55;
+  eng.txData[20] = 0x02;
+  ASSERT_TRUE(eng.startJob(kJobMonitor, 0, 150, kJobFlagPending | kJobFlagOneAttempt));
+  ASSERT_EQ(runJob(), kJobDone);
+  ASSERT_EQ(framesIn.size(), 1u);
+  EXPECT_EQ(framesIn[0][0], 0x30);
+  EXPECT_EQ(framesIn[0][150], 104);
+  EXPECT_EQ(framesIn[0][149], 0x55);
+  EXPECT_EQ(sim->lastTest[0], 0x02);
+  EXPECT_EQ(eng.rxData[149], 104);  // program version major, monitor index 150
+  EXPECT_EQ(eng.rxData[148], 0);    // minor
+}
+
+TEST_F(EngineSim, ThreeRejectedAnswersEndIn132AfterTheRetries) {
+  connect(kProto3150);
+  clearEnd();
+  sim->corruptNextAnswers = 3;
+  const int t0 = tmr();
+  ASSERT_TRUE(eng.startJob(kJobRead, 0, 150, kJobFlagPending | kJobFlagClearTx));
+  ASSERT_EQ(runJob(), kJobFailed);
+  EXPECT_EQ(eng.lastJob.load(), kJobRead);
+  EXPECT_EQ(framesIn.size(), 3u);
+  const int took = tmr() - t0;
+  EXPECT_GE(took, 3 * kAnswerTimeoutMs);
+  EXPECT_LT(took, 3 * kAnswerTimeoutMs + 100);
+  // The next job is only taken after the end state has been cleared.
+  EXPECT_FALSE(eng.startJob(kJobRead, 0, 150, 3));
+  EXPECT_EQ(eng.job.load(), kJobFailed);
+  clearEnd();
+  EXPECT_TRUE(eng.startJob(kJobRead, 0, 150, 3));
+  EXPECT_EQ(runJob(), kJobDone);
+}
+
+TEST_F(EngineSim, StartWhileDoneIsIgnored) {
+  connect(kProto3150);
+  eng.job.store(kJobDone);
+  eng.txData[5] = 0x77;
+  EXPECT_FALSE(eng.startJob(kJobWrite, 0, 150, kJobFlagPending | kJobFlagClearTx));
+  EXPECT_EQ(eng.job.load(), kJobDone);
+  EXPECT_EQ(eng.txData[5], 0x77);
+  runJob(50);
+  EXPECT_TRUE(framesIn.empty());
+}
+
+TEST_F(EngineSim, WrongEchoOfAWriteIsAFailedAttempt) {
+  connect(kProto3150);
+  clearEnd();
+  int spoiled = 0;
+  tamper = [&](Bytes& out) {
+    if (spoiled < 2 && out.size() == 152) {  // a valid frame with one data byte changed
+      out[10] ^= 0x01;
+      out[151] ^= 0x01;
+      ++spoiled;
+    }
+  };
+  for (int i = 0; i < 150; ++i) eng.txData[i] = uint8_t(i);
+  ASSERT_TRUE(eng.startJob(kJobWrite, 0, 150, kJobFlagPending));
+  ASSERT_EQ(runJob(), kJobDone);
+  EXPECT_EQ(framesIn.size(), 3u);  // two spoiled echoes, then the good one
+  spoiled = 0;
+  clearEnd();
+  framesIn.clear();
+  eng.startJob(kJobWrite, 0, 150, kJobFlagPending | kJobFlagOneAttempt);
+  EXPECT_EQ(runJob(), kJobFailed);  // a single attempt allowed
+  EXPECT_EQ(framesIn.size(), 1u);
+}
+
+TEST_F(EngineSim, WholeImageRoundTripsInEveryProtocol) {
+  struct Case {
+    int protocol, maxFrame;
+    size_t writeFrames;
+  } cases[] = {
+      {kProto3050, 0, 21}, {kProto3100, 0, 11}, {kProto3150, 0, 7}, {kProto3300, 0, 4},
+      {kProtoCrc, 48, 33}, {kProtoSum, 528, 3},
+      // A unit that announces frames above 528 still gets at most 512 data bytes per request.
+      {kProtoCrc, 1040, 3}, {kProtoSum, 2000, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.protocol);
+    SCOPED_TRACE(c.maxFrame);
+    eng.connectedPort.store(0);
+    eng.watchdogStep();
+    eng.enginePass();
+    framesIn.clear();
+    connect(c.protocol, c.maxFrame);
+    Bytes image(1050);
+    for (int i = 0; i < 1050; ++i) image[size_t(i)] = uint8_t((i * 31) ^ (i >> 3) ^ c.protocol);
+    std::copy(image.begin(), image.end(), eng.txData);
+    ASSERT_TRUE(eng.startJob(kJobWrite, 0, 1050, kJobFlagPending));
+    ASSERT_EQ(runJob(), kJobDone);
+    EXPECT_EQ(framesIn.size(), c.writeFrames);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), sim->memory));
+    clearEnd();
+    ASSERT_TRUE(eng.startJob(kJobRead, 0, 1050, kJobFlagPending | kJobFlagClearTx));
+    ASSERT_EQ(runJob(), kJobDone);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), eng.rxData));
+  }
+}
+
+TEST_F(EngineSim, IdentificationBlockIsReadWholeOrRefused) {
+  struct Case {
+    int protocol;
+    int end;
+  } cases[] = {{kProto3150, kJobDone}, {kProto3300, kJobDone}, {kProtoCrc, kJobDone},
+               {kProto3050, kJobFailed}, {kProto3100, kJobFailed}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.protocol);
+    eng.connectedPort.store(0);
+    eng.watchdogStep();
+    eng.enginePass();
+    framesIn.clear();
+    connect(c.protocol);
+    ASSERT_TRUE(eng.startJob(kJobIdent, 0, 150, kJobFlagPending | kJobFlagClearTx));
+    ASSERT_EQ(runJob(), c.end);
+    if (c.end == kJobDone) {
+      EXPECT_EQ(eng.refusal.load(), 0);
+      EXPECT_TRUE(std::equal(sim->ident, sim->ident + 150, eng.rxData));
+    } else {
+      EXPECT_EQ(eng.refusal.load(), int(JobRefusal::IdentNeedsFullFrame));
+      EXPECT_TRUE(framesIn.empty());  // refused before anything went out
+      EXPECT_EQ(std::accumulate(eng.rxMarks, eng.rxMarks + 150, 0), 0);
+    }
+  }
+}
+
+TEST_F(EngineSim, ResetCommandInBothFamilies) {
+  for (int protocol : {kProto3150, kProtoCrc}) {
+    SCOPED_TRACE(protocol);
+    eng.connectedPort.store(0);
+    eng.watchdogStep();
+    eng.enginePass();
+    connect(protocol);
+    std::fill(eng.txData, eng.txData + 150, 0);
+    eng.txData[12] = 0xA5;
+    eng.txData[13] = 0x10;
+    eng.job65Command = kCmdReset;
+    eng.job65Address = 1600;
+    eng.job65Length = 0;
+    ASSERT_TRUE(eng.startJob(kJobCommand, 0, 1, kJobFlagPending));
+    ASSERT_EQ(runJob(), kJobDone);
+    EXPECT_EQ(sim->resets, 1);
+  }
+}
+
+TEST_F(EngineSim, LosingThePortMidJobClearsTheJobWithoutEndState) {
+  connect(kProto3150);
+  sim->config().silent = true;
+  ASSERT_TRUE(eng.startJob(kJobRead, 0, 1050, 3));
+  runJob(100);
+  ASSERT_EQ(eng.step.load(), kStepWaiting);
+  eng.connectedPort.store(0);
+  eng.watchdogStep();
+  EXPECT_EQ(eng.job.load(), kJobNone);
+  EXPECT_EQ(eng.step.load(), kStepIdle);
+}
+
+}  // namespace
+}  // namespace q3
