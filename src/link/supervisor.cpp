@@ -591,7 +591,7 @@ void ConnectionSupervisor::requestVerify() {
   request = kSupVerify;
 }
 
-void ConnectionSupervisor::requestProgram() {
+void ConnectionSupervisor::requestProgram(bool all) {
   if (m_hooks.newInstallation && m_hooks.newInstallation()) {
     dialogs().message(namedText(NamedText::Attention), namedText(NamedText::NewInstallationNotice),
                       DialogKind::Error);
@@ -605,7 +605,7 @@ void ConnectionSupervisor::requestProgram() {
   if (m_hooks.storeActivePage) m_hooks.storeActivePage();
   m_model.sanitize();
   if (m_hooks.refreshPage) m_hooks.refreshPage();
-  programAll = true;
+  programAll = all;
   request = kSupProgIdent1;
 }
 

@@ -97,7 +97,8 @@ public:
   bool connected() const;
   void requestRead();            // 64, only while a unit is connected
   void requestVerify();          // 80
-  void requestProgram();         // 96 after the program-command checks
+  // 96 after the program-command checks; all = false programs only the marked bytes.
+  void requestProgram(bool all = true);
   void requestProgramChanged();  // 98: only the bytes with a change mark
   void requestReset();           // 128
   void disconnect();

@@ -1,0 +1,413 @@
+// quelin3-tool commands that talk to a unit: scan, read, verify, program and
+// monitor. They drive the same search, supervisor and engine as the window;
+// progress and messages go to stderr, data to stdout.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli_command.h"
+#include "files/ign_document.h"
+#include "files/ign_layout.h"
+#include "link/link_session.h"
+#include "params/address_map.h"
+#include "params/param_model.h"
+#include "shell/core/status_sink.h"
+#include "text/mstring.h"
+#include "text/user_dialogs.h"
+
+namespace {
+
+using q3::ConnectionSupervisor;
+using q3::LinkSession;
+
+// The English text of a multi-language string (or the text itself).
+std::string english(const char* mtext) {
+  std::string t = mtext ? mtext : "";
+  if (t.rfind("###", 0) == 0) t = t.substr(3, t.find("##", 3) - 3);
+  return t;
+}
+
+// Status slots on stderr; remembers the operation results of slot 2.
+class ConsoleStatus : public q3::StatusSink {
+public:
+  bool quiet = false;
+  std::vector<std::string> results;
+  void showStatus(int slot, const char* mtext, int, q3::Colour, q3::Colour, int) override {
+    if (!mtext) return;
+    std::string t = english(mtext);
+    if (slot == 2) results.push_back(t);
+    if (quiet || t == m_last[slot]) return;
+    m_last[slot] = t;
+    std::fprintf(stderr, "%s\n", t.c_str());
+  }
+  bool saw(const std::string& t) const {
+    for (const auto& r : results)
+      if (r == t) return true;
+    return false;
+  }
+
+private:
+  std::map<int, std::string> m_last;
+};
+
+// Message boxes on stderr; questions answered by --yes.
+class ConsoleDialogs : public q3::UserDialogs {
+public:
+  bool yes = false;
+  std::vector<std::string> messages;
+  void message(const std::string& title, const std::string& text, q3::DialogKind) override {
+    messages.push_back(text);
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+  }
+  q3::Answer ask(const std::string& title, const std::string& text, bool) override {
+    std::fprintf(stderr, "%s: %s\n%s\n", title.c_str(), text.c_str(),
+                 yes ? "(answered yes by --yes)" : "refused (give --yes to go on)");
+    return yes ? q3::Answer::Yes : q3::Answer::No;
+  }
+};
+
+struct Options {
+  int port = 0;
+  std::string device;
+  std::string out;
+  std::string file;
+  bool changedOnly = false;
+  bool yes = false;
+  bool csv = false;
+  int count = -1;
+  int timeoutMs = 20000;
+  bool ok = true;
+};
+
+Options parse(const std::vector<std::string>& args, bool wantFile) {
+  Options o;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= args.size()) {
+        std::fprintf(stderr, "quelin3-tool: %s needs a value\n", a.c_str());
+        o.ok = false;
+        return {};
+      }
+      return args[++i];
+    };
+    if (a == "--port") o.port = std::atoi(value().c_str());
+    else if (a == "--device") o.device = value();
+    else if (a == "-o") o.out = value();
+    else if (a == "--changed-only") o.changedOnly = true;
+    else if (a == "--yes") o.yes = true;
+    else if (a == "--csv") o.csv = true;
+    else if (a == "--count") o.count = std::atoi(value().c_str());
+    else if (a == "--timeout") o.timeoutMs = std::atoi(value().c_str()) * 1000;
+    else if (wantFile && o.file.empty() && a.rfind("-", 0) != 0) o.file = a;
+    else {
+      std::fprintf(stderr, "quelin3-tool: unknown argument \"%s\"\n", a.c_str());
+      o.ok = false;
+    }
+  }
+  if (o.port < 0 || o.port > 255) {
+    std::fprintf(stderr, "quelin3-tool: --port takes 1..255\n");
+    o.ok = false;
+  }
+  return o;
+}
+
+// One run of a command against a unit: the model, the session and the sinks.
+struct Run {
+  q3::ParamModel model;
+  ConsoleStatus status;
+  ConsoleDialogs dialogs;
+  LinkSession session{model, &status};
+  q3::UserDialogs* previous = nullptr;
+  Options opt;
+
+  explicit Run(const Options& o) : opt(o) {
+    previous = q3::setDialogs(&dialogs);
+    dialogs.yes = o.yes;
+    int lastShown = -1;
+    q3::SupervisorHooks h;
+    h.setProgress = [this, lastShown](int v) mutable {
+      if (v / 10 == lastShown / 10 || status.quiet) return;
+      lastShown = v;
+      std::fprintf(stderr, "  %3i %%\n", v);
+    };
+    session.supervisor().setHooks(h);
+  }
+  ~Run() { q3::setDialogs(previous); }
+
+  ConnectionSupervisor& sup() { return session.supervisor(); }
+
+  bool selectPort() {
+    if (!opt.device.empty()) {
+      if (!session.useDevice(opt.device)) {
+        std::fprintf(stderr, "quelin3-tool: %s is not a serial device\n", opt.device.c_str());
+        return false;
+      }
+    } else if (opt.port > 0) {
+      session.usePort(opt.port);
+    }
+    return true;
+  }
+
+  // Connects and waits for the connection check; false (with a message) when
+  // no compatible unit answers or the check fails.
+  bool connectAndCheck() {
+    if (!selectPort()) return false;
+    std::fprintf(stderr, "Searching for a unit...\n");
+    const bool done = session.runUntil(
+        [&] {
+          return (sup().connected() && sup().step == q3::kSupIdle &&
+                  (status.saw("Checking: OK") || status.saw("Checking error !"))) ||
+                 !dialogs.messages.empty();
+        },
+        opt.timeoutMs);
+    if (!done) {
+      std::fprintf(stderr, "quelin3-tool: no compatible unit answered\n");
+      return false;
+    }
+    if (!dialogs.messages.empty() || !status.saw("Checking: OK")) {
+      std::fprintf(stderr, "quelin3-tool: the connection check failed\n");
+      return false;
+    }
+    return true;
+  }
+
+  // Waits until slot 2 shows one of the final texts; returns it ("" on time-out or disconnect).
+  std::string waitFor(const std::set<std::string>& finals, int timeoutMs) {
+    status.results.clear();
+    std::string got;
+    session.runUntil(
+        [&] {
+          for (const auto& r : status.results)
+            if (finals.count(r)) {
+              got = r;
+              return true;
+            }
+          return !sup().connected();
+        },
+        timeoutMs);
+    return got;
+  }
+};
+
+// The keyword of the file line that holds image byte i, or "byte N".
+std::string parameterName(int byte) {
+  for (const q3::IgnLine& line : q3::ignElementLines()) {
+    for (const q3::IgnField& f : line.fields) {
+      if (f.kind == q3::IgnFieldKind::Break) continue;
+      const int width = f.kind == q3::IgnFieldKind::Word ? 2 : 1;
+      const int first = f.index * width;
+      if (byte >= first && byte < first + f.count * width) return line.keyword;
+    }
+  }
+  return "byte " + std::to_string(byte);
+}
+
+bool loadFile(Run& r, const std::string& path) {
+  q3::IgnDocument doc(r.model);
+  if (doc.load(path, -1) != q3::IgnDocument::LoadResult::Loaded) {
+    std::fprintf(stderr, "quelin3-tool: cannot load %s\n", path.c_str());
+    return false;
+  }
+  r.model.sanitize();
+  return true;
+}
+
+int cmdScan(const std::vector<std::string>& args) {
+  Options o = parse(args, false);
+  if (!o.ok) return 2;
+  if (o.timeoutMs == 20000) o.timeoutMs = 8000;
+  Run r(o);
+  r.status.quiet = true;
+  if (!r.selectPort()) return 2;
+  std::map<int, q3::FoundUnit> found;
+  std::map<int, std::string> names;
+  r.session.com().onUnitFound = [&](const q3::FoundUnit& u) {
+    if (found.count(u.port)) return;
+    found[u.port] = u;
+    names[u.port] = u.name;
+    std::fprintf(stderr, "COM%i: %s\n", u.port, u.name);
+  };
+  // A compatible unit is connected by the search; let it go so the search goes on.
+  r.session.runUntil(
+      [&] {
+        if (r.sup().connected()) r.sup().disconnect();
+        return o.port > 0 || !o.device.empty() ? !found.empty() : false;
+      },
+      o.timeoutMs);
+  std::printf("%-6s %-24s %-9s %-32s %-5s %s\n", "PORT", "DEVICE", "PROTOCOL", "NAME", "KEY",
+              "COMPATIBLE");
+  for (const auto& [port, u] : found) {
+    std::printf("COM%-3i %-24s %-9i %-32s %-5i %s\n", port, r.session.com().com[port].devicePath,
+                u.protocol, names[port].c_str(), u.typeKey, u.compatible ? "yes" : "no");
+  }
+  return found.empty() ? 1 : 0;
+}
+
+int cmdRead(const std::vector<std::string>& args) {
+  Options o = parse(args, false);
+  if (!o.ok || o.out.empty()) {
+    std::fprintf(stderr, "usage: quelin3-tool read -o FILE.ign [--port N | --device PATH]\n");
+    return 2;
+  }
+  Run r(o);
+  if (!r.connectAndCheck()) return 1;
+  r.sup().requestRead();
+  const std::string res = r.waitFor({"Verify: OK", "Verify error !", "Read error !"}, o.timeoutMs);
+  if (res != "Verify: OK") {
+    std::fprintf(stderr, "quelin3-tool: read failed%s%s\n", res.empty() ? "" : ": ", res.c_str());
+    return 1;
+  }
+  q3::IgnDocument doc(r.model);
+  if (!doc.save(o.out)) {
+    std::fprintf(stderr, "quelin3-tool: cannot write %s\n", o.out.c_str());
+    return 1;
+  }
+  std::fprintf(stderr, "Written %s\n", o.out.c_str());
+  return 0;
+}
+
+int cmdVerify(const std::vector<std::string>& args) {
+  Options o = parse(args, true);
+  if (!o.ok || o.file.empty()) {
+    std::fprintf(stderr, "usage: quelin3-tool verify FILE.ign [--port N | --device PATH]\n");
+    return 2;
+  }
+  Run r(o);
+  if (!loadFile(r, o.file)) return 2;
+  if (!r.connectAndCheck()) return 2;
+  r.sup().requestVerify();
+  const std::string res = r.waitFor({"Verify: OK", "Verify error !"}, o.timeoutMs);
+  if (res == "Verify: OK") {
+    std::printf("identical\n");
+    return 0;
+  }
+  if (res.empty()) {
+    std::fprintf(stderr, "quelin3-tool: verify did not finish\n");
+    return 2;
+  }
+  // The unit's block as last read stands in the engine's receive data.
+  const uint8_t* unit = r.session.com().rxData;
+  std::set<std::string> listed;
+  for (int i = 0; i < q3::RS_LEN_EXE; ++i) {
+    if (unit[i] == r.model.image().byte(i)) continue;
+    std::string name = parameterName(i);
+    if (listed.insert(name).second) std::printf("%s\n", name.c_str());
+  }
+  std::fprintf(stderr, "%zu parameters differ\n", listed.size());
+  return 1;
+}
+
+int cmdProgram(const std::vector<std::string>& args) {
+  Options o = parse(args, true);
+  if (!o.ok || o.file.empty()) {
+    std::fprintf(stderr,
+                 "usage: quelin3-tool program FILE.ign [--changed-only] [--yes] [--port N | "
+                 "--device PATH]\n");
+    return 2;
+  }
+  Run r(o);
+  if (!loadFile(r, o.file)) return 2;
+  const q3::ParamImage file = r.model.image();
+  if (!r.connectAndCheck()) return 1;
+  // The first monitor answer tells the unit's bike preset for the question.
+  r.session.runUntil([&] { return r.sup().bikePreset != -1; }, 3000);
+  if (o.changedOnly) {
+    // Only the bytes in which the file differs from the unit.
+    r.model.image() = file;
+    r.model.clearChangeMarks();
+    int n = 0;
+    for (int i = 0; i < q3::RS_LEN_EXE; ++i)
+      if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
+    std::fprintf(stderr, "%i bytes differ from the unit\n", n);
+    if (n == 0) {
+      std::fprintf(stderr, "Nothing to program\n");
+      return 0;
+    }
+  }
+  r.sup().requestProgram(!o.changedOnly);
+  if (r.sup().request != q3::kSupProgIdent1) {
+    std::fprintf(stderr, "quelin3-tool: programming refused\n");
+    return 1;
+  }
+  const std::string res =
+      r.waitFor({"Program device: OK", "Verify error !", "Checking error !"}, o.timeoutMs + 30000);
+  if (res != "Program device: OK") {
+    std::fprintf(stderr, "quelin3-tool: programming failed%s%s\n", res.empty() ? "" : ": ",
+                 res.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+void printMonitor(const q3::MonitorBuffer& m, bool csv, bool header) {
+  using q3::Monb;
+  using q3::Monw;
+  auto adv = [&](int ch) { return m.byte(Monb::Advance + ch) == 0 ? 0 : m.byte(Monb::Advance + ch) - 100; };
+  const int load = m.byte(Monb::LoadSensor) >= 2 ? 2 : m.byte(Monb::LoadSensor);
+  if (csv) {
+    if (header)
+      std::printf("rpm,load_mode,load,load_mv,adv1,adv2,adv3,adv4,voltage_v,dwell_ms,dwell_opt_ms,"
+                  "gear,speed_kmh,lambda_afr,lambda_mv,inputs,functions\n");
+    std::printf("%u,%s,%u,%u,%i,%i,%i,%i,%.1f,%.1f,%.1f,%u,%u,%.1f,%u,0x%02x,0x%02x\n",
+                m.word(Monw::EngineSpeed), load == 2 ? "IAP" : "TPS", m.word(Monw::LoadValue),
+                m.word(Monw::LoadVoltage), adv(0), adv(1), adv(2), adv(3),
+                m.word(Monw::SupplyVoltage) / 1000.0, m.word(Monw::Dwell) / 10.0,
+                m.word(Monw::DwellOpt) / 10.0, m.byte(Monb::Gear), m.word(Monw::Speed),
+                m.byte(Monb::Lambda) / 10.0, m.word(Monw::LambdaVoltage),
+                m.byte(Monb::InputsGrounded), m.byte(Monb::FunctionStates));
+  } else {
+    std::printf("RPM=%u %s=%u%s (%u mV) ADV=%i/%i/%i/%i U=%.1fV DWELL=%.1f(%.1f)ms GEAR=%u "
+                "SPEED=%ukm/h LAMBDA=%.1fAFR(%umV) IN=0x%02x FN=0x%02x\n",
+                m.word(Monw::EngineSpeed), load == 2 ? "IAP" : "TP", m.word(Monw::LoadValue),
+                load == 2 ? "kPa" : "%", m.word(Monw::LoadVoltage), adv(0), adv(1), adv(2), adv(3),
+                m.word(Monw::SupplyVoltage) / 1000.0, m.word(Monw::Dwell) / 10.0,
+                m.word(Monw::DwellOpt) / 10.0, m.byte(Monb::Gear), m.word(Monw::Speed),
+                m.byte(Monb::Lambda) / 10.0, m.word(Monw::LambdaVoltage),
+                m.byte(Monb::InputsGrounded), m.byte(Monb::FunctionStates));
+  }
+  std::fflush(stdout);
+}
+
+int cmdMonitor(const std::vector<std::string>& args) {
+  Options o = parse(args, false);
+  if (!o.ok) return 2;
+  Run r(o);
+  int polls = 0;
+  bool failed = false;
+  r.sup().hooks().monitorTaken = [&] {
+    if (r.sup().step == q3::kSupPoll || r.sup().step == q3::kSupIdle) {
+      printMonitor(r.model.monitor(), o.csv, polls == 0);
+      ++polls;
+    }
+  };
+  if (!r.connectAndCheck()) return 1;
+  std::fprintf(stderr, "Monitoring (Ctrl+C stops)\n");
+  r.session.runUntil(
+      [&] {
+        if (!r.sup().connected()) failed = true;
+        return failed || (o.count >= 0 && polls >= o.count);
+      },
+      o.count >= 0 ? o.count * 1000 + 5000 : 0x7FFFFFFF);
+  if (failed) std::fprintf(stderr, "quelin3-tool: the unit stopped answering\n");
+  return failed ? 1 : 0;
+}
+
+const q3cli::CliRegistrar regScan({"scan", "scan [--port N | --device PATH] [--timeout S]",
+                                   "search the serial ports and list the units found", cmdScan});
+const q3cli::CliRegistrar regRead({"read", "read -o FILE.ign [--port N | --device PATH]",
+                                   "read the unit's settings into a file", cmdRead});
+const q3cli::CliRegistrar regVerify({"verify", "verify FILE.ign [--port N | --device PATH]",
+                                     "compare the unit with a file (exit 1 when they differ)",
+                                     cmdVerify});
+const q3cli::CliRegistrar regProgram(
+    {"program", "program FILE.ign [--changed-only] [--yes] [--port N | --device PATH]",
+     "program a file into the unit and verify it", cmdProgram});
+const q3cli::CliRegistrar regMonitor({"monitor", "monitor [--count N] [--csv] [--port N | --device PATH]",
+                                      "print the unit's live values after each poll", cmdMonitor});
+
+}  // namespace
