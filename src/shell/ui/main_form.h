@@ -35,7 +35,9 @@
 #include <memory>
 #include <vector>
 
-#include "params/param_image.h"
+#include "params/hooked_page_host.h"
+#include "params/param_binder.h"
+#include "params/param_model.h"
 #include "shell/core/app_core.h"
 #include "shell/core/app_paths.h"
 #include "shell/core/app_settings.h"
@@ -102,7 +104,11 @@ public:
   q3::AppCore& core() { return m_core; }
   q3::AppSettings& settings() { return m_settings; }
   const q3::AppSettings& settings() const { return m_settings; }
-  q3::ParamImage& image() { return m_image; }
+  q3::ParamImage& image() { return m_params.image(); }
+  // The parameter model, its binding engine and the pages it drives (main_form_params.cpp).
+  q3::ParamModel& params() { return m_params; }
+  q3::ParamBinder& binder() { return m_binder; }
+  q3::HookedPageHost& pageHost() { return m_pageHost; }
   const q3::AppPaths& paths() const { return m_paths; }
 
   QAction* action(const char* name) const;
@@ -191,6 +197,7 @@ protected:
   void installFeatures();
   void installLanguage();       // main_form_language.cpp
   void installSettings();       // main_form_settings.cpp
+  void installParams();         // main_form_params.cpp
 
   // StatusSlotView
   bool hasLabel(int slot) const override;
@@ -208,7 +215,10 @@ protected:
 
   q3::AppCore m_core;
   q3::AppSettings m_settings;
-  q3::ParamImage m_image;
+  q3::ParamModel m_params;
+  q3::ParamImage& m_image = m_params.image();
+  q3::HookedPageHost m_pageHost;
+  q3::ParamBinder m_binder{m_params, m_pageHost};
   q3::AppPaths m_paths;
   q3::KeyFile m_keyFile;
   q3::ServiceMode m_service;

@@ -6,4 +6,5 @@
 void TMainForm::installFeatures() {
   installSettings();
   installLanguage();
+  installParams();
 }
