@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -27,8 +28,12 @@ class ListWidget : public QWidget {
   Q_OBJECT
  public:
   explicit ListWidget(QWidget* parent = nullptr) : QWidget(parent) {}
-  Q_INVOKABLE void setItems(const QStringList& items) { received = items; }
+  Q_INVOKABLE void setItems(const QStringList& items) {
+    received = items;
+    delete doomed;  // a group that rebuilds its children while the texts are applied
+  }
   QStringList received;
+  QPointer<QWidget> doomed;
 };
 
 QApplication& app() {
@@ -165,6 +170,23 @@ TEST(WidgetTextTarget, ShortListHidesSurplusRadioButtonsAndUnknownNamesAreSkippe
   target.setChecked("NoSuchControl", true);
   target.setVisible("NoSuchControl", false);
   EXPECT_EQ(w.main.findChildren<QObject*>("NoSuchControl").size(), 0);
+}
+
+TEST(WidgetTextTarget, ControlDeletedByAnEarlierEntryIsSkipped) {
+  Window w;
+  // LabelPocetGear comes after the gear-system items in the caption table.
+  w.gearSystem->doomed = named<QLabel>(w.gearSystem, "LabelPocetGear");
+  struct Probe : q3::WidgetTextTarget {
+    using q3::WidgetTextTarget::widget;
+    using q3::WidgetTextTarget::WidgetTextTarget;
+  } probe(&w.main);
+  ASSERT_NE(probe.widget("LabelPocetGear"), nullptr);  // indexed while it still exists
+  probe.setItems("RadioGroupGearSystem", "No\nVoltage");
+  EXPECT_TRUE(w.gearSystem->doomed.isNull());
+  EXPECT_EQ(probe.widget("LabelPocetGear"), nullptr);
+  probe.setCaption("LabelPocetGear", "x");  // must not touch the deleted label
+  applyIn(w, 0, 0);
+  EXPECT_EQ(w.gearSystem->received.value(0), "No");
 }
 
 }  // namespace

@@ -29,12 +29,29 @@ bool hasSetItems(QWidget* w) {
 
 }  // namespace
 
+void WidgetTextTarget::collect() const {
+  m_collected = true;
+  if (!m_root) return;
+  for (QObject* o : m_root->findChildren<QObject*>()) {
+    const QString name = o->objectName();
+    if (name.isEmpty()) continue;
+    // The first of equal names wins, as with findChild().
+    if (auto* w = qobject_cast<QWidget*>(o)) {
+      if (!m_widgets.contains(name)) m_widgets.insert(name, w);
+    } else if (auto* a = qobject_cast<QAction*>(o)) {
+      if (!m_actions.contains(name)) m_actions.insert(name, a);
+    }
+  }
+}
+
 QWidget* WidgetTextTarget::widget(const char* name) const {
-  return m_root ? m_root->findChild<QWidget*>(QString::fromLatin1(name)) : nullptr;
+  if (!m_collected) collect();
+  return m_widgets.value(QString::fromLatin1(name)).data();
 }
 
 QAction* WidgetTextTarget::action(const char* name) const {
-  return m_root ? m_root->findChild<QAction*>(QString::fromLatin1(name)) : nullptr;
+  if (!m_collected) collect();
+  return m_actions.value(QString::fromLatin1(name)).data();
 }
 
 void WidgetTextTarget::setMenuCaption(const char* name, const char* text) {

@@ -9,10 +9,14 @@
 // Item lists: QComboBox (the selection is kept), a widget with an invokable
 // setItems(QStringList), or the QRadioButton children of a group box, in
 // order (surplus buttons are hidden, missing ones are not created).
-// Hints: status tip and tool tip.
+// Hints: status tip and tool tip. Create one target per apply: it indexes
+// the tree once, on its first lookup.
 #pragma once
 
+#include <QAction>
+#include <QHash>
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 
 #include "text/ui_texts.h"
@@ -35,7 +39,16 @@ class WidgetTextTarget : public TextTarget {
   QAction* action(const char* name) const;
 
  private:
+  // Every named widget and action under the root, collected on the first
+  // lookup: one walk of the tree instead of one per table entry. A target
+  // lives for one apply, so controls created later are found next time.
+  void collect() const;
   QPointer<QWidget> m_root;
+  mutable bool m_collected = false;
+  // Guarded: writing one control (a radio group rebuilding its buttons) may
+  // delete others.
+  mutable QHash<QString, QPointer<QWidget>> m_widgets;
+  mutable QHash<QString, QPointer<QAction>> m_actions;
 };
 
 }  // namespace q3
