@@ -1,0 +1,701 @@
+// TTab: keys, mouse, wheel, the cell editor, the hover arrow buttons, the
+// fill handle and block move, and the scroll bars.
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "maps/ui/ttab.h"
+
+namespace q3 {
+
+namespace {
+
+// One flag for every control: an input event that reaches any TTab while a
+// TTab is still handling one (a nested delivery, for example from inside a
+// message box) is dropped.
+bool g_handling = false;
+
+bool guardedType(QEvent::Type t) {
+  switch (t) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::Leave:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+      return true;
+    default:
+      return false;
+  }
+}
+
+int selModeOf(ElemRef e) { return e.isCell() ? kSelCells : (e.isX() ? kSelX : kSelY); }
+
+bool editorChar(QChar c) {
+  return c.isDigit() || c == ' ' || c == ',' || c == '-' || c == '.';
+}
+
+}  // namespace
+
+bool TTab::changed(bool did) {
+  if (did) {
+    markDirty();
+    update();
+  }
+  return did;
+}
+
+bool TTab::event(QEvent* e) {
+  if (e->type() == QEvent::Wheel) {
+    auto* w = static_cast<QWheelEvent*>(e);
+    if (w->buttons() & (Qt::LeftButton | Qt::RightButton)) {
+      e->accept();
+      return true;
+    }
+  }
+  if (!guardedType(e->type())) return QWidget::event(e);
+  if (g_handling) {
+    e->accept();
+    return true;
+  }
+  g_handling = true;
+  bool result;
+  auto* k = e->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(e) : nullptr;
+  if (k && (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab)) {
+    // Tab goes between the sheets, not to the next control.
+    keyPressEvent(k);
+    result = true;
+  } else {
+    result = QWidget::event(e);
+  }
+  g_handling = false;
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard
+
+void TTab::keyPressEvent(QKeyEvent* e) {
+  if (m_model.sheetCount() == 0) return QWidget::keyPressEvent(e);
+  const int key = e->key();
+  const Qt::KeyboardModifiers mods = e->modifiers();
+  const QString text = e->text();
+  if (text == "+") {
+    if (!m_edit.open) advance(1);
+    return e->accept();
+  }
+  if (text == "-" && !m_edit.open) {
+    advance(-1);
+    return e->accept();
+  }
+  if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+    commitEditor();
+    int next = -1;
+    if (mods & Qt::ControlModifier) {
+      int prev = m_model.previous();
+      if (prev != m_model.current() && m_model.validSheet(prev) && !m_model.sheet(prev).hidden) next = prev;
+    } else {
+      next = m_model.nextVisibleSheet(key == Qt::Key_Backtab || (mods & Qt::ShiftModifier) ? -1 : 1);
+    }
+    if (next >= 0) {
+      m_model.selectSheet(next);
+      refresh();
+    }
+    return e->accept();
+  }
+  if (m_edit.open) {
+    if (editorKey(e)) return e->accept();
+    return e->accept();
+  }
+  if (m_view != 1) return QWidget::keyPressEvent(e);
+  const bool shift = mods & Qt::ShiftModifier;
+  const CSheet& s = m_model.cur();
+  switch (key) {
+    case Qt::Key_Left: moveCursor(-1, 0, shift, !shift); return e->accept();
+    case Qt::Key_Right: moveCursor(1, 0, shift, !shift); return e->accept();
+    case Qt::Key_Up: moveCursor(0, -1, shift, !shift); return e->accept();
+    case Qt::Key_Down: moveCursor(0, 1, shift, !shift); return e->accept();
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+      int c = s.x.collapsed ? s.x.collapsedIndex : (key == Qt::Key_Home ? 0 : s.x.count - 1);
+      int r = s.sel.cursorRow == -2 ? shownToDataRow(0) : s.sel.cursorRow;
+      setCursor(ElemRef{c, r}, true);
+      return e->accept();
+    }
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+      int r = s.y.collapsed ? s.y.collapsedIndex : (key == Qt::Key_PageUp ? 0 : s.y.count - 1);
+      int c = s.sel.cursorCol == -2 ? shownToDataCol(0) : s.sel.cursorCol;
+      setCursor(ElemRef{c, r}, true);
+      return e->accept();
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+      int c = s.sel.cursorCol, r = s.sel.cursorRow;
+      if (c == -2 || r == -2) {
+        setCursor(ElemRef{shownToDataCol(0), shownToDataRow(0)}, true);
+        return e->accept();
+      }
+      const int lastRow = s.y.collapsed ? s.y.collapsedIndex : s.y.count - 1;
+      if (r == lastRow || (s.y.collapsed && r >= 0)) {
+        // From the last row on to the header cell of the next column.
+        if (s.x.collapsed) {
+          setCursor(ElemRef{c, s.y.collapsed ? s.y.collapsedIndex : 0}, true);
+        } else {
+          int nc = c + 1 >= s.x.count ? 0 : c + 1;
+          setCursor(ElemRef{nc, -1}, true);
+        }
+      } else {
+        setCursor(ElemRef{c, r == -1 && s.y.collapsed ? s.y.collapsedIndex : r + 1}, true);
+      }
+      return e->accept();
+    }
+    case Qt::Key_Escape:
+      m_model.clearSelection();
+      changed(true);
+      return e->accept();
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+      openEditor(ElemRef{s.sel.cursorCol, s.sel.cursorRow}, QString(), false);
+      return e->accept();
+    case Qt::Key_Insert: {
+      ElemRef el{s.sel.cursorCol, s.sel.cursorRow};
+      int32_t* v = m_model.element(m_model.current(), el);
+      CAxe* a = m_model.axisOf(m_model.current(), el);
+      if (v && a) openEditor(el, QString::fromUtf8(valueText(*v, a->scale).c_str()), true);
+      return e->accept();
+    }
+    default:
+      break;
+  }
+  if (text.size() == 1 && editorChar(text[0]) && text[0] != '-') {
+    openEditor(ElemRef{s.sel.cursorCol, s.sel.cursorRow}, text, false);
+    return e->accept();
+  }
+  QWidget::keyPressEvent(e);
+}
+
+void TTab::moveCursor(int dc, int dr, bool extend, bool wrap) {
+  CSheet& s = m_model.cur();
+  TSel& t = s.sel;
+  int c = t.cursorCol, r = t.cursorRow;
+  if (c == -2 || r == -2) {
+    setCursor(ElemRef{shownToDataCol(0), shownToDataRow(0)}, true);
+    return;
+  }
+  auto step = [&](int pos, int d, const CAxe& a, bool skipHeader) -> int {
+    const int first = a.collapsed ? a.collapsedIndex : 0;
+    const int last = a.collapsed ? a.collapsedIndex : a.count - 1;
+    if (a.collapsed) return skipHeader ? first : (pos == -1 ? first : -1);
+    if (!wrap) return std::clamp(pos + d, pos < 0 ? -1 : first, last);
+    if (d > 0) {
+      if (pos == last) return skipHeader ? first : -1;
+      return pos + 1;
+    }
+    if (pos == first) return skipHeader ? last : -1;
+    if (pos == -1) return last;
+    return pos - 1;
+  };
+  if (dc) c = step(c, dc, s.x, r == -1 || s.y.collapsed);
+  if (dr) r = step(r, dr, s.y, c == -1 || s.x.collapsed);
+  if (c == -1 && r == -1) return;
+  if (!extend) {
+    setCursor(ElemRef{c, r}, true);
+    return;
+  }
+  t.cursorCol = c;
+  t.cursorRow = r;
+  ElemRef anchor{t.anchorCol, t.anchorRow};
+  ElemRef cur{c, r};
+  if (anchor.valid() && selModeOf(anchor) == selModeOf(cur))
+    m_model.selectRect(selModeOf(cur), anchor.col, anchor.row, c, r, false);
+  m_model.scrollTo(c, r);
+  changed(true);
+}
+
+void TTab::setCursor(ElemRef e, bool select) {
+  TSel& t = m_model.cur().sel;
+  if (!e.valid()) return;
+  t.cursorCol = e.col;
+  t.cursorRow = e.row;
+  if (select) {
+    t.anchorCol = e.col;
+    t.anchorRow = e.row;
+    m_model.selectRect(selModeOf(e), e.col, e.row, e.col, e.row, false);
+  }
+  m_model.scrollTo(e.col, e.row);
+  changed(true);
+}
+
+// ---------------------------------------------------------------------------
+// Cell editor
+
+void TTab::openEditor(ElemRef e, const QString& text, bool selectAll) {
+  if (!m_model.editableElement(m_model.current(), e)) return;
+  m_edit.open = true;
+  m_edit.elem = e;
+  m_edit.text = text.left(16);
+  m_edit.caret = static_cast<int>(m_edit.text.size());
+  m_edit.anchor = selectAll ? 0 : m_edit.caret;
+  m_edit.blink = 0;
+  m_model.scrollTo(e.col, e.row);
+  changed(true);
+}
+
+void TTab::commitEditor() {
+  if (!m_edit.open) return;
+  m_edit.open = false;
+  m_model.enterText(m_edit.elem, m_edit.text.toStdString());
+  changed(true);
+}
+
+void TTab::cancelEditor() {
+  m_edit.open = false;
+  changed(true);
+}
+
+bool TTab::editorKey(QKeyEvent* e) {
+  const int key = e->key();
+  const bool shift = e->modifiers() & Qt::ShiftModifier;
+  Editor& ed = m_edit;
+  auto removeSelection = [&]() -> bool {
+    int a = std::min(ed.anchor, ed.caret), b = std::max(ed.anchor, ed.caret);
+    if (a == b) return false;
+    ed.text.remove(a, b - a);
+    ed.caret = ed.anchor = a;
+    return true;
+  };
+  auto moveCaret = [&](int pos) {
+    ed.caret = std::clamp(pos, 0, static_cast<int>(ed.text.size()));
+    if (!shift) ed.anchor = ed.caret;
+  };
+  switch (key) {
+    case Qt::Key_Escape: cancelEditor(); return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+      commitEditor();
+      QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+      keyPressEvent(&enter);
+      return true;
+    }
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+      commitEditor();
+      moveCursor(0, key == Qt::Key_Up ? -1 : 1, false, true);
+      return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      commitEditor();
+      return true;
+    case Qt::Key_Left: moveCaret(ed.caret - 1); break;
+    case Qt::Key_Right: moveCaret(ed.caret + 1); break;
+    case Qt::Key_Home: moveCaret(0); break;
+    case Qt::Key_End: moveCaret(static_cast<int>(ed.text.size())); break;
+    case Qt::Key_Backspace:
+      if (!removeSelection() && ed.caret > 0) {
+        ed.text.remove(ed.caret - 1, 1);
+        ed.anchor = --ed.caret;
+      }
+      break;
+    case Qt::Key_Delete:
+      if (!removeSelection() && ed.caret < ed.text.size()) ed.text.remove(ed.caret, 1);
+      ed.anchor = ed.caret;
+      break;
+    default: {
+      const QString t = e->text();
+      if (t.size() != 1 || !editorChar(t[0])) return false;
+      removeSelection();
+      if (ed.text.size() >= 16) break;
+      ed.text.insert(ed.caret, t);
+      ed.anchor = ++ed.caret;
+      break;
+    }
+  }
+  ed.blink = 0;
+  changed(true);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+QRect TTab::selectionRect() const {
+  const CSheet& s = m_model.cur();
+  const TSel& t = s.sel;
+  if (!t.count) return {};
+  auto shownC = [&](int c) { return s.x.collapsed ? 0 : std::clamp(c - s.x.scrollOffset, 0, m_l.visCols - 1); };
+  auto shownR = [&](int r) { return s.y.collapsed ? 0 : std::clamp(r - s.y.scrollOffset, 0, m_l.visRows - 1); };
+  QRectF a, b;
+  if (t.firstRow == -1) {
+    a = xHeaderRectF(shownC(t.firstCol));
+    b = xHeaderRectF(shownC(t.lastCol));
+  } else if (t.firstCol == -1) {
+    a = yHeaderRectF(shownR(t.firstRow));
+    b = yHeaderRectF(shownR(t.lastRow));
+  } else {
+    a = cellRectF(shownC(t.firstCol), shownR(t.firstRow));
+    b = cellRectF(shownC(t.lastCol), shownR(t.lastRow));
+  }
+  return a.united(b).toAlignedRect();
+}
+
+int TTab::selectionHandle(QPoint p) const {
+  const CSheet& s = m_model.cur();
+  if (!s.sel.count || !s.enabled || m_model.compact()) return 0;
+  const int mode = s.sel.mode & 0xFF;
+  const CAxe& a = (mode & kSelX) ? s.x : ((mode & kSelY) ? s.y : s.v);
+  if (!a.editable) return 0;
+  QRect box = selectionRect();
+  if (box.isEmpty()) return 0;
+  if (std::abs(p.x() - box.right()) <= 5 && std::abs(p.y() - box.bottom()) <= 5) return 1;
+  QRect outer = box.adjusted(-2, -2, 2, 2), inner = box.adjusted(2, 2, -2, -2);
+  if (outer.contains(p) && !inner.contains(p)) return 2;
+  return 0;
+}
+
+void TTab::selectByMouse(const Hit& h, Qt::KeyboardModifiers mods, bool press) {
+  CSheet& s = m_model.cur();
+  TSel& t = s.sel;
+  const bool shift = mods & Qt::ShiftModifier, ctrl = mods & Qt::ControlModifier;
+  const int k0r = s.y.collapsed ? s.y.collapsedIndex : 0, k1r = s.y.collapsed ? s.y.collapsedIndex : s.y.count - 1;
+  const int k0c = s.x.collapsed ? s.x.collapsedIndex : 0, k1c = s.x.collapsed ? s.x.collapsedIndex : s.x.count - 1;
+  int mode = 0;
+  ElemRef e;
+  if (h.bits & kHitCell) mode = kSelCells, e = {h.col, h.row};
+  else if (h.bits & kHitXHeader) mode = kSelX, e = {h.col, -1};
+  else if (h.bits & kHitYHeader) mode = kSelY, e = {-1, h.row};
+  else if (h.bits & kHitColumnStrip) mode = kSelColumns, e = {h.col, k0r};
+  else if (h.bits & kHitRowStrip) mode = kSelRows, e = {k0c, h.row};
+  if (press) {
+    if (h.bits & kHitCorner) {
+      if (m_model.allCellsSelected()) m_model.clearSelection();
+      else m_model.selectAllCells();
+      changed(true);
+      return;
+    }
+    if (h.bits & (kHitLabelXPart | kHitLabelYPart)) {
+      if (h.bits & kHitLabelXPart) m_model.selectRect(kSelX, 0, -1, s.x.count - 1, -1, false);
+      else m_model.selectRect(kSelY, -1, 0, -1, s.y.count - 1, false);
+      changed(true);
+      return;
+    }
+    if (!mode) {
+      m_model.clearSelection();
+      changed(true);
+      return;
+    }
+    m_drag.mode = 3;
+    m_drag.kind = mode;
+    if (!shift || ctrl || t.anchorCol == -2) {
+      t.anchorCol = e.col;
+      t.anchorRow = e.row;
+    }
+  } else if (mode != m_drag.kind) {
+    return;
+  }
+  t.cursorCol = e.col;
+  t.cursorRow = e.row;
+  const bool add = ctrl && !shift;
+  switch (m_drag.kind) {
+    case kSelColumns: m_model.selectRect(kSelCells, t.anchorCol, k0r, e.col, k1r, add); break;
+    case kSelRows: m_model.selectRect(kSelCells, k0c, t.anchorRow, k1c, e.row, add); break;
+    default: m_model.selectRect(m_drag.kind, t.anchorCol, t.anchorRow, e.col, e.row, add); break;
+  }
+  changed(true);
+}
+
+void TTab::mousePressEvent(QMouseEvent* e) {
+  m_pointer = e->pos();
+  if (m_model.sheetCount() == 0) return;
+  if (m_edit.open) {
+    QRect r = elementRect(m_edit.elem.col, m_edit.elem.row);
+    if (r.contains(e->pos())) {
+      // The caret goes to the nearest character boundary.
+      QFont f = font();
+      f.setPointSizeF(std::trunc(1.4 * (font().pointSizeF() > 0 ? font().pointSizeF() : 9)));
+      f.setBold(true);
+      QFontMetrics fm(f);
+      int x0 = r.center().x() - fm.horizontalAdvance(m_edit.text) / 2;
+      int best = 0, bestD = 1 << 30;
+      for (int i = 0; i <= m_edit.text.size(); ++i) {
+        int d = std::abs(x0 + fm.horizontalAdvance(m_edit.text.left(i)) - e->pos().x());
+        if (d < bestD) bestD = d, best = i;
+      }
+      m_edit.caret = m_edit.anchor = best;
+      changed(true);
+      return;
+    }
+    commitEditor();
+  }
+  const Hit h = hitTest(e->pos());
+  if (h.bits & kHitSheetTab) {
+    m_model.selectSheet(h.col);
+    refresh();
+    return;
+  }
+  if (e->button() != Qt::LeftButton) return;
+  if (scrollBarPress(e->pos())) return;
+  if (!m_model.cur().enabled) return;
+  if (m_hover.valid && (m_hover.up.contains(e->pos()) || m_hover.down.contains(e->pos()))) {
+    m_hover.pressed = m_hover.up.contains(e->pos()) ? 1 : -1;
+    m_hover.pressTick = m_model.tickCount();
+    m_hover.repeated = false;
+    changed(true);
+    return;
+  }
+  if (m_previewOn) {
+    m_previewOn = false;
+    changed(m_model.interpolate());
+    return;
+  }
+  if (int handle = selectionHandle(e->pos())) {
+    const TSel& t = m_model.cur().sel;
+    m_drag.mode = handle;
+    m_drag.start = e->pos();
+    const int mode = t.mode & 0xFF;
+    m_drag.kind = (mode & kSelX) ? kChangeX : ((mode & kSelY) ? kChangeY : kChangeCells);
+    m_drag.c0 = m_drag.tc0 = std::max(0, t.firstCol);
+    m_drag.c1 = m_drag.tc1 = std::max(0, t.lastCol);
+    m_drag.r0 = m_drag.tr0 = std::max(0, t.firstRow);
+    m_drag.r1 = m_drag.tr1 = std::max(0, t.lastRow);
+    return;
+  }
+  m_hover.valid = false;
+  selectByMouse(h, e->modifiers(), true);
+}
+
+void TTab::mouseMoveEvent(QMouseEvent* e) {
+  m_pointer = e->pos();
+  if (m_model.sheetCount() == 0) return;
+  if (m_drag.mode == 1 || m_drag.mode == 2) {
+    const CSheet& s = m_model.cur();
+    int dc = static_cast<int>(std::lround((e->pos().x() - m_drag.start.x()) / m_l.colW));
+    int dr = static_cast<int>(std::lround((e->pos().y() - m_drag.start.y()) / m_l.rowH));
+    if (m_drag.kind == kChangeY) dc = 0;
+    if (m_drag.kind == kChangeX) dr = 0;
+    const int maxC = m_drag.kind == kChangeY ? 0 : s.x.count - 1;
+    const int maxR = m_drag.kind == kChangeX ? 0 : s.y.count - 1;
+    if (m_drag.mode == 1) {
+      m_drag.tc0 = std::max(0, dc < 0 ? m_drag.c0 + dc : m_drag.c0);
+      m_drag.tc1 = std::min(maxC, dc > 0 ? m_drag.c1 + dc : m_drag.c1);
+      m_drag.tr0 = std::max(0, dr < 0 ? m_drag.r0 + dr : m_drag.r0);
+      m_drag.tr1 = std::min(maxR, dr > 0 ? m_drag.r1 + dr : m_drag.r1);
+    } else {
+      const int w = m_drag.c1 - m_drag.c0, hgt = m_drag.r1 - m_drag.r0;
+      m_drag.tc0 = std::clamp(m_drag.c0 + dc, 0, std::max(0, maxC - w));
+      m_drag.tr0 = std::clamp(m_drag.r0 + dr, 0, std::max(0, maxR - hgt));
+      m_drag.tc1 = m_drag.tc0 + w;
+      m_drag.tr1 = m_drag.tr0 + hgt;
+    }
+    changed(true);
+    return;
+  }
+  if (m_drag.mode == 3) {
+    // Extend the rectangle, clamped into the visible table.
+    QPoint q = e->pos();
+    q.setX(std::clamp(q.x(), static_cast<int>(m_l.cellLeft) + 1,
+                      static_cast<int>(m_l.cellLeft + m_l.colW * m_l.visCols) - 1));
+    q.setY(std::clamp(q.y(), static_cast<int>(m_l.cellTop) + 1,
+                      static_cast<int>(m_l.cellTop + m_l.rowH * m_l.visRows) - 1));
+    Hit h = hitTest(q);
+    const CSheet& s = m_model.cur();
+    if (m_drag.kind == kSelX) h = Hit{kHitXHeader, h.col, -1};
+    if (m_drag.kind == kSelY) h = Hit{kHitYHeader, -1, h.row};
+    if (m_drag.kind == kSelColumns) h = Hit{kHitColumnStrip, h.col, s.y.collapsed ? s.y.collapsedIndex : 0};
+    if (m_drag.kind == kSelRows) h = Hit{kHitRowStrip, s.x.collapsed ? s.x.collapsedIndex : 0, h.row};
+    if (h.col != -2 || h.row != -2) selectByMouse(h, e->modifiers() & Qt::ControlModifier, false);
+    return;
+  }
+  if (m_drag.mode == 4) {
+    const CSheet& s = m_model.cur();
+    const bool v = m_drag.vertical;
+    const int track = (v ? m_l.vBarRect.height() : m_l.hBarRect.width()) - 30;
+    const int count = v ? s.y.count : s.x.count;
+    const int vis = v ? m_l.visRows : m_l.visCols;
+    const int d = v ? e->pos().y() - m_drag.start.y() : e->pos().x() - m_drag.start.x();
+    int off = m_drag.startOffset + (track > 0 ? d * count / track : 0);
+    CAxe& a = v ? m_model.cur().y : m_model.cur().x;
+    a.scrollOffset = std::clamp(off, 0, std::max(0, count - vis));
+    changed(true);
+    return;
+  }
+  updateHover(e->pos());
+  // Pointer shapes.
+  Qt::CursorShape shape = Qt::ArrowCursor;
+  if (m_edit.open && elementRect(m_edit.elem.col, m_edit.elem.row).contains(e->pos()))
+    shape = Qt::IBeamCursor;
+  else if (int hnd = (e->buttons() ? 0 : selectionHandle(e->pos())))
+    shape = hnd == 1 ? Qt::CrossCursor : Qt::SizeAllCursor;
+  QWidget::setCursor(shape);
+  // The interpolation preview while the pointer rests on a corner triangle.
+  const TSel& t = m_model.cur().sel;
+  bool on = false;
+  if (t.interpReady && t.firstRow >= 0 && t.firstCol >= 0) {
+    for (int c : {t.ic0, t.ic1})
+      for (int r : {t.ir0, t.ir1}) {
+        QRect rc = elementRect(c, r);
+        if (rc.isEmpty()) continue;
+        const bool right = c == t.ic1, bottom = r == t.ir1;
+        QPoint corner(right ? rc.right() : rc.left(), bottom ? rc.bottom() : rc.top());
+        if (std::abs(e->pos().x() - corner.x()) + std::abs(e->pos().y() - corner.y()) <= 8) on = true;
+      }
+  }
+  if (on != m_previewOn) {
+    m_previewOn = on;
+    changed(true);
+  }
+}
+
+void TTab::mouseReleaseEvent(QMouseEvent* e) {
+  m_pointer = e->pos();
+  if (m_hover.pressed) {
+    if (!m_hover.repeated && m_hover.valid) stepHover(m_hover.pressed);
+    m_hover.pressed = 0;
+    changed(true);
+  }
+  if (m_drag.mode == 1) m_model.fillTo(m_drag.tc0, m_drag.tr0, m_drag.tc1, m_drag.tr1);
+  if (m_drag.mode == 2 && (m_drag.tc0 != m_drag.c0 || m_drag.tr0 != m_drag.r0))
+    m_model.moveTo(m_drag.tc0, m_drag.tr0);
+  if (m_drag.mode) changed(true);
+  m_drag.mode = 0;
+  m_scrollRepeat = 0;
+  m_model.cur().sel.mode &= ~kSelButtonHeld;
+}
+
+void TTab::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (m_model.sheetCount() == 0 || e->button() != Qt::LeftButton) return;
+  const Hit h = hitTest(e->pos());
+  ElemRef el;
+  if (h.bits & kHitCell) el = {h.col, h.row};
+  else if (h.bits & kHitXHeader) el = {h.col, -1};
+  else if (h.bits & kHitYHeader) el = {-1, h.row};
+  else return mousePressEvent(e);
+  int32_t* v = m_model.element(m_model.current(), el);
+  CAxe* a = m_model.axisOf(m_model.current(), el);
+  if (!v || !a) return;
+  setCursor(el, false);
+  openEditor(el, QString::fromUtf8(valueText(*v, a->scale).c_str()), true);
+}
+
+void TTab::wheelEvent(QWheelEvent* e) {
+  e->accept();
+  if (m_model.sheetCount() == 0 || !m_model.cur().enabled) return;
+  const int notches = e->angleDelta().y() / 120;
+  if (!notches) return;
+  updateHover(e->position().toPoint());
+  if (m_hover.valid) {
+    for (int i = 0; i < std::abs(notches); ++i) stepHover(notches > 0 ? 1 : -1);
+    return;
+  }
+  scrollBy(m_l.vBar, notches > 0 ? -1 : 1);
+}
+
+void TTab::updateHover(QPoint p) {
+  Hover old = m_hover;
+  m_hover.valid = false;
+  if (!m_drag.mode && m_model.sheetCount() && !m_model.compact()) {
+    const Hit h = hitTest(p);
+    ElemRef el;
+    if (h.bits & kHitCell) el = {h.col, h.row};
+    else if (h.bits & kHitXHeader) el = {h.col, -1};
+    else if (h.bits & kHitYHeader) el = {-1, h.row};
+    if (el.valid() && m_model.editableElement(m_model.current(), el)) {
+      QRect r = elementRect(el.col, el.row);
+      m_hover.valid = true;
+      m_hover.elem = el;
+      m_hover.up = QRect(r.right() - 15, r.top() + 1, 15, r.height() / 2 - 1);
+      m_hover.down = QRect(r.right() - 15, r.top() + r.height() / 2, 15, r.height() - r.height() / 2 - 1);
+    }
+  }
+  if (old.valid != m_hover.valid || old.elem.col != m_hover.elem.col || old.elem.row != m_hover.elem.row) {
+    m_hover.pressed = 0;
+    changed(true);
+  }
+}
+
+void TTab::stepHover(int k) {
+  TSel& t = m_model.cur().sel;
+  t.cursorCol = m_hover.elem.col;
+  t.cursorRow = m_hover.elem.row;
+  changed(m_model.incrementCursor(k));
+}
+
+// ---------------------------------------------------------------------------
+// Scroll bars
+
+bool TTab::scrollBarPress(QPoint p) {
+  for (bool vertical : {false, true}) {
+    const bool shown = vertical ? m_l.vBar : m_l.hBar;
+    const QRect r = vertical ? m_l.vBarRect : m_l.hBarRect;
+    if (!shown || !r.contains(p)) continue;
+    const CSheet& s = m_model.cur();
+    const int pos = vertical ? p.y() - r.top() : p.x() - r.left();
+    const int len = vertical ? r.height() : r.width();
+    const int count = vertical ? s.y.count : s.x.count;
+    const int vis = vertical ? m_l.visRows : m_l.visCols;
+    const int off = vertical ? s.y.scrollOffset : s.x.scrollOffset;
+    const int track = len - 30;
+    const int thumb = std::max(10, track * vis / std::max(1, count));
+    const int thumbPos = 15 + (count > vis ? (track - thumb) * off / (count - vis) : 0);
+    if (pos < 15 || pos >= len - 15) {
+      const int d = pos < 15 ? -1 : 1;
+      scrollBy(vertical, d);
+      m_scrollRepeat = vertical ? 2 * d : d;
+      m_scrollHeldTicks = 0;
+    } else if (pos < thumbPos) {
+      scrollBy(vertical, -std::max(1, vis - 1));
+    } else if (pos >= thumbPos + thumb) {
+      scrollBy(vertical, std::max(1, vis - 1));
+    } else {
+      m_drag.mode = 4;
+      m_drag.vertical = vertical;
+      m_drag.start = p;
+      m_drag.startOffset = off;
+    }
+    return true;
+  }
+  return false;
+}
+
+void TTab::scrollBy(bool vertical, int delta) {
+  CSheet& s = m_model.cur();
+  CAxe& a = vertical ? s.y : s.x;
+  if (a.collapsed) return;
+  a.scrollOffset += delta;
+  m_model.computeIndices();
+  m_hover.valid = false;
+  changed(true);
+}
+
+// ---------------------------------------------------------------------------
+// Focus and leave
+
+void TTab::focusInEvent(QFocusEvent* e) {
+  QWidget::focusInEvent(e);
+  changed(true);
+}
+
+void TTab::focusOutEvent(QFocusEvent* e) {
+  commitEditor();
+  QWidget::focusOutEvent(e);
+  updateFocusPolicy();
+  changed(true);
+}
+
+void TTab::leaveEvent(QEvent* e) {
+  QWidget::leaveEvent(e);
+  if (m_hover.valid || m_previewOn) {
+    m_hover.valid = false;
+    m_hover.pressed = 0;
+    m_previewOn = false;
+    changed(true);
+  }
+}
+
+}  // namespace q3

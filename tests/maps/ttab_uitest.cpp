@@ -1,0 +1,257 @@
+// The TTab control driven by keys, wheel and mouse on the off-screen
+// platform, found by objectName like the main window's controls.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QWheelEvent>
+#include <memory>
+
+#include "maps/map_defs.h"
+#include "maps/ui/ttab.h"
+#include "params/address_map.h"
+
+namespace q3 {
+namespace {
+
+class AppEnv : public ::testing::Environment {
+public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "test_maps_ui";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) m_app = std::make_unique<QApplication>(argc, argv);
+  }
+  std::unique_ptr<QApplication> m_app;
+};
+const auto* g_env = ::testing::AddGlobalTestEnvironment(new AppEnv);
+
+ParamImage advanceImage() {
+  ParamImage img;
+  img.setByte(Adrb::TpsIapSensor, 1);
+  img.setByte(Adrb::AdvMap, 1);
+  img.setByte(Adrb::Adv2Map, 1);
+  img.setByte(Adrb::AdvColumns, 15);
+  img.setByte(Adrb::Adv2Columns, 15);
+  img.setByte(Adrb::BaseAdv, 10);
+  for (int c = 0; c < 15; ++c) {
+    img.setByte(Adrb::RpmAdv + c, 10 + 10 * c);
+    img.setByte(Adrb::RpmAdv2 + c, 10 + 10 * c);
+  }
+  for (int i = 0; i < 150; ++i) {
+    img.setByte(Adrb::Advance + i, 100);
+    img.setByte(Adrb::Advance2 + i, 100);
+  }
+  return img;
+}
+
+// A page with the advance map control on it, bound to an image.
+struct Page {
+  QWidget page;
+  ParamImage img = advanceImage();
+  int stores = 0;
+  TTab* tab = nullptr;
+  Page() {
+    page.resize(900, 500);
+    auto* t = new TTab(kOwnerAdvance, 880, 460, mapControlSpec(kOwnerAdvance).options, &page);
+    t->setObjectName("TabAdvance");
+    defineMap(t->model());
+    loadMap(t->model(), img);
+    t->model().setOwnerNotify([this](TabModel& m) {
+      storeMap(m, img);
+      loadMap(m, img);
+      ++stores;
+    });
+    page.show();
+    tab = page.findChild<TTab*>("TabAdvance");
+    tab->refresh();
+    tab->render();
+  }
+  CSheet& sheet() { return tab->model().cur(); }
+  QPoint centre(int col, int row) { return tab->elementRect(col, row).center(); }
+  void click(int col, int row, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    QTest::mouseClick(tab, Qt::LeftButton, m, centre(col, row));
+  }
+  void keys(const char* s) { QTest::keyClicks(tab, s); }
+  void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(tab, k, m); }
+  void ticks(int n) {
+    for (int i = 0; i < n; ++i) tab->timerEntry();
+  }
+};
+
+TEST(TTabKeys, TypingAValueAndEnterStoresItAndMovesDown) {
+  Page p;
+  p.click(2, 3);
+  p.keys("12");
+  EXPECT_TRUE(p.tab->editorOpen());
+  EXPECT_EQ(p.tab->editorText(), "12");
+  p.key(Qt::Key_Return);
+  EXPECT_FALSE(p.tab->editorOpen());
+  EXPECT_EQ(p.sheet().cell(2, 3), 12);
+  EXPECT_EQ(p.img.byte(Adrb::Advance + 3 * 15 + 2), 112);
+  EXPECT_EQ(p.stores, 1);
+  EXPECT_EQ(p.sheet().sel.cursorRow, 4);
+
+  // Esc closes the editor without a change; a text that is no number is dropped.
+  p.keys("7");
+  p.key(Qt::Key_Escape);
+  p.key(Qt::Key_Delete);
+  p.keys("1.2.3");
+  p.key(Qt::Key_Return);
+  EXPECT_EQ(p.sheet().cell(2, 4), 0);
+  EXPECT_EQ(p.stores, 1);
+  // Editing keys: Backspace, Home, typed "-" inside the open editor.
+  p.click(0, 0);
+  p.keys("55");
+  p.key(Qt::Key_Backspace);
+  p.key(Qt::Key_Home);
+  p.keys("-");
+  p.key(Qt::Key_Return);
+  EXPECT_EQ(p.sheet().cell(0, 0), -5);
+}
+
+TEST(TTabKeys, ArrowsWrapThroughTheHeaders) {
+  Page p;
+  struct Step {
+    Qt::Key key;
+    int col, row;
+  } steps[] = {
+      {Qt::Key_Right, -1, 9},  // past the last column: the Y header column
+      {Qt::Key_Right, 0, 9},   // then the first column
+      {Qt::Key_Left, -1, 9},   {Qt::Key_Left, 14, 9},
+      {Qt::Key_Down, 14, -1},  // past the last row: the X header row
+      {Qt::Key_Down, 14, 0},
+  };
+  p.click(14, 9);
+  for (const Step& s : steps) {
+    p.key(s.key);
+    EXPECT_EQ(p.sheet().sel.cursorCol, s.col) << s.key;
+    EXPECT_EQ(p.sheet().sel.cursorRow, s.row) << s.key;
+  }
+  // In the header row the wrap skips the header column.
+  p.key(Qt::Key_Up);
+  p.key(Qt::Key_Right);
+  EXPECT_EQ(p.sheet().sel.cursorCol, 0);
+  EXPECT_EQ(p.sheet().sel.cursorRow, -1);
+  // Enter on the last row goes to the header cell of the next column.
+  p.click(3, 9);
+  p.key(Qt::Key_Return);
+  EXPECT_EQ(p.sheet().sel.cursorCol, 4);
+  EXPECT_EQ(p.sheet().sel.cursorRow, -1);
+  // Shift+arrow extends without wrapping.
+  p.click(13, 2);
+  p.key(Qt::Key_Right, Qt::ShiftModifier);
+  p.key(Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(p.sheet().sel.count, 2);
+  EXPECT_EQ(p.sheet().sel.cursorCol, 14);
+}
+
+TEST(TTabMouse, FillHandleExtrapolatesRightAndLeft) {
+  for (int dir : {1, -1}) {
+    Page p;
+    p.sheet().cell(6, 0) = 10;
+    p.sheet().cell(7, 0) = 12;
+    p.click(6, 0);
+    p.click(7, 0, Qt::ShiftModifier);
+    ASSERT_EQ(p.sheet().sel.count, 2);
+    p.tab->render();
+    QRect a = p.tab->elementRect(6, 0), b = p.tab->elementRect(7, 0);
+    QPoint handle(b.right(), b.bottom());
+    QPoint target = handle + QPoint(dir * 2 * a.width(), 0);
+    QTest::mouseMove(p.tab, handle);
+    QTest::mousePress(p.tab, Qt::LeftButton, Qt::NoModifier, handle);
+    QTest::mouseMove(p.tab, target);
+    QTest::mouseRelease(p.tab, Qt::LeftButton, Qt::NoModifier, target);
+    if (dir > 0) {
+      EXPECT_EQ(p.sheet().cell(8, 0), 14);
+      EXPECT_EQ(p.sheet().cell(9, 0), 16);
+    } else {
+      EXPECT_EQ(p.sheet().cell(5, 0), 8);
+      EXPECT_EQ(p.sheet().cell(4, 0), 6);
+    }
+    EXPECT_EQ(p.stores, 1);
+  }
+}
+
+TEST(TTabMouse, CornerSelectsAllAndClearsAFullSelection) {
+  Page p;
+  p.tab->render();
+  // The inner corner cell sits left of the first X header cell.
+  QRect x0 = p.tab->elementRect(0, -1), y0 = p.tab->elementRect(-1, 0);
+  QPoint corner(y0.center().x(), x0.center().y());
+  QTest::mouseClick(p.tab, Qt::LeftButton, Qt::NoModifier, corner);
+  EXPECT_EQ(p.sheet().sel.count, 150);
+  QTest::mouseClick(p.tab, Qt::LeftButton, Qt::NoModifier, corner);
+  EXPECT_EQ(p.sheet().sel.count, 0);
+}
+
+TEST(TTabKeys, TabSkipsAHiddenSheetAndCtrlTabGoesBack) {
+  QWidget page;
+  auto* t = new TTab(7, 600, 300, kOptTable, &page);
+  t->setObjectName("TabThree");
+  for (int i = 0; i < 3; ++i) t->model().addSheet("s", "RPM", "TP", "V", 4, 4, 0);
+  t->model().sheet(1).hidden = 1;
+  page.show();
+  TTab* tab = page.findChild<TTab*>("TabThree");
+  tab->refresh();
+  QTest::keyClick(tab, Qt::Key_Tab);
+  EXPECT_EQ(tab->model().current(), 2);
+  QTest::keyClick(tab, Qt::Key_Tab);
+  EXPECT_EQ(tab->model().current(), 0);
+  QTest::keyClick(tab, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(tab->model().current(), 2);
+}
+
+TEST(TTabMouse, WheelStepsTheHoverCellButNotWhileAButtonIsHeld) {
+  Page p;
+  const QPoint at = p.centre(4, 2);
+  QTest::mouseMove(p.tab, at);
+  auto wheel = [&](Qt::MouseButtons held) {
+    QWheelEvent e(QPointF(at), QPointF(p.tab->mapToGlobal(at)), QPoint(), QPoint(0, 120), held,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(p.tab, &e);
+  };
+  wheel(Qt::LeftButton);
+  EXPECT_EQ(p.sheet().cell(4, 2), 0);
+  wheel(Qt::NoButton);
+  wheel(Qt::NoButton);
+  EXPECT_EQ(p.sheet().cell(4, 2), 2);
+  // Both notches on one element are one change, committed five ticks later.
+  EXPECT_EQ(p.stores, 0);
+  p.ticks(5);
+  EXPECT_EQ(p.stores, 1);
+}
+
+TEST(TTabMouse, ArrowButtonStepsOnceThenRepeatsFromTick16) {
+  Page p;
+  QRect r = p.tab->elementRect(5, 5);
+  QTest::mouseMove(p.tab, r.center());
+  QPoint up(r.right() - 7, r.top() + 3);
+  QTest::mousePress(p.tab, Qt::LeftButton, Qt::NoModifier, up);
+  QTest::mouseRelease(p.tab, Qt::LeftButton, Qt::NoModifier, up);
+  EXPECT_EQ(p.sheet().cell(5, 5), 1);
+  QTest::mousePress(p.tab, Qt::LeftButton, Qt::NoModifier, up);
+  p.ticks(15);
+  EXPECT_EQ(p.sheet().cell(5, 5), 1);
+  p.ticks(5);  // ticks 16..20 repeat
+  EXPECT_EQ(p.sheet().cell(5, 5), 6);
+  p.ticks(20);  // the advance cells do not accelerate: one step per tick
+  QTest::mouseRelease(p.tab, Qt::LeftButton, Qt::NoModifier, up);
+  EXPECT_EQ(p.sheet().cell(5, 5), 26);
+}
+
+TEST(TTabKeys, PlusAndMinusStepTheActualCell) {
+  Page p;
+  p.tab->model().setLiveValues(3000, 250, 0, 0);
+  p.tab->model().updateActual();
+  const CSheet& s = p.sheet();
+  ASSERT_EQ(s.actualState, 1);
+  p.tab->setFocus();
+  p.keys("++");
+  EXPECT_EQ(p.sheet().cell(s.actualCol, s.actualRow), 2);
+  EXPECT_TRUE(p.tab->advance(-1));
+  EXPECT_EQ(p.sheet().cell(s.actualCol, s.actualRow), 1);
+}
+
+}  // namespace
+}  // namespace q3
