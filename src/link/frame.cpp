@@ -262,7 +262,15 @@ bool receive(FrameReceiver& rx, CCOM& port) {
   while (port.takeByte(b)) {
     if (bulkCapture().active.load(std::memory_order_acquire)) {
       bool alsoFrame = false;
-      if (bulkCaptureByte(b, alsoFrame)) return false;
+      if (bulkCaptureByte(b, alsoFrame)) {
+        // The bytes that went into the block were no frame: a partial frame
+        // built from them would swallow the start of the next answer.
+        if (isFamilyA(rx.protocol))
+          restartA(rx);
+        else
+          rx.position = 0;
+        return false;
+      }
       if (!alsoFrame) continue;
     }
     if (receiveByte(rx, b, now)) return true;
