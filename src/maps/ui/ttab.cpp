@@ -55,6 +55,18 @@ void TTab::computeLayout() {
   if (opts & kOptTitleRow) l.top = 36;
   if ((opts & kOptSingleTitle) && n == 1) l.top = 25;
   l.tabsTop = 3;
+  // Tab widths in the tab font: the widest language version plus 15.
+  for (int i = 0; i < n; ++i) {
+    if (m_model.sheet(i).tabWidth > 0) continue;
+    CSheet& sh = m_model.sheet(i);
+    QFont f = font();
+    f.setPointSize(9);
+    QFontMetrics fm(f);
+    int w = 0;
+    for (int lang = 0; lang < 3; ++lang)
+      w = std::max(w, fm.horizontalAdvance(QString::fromUtf8(ml(sh.name.c_str(), lang))));
+    sh.tabWidth = w + 15;
+  }
   if (n > 1) {
     int total = 0;
     for (int i = 0; i < n; ++i)
@@ -92,17 +104,6 @@ void TTab::computeLayout() {
                      static_cast<int>(l.colW * l.visCols), 15);
   l.vBarRect = QRect(width() - 10 - 15, static_cast<int>(l.cellTop), 15,
                      static_cast<int>(l.rowH * l.visRows));
-  // Tab widths in the tab font: the widest language version plus 15.
-  for (int i = 0; i < n; ++i) {
-    CSheet& sh = m_model.sheet(i);
-    QFont f = font();
-    f.setPointSize(9);
-    QFontMetrics fm(f);
-    int w = 0;
-    for (int lang = 0; lang < 3; ++lang)
-      w = std::max(w, fm.horizontalAdvance(QString::fromUtf8(ml(sh.name.c_str(), lang))));
-    sh.tabWidth = w + 15;
-  }
 }
 
 int TTab::shownToDataCol(int j) const {

@@ -41,7 +41,13 @@ void panel(QPainter& p, const QRectF& r, uint32_t fill, bool raised) {
 
 // Draws text centred, scaled down in proportion when it does not fit.
 void fitText(QPainter& p, const QRectF& r, const QString& t, int align = Qt::AlignCenter) {
-  QFontMetricsF fm(p.font());
+  // Metrics of the last font asked for: the table draws runs of texts in one font.
+  static QFont lastFont;
+  static QFontMetricsF fm{QFont()};
+  if (!(p.font() == lastFont)) {
+    lastFont = p.font();
+    fm = QFontMetricsF(lastFont);
+  }
   double w = fm.horizontalAdvance(t);
   if (w > r.width() - 2 && w > 0) {
     QFont f = p.font();
