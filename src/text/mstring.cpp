@@ -73,9 +73,11 @@ struct LiteralCache {
   }
 };
 
+// Never destroyed: texts handed out stay valid even for a thread that is
+// still finishing while the process exits.
 LiteralCache& literalCache() {
-  static LiteralCache cache;
-  return cache;
+  static LiteralCache* cache = new LiteralCache;
+  return *cache;
 }
 
 }  // namespace
