@@ -5,6 +5,7 @@
 #include <random>
 
 #include "files/files_fixture.h"
+#include "files/default_archive.h"
 #include "files/vazov.h"
 
 namespace {
@@ -323,6 +324,28 @@ TEST_F(Vazov, CommandLineSplitting) {
   }
   std::string cmd, a1, a2;
   EXPECT_FALSE(q3::vazovSplit(" \t ", cmd, a1, a2));
+}
+
+TEST_F(Vazov, StartUpImportsTheDefaultFolderOnlyWhenTheProgramCarriesNoArchive) {
+  std::filesystem::create_directories(dir / "VAZOV" / "NEW_104");
+  std::filesystem::create_directories(dir / "bin");
+  writeAll((dir / "VAZOV" / "NEW_104" / "Harley.ign").string(), "KORVELAN_KEY 104");
+  std::string program = makeHost("bin/quelin3", 700);
+
+  CVazov v;
+  ASSERT_TRUE(q3::loadStartupArchive(v, path("bin/quelin3"), path("bin")));
+  EXPECT_NE(v.find("\\NEW_104\\Harley.ign"), nullptr);
+  EXPECT_EQ(readAll(path("bin/quelin3")), program);  // nothing written
+
+  // A program file that carries an archive is used as it is.
+  CVazov carrier;
+  carrier.load(path("bin/quelin3"));
+  carrier.execute("SET \\own\\x.ign 1");
+  ASSERT_TRUE(carrier.save());
+  CVazov again;
+  ASSERT_TRUE(q3::loadStartupArchive(again, path("bin/quelin3"), path("bin")));
+  EXPECT_EQ(again.find("\\NEW_104"), nullptr);
+  EXPECT_NE(again.find("\\own\\x.ign"), nullptr);
 }
 
 }  // namespace

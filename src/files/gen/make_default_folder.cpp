@@ -1,0 +1,27 @@
+// Build step: writes the default settings file of every preset bike into the
+// folder given on the command line, the way the service command Save All New
+// does, and marks the folder complete with a ".generated" file.
+#include <cstdio>
+#include <string>
+
+#include "files/ign_writer.h"
+#include "files/service_tools.h"
+#include "text/mstring.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    return 2;
+  }
+  q3::setLanguage(0);
+  const std::string dir = argv[1];
+  const int n = q3::saveAllNew(dir, q3::IgnWriteInfo{});
+  if (n != q3::kServiceBikes) {
+    std::fprintf(stderr, "%s: only %i of %i files written\n", argv[0], n, q3::kServiceBikes);
+    return 1;
+  }
+  FILE* stamp = std::fopen((dir + "/.generated").c_str(), "wb");
+  if (!stamp) return 1;
+  std::fprintf(stamp, "%i\n", n);
+  return std::fclose(stamp) == 0 ? 0 : 1;
+}
