@@ -370,6 +370,24 @@ void TMainForm::adjustControls() {
     if (QWidget* w = findChild<QWidget*>(QString("LabelTest%1").arg(i))) w->setVisible(serviceMode());
   if (QAction* s = action("MenuServis")) s->setVisible(serviceMode());
   PageControl1->setTabVisible(4, true);  // the power-output page
+  // Spin controls are set through their properties, whatever class a page uses.
+  if (QObject* o = findChild<QObject*>("UpDownClutchTime")) o->setProperty("singleStep", 5);
+  if (QObject* o = findChild<QObject*>("UpDownRpmPulsu")) {
+    o->setProperty("minimum", -2);
+    o->setProperty("maximum", 12);
+  }
+  // Controls of the pages that no rule shows again; bound ones go on showing
+  // and storing their values while hidden.
+  static const char* const kHidden[] = {
+      "LabelStartLimiterMin", "EditStartLimiterMin", "UpDownStartLimiterMin", "EditSoftLimiter",
+      "UpDownSoftLimiter",    "LabelSoftLimiter",    "ComboBoxSynchPos",      "UpDownPocSynchro",
+      "LabelPocSynchro",      "EditPocSynchro",      "GroupBoxChannelsEnable", "GroupBoxInputsEnable",
+      "GroupBoxCAN",          "LabelT1",             "LabelT2",               "LabelT3",
+      "LabelT4",              "LabelDwell1",         "LabelDwell2",           "LabelDwell3",
+      "LabelDwell4"};
+  for (const char* name : kHidden)
+    if (QWidget* w = findChild<QWidget*>(name)) w->hide();
+  if (QWidget* w = findChild<QWidget*>("CheckBoxInNeutralSs")) w->show();
   run(m_startup.adjustPageControls);
 }
 void TMainForm::markPagesForFullRefresh() { run(m_startup.markPagesForFullRefresh); }
