@@ -626,6 +626,29 @@ void storeMap(TabModel& m, ParamImage& img) {
     storePoutPwm(m, img);
 }
 
+void reloadMap(TabModel& m, const ParamImage& img) {
+  struct Kept {
+    std::vector<int32_t> values, from;
+    std::vector<uint8_t> pushed;
+    int count, lastChanged;
+  };
+  std::vector<Kept> kept;
+  for (int i = 0; i < m.sheetCount(); ++i)
+    for (const CAxe* a : {&m.sheet(i).x, &m.sheet(i).y})
+      kept.push_back({a->values, a->pushedFrom, a->pushed, a->count, a->lastChanged});
+  loadMap(m, img);
+  size_t k = 0;
+  for (int i = 0; i < m.sheetCount(); ++i)
+    for (CAxe* a : {&m.sheet(i).x, &m.sheet(i).y}) {
+      const Kept& old = kept[k++];
+      if (old.count != a->count || !std::equal(a->values.begin(), a->values.begin() + a->count, old.values.begin()))
+        continue;
+      a->pushedFrom = old.from;
+      a->pushed = old.pushed;
+      a->lastChanged = old.lastChanged;
+    }
+}
+
 bool mapVisible(int owner, const ParamImage& img) {
   const int sensor = loadSensor(img);
   if (owner == kOwnerTpsCurve) return sensor == 1;

@@ -36,6 +36,10 @@ void defineMap(TabModel& m);
 void loadMap(TabModel& m, const ParamImage& img);
 // Stores the current sheet of the map into the image (the sheet that changed).
 void storeMap(TabModel& m, ParamImage& img);
+// Loads the map again after a store or an outside change of the image. A
+// breakpoint axis whose values came back unchanged keeps its edit state, so
+// that breakpoints pushed by the one being edited still spring back.
+void reloadMap(TabModel& m, const ParamImage& img);
 
 // Whether the map is shown for the current settings (sensor curves by load
 // sensor, power-output maps by output function).

@@ -131,7 +131,7 @@ TEST(AdvanceMaps, OwnerNotificationStoresEachEdit) {
   int stores = 0;
   m.setOwnerNotify([&](TabModel& t) {
     storeMap(t, img);
-    loadMap(t, img);
+    reloadMap(t, img);
     ++stores;
   });
   m.selectSheet(1);
@@ -140,6 +140,14 @@ TEST(AdvanceMaps, OwnerNotificationStoresEachEdit) {
   EXPECT_EQ(img.byte(Adrb::Advance2), 93);
   ASSERT_TRUE(m.enterText(ElemRef{0, 0}, "99"));  // clamped to the range
   EXPECT_EQ(img.byte(Adrb::Advance2), 160);
+
+  // The elastic rule survives the store and reload of every edit:
+  // 22, 32, 42 ... pushed by 60 at column 2 spring back when it returns.
+  ASSERT_TRUE(m.enterText(ElemRef{2, -1}, "6000"));
+  EXPECT_EQ(img.byte(Adrb::RpmAdv2 + 3), 61);
+  ASSERT_TRUE(m.enterText(ElemRef{2, -1}, "3200"));
+  EXPECT_EQ(img.byte(Adrb::RpmAdv2 + 3), 42);
+  EXPECT_EQ(img.byte(Adrb::RpmAdv2 + 4), 52);
 }
 
 TEST(ServoMap, PercentSwitchConvertsCellsBothWays) {
