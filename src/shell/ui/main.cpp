@@ -1,6 +1,8 @@
 // quelin3: the window program.
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <exception>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,11 +25,16 @@ int main(int argc, char** argv) {
   QStringList args = QCoreApplication::arguments();
   args.removeFirst();
   int rc = 0;
-  {
+  try {
     TMainForm w(args);
     q3::closeOnTerminationSignals(&w);
     w.show();
     rc = app.exec();
+  } catch (const std::exception& e) {
+    // An exception that escapes start-up or the event loop ends the program
+    // after the user has seen it.
+    QMessageBox::critical(nullptr, "Error", QString::fromUtf8(e.what()));
+    rc = 1;
   }
   q3::debugLogClose();
   return rc;
