@@ -26,7 +26,8 @@ std::vector<uint8_t> answerStream(int protocol) {
   uint8_t data[512];
   for (int k = 0; k < 64; ++k) {
     for (int i = 0; i < 512; ++i) data[i] = uint8_t(i * 7 + k);
-    const int n = isFamilyA(protocol) ? buildFrameA(f, protocol, kKindAnswer, kCmdReadBlock, uint16_t(k * 512), data, 512)
+    const int n = isFamilyA(protocol) ? buildFrameA(f, protocol, kKindAnswer, kCmdReadBlock,
+                                                    uint16_t(k * 512), data, 512)
                                       : buildFrameB(f, protocol, uint8_t(0xC1 + k % 7), data, 0, 0);
     s.insert(s.end(), f, f + n);
   }
@@ -78,7 +79,9 @@ void BM_FullBlockAt57600(benchmark::State& state) {
     return true;
   });
   auto ui = [&] {
-    setTmr(int32_t(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count()));
+    setTmr(int32_t(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count()));
     eng.managerRun();
     eng.watchdogStep();
     std::this_thread::sleep_for(std::chrono::microseconds(500));

@@ -170,7 +170,8 @@ void CCOMIOSYS::managerRun() {
       c.requestFlags.store(0, std::memory_order_release);
       continue;
     }
-    std::snprintf(c.settings, sizeof c.settings, "%i,N,8,1", c.baud.load(std::memory_order_acquire));
+    std::snprintf(c.settings, sizeof c.settings, "%i,N,8,1",
+                  c.baud.load(std::memory_order_acquire));
     c.requestTime = now;
     c.error.store(kErrNone, std::memory_order_release);
     if (!m_threadless) {
@@ -239,7 +240,8 @@ bool CCOMIOSYS::ioStep(CCOM& c) {
       char line[kRingSize * 3 + 64];
       int p = std::snprintf(line, sizeof line, "\n[%i:TMR=%i]TX %i:\n", c.number, tmr(),
                             g_txTraceCount.fetch_add(1));
-      for (int i = 0; i < n; ++i) p += std::snprintf(line + p, sizeof line - size_t(p), "%02x\t", c.txBuf[i]);
+      for (int i = 0; i < n; ++i)
+        p += std::snprintf(line + p, sizeof line - size_t(p), "%02x\t", c.txBuf[i]);
       std::snprintf(line + p, sizeof line - size_t(p), "\n");
       traceLog("%s", line);
     }

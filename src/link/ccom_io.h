@@ -18,7 +18,8 @@ class QThread;
 namespace q3 {
 
 inline constexpr int kComPorts = 256;
-inline constexpr int kRingSize = 330;  // transmit buffer and receive ring; the ring holds 329 at most
+inline constexpr int kRingSize =
+    330;  // transmit buffer and receive ring; the ring holds 329 at most
 
 // Port states.
 inline constexpr uint8_t kPortClosed = 0;
@@ -52,8 +53,8 @@ RingFree ringFree(int readIndex, int writeIndex);
 // transmit buffer is published by its count and the receive ring by its write
 // index (release after the data, acquire before reading it).
 class CCOM {
-public:
-  uint8_t number = 0;     // the COM number, set at construction
+ public:
+  uint8_t number = 0;      // the COM number, set at construction
   char devicePath[256]{};  // the device behind the number (empty: none known)
   char comName[16]{};      // "COM%i"
   char settings[32]{};     // "%i,N,8,1", formed when an open is started
@@ -90,7 +91,7 @@ public:
 
 // The port records, the port manager and the scan.
 class CCOMIOSYS {
-public:
+ public:
   CCOMIOSYS();
   virtual ~CCOMIOSYS();
   CCOMIOSYS(const CCOMIOSYS&) = delete;
@@ -124,10 +125,10 @@ public:
   // The device name shown in the trace and menus ("COM3  /dev/ttyUSB0").
   static std::string menuText(const CCOM& c);
 
-protected:
+ protected:
   void ioThreadMain(CCOM& c);
 
-private:
+ private:
   void releaseThread(CCOM& c);
   DeviceFactory m_factory;
   PortNumbering m_numbering;

@@ -19,7 +19,7 @@
 namespace q3 {
 
 class CCOMCOM : public CCOMSEARCH {
-public:
+ public:
   // startThread false leaves the engine thread to the caller (tests).
   explicit CCOMCOM(bool startThread = true);
   ~CCOMCOM() override;

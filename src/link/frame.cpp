@@ -22,11 +22,16 @@ bool isFamilyA(int protocol) { return protocol == kProtoCrc || protocol == kProt
 
 int familyBData(int protocol) {
   switch (protocol) {
-    case kProto3050: return 50;
-    case kProto3100: return 100;
-    case kProto3150: return 150;
-    case kProto3300: return 300;
-    default: return 0;
+    case kProto3050:
+      return 50;
+    case kProto3100:
+      return 100;
+    case kProto3150:
+      return 150;
+    case kProto3300:
+      return 300;
+    default:
+      return 0;
   }
 }
 
@@ -152,7 +157,8 @@ void rewriteShortAnswer(FrameReceiver& rx) {
   uint16_t addr = 0;
   if (len == 1) addr = rx.frame[kFamilyAHeader];
   if (len == 2) addr = le16(rx.frame + kFamilyAHeader);
-  rx.frame[7] = uint8_t((rx.frame[7] & 0xF0) | (cmd == kCmdShortOk ? kKindAnswer : kKindShortRefused));
+  rx.frame[7] =
+      uint8_t((rx.frame[7] & 0xF0) | (cmd == kCmdShortOk ? kKindAnswer : kKindShortRefused));
   putLe16(rx.frame + 8, rx.address());
   putLe16(rx.frame + 10, addr);
   putLe16(rx.frame + 12, 0);
@@ -300,7 +306,8 @@ int buildRequestA(FrameReceiver& rx, uint16_t command, uint16_t address, const u
 
 int buildRequestB(FrameReceiver& rx, uint8_t opBase, int block, const uint8_t* data, int keyMajor,
                   int keyMinor) {
-  rx.txLength = buildFrameB(rx.txFrame, rx.protocol, uint8_t(opBase + block), data, keyMajor, keyMinor);
+  rx.txLength =
+      buildFrameB(rx.txFrame, rx.protocol, uint8_t(opBase + block), data, keyMajor, keyMinor);
   rx.txPosition = -1;
   return rx.txLength;
 }

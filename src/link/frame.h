@@ -20,8 +20,8 @@ inline constexpr int kFamilyBOverhead = 2;
 
 // Protocol identifiers.
 inline constexpr int kProtoNone = 0;
-inline constexpr int kProtoCrc = 1;   // family A, CRC check, kind nibble B
-inline constexpr int kProtoSum = 2;   // family A, 16-bit sum check, kind nibble F
+inline constexpr int kProtoCrc = 1;  // family A, CRC check, kind nibble B
+inline constexpr int kProtoSum = 2;  // family A, 16-bit sum check, kind nibble F
 inline constexpr int kProto3050 = 3050;
 inline constexpr int kProto3100 = 3100;
 inline constexpr int kProto3150 = 3150;

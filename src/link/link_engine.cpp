@@ -13,7 +13,7 @@
 namespace q3 {
 
 class LinkEngine::EngineThread {
-public:
+ public:
   QThread* thread = nullptr;
 };
 
@@ -60,7 +60,8 @@ void LinkEngine::watchdogStep() {
       step.store(kStepIdle, std::memory_order_release);
       job.store(kJobNone, std::memory_order_release);
       s = kStepIdle;
-    } else if (s == kStepWaiting && tmr() - sendTime.load(std::memory_order_acquire) > kAnswerTimeoutMs) {
+    } else if (s == kStepWaiting &&
+               tmr() - sendTime.load(std::memory_order_acquire) > kAnswerTimeoutMs) {
       step.compare_exchange_strong(s, kStepFailed, std::memory_order_acq_rel);
     }
   }
@@ -68,7 +69,8 @@ void LinkEngine::watchdogStep() {
     job.store(kJobNone, std::memory_order_release);
     step.store(kStepReady, std::memory_order_release);
   }
-  (void)enginePort.load(std::memory_order_acquire);  // orders our later writes of conn after the engine's copy
+  (void)enginePort.load(
+      std::memory_order_acquire);  // orders our later writes of conn after the engine's copy
 }
 
 void LinkEngine::takeConnection(int port) {
@@ -142,11 +144,26 @@ void LinkEngine::buildRequest(int start, int length) {
     uint8_t word[2];
     putLe16(word, uint16_t(length));
     switch (jobCode) {
-      case kJobWrite: expectedAnswer = kCmdWriteBlock; buildRequestA(rx, kCmdWriteBlock, uint16_t(start), txData + start, length); break;
-      case kJobRead: expectedAnswer = kCmdReadBlock; buildRequestA(rx, kCmdReadBlock, uint16_t(start), word, 2); break;
-      case kJobMonitor: expectedAnswer = kCmdMonitor; buildRequestA(rx, kCmdMonitor, uint16_t(start), txData + start, length); break;
-      case kJobCommand: expectedAnswer = job65Command & 0xFFFF; buildRequestA(rx, uint16_t(job65Command), uint16_t(start), nullptr, 0); break;
-      default: expectedAnswer = kCmdReadIdent; buildRequestA(rx, kCmdReadIdent, uint16_t(start), word, 2); break;
+      case kJobWrite:
+        expectedAnswer = kCmdWriteBlock;
+        buildRequestA(rx, kCmdWriteBlock, uint16_t(start), txData + start, length);
+        break;
+      case kJobRead:
+        expectedAnswer = kCmdReadBlock;
+        buildRequestA(rx, kCmdReadBlock, uint16_t(start), word, 2);
+        break;
+      case kJobMonitor:
+        expectedAnswer = kCmdMonitor;
+        buildRequestA(rx, kCmdMonitor, uint16_t(start), txData + start, length);
+        break;
+      case kJobCommand:
+        expectedAnswer = job65Command & 0xFFFF;
+        buildRequestA(rx, uint16_t(job65Command), uint16_t(start), nullptr, 0);
+        break;
+      default:
+        expectedAnswer = kCmdReadIdent;
+        buildRequestA(rx, kCmdReadIdent, uint16_t(start), word, 2);
+        break;
     }
     return;
   }
@@ -158,14 +175,27 @@ void LinkEngine::buildRequest(int start, int length) {
   std::memset(data + avail, 0, size_t(m - avail));
   const int blk = start / m;
   switch (jobCode) {
-    case kJobWrite: expectedAnswer = 0x80 + blk + 1; buildRequestB(rx, kOpWrite, blk + 1, data, 0, 0); break;
-    case kJobRead: expectedAnswer = 0xC0 + blk + 1; buildRequestB(rx, kOpRead, blk + 1, data, 0, 0); break;
+    case kJobWrite:
+      expectedAnswer = 0x80 + blk + 1;
+      buildRequestB(rx, kOpWrite, blk + 1, data, 0, 0);
+      break;
+    case kJobRead:
+      expectedAnswer = 0xC0 + blk + 1;
+      buildRequestB(rx, kOpRead, blk + 1, data, 0, 0);
+      break;
     case kJobMonitor:
       expectedAnswer = 0xB0 + blk;
-      buildRequestB(rx, kOpMonitor, blk, data, keyMajor.load(std::memory_order_relaxed), keyMinor.load(std::memory_order_relaxed));
+      buildRequestB(rx, kOpMonitor, blk, data, keyMajor.load(std::memory_order_relaxed),
+                    keyMinor.load(std::memory_order_relaxed));
       break;
-    case kJobCommand: expectedAnswer = 0x80; buildRequestB(rx, kOpWrite, 0, data, 0, 0); break;
-    default: expectedAnswer = 0xC0; buildRequestB(rx, kOpRead, 0, data, 0, 0); break;
+    case kJobCommand:
+      expectedAnswer = 0x80;
+      buildRequestB(rx, kOpWrite, 0, data, 0, 0);
+      break;
+    default:
+      expectedAnswer = 0xC0;
+      buildRequestB(rx, kOpRead, 0, data, 0, 0);
+      break;
   }
 }
 
@@ -175,7 +205,8 @@ void LinkEngine::validateAnswer() {
   const bool stores = jobCode == kJobRead || jobCode == kJobMonitor || jobCode == kJobIdent;
   if (isFamilyB(rx.protocol)) {
     if (rx.frame[0] != expectedAnswer) {
-      debugLog("COM not expected answer 0x%02x!=0x%02x (%i)...", rx.frame[0], expectedAnswer, attempt);
+      debugLog("COM not expected answer 0x%02x!=0x%02x (%i)...", rx.frame[0], expectedAnswer,
+               attempt);
       failAttempt();
       return;
     }
@@ -204,7 +235,8 @@ void LinkEngine::validateAnswer() {
     }
     currentAddress += len;
   } else {
-    if ((rx.kind() & 0x0F) != kKindAnswer || rx.command() != expectedAnswer) return;  // not ours: keep waiting
+    if ((rx.kind() & 0x0F) != kKindAnswer || rx.command() != expectedAnswer)
+      return;  // not ours: keep waiting
     const int addr = rx.address();
     const int len = rx.dataLength();
     if (addr != currentAddress || (stores && len != currentLength)) {

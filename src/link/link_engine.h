@@ -30,8 +30,8 @@ inline constexpr int kJobIdent = 66;
 inline constexpr int kJobFailed = 132;
 inline constexpr int kJobDone = 136;
 // Start-job flags.
-inline constexpr int kJobFlagPending = 1;    // mark every address of the range pending
-inline constexpr int kJobFlagClearTx = 2;    // clear the transmit data of the range
+inline constexpr int kJobFlagPending = 1;     // mark every address of the range pending
+inline constexpr int kJobFlagClearTx = 2;     // clear the transmit data of the range
 inline constexpr int kJobFlagOneAttempt = 4;  // one attempt instead of three
 // Engine steps.
 inline constexpr int kStepIdle = 0;
@@ -40,7 +40,8 @@ inline constexpr int kStepSending = 2;
 inline constexpr int kStepWaiting = 3;
 inline constexpr int kStepFailed = 4;
 
-inline constexpr int kAnswerTimeoutMs = 400;  // watchdog: step 3 longer than this is a failed attempt
+inline constexpr int kAnswerTimeoutMs =
+    400;  // watchdog: step 3 longer than this is a failed attempt
 inline constexpr int kIdentBlockLength = 150;
 
 // The connected unit as the search found it (the search slot's fields).
@@ -62,7 +63,7 @@ enum class JobRefusal : int {
 };
 
 class LinkEngine : public CCOMIOSYS {
-public:
+ public:
   LinkEngine();
   ~LinkEngine() override;
 
@@ -122,7 +123,7 @@ public:
   void startEngineThread();
   void stopEngineThread();
 
-private:
+ private:
   void takeConnection(int port);
   bool chooseBlock(int& start, int& length) const;
   void buildRequest(int start, int length);

@@ -58,11 +58,12 @@ void MemoryLine::hostPurge() {
 namespace {
 
 class MemoryDevice final : public SerialDevice {
-public:
+ public:
   explicit MemoryDevice(std::shared_ptr<MemoryLine> line) : m_line(std::move(line)) {}
   bool open(const std::string&, int baud) override {
     if (!m_line) return false;
-    if (const int d = m_line->openDelayMs.load()) std::this_thread::sleep_for(std::chrono::milliseconds(d));
+    if (const int d = m_line->openDelayMs.load())
+      std::this_thread::sleep_for(std::chrono::milliseconds(d));
     if (m_line->failOpen.load() || m_line->isOpen.exchange(true)) return false;  // exclusive
     m_line->opens.fetch_add(1);
     m_line->lastBaud.store(baud);
@@ -83,7 +84,7 @@ public:
   }
   ~MemoryDevice() override { close(); }
 
-private:
+ private:
   std::shared_ptr<MemoryLine> m_line;
   bool m_open = false;
 };

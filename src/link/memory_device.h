@@ -18,7 +18,7 @@
 namespace q3 {
 
 class MemoryLine {
-public:
+ public:
   // Called with every chunk the program writes (in the port's thread); it may
   // answer with peerWrite(). Without a peer the bytes queue up for peerRead().
   using Peer = std::function<void(const uint8_t* data, int n)>;
@@ -40,7 +40,7 @@ public:
   std::atomic<int> lastBaud{0};
   std::atomic<bool> isOpen{false};
 
-private:
+ private:
   std::mutex m_mutex;
   std::deque<uint8_t> m_toHost;
   std::deque<uint8_t> m_toPeer;
@@ -49,12 +49,12 @@ private:
 
 // Paths to lines; its factory() makes devices for CCOMIOSYS::setDeviceFactory.
 class MemoryLineSet {
-public:
+ public:
   std::shared_ptr<MemoryLine> add(const std::string& path);
   std::shared_ptr<MemoryLine> find(const std::string& path) const;
   DeviceFactory factory() const;
 
-private:
+ private:
   std::map<std::string, std::shared_ptr<MemoryLine>> m_lines;
 };
 

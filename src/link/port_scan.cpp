@@ -109,7 +109,8 @@ bool PortNumbering::systemList(std::vector<PortDevice>& out) {
     size_t pos = 0;
     while (pos <= s.size()) {
       const size_t colon = s.find(':', pos);
-      const std::string p = s.substr(pos, colon == std::string::npos ? std::string::npos : colon - pos);
+      const std::string p =
+          s.substr(pos, colon == std::string::npos ? std::string::npos : colon - pos);
       if (!p.empty() && fs::exists(p, ec)) out.push_back({p, p});
       if (colon == std::string::npos) break;
       pos = colon + 1;

@@ -17,7 +17,7 @@ struct PortDevice {
 };
 
 class PortNumbering {
-public:
+ public:
   // Lists the devices now; false when the list cannot be obtained.
   using Lister = std::function<bool(std::vector<PortDevice>&)>;
 
@@ -39,7 +39,7 @@ public:
   // followed by Korvelan/QUELIN3/104.
   static std::string defaultStorePath();
 
-private:
+ private:
   void load();
   void save() const;
   Lister m_lister;

@@ -10,7 +10,7 @@ namespace q3 {
 namespace {
 
 class QtSerialDevice final : public SerialDevice {
-public:
+ public:
   bool open(const std::string& path, int baud) override {
     m_port = std::make_unique<QSerialPort>();
     m_port->setPortName(QString::fromStdString(path));
@@ -58,7 +58,7 @@ public:
     return w > 0 ? int(w) : 0;
   }
 
-private:
+ private:
   std::unique_ptr<QSerialPort> m_port;
 };
 

@@ -11,7 +11,7 @@
 namespace q3 {
 
 class SerialDevice {
-public:
+ public:
   virtual ~SerialDevice() = default;
   // Opens the device for exclusive read and write at baud, 8 data bits, no
   // parity, 1 stop bit; purges both directions. False when it cannot.

@@ -1,13 +1,14 @@
 // The protocol engine against the simulated unit in-process, over an
 // in-memory line, with the test driving TMR, the port manager, the I/O step
 // and the engine passes itself so every case is exact.
+#include "link/link_engine.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <numeric>
 #include <vector>
 
-#include "link/link_engine.h"
 #include "link/memory_device.h"
 #include "shell/core/app_clock.h"
 #include "sim_unit.h"
@@ -18,7 +19,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 class EngineSim : public ::testing::Test {
-protected:
+ protected:
   LinkEngine eng;
   MemoryLineSet lines;
   std::shared_ptr<MemoryLine> line;
@@ -222,10 +223,15 @@ TEST_F(EngineSim, WholeImageRoundTripsInEveryProtocol) {
     int protocol, maxFrame;
     size_t writeFrames;
   } cases[] = {
-      {kProto3050, 0, 21}, {kProto3100, 0, 11}, {kProto3150, 0, 7}, {kProto3300, 0, 4},
-      {kProtoCrc, 48, 33}, {kProtoSum, 528, 3},
+      {kProto3050, 0, 21},
+      {kProto3100, 0, 11},
+      {kProto3150, 0, 7},
+      {kProto3300, 0, 4},
+      {kProtoCrc, 48, 33},
+      {kProtoSum, 528, 3},
       // A unit that announces frames above 528 still gets at most 512 data bytes per request.
-      {kProtoCrc, 1040, 3}, {kProtoSum, 2000, 3},
+      {kProtoCrc, 1040, 3},
+      {kProtoSum, 2000, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.protocol);
@@ -253,8 +259,11 @@ TEST_F(EngineSim, IdentificationBlockIsReadWholeOrRefused) {
   struct Case {
     int protocol;
     int end;
-  } cases[] = {{kProto3150, kJobDone}, {kProto3300, kJobDone}, {kProtoCrc, kJobDone},
-               {kProto3050, kJobFailed}, {kProto3100, kJobFailed}};
+  } cases[] = {{kProto3150, kJobDone},
+               {kProto3300, kJobDone},
+               {kProtoCrc, kJobDone},
+               {kProto3050, kJobFailed},
+               {kProto3100, kJobFailed}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.protocol);
     eng.connectedPort.store(0);

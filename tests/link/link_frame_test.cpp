@@ -19,13 +19,15 @@ const uint8_t kPre[7] = {0xFF, 0xFF, 0xFF, 0xFF, 0xA5, 0x5A, 0xBB};
 
 Bytes frameA(int protocol, uint8_t dir, uint16_t cmd, uint16_t addr, const Bytes& data) {
   Bytes f(kFrameMax + 16);
-  f.resize(size_t(buildFrameA(f.data(), protocol, dir, cmd, addr, data.empty() ? nullptr : data.data(), int(data.size()))));
+  f.resize(size_t(buildFrameA(f.data(), protocol, dir, cmd, addr,
+                              data.empty() ? nullptr : data.data(), int(data.size()))));
   return f;
 }
 
 Bytes frameB(int protocol, uint8_t first, const Bytes& data, int keyMajor = 0, int keyMinor = 0) {
   Bytes f(kFrameMax);
-  f.resize(size_t(buildFrameB(f.data(), protocol, first, data.empty() ? nullptr : data.data(), keyMajor, keyMinor)));
+  f.resize(size_t(buildFrameB(f.data(), protocol, first, data.empty() ? nullptr : data.data(),
+                              keyMajor, keyMinor)));
   return f;
 }
 
@@ -41,7 +43,8 @@ TEST(FrameChecks, PreambleRegistersMatchTheWorkedValues) {
 
 TEST(FrameChecks, IdentifyProbeInBothCheckTypes) {
   const Bytes crc = frameA(kProtoCrc, kKindRequest, kCmdIdentify, 0, {});
-  EXPECT_EQ(crc, (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xA5, 0x5A, 0xBB, 0xBB, 0xEE, 0xFE, 0, 0, 0, 0, 0xD8, 0x69}));
+  EXPECT_EQ(crc, (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xA5, 0x5A, 0xBB, 0xBB, 0xEE, 0xFE, 0, 0, 0, 0,
+                        0xD8, 0x69}));
   const Bytes sum = frameA(kProtoSum, kKindRequest, kCmdIdentify, 0, {});
   EXPECT_EQ(sum[7], 0xFB);
   EXPECT_EQ(sum[14], 0xB3);
@@ -87,7 +90,9 @@ TEST(FrameChecks, KeyPlacementByProtocol) {
     Bytes data(size_t(n), 0x11);
     const Bytes f = frameB(c.protocol, 0x30, data, c.major, c.minor);
     for (int off = 1; off <= n; ++off) {
-      const uint8_t want = off == c.atMajor ? uint8_t(c.major) : off == c.atMinor ? uint8_t(c.minor) : 0x11;
+      const uint8_t want = off == c.atMajor   ? uint8_t(c.major)
+                           : off == c.atMinor ? uint8_t(c.minor)
+                                              : 0x11;
       ASSERT_EQ(f[size_t(off)], want) << c.protocol << " offset " << off;
     }
     EXPECT_EQ(checkB(f.data(), n + 2), 0) << c.protocol;  // XOR of all bytes is 0xFF
@@ -147,8 +152,12 @@ TEST(FrameReceiver, EveryFrameSurvivesEverySplitOfTheStream) {
        {frameA(kProtoSum, kKindAnswer, kCmdReadBlock, 3, {1, 2, 3}),
         frameA(kProtoSum, kKindAnswer, kCmdMonitor, 0, monitor)},
        {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xA5, 0x5A, 0xBB, 0x3C}},
-      {kProto3150, {frameB(kProto3150, 0xB0, monitor), frameB(kProto3150, 0xC1, Bytes(150, 0x80))}, {0x01, 0x7F, 0x30}},
-      {kProto3050, {frameB(kProto3050, 0x81, Bytes(50, 9)), frameB(kProto3050, 0xC0, Bytes(50, 0xC0))}, {0x05}},
+      {kProto3150,
+       {frameB(kProto3150, 0xB0, monitor), frameB(kProto3150, 0xC1, Bytes(150, 0x80))},
+       {0x01, 0x7F, 0x30}},
+      {kProto3050,
+       {frameB(kProto3050, 0x81, Bytes(50, 9)), frameB(kProto3050, 0xC0, Bytes(50, 0xC0))},
+       {0x05}},
   };
   for (const Case& c : cases) {
     Bytes stream = c.noise;
@@ -190,7 +199,9 @@ TEST(FrameReceiver, RejectsCorruptAndForeignInput) {
       {"family B without bit 7", kProto3150, noBit7},
       {"CRC frame with a wrong check", kProtoCrc, badCrc},
       {"sum frame with a wrong check", kProtoSum, badSum},
-      {"preamble with kind 0x3C", kProtoCrc, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xA5, 0x5A, 0xBB, 0x3C}},
+      {"preamble with kind 0x3C",
+       kProtoCrc,
+       {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xA5, 0x5A, 0xBB, 0x3C}},
       {"protocol 0", kProtoNone, frameA(kProtoCrc, kKindAnswer, kCmdReadBlock, 0, {})},
   };
   for (const Case& c : cases) {
@@ -237,8 +248,9 @@ TEST(FrameReceiver, ShortAnswersAreRewritten) {
 
 TEST(FrameReceiver, PauseLongerThanTimeoutDiscardsThePartialFrame) {
   for (int protocol : {kProtoCrc, kProto3150}) {
-    const Bytes f = isFamilyA(protocol) ? frameA(protocol, kKindAnswer, kCmdReadBlock, 0, Bytes(20, 1))
-                                        : frameB(protocol, 0xC1, Bytes(150, 1));
+    const Bytes f = isFamilyA(protocol)
+                        ? frameA(protocol, kKindAnswer, kCmdReadBlock, 0, Bytes(20, 1))
+                        : frameB(protocol, 0xC1, Bytes(150, 1));
     const Bytes head(f.begin(), f.begin() + 10), tail(f.begin() + 10, f.end());
     FrameReceiver rx;
     configureReceiver(rx, protocol, 175);
@@ -286,7 +298,7 @@ TEST(FrameTransmitter, SendsInChunksOfAtMost330WhenTheBufferIsFree) {
 }
 
 class BulkCaptureTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     cancelBulkCapture();
     bulkArrived().active.store(0);

@@ -20,12 +20,9 @@ TEST(Ring, FreeSpaceCases) {
   struct Case {
     int rd, wr, first, second;
   } cases[] = {
-      {0, 329, 0, 0},    // full: one byte is never filled
-      {100, 100, 230, 99},
-      {0, 0, 329, 0},
-      {5, 4, 0, 0},      // write just behind read: full
-      {200, 100, 99, 0},
-      {1, 329, 1, 0},
+      {0, 329, 0, 0},                                     // full: one byte is never filled
+      {100, 100, 230, 99}, {0, 0, 329, 0}, {5, 4, 0, 0},  // write just behind read: full
+      {200, 100, 99, 0},   {1, 329, 1, 0},
   };
   for (const Case& c : cases) {
     const RingFree f = ringFree(c.rd, c.wr);
@@ -169,7 +166,9 @@ TEST(PortManager, OpenThatHangsPastFiveSecondsEndsWithError2AndClosed) {
   setTmr(6000);  // 6 s of TMR pass while the open call hangs
   sys.managerRun();
   EXPECT_EQ(sys.com[1].error.load(), kErrOpenTimeout);
-  for (int i = 0; i < 3000 && (sys.com[1].portState.load() != kPortClosed || sys.com[1].requestFlags.load()); ++i) {
+  for (int i = 0;
+       i < 3000 && (sys.com[1].portState.load() != kPortClosed || sys.com[1].requestFlags.load());
+       ++i) {
     sys.managerRun();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
@@ -236,11 +235,15 @@ TEST(PortScan, ManagerScansEverySecondAndFlagsChanges) {
 TEST(PortNumbering, NumbersPersistInPortsIni) {
   QTemporaryDir dir;
   const std::string ini = dir.path().toStdString() + "/sub/ports.ini";
-  std::vector<PortDevice> devs = {{"/dev/ttyUSB0", "/dev/serial/by-id/usb-A"}, {"/tmp/sim", "/tmp/sim"}};
+  std::vector<PortDevice> devs = {{"/dev/ttyUSB0", "/dev/serial/by-id/usb-A"},
+                                  {"/tmp/sim", "/tmp/sim"}};
   {
     PortNumbering n;
     n.setStorePath(ini);
-    n.setLister([&](std::vector<PortDevice>& out) { out = devs; return true; });
+    n.setLister([&](std::vector<PortDevice>& out) {
+      out = devs;
+      return true;
+    });
     std::vector<std::string> paths;
     ASSERT_TRUE(n.scan(paths));
     EXPECT_EQ(paths[1], "/dev/ttyUSB0");
@@ -250,7 +253,10 @@ TEST(PortNumbering, NumbersPersistInPortsIni) {
   devs = {{"/tmp/new", "/tmp/new"}, {"/dev/ttyUSB3", "/dev/serial/by-id/usb-A"}};
   PortNumbering n;
   n.setStorePath(ini);
-  n.setLister([&](std::vector<PortDevice>& out) { out = devs; return true; });
+  n.setLister([&](std::vector<PortDevice>& out) {
+    out = devs;
+    return true;
+  });
   std::vector<std::string> paths;
   ASSERT_TRUE(n.scan(paths));
   EXPECT_EQ(paths[1], "/dev/ttyUSB3");
@@ -280,7 +286,8 @@ TEST(PortNumbering, DataFolderFromTheEnvironment) {
   setenv("QUELIN3_DATA_DIR", "/some/where", 1);
   EXPECT_EQ(PortNumbering::defaultStorePath(), "/some/where/ports.ini");
   unsetenv("QUELIN3_DATA_DIR");
-  EXPECT_NE(PortNumbering::defaultStorePath().find("Korvelan/QUELIN3/104/ports.ini"), std::string::npos);
+  EXPECT_NE(PortNumbering::defaultStorePath().find("Korvelan/QUELIN3/104/ports.ini"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace q3 {
 namespace {
 
 class PtyLink : public ::testing::Test {
-protected:
+ protected:
   static void SetUpTestSuite() {
     static int argc = 1;
     static char name[] = "test_link_pty";
@@ -36,7 +36,9 @@ protected:
     const char* bin = std::getenv("Q3_BINARY_DIR");
     ASSERT_NE(bin, nullptr);
     sim.setProgram(QString(bin) + "/tools/unit-sim/quelin3-unit-sim");
-    sim.setArguments(QStringList{"--link", dir.filePath("unit"), "--memory", dir.filePath("memory.bin")} + extra);
+    sim.setArguments(
+        QStringList{"--link", dir.filePath("unit"), "--memory", dir.filePath("memory.bin")} +
+        extra);
     sim.setProcessChannelMode(QProcess::SeparateChannels);
     sim.start();
     ASSERT_TRUE(sim.waitForStarted(5000));
@@ -54,7 +56,8 @@ protected:
 
   // The user-interface side: TMR follows the wall clock, the watchdog runs.
   void uiRound(LinkEngine& eng) {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - t0);
     setTmr(int32_t(ms.count()));
     eng.managerRun();
     eng.watchdogStep();
@@ -127,7 +130,8 @@ TEST_F(PtyLink, WholeBlockWriteAndReadBackWithCorruptedBytes) {
   sim.terminate();
   ASSERT_TRUE(sim.waitForFinished(5000));
   std::ifstream mem(dir.filePath("memory.bin").toStdString(), std::ios::binary);
-  std::vector<uint8_t> stored((std::istreambuf_iterator<char>(mem)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> stored((std::istreambuf_iterator<char>(mem)),
+                              std::istreambuf_iterator<char>());
   EXPECT_EQ(stored, image);
 }
 

@@ -36,7 +36,9 @@ TEST(EngineThreads, MonitorPollsDeliverPickupBlocks) {
   });
   const auto t0 = std::chrono::steady_clock::now();
   auto ui = [&] {
-    setTmr(int32_t(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count()));
+    setTmr(int32_t(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count()));
     eng.managerRun();
     eng.watchdogStep();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,10 +65,14 @@ bool setRaw(int fd, int baud) {
   if (tcgetattr(fd, &t) != 0) return false;
   cfmakeraw(&t);
   speed_t sp = B57600;
-  if (baud == 115200) sp = B115200;
-  else if (baud == 9600) sp = B9600;
-  else if (baud == 19200) sp = B19200;
-  else if (baud == 38400) sp = B38400;
+  if (baud == 115200)
+    sp = B115200;
+  else if (baud == 9600)
+    sp = B9600;
+  else if (baud == 19200)
+    sp = B19200;
+  else if (baud == 38400)
+    sp = B38400;
   cfsetispeed(&t, sp);
   cfsetospeed(&t, sp);
   return tcsetattr(fd, TCSANOW, &t) == 0;
@@ -91,25 +95,44 @@ int main(int argc, char** argv) {
       }
       return argv[++i];
     };
-    if (a == "--protocol") cfg.protocol = std::atoi(next());
-    else if (a == "--device") device = next();
-    else if (a == "--link") link = next();
-    else if (a == "--baud") baud = std::atoi(next());
-    else if (a == "--no-pace") pace = false;
-    else if (a == "--memory") memFile = next();
-    else if (a == "--corrupt") cfg.corrupt = std::atof(next());
-    else if (a == "--drop") cfg.drop = std::atof(next());
-    else if (a == "--delay") delayMs = std::atoi(next());
-    else if (a == "--silent") cfg.silent = true;
-    else if (a == "--echo") cfg.echo = true;
-    else if (a == "--silent-after") cfg.silentAfter = std::atoi(next());
-    else if (a == "--key") cfg.typeKey = std::atoi(next());
-    else if (a == "--version-major") cfg.versionMajor = std::atoi(next());
-    else if (a == "--version-minor") cfg.versionMinor = std::atoi(next());
-    else if (a == "--max-frame") cfg.maxFrameLength = std::atoi(next());
-    else if (a == "--name") cfg.name = next();
-    else if (a == "--seed") cfg.seed = uint32_t(std::strtoul(next(), nullptr, 10));
-    else if (a == "--log") logFile = next();
+    if (a == "--protocol")
+      cfg.protocol = std::atoi(next());
+    else if (a == "--device")
+      device = next();
+    else if (a == "--link")
+      link = next();
+    else if (a == "--baud")
+      baud = std::atoi(next());
+    else if (a == "--no-pace")
+      pace = false;
+    else if (a == "--memory")
+      memFile = next();
+    else if (a == "--corrupt")
+      cfg.corrupt = std::atof(next());
+    else if (a == "--drop")
+      cfg.drop = std::atof(next());
+    else if (a == "--delay")
+      delayMs = std::atoi(next());
+    else if (a == "--silent")
+      cfg.silent = true;
+    else if (a == "--echo")
+      cfg.echo = true;
+    else if (a == "--silent-after")
+      cfg.silentAfter = std::atoi(next());
+    else if (a == "--key")
+      cfg.typeKey = std::atoi(next());
+    else if (a == "--version-major")
+      cfg.versionMajor = std::atoi(next());
+    else if (a == "--version-minor")
+      cfg.versionMinor = std::atoi(next());
+    else if (a == "--max-frame")
+      cfg.maxFrameLength = std::atoi(next());
+    else if (a == "--name")
+      cfg.name = next();
+    else if (a == "--seed")
+      cfg.seed = uint32_t(std::strtoul(next(), nullptr, 10));
+    else if (a == "--log")
+      logFile = next();
     else if (a == "--designation") {
       std::string v = next();
       identEdits.push_back([v](q3sim::SimUnit& u) { u.setDesignation(v.c_str()); });
@@ -173,7 +196,8 @@ int main(int argc, char** argv) {
   if (!device.empty()) {
     fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0 || !setRaw(fd, baud)) {
-      std::fprintf(stderr, "quelin3-unit-sim: cannot open %s: %s\n", device.c_str(), std::strerror(errno));
+      std::fprintf(stderr, "quelin3-unit-sim: cannot open %s: %s\n", device.c_str(),
+                   std::strerror(errno));
       return 1;
     }
     shown = device;
@@ -192,7 +216,8 @@ int main(int argc, char** argv) {
     if (!link.empty()) {
       unlink(link.c_str());
       if (symlink(name, link.c_str()) != 0) {
-        std::fprintf(stderr, "quelin3-unit-sim: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "quelin3-unit-sim: cannot link %s: %s\n", link.c_str(),
+                     std::strerror(errno));
         return 1;
       }
       shown = link;
@@ -200,7 +225,8 @@ int main(int argc, char** argv) {
   }
   std::printf("%s\n", shown.c_str());
   std::fflush(stdout);
-  std::fprintf(stderr, "quelin3-unit-sim: protocol %d at %d Bd on %s\n", cfg.protocol, baud, shown.c_str());
+  std::fprintf(stderr, "quelin3-unit-sim: protocol %d at %d Bd on %s\n", cfg.protocol, baud,
+               shown.c_str());
 
   signal(SIGTERM, onSignal);
   signal(SIGINT, onSignal);
@@ -250,7 +276,8 @@ int main(int argc, char** argv) {
       const ssize_t w = write(fd, buf, size_t(m));
       if (w < m) {
         // The terminal is full: put back what did not go out.
-        for (int k = m - 1; k >= int(std::max<ssize_t>(w, 0)); --k) outbound.push_front({now, buf[k]});
+        for (int k = m - 1; k >= int(std::max<ssize_t>(w, 0)); --k)
+          outbound.push_front({now, buf[k]});
       }
     }
     if (!memFile.empty() && unit.memoryDirty && now - lastSave > 500000) {

@@ -136,7 +136,8 @@ void SimUnit::updateMonitor(int64_t now) {
   const int supply = 13800 + int(250 * std::sin(t * 0.7));
   const int adv = advanceAt(rpm, throttle);
   const int gear = std::clamp(1 + int(f * 6), 1, 6);
-  if (m_lastModelMs >= 0 && storing > 0) storing = std::max(0, storing - int(now - m_lastModelMs) * 2);
+  if (m_lastModelMs >= 0 && storing > 0)
+    storing = std::max(0, storing - int(now - m_lastModelMs) * 2);
   m_lastModelMs = now;
 
   uint8_t* m = monitor;
@@ -315,8 +316,8 @@ void SimUnit::handleA(int64_t now, std::vector<uint8_t>& out) {
       // address field and the block address as the data word.
       uint8_t word[2];
       putLe16(word, addr);
-      n = buildFrameA(m_frame, proto, kKindAnswer, kCmdShortOk, kCmdWriteBlock, addr ? word : nullptr,
-                      addr ? 2 : 0);
+      n = buildFrameA(m_frame, proto, kKindAnswer, kCmdShortOk, kCmdWriteBlock,
+                      addr ? word : nullptr, addr ? 2 : 0);
       break;
     }
     case kCmdMonitor: {
@@ -338,7 +339,8 @@ void SimUnit::handleA(int64_t now, std::vector<uint8_t>& out) {
         put16(monitor, Monw::PickupBlockLength, int(m_pickup.size()));
       }
       const int take = std::clamp(len, 0, kMonitorSize);
-      n = buildFrameA(m_frame, proto, kKindAnswer, cmd, addr, monitor + std::min<int>(addr, kMonitorSize - take), take);
+      n = buildFrameA(m_frame, proto, kKindAnswer, cmd, addr,
+                      monitor + std::min<int>(addr, kMonitorSize - take), take);
       sendFrame(m_frame, n, out, true);
       appendPickupBlock(req, out);
       return;
@@ -376,7 +378,7 @@ void SimUnit::handleB(const uint8_t* req, int64_t now, std::vector<uint8_t>& out
       storing = 2100;
     }
     std::memcpy(data, d, size_t(N));  // the echo the program compares
-  } else if (op < kOpRead) {  // monitor exchange, block op - 0x30
+  } else if (op < kOpRead) {          // monitor exchange, block op - 0x30
     const int blk = op - kOpMonitor;
     uint8_t reqBlock[kMonitorSize]{};
     const int at = blk * N;

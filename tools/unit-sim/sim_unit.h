@@ -21,22 +21,22 @@ inline constexpr int kMonitorSize = 150;
 
 struct SimConfig {
   int protocol = q3::kProto3150;
-  int typeKey = 104;        // the key the unit answers a probe with
-  int versionMajor = 104;   // program version (identification bytes 10/11, monitor 150/149)
+  int typeKey = 104;       // the key the unit answers a probe with
+  int versionMajor = 104;  // program version (identification bytes 10/11, monitor 150/149)
   int versionMinor = 0;
   int maxFrameLength = 528;  // family A: announced in the identify answer
   int hwVersion = 0x21;
   std::string name = "QUELIN3";  // family A: announced name
-  double corrupt = 0;   // probability that a byte the unit sends is corrupted
-  double drop = 0;      // probability that a byte the unit sends is lost
-  bool silent = false;  // never answers
-  bool echo = false;    // sends every received byte back
-  int silentAfter = -1;  // stops answering after this many answered frames (-1 never)
+  double corrupt = 0;            // probability that a byte the unit sends is corrupted
+  double drop = 0;               // probability that a byte the unit sends is lost
+  bool silent = false;           // never answers
+  bool echo = false;             // sends every received byte back
+  int silentAfter = -1;          // stops answering after this many answered frames (-1 never)
   uint32_t seed = 1;
 };
 
 class SimUnit {
-public:
+ public:
   explicit SimUnit(SimConfig cfg = {});
 
   // Feeds bytes received from the line at time nowMs (any monotonic clock);
@@ -80,7 +80,7 @@ public:
   // Fills the monitor block for time nowMs (the engine model).
   void updateMonitor(int64_t nowMs);
 
-private:
+ private:
   void handleA(int64_t nowMs, std::vector<uint8_t>& out);
   void handleB(const uint8_t* req, int64_t nowMs, std::vector<uint8_t>& out);
   void sendFrame(uint8_t* frame, int n, std::vector<uint8_t>& out, bool familyA);
