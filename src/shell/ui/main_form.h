@@ -198,6 +198,8 @@ protected:
   void installLanguage();       // main_form_language.cpp
   void installSettings();       // main_form_settings.cpp
   void installParams();         // main_form_params.cpp
+  void installLink();           // main_form_link.cpp
+  void installMaps();           // main_form_maps.cpp
 
   // StatusSlotView
   bool hasLabel(int slot) const override;

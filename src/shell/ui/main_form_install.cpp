@@ -7,4 +7,6 @@ void TMainForm::installFeatures() {
   installSettings();
   installLanguage();
   installParams();
+  installLink();
+  installMaps();
 }
