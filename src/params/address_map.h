@@ -49,7 +49,7 @@ struct Adrb {
     SpecialDwellStart = 179,
     RevWoIgnition = 180,
     Compensation = 181,
-    RpmPulses = 182,  // read as signed
+    RpmPulses = 182,      // read as signed
     RpmCorrection = 183,  // stored +100
     PickupSystem = 184,
     Lobes = 185,
@@ -129,8 +129,8 @@ struct Adrb {
     N2oRetardD = 481,
     TestOut = 486,  // 486, 487
     LambdaSensor = 489,
-    LambdaCurveBytes = 490,  // 490..495
-    LambdaBar = 496,         // 496..499
+    LambdaCurveBytes = 490,      // 490..495
+    LambdaBar = 496,             // 496..499
     LambdaCurveWordBytes = 500,  // 500..511 = words 250..255
     SyncPolarity = 512,
     ForeignMark = 513,  // 0 after defaults and after loading an older or foreign file
@@ -166,22 +166,22 @@ inline constexpr int kMonitorBufferLen = 151;
 struct Monw {
   enum : int {
     First = 1,
-    EngineSpeed = 1,     // [rpm]
-    LoadVoltage = 2,     // [mV]
-    LoadValue = 3,       // throttle [%] or pressure [kPa]
-    SupplyVoltage = 4,   // [mV]
-    ServoPos1 = 5,       // [mV]
-    ServoPos2 = 6,       // [mV]
-    SavingCounter = 8,   // storing work left in the unit
-    MaxAdvance = 9,      // 9..12: channel 1..4 [deg]
+    EngineSpeed = 1,    // [rpm]
+    LoadVoltage = 2,    // [mV]
+    LoadValue = 3,      // throttle [%] or pressure [kPa]
+    SupplyVoltage = 4,  // [mV]
+    ServoPos1 = 5,      // [mV]
+    ServoPos2 = 6,      // [mV]
+    SavingCounter = 8,  // storing work left in the unit
+    MaxAdvance = 9,     // 9..12: channel 1..4 [deg]
     DwellOpt = 13,
     Dwell = 14,
-    TestValues = 16,     // 16..25
-    Speed = 26,          // [km/h]
+    TestValues = 16,  // 16..25
+    Speed = 26,       // [km/h]
     GearVoltage = 27,
     GearRatio = 28,
-    Acceleration = 35,   // [rpm/s]
-    PotVoltage = 36,     // [mV]
+    Acceleration = 35,  // [rpm/s]
+    PotVoltage = 36,    // [mV]
     PotCorrection = 37,
     LambdaVoltage = 38,  // [mV]
     PickupBlockLength = 49,
@@ -230,9 +230,9 @@ struct BitField {
   int width;  // bits
 };
 inline constexpr BitField kBitFields[6] = {
-    {"InputInverse", Adrb::InputInverse, 8},    {"InputsGrounded", Monb::InputsGrounded, 7},
-    {"SecondTurn", Adrb::SecondTurn, 8},        {"PickupStatus", Monb::PickupStatus, 8},
-    {"SyncState", Monb::SyncState, 5},          {"FunctionStates", Monb::FunctionStates, 8},
+    {"InputInverse", Adrb::InputInverse, 8}, {"InputsGrounded", Monb::InputsGrounded, 7},
+    {"SecondTurn", Adrb::SecondTurn, 8},     {"PickupStatus", Monb::PickupStatus, 8},
+    {"SyncState", Monb::SyncState, 5},       {"FunctionStates", Monb::FunctionStates, 8},
 };
 
 // The figures the start-up check looks at; tests vary them to make rules fire.

@@ -11,7 +11,7 @@ namespace q3 {
 
 namespace {
 
-constexpr int kAdvRpm[15] = {1500, 2000, 2500, 3000, 3500,  4000,  5000, 6000,
+constexpr int kAdvRpm[15] = {1500, 2000, 2500, 3000,  3500,  4000,  5000, 6000,
                              7000, 8000, 9000, 10000, 11000, 12000, 14000};
 constexpr int kAdvRow[15] = {8, 8, 8, 12, 20, 23, 28, 33, 35, 35, 35, 35, 35, 35, 35};
 constexpr int kLoadAxis[10] = {30, 50, 60, 70, 75, 80, 85, 90, 95, 100};
@@ -19,7 +19,7 @@ constexpr int kServoRpm19[15] = {300,  400,  4100, 4600, 6500, 6700, 7000, 7200,
                                  7500, 7900, 8300, 8600, 8800, 9000, 10500};
 constexpr int kServoRow19[15] = {600,  900,  900,  1220, 1220, 1240, 1290, 1320,
                                  1360, 1480, 1610, 1720, 1800, 1860, 1860};
-constexpr int kServoRpm[15] = {1000, 2000,  3000,  4000,  6000,  7000,  8000, 9000,
+constexpr int kServoRpm[15] = {1000,  2000,  3000,  4000,  6000,  7000,  8000, 9000,
                                10000, 11000, 12000, 13000, 14000, 15000, 16000};
 constexpr int kServoRow[15] = {2000, 2100, 2200, 2300, 2400, 2450, 2500, 2550,
                                2600, 2650, 2700, 2750, 2800, 2850, 2900};
@@ -41,6 +41,7 @@ constexpr int P172 = Adrb::PickupPolarity1, P174 = Adrb::PickupsInterchange,
 constexpr int S1 = Adrb::EdgeStart, S2 = S1 + 1, S3 = S1 + 2, S4 = S1 + 3;
 constexpr int E1 = Adrb::EdgeEnd, E2 = E1 + 1, E3 = E1 + 2, E4 = E1 + 3;
 
+// clang-format off
 const Preset kPresets[] = {
     {0, -1, {{P184, 1}, {P185, 3}, {P186, 2}, {S1, 1}, {E1, 65}, {S2, 2}, {E2, 66}}},
     {1, -1, {{P184, 4}, {P185, 7}, {P186, 2}, {S1, 2}, {E1, 67}, {S2, 6}, {E2, 71}}},
@@ -103,6 +104,7 @@ const Preset kPresets[] = {
     {43, -1, {{P184, 20}, {P185, 30}, {P186, 4}, {S1, 30}, {E1, 65}, {S2, 14}, {E2, 81},
               {S3, 14}, {E3, 81}, {S4, 30}, {E4, 65}}},
 };
+// clang-format on
 
 const Preset* findPreset(int bike) {
   for (const Preset& p : kPresets)
@@ -222,9 +224,9 @@ void ParamModel::applyGeneralDefaults() {
   if (pageFlag(1)) {
     img.setByte(Adrb::PickupPolarity1, 2);
     img.setByte(Adrb::PickupPolarity2, 2);
-    for (int b : {Adrb::PickupsInterchange, Adrb::NoLobeCheck, Adrb::SparkBeforeLobe,
-                  Adrb::SpecialStart, Adrb::SpecialDwellStart, Adrb::FourStroke,
-                  Adrb::SpecialStartPerc, Adrb::SyncPolarity})
+    for (int b :
+         {Adrb::PickupsInterchange, Adrb::NoLobeCheck, Adrb::SparkBeforeLobe, Adrb::SpecialStart,
+          Adrb::SpecialDwellStart, Adrb::FourStroke, Adrb::SpecialStartPerc, Adrb::SyncPolarity})
       img.setByte(b, 0);
     img.setByte(Adrb::RpmCorrection, 100);
     img.setByte(Adrb::RevWoIgnition, img.byte(Adrb::PickupSystem) == 0 ? 1 : 0);
@@ -293,10 +295,10 @@ void ParamModel::applyGeneralDefaults() {
   }
   if (pageFlag(8)) {
     const std::pair<int, int> n2o[] = {
-        {Adrb::N2oEnable, 0},   {Adrb::N2oGas1, 20},    {Adrb::N2oGas2, 60},
-        {Adrb::N2oGasD, 20},    {Adrb::N2oGasT, 30},    {Adrb::N2oRetard1, 0},
-        {Adrb::N2oRetard2, 0},  {Adrb::N2oRetardD, 20}, {Adrb::N2oRetardT, 30},
-        {Adrb::N2oRpmMin, 50},  {Adrb::N2oTpsMin, 85},  {Adrb::N2oRepeat, 10}};
+        {Adrb::N2oEnable, 0},  {Adrb::N2oGas1, 20},    {Adrb::N2oGas2, 60},
+        {Adrb::N2oGasD, 20},   {Adrb::N2oGasT, 30},    {Adrb::N2oRetard1, 0},
+        {Adrb::N2oRetard2, 0}, {Adrb::N2oRetardD, 20}, {Adrb::N2oRetardT, 30},
+        {Adrb::N2oRpmMin, 50}, {Adrb::N2oTpsMin, 85},  {Adrb::N2oRepeat, 10}};
     for (const auto& [b, v] : n2o) img.setByte(b, v);
   }
   if (pageFlag(9)) {

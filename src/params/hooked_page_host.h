@@ -18,13 +18,13 @@ struct PageSlots {
 };
 
 class HookedPageHost : public PageHost {
-public:
+ public:
   std::array<PageSlots, kPageCount> pages;
   std::function<int()> active;
-  std::function<void(int)> switchTo;       // make a page active (runs the page-changed reaction)
-  std::function<void()> generalRefresh;    // function flags, tool bar, monitor displays
+  std::function<void(int)> switchTo;     // make a page active (runs the page-changed reaction)
+  std::function<void()> generalRefresh;  // function flags, tool bar, monitor displays
   std::function<bool()> programAfterChangeChecked;
-  std::function<void()> programChanged;    // request the programming of the marked bytes
+  std::function<void()> programChanged;  // request the programming of the marked bytes
   std::function<void()> focusProgBox;
   // After a change of the active page (a running recording notes it).
   std::function<void(int)> pageChanged;
@@ -52,7 +52,7 @@ public:
     if (focusProgBox) focusProgBox();
   }
 
-private:
+ private:
   static bool valid(int page) { return page >= 0 && page < kPageCount; }
 };
 

@@ -15,7 +15,7 @@ namespace q3 {
 
 // A control as the binding engine sees it. The widget side implements it.
 class ControlView {
-public:
+ public:
   virtual ~ControlView() = default;
   // Spin edit: position. Check box: 0/1. Radio group, combo box: selected
   // item index, -1 when none.
@@ -57,7 +57,7 @@ void storeBinding(const Binding& b, ParamImage& img);
 
 // The pages and the window parts the binding engine drives.
 class PageHost {
-public:
+ public:
   virtual ~PageHost() = default;
   virtual int activePage() const = 0;
   // Reads the page's controls into the image.
@@ -80,7 +80,7 @@ enum class NotifyKind { AtOnce, Spin };
 inline constexpr int kSpinApplyDelayTicks = 5;
 
 class ParamBinder {
-public:
+ public:
   ParamBinder(ParamModel& model, PageHost& host);
 
   ParamModel& model() { return m_model; }
@@ -88,13 +88,13 @@ public:
   // While set, control events do nothing (the program itself sets controls).
   bool suppressed() const { return m_suppress > 0; }
   class Suppress {
-  public:
+   public:
     explicit Suppress(ParamBinder& b) : m_b(b) { ++m_b.m_suppress; }
     ~Suppress() { --m_b.m_suppress; }
     Suppress(const Suppress&) = delete;
     Suppress& operator=(const Suppress&) = delete;
 
-  private:
+   private:
     ParamBinder& m_b;
   };
 
@@ -131,7 +131,7 @@ public:
   // reset, there is no current file, the history is told so.
   std::function<void()> documentReset;
 
-private:
+ private:
   void restore(int sourceEntry);
 
   ParamModel& m_model;

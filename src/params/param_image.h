@@ -27,7 +27,7 @@ int scaledFromStored(int stored, bool isSigned, int factor, int offset);
 int storedFromScaled(int value, int factor, int offset);
 
 class ParamImage {
-public:
+ public:
   ParamImage() { clear(); }
 
   void clear() { m_b.fill(0); }
@@ -84,7 +84,7 @@ public:
   bool operator==(const ParamImage& o) const { return m_b == o.m_b; }
   bool operator!=(const ParamImage& o) const { return !(*this == o); }
 
-private:
+ private:
   static bool inRange(int i) { return i >= 0 && i < RS_LEN_EXE; }
   std::array<uint8_t, RS_LEN_EXE> m_b;
 };

@@ -30,7 +30,7 @@ void applyLambdaCurve(ParamImage& img, int sensorType);
 
 // The monitor block: 150 received bytes kept at indices 1..150.
 class MonitorBuffer {
-public:
+ public:
   MonitorBuffer() { clear(); }
   void clear() { m_b.fill(0); }
   // Stores a received block (at most 150 bytes) one index up.
@@ -42,13 +42,11 @@ public:
     if (i >= 0 && i < kMonitorBufferLen) m_b[static_cast<std::size_t>(i)] = static_cast<uint8_t>(v);
   }
   // Little-endian word at indices 2w, 2w+1 (w = 0..74).
-  uint16_t word(int w) const {
-    return static_cast<uint16_t>(byte(2 * w) | (byte(2 * w + 1) << 8));
-  }
+  uint16_t word(int w) const { return static_cast<uint16_t>(byte(2 * w) | (byte(2 * w + 1) << 8)); }
   uint8_t* data() { return m_b.data(); }
   const uint8_t* data() const { return m_b.data(); }
 
-private:
+ private:
   std::array<uint8_t, kMonitorBufferLen> m_b;
 };
 
@@ -70,7 +68,7 @@ struct ParamModelHooks {
 };
 
 class ParamModel {
-public:
+ public:
   ParamModel();
 
   // --- image and companion copies ---
@@ -147,7 +145,7 @@ public:
   void applyBikePreset();       // preset of the bike in byte 170, honours the page mask
   void applyPowerOutputDefaults();
 
-private:
+ private:
   ParamImage m_image, m_unit, m_saved;
   bool m_unitValid = false;
   std::array<uint8_t, RS_LEN_EXE> m_marks{};

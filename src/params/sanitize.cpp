@@ -48,9 +48,17 @@ void sanitizeMap(ParamImage& img, int base, int columnsByte, int lo, int hi) {
 
 bool validPowerFunction(int k, int f) {
   switch (f) {
-    case 0: case 1: case 2: case 253: case 254: case 255: return true;
-    case 4: return k == 2;  // only output 3 can drive the N2O valve
-    default: return false;
+    case 0:
+    case 1:
+    case 2:
+    case 253:
+    case 254:
+    case 255:
+      return true;
+    case 4:
+      return k == 2;  // only output 3 can drive the N2O valve
+    default:
+      return false;
   }
 }
 

@@ -16,7 +16,7 @@ using namespace q3;
 namespace {
 
 class FakeControl : public ControlView {
-public:
+ public:
   explicit FakeControl(std::vector<int> items = {}, int buttons = 0)
       : items(std::move(items)), checked(static_cast<size_t>(buttons), false) {}
   int value() const override { return v; }
@@ -37,7 +37,7 @@ public:
 
 // Ten pages, each a binding table; the window parts are counters.
 class FakePages : public PageHost {
-public:
+ public:
   int activePage() const override { return active; }
   void storePage(int p) override {
     for (auto& b : pages[p]) storeBinding(b, *image);
@@ -111,6 +111,7 @@ TEST(Transfer, ShowAndStoreOfEveryKind) {
     int shown;       // control value after show (button index for button groups)
     int entered;     // control value the user sets
     int storedBack;  // byte (or word) after store
+    // clang-format off
   } cases[] = {
       {"spin x100", TransferKind::SpinByte, Adrb::Limiter, 0, 100, 0, {}, 0, 150, 15000, 15050,
        150},
@@ -135,6 +136,7 @@ TEST(Transfer, ShowAndStoreOfEveryKind) {
       {"radio buttons, byte out of range", TransferKind::RadioButtons, Adrb::DwellMode, 0, 1, 0,
        {}, 4, 9, 0, -1, 0},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakeControl ctl(c.items, c.buttons);
@@ -346,6 +348,7 @@ TEST_F(BinderFixture, ChoosingABike) {
     int bike, pickupSystem;
     Answer answer;
     int wantBike, wantLimiter, wantEdge188, wantQuestions;
+    // clang-format off
   } cases[] = {
       {"cancel restores the previous bike", 39, 14, Answer::Cancel, 20, 150, 65, 1},
       {"no writes only the preset", 28, 0, Answer::No, 28, 150, 1, 1},
@@ -353,6 +356,7 @@ TEST_F(BinderFixture, ChoosingABike) {
       {"special setting asks nothing and keeps the edges", 255, 14, Answer::Yes, 255, 110, 198,
        0},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     d.questions.clear();

@@ -21,6 +21,7 @@ struct PresetRow {
 };
 
 // The presets written down as the workshop table reads.
+// clang-format off
 const PresetRow kPresetRows[] = {
       {0, -1, "184 = 1, 185 = 3, 186 = 2, 188 = 1, 192 = 65, 189 = 2, 193 = 66"},
       {1, -1, "184 = 4, 185 = 7, 186 = 2, 188 = 2, 192 = 67, 189 = 6, 193 = 71"},
@@ -66,6 +67,7 @@ const PresetRow kPresetRows[] = {
       {42, -1, "175 = 0, 184 = 18, 185 = 6, 186 = 1, 188 = 66, 192 = 67, 189 = 194, 193 = 195, 187 = 1"},
       {43, -1, "184 = 20, 185 = 30, 186 = 4, 188 = 30, 192 = 65, 189 = 14, 193 = 81, 190 = 14, 194 = 81, 191 = 30, 195 = 65"},
 };
+// clang-format on
 
 std::vector<std::pair<int, int>> parsePairs(const char* text) {
   std::vector<std::pair<int, int>> out;
@@ -123,9 +125,11 @@ TEST(BikePreset, PageMaskGuardsAllButTheCamshaftRows) {
   struct Case {
     int bike, page;
     bool applies;
+    // clang-format off
   } cases[] = {
       {20, 0, false}, {20, 1, true}, {36, 0, true}, {37, 9, true}, {39, 3, false},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "bike " << c.bike << " page " << c.page);
     ParamModel m;
@@ -229,8 +233,10 @@ TEST(Defaults, NewPageOnTheAdvancePageRestoresMapsAndAxes) {
 TEST(Defaults, RevCounterPulsesByBike) {
   struct Case {
     int bike, want;
+    // clang-format off
   } cases[] = {{4, 4}, {7, 1}, {14, 1}, {21, 1}, {23, 1}, {26, 1}, {30, 1}, {34, 1}, {38, 1},
                {0, 2}, {20, 2}, {15, 2}, {27, 2}, {39, 2}, {40, 2}, {22, 77}, {41, 77}, {255, 77}};
+  // clang-format on
   for (const auto& c : cases) {
     ParamModel m;
     m.image().setByte(Adrb::Bike, c.bike);
@@ -259,12 +265,14 @@ TEST(Defaults, EdgeResetFollowsTheMaskAndSparesBike255) {
   struct Case {
     int bike, page;
     int edge188, byte514, byte187;
+    // clang-format off
   } cases[] = {
       {20, 1, 65, 0, 9},     // Bike page: edges reset, then the preset
       {38, 1, 79, 0, 9},     // channel 2..4 edges of a one-channel bike end up 0
       {20, 0, 9, 9, 1},      // Miscellaneous page: lobes per revolution 1
       {255, -1, 9, 9, 9},    // user-defined trigger system keeps everything
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "bike " << c.bike << " page " << c.page);
     ParamModel m;
@@ -327,8 +335,10 @@ TEST(Defaults, PowerOutputFunctionValuesWithoutFull) {
     int function;
     bool changesThresholds;
     int cond[3];
+    // clang-format off
   } cases[] = {{2, false, {12, 14, 14}}, {3, false, {14, 12, 12}}, {255, true, {2, 2, 2}},
                {0, true, {2, 2, 2}},     {253, false, {9, 9, 9}}};
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.function);
     ParamImage img;

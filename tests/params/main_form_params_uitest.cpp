@@ -35,7 +35,7 @@ QApplication& app() {
 }
 
 class WindowParamsTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     app();
     char tmpl[] = "/tmp/q3paramsXXXXXX";

@@ -1,9 +1,10 @@
 // Element conventions of the parameter image, the monitor buffer and the
 // start-up check of the address map.
+#include "params/param_image.h"
+
 #include <gtest/gtest.h>
 
 #include "params/address_map.h"
-#include "params/param_image.h"
 #include "params/param_model.h"
 #include "params_fixture.h"
 
@@ -42,6 +43,7 @@ struct ElementCase {
 };
 
 TEST(ParamImage, ScaledReadOfElements) {
+  // clang-format off
   const ElementCase cases[] = {
       {"signed byte 0xFF", false, Adrb::RpmPulses, kSignedFlag, 1, 0, 0xFF, -1},
       {"same byte unsigned", false, Adrb::RpmPulses, 0, 1, 0, 0xFF, 255},
@@ -58,6 +60,7 @@ TEST(ParamImage, ScaledReadOfElements) {
       {"unsigned word", true, Adrw::Proprietary, 4, 1, 0, 0x8000, 32768},
       {"word 0", true, Adrw::TpsLow, 0, 1, 0, 700, 700},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ParamImage img;
@@ -75,6 +78,7 @@ TEST(ParamImage, ScaledReadOfElements) {
 TEST(ParamImage, EnteredValuesAreStoredWithTruncatingDivision) {
   struct Case {
     int factor, offset, value, stored;
+    // clang-format off
   } cases[] = {
       {100, 0, 15050, 150},  // limiter: 15050 / 100 = 150
       {100, 0, 15099, 150},
@@ -85,6 +89,7 @@ TEST(ParamImage, EnteredValuesAreStoredWithTruncatingDivision) {
       {5, 0, 1274, 254},
       {0, 0, 42, 42},        // a zero factor never divides by zero
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.factor << "," << c.offset << "," << c.value);
     EXPECT_EQ(storedFromScaled(c.value, c.factor, c.offset), c.stored);
@@ -145,6 +150,7 @@ TEST(AddressMap, EachBrokenRuleShowsItsMessage) {
   struct Case {
     void (*breakIt)(AddressLayout&);
     const char* text;
+    // clang-format off
   } cases[] = {
       {[](AddressLayout& l) { l.lastWord = 86; },
        "Software error: Enum Adrw to long - 3"},
@@ -160,6 +166,7 @@ TEST(AddressMap, EachBrokenRuleShowsItsMessage) {
       {[](AddressLayout& l) { l.comMaxBuf = 1000; },
        "Software error: RS_LEN_EXE>COMMAXBUF - 1050>1000"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     q3test::ScriptedDialogs d;

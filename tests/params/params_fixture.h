@@ -12,7 +12,7 @@
 namespace q3test {
 
 class ScriptedDialogs : public q3::UserDialogs {
-public:
+ public:
   ScriptedDialogs() { m_previous = q3::setDialogs(this); }
   ~ScriptedDialogs() override { q3::setDialogs(m_previous); }
 
@@ -33,12 +33,12 @@ public:
   std::deque<q3::Answer> answers;
   bool lastWithCancel = false;
 
-private:
+ private:
   q3::UserDialogs* m_previous = nullptr;
 };
 
 class RecordingStatus : public q3::StatusSink {
-public:
+ public:
   struct Shown {
     int slot;
     std::string text;  // empty: cleared

@@ -33,6 +33,7 @@ TEST(ClampRun, ModesBoundsAndStep) {
     ClampMode mode;
     int lo, hi, step;
     std::vector<int> before, after;
+    // clang-format off
   } cases[] = {
       {"plain", ElemWidth::Byte, false, ClampMode::Plain, 3, 250, 0, {0, 100, 255}, {3, 100, 250}},
       {"ascending bounds leave room", ElemWidth::Byte, false, ClampMode::Ascending, 0, 250, 1,
@@ -54,6 +55,7 @@ TEST(ClampRun, ModesBoundsAndStep) {
       {"signed bytes ascending", ElemWidth::Byte, true, ClampMode::Ascending, -10, 10, 1,
        {-128, -128, 127}, {-10, -9, 10}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ParamImage img;
@@ -86,8 +88,8 @@ TEST(Sanitize, DefaultImageIsAlreadyClean) {
 TEST(Sanitize, RulesAsBeforeAndAfterImages) {
   struct Case {
     const char* what;
-    Pairs setBytes, setWords;      // the faults put into a clean image
-    Pairs wantBytes, wantWords;    // every byte/word that sanitising must change
+    Pairs setBytes, setWords;    // the faults put into a clean image
+    Pairs wantBytes, wantWords;  // every byte/word that sanitising must change
     std::function<void(ParamImage&)> wantMore = nullptr;  // changes easier said as a rule
   };
   // Row r of a map from column `from` on holds v.
@@ -98,6 +100,7 @@ TEST(Sanitize, RulesAsBeforeAndAfterImages) {
     };
   };
   const int adv = Adrb::Advance, servo = Adrb::Servo;
+  // clang-format off
   const Case cases[] = {
       {"channels 0", {{186, 0}}, {}, {{186, 1}}, {}},
       {"channels 9", {{186, 9}}, {}, {{186, 4}}, {}},
@@ -179,6 +182,7 @@ TEST(Sanitize, RulesAsBeforeAndAfterImages) {
       {"limiters", {{202, 5}, {203, 255}}, {}, {{202, 10}, {203, 250}}, {}},
       {"base advance", {{233, 50}}, {}, {{233, 40}}, {}},
   };
+  // clang-format on
   const ParamImage clean = cleanImage();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -190,8 +194,7 @@ TEST(Sanitize, RulesAsBeforeAndAfterImages) {
     for (auto [w, v] : c.wantWords) want.setWord(w, v);
     if (c.wantMore) c.wantMore(want);
     sanitizeImage(img);
-    for (int i = 0; i < RS_LEN_EXE; ++i)
-      EXPECT_EQ(img.byte(i), want.byte(i)) << "byte " << i;
+    for (int i = 0; i < RS_LEN_EXE; ++i) EXPECT_EQ(img.byte(i), want.byte(i)) << "byte " << i;
   }
 }
 

@@ -1,5 +1,7 @@
 // quelin3-tool defaults: the image built from the defaults of a bike,
 // sanitised, in the image-dump format of default.ini.
+#include "cli_params.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "cli_command.h"
-#include "cli_params.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
 #include "shell/core/app_settings.h"
@@ -35,7 +36,8 @@ bool parseBike(const std::string& s, int& bike) {
 void usage() {
   std::fprintf(stderr, "usage: quelin3-tool defaults [--bike N] [-o FILE]");
   for (const DefaultsOption& o : extraOptions()) std::fprintf(stderr, " [%s %s]", o.name, o.arg);
-  std::fprintf(stderr, "\n  --bike N   preset bike 0..255 (default 20)\n  -o FILE    write to FILE\n");
+  std::fprintf(stderr,
+               "\n  --bike N   preset bike 0..255 (default 20)\n  -o FILE    write to FILE\n");
   for (const DefaultsOption& o : extraOptions())
     std::fprintf(stderr, "  %s %s  %s\n", o.name, o.arg, o.help);
 }

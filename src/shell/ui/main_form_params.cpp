@@ -71,7 +71,8 @@ void TMainForm::installParams() {
 
   m_core.hooks().deferredApply = [this] { m_binder.timerTick(); };
 
-  auto bind = [this](const char* actionName, const char* buttonName, void (q3::ParamBinder::*op)()) {
+  auto bind = [this](const char* actionName, const char* buttonName,
+                     void (q3::ParamBinder::*op)()) {
     if (QAction* a = action(actionName))
       connect(a, &QAction::triggered, this, [this, op] { (m_binder.*op)(); });
     if (auto* b = findChild<QAbstractButton*>(QString::fromLatin1(buttonName)))
