@@ -66,6 +66,7 @@ void LinkEngine::watchdogStep() {
     }
   }
   if (s == kStepIdle && linked) {
+    linkGeneration.fetch_add(1, std::memory_order_acq_rel);
     job.store(kJobNone, std::memory_order_release);
     step.store(kStepReady, std::memory_order_release);
   }
@@ -265,7 +266,11 @@ int LinkEngine::enginePass() {
     if (port == 0) enginePort.store(0, std::memory_order_release);
     return 50;
   }
-  if (port != enginePort.load(std::memory_order_relaxed)) takeConnection(port);
+  const int32_t gen = linkGeneration.load(std::memory_order_acquire);
+  if (gen != m_takenGeneration || port != enginePort.load(std::memory_order_relaxed)) {
+    m_takenGeneration = gen;
+    takeConnection(port);
+  }
   CCOM& c = com[port];
 
   bool got = false;

@@ -104,6 +104,9 @@ class LinkEngine : public CCOMIOSYS {
   std::atomic<int32_t> sendTime{0};  // TMR when the frame in flight was started
   // The connected port whose record the engine has taken over (0 = none).
   std::atomic<int32_t> enginePort{0};
+  // Counts the links the watchdog has started (step 0 -> 1); the engine takes
+  // a fresh copy of the connection record whenever it changes.
+  std::atomic<int32_t> linkGeneration{0};
   // The engine's working copy of the connection (engine thread only; tests
   // that run passes themselves may look at it).
   ConnectionRecord active;
@@ -132,6 +135,7 @@ class LinkEngine : public CCOMIOSYS {
   void endJob(int state);
   class EngineThread;
   EngineThread* m_thread = nullptr;
+  int32_t m_takenGeneration = 0;  // engine thread only
   std::atomic<bool> m_threadStop{false};
 };
 
