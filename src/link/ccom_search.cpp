@@ -13,22 +13,29 @@ namespace q3 {
 namespace {
 
 constexpr ProbeRow kInitialProbeTable[kProbeRows] = {
-    {kOpenRow, 0, 0},        {kProtoCrc, 57600, 75},   {kProtoSum, 57600, 125},
-    {kOpenRow, 0, 0},        {kProto3050, 57600, 125}, {kOpenRow, 0, 0},
-    {kProto3100, 57600, 175}, {kOpenRow, 0, 0},        {kProto3150, 57600, 175},
-    {kOpenRow, 0, 0},        {kProtoCrc, 115200, 75},  {kProtoSum, 115200, 325},
-    {kOpenRow, 0, 0},        {kProto3300, 115200, 175}, {0, 0, 0},
+    {kOpenRow, 0, 0},         {kProtoCrc, 57600, 75},    {kProtoSum, 57600, 125},
+    {kOpenRow, 0, 0},         {kProto3050, 57600, 125},  {kOpenRow, 0, 0},
+    {kProto3100, 57600, 175}, {kOpenRow, 0, 0},          {kProto3150, 57600, 175},
+    {kOpenRow, 0, 0},         {kProtoCrc, 115200, 75},   {kProtoSum, 115200, 325},
+    {kOpenRow, 0, 0},         {kProto3300, 115200, 175}, {0, 0, 0},
 };
 
 const char* probeName(int protocol) {
   switch (protocol) {
-    case kProtoCrc: return "WCOM";
-    case kProtoSum: return "WCOMS";
-    case kProto3050: return "IGN50";
-    case kProto3100: return "IGN100";
-    case kProto3150: return "IGN150";
-    case kProto3300: return "IGN300";
-    default: return "?";
+    case kProtoCrc:
+      return "WCOM";
+    case kProtoSum:
+      return "WCOMS";
+    case kProto3050:
+      return "IGN50";
+    case kProto3100:
+      return "IGN100";
+    case kProto3150:
+      return "IGN150";
+    case kProto3300:
+      return "IGN300";
+    default:
+      return "?";
   }
 }
 
@@ -47,9 +54,7 @@ void showSlot1(StatusSink* sink, const char* fmt, int durationMs, Colour back, i
 
 }  // namespace
 
-CCOMSEARCH::CCOMSEARCH() {
-  std::memcpy(probeTable, kInitialProbeTable, sizeof probeTable);
-}
+CCOMSEARCH::CCOMSEARCH() { std::memcpy(probeTable, kInitialProbeTable, sizeof probeTable); }
 
 void CCOMSEARCH::fillProbeTable(int protocol, int baud, int timeoutMs) {
   for (ProbeRow& r : probeTable) {

@@ -67,7 +67,7 @@ struct FoundUnit {
 };
 
 class CCOMSEARCH : public LinkEngine {
-public:
+ public:
   CCOMSEARCH();
 
   // The probe table; open rows stay -1 until fillProbeTable().
@@ -90,7 +90,7 @@ public:
   // The probe of a protocol as sent on the line (tests and the simulated unit).
   static int buildProbe(FrameReceiver& rx, int protocol, int keyMajor, int keyMinor);
 
-private:
+ private:
   bool runSlot(int i);  // true when the whole run ends (unit accepted, fixed port)
   void setState(SearchSlot& s, int state);
   void decodeAnswer(int i);

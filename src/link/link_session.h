@@ -16,7 +16,7 @@ namespace q3 {
 class ParamModel;
 
 class LinkSession {
-public:
+ public:
   LinkSession(ParamModel& model, StatusSink* status);
   ~LinkSession();
 
@@ -34,7 +34,7 @@ public:
   bool runUntil(const std::function<bool()>& pred, int timeoutMs);
   int ticks() const { return m_ticks; }
 
-private:
+ private:
   std::unique_ptr<CCOMCOM> m_com;
   std::unique_ptr<ConnectionSupervisor> m_sup;
   int m_ticks = 0;

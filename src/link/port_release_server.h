@@ -18,7 +18,7 @@ inline constexpr const char* kPortReleaseServerName = "quelin3-104";
 bool parsePortMessage(const std::string& line, int& port, int32_t& code);
 
 class PortReleaseServer : public QObject {
-public:
+ public:
   using Handler = std::function<void(int port, int32_t code)>;
   explicit PortReleaseServer(Handler h, QObject* parent = nullptr);
   ~PortReleaseServer() override;
@@ -27,7 +27,7 @@ public:
   bool listen(const char* name = kPortReleaseServerName);
   bool listening() const;
 
-private:
+ private:
   void accept();
   QLocalServer* m_server = nullptr;
   Handler m_handler;

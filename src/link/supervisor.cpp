@@ -25,16 +25,13 @@ constexpr const char* kMsgRead = "###Read:##Lesen:##Čtení:";
 constexpr const char* kMsgVerify = "###Verify:##Vergleichen:##Verifikace:";
 constexpr const char* kMsgProgram = "###Program device:##Programmieren:##Programování:";
 constexpr const char* kMsgSaving = "###Saving:##Speichern:##Ukládání:";
-constexpr const char* kMsgCheckingOk =
-    "###Checking: OK##Geräteprüfung: OK##Kontrola jednotky: OK";
+constexpr const char* kMsgCheckingOk = "###Checking: OK##Geräteprüfung: OK##Kontrola jednotky: OK";
 constexpr const char* kMsgVerifyOk = "###Verify: OK##Vergleichen: OK##Verifikace: OK";
-constexpr const char* kMsgProgramOk =
-    "###Program device: OK##Programmieren: OK##Programování: OK";
+constexpr const char* kMsgProgramOk = "###Program device: OK##Programmieren: OK##Programování: OK";
 constexpr const char* kMsgCheckingError =
     "###Checking error !##Geräteprüfung Fehler !##Chyba kontroly jednotky !";
 constexpr const char* kMsgReadError = "###Read error !##Lesefehler !##Chyba čtení !";
-constexpr const char* kMsgVerifyError =
-    "###Verify error !##Vergleichsfehler !##Chyba verifikace !";
+constexpr const char* kMsgVerifyError = "###Verify error !##Vergleichsfehler !##Chyba verifikace !";
 constexpr const char* kMsgNoConnection =
     "###No connection with PC...##Keine Verbindung zum PC...##Není spojení s PC...";
 
@@ -48,12 +45,23 @@ bool checkSpan(int step, int& from, int& to) {
   static constexpr int kQuarterFrom[4] = {300, 562, 825, 1087};
   static constexpr int kQuarterFrom2[4] = {1350, 1612, 1875, 2137};
   switch (step) {
-    case kSupCheckPoll: from = 300, to = 300; return true;
-    case kSupCheckRead1: from = 300, to = 1350; return true;
-    case kSupCheckRead2: from = 1350, to = 2400; return true;
-    case kSupIdent1: from = 0, to = 150; return true;
-    case kSupIdent2: from = 150, to = 300; return true;
-    default: break;
+    case kSupCheckPoll:
+      from = 300, to = 300;
+      return true;
+    case kSupCheckRead1:
+      from = 300, to = 1350;
+      return true;
+    case kSupCheckRead2:
+      from = 1350, to = 2400;
+      return true;
+    case kSupIdent1:
+      from = 0, to = 150;
+      return true;
+    case kSupIdent2:
+      from = 150, to = 300;
+      return true;
+    default:
+      break;
   }
   if (step >= kSupQuarterRead1 && step <= 51) {
     int q = step - kSupQuarterRead1;

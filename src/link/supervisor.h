@@ -30,10 +30,10 @@ enum SupervisorStep : int32_t {
   kSupCheckRead2 = 31,
   kSupIdent1 = 32,
   kSupIdent2 = 33,
-  kSupQuarterRead1 = 48,   // 48..51
-  kSupQuarterPoll1 = 52,   // 52..55
-  kSupQuarterRead2 = 56,   // 56..59
-  kSupQuarterPoll2 = 60,   // 60..63
+  kSupQuarterRead1 = 48,  // 48..51
+  kSupQuarterPoll1 = 52,  // 52..55
+  kSupQuarterRead2 = 56,  // 56..59
+  kSupQuarterPoll2 = 60,  // 60..63
   kSupRead1 = 64,
   kSupRead2 = 65,
   kSupVerify = 80,
@@ -69,21 +69,21 @@ struct SupervisorHooks {
   std::function<void(const std::string& text)> labelCom;        // LabelCom
   std::function<void(const std::string& text)> connectionLine;  // status panel 4
   std::function<void()> refreshCaption;
-  std::function<void()> refreshPage;       // show the active page from the image
-  std::function<void()> storeActivePage;   // store the active page's controls into the image
-  std::function<int()> activePage;         // for the undo snapshot
-  std::function<void()> clearLoadedFile;   // Read: the image no longer comes from a file
-  std::function<bool()> newInstallation;   // NEWINSTAL
+  std::function<void()> refreshPage;      // show the active page from the image
+  std::function<void()> storeActivePage;  // store the active page's controls into the image
+  std::function<int()> activePage;        // for the undo snapshot
+  std::function<void()> clearLoadedFile;  // Read: the image no longer comes from a file
+  std::function<bool()> newInstallation;  // NEWINSTAL
   std::function<void()> clearNewInstallationAndSave;
-  std::function<bool()> playbackRunning;   // player playing or paused in playback
-  std::function<void()> monitorTaken;      // monitor refresh and recording after a monitor answer
-  std::function<bool()> pickupRequest;     // pickup monitor visible and not paused
-  std::function<void()> applyTexts;        // after a release or take-back
+  std::function<bool()> playbackRunning;  // player playing or paused in playback
+  std::function<void()> monitorTaken;     // monitor refresh and recording after a monitor answer
+  std::function<bool()> pickupRequest;    // pickup monitor visible and not paused
+  std::function<void()> applyTexts;       // after a release or take-back
   std::function<bool()> serviceMode;
 };
 
 class ConnectionSupervisor {
-public:
+ public:
   ConnectionSupervisor(CCOMCOM& com, ParamModel& model, StatusSink* status = nullptr);
 
   void setHooks(SupervisorHooks h) { m_hooks = std::move(h); }
@@ -95,8 +95,8 @@ public:
 
   // --- commands ---
   bool connected() const;
-  void requestRead();            // 64, only while a unit is connected
-  void requestVerify();          // 80
+  void requestRead();    // 64, only while a unit is connected
+  void requestVerify();  // 80
   // 96 after the program-command checks; all = false programs only the marked bytes.
   void requestProgram(bool all = true);
   void requestProgramChanged();  // 98: only the bytes with a change mark
@@ -133,7 +133,7 @@ public:
   // The text LabelCom shows now.
   std::string labelComText() const;
 
-private:
+ private:
   void startStepJob();
   void handleResult();
   void failureTable();

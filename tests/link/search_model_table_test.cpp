@@ -1,9 +1,9 @@
 // The model table that names family B units.
-#include "link/model_table.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+#include "link/model_table.h"
 
 namespace q3 {
 namespace {
@@ -18,7 +18,7 @@ TEST(ModelTableTest, RisingKeysEndRowAndThisProduct) {
   }
   ASSERT_NE(modelName(104), nullptr);
   EXPECT_STREQ(modelName(104), "Quelin3");
-  EXPECT_NE(modelName(kModelTable[0].key), nullptr);                   // first row
+  EXPECT_NE(modelName(kModelTable[0].key), nullptr);                    // first row
   EXPECT_NE(modelName(kModelTable[kModelTableRows - 2].key), nullptr);  // last named row
   EXPECT_EQ(modelName(0), nullptr);
   EXPECT_EQ(modelName(-1), nullptr);

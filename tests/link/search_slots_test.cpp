@@ -2,7 +2,6 @@
 // probe finding a 3150 unit, the echo test, unmatched units, family A answers
 // and the fixed port selection.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -48,9 +47,9 @@ TEST(SearchTest, ProbeTableAfterStartUp) {
   EXPECT_EQ(s.probeTable[0].protocol, kOpenRow);
   s.fillProbeTable();
   const ProbeRow expected[kProbeRows] = {
-      {3150, 57600, 175}, {1, 57600, 75},    {2, 57600, 125},   {3150, 57600, 175},
-      {3050, 57600, 125}, {3150, 57600, 175}, {3100, 57600, 175}, {3150, 57600, 175},
-      {3150, 57600, 175}, {3150, 57600, 175}, {1, 115200, 75},   {2, 115200, 325},
+      {3150, 57600, 175}, {1, 57600, 75},      {2, 57600, 125},    {3150, 57600, 175},
+      {3050, 57600, 125}, {3150, 57600, 175},  {3100, 57600, 175}, {3150, 57600, 175},
+      {3150, 57600, 175}, {3150, 57600, 175},  {1, 115200, 75},    {2, 115200, 325},
       {3150, 57600, 175}, {3300, 115200, 175}, {0, 0, 0}};
   for (int i = 0; i < kProbeRows; ++i) {
     EXPECT_EQ(s.probeTable[i].protocol, expected[i].protocol) << i;

@@ -1,19 +1,18 @@
 // The COM menu built from the present ports and its click handling.
-#include "link/com_menu_model.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 
+#include "link/com_menu_model.h"
 #include "text/mstring.h"
 
 namespace q3 {
 namespace {
 
 struct Shown {
-  std::vector<int> ports;      // ports of the visible port items, in order
-  int checkedPort = 0;         // the checked port item, 0 = none
-  std::vector<int> disabled;   // ports whose item is disabled
+  std::vector<int> ports;     // ports of the visible port items, in order
+  int checkedPort = 0;        // the checked port item, 0 = none
+  std::vector<int> disabled;  // ports whose item is disabled
   int visible = 0;
 };
 
@@ -113,14 +112,12 @@ TEST(ComMenuTest, ClickGivesTheSelection) {
     const char* caption;
     int selection;
   } cases[] = {
-      {0, "COM &offline", -1},
-      {1, "COM &auto", 0},
-      {2, "-", kNoSelectionChange},
-      {3, "COM&3", 3},
-      {4, "COM&12  /dev/ttyUSB0", 12},
-      {5, "COM&255  /dev/pts/9", 255},
+      {0, "COM &offline", -1},         {1, "COM &auto", 0},
+      {2, "-", kNoSelectionChange},    {3, "COM&3", 3},
+      {4, "COM&12  /dev/ttyUSB0", 12}, {5, "COM&255  /dev/pts/9", 255},
   };
-  for (const auto& c : cases) EXPECT_EQ(comSelectionForItem(c.index, c.caption), c.selection) << c.caption;
+  for (const auto& c : cases)
+    EXPECT_EQ(comSelectionForItem(c.index, c.caption), c.selection) << c.caption;
 }
 
 }  // namespace

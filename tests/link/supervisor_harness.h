@@ -31,10 +31,10 @@ struct FakeUnit {
   int typeKey = 104;
   bool silent = false;
   bool echo = false;
-  int storing = 0;              // reported as monitor word 8, counted down per poll
-  int storingAfterWrite = 0;    // storing work started by each write
-  std::map<int, int> reads;     // block -> read requests (0 = identification block)
-  std::map<int, int> writes;    // block -> write requests
+  int storing = 0;            // reported as monitor word 8, counted down per poll
+  int storingAfterWrite = 0;  // storing work started by each write
+  std::map<int, int> reads;   // block -> read requests (0 = identification block)
+  std::map<int, int> writes;  // block -> write requests
   int polls = 0;
   int resets = 0;
   // Called before a read of block b (1..7) is answered: lets a test change memory.

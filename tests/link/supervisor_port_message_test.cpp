@@ -1,7 +1,5 @@
 // The bootloader tool's port-release notification: the line format and a
 // round trip over the local socket.
-#include "link/port_release_server.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "link/port_release_server.h"
 #include "link/supervisor.h"
 
 namespace q3 {
@@ -55,7 +54,8 @@ TEST(PortMessageTest, RoundTripOverTheLocalSocket) {
   ASSERT_TRUE(sendPortMessage(4, kTakeBack, name.c_str()));
   QElapsedTimer t;
   t.start();
-  while (got.size() < 2 && t.elapsed() < 3000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  while (got.size() < 2 && t.elapsed() < 3000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(got[0], std::make_pair(4, kReleaseNow));
   EXPECT_EQ(got[1], std::make_pair(4, kTakeBack));

@@ -122,10 +122,14 @@ TEST(SupervisorTest, ReadReplacesTheImageOnlyWhenTwoPassesAgree) {
     h.model.image().setByte(500, 0x55);
     const ParamImage before = h.model.image();
     h.model.setChangeMark(500);
-    if (!stable) h.unit().beforeRead = [&](int b) { if (b == 2) ++h.unit().mem[200]; };
+    if (!stable)
+      h.unit().beforeRead = [&](int b) {
+        if (b == 2) ++h.unit().mem[200];
+      };
     h.sup.requestRead();
     ASSERT_TRUE(h.tickUntil([&] {
-      return h.sup.step == 1 && (h.status.shown(2, "Verify: OK") || h.status.shown(2, "Verify error !"));
+      return h.sup.step == 1 &&
+             (h.status.shown(2, "Verify: OK") || h.status.shown(2, "Verify error !"));
     }));
     if (stable) {
       EXPECT_TRUE(h.status.shown(2, "Verify: OK"));
@@ -203,7 +207,9 @@ TEST(SupervisorTest, ProgramCommandChecks) {
     Answer reply;
     int asks;
     int request;
-  } cases[] = {{-1, Answer::No, 0, 96}, {20, Answer::No, 0, 96}, {7, Answer::No, 1, 0},
+  } cases[] = {{-1, Answer::No, 0, 96},
+               {20, Answer::No, 0, 96},
+               {7, Answer::No, 1, 0},
                {7, Answer::Yes, 1, 96}};
   for (const auto& c : cases) {
     LinkHarness h;
@@ -270,7 +276,7 @@ TEST(SupervisorTest, PortReleaseAndTakeBack) {
   ASSERT_TRUE(h.connectAndCheck());
   const int port = h.com.connectedPort.load();
   h.sup.portMessage(port + 1, kReleaseNow);  // not the connected port: ignored
-  h.sup.portMessage(port, kTakeBack);         // never released: ignored
+  h.sup.portMessage(port, kTakeBack);        // never released: ignored
   EXPECT_TRUE(h.sup.connected());
   h.sup.portMessage(port, kReleaseNow);
   EXPECT_FALSE(h.sup.connected());

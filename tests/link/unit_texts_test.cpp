@@ -61,14 +61,14 @@ TEST(UnitTextsTest, SerialNumberFormats) {
     uint8_t b39, b46;
     const char* text;
   } cases[] = {
-      {0, 22, ""},        // field absent
-      {255, 22, ""},      // field absent (erased memory)
+      {0, 22, ""},    // field absent
+      {255, 22, ""},  // field absent (erased memory)
       {0xAB, 255, "none SN"},
       {0xAB, 22, "220115-103045-007ab"},
   };
   for (const auto& c : cases) {
-    Block b = blockWith({{39, c.b39}, {40, 7}, {41, 45}, {42, 30}, {43, 10}, {44, 15}, {45, 1},
-                         {46, c.b46}});
+    Block b = blockWith(
+        {{39, c.b39}, {40, 7}, {41, 45}, {42, 30}, {43, 10}, {44, 15}, {45, 1}, {46, c.b46}});
     EXPECT_EQ(decodeSerialNumber(b.data()), c.text) << int(c.b39) << "/" << int(c.b46);
   }
 }
@@ -79,10 +79,12 @@ TEST(UnitTextsTest, NoteKeepsTextAndMarksGaps) {
     const char* text;
   } cases[] = {
       {{0, 0, 'A', 'B', 0, 255, 'C', 0}, "~AB~C"},
-      {{'H', 'i', 255, 255}, "Hi"},           // a gap at the end is dropped
+      {{'H', 'i', 255, 255}, "Hi"},  // a gap at the end is dropped
       {{255, 'x', 0, 0, 0, 'y'}, "~x~y"},
-      {{}, ""},                               // all zero
-      {{0xE8, 'a', 's'}, "\xC4\x8D" "as"},    // Windows-1250 letters become UTF-8
+      {{}, ""},  // all zero
+      {{0xE8, 'a', 's'},
+       "\xC4\x8D"
+       "as"},  // Windows-1250 letters become UTF-8
   };
   for (const auto& c : cases) {
     Block b{};
@@ -100,8 +102,8 @@ TEST(UnitTextsTest, LastUpdateInLocalTime) {
   setenv("TZ", "UTC", 1);
   tzset();
   auto withTime = [](uint32_t v) {
-    return blockWith({{35, uint8_t(v)}, {36, uint8_t(v >> 8)}, {37, uint8_t(v >> 16)},
-                      {38, uint8_t(v >> 24)}});
+    return blockWith(
+        {{35, uint8_t(v)}, {36, uint8_t(v >> 8)}, {37, uint8_t(v >> 16)}, {38, uint8_t(v >> 24)}});
   };
   EXPECT_EQ(decodeLastUpdate(withTime(1656379845u).data()), "(last update: 28.06.2022-01:30:45)");
   EXPECT_EQ(decodeLastUpdate(withTime(0x80000001u).data()), "");  // before 1970
@@ -110,9 +112,23 @@ TEST(UnitTextsTest, LastUpdateInLocalTime) {
 }
 
 TEST(UnitTextsTest, ProductionCodeAndConnectionLine) {
-  Block b = blockWith({{0, 'Q'}, {1, 'L'}, {2, 'N'}, {3, 3}, {4, 7}, {5, 45}, {6, 22}, {7, 9},
-                       {8, 5}, {31, 'K' | 0x80}, {32, 15}, {33, 1}, {34, 22}, {39, 1},
-                       {46, 255}, {47, 'o'}, {48, 'k'}});
+  Block b = blockWith({{0, 'Q'},
+                       {1, 'L'},
+                       {2, 'N'},
+                       {3, 3},
+                       {4, 7},
+                       {5, 45},
+                       {6, 22},
+                       {7, 9},
+                       {8, 5},
+                       {31, 'K' | 0x80},
+                       {32, 15},
+                       {33, 1},
+                       {34, 22},
+                       {39, 1},
+                       {46, 255},
+                       {47, 'o'},
+                       {48, 'k'}});
   UnitTexts t;
   t.decode(b.data());
   EXPECT_EQ(t.productionCode, "220115K+QLN03");

@@ -33,7 +33,7 @@ std::string english(const char* mtext) {
 
 // Status slots on stderr; remembers the operation results of slot 2.
 class ConsoleStatus : public q3::StatusSink {
-public:
+ public:
   bool quiet = false;
   std::vector<std::string> results;
   void showStatus(int slot, const char* mtext, int, q3::Colour, q3::Colour, int) override {
@@ -50,13 +50,13 @@ public:
     return false;
   }
 
-private:
+ private:
   std::map<int, std::string> m_last;
 };
 
 // Message boxes on stderr; questions answered by --yes.
 class ConsoleDialogs : public q3::UserDialogs {
-public:
+ public:
   bool yes = false;
   std::vector<std::string> messages;
   void message(const std::string& title, const std::string& text, q3::DialogKind) override {
@@ -95,15 +95,24 @@ Options parse(const std::vector<std::string>& args, bool wantFile) {
       }
       return args[++i];
     };
-    if (a == "--port") o.port = std::atoi(value().c_str());
-    else if (a == "--device") o.device = value();
-    else if (a == "-o") o.out = value();
-    else if (a == "--changed-only") o.changedOnly = true;
-    else if (a == "--yes") o.yes = true;
-    else if (a == "--csv") o.csv = true;
-    else if (a == "--count") o.count = std::atoi(value().c_str());
-    else if (a == "--timeout") o.timeoutMs = std::atoi(value().c_str()) * 1000;
-    else if (wantFile && o.file.empty() && a.rfind("-", 0) != 0) o.file = a;
+    if (a == "--port")
+      o.port = std::atoi(value().c_str());
+    else if (a == "--device")
+      o.device = value();
+    else if (a == "-o")
+      o.out = value();
+    else if (a == "--changed-only")
+      o.changedOnly = true;
+    else if (a == "--yes")
+      o.yes = true;
+    else if (a == "--csv")
+      o.csv = true;
+    else if (a == "--count")
+      o.count = std::atoi(value().c_str());
+    else if (a == "--timeout")
+      o.timeoutMs = std::atoi(value().c_str()) * 1000;
+    else if (wantFile && o.file.empty() && a.rfind("-", 0) != 0)
+      o.file = a;
     else {
       std::fprintf(stderr, "quelin3-tool: unknown argument \"%s\"\n", a.c_str());
       o.ok = false;
@@ -347,12 +356,15 @@ int cmdProgram(const std::vector<std::string>& args) {
 void printMonitor(const q3::MonitorBuffer& m, bool csv, bool header) {
   using q3::Monb;
   using q3::Monw;
-  auto adv = [&](int ch) { return m.byte(Monb::Advance + ch) == 0 ? 0 : m.byte(Monb::Advance + ch) - 100; };
+  auto adv = [&](int ch) {
+    return m.byte(Monb::Advance + ch) == 0 ? 0 : m.byte(Monb::Advance + ch) - 100;
+  };
   const int load = m.byte(Monb::LoadSensor) >= 2 ? 2 : m.byte(Monb::LoadSensor);
   if (csv) {
     if (header)
-      std::printf("rpm,load_mode,load,load_mv,adv1,adv2,adv3,adv4,voltage_v,dwell_ms,dwell_opt_ms,"
-                  "gear,speed_kmh,lambda_afr,lambda_mv,inputs,functions\n");
+      std::printf(
+          "rpm,load_mode,load,load_mv,adv1,adv2,adv3,adv4,voltage_v,dwell_ms,dwell_opt_ms,"
+          "gear,speed_kmh,lambda_afr,lambda_mv,inputs,functions\n");
     std::printf("%u,%s,%u,%u,%i,%i,%i,%i,%.1f,%.1f,%.1f,%u,%u,%.1f,%u,0x%02x,0x%02x\n",
                 m.word(Monw::EngineSpeed), load == 2 ? "IAP" : "TPS", m.word(Monw::LoadValue),
                 m.word(Monw::LoadVoltage), adv(0), adv(1), adv(2), adv(3),
@@ -361,14 +373,15 @@ void printMonitor(const q3::MonitorBuffer& m, bool csv, bool header) {
                 m.byte(Monb::Lambda) / 10.0, m.word(Monw::LambdaVoltage),
                 m.byte(Monb::InputsGrounded), m.byte(Monb::FunctionStates));
   } else {
-    std::printf("RPM=%u %s=%u%s (%u mV) ADV=%i/%i/%i/%i U=%.1fV DWELL=%.1f(%.1f)ms GEAR=%u "
-                "SPEED=%ukm/h LAMBDA=%.1fAFR(%umV) IN=0x%02x FN=0x%02x\n",
-                m.word(Monw::EngineSpeed), load == 2 ? "IAP" : "TP", m.word(Monw::LoadValue),
-                load == 2 ? "kPa" : "%", m.word(Monw::LoadVoltage), adv(0), adv(1), adv(2), adv(3),
-                m.word(Monw::SupplyVoltage) / 1000.0, m.word(Monw::Dwell) / 10.0,
-                m.word(Monw::DwellOpt) / 10.0, m.byte(Monb::Gear), m.word(Monw::Speed),
-                m.byte(Monb::Lambda) / 10.0, m.word(Monw::LambdaVoltage),
-                m.byte(Monb::InputsGrounded), m.byte(Monb::FunctionStates));
+    std::printf(
+        "RPM=%u %s=%u%s (%u mV) ADV=%i/%i/%i/%i U=%.1fV DWELL=%.1f(%.1f)ms GEAR=%u "
+        "SPEED=%ukm/h LAMBDA=%.1fAFR(%umV) IN=0x%02x FN=0x%02x\n",
+        m.word(Monw::EngineSpeed), load == 2 ? "IAP" : "TP", m.word(Monw::LoadValue),
+        load == 2 ? "kPa" : "%", m.word(Monw::LoadVoltage), adv(0), adv(1), adv(2), adv(3),
+        m.word(Monw::SupplyVoltage) / 1000.0, m.word(Monw::Dwell) / 10.0,
+        m.word(Monw::DwellOpt) / 10.0, m.byte(Monb::Gear), m.word(Monw::Speed),
+        m.byte(Monb::Lambda) / 10.0, m.word(Monw::LambdaVoltage), m.byte(Monb::InputsGrounded),
+        m.byte(Monb::FunctionStates));
   }
   std::fflush(stdout);
 }
@@ -407,7 +420,8 @@ const q3cli::CliRegistrar regVerify({"verify", "verify FILE.ign [--port N | --de
 const q3cli::CliRegistrar regProgram(
     {"program", "program FILE.ign [--changed-only] [--yes] [--port N | --device PATH]",
      "program a file into the unit and verify it", cmdProgram});
-const q3cli::CliRegistrar regMonitor({"monitor", "monitor [--count N] [--csv] [--port N | --device PATH]",
+const q3cli::CliRegistrar regMonitor({"monitor",
+                                      "monitor [--count N] [--csv] [--port N | --device PATH]",
                                       "print the unit's live values after each poll", cmdMonitor});
 
 }  // namespace

@@ -23,7 +23,7 @@ namespace {
 // The link objects the window owns; a child object so that the window's
 // header needs nothing of the link.
 class LinkController : public QObject {
-public:
+ public:
   explicit LinkController(QObject* parent) : QObject(parent) { setObjectName("LinkController"); }
   ~LinkController() override { destroy(); }
   void destroy() {
@@ -140,7 +140,9 @@ void TMainForm::installLink() {
           QString("QProgressBar::chunk { background-color: %1; }").arg(css(c)));
     };
     h.showProgress = [this](bool on) { CGaugeProgram->setVisible(on); };
-    h.labelCom = [link](const std::string& t) { link->labelCom->setText(QString::fromStdString(t)); };
+    h.labelCom = [link](const std::string& t) {
+      link->labelCom->setText(QString::fromStdString(t));
+    };
     h.connectionLine = panel4;
     h.refreshCaption = [this] { runHook(&StartupHooks::refreshWindowCaption); };
     h.refreshPage = [this] { runHook(&StartupHooks::showActivePage); };
@@ -193,8 +195,8 @@ void TMainForm::installLink() {
   // The COM menu click (MenuCom1Click for every item).
   for (size_t i = 0; i < m_comItems.size(); ++i) {
     connect(m_comItems[i], &QAction::triggered, this, [this, link, i, rebuildComMenu] {
-      const int sel = q3::comSelectionForItem(static_cast<int>(i),
-                                              m_comItems[i]->text().toStdString());
+      const int sel =
+          q3::comSelectionForItem(static_cast<int>(i), m_comItems[i]->text().toStdString());
       if (sel == q3::kNoSelectionChange) {
         rebuildComMenu();
         return;
