@@ -323,8 +323,8 @@ void SimUnit::handleA(int64_t now, std::vector<uint8_t>& out) {
     case kCmdMonitor: {
       uint8_t req[kMonitorSize]{};
       std::memcpy(req, d, size_t(std::min(len, kMonitorSize)));
-      updateMonitor(now);
       applyTestBits(req);
+      updateMonitor(now);
       if (req[23] == 1) {
         makePickupBlock(now);
         uint8_t x = 0, s = 0;
@@ -383,8 +383,8 @@ void SimUnit::handleB(const uint8_t* req, int64_t now, std::vector<uint8_t>& out
     uint8_t reqBlock[kMonitorSize]{};
     const int at = blk * N;
     for (int i = 0; i < N && at + i < kMonitorSize; ++i) reqBlock[at + i] = d[i];
-    updateMonitor(now);
     if (blk == 0 || at <= 23) applyTestBits(reqBlock);
+    updateMonitor(now);
     const bool wantsPickup = at <= 23 && 23 < at + N && reqBlock[23] == 1;
     if (wantsPickup) {
       makePickupBlock(now);
