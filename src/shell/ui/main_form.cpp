@@ -121,9 +121,15 @@ void TMainForm::buildWidgets() {
   top->addStretch(1);
   v->addLayout(top);
 
-  auto* slotRow = new QHBoxLayout;
+  // The message row keeps its height while its labels come and go, so the
+  // pages below do not jump.
+  auto* slotPanel = new QWidget(central);
+  slotPanel->setObjectName("PanelMessages");
+  slotPanel->setFixedHeight(QFontMetrics(font()).height() + 10);
+  auto* slotRow = new QHBoxLayout(slotPanel);
+  slotRow->setContentsMargins(0, 0, 0, 0);
   auto label = [&](const char* name) {
-    auto* l = new QLabel(central);
+    auto* l = new QLabel(slotPanel);
     l->setObjectName(name);
     l->setAutoFillBackground(true);
     l->setMargin(2);
@@ -132,13 +138,13 @@ void TMainForm::buildWidgets() {
   };
   LabelConnection = label("LabelConnection");
   LabelResult = label("LabelResult");
-  CGaugeProgram = new QProgressBar(central);
+  CGaugeProgram = new QProgressBar(slotPanel);
   CGaugeProgram->setObjectName("CGaugeProgram");
   CGaugeProgram->setMaximumWidth(200);
   slotRow->addWidget(CGaugeProgram);
   LabelCongruence = label("LabelCongruence");
   slotRow->addStretch(1);
-  v->addLayout(slotRow);
+  v->addWidget(slotPanel);
 
   PageControl1 = new QTabWidget(central);
   PageControl1->setObjectName("PageControl1");
