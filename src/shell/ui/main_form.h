@@ -200,6 +200,7 @@ protected:
   void installParams();         // main_form_params.cpp
   void installLink();           // main_form_link.cpp
   void installMaps();           // main_form_maps.cpp
+  void installFiles();          // main_form_files.cpp
 
   // StatusSlotView
   bool hasLabel(int slot) const override;

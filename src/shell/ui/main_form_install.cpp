@@ -9,4 +9,5 @@ void TMainForm::installFeatures() {
   installParams();
   installLink();
   installMaps();
+  installFiles();
 }
