@@ -22,6 +22,7 @@
 #include <sstream>
 
 #include "shell/core/app_settings.h"
+#include "shell/core/debug_log.h"
 #include "shell/ui/close_on_signal.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"
@@ -257,6 +258,53 @@ TEST_F(MainFormTest, TerminationSignalClosesTheWindowTheOrdinaryWay) {
   EXPECT_NE(readAll(dir / "application.ini").find("PageControl1->ActivePageIndex=6"),
             std::string::npos);
   std::signal(SIGTERM, SIG_DFL);
+}
+
+// Gives the tests the start-up and closing slots of a constructed window.
+struct ProbeForm : TMainForm {
+  ProbeForm() : TMainForm() {}
+  using TMainForm::m_startup;
+};
+
+TEST_F(MainFormTest, ClosingRunsItsListInOrderAndSavesTheStoredPage) {
+  auto* w = new ProbeForm;
+  form.reset(w);
+  w->show();
+  std::vector<std::string> order;
+  w->m_startup.stopRecordingAndPlayback = [&] { order.push_back("recording"); };
+  w->m_startup.stopUpdateCheck = [&] { order.push_back("update"); };
+  w->m_startup.closePorts = [&] { order.push_back("ports"); };
+  w->m_startup.storeActivePage = [&] {
+    order.push_back("store");
+    w->image().setByte(1000, 123);  // what the page holds goes into the saved image
+  };
+  auto consistent = w->m_startup.makeImageConsistent;
+  w->m_startup.makeImageConsistent = [&] {
+    order.push_back("consistent");
+    EXPECT_FALSE(fs::exists(dir / "default.ini"));
+    if (consistent) consistent();
+  };
+  w->close();
+  w->close();  // a second close does not run the list again
+  EXPECT_EQ(order, (std::vector<std::string>{"recording", "update", "ports", "store", "consistent"}));
+  q3::ImageBytes saved{};
+  q3::parseImageDump(readAll(dir / "default.ini"), saved.data(), q3::kImageBytes);
+  EXPECT_EQ(saved[1000], w->image().byte(1000));
+  EXPECT_FALSE(w->core().status().hasText(1));
+}
+
+TEST_F(MainFormTest, DebugLogShowsStartUpThenFirstTicks) {
+  const fs::path log = dir / "debug.log";
+  ASSERT_TRUE(q3::debugLogOpen(log.c_str()));
+  TMainForm& w = start();
+  for (int i = 0; i < 60; ++i) w.core().tick();
+  q3::debugLogClose();
+  const std::string text = readAll(log);
+  const size_t init = text.find(") FORM Initialised\n");
+  ASSERT_NE(init, std::string::npos) << text;
+  EXPECT_NE(text.find(") T000\n", init), std::string::npos);
+  EXPECT_NE(text.find(") T049\n", init), std::string::npos);
+  EXPECT_EQ(text.find(") T050\n"), std::string::npos);
 }
 
 }  // namespace
