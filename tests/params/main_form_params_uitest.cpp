@@ -138,3 +138,16 @@ TEST_F(WindowParamsTest, Slot4FollowsTheUnitImage) {
   form->action("MenuZpet")->trigger();
   EXPECT_EQ(label->text(), "Unit and PC settings are identical");
 }
+
+TEST_F(WindowParamsTest, CaptionShowsTheFileOnlyWhileTheImageIsUnmodified) {
+  form->settings().file = u"/tmp/bike20.ign";
+  form->params().takeImageAsSaved();
+  form->params().compare();
+  EXPECT_TRUE(form->windowTitle().contains("bike20.ign")) << form->windowTitle().toStdString();
+  retard = 21;
+  form->binder().checkBoxClick(&retard);
+  EXPECT_FALSE(form->windowTitle().contains("bike20.ign"));
+  retard = 6;  // back to the saved value: unmodified again
+  form->binder().checkBoxClick(&retard);
+  EXPECT_TRUE(form->windowTitle().contains("bike20.ign"));
+}

@@ -17,6 +17,10 @@ void TMainForm::installParams() {
 
   q3::ParamModelHooks& h = m_params.hooks();
   h.saveSettings = [this] { saveSettings(); };
+  // The caption names the loaded file only while the image is unmodified.
+  h.captionChanged = [this](bool) { runHook(&StartupHooks::refreshWindowCaption); };
+  // Defaults may change what the pages show beyond their values (lists, layout).
+  h.pagesNeedLayout = [this] { runHook(&StartupHooks::markPagesForFullRefresh); };
   h.undoRedoState = [this](bool undo, bool redo) {
     auto enable = [this](const char* actionName, const char* buttonName, bool on) {
       if (QAction* a = action(actionName)) a->setEnabled(on);
