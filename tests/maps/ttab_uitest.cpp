@@ -22,6 +22,8 @@ public:
     static char* argv[] = {name, nullptr};
     if (!QApplication::instance()) m_app = std::make_unique<QApplication>(argc, argv);
   }
+  // Before the exit handlers run: Qt's own globals go away with them.
+  void TearDown() override { m_app.reset(); }
   std::unique_ptr<QApplication> m_app;
 };
 const auto* g_env = ::testing::AddGlobalTestEnvironment(new AppEnv);

@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "maps/ui/ttab.h"
 #include "text/mstring.h"
@@ -39,28 +40,33 @@ void panel(QPainter& p, const QRectF& r, uint32_t fill, bool raised) {
   p.drawLine(r.topRight(), r.bottomRight());
 }
 
-// Draws text centred, scaled down in proportion when it does not fit.
-void fitText(QPainter& p, const QRectF& r, const QString& t, int align = Qt::AlignCenter) {
-  // Metrics of the last font asked for: the table draws runs of texts in one font.
-  static QFont lastFont;
-  static QFontMetricsF fm{QFont()};
-  if (!(p.font() == lastFont)) {
-    lastFont = p.font();
-    fm = QFontMetricsF(lastFont);
-  }
-  double w = fm.horizontalAdvance(t);
-  if (w > r.width() - 2 && w > 0) {
-    QFont f = p.font();
-    double size = f.pointSizeF() > 0 ? f.pointSizeF() : 9;
-    f.setPointSizeF(std::max(4.0, size * (r.width() - 2) / w));
-    p.save();
-    p.setFont(f);
+// Draws texts centred, scaled down in proportion when they do not fit. Keeps
+// the metrics of the last font: the table draws runs of texts in one font.
+class TextFit {
+public:
+  void operator()(QPainter& p, const QRectF& r, const QString& t, int align = Qt::AlignCenter) {
+    if (!m_fm || !(p.font() == m_font)) {
+      m_font = p.font();
+      m_fm.emplace(m_font);
+    }
+    double w = m_fm->horizontalAdvance(t);
+    if (w > r.width() - 2 && w > 0) {
+      QFont f = p.font();
+      double size = f.pointSizeF() > 0 ? f.pointSizeF() : 9;
+      f.setPointSizeF(std::max(4.0, size * (r.width() - 2) / w));
+      p.save();
+      p.setFont(f);
+      p.drawText(r, align, t);
+      p.restore();
+      return;
+    }
     p.drawText(r, align, t);
-    p.restore();
-    return;
   }
-  p.drawText(r, align, t);
-}
+
+private:
+  QFont m_font;
+  std::optional<QFontMetricsF> m_fm;
+};
 
 }  // namespace
 
@@ -116,6 +122,7 @@ void TTab::paintTable(QPainter& p) {
   const double tableH = l.rowH * l.visRows;
   const double hdrLeft = l.cellLeft - (compact ? l.colW / 2 : 0);
   const double hdrTop = l.cellTop - (compact ? l.rowH / 2 : 0);
+  TextFit fitText;
 
   // Header bands and the cell area.
   if (!s.x.collapsed) panel(p, QRectF(hdrLeft, l.top, tableW, l.headerH), s.x.headerColour, raised);
@@ -133,20 +140,25 @@ void TTab::paintTable(QPainter& p) {
     p.drawLine(QPointF(l.left + l.labelW, y), QPointF(l.cellLeft + tableW, y));
   }
 
-  // Axis labels: the corner split by its diagonal, the Y label strip.
+  // Axis labels: the X label in the corner (split by its diagonal when both
+  // axes are in use), the Y label in its strip.
   const QRectF corner(l.left, l.top, l.labelW, l.headerH);
-  p.setPen(rgb(0x808080));
-  p.drawLine(corner.bottomLeft(), corner.topRight());
   p.setPen(Qt::black);
-  p.setFont(textFont(s.x, false));
-  if (!s.x.collapsed)
-    fitText(p, corner.adjusted(corner.width() / 3, 1, -2, -corner.height() / 2), mls(s.x.label),
-            Qt::AlignRight | Qt::AlignTop);
-  p.setFont(textFont(s.y, false));
+  if (!s.x.collapsed) {
+    p.setFont(textFont(s.x, false));
+    if (!s.y.collapsed) {
+      fitText(p, corner.adjusted(corner.width() / 3, 1, -2, -corner.height() / 2), mls(s.x.label),
+              Qt::AlignRight | Qt::AlignTop);
+      p.setPen(rgb(0x808080));
+      p.drawLine(corner.bottomLeft(), corner.topRight());
+      p.setPen(Qt::black);
+    } else {
+      fitText(p, corner, mls(s.x.label));
+    }
+  }
   if (!s.y.collapsed) {
-    fitText(p, corner.adjusted(2, corner.height() / 2, -corner.width() / 3, -1), mls(s.y.label),
-            Qt::AlignLeft | Qt::AlignBottom);
-    fitText(p, QRectF(l.left, l.cellTop, l.labelW, tableH), mls(s.y.label));
+    p.setFont(textFont(s.y, false));
+    fitText(p, QRectF(l.left, hdrTop, l.labelW, tableH), mls(s.y.label));
   }
   if (s.x.collapsed && !compact) {
     // The box above the single column carries the value label.
@@ -286,7 +298,7 @@ void TTab::paintTable(QPainter& p) {
     p.save();
     p.translate(l.cellLeft + tableW + 4, l.cellTop);
     p.rotate(90);
-    p.drawText(QRectF(0, -16, tableH + l.gapW, 16), Qt::AlignLeft | Qt::AlignVCenter, txt);
+    p.drawText(QRectF(0, -16, std::max(tableH, height() - l.cellTop), 16), Qt::AlignLeft | Qt::AlignVCenter, txt);
     p.restore();
   }
   if (s.y.resizable && !s.y.collapsed)

@@ -1,0 +1,218 @@
+// The map editors of the main window: the TTab controls on the Sensors,
+// Advance Map, Power out and Servo pages, their load from the image and their
+// store on each committed change (followed by the deferred apply, so that
+// every map edit is one undoable change), the tick step that feeds them the
+// live engine values and runs their timer entry, the "TP 0 %" / "TP 100 %"
+// buttons, the servo "Percent" switch and "Advance +" / "Advance -".
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <vector>
+
+#include "maps/map_defs.h"
+#include "maps/ui/ttab.h"
+#include "params/address_map.h"
+#include "shell/ui/main_form.h"
+
+namespace {
+
+using q3::TTab;
+
+struct MapPlace {
+  int owner;
+  const char* page;
+  const char* name;
+};
+
+// Every map control, its page and its objectName.
+const MapPlace kPlaces[] = {
+    {q3::kOwnerAdvance, "TabSheetAdvance", "TabAdvance"},
+    {q3::kOwnerServo, "TabSheetServo", "TabServo"},
+    {q3::kOwnerTpsCurve, "TabSheetSensors", "TabSensorTps"},
+    {q3::kOwnerIapCurve, "TabSheetSensors", "TabSensorIap"},
+    {q3::kOwnerLambdaCurve, "TabSheetSensors", "TabSensorLambda"},
+    {q3::kOwnerLambdaRpm, "TabSheetSensors", "TabLambdaRpm"},
+    {q3::kOwnerPoutCondition + 0, "TabSheetPOut", "TabPout1"},
+    {q3::kOwnerPoutCondition + 1, "TabSheetPOut", "TabPout2"},
+    {q3::kOwnerPoutCondition + 2, "TabSheetPOut", "TabPout3"},
+    {q3::kOwnerPoutPwm + 0, "TabSheetPOut", "TabPoutPwm1"},
+    {q3::kOwnerPoutPwm + 1, "TabSheetPOut", "TabPoutPwm2"},
+    {q3::kOwnerPoutPwm + 2, "TabSheetPOut", "TabPoutPwm3"},
+};
+
+class MapEditors : public QObject {
+public:
+  explicit MapEditors(TMainForm* form) : QObject(form), m_form(form) {
+    for (const MapPlace& p : kPlaces) {
+      QWidget* page = form->page(p.page);
+      if (!page) continue;
+      const q3::MapControlSpec spec = q3::mapControlSpec(p.owner);
+      auto* tab = new TTab(p.owner, spec.width, spec.height, spec.options, page);
+      tab->setObjectName(QString::fromLatin1(p.name));
+      q3::defineMap(tab->model());
+      tab->model().setOwnerNotify([this](q3::TabModel& m) { committed(m); });
+      m_tabs.push_back(tab);
+      if (!m_pages.contains(page)) {
+        m_pages.push_back(page);
+        page->installEventFilter(this);
+      }
+    }
+    place();
+  }
+
+  TTab* tab(int owner) const {
+    for (TTab* t : m_tabs)
+      if (t->model().ownerId() == owner) return t;
+    return nullptr;
+  }
+
+  // The tick step: reload after an outside change of the image, live values,
+  // timer entry.
+  void tick() {
+    connectPageControls();
+    q3::ParamImage& img = m_form->image();
+    if (!m_loaded || img != m_lastImage) reloadAll();
+    const q3::MonitorBuffer& mon = m_form->params().monitor();
+    const int mode = std::min<int>(mon.byte(q3::Monb::LoadSensor), 2);
+    const int rpm = mon.word(q3::Monw::EngineSpeed);
+    const int tpTenths = mode < 2 ? mon.word(q3::Monw::LoadValue) * 10 : -1;
+    const int iap = mode == 2 ? mon.word(q3::Monw::LoadValue) : -1;
+    const bool second = (mon.byte(q3::Monb::FunctionStates) & 0x20) != 0;
+    const int flags = q3::liveMapFlags(second, mode);
+    for (TTab* t : m_tabs) {
+      t->model().setLiveValues(rpm, tpTenths, iap, flags);
+      t->timerEntry();
+    }
+  }
+
+  void advance(int k) {
+    if (auto* t = qobject_cast<TTab*>(QApplication::focusWidget())) t->advance(k);
+  }
+
+protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Resize) place();
+    return QObject::eventFilter(o, e);
+  }
+
+private:
+  // Positions on the pages, following their size.
+  void place() {
+    for (TTab* t : m_tabs) {
+      QWidget* page = t->parentWidget();
+      const int w = page->width(), h = page->height();
+      const int owner = t->model().ownerId();
+      const q3::MapControlSpec spec = q3::mapControlSpec(owner);
+      if (owner == q3::kOwnerAdvance) {
+        t->setGeometry(0, 35, w, std::max(100, h - 40));
+      } else if (owner == q3::kOwnerServo) {
+        t->setGeometry(0, 35, w, std::max(100, h - 35));
+      } else if (owner == q3::kOwnerTpsCurve || owner == q3::kOwnerIapCurve) {
+        t->setGeometry(std::max(0, w - 300), 10, spec.width, spec.height);
+      } else if (owner == q3::kOwnerLambdaCurve) {
+        t->setGeometry(std::max(0, w - 570), 10, spec.width, spec.height);
+      } else if (owner == q3::kOwnerLambdaRpm) {
+        t->setGeometry(std::max(0, w - 570), 240, std::max(120, w / 5), std::max(90, h * 3 / 10));
+      } else {
+        const int k = owner >= q3::kOwnerPoutPwm ? owner - q3::kOwnerPoutPwm : owner - q3::kOwnerPoutCondition;
+        const int rowH = std::max(90, h / 3);
+        t->setGeometry(std::max(0, w - 430), 5 + k * rowH, 420, rowH - 10);
+      }
+      t->refresh();
+    }
+  }
+
+  void reloadAll() {
+    const q3::ParamImage& img = m_form->image();
+    // A change that is still gathering steps is stored first, at its deadline.
+    for (TTab* t : m_tabs)
+      if (t->model().openKey() != 0 || t->model().gatheredFlags() != 0) return;
+    for (TTab* t : m_tabs) {
+      q3::reloadMap(t->model(), img);
+      t->setVisible(q3::mapVisible(t->model().ownerId(), img));
+      t->refresh();
+    }
+    m_lastImage = img;
+    m_loaded = true;
+  }
+
+  // A committed change of a map: store its sheet, load it back, run the
+  // deferred apply (sanitise, show, undo snapshot, program after change).
+  void committed(q3::TabModel& m) {
+    q3::ParamImage& img = m_form->image();
+    q3::storeMap(m, img);
+    q3::reloadMap(m, img);
+    m_form->binder().applyNow();
+    reloadAll();
+  }
+
+  // Page controls that belong to the maps; the pages may create them after
+  // the maps were installed, so this runs until each is found.
+  void connectPageControls() {
+    if (!m_tpsButtons) {
+      auto* b0 = m_form->findChild<QAbstractButton*>("BitBtnTps0");
+      auto* b100 = m_form->findChild<QAbstractButton*>("BitBtnTps100");
+      if (b0 && b100) {
+        m_tpsButtons = true;
+        connect(b0, &QAbstractButton::clicked, this, [this] { calibrateTps(0); });
+        connect(b100, &QAbstractButton::clicked, this, [this] { calibrateTps(1); });
+      }
+    }
+    if (!m_percentBox) {
+      if (auto* box = m_form->findChild<QCheckBox*>("CheckBoxServoProcenta")) {
+        m_percentBox = true;
+        connect(box, &QAbstractButton::clicked, this, [this](bool on) { servoPercent(on); });
+      }
+    }
+  }
+
+  // "TP 0 %" / "TP 100 %": the live sensor voltage [mV] into the curve.
+  void calibrateTps(int row) {
+    TTab* t = tab(q3::kOwnerTpsCurve);
+    if (!t) return;
+    const int mv = m_form->params().monitor().word(q3::Monw::LoadVoltage);
+    q3::TabModel& m = t->model();
+    m.beginChange(q3::kKeyStructBegin);
+    m.cur().cell(0, row) = mv;
+    m.commitChange(q3::kChangeCells, q3::kKeyStructEnd);
+    t->refresh();
+  }
+
+  // The "Percent" switch converts the servo cells from the unit they are
+  // shown in, whatever the page's own binding stored into the flag already.
+  void servoPercent(bool on) {
+    TTab* t = tab(q3::kOwnerServo);
+    if (!t) return;
+    const bool shownPercent = t->model().sheet(0).v.name == "[%]";
+    if (shownPercent == on) return;
+    q3::ParamImage& img = m_form->image();
+    img.setByte(q3::Adrb::ServoPercent, shownPercent ? 1 : 0);
+    q3::setServoPercent(img, on);
+    q3::reloadMap(t->model(), img);
+    m_form->binder().applyNow();
+    reloadAll();
+  }
+
+  TMainForm* m_form;
+  std::vector<TTab*> m_tabs;
+  QList<QWidget*> m_pages;
+  q3::ParamImage m_lastImage;
+  bool m_loaded = false;
+  bool m_tpsButtons = false;
+  bool m_percentBox = false;
+};
+
+}  // namespace
+
+void TMainForm::installMaps() {
+  auto* maps = new MapEditors(this);
+  m_core.hooks().mapEditors = [maps] { maps->tick(); };
+  for (auto [name, k] : {std::pair{"MenuAdvancePlus", 1}, std::pair{"MenuAdvanceMinus", -1}}) {
+    if (QAction* a = action(name)) {
+      a->setEnabled(true);
+      connect(a, &QAction::triggered, maps, [maps, k = k] { maps->advance(k); });
+    }
+  }
+}
