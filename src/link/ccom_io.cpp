@@ -84,6 +84,9 @@ CCOMIOSYS::~CCOMIOSYS() {
       }
       delete c.thread;
       c.thread = nullptr;
+      // The thread's last act is storing 2: acquiring it orders its final
+      // use of the record before what follows here.
+      (void)c.threadState.load(std::memory_order_acquire);
     }
     if (c.device) {
       c.device->close();
