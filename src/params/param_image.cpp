@@ -1,6 +1,8 @@
 // Element access and scaling of the parameter image.
 #include "params/param_image.h"
 
+#include <algorithm>
+
 namespace q3 {
 
 int scaledFromStored(int stored, bool isSigned, int factor, int offset) {
@@ -40,8 +42,12 @@ int ParamImage::scaledByte(int base, int sub, int factor, int offset) const {
   return scaledFromStored(readByteElement(base, sub), isSignedSub(sub), factor, offset);
 }
 
+// An entered value outside what the element can hold is stored as the nearest
+// value it can hold: wrapping would turn, say, a limiter correction of -6000
+// rpm into +6800 rpm. Sanitising then brings it into the parameter's range.
 void ParamImage::storeScaledByte(int base, int sub, int factor, int offset, int value) {
-  writeByteElement(base, sub, storedFromScaled(value, factor, offset));
+  const int s = storedFromScaled(value, factor, offset);
+  writeByteElement(base, sub, isSignedSub(sub) ? std::clamp(s, -128, 127) : std::clamp(s, 0, 255));
 }
 
 int ParamImage::scaledWord(int base, int sub, int factor, int offset) const {
@@ -49,7 +55,9 @@ int ParamImage::scaledWord(int base, int sub, int factor, int offset) const {
 }
 
 void ParamImage::storeScaledWord(int base, int sub, int factor, int offset, int value) {
-  writeWordElement(base, sub, storedFromScaled(value, factor, offset));
+  const int s = storedFromScaled(value, factor, offset);
+  writeWordElement(base, sub,
+                   isSignedSub(sub) ? std::clamp(s, -32768, 32767) : std::clamp(s, 0, 65535));
 }
 
 void ParamImage::readByteRun(int base, int n, int factor, int offset, int* out) const {

@@ -63,6 +63,7 @@ class ParamImage {
   void writeWordElement(int base, int sub, int value);  // stores the low 16 bits
 
   // Scaled element access (the conventions of controls and file keywords).
+  // A store saturates at the limits of the element (0..255, -128..127, ...).
   int scaledByte(int base, int sub, int factor, int offset) const;
   void storeScaledByte(int base, int sub, int factor, int offset, int value);
   int scaledWord(int base, int sub, int factor, int offset) const;

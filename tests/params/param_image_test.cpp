@@ -106,6 +106,35 @@ TEST(ParamImage, EnteredValuesAreStoredWithTruncatingDivision) {
   EXPECT_EQ(img.scaledWord(Adrw::Proprietary, 1 | kSignedFlag, 1, 0), -32000);
 }
 
+TEST(ParamImage, StoresSaturateAtTheLimitsOfTheElement) {
+  struct Case {
+    bool word;
+    int sub, factor, offset, value, stored;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {false, 0, 50, -100, -6000, 0},       // limiter correction far below -5000 rpm
+      {false, 0, 100, 0, 30000, 255},       // limiter far above 25500 rpm
+      {false, kSignedFlag, 1, 0, -300, 128},  // -128
+      {false, kSignedFlag, 1, 0, 300, 127},
+      {true, 0, 1, 0, -1, 0},
+      {true, 0, 1, 0, 70000, 65535},
+      {true, kSignedFlag, 1, 0, -40000, 32768},  // -32768
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.value << " x" << c.factor);
+    ParamImage img;
+    if (c.word) {
+      img.storeScaledWord(Adrw::Proprietary, c.sub, c.factor, c.offset, c.value);
+      EXPECT_EQ(img.word(Adrw::Proprietary), c.stored);
+    } else {
+      img.storeScaledByte(Adrb::GearCorrLimiter, c.sub, c.factor, c.offset, c.value);
+      EXPECT_EQ(img.byte(Adrb::GearCorrLimiter), c.stored);
+    }
+  }
+}
+
 TEST(ParamImage, RunsPassTheSignedFlagToEveryElement) {
   ParamImage img;
   const int in[3] = {-5, 0, 5};
