@@ -77,6 +77,12 @@ void CCOMSEARCH::setState(SearchSlot& s, int state) {
 
 int CCOMSEARCH::firstRow() const { return probeTable[0].protocol == kOpenRow ? 1 : 0; }
 
+bool CCOMSEARCH::portReady(int port) const {
+  // A port whose close is still pending is not open for a new probe.
+  const CCOM& c = com[port];
+  return c.isOpen() && !(c.requestFlags.load(std::memory_order_acquire) & kReqClose);
+}
+
 bool CCOMSEARCH::heldBySlot(int port) const {
   for (const SearchSlot& s : slot)
     if (s.port == port) return true;
@@ -130,7 +136,10 @@ bool CCOMSEARCH::runSlot(int i) {
       if (now - s.stateTime > kOpenTimeoutMs) {
         setState(s, kSearchPortFailed);
         debugLog("[%i] Not Openning...", i);
-      } else if (com[s.port].isOpen()) {
+      } else if (portReady(s.port)) {
+        // Bytes left in the ring belong to an earlier exchange: an old answer
+        // must not be taken for the answer to this probe.
+        com[s.port].rxDiscard();
         configureReceiver(s.rx, row.protocol, row.timeoutMs);
         buildProbe(s.rx, row.protocol, keyMajor.load(), keyMinor.load());
         restartTransmit(s.rx);
@@ -202,7 +211,7 @@ bool CCOMSEARCH::runSlot(int i) {
     }
     const ProbeRow& r = probeTable[s.row];
     configureReceiver(s.rx, r.protocol, r.timeoutMs);
-    if (com[s.port].isOpen()) {
+    if (portReady(s.port)) {
       debugLog("[%i]...skip onening port COM%i, Protocol=%i, Timeout=%i", i, s.port, r.protocol,
                r.timeoutMs);
       setState(s, kSearchOpening);

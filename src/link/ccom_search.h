@@ -98,6 +98,7 @@ class CCOMSEARCH : public LinkEngine {
   bool chooseRow(SearchSlot& s) const;
   int firstRow() const;
   bool heldBySlot(int port) const;
+  bool portReady(int port) const;
   StatusSink* m_status = nullptr;
   bool m_loggedFirst = false;
 };

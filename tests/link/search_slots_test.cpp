@@ -240,3 +240,28 @@ TEST(SearchTest, SilentPortRunsThroughAllRowsAndMovesOn) {
 
 }  // namespace
 }  // namespace q3
+
+namespace q3 {
+namespace {
+
+// An answer that was on the line before the probe went out (a late answer to
+// an earlier exchange) must not connect a unit that no longer answers.
+TEST(SearchTest, AnswerLeftOnTheLineBeforeTheProbeIsNotTaken) {
+  q3test::LinkHarness h;
+  h.unit().silent = true;
+  uint8_t stale[152]{};
+  stale[0] = 0xB0;
+  stale[150] = 104;
+  stale[151] = checkB(stale, 151);
+  auto line = h.lines.find("/dev/fake0");
+  // Opening purges the line, so the old answer comes in just after it.
+  ASSERT_TRUE(h.tickUntil([&] { return line->opens.load() > 0; }, 20));
+  line->peerWrite(stale, 152);
+  for (int i = 0; i < 20; ++i) h.tick();
+  EXPECT_EQ(h.com.connectedPort.load(), 0);
+  h.unit().silent = false;
+  ASSERT_TRUE(h.tickUntil([&] { return h.com.connectedPort.load() != 0; }));
+}
+
+}  // namespace
+}  // namespace q3

@@ -1,0 +1,254 @@
+// End to end: the real search, supervisor and engine with their threads, over
+// a pseudo-terminal to quelin3-unit-sim running as a separate process, with
+// the time base following the wall clock as in the window.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "link/link_session.h"
+#include "params/param_model.h"
+#include "shell/core/debug_log.h"
+#include "supervisor_harness.h"
+
+namespace q3 {
+namespace {
+
+class E2eLink : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "test_link_e2e";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+  }
+
+  void SetUp() override {
+    setenv("QUELIN3_DATA_DIR", dir.path().toUtf8().constData(), 1);
+    m_prevDialogs = setDialogs(&dialogs);
+    debugLogOpen(logPath().c_str());
+  }
+  void TearDown() override {
+    session.reset();
+    debugLogClose();
+    if (HasFailure()) {  // the end of the link's log tells what went wrong
+      std::ifstream f(logPath());
+      std::vector<std::string> lines;
+      for (std::string l; std::getline(f, l);) lines.push_back(l);
+      for (size_t i = lines.size() > 40 ? lines.size() - 40 : 0; i < lines.size(); ++i)
+        std::fprintf(stderr, "| %s\n", lines[i].c_str());
+    }
+    setDialogs(m_prevDialogs);
+    if (sim.state() != QProcess::NotRunning) {
+      ::kill(static_cast<pid_t>(sim.processId()), SIGCONT);
+      sim.terminate();
+      sim.waitForFinished(5000);
+    }
+  }
+
+  std::string logPath() const { return dir.filePath("debug.log").toStdString(); }
+  std::string simLogPath() const { return dir.filePath("sim.log").toStdString(); }
+
+  void startSim(const QStringList& extra) {
+    const char* bin = std::getenv("Q3_BINARY_DIR");
+    ASSERT_NE(bin, nullptr);
+    sim.setProgram(QString(bin) + "/tools/unit-sim/quelin3-unit-sim");
+    sim.setArguments(
+        QStringList{"--link", dir.filePath("unit"), "--log", QString::fromStdString(simLogPath())} +
+        extra);
+    sim.start();
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    while (!sim.canReadLine()) ASSERT_TRUE(sim.waitForReadyRead(5000));
+    device = sim.readLine().trimmed().toStdString();
+    session = std::make_unique<LinkSession>(model, &status);
+    ASSERT_TRUE(session->useDevice(device)) << device;
+  }
+
+  ConnectionSupervisor& sup() { return session->supervisor(); }
+  bool until(const std::function<bool()>& pred, int ms) { return session->runUntil(pred, ms); }
+  bool connectAndCheck(int ms = 8000) {
+    return until([&] { return status.shown(2, "Checking: OK") && sup().step <= 2; }, ms);
+  }
+  bool logHas(const std::string& text) const {
+    std::ifstream f(logPath());
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str().find(text) != std::string::npos;
+  }
+  // Requests the unit received with this first byte.
+  int simFrames(uint8_t first) const {
+    std::ifstream f(simLogPath());
+    std::string line;
+    int n = 0;
+    char hex[8];
+    std::snprintf(hex, sizeof hex, ": %02x", first);
+    while (std::getline(f, line))
+      if (line.find(" IN ") != std::string::npos && line.find(hex) != std::string::npos &&
+          line.find(hex) == line.find(':'))
+        ++n;
+    return n;
+  }
+  void clearSimLog() { std::ofstream(simLogPath(), std::ios::trunc); }
+
+  QTemporaryDir dir;
+  QProcess sim;
+  std::string device;
+  ParamModel model;
+  q3test::StatusRecord status;
+  q3test::DialogRecord dialogs;
+  std::unique_ptr<LinkSession> session;
+
+ private:
+  UserDialogs* m_prevDialogs = nullptr;
+};
+
+TEST_F(E2eLink, A3150UnitIsFoundByTheFirstProbeAndChecked) {
+  startSim({});
+  ASSERT_TRUE(until([&] { return sup().connected(); }, 3000));
+  EXPECT_EQ(session->com().protocol(), 3150);
+  EXPECT_TRUE(status.shown(1, "Quelin3 v104 connected"));
+  EXPECT_FALSE(logHas("Send Again"));
+  EXPECT_FALSE(logHas("(WCOM)"));
+  ASSERT_TRUE(connectAndCheck());
+  EXPECT_TRUE(model.unitImageValid());
+  EXPECT_EQ(sup().versionState, 2);
+}
+
+// Family A units answer the identify command of their protocol; a
+// pseudo-terminal has no line rate, so the 115200 Bd unit may answer the
+// 57600 Bd row of its protocol.
+TEST_F(E2eLink, FamilyAProtocol1Unit) {
+  startSim({"--protocol", "1"});
+  ASSERT_TRUE(until([&] { return sup().connected(); }, 5000));
+  EXPECT_EQ(session->com().protocol(), 1);
+  EXPECT_EQ(session->com().conn.frameOverhead, 16);
+  EXPECT_TRUE(logHas("Send Once (WCOM)"));
+  ASSERT_TRUE(connectAndCheck(15000));
+  EXPECT_TRUE(model.unitImageValid());
+}
+
+TEST_F(E2eLink, FamilyAProtocol2Unit) {
+  startSim({"--protocol", "2", "--baud", "115200"});
+  ASSERT_TRUE(until([&] { return sup().connected(); }, 5000));
+  // The simulated unit also answers the CRC probe of row 1, so either row may find it.
+  EXPECT_TRUE(isFamilyA(session->com().protocol()));
+  ASSERT_TRUE(connectAndCheck(15000));
+  EXPECT_TRUE(model.unitImageValid());
+}
+
+TEST_F(E2eLink, UnmatchedUnitIsLeftAlone) {
+  startSim({"--key", "105"});
+  until([&] { return sup().connected(); }, 2500);
+  EXPECT_FALSE(sup().connected());
+  const auto* e = status.last(1);
+  ASSERT_NE(e, nullptr);
+  EXPECT_NE(e->text.find("v105 (unmatched)"), std::string::npos) << e->text;
+  EXPECT_EQ(simFrames(0x41), 0);
+}
+
+TEST_F(E2eLink, EchoingPortIsAbandoned) {
+  startSim({"--echo"});
+  until([&] { return logHas("ECHO !"); }, 3000);
+  EXPECT_TRUE(logHas("ECHO !"));
+  EXPECT_TRUE(logHas("FAIL PORT - Close port"));
+  EXPECT_FALSE(sup().connected());
+}
+
+TEST_F(E2eLink, SubversionMessageAndNoParameterCheck) {
+  startSim({"--version-minor", "1"});
+  ASSERT_TRUE(until([&] { return !dialogs.messages.empty(); }, 5000));
+  EXPECT_EQ(dialogs.messages[0],
+            "Unmatched subversion of PC and Ignition programs!  PC-104.00, ZAR-104.01");
+  until([&] { return false; }, 1500);
+  EXPECT_TRUE(sup().connected());
+  EXPECT_EQ(simFrames(0x41), 0);  // no block of the parameter memory was read
+  EXPECT_FALSE(status.shown(2, "Checking: OK"));
+  EXPECT_EQ(sup().versionState, 1);
+}
+
+TEST_F(E2eLink, ProgramAllAndProgramOneBlock) {
+  startSim({});
+  ASSERT_TRUE(connectAndCheck());
+  ParamImage img = model.unitImage();
+  img.setByte(300, img.byte(300) ^ 1);
+  model.image() = img;
+  model.sanitize();
+  clearSimLog();
+  sup().requestProgram();
+  ASSERT_TRUE(until([&] { return status.shown(2, "Program device: OK"); }, 20000));
+  for (int b = 1; b <= 7; ++b) {
+    EXPECT_EQ(simFrames(uint8_t(b)), 1) << "write block " << b;
+    EXPECT_EQ(simFrames(uint8_t(0x40 + b)), 1) << "read block " << b;
+  }
+  EXPECT_TRUE(model.unitImageValid());
+  EXPECT_TRUE(model.unitImage() == model.image());
+
+  // One changed byte in block 5 (addresses 600..749).
+  status.entries.clear();
+  clearSimLog();
+  model.image().setByte(700, model.image().byte(700) ^ 1);
+  model.setChangeMark(700);
+  sup().requestProgramChanged();
+  ASSERT_TRUE(until([&] { return status.shown(2, "Program device: OK"); }, 20000));
+  int writes = 0, reads = 0;
+  for (int b = 1; b <= 7; ++b)
+    writes += simFrames(uint8_t(b)), reads += simFrames(uint8_t(0x40 + b));
+  EXPECT_EQ(writes, 1);
+  EXPECT_EQ(reads, 1);
+  EXPECT_EQ(simFrames(0x05), 1);
+  EXPECT_EQ(simFrames(0x45), 1);
+}
+
+TEST_F(E2eLink, ProgramAtOnePercentCorruptionIsStillVerified) {
+  // One frame in a hundred arrives damaged (a 152-byte frame, 1e-4 per byte).
+  startSim({"--corrupt", "0.0001", "--seed", "7"});
+  ASSERT_TRUE(connectAndCheck(20000));
+  for (int i = 0; i < 1050; ++i) model.image().setByte(i, model.unitImage().byte(i) ^ (i & 1));
+  model.sanitize();
+  sup().requestProgram();
+  ASSERT_TRUE(until(
+      [&] { return status.shown(2, "Program device: OK") || status.shown(2, "Verify error !"); },
+      40000));
+  EXPECT_TRUE(status.shown(2, "Program device: OK"));
+  EXPECT_TRUE(model.unitImage() == model.image());
+}
+
+TEST_F(E2eLink, PulledCableDuringProgrammingNeverReportsSuccess) {
+  startSim({});
+  ASSERT_TRUE(connectAndCheck());
+  for (int i = 0; i < 1050; ++i) model.image().setByte(i, model.unitImage().byte(i) ^ 2);
+  model.sanitize();
+  clearSimLog();
+  sup().requestProgram();
+  // The unit stops answering once the second block has been written.
+  ASSERT_TRUE(until([&] { return simFrames(0x02) > 0; }, 10000));
+  ::kill(static_cast<pid_t>(sim.processId()), SIGSTOP);
+  until([&] { return !sup().connected(); }, 20000);
+  EXPECT_TRUE(status.shown(2, "Verify error !"));
+  EXPECT_FALSE(status.shown(2, "Program device: OK"));
+  EXPECT_FALSE(sup().connected());
+  EXPECT_EQ(status.last(1)->text, "No connection with PC...");
+  EXPECT_FALSE(model.unitImageValid());
+}
+
+TEST_F(E2eLink, PollFailuresDisconnectAndTheSearchFindsTheUnitAgain) {
+  startSim({});
+  ASSERT_TRUE(connectAndCheck());
+  ::kill(static_cast<pid_t>(sim.processId()), SIGSTOP);
+  ASSERT_TRUE(until([&] { return !sup().connected(); }, 8000));
+  EXPECT_EQ(status.last(1)->text, "No connection with PC...");
+  ::kill(static_cast<pid_t>(sim.processId()), SIGCONT);
+  status.entries.clear();
+  ASSERT_TRUE(connectAndCheck(15000));
+  EXPECT_TRUE(status.shown(1, "Quelin3 v104 connected"));
+}
+
+}  // namespace
+}  // namespace q3
