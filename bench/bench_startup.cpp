@@ -27,7 +27,7 @@ QApplication& app() {
 }
 
 class PaintWatch : public QObject {
-public:
+ public:
   bool painted = false;
   bool eventFilter(QObject*, QEvent* e) override {
     if (e->type() == QEvent::Paint) painted = true;

@@ -1,4 +1,6 @@
 // The main loop: time base, initialised flag, supervisor mask and tick order.
+#include "shell/core/app_core.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "shell/core/app_clock.h"
-#include "shell/core/app_core.h"
 
 namespace {
 
@@ -73,9 +74,9 @@ TEST(AppCore, HooksRunInTheFixedOrder) {
   h.pickupTick = rec("pickupTick");
   h.playerStep = rec("player");
   for (int i = 0; i < 16; ++i) core.tick();
-  const std::vector<std::string> tick16 = {"supervisor", "com",      "deferred",       "maps",
-                                           "page",       "update",   "pickupBlock",    "buttons",
-                                           "rpmPulse",   "pickupPeriodic", "pickupTick", "player"};
+  const std::vector<std::string> tick16 = {
+      "supervisor",  "com",     "deferred", "maps",           "page",       "update",
+      "pickupBlock", "buttons", "rpmPulse", "pickupPeriodic", "pickupTick", "player"};
   ASSERT_GE(order.size(), tick16.size());
   std::vector<std::string> last(order.end() - static_cast<long>(tick16.size()), order.end());
   EXPECT_EQ(last, tick16);

@@ -50,8 +50,8 @@ TEST(DebugLog, SilentWithoutSinkThenWritesLines) {
   q3::setDebugPassCounter(0);
   std::string text = readAll(p);
   fs::remove(p);
-  EXPECT_TRUE(std::regex_match(
-      text, std::regex(R"(\d\d:\d\d:\d\d\.\d\d:   \(17\) NEW PORT\nraw trace\n)")))
+  EXPECT_TRUE(
+      std::regex_match(text, std::regex(R"(\d\d:\d\d:\d\d\.\d\d:   \(17\) NEW PORT\nraw trace\n)")))
       << text;
 }
 
@@ -61,7 +61,7 @@ TEST(DebugLog, UnopenableSinkStaysOff) {
 }
 
 class CheckedMath : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     path = tempFile("q3zar");
     q3::setErrorLogPath(path.string());

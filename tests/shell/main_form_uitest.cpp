@@ -48,7 +48,7 @@ std::string readAll(const fs::path& p) {
 }
 
 class MainFormTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     app();
     char tmpl[] = "/tmp/q3uiXXXXXX";
@@ -103,8 +103,8 @@ TEST_F(MainFormTest, UnitCommandsWaitForAUnitOtherCommandsWork) {
     EXPECT_FALSE(w.action(name)->isEnabled()) << name;
   for (const char* name : {"ButtonRead", "ButtonVerify", "ButtonProgram"})
     EXPECT_FALSE(w.findChild<QWidget*>(name)->isEnabled()) << name;
-  for (const char* name : {"MenuExit", "MenuEnglish", "MenuGerman", "MenuCzech",
-                           "MenuMonitorPlayer"})
+  for (const char* name :
+       {"MenuExit", "MenuEnglish", "MenuGerman", "MenuCzech", "MenuMonitorPlayer"})
     EXPECT_TRUE(w.action(name)->isEnabled()) << name;
   EXPECT_TRUE(w.action("MenuPrintAll")->isVisible());
   EXPECT_FALSE(w.action("MenuServis")->isVisible());
@@ -115,13 +115,13 @@ TEST_F(MainFormTest, PagesControlsAndStatusBar) {
   TMainForm& w = start();
   QTabWidget* tabs = w.pageControl();
   ASSERT_EQ(tabs->count(), 10);
-  const char* names[] = {"TabSheetRuzne", "TabSheetBike",  "TabSheetSensors", "TabSheetAdvance",
-                         "TabSheetPOut",  "TabSheetServo", "TabSheet_Gear",   "TabSheet_Race",
+  const char* names[] = {"TabSheetRuzne", "TabSheetBike",   "TabSheetSensors", "TabSheetAdvance",
+                         "TabSheetPOut",  "TabSheetServo",  "TabSheet_Gear",   "TabSheet_Race",
                          "TabSheet_N2O",  "TabSheet_Ladeni"};
   for (int i = 0; i < 10; ++i) EXPECT_EQ(tabs->widget(i)->objectName(), names[i]);
   EXPECT_EQ(tabs->tabText(0), "Miscellaneous");
-  for (const char* name : {"CheckBoxProgHned", "LabelConnection", "LabelResult",
-                           "LabelCongruence", "GroupBoxPlayer", "CGaugeProgram"})
+  for (const char* name : {"CheckBoxProgHned", "LabelConnection", "LabelResult", "LabelCongruence",
+                           "GroupBoxPlayer", "CGaugeProgram"})
     EXPECT_NE(w.findChild<QWidget*>(name), nullptr) << name;
   EXPECT_FALSE(w.findChild<QProgressBar*>("CGaugeProgram")->isVisible());
   EXPECT_EQ(w.findChild<QProgressBar*>("CGaugeProgram")->maximum(), 100);
@@ -145,8 +145,8 @@ TEST_F(MainFormTest, StatusSlotTwoCarriesTheProgressBar) {
   TMainForm& w = start();
   auto* result = w.findChild<QLabel*>("LabelResult");
   auto* gauge = w.findChild<QProgressBar*>("CGaugeProgram");
-  w.core().status().showStatus(2, "###Reading...##Lesen...##Čtení...", 100, q3::kBlack,
-                               q3::kAqua, 1);
+  w.core().status().showStatus(2, "###Reading...##Lesen...##Čtení...", 100, q3::kBlack, q3::kAqua,
+                               1);
   EXPECT_TRUE(result->isVisible());
   EXPECT_TRUE(gauge->isVisible());
   EXPECT_EQ(result->text(), "Reading...");
@@ -220,7 +220,8 @@ TEST_F(MainFormTest, CommandLineLanguageOverridesSettings) {
 
 TEST_F(MainFormTest, SavedRectangleOffTheScreensIsMovedOntoOne) {
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  writeSettings("Left=" + std::to_string(screen.right() + 2000) + "\nTop=10\nWidth=700\nHeight=500\n");
+  writeSettings("Left=" + std::to_string(screen.right() + 2000) +
+                "\nTop=10\nWidth=700\nHeight=500\n");
   TMainForm& w = start();
   EXPECT_TRUE(screen.contains(w.geometry())) << w.geometry().x() << "," << w.geometry().y();
   EXPECT_EQ(w.geometry().size(), QSize(700, 500));
@@ -286,7 +287,8 @@ TEST_F(MainFormTest, ClosingRunsItsListInOrderAndSavesTheStoredPage) {
   };
   w->close();
   w->close();  // a second close does not run the list again
-  EXPECT_EQ(order, (std::vector<std::string>{"recording", "update", "ports", "store", "consistent"}));
+  EXPECT_EQ(order,
+            (std::vector<std::string>{"recording", "update", "ports", "store", "consistent"}));
   q3::ImageBytes saved{};
   q3::parseImageDump(readAll(dir / "default.ini"), saved.data(), q3::kImageBytes);
   EXPECT_EQ(saved[1000], w->image().byte(1000));

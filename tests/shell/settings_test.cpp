@@ -59,9 +59,9 @@ TEST(FileNameCodec, DecodesOldPlainPathsLiterallyAndLowerCaseHex) {
   };
   const Case cases[] = {
       {"C:\\data\\x0041.ign", u"C:\\data\\x0041.ign"},  // drive, colon, one backslash: literal
-      {"\\\\server\\x1234", u"\\\\server\\x1234"},       // two backslashes + letter: literal
-      {"d\\x010dx", u"d\u010Dx"},                         // lower-case digits
-      {"bad\\xZZ", u"bad\\xZZ"},                          // a broken escape stays as it is
+      {"\\\\server\\x1234", u"\\\\server\\x1234"},      // two backslashes + letter: literal
+      {"d\\x010dx", u"d\u010Dx"},                       // lower-case digits
+      {"bad\\xZZ", u"bad\\xZZ"},                        // a broken escape stays as it is
       {"end\\", u"end\\"},
   };
   for (const Case& c : cases) EXPECT_EQ(q3::decodeFileName(c.stored), c.name) << c.stored;
@@ -117,8 +117,9 @@ TEST(AppSettings, SaveWritesKeysInTheirOrder) {
 
 TEST(AppSettings, ShortenedHistoryDropsStaleKeysAndKeepsForeignKeys) {
   q3::KeyFile kf;
-  kf.parse("[FORM_HLAV]\nUpdateServer=http://x\nMenuHistory00=a\nMenuHistory01=b\n"
-           "MenuHistory02=c\n[OTHER]\nk=v\n");
+  kf.parse(
+      "[FORM_HLAV]\nUpdateServer=http://x\nMenuHistory00=a\nMenuHistory01=b\n"
+      "MenuHistory02=c\n[OTHER]\nk=v\n");
   q3::AppSettings s;
   s.history = {u"a"};
   s.writeTo(kf);

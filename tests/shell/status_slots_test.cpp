@@ -24,7 +24,7 @@ struct FakeLabels : q3::StatusSlotView {
 };
 
 class StatusSlotsTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     q3::setLanguage(0);
     core.status().bind(&labels);

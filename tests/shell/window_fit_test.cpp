@@ -1,7 +1,7 @@
 // Fitting a saved window rectangle onto the present monitors.
-#include <gtest/gtest.h>
-
 #include "shell/core/window_fit.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -20,8 +20,12 @@ TEST(WindowFit, Cases) {
       {"inside the first: kept", {100, 100, 800, 600}, twoMonitors, {100, 100, 800, 600}},
       {"inside the second: kept", {2000, 50, 800, 600}, twoMonitors, {2000, 50, 800, 600}},
       {"on a monitor that is gone: moved onto the remaining one",
-       {2100, 100, 800, 600}, oneMonitor, {1120, 100, 800, 600}},
-      {"across both: onto the one it overlaps most", {1800, 100, 800, 600}, twoMonitors,
+       {2100, 100, 800, 600},
+       oneMonitor,
+       {1120, 100, 800, 600}},
+      {"across both: onto the one it overlaps most",
+       {1800, 100, 800, 600},
+       twoMonitors,
        {1920, 100, 800, 600}},
       {"larger than the monitor: shrunk", {-50, -50, 2500, 1500}, oneMonitor, {0, 0, 1920, 1080}},
       {"above and left: moved in", {-300, -200, 800, 600}, oneMonitor, {0, 0, 800, 600}},

@@ -46,7 +46,7 @@ struct TickHooks {
 };
 
 class AppCore {
-public:
+ public:
   AppCore();
 
   // One pass of the main loop, in this order: debug line "T%03i" during the
@@ -70,7 +70,7 @@ public:
   StatusSlots& status() { return m_status; }
   const StatusSlots& status() const { return m_status; }
 
-private:
+ private:
   int32_t m_ticks = 0;
   bool m_initialised = false;
   int m_supervisorMask = 1;

@@ -120,9 +120,10 @@ void AppSettings::writeTo(KeyFile& kf) const {
   // making in this section are kept after them.
   std::vector<std::pair<std::string, std::string>> keep;
   if (KeyFile::Section* s = kf.section(S)) {
-    static const char* known[] = {"Left", "Top", "Height", "Width", "ComPort", "ComPortAuto",
-                                  "Language", "File", "IniFileDir",
-                                  "PageControl1->ActivePageIndex", "NEWINSTAL", "MONITORPLAYER"};
+    static const char* known[] = {
+        "Left",        "Top",          "Height", "Width",      "ComPort",
+        "ComPortAuto", "Language",     "File",   "IniFileDir", "PageControl1->ActivePageIndex",
+        "NEWINSTAL",   "MONITORPLAYER"};
     for (const auto& kv : s->keys) {
       bool isKnown = kv.first.rfind("MenuHistory", 0) == 0;
       for (const char* k : known) isKnown = isKnown || kv.first == k;
@@ -210,10 +211,14 @@ CommandLineEffect applyCommandLine(const std::vector<std::string>& args, int cur
   CommandLineEffect e{currentLanguage, false};
   if (args.empty()) return e;
   const std::string& a = args.front();
-  if (a == "ENGLISH") e.language = 0;
-  else if (a == "DEUTSCH") e.language = 1;
-  else if (a == "CESKY") e.language = 2;
-  else if (a == "nopatchcheck") e.noPatchCheck = true;
+  if (a == "ENGLISH")
+    e.language = 0;
+  else if (a == "DEUTSCH")
+    e.language = 1;
+  else if (a == "CESKY")
+    e.language = 2;
+  else if (a == "nopatchcheck")
+    e.noPatchCheck = true;
   return e;
 }
 

@@ -62,11 +62,23 @@ double checkedSqrt(double x) {
   return std::sqrt(x);
 }
 
-double checkedLog(double x) { return guarded("log", [x] { return std::log(x); }); }
-double checkedLog10(double x) { return guarded("log10", [x] { return std::log10(x); }); }
-double checkedPow(double x, double y) { return guarded("pow", [x, y] { return std::pow(x, y); }); }
-double checkedExp(double x) { return guarded("exp", [x] { return std::exp(x); }); }
-double checkedAsin(double x) { return guarded("asin", [x] { return std::asin(x); }); }
-double checkedAcos(double x) { return guarded("acos", [x] { return std::acos(x); }); }
+double checkedLog(double x) {
+  return guarded("log", [x] { return std::log(x); });
+}
+double checkedLog10(double x) {
+  return guarded("log10", [x] { return std::log10(x); });
+}
+double checkedPow(double x, double y) {
+  return guarded("pow", [x, y] { return std::pow(x, y); });
+}
+double checkedExp(double x) {
+  return guarded("exp", [x] { return std::exp(x); });
+}
+double checkedAsin(double x) {
+  return guarded("asin", [x] { return std::asin(x); });
+}
+double checkedAcos(double x) {
+  return guarded("acos", [x] { return std::acos(x); });
+}
 
 }  // namespace q3

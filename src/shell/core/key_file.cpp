@@ -2,6 +2,7 @@
 #include "shell/core/key_file.h"
 
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <strings.h>
 
 namespace q3 {
 
@@ -61,7 +61,8 @@ void KeyFile::parse(const std::string& text) {
     if (!cur || eq == std::string::npos) continue;
     std::string key = trim(line.substr(0, eq));
     std::string val = trim(line.substr(eq + 1));
-    if (val.size() >= 2 && val.front() == '"' && val.back() == '"') val = val.substr(1, val.size() - 2);
+    if (val.size() >= 2 && val.front() == '"' && val.back() == '"')
+      val = val.substr(1, val.size() - 2);
     bool found = false;
     for (auto& kv : cur->keys)
       if (sameName(kv.first, key)) {

@@ -15,7 +15,7 @@ namespace q3 {
 inline constexpr size_t kMaxKeyValue = 8190;
 
 class KeyFile {
-public:
+ public:
   struct Section {
     std::string name;
     std::vector<std::pair<std::string, std::string>> keys;
@@ -37,7 +37,7 @@ public:
   Section* section(const std::string& name);
   const std::vector<Section>& sections() const { return m_sections; }
 
-private:
+ private:
   const Section* findSection(const std::string& name) const;
   std::vector<Section> m_sections;
 };

@@ -18,7 +18,7 @@ inline constexpr Colour kYellow = 0x00FFFF;
 inline constexpr Colour kBtnFace = 0xF0F0F0;  // the system face colour of buttons
 
 class StatusSink {
-public:
+ public:
   virtual ~StatusSink() = default;
   // mtext is a multi-language string (or nullptr to clear the slot); it is copied.
   virtual void showStatus(int slot, const char* mtext, int durationMs, Colour font, Colour back,

@@ -15,7 +15,7 @@ namespace q3 {
 // What the slots need of the window's labels. Slot 2's show/hide also shows
 // or hides the progress bar.
 class StatusSlotView {
-public:
+ public:
   virtual ~StatusSlotView() = default;
   virtual bool hasLabel(int slot) const = 0;
   virtual bool labelVisible(int slot) const = 0;
@@ -26,7 +26,7 @@ public:
 };
 
 class StatusSlots : public StatusSink {
-public:
+ public:
   static constexpr int kSlots = 4;
   static constexpr int kNever = -1;
   static constexpr int kExpired = 0;
@@ -48,11 +48,11 @@ public:
   // Drops the kept texts (closing the window).
   void freeTexts();
 
-  int priority(int slot) const;     // -1 when the slot shows nothing
-  int expiryTick(int slot) const;   // -1 never, 0 expired
+  int priority(int slot) const;    // -1 when the slot shows nothing
+  int expiryTick(int slot) const;  // -1 never, 0 expired
   bool hasText(int slot) const;
 
-private:
+ private:
   struct Slot {
     std::vector<char> text;  // prepared copy of the multi-language string; empty = none
     int priority = -1;

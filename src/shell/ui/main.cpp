@@ -2,9 +2,9 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <exception>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 #include "shell/core/debug_log.h"
 #include "shell/ui/close_on_signal.h"

@@ -49,8 +49,7 @@ QString colourCss(q3::Colour c) {
 
 }  // namespace
 
-TMainForm::TMainForm(const QStringList& args, QWidget* parent)
-    : QMainWindow(parent), m_args(args) {
+TMainForm::TMainForm(const QStringList& args, QWidget* parent) : QMainWindow(parent), m_args(args) {
   setObjectName("MainForm");
   setWindowTitle(QString::fromLatin1(q3::kProductName));
   resize(1000, 720);
@@ -176,7 +175,8 @@ QAction* TMainForm::addItem(QMenu* menu, const char* name, bool enabled) {
   QAction* a = menu->addAction(QString());
   a->setObjectName(name);
   a->setEnabled(enabled);
-  if (const char* keys = q3::menuShortcut(name)) a->setShortcut(QKeySequence(QString::fromLatin1(keys)));
+  if (const char* keys = q3::menuShortcut(name))
+    a->setShortcut(QKeySequence(QString::fromLatin1(keys)));
   return a;
 }
 
@@ -373,7 +373,8 @@ void TMainForm::adjustControls() {
   CGaugeProgram->hide();
   if (QWidget* w = findChild<QWidget*>("LabelEeDataErr")) w->hide();
   for (int i = 1; i <= 10; ++i)
-    if (QWidget* w = findChild<QWidget*>(QString("LabelTest%1").arg(i))) w->setVisible(serviceMode());
+    if (QWidget* w = findChild<QWidget*>(QString("LabelTest%1").arg(i)))
+      w->setVisible(serviceMode());
   if (QAction* s = action("MenuServis")) s->setVisible(serviceMode());
   PageControl1->setTabVisible(4, true);  // the power-output page
   // Spin controls are set through their properties, whatever class a page uses.
@@ -384,13 +385,27 @@ void TMainForm::adjustControls() {
   }
   // Controls of the pages that no rule shows again; bound ones go on showing
   // and storing their values while hidden.
-  static const char* const kHidden[] = {
-      "LabelStartLimiterMin", "EditStartLimiterMin", "UpDownStartLimiterMin", "EditSoftLimiter",
-      "UpDownSoftLimiter",    "LabelSoftLimiter",    "ComboBoxSynchPos",      "UpDownPocSynchro",
-      "LabelPocSynchro",      "EditPocSynchro",      "GroupBoxChannelsEnable", "GroupBoxInputsEnable",
-      "GroupBoxCAN",          "LabelT1",             "LabelT2",               "LabelT3",
-      "LabelT4",              "LabelDwell1",         "LabelDwell2",           "LabelDwell3",
-      "LabelDwell4"};
+  static const char* const kHidden[] = {"LabelStartLimiterMin",
+                                        "EditStartLimiterMin",
+                                        "UpDownStartLimiterMin",
+                                        "EditSoftLimiter",
+                                        "UpDownSoftLimiter",
+                                        "LabelSoftLimiter",
+                                        "ComboBoxSynchPos",
+                                        "UpDownPocSynchro",
+                                        "LabelPocSynchro",
+                                        "EditPocSynchro",
+                                        "GroupBoxChannelsEnable",
+                                        "GroupBoxInputsEnable",
+                                        "GroupBoxCAN",
+                                        "LabelT1",
+                                        "LabelT2",
+                                        "LabelT3",
+                                        "LabelT4",
+                                        "LabelDwell1",
+                                        "LabelDwell2",
+                                        "LabelDwell3",
+                                        "LabelDwell4"};
   for (const char* name : kHidden)
     if (QWidget* w = findChild<QWidget*>(name)) w->hide();
   if (QWidget* w = findChild<QWidget*>("CheckBoxInNeutralSs")) w->show();
@@ -464,34 +479,47 @@ bool TMainForm::hasLabel(int slot) const { return slotIndex(slot) != 0 && slot !
 
 bool TMainForm::labelVisible(int slot) const {
   switch (slot) {
-    case 1: return LabelConnection->isVisibleTo(this);
-    case 2: return LabelResult->isVisibleTo(this);
-    case 4: return LabelCongruence->isVisibleTo(this);
-    default: return false;
+    case 1:
+      return LabelConnection->isVisibleTo(this);
+    case 2:
+      return LabelResult->isVisibleTo(this);
+    case 4:
+      return LabelCongruence->isVisibleTo(this);
+    default:
+      return false;
   }
 }
 
 void TMainForm::setLabelVisible(int slot, bool visible) {
   switch (slot) {
-    case 1: LabelConnection->setVisible(visible); break;
+    case 1:
+      LabelConnection->setVisible(visible);
+      break;
     case 2:
       LabelResult->setVisible(visible);
       CGaugeProgram->setVisible(visible);
       break;
-    case 4: LabelCongruence->setVisible(visible); break;
-    default: break;
+    case 4:
+      LabelCongruence->setVisible(visible);
+      break;
+    default:
+      break;
   }
 }
 
 void TMainForm::setLabelText(int slot, const char* utf8) {
-  QLabel* l = slot == 1 ? LabelConnection : slot == 2 ? LabelResult : slot == 4 ? LabelCongruence
-                                                                                : nullptr;
+  QLabel* l = slot == 1   ? LabelConnection
+              : slot == 2 ? LabelResult
+              : slot == 4 ? LabelCongruence
+                          : nullptr;
   if (l) l->setText(QString::fromUtf8(utf8));
 }
 
 void TMainForm::setLabelColours(int slot, q3::Colour font, q3::Colour back) {
-  QLabel* l = slot == 1 ? LabelConnection : slot == 2 ? LabelResult : slot == 4 ? LabelCongruence
-                                                                                : nullptr;
+  QLabel* l = slot == 1   ? LabelConnection
+              : slot == 2 ? LabelResult
+              : slot == 4 ? LabelCongruence
+                          : nullptr;
   if (!l) return;
   QPalette p = l->palette();
   if (font != q3::kKeepColour) p.setColor(QPalette::WindowText, QColor(colourCss(font)));

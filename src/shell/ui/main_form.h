@@ -93,7 +93,7 @@ struct StartupHooks {
 
 class TMainForm : public QMainWindow, private q3::StatusSlotView {
   Q_OBJECT
-public:
+ public:
   static constexpr int kPages = 10;
   static constexpr int kComItems = 30;
 
@@ -143,7 +143,7 @@ public:
   // Applies the text tables in the current language (main_form_texts.cpp).
   void applyTexts();
 
-protected:
+ protected:
   void closeEvent(QCloseEvent* e) override;
   bool event(QEvent* e) override;
 
@@ -195,12 +195,12 @@ protected:
 
   // ---- Feature install list (one line per feature; see the top of this file) ----
   void installFeatures();
-  void installLanguage();       // main_form_language.cpp
-  void installSettings();       // main_form_settings.cpp
-  void installParams();         // main_form_params.cpp
-  void installLink();           // main_form_link.cpp
-  void installMaps();           // main_form_maps.cpp
-  void installFiles();          // main_form_files.cpp
+  void installLanguage();  // main_form_language.cpp
+  void installSettings();  // main_form_settings.cpp
+  void installParams();    // main_form_params.cpp
+  void installLink();      // main_form_link.cpp
+  void installMaps();      // main_form_maps.cpp
+  void installFiles();     // main_form_files.cpp
 
   // StatusSlotView
   bool hasLabel(int slot) const override;

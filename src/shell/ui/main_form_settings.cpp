@@ -31,7 +31,9 @@ void TMainForm::setupPaths() {
   m_keyFile.load(m_paths.applicationIni());
 }
 
-void TMainForm::readServiceMode() { m_service = q3::readServiceModeFile(q3::serviceModeFilePath()); }
+void TMainForm::readServiceMode() {
+  m_service = q3::readServiceModeFile(q3::serviceModeFilePath());
+}
 
 void TMainForm::loadSettings() {
   m_settings.rect = toRect(geometry());
