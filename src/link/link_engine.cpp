@@ -17,6 +17,21 @@ class LinkEngine::EngineThread {
   QThread* thread = nullptr;
 };
 
+const char* jobRefusalText(JobRefusal r) {
+  switch (r) {
+    case JobRefusal::IdentNeedsFullFrame:
+      return "###The unit's protocol carries fewer than 150 bytes per frame: its identification "
+             "block cannot be read whole."
+             "##Das Protokoll des Geräts überträgt weniger als 150 Bytes pro Rahmen: sein "
+             "Kennungsblock kann nicht vollständig gelesen werden."
+             "##Protokol jednotky přenáší méně než 150 bajtů v rámci: její identifikační blok "
+             "nelze přečíst celý.";
+    case JobRefusal::None:
+      break;
+  }
+  return nullptr;
+}
+
 LinkEngine::LinkEngine() = default;
 
 LinkEngine::~LinkEngine() { stopEngineThread(); }

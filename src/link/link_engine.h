@@ -62,6 +62,10 @@ enum class JobRefusal : int {
   IdentNeedsFullFrame = 1,  // family B protocol with fewer than 150 data bytes per frame
 };
 
+// The message for a refused job, a multi-language string ("###English##Deutsch##Česky"),
+// or nullptr for JobRefusal::None.
+const char* jobRefusalText(JobRefusal r);
+
 class LinkEngine : public CCOMIOSYS {
  public:
   LinkEngine();

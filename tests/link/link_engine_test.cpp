@@ -278,6 +278,7 @@ TEST_F(EngineSim, IdentificationBlockIsReadWholeOrRefused) {
       EXPECT_TRUE(std::equal(sim->ident, sim->ident + 150, eng.rxData));
     } else {
       EXPECT_EQ(eng.refusal.load(), int(JobRefusal::IdentNeedsFullFrame));
+      EXPECT_NE(jobRefusalText(JobRefusal::IdentNeedsFullFrame), nullptr);
       EXPECT_TRUE(framesIn.empty());  // refused before anything went out
       EXPECT_EQ(std::accumulate(eng.rxMarks, eng.rxMarks + 150, 0), 0);
     }

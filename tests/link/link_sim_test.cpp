@@ -109,6 +109,22 @@ TEST(SimUnit, NamedFaults) {
   }
 }
 
+TEST(SimUnit, FamilyAUnitAnswersOnlyItsOwnCheckType) {
+  struct Case {
+    int unit, probe;
+    bool answers;
+  } cases[] = {{kProtoCrc, kProtoCrc, true},
+               {kProtoCrc, kProtoSum, false},
+               {kProtoSum, kProtoSum, true},
+               {kProtoSum, kProtoCrc, false}};
+  for (const Case& c : cases) {
+    q3sim::SimConfig cfg;
+    cfg.protocol = c.unit;
+    q3sim::SimUnit u(cfg);
+    EXPECT_EQ(!ask(u, probe(c.probe)).empty(), c.answers) << c.unit << " probed with " << c.probe;
+  }
+}
+
 TEST(SimUnit, CorruptRequestIsSkippedAndTheNextOneAnswered) {
   q3sim::SimUnit u;
   Bytes bad = probe(kProto3150);

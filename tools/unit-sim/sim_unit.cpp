@@ -278,6 +278,8 @@ void SimUnit::handleA(int64_t now, std::vector<uint8_t>& out) {
   const FrameReceiver& rx = m_rxA;
   if (frameLog) frameLog("IN", rx.frame, rx.frameLength());
   if ((rx.kind() & 0x0F) != kKindRequest) return;
+  // A unit speaks one check type: requests of the other one go unanswered.
+  if ((rx.kind() & 0xF0) != (m_cfg.protocol == kProtoSum ? 0xF0 : 0xB0)) return;
   if (m_cfg.silent || (m_cfg.silentAfter >= 0 && framesAnswered >= m_cfg.silentAfter)) return;
   const int proto = m_cfg.protocol;
   const uint16_t cmd = rx.command();
