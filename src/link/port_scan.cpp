@@ -43,7 +43,20 @@ bool PortNumbering::scan(std::vector<std::string>& paths) {
           n = k;
           break;
         }
-      if (n == 0) continue;  // all 255 numbers given away
+      if (n == 0) {
+        // All 255 numbers are given away (pseudo-terminals get a new path each
+        // time): take back the lowest number of a device that is not here now.
+        std::set<std::string> here;
+        for (const PortDevice& h : devices) here.insert(h.identity.empty() ? h.path : h.identity);
+        std::string victim;
+        for (const auto& [vid, vn] : m_numbers)
+          if (!here.count(vid) && (n == 0 || vn < n)) {
+            n = vn;
+            victim = vid;
+          }
+        if (n == 0) continue;  // 255 devices present at once
+        m_numbers.erase(victim);
+      }
       m_numbers[id] = n;
       used.insert(n);
       added = true;

@@ -265,6 +265,27 @@ TEST(PortNumbering, NumbersPersistInPortsIni) {
   EXPECT_EQ(n.numberOf("/tmp/sim"), 2);
 }
 
+TEST(PortNumbering, NumbersOfAbsentDevicesAreReusedWhenAllAreTaken) {
+  PortNumbering n;
+  n.setStorePath("");
+  std::vector<PortDevice> devs;
+  n.setLister([&](std::vector<PortDevice>& out) {
+    out = devs;
+    return true;
+  });
+  std::vector<std::string> paths;
+  for (int i = 0; i < 255; ++i) {  // a new pseudo-terminal every run
+    devs = {{"/dev/pts/" + std::to_string(i), ""}};
+    ASSERT_TRUE(n.scan(paths));
+  }
+  EXPECT_EQ(n.numberOf("/dev/pts/254"), 255);
+  devs = {{"/dev/pts/254", ""}, {"/dev/pts/999", ""}};
+  ASSERT_TRUE(n.scan(paths));
+  EXPECT_EQ(paths[1], "/dev/pts/999");  // COM1's old device is gone
+  EXPECT_EQ(paths[255], "/dev/pts/254");
+  EXPECT_EQ(n.numberOf("/dev/pts/0"), 0);
+}
+
 TEST(PortNumbering, ExtraPortsFromTheEnvironment) {
   QTemporaryDir dir;
   const std::string present = dir.path().toStdString() + "/sim0";
