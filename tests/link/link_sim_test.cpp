@@ -170,3 +170,50 @@ TEST(SimUnit, MonitorShowsVersionStoringAndTestCommands) {
 
 }  // namespace
 }  // namespace q3
+
+namespace q3 {
+namespace {
+
+TEST(SimUnit, PickupBlockFollowsTheTriggerDescription) {
+  struct Case {
+    int lobes, channels;
+  } cases[] = {{1, 2}, {4, 2}, {12, 4}};
+  for (const Case& c : cases) {
+    q3sim::SimUnit u;
+    u.memory[Adrb::Lobes] = uint8_t(c.lobes);
+    u.memory[Adrb::Channels] = uint8_t(c.channels);
+    uint8_t data[150]{};
+    data[23] = 1;  // the pickup monitor is open
+    uint8_t f[kFrameMax];
+    const int n = buildFrameB(f, kProto3150, kOpMonitor, data, 104, 0);
+    const Bytes out = ask(u, Bytes(f, f + n), 5000);
+    FrameReceiver rx;
+    ASSERT_TRUE(parse(kProto3150, out, rx));
+    const uint8_t* m = rx.frame;  // frame offset k = monitor index k
+    const int len = m[2 * Monw::PickupBlockLength] | m[2 * Monw::PickupBlockLength + 1] << 8;
+    ASSERT_EQ(len, (2 * c.lobes + c.channels) * 4) << c.lobes;
+    ASSERT_EQ(out.size(), 152u + size_t(len));
+    EXPECT_EQ(m[Monb::PickupBlockState], 1);
+    uint8_t x = 0, s = 0;
+    int phaseChanges = 0, fires = 0;
+    uint32_t lastPhase = 0;
+    for (int k = 0; k < len; k += 4) {
+      const uint8_t* p = out.data() + 152 + k;
+      for (int i = 0; i < 4; ++i) {
+        x ^= p[i];
+        s = uint8_t(s + p[i]);
+      }
+      const uint32_t w = uint32_t(p[0] | p[1] << 8 | p[2] << 16 | p[3] << 24);
+      phaseChanges += ((w >> 24) & 3) != lastPhase;
+      lastPhase = (w >> 24) & 3;
+      fires += __builtin_popcount(w >> 28);
+    }
+    EXPECT_EQ(x, m[Monb::PickupBlockXor]);
+    EXPECT_EQ(s, m[Monb::PickupBlockSum]);
+    EXPECT_EQ(phaseChanges, c.lobes);
+    EXPECT_EQ(fires, c.channels);
+  }
+}
+
+}  // namespace
+}  // namespace q3
