@@ -137,7 +137,7 @@ TEST_F(MainFormTest, TimerTicksAfterStartUp) {
   EXPECT_TRUE(w.core().initialised());
   int ticks = 0;
   w.core().hooks().playerStep = [&] { ++ticks; };
-  QTest::qWait(200);
+  QTest::qWaitFor([&] { return ticks >= 2; }, 5000);
   EXPECT_GE(ticks, 2);
 }
 
@@ -254,7 +254,7 @@ TEST_F(MainFormTest, TerminationSignalClosesTheWindowTheOrdinaryWay) {
   ASSERT_TRUE(q3::closeOnTerminationSignals(&w));
   w.pageControl()->setCurrentIndex(6);
   ::raise(SIGTERM);
-  QTest::qWait(100);
+  QTest::qWaitFor([&] { return !w.isVisible(); }, 5000);
   EXPECT_FALSE(w.isVisible());
   EXPECT_NE(readAll(dir / "application.ini").find("PageControl1->ActivePageIndex=6"),
             std::string::npos);
