@@ -241,6 +241,21 @@ void SimUnit::makePickupBlock(int64_t now) {
   }
 }
 
+void SimUnit::announcePickupBlock(int64_t now) {
+  // The answer announces the block that follows it: state, XOR, sum, period, length.
+  makePickupBlock(now);
+  uint8_t x = 0, s = 0;
+  for (uint8_t b : m_pickup) {
+    x ^= b;
+    s = uint8_t(s + b);
+  }
+  putB(monitor, Monb::PickupBlockState, 1);
+  putB(monitor, Monb::PickupBlockXor, x);
+  putB(monitor, Monb::PickupBlockSum, s);
+  putB(monitor, Monb::PickupPeriod, memory[Adrb::LobesPerRev] == 0 ? 0 : 1);
+  put16(monitor, Monw::PickupBlockLength, int(m_pickup.size()));
+}
+
 void SimUnit::emit(uint8_t b, std::vector<uint8_t>& out) {
   if (m_cfg.drop > 0 && m_uni(m_rng) < m_cfg.drop) return;
   if (m_cfg.corrupt > 0 && m_uni(m_rng) < m_cfg.corrupt) {
@@ -358,17 +373,7 @@ void SimUnit::handleA(int64_t now, std::vector<uint8_t>& out) {
       applyTestBits(req);
       updateMonitor(now);
       if (req[23] == 1) {
-        makePickupBlock(now);
-        uint8_t x = 0, s = 0;
-        for (uint8_t b : m_pickup) {
-          x ^= b;
-          s = uint8_t(s + b);
-        }
-        putB(monitor, Monb::PickupBlockState, 1);
-        putB(monitor, Monb::PickupBlockXor, x);
-        putB(monitor, Monb::PickupBlockSum, s);
-        putB(monitor, Monb::PickupPeriod, memory[Adrb::LobesPerRev] == 0 ? 0 : 1);
-        put16(monitor, Monw::PickupBlockLength, int(m_pickup.size()));
+        announcePickupBlock(now);
       }
       const int take = std::clamp(len, 0, kMonitorSize);
       n = buildFrameA(m_frame, proto, kKindAnswer, cmd, addr,
@@ -419,17 +424,7 @@ void SimUnit::handleB(const uint8_t* req, int64_t now, std::vector<uint8_t>& out
     updateMonitor(now);
     const bool wantsPickup = at <= 23 && 23 < at + N && reqBlock[23] == 1;
     if (wantsPickup) {
-      makePickupBlock(now);
-      uint8_t x = 0, s = 0;
-      for (uint8_t b : m_pickup) {
-        x ^= b;
-        s = uint8_t(s + b);
-      }
-      putB(monitor, Monb::PickupBlockState, 1);
-      putB(monitor, Monb::PickupBlockXor, x);
-      putB(monitor, Monb::PickupBlockSum, s);
-      putB(monitor, Monb::PickupPeriod, memory[Adrb::LobesPerRev] == 0 ? 0 : 1);
-      put16(monitor, Monw::PickupBlockLength, int(m_pickup.size()));
+      announcePickupBlock(now);
     }
     for (int i = 0; i < N && at + i < kMonitorSize; ++i) data[i] = monitor[at + i];
     if (blk == 0) {

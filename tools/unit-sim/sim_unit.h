@@ -88,6 +88,7 @@ class SimUnit {
   void applyTestBits(const uint8_t* req);
   void appendPickupBlock(const uint8_t* req, std::vector<uint8_t>& out);
   void makePickupBlock(int64_t nowMs);
+  void announcePickupBlock(int64_t nowMs);
   void resetUnit();
   int advanceAt(int rpm, int loadPercent) const;
 
