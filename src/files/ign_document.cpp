@@ -169,11 +169,17 @@ std::string IgnDocument::quickSave() {
 }
 
 std::string IgnDocument::pickDroppedFile(const std::vector<std::string>& names) {
-  for (std::string n : names) {
-    if (n.size() < 4 || n.size() > 511) continue;
+  for (const std::string& name : names) {
+    if (name.size() < 4 || name.size() > 511) continue;
+    std::string n = name;
     for (size_t i = n.size() - 4; i < n.size(); ++i)
       if (n[i] >= 'A' && n[i] <= 'Z') n[i] = char(n[i] - 'A' + 'a');
-    if (n.compare(n.size() - 4, 4, ".ign") == 0) return n;
+    if (n.compare(n.size() - 4, 4, ".ign") != 0) continue;
+    // File names are case-sensitive here: when only the name as dropped
+    // exists, that is the file to open.
+    std::error_code ec;
+    if (n != name && !fs::exists(n, ec) && fs::exists(name, ec)) return name;
+    return n;
   }
   return {};
 }
