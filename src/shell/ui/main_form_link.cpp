@@ -3,6 +3,8 @@
 // / Reset commands, LabelCom, the progress bar CGaugeProgram, status panel 4,
 // the window caption, the COM menu and the bootloader tool's port-release
 // notification. The window only shows what the supervisor reports.
+#include "shell/ui/main_form_link.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QBoxLayout>
@@ -54,6 +56,16 @@ void chain(std::function<void()>& slot, std::function<void()> mine) {
 }
 
 }  // namespace
+
+q3::CCOMCOM* linkEngine(TMainForm* w) {
+  auto* c = w ? dynamic_cast<LinkController*>(w->findChild<QObject*>("LinkController")) : nullptr;
+  return c ? c->com.get() : nullptr;
+}
+
+q3::ConnectionSupervisor* linkSupervisor(TMainForm* w) {
+  auto* c = w ? dynamic_cast<LinkController*>(w->findChild<QObject*>("LinkController")) : nullptr;
+  return c ? c->sup.get() : nullptr;
+}
 
 void TMainForm::installLink() {
   auto* link = new LinkController(this);

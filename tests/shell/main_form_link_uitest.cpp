@@ -1,0 +1,132 @@
+// The main window connected to quelin3-unit-sim on a pseudo-terminal
+// (offscreen): LabelCom, the unit buttons and menu items, the COM menu, Read
+// from the button with its progress bar, status panel 4, the caption, and the
+// port release and take-back by the bootloader tool's notification.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <functional>
+
+#include "link/ccomcom.h"
+#include "link/port_release_server.h"
+#include "link/supervisor.h"
+#include "shell/ui/main_form.h"
+#include "shell/ui/main_form_link.h"
+#include "text/mstring.h"
+
+namespace {
+
+QApplication& app() {
+  static int argc = 1;
+  static char name[] = "test_shell_ui";
+  static char* argv[] = {name, nullptr};
+  static QApplication* a = QApplication::instance()
+                               ? static_cast<QApplication*>(QApplication::instance())
+                               : new QApplication(argc, argv);
+  return *a;
+}
+
+class LinkWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app();
+    q3::setLanguage(0);
+    setenv("QUELIN3_DATA_DIR", dir.path().toUtf8().constData(), 1);
+    setenv("QUELIN3_SERVICE_FILE", dir.filePath("service.txt").toUtf8().constData(), 1);
+    const char* bin = std::getenv("Q3_BINARY_DIR");
+    ASSERT_NE(bin, nullptr);
+    sim.setProgram(QString(bin) + "/tools/unit-sim/quelin3-unit-sim");
+    sim.setArguments({"--link", dir.filePath("unit"), "--designation", "QLN RACE"});
+    sim.start();
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    while (!sim.canReadLine()) ASSERT_TRUE(sim.waitForReadyRead(5000));
+    device = sim.readLine().trimmed();
+    setenv("QUELIN3_EXTRA_PORTS", device.toUtf8().constData(), 1);
+  }
+  void TearDown() override {
+    unsetenv("QUELIN3_EXTRA_PORTS");
+    sim.terminate();
+    sim.waitForFinished(5000);
+  }
+
+  // Runs the window's timer by hand, in step with the wall clock.
+  bool tickUntil(TMainForm& w, const std::function<bool()>& pred, int ms = 10000) {
+    for (int waited = 0; waited < ms; waited += 50) {
+      if (pred()) return true;
+      w.core().tick();
+      app().processEvents();
+      QThread::msleep(50);
+    }
+    return pred();
+  }
+
+  QTemporaryDir dir;
+  QProcess sim;
+  QString device;
+};
+
+TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
+  TMainForm w;
+  auto* labelCom = w.findChild<QLabel*>("LabelCom");
+  auto* read = w.findChild<QPushButton*>("ButtonRead");
+  auto* gauge = w.findChild<QProgressBar*>("CGaugeProgram");
+  ASSERT_NE(labelCom, nullptr);
+  ASSERT_NE(read, nullptr);
+  EXPECT_FALSE(read->isEnabled());
+  EXPECT_EQ(w.statusPanel(4)->text(), "not connected");
+
+  q3::ConnectionSupervisor* sup = linkSupervisor(&w);
+  ASSERT_NE(sup, nullptr);
+  ASSERT_TRUE(tickUntil(w, [&] { return sup->connected() && sup->step == 1; }));
+  const int port = linkEngine(&w)->connectedPort.load();
+  EXPECT_EQ(labelCom->text(), QString("COM=%1").arg(port));
+  EXPECT_TRUE(read->isEnabled());
+  EXPECT_TRUE(w.action("MenuProgram")->isEnabled());
+  EXPECT_TRUE(w.action("MenuReset")->isEnabled());
+  EXPECT_TRUE(w.statusPanel(4)->text().contains("RSKEY=104.00"))
+      << w.statusPanel(4)->text().toStdString();
+  EXPECT_TRUE(w.windowTitle().startsWith("  QUELIN3 (v104)       "));
+
+  // The COM menu: offline, auto (checked), separator, the ports; the connected one checked.
+  QList<QAction*> items = w.findChild<QMenu*>("MenuCom")->actions();
+  ASSERT_GE(items.size(), 4);
+  EXPECT_TRUE(items[1]->isChecked());
+  EXPECT_TRUE(items[2]->isSeparator());
+  bool connectedChecked = false;
+  for (QAction* a : items)
+    if (a->isVisible() && a->text().startsWith(QString("COM&%1 ").arg(port)))
+      connectedChecked = a->isChecked() && a->text().contains(device);
+  EXPECT_TRUE(connectedChecked);
+
+  read->click();
+  ASSERT_TRUE(
+      tickUntil(w, [&] { return w.findChild<QLabel*>("LabelResult")->text() == "Verify: OK"; }));
+  EXPECT_EQ(gauge->value(), 100);
+  EXPECT_TRUE(w.params().unitImageValid());
+
+  // The bootloader tool borrows the port and gives it back.
+  {
+    ASSERT_TRUE(q3::sendPortMessage(port, q3::kReleaseNow));
+    ASSERT_TRUE(tickUntil(
+        w, [&] { return !sup->connected(); }, 3000));
+    EXPECT_TRUE(w.windowTitle().endsWith("(Disconnected by bootloader)"));
+    tickUntil(
+        w, [&] { return labelCom->text().contains("DISCONECTED"); }, 1000);
+    EXPECT_EQ(labelCom->text(), QString("COM=%1 (DISCONECTED)").arg(port));
+    EXPECT_FALSE(read->isEnabled());
+    ASSERT_TRUE(q3::sendPortMessage(port, q3::kTakeBack));
+    ASSERT_TRUE(tickUntil(w, [&] { return sup->connected(); }));
+    EXPECT_FALSE(w.windowTitle().contains("bootloader"));
+  }
+}
+
+}  // namespace
