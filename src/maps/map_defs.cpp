@@ -12,14 +12,17 @@ namespace q3 {
 
 namespace {
 
-const std::vector<GridRange> kRpmGrid = {
-    {4000, {2000, 1000, 200, 1000}}, {10000, {2000, 1000, 500, 1000}}, {25000, {2000, 1000, 1000, 2000}}};
+const std::vector<GridRange> kRpmGrid = {{4000, {2000, 1000, 200, 1000}},
+                                         {10000, {2000, 1000, 500, 1000}},
+                                         {25000, {2000, 1000, 1000, 2000}}};
 const std::vector<GridRange> kAdvanceGrid = {{10, {5, 1, 1, 2}}, {30, {5, 5, 5, 5}}};
 const std::vector<GridRange> kVoltGrid = {{2, {1, 0.2, 0.2, 1}}, {5, {1, 0.5, 0.5, 1}}};
 const std::vector<GridRange> kPercentGrid = {
     {10, {5, 1, 1, 2}}, {30, {5, 5, 5, 5}}, {100, {20, 10, 5, 20}}, {500, {100, 50, 25, 100}}};
-const std::vector<GridRange> kSensorGrid = {
-    {10, {2, 1, 1, 2}}, {100, {20, 20, 20, 20}}, {500, {100, 100, 100, 100}}, {1000, {200, 200, 200, 200}}};
+const std::vector<GridRange> kSensorGrid = {{10, {2, 1, 1, 2}},
+                                            {100, {20, 20, 20, 20}},
+                                            {500, {100, 100, 100, 100}},
+                                            {1000, {200, 200, 200, 200}}};
 
 const int kTpBreakpoints[kMapRows] = {0, 2, 5, 10, 20, 30, 40, 60, 80, 100};
 
@@ -77,7 +80,8 @@ void loadAxisForSensor(CSheet& s, int sensor, int pressureWord, const ParamImage
 // Cells of a 10 x 15 map at base, stored with offset.
 void loadCells(CSheet& s, const ParamImage& img, int base, int offset) {
   for (int r = 0; r < kMapRows; ++r)
-    for (int c = 0; c < kMapColumns; ++c) s.cell(c, r) = img.byte(base + r * kMapColumns + c) - offset;
+    for (int c = 0; c < kMapColumns; ++c)
+      s.cell(c, r) = img.byte(base + r * kMapColumns + c) - offset;
 }
 
 // Stores the cells; columns beyond the used count take the last used column.
@@ -99,7 +103,8 @@ void storeRpmAxis(const CSheet& s, ParamImage& img, int base, int columnsByte) {
 }
 
 void finishLoad(TabModel& m) {
-  for (int i = 0; i < m.sheetCount(); ++i) m.normalizeAxes(i, kNormalizeForget | kChangeX | kChangeY | kChangeCells);
+  for (int i = 0; i < m.sheetCount(); ++i)
+    m.normalizeAxes(i, kNormalizeForget | kChangeX | kChangeY | kChangeCells);
   m.computeIndices();
   m.copyValuesToPrevious();
   m.updateActual();
@@ -111,7 +116,8 @@ void finishLoad(TabModel& m) {
 void defineAdvance(TabModel& m) {
   static const char* names[2] = {"###Advance 1##Vorzündung 1##Předstih 1",
                                  "###Advance 2##Vorzündung 2##Předstih 2"};
-  static const uint32_t colours[2][3] = {{0x0000FF, 0xFFC0C0, 0xFF00C0}, {0xFF0000, 0xA0C0FF, 0xC000FF}};
+  static const uint32_t colours[2][3] = {{0x0000FF, 0xFFC0C0, 0xFF00C0},
+                                         {0xFF0000, 0xA0C0FF, 0xC000FF}};
   for (int i = 0; i < 2; ++i) {
     int s = m.addSheet(names[i], "RPM", "TP", "###Advance##Vorzündung##Předstih", kMapColumns,
                        kMapRows, 0x0701);
@@ -151,7 +157,8 @@ void loadAdvance(TabModel& m, const ParamImage& img) {
   const int sensor = loadSensor(img);
   for (int i = 0; i < 2 && i < m.sheetCount(); ++i) {
     CSheet& s = m.sheet(i);
-    loadRpmAxis(s, img, i == 0 ? Adrb::RpmAdv : Adrb::RpmAdv2, i == 0 ? Adrb::AdvColumns : Adrb::Adv2Columns);
+    loadRpmAxis(s, img, i == 0 ? Adrb::RpmAdv : Adrb::RpmAdv2,
+                i == 0 ? Adrb::AdvColumns : Adrb::Adv2Columns);
     s.y.usage = 1;
     s.y.collapsed = img.byte(i == 0 ? Adrb::AdvMap : Adrb::Adv2Map) == 0;
     loadAxisForSensor(s, sensor, i == 0 ? Adrw::AdvIap : Adrw::Adv2Iap, img, kMapRows);
@@ -174,7 +181,8 @@ void loadAdvance(TabModel& m, const ParamImage& img) {
 void storeAdvance(TabModel& m, ParamImage& img) {
   const int i = m.current();
   const CSheet& s = m.sheet(i);
-  storeRpmAxis(s, img, i == 0 ? Adrb::RpmAdv : Adrb::RpmAdv2, i == 0 ? Adrb::AdvColumns : Adrb::Adv2Columns);
+  storeRpmAxis(s, img, i == 0 ? Adrb::RpmAdv : Adrb::RpmAdv2,
+               i == 0 ? Adrb::AdvColumns : Adrb::Adv2Columns);
   storeCells(s, img, i == 0 ? Adrb::Advance : Adrb::Advance2, 100);
   const int mapByte = i == 0 ? Adrb::AdvMap : Adrb::Adv2Map;
   // The pressure axis is written back only while the map uses it and the
@@ -254,7 +262,8 @@ void storeServo(TabModel& m, ParamImage& img) {
   storeRpmAxis(s, img, Adrb::ServoRpm, Adrb::ServoColumns);
   storeCells(s, img, Adrb::Servo, 0);
   if (img.byte(Adrb::ServoMap) != 0 && loadSensor(img) == 2)
-    for (int r = 0; r < kMapRows; ++r) img.setWord(Adrw::ServoIap + r, s.y.values[static_cast<size_t>(r)]);
+    for (int r = 0; r < kMapRows; ++r)
+      img.setWord(Adrw::ServoIap + r, s.y.values[static_cast<size_t>(r)]);
   int mode = s.y.collapsed ? 0 : (s.x.collapsed ? 1 : 2);
   if (loadSensor(img) == 0) mode = 0;
   img.setByte(Adrb::ServoMap, mode);
@@ -289,12 +298,13 @@ struct CurveDef {
 const CurveDef kCurves[] = {
     {kOwnerTpsCurve, "TP sensor", 0x07A2, "TP", "TP", "%", 100, 1, 0, 2,
      "###Voltage##Spannung##Napětí", "U", "V", 0, 5000, 0.001, 1, kSensorColour},
-    {kOwnerIapCurve, "###IAP sensor##IAP sensor##Snímač IAP", 0x07A2, "###Pressure##Druck##Tlak", "P",
-     "kPa", 999, 1, 1, 2, "###Voltage##Spannung##Napětí", "U", "V", 0, 5000, 0.001, 1, kSensorColour},
-    {kOwnerLambdaCurve, "Lambda sensor", 0x0003, "AFR", "AFR", "", 250, 0.1, 1, 6, "Voltage", "U", "V",
-     0, 5000, 0.001, 1, kLambdaColour},
-    {kOwnerLambdaRpm, "Lambda on RPM", 0x4003, "AFR", "AFR", "", 250, 0.1, 1, 2, "RPM", "RPM", "", 3,
-     250, 100, 0, kSensorColour},
+    {kOwnerIapCurve, "###IAP sensor##IAP sensor##Snímač IAP", 0x07A2, "###Pressure##Druck##Tlak",
+     "P", "kPa", 999, 1, 1, 2, "###Voltage##Spannung##Napětí", "U", "V", 0, 5000, 0.001, 1,
+     kSensorColour},
+    {kOwnerLambdaCurve, "Lambda sensor", 0x0003, "AFR", "AFR", "", 250, 0.1, 1, 6, "Voltage", "U",
+     "V", 0, 5000, 0.001, 1, kLambdaColour},
+    {kOwnerLambdaRpm, "Lambda on RPM", 0x4003, "AFR", "AFR", "", 250, 0.1, 1, 2, "RPM", "RPM", "",
+     3, 250, 100, 0, kSensorColour},
 };
 
 const CurveDef* curveDef(int owner) {
@@ -407,7 +417,8 @@ void storeCurve(TabModel& m, ParamImage& img) {
 // Power outputs
 
 int outputOf(const TabModel& m) {
-  return m.ownerId() >= kOwnerPoutPwm ? m.ownerId() - kOwnerPoutPwm : m.ownerId() - kOwnerPoutCondition;
+  return m.ownerId() >= kOwnerPoutPwm ? m.ownerId() - kOwnerPoutPwm
+                                      : m.ownerId() - kOwnerPoutCondition;
 }
 
 int poutFunction(const ParamImage& img, int k) { return img.byte(Adrb::PoutFunction + k); }
@@ -447,8 +458,10 @@ void loadPoutCondition(TabModel& m, const ParamImage& img) {
   // The areas (row i, column j) live in the cell store, beyond the used cells.
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 4; ++j) s.cell(j, i) = (img.byte(Adrb::PoutCondition + 3 * k + i) >> j) & 1;
-  for (int c = 0; c < 3; ++c) s.x.values[static_cast<size_t>(c)] = img.byte(Adrb::PoutThreshold + 3 * k + c);
-  for (int r = 0; r < 2; ++r) s.y.values[static_cast<size_t>(r)] = img.word(Adrw::PoutWords + 2 * k + r);
+  for (int c = 0; c < 3; ++c)
+    s.x.values[static_cast<size_t>(c)] = img.byte(Adrb::PoutThreshold + 3 * k + c);
+  for (int r = 0; r < 2; ++r)
+    s.y.values[static_cast<size_t>(r)] = img.word(Adrw::PoutWords + 2 * k + r);
   s.y.name = s.y.label = sensor == 2 ? "IAP" : "TP";
   s.y.unit = sensor == 2 ? "kPa" : "%";
   s.y.maxValue = sensor == 2 ? 999 : 100;
@@ -467,8 +480,10 @@ void storePoutCondition(TabModel& m, ParamImage& img) {
   const int k = outputOf(m);
   const CSheet& s = m.sheet(0);
   const int fn = poutFunction(img, k);
-  for (int c = 0; c < s.x.count; ++c) img.setByte(Adrb::PoutThreshold + 3 * k + c, s.x.values[static_cast<size_t>(c)]);
-  for (int r = 0; r < s.y.count; ++r) img.setWord(Adrw::PoutWords + 2 * k + r, s.y.values[static_cast<size_t>(r)]);
+  for (int c = 0; c < s.x.count; ++c)
+    img.setByte(Adrb::PoutThreshold + 3 * k + c, s.x.values[static_cast<size_t>(c)]);
+  for (int r = 0; r < s.y.count; ++r)
+    img.setWord(Adrw::PoutWords + 2 * k + r, s.y.values[static_cast<size_t>(r)]);
   if (fn == 255) {
     for (int i = 0; i < 3; ++i) {
       int b = 0;
@@ -526,8 +541,10 @@ void loadPoutPwm(TabModel& m, const ParamImage& img) {
     s.v.minValue = 0;
     s.v.maxValue = 100;
   }
-  for (int c = 0; c < 6; ++c) s.x.values[static_cast<size_t>(c)] = img.byte(Adrb::PoutPwmRpm + 6 * k + c);
-  for (int r = 0; r < 4; ++r) s.y.values[static_cast<size_t>(r)] = img.word(Adrw::PoutPwmWords + 4 * k + r);
+  for (int c = 0; c < 6; ++c)
+    s.x.values[static_cast<size_t>(c)] = img.byte(Adrb::PoutPwmRpm + 6 * k + c);
+  for (int r = 0; r < 4; ++r)
+    s.y.values[static_cast<size_t>(r)] = img.word(Adrw::PoutPwmWords + 4 * k + r);
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 6; ++c) s.cell(c, r) = img.byte(Adrb::PoutPwmTable + 24 * k + 6 * r + c);
   s.y.name = s.y.label = sensor == 2 ? "IAP" : "TP";
@@ -540,13 +557,17 @@ void loadPoutPwm(TabModel& m, const ParamImage& img) {
 void storePoutPwm(TabModel& m, ParamImage& img) {
   const int k = outputOf(m);
   const CSheet& s = m.sheet(0);
-  for (int c = 0; c < 6; ++c) img.setByte(Adrb::PoutPwmRpm + 6 * k + c, s.x.values[static_cast<size_t>(c)]);
-  for (int r = 0; r < 4; ++r) img.setWord(Adrw::PoutPwmWords + 4 * k + r, s.y.values[static_cast<size_t>(r)]);
+  for (int c = 0; c < 6; ++c)
+    img.setByte(Adrb::PoutPwmRpm + 6 * k + c, s.x.values[static_cast<size_t>(c)]);
+  for (int r = 0; r < 4; ++r)
+    img.setWord(Adrw::PoutPwmWords + 4 * k + r, s.y.values[static_cast<size_t>(r)]);
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 6; ++c) img.setByte(Adrb::PoutPwmTable + 24 * k + 6 * r + c, s.cell(c, r));
 }
 
-bool isCondition(int owner) { return owner >= kOwnerPoutCondition && owner < kOwnerPoutCondition + 4; }
+bool isCondition(int owner) {
+  return owner >= kOwnerPoutCondition && owner < kOwnerPoutCondition + 4;
+}
 bool isPwm(int owner) { return owner >= kOwnerPoutPwm && owner < kOwnerPoutPwm + 4; }
 
 }  // namespace
@@ -641,7 +662,8 @@ void reloadMap(TabModel& m, const ParamImage& img) {
   for (int i = 0; i < m.sheetCount(); ++i)
     for (CAxe* a : {&m.sheet(i).x, &m.sheet(i).y}) {
       const Kept& old = kept[k++];
-      if (old.count != a->count || !std::equal(a->values.begin(), a->values.begin() + a->count, old.values.begin()))
+      if (old.count != a->count ||
+          !std::equal(a->values.begin(), a->values.begin() + a->count, old.values.begin()))
         continue;
       a->pushedFrom = old.from;
       a->pushed = old.pushed;

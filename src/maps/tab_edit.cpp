@@ -61,9 +61,11 @@ void TabModel::selectRect(int mode, int c0, int r0, int c1, int r1, bool add) {
   if (c0 > c1) std::swap(c0, c1);
   if (r0 > r1) std::swap(r0, r1);
   if (mode == kSelX) {
-    for (int c = std::max(0, c0); c <= std::min(c1, s.x.count - 1); ++c) t.xMarks[c] |= kMarkSelected;
+    for (int c = std::max(0, c0); c <= std::min(c1, s.x.count - 1); ++c)
+      t.xMarks[c] |= kMarkSelected;
   } else if (mode == kSelY) {
-    for (int r = std::max(0, r0); r <= std::min(r1, s.y.count - 1); ++r) t.yMarks[r] |= kMarkSelected;
+    for (int r = std::max(0, r0); r <= std::min(r1, s.y.count - 1); ++r)
+      t.yMarks[r] |= kMarkSelected;
   } else {
     for (int r = std::max(0, r0); r <= std::min(r1, s.y.count - 1); ++r)
       for (int c = std::max(0, c0); c <= std::min(c1, s.x.count - 1); ++c)
@@ -194,8 +196,8 @@ bool TabModel::interpolationPreview(std::vector<int32_t>* out, int* kindOut) con
   *out = a.values;
   for (int i = i0 + 1; i < i1; ++i) {
     double w = static_cast<double>(i - i0) / (i1 - i0);
-    (*out)[static_cast<size_t>(i)] =
-        roundHalfAway(w * a.values[static_cast<size_t>(i1)] + (1 - w) * a.values[static_cast<size_t>(i0)]);
+    (*out)[static_cast<size_t>(i)] = roundHalfAway(w * a.values[static_cast<size_t>(i1)] +
+                                                   (1 - w) * a.values[static_cast<size_t>(i0)]);
   }
   return true;
 }
@@ -348,9 +350,12 @@ void TabModel::deleteSelectedRows() {
 bool TabModel::canUseAxes(AxisUse u) const {
   const CSheet& s = cur();
   switch (u) {
-    case AxisUse::OnlyX: return s.x.usage < 2 && s.y.usage != 0;
-    case AxisUse::OnlyY: return s.x.usage != 0 && s.y.usage < 2;
-    case AxisUse::Both: return s.x.usage < 2 && s.y.usage < 2;
+    case AxisUse::OnlyX:
+      return s.x.usage < 2 && s.y.usage != 0;
+    case AxisUse::OnlyY:
+      return s.x.usage != 0 && s.y.usage < 2;
+    case AxisUse::Both:
+      return s.x.usage < 2 && s.y.usage < 2;
   }
   return false;
 }

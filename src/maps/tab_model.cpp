@@ -106,8 +106,8 @@ int& TabModel::sharedAutoscroll() {
 
 TabModel::TabModel(int options, int ownerId) : m_options(options), m_ownerId(ownerId) {}
 
-int TabModel::addSheet(const char* name, const char* xLabel, const char* yLabel,
-                       const char* vLabel, int columns, int rows, int sheetFlags) {
+int TabModel::addSheet(const char* name, const char* xLabel, const char* yLabel, const char* vLabel,
+                       int columns, int rows, int sheetFlags) {
   if (m_sheetCount >= kMaxSheets) return -1;
   const int n = m_sheetCount;
   CSheet& s = m_sheets[n];
@@ -198,7 +198,8 @@ void TabModel::normalizeAxes(int sheetIndex, int flags) {
   if (flags & kChangeY) normalizeBreakpoints(s.y);
   if (flags & kChangeCells) {
     for (int r = 0; r < s.y.count; ++r)
-      for (int c = 0; c < s.x.count; ++c) s.cell(c, r) = std::clamp(s.cell(c, r), s.v.minValue, s.v.maxValue);
+      for (int c = 0; c < s.x.count; ++c)
+        s.cell(c, r) = std::clamp(s.cell(c, r), s.v.minValue, s.v.maxValue);
   }
   if (s.x.label == "RPM") {
     if (s.flags1 & 1)
@@ -388,7 +389,8 @@ bool TabModel::incrementCursor(int k) {
     int kind = e.isX() ? kChangeX : (e.isY() ? kChangeY : kChangeCells);
     CAxe& a = kind == kChangeX ? s.x : (kind == kChangeY ? s.y : s.v);
     if (!a.editable) return false;
-    int key = (kind == kChangeX ? 0x510000 : (kind == kChangeY ? 0x520000 : 0x540000)) + s.sel.count;
+    int key =
+        (kind == kChangeX ? 0x510000 : (kind == kChangeY ? 0x520000 : 0x540000)) + s.sel.count;
     beginChange(key);
     if (kind == kChangeX) {
       for (int c = 0; c < s.x.count; ++c)

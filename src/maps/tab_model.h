@@ -67,7 +67,7 @@ struct ElemRef {
 };
 
 class TabModel {
-public:
+ public:
   using OwnerNotify = std::function<void(TabModel&)>;
 
   explicit TabModel(int options = kOptTable, int ownerId = 0);
@@ -178,7 +178,7 @@ public:
   // The autoscroll flag shared by every control.
   static int& sharedAutoscroll();
 
-private:
+ private:
   int kindOfSelection() const;
   void commitNow();
   void afterInsertOrDelete();

@@ -1,9 +1,10 @@
 // The main window's maps bound to the parameter image: load, store with
 // unused columns filled, the load sensor, the servo percent switch, the
 // sensor curves and the power-output tables.
+#include "maps/map_defs.h"
+
 #include <gtest/gtest.h>
 
-#include "maps/map_defs.h"
 #include "params/address_map.h"
 
 namespace q3 {
@@ -54,7 +55,8 @@ TEST(AdvanceMaps, StoreWithTwelveColumnsFillsTheRest) {
   storeMap(m, img);
   EXPECT_EQ(img.byte(Adrb::AdvColumns), 12);
   for (int r = 0; r < 10; ++r)
-    for (int c = 11; c < 15; ++c) EXPECT_EQ(img.byte(Adrb::Advance + 15 * r + c), 95 + r) << r << "," << c;
+    for (int c = 11; c < 15; ++c)
+      EXPECT_EQ(img.byte(Adrb::Advance + 15 * r + c), 95 + r) << r << "," << c;
   // Map 2 is not touched by a store of map 1.
   EXPECT_EQ(img.byte(Adrb::Adv2Columns), 15);
   loadMap(m, img);
@@ -68,7 +70,7 @@ TEST(AdvanceMaps, LoadSensorShapesTheLoadAxis) {
     const char* name;
     int editable, collapsed, usage, row3;
   } cases[] = {
-      {1, 1, "TP", 0, 0, 1, 10},  // fixed throttle steps
+      {1, 1, "TP", 0, 0, 1, 10},   // fixed throttle steps
       {2, 1, "IAP", 1, 0, 1, 50},  // words 6..15
       {2, 0, "IAP", 1, 1, 1, 50},
       {0, 1, "TP", 0, 1, 2, -1},

@@ -1,18 +1,19 @@
 // The sheet model: limits, value texts, the elastic breakpoint rule, insert,
 // interpolation, the actual position and the change protocol.
+#include "maps/tab_model.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "maps/tab_model.h"
 #include "text/user_dialogs.h"
 
 namespace q3 {
 namespace {
 
 class RecordingDialogs : public UserDialogs {
-public:
+ public:
   void message(const std::string&, const std::string& text, DialogKind) override {
     messages.push_back(text);
   }
@@ -86,10 +87,12 @@ TEST(ValueText, ScalesDecimalsAndGroups) {
     const char* unit;
     const char* text;
   } cases[] = {
-      {120, 100, nullptr, "12 000"}, {-123, 1, nullptr, "-123"},   {-1234, 1, nullptr, "-1 234"},
-      {5, 0.1, nullptr, "0.5"},      {20, 0.1, nullptr, "2"},       {3, 0.25, nullptr, "0.8"},
-      {101, 0.02, "V", "2.02 V"},    {650, 0.001, "V", "0.65 V"},   {1234567, 1, "%", "1 234 567 %"},
-      {0, 1, nullptr, "0"},          {-1, 0.001, nullptr, "-0.001"}, {100, 0.02, nullptr, "2"},
+      {120, 100, nullptr, "12 000"},    {-123, 1, nullptr, "-123"},
+      {-1234, 1, nullptr, "-1 234"},    {5, 0.1, nullptr, "0.5"},
+      {20, 0.1, nullptr, "2"},          {3, 0.25, nullptr, "0.8"},
+      {101, 0.02, "V", "2.02 V"},       {650, 0.001, "V", "0.65 V"},
+      {1234567, 1, "%", "1 234 567 %"}, {0, 1, nullptr, "0"},
+      {-1, 0.001, nullptr, "-0.001"},   {100, 0.02, nullptr, "2"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(valueText(c.raw, c.scale, c.unit), c.text) << c.raw << " x " << c.scale;

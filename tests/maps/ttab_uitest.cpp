@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <QWheelEvent>
 #include <memory>
@@ -15,7 +16,7 @@ namespace q3 {
 namespace {
 
 class AppEnv : public ::testing::Environment {
-public:
+ public:
   void SetUp() override {
     static int argc = 1;
     static char name[] = "test_maps_ui";
@@ -120,7 +121,7 @@ TEST(TTabKeys, ArrowsWrapThroughTheHeaders) {
   } steps[] = {
       {Qt::Key_Right, -1, 9},  // past the last column: the Y header column
       {Qt::Key_Right, 0, 9},   // then the first column
-      {Qt::Key_Left, -1, 9},   {Qt::Key_Left, 14, 9},
+      {Qt::Key_Left, -1, 9},  {Qt::Key_Left, 14, 9},
       {Qt::Key_Down, 14, -1},  // past the last row: the X header row
       {Qt::Key_Down, 14, 0},
   };
@@ -253,6 +254,130 @@ TEST(TTabKeys, PlusAndMinusStepTheActualCell) {
   EXPECT_EQ(p.sheet().cell(s.actualCol, s.actualRow), 2);
   EXPECT_TRUE(p.tab->advance(-1));
   EXPECT_EQ(p.sheet().cell(s.actualCol, s.actualRow), 1);
+}
+
+}  // namespace
+}  // namespace q3
+
+namespace q3 {
+namespace {
+
+TEST(TTabMouse, StripsAndLabelCornerSelectWholeLinesAndAxes) {
+  Page p;
+  const QRect x4 = p.tab->elementRect(4, -1), c40 = p.tab->elementRect(4, 0);
+  const QRect y2 = p.tab->elementRect(-1, 2), c02 = p.tab->elementRect(0, 2);
+  struct Case {
+    QPoint at;
+    int mode, count;
+  } cases[] = {
+      {QPoint(x4.center().x(), (x4.bottom() + c40.top()) / 2), kSelCells, 10},  // column strip
+      {QPoint((y2.right() + c02.left()) / 2, y2.center().y()), kSelCells, 15},  // row strip
+      {QPoint(y2.left() - 5, x4.top() + 3), kSelX, 15},  // label corner above the diagonal
+      {QPoint(13, x4.bottom() - 3), kSelY, 10},          // below it
+      {QPoint(p.tab->width() - 3, 3), 0, 0},             // outside the table
+  };
+  for (const Case& c : cases) {
+    QTest::mouseClick(p.tab, Qt::LeftButton, Qt::NoModifier, c.at);
+    EXPECT_EQ(p.sheet().sel.mode & 0xFF, c.mode) << c.at.x() << "," << c.at.y();
+    EXPECT_EQ(p.sheet().sel.count, c.count) << c.at.x() << "," << c.at.y();
+  }
+  // The TP breakpoints are not editable: no editor opens on them.
+  p.click(-1, 3);
+  p.key(Qt::Key_Delete);
+  EXPECT_FALSE(p.tab->editorOpen());
+}
+
+TEST(TTabKeys, EditorCommitsOnFocusLossAndDoubleClickSelectsTheValue) {
+  Page p;
+  QLineEdit other(&p.page);
+  other.setObjectName("OtherControl");
+  other.show();
+  QApplication::setActiveWindow(&p.page);
+  p.tab->setFocus();
+  p.click(1, 1);
+  p.keys("9");
+  p.page.findChild<QLineEdit*>("OtherControl")->setFocus();
+  EXPECT_FALSE(p.tab->editorOpen());
+  EXPECT_EQ(p.sheet().cell(1, 1), 9);
+  QTest::mouseDClick(p.tab, Qt::LeftButton, Qt::NoModifier, p.centre(1, 1));
+  ASSERT_TRUE(p.tab->editorOpen());
+  EXPECT_EQ(p.tab->editorText(), "9");
+  p.keys("4");  // replaces the selected text
+  p.key(Qt::Key_Return);
+  EXPECT_EQ(p.sheet().cell(1, 1), 4);
+}
+
+TEST(TTabPaint, PrintAppearanceDrawsHeadersInTheControlColour) {
+  Page p;
+  const QPoint at = p.tab->elementRect(2, -1).topLeft() + QPoint(4, 4);
+  p.tab->render();
+  EXPECT_EQ(p.tab->offscreen().pixelColor(at), QColor(0xF4, 0xE2, 0xFC));
+  p.tab->setPrintAppearance(true);
+  EXPECT_EQ(p.tab->offscreen().pixelColor(at), QColor(0xF0, 0xF0, 0xF0));
+  p.tab->setPrintAppearance(false);
+  EXPECT_EQ(p.tab->offscreen().pixelColor(at), QColor(0xF4, 0xE2, 0xFC));
+}
+
+TEST(TTabMouse, ScrollBarArrowStepsAndRepeatsAfterTwoTicks) {
+  QWidget page;
+  auto* t = new TTab(9, 600, 300, kOptTable, &page);
+  t->setObjectName("TabWide");
+  t->model().addSheet("s", "RPM", "TP", "V", 30, 3, 0);
+  t->model().visibleColumns = 10;
+  t->model().visibleRows = 3;
+  page.show();
+  TTab* tab = page.findChild<TTab*>("TabWide");
+  tab->refresh();
+  tab->render();
+  // The right arrow sits at the right end of the bar below the table.
+  const QRect last = tab->elementRect(9, 2);
+  const QPoint arrow(last.right() - 5, tab->height() - 10 - 8);
+  QTest::mousePress(tab, Qt::LeftButton, Qt::NoModifier, arrow);
+  EXPECT_EQ(tab->model().cur().x.scrollOffset, 1);
+  for (int i = 0; i < 4; ++i) tab->timerEntry();
+  QTest::mouseRelease(tab, Qt::LeftButton, Qt::NoModifier, arrow);
+  EXPECT_EQ(tab->model().cur().x.scrollOffset, 3);
+  // The wheel without a hover cell scrolls by one row (no vertical bar: a column).
+  QWheelEvent e(QPointF(5, 5), QPointF(tab->mapToGlobal(QPoint(5, 5))), QPoint(), QPoint(0, -120),
+                Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(tab, &e);
+  EXPECT_EQ(tab->model().cur().x.scrollOffset, 4);
+}
+
+}  // namespace
+}  // namespace q3
+
+namespace q3 {
+namespace {
+
+TEST(TTabMouse, CornerTriangleInterpolatesAndBorderDragMovesTheBlock) {
+  Page p;
+  p.sheet().cell(0, 0) = 10;
+  p.sheet().cell(2, 0) = 30;
+  p.click(0, 0);
+  p.click(2, 0, Qt::ShiftModifier);
+  ASSERT_TRUE(p.sheet().sel.interpReady);
+  const QPoint corner = p.tab->elementRect(0, 0).topLeft() + QPoint(2, 2);
+  QTest::mouseMove(p.tab, corner);
+  QTest::mouseClick(p.tab, Qt::LeftButton, Qt::NoModifier, corner);
+  EXPECT_EQ(p.sheet().cell(1, 0), 20);
+  EXPECT_EQ(p.sheet().sel.count, 0);
+  EXPECT_EQ(p.stores, 1);
+
+  // Grab the selection by its border and drop it two rows lower: a copy.
+  p.click(0, 0);
+  p.click(2, 0, Qt::ShiftModifier);
+  const QRect first = p.tab->elementRect(0, 0);
+  const QPoint border(first.center().x(), first.top());
+  const QPoint drop = border + QPoint(0, 2 * first.height());
+  QTest::mouseMove(p.tab, border);
+  QTest::mousePress(p.tab, Qt::LeftButton, Qt::NoModifier, border);
+  QTest::mouseMove(p.tab, drop);
+  QTest::mouseRelease(p.tab, Qt::LeftButton, Qt::NoModifier, drop);
+  EXPECT_EQ(p.sheet().cell(1, 2), 20);
+  EXPECT_EQ(p.sheet().cell(2, 2), 30);
+  EXPECT_EQ(p.sheet().cell(2, 0), 30);
+  EXPECT_EQ(p.img.byte(Adrb::Advance + 2 * 15 + 2), 130);
 }
 
 }  // namespace

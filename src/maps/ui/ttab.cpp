@@ -23,7 +23,8 @@ TTab::TTab(int ownerId, int width, int height, int options, QWidget* parent)
   setFocusPolicy(Qt::ClickFocus);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  m_view = (options & kOptTable) ? 1 : ((options & kOptGraph2D) ? 2 : ((options & kOptGraph3D) ? 4 : 1));
+  m_view =
+      (options & kOptTable) ? 1 : ((options & kOptGraph2D) ? 2 : ((options & kOptGraph3D) ? 4 : 1));
   m_scratch.assign(kCellCount, 0);
 }
 
@@ -218,10 +219,11 @@ TTab::Hit TTab::hitTest(QPoint p) const {
   }
   QRectF label(l.left, l.top, l.labelW, l.headerH);
   if (label.contains(q)) {
-    // The diagonal runs from the bottom-left to the top-right corner.
+    // The diagonal runs from the top-left to the bottom-right corner; the X
+    // label stands above it, the Y label below.
     double fx = (q.x() - label.left()) / label.width();
-    double fy = (label.bottom() - q.y()) / label.height();
-    h.bits = fy > fx ? kHitLabelXPart : kHitLabelYPart;
+    double fy = (q.y() - label.top()) / label.height();
+    h.bits = fy < fx ? kHitLabelXPart : kHitLabelYPart;
     return h;
   }
   return h;

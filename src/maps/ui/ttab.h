@@ -25,15 +25,15 @@ enum TabHit : int {
   kHitYHeader = 4,
   kHitColumnStrip = 8,
   kHitRowStrip = 16,
-  kHitCorner = 32,        // the inner corner cell: all cells
-  kHitLabelXPart = 64,    // label corner above the diagonal: all X breakpoints
-  kHitLabelYPart = 128,   // below it: all Y breakpoints
-  kHitSheetTab = 256,     // col = sheet index
+  kHitCorner = 32,       // the inner corner cell: all cells
+  kHitLabelXPart = 64,   // label corner above the diagonal: all X breakpoints
+  kHitLabelYPart = 128,  // below it: all Y breakpoints
+  kHitSheetTab = 256,    // col = sheet index
 };
 
 class TTab : public QWidget {
   Q_OBJECT
-public:
+ public:
   // width/height 0 give 500 x 200.
   TTab(int ownerId, int width, int height, int options, QWidget* parent = nullptr);
   ~TTab() override;
@@ -71,7 +71,7 @@ public:
   // The number of controls alive; the main window keeps at most 50.
   static int instances();
 
-protected:
+ protected:
   bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -85,7 +85,7 @@ protected:
   void focusOutEvent(QFocusEvent* e) override;
   void leaveEvent(QEvent* e) override;
 
-private:
+ private:
   struct Layout {
     int top = 10;
     int labelW = 65, gapW = 15;
@@ -116,7 +116,7 @@ private:
   struct Drag {
     int mode = 0;  // 1 fill handle, 2 block move, 3 selection, 4 thumb
     QPoint start;
-    int c0 = 0, r0 = 0, c1 = 0, r1 = 0;  // selection at the press
+    int c0 = 0, r0 = 0, c1 = 0, r1 = 0;      // selection at the press
     int tc0 = 0, tr0 = 0, tc1 = 0, tr1 = 0;  // target
     int kind = 0;
     bool vertical = false;

@@ -37,9 +37,7 @@ bool guardedType(QEvent::Type t) {
 
 int selModeOf(ElemRef e) { return e.isCell() ? kSelCells : (e.isX() ? kSelX : kSelY); }
 
-bool editorChar(QChar c) {
-  return c.isDigit() || c == ' ' || c == ',' || c == '-' || c == '.';
-}
+bool editorChar(QChar c) { return c.isDigit() || c == ' ' || c == ',' || c == '-' || c == '.'; }
 
 }  // namespace
 
@@ -99,9 +97,11 @@ void TTab::keyPressEvent(QKeyEvent* e) {
     int next = -1;
     if (mods & Qt::ControlModifier) {
       int prev = m_model.previous();
-      if (prev != m_model.current() && m_model.validSheet(prev) && !m_model.sheet(prev).hidden) next = prev;
+      if (prev != m_model.current() && m_model.validSheet(prev) && !m_model.sheet(prev).hidden)
+        next = prev;
     } else {
-      next = m_model.nextVisibleSheet(key == Qt::Key_Backtab || (mods & Qt::ShiftModifier) ? -1 : 1);
+      next =
+          m_model.nextVisibleSheet(key == Qt::Key_Backtab || (mods & Qt::ShiftModifier) ? -1 : 1);
     }
     if (next >= 0) {
       m_model.selectSheet(next);
@@ -117,10 +117,18 @@ void TTab::keyPressEvent(QKeyEvent* e) {
   const bool shift = mods & Qt::ShiftModifier;
   const CSheet& s = m_model.cur();
   switch (key) {
-    case Qt::Key_Left: moveCursor(-1, 0, shift, !shift); return e->accept();
-    case Qt::Key_Right: moveCursor(1, 0, shift, !shift); return e->accept();
-    case Qt::Key_Up: moveCursor(0, -1, shift, !shift); return e->accept();
-    case Qt::Key_Down: moveCursor(0, 1, shift, !shift); return e->accept();
+    case Qt::Key_Left:
+      moveCursor(-1, 0, shift, !shift);
+      return e->accept();
+    case Qt::Key_Right:
+      moveCursor(1, 0, shift, !shift);
+      return e->accept();
+    case Qt::Key_Up:
+      moveCursor(0, -1, shift, !shift);
+      return e->accept();
+    case Qt::Key_Down:
+      moveCursor(0, 1, shift, !shift);
+      return e->accept();
     case Qt::Key_Home:
     case Qt::Key_End: {
       int c = s.x.collapsed ? s.x.collapsedIndex : (key == Qt::Key_Home ? 0 : s.x.count - 1);
@@ -276,7 +284,9 @@ bool TTab::editorKey(QKeyEvent* e) {
     if (!shift) ed.anchor = ed.caret;
   };
   switch (key) {
-    case Qt::Key_Escape: cancelEditor(); return true;
+    case Qt::Key_Escape:
+      cancelEditor();
+      return true;
     case Qt::Key_Return:
     case Qt::Key_Enter: {
       commitEditor();
@@ -293,10 +303,18 @@ bool TTab::editorKey(QKeyEvent* e) {
     case Qt::Key_PageDown:
       commitEditor();
       return true;
-    case Qt::Key_Left: moveCaret(ed.caret - 1); break;
-    case Qt::Key_Right: moveCaret(ed.caret + 1); break;
-    case Qt::Key_Home: moveCaret(0); break;
-    case Qt::Key_End: moveCaret(static_cast<int>(ed.text.size())); break;
+    case Qt::Key_Left:
+      moveCaret(ed.caret - 1);
+      break;
+    case Qt::Key_Right:
+      moveCaret(ed.caret + 1);
+      break;
+    case Qt::Key_Home:
+      moveCaret(0);
+      break;
+    case Qt::Key_End:
+      moveCaret(static_cast<int>(ed.text.size()));
+      break;
     case Qt::Key_Backspace:
       if (!removeSelection() && ed.caret > 0) {
         ed.text.remove(ed.caret - 1, 1);
@@ -329,8 +347,12 @@ QRect TTab::selectionRect() const {
   const CSheet& s = m_model.cur();
   const TSel& t = s.sel;
   if (!t.count) return {};
-  auto shownC = [&](int c) { return s.x.collapsed ? 0 : std::clamp(c - s.x.scrollOffset, 0, m_l.visCols - 1); };
-  auto shownR = [&](int r) { return s.y.collapsed ? 0 : std::clamp(r - s.y.scrollOffset, 0, m_l.visRows - 1); };
+  auto shownC = [&](int c) {
+    return s.x.collapsed ? 0 : std::clamp(c - s.x.scrollOffset, 0, m_l.visCols - 1);
+  };
+  auto shownR = [&](int r) {
+    return s.y.collapsed ? 0 : std::clamp(r - s.y.scrollOffset, 0, m_l.visRows - 1);
+  };
   QRectF a, b;
   if (t.firstRow == -1) {
     a = xHeaderRectF(shownC(t.firstCol));
@@ -363,25 +385,36 @@ void TTab::selectByMouse(const Hit& h, Qt::KeyboardModifiers mods, bool press) {
   CSheet& s = m_model.cur();
   TSel& t = s.sel;
   const bool shift = mods & Qt::ShiftModifier, ctrl = mods & Qt::ControlModifier;
-  const int k0r = s.y.collapsed ? s.y.collapsedIndex : 0, k1r = s.y.collapsed ? s.y.collapsedIndex : s.y.count - 1;
-  const int k0c = s.x.collapsed ? s.x.collapsedIndex : 0, k1c = s.x.collapsed ? s.x.collapsedIndex : s.x.count - 1;
+  const int k0r = s.y.collapsed ? s.y.collapsedIndex : 0,
+            k1r = s.y.collapsed ? s.y.collapsedIndex : s.y.count - 1;
+  const int k0c = s.x.collapsed ? s.x.collapsedIndex : 0,
+            k1c = s.x.collapsed ? s.x.collapsedIndex : s.x.count - 1;
   int mode = 0;
   ElemRef e;
-  if (h.bits & kHitCell) mode = kSelCells, e = {h.col, h.row};
-  else if (h.bits & kHitXHeader) mode = kSelX, e = {h.col, -1};
-  else if (h.bits & kHitYHeader) mode = kSelY, e = {-1, h.row};
-  else if (h.bits & kHitColumnStrip) mode = kSelColumns, e = {h.col, k0r};
-  else if (h.bits & kHitRowStrip) mode = kSelRows, e = {k0c, h.row};
+  if (h.bits & kHitCell)
+    mode = kSelCells, e = {h.col, h.row};
+  else if (h.bits & kHitXHeader)
+    mode = kSelX, e = {h.col, -1};
+  else if (h.bits & kHitYHeader)
+    mode = kSelY, e = {-1, h.row};
+  else if (h.bits & kHitColumnStrip)
+    mode = kSelColumns, e = {h.col, k0r};
+  else if (h.bits & kHitRowStrip)
+    mode = kSelRows, e = {k0c, h.row};
   if (press) {
     if (h.bits & kHitCorner) {
-      if (m_model.allCellsSelected()) m_model.clearSelection();
-      else m_model.selectAllCells();
+      if (m_model.allCellsSelected())
+        m_model.clearSelection();
+      else
+        m_model.selectAllCells();
       changed(true);
       return;
     }
     if (h.bits & (kHitLabelXPart | kHitLabelYPart)) {
-      if (h.bits & kHitLabelXPart) m_model.selectRect(kSelX, 0, -1, s.x.count - 1, -1, false);
-      else m_model.selectRect(kSelY, -1, 0, -1, s.y.count - 1, false);
+      if (h.bits & kHitLabelXPart)
+        m_model.selectRect(kSelX, 0, -1, s.x.count - 1, -1, false);
+      else
+        m_model.selectRect(kSelY, -1, 0, -1, s.y.count - 1, false);
       changed(true);
       return;
     }
@@ -403,9 +436,15 @@ void TTab::selectByMouse(const Hit& h, Qt::KeyboardModifiers mods, bool press) {
   t.cursorRow = e.row;
   const bool add = ctrl && !shift;
   switch (m_drag.kind) {
-    case kSelColumns: m_model.selectRect(kSelCells, t.anchorCol, k0r, e.col, k1r, add); break;
-    case kSelRows: m_model.selectRect(kSelCells, k0c, t.anchorRow, k1c, e.row, add); break;
-    default: m_model.selectRect(m_drag.kind, t.anchorCol, t.anchorRow, e.col, e.row, add); break;
+    case kSelColumns:
+      m_model.selectRect(kSelCells, t.anchorCol, k0r, e.col, k1r, add);
+      break;
+    case kSelRows:
+      m_model.selectRect(kSelCells, k0c, t.anchorRow, k1c, e.row, add);
+      break;
+    default:
+      m_model.selectRect(m_drag.kind, t.anchorCol, t.anchorRow, e.col, e.row, add);
+      break;
   }
   changed(true);
 }
@@ -507,8 +546,10 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
     const CSheet& s = m_model.cur();
     if (m_drag.kind == kSelX) h = Hit{kHitXHeader, h.col, -1};
     if (m_drag.kind == kSelY) h = Hit{kHitYHeader, -1, h.row};
-    if (m_drag.kind == kSelColumns) h = Hit{kHitColumnStrip, h.col, s.y.collapsed ? s.y.collapsedIndex : 0};
-    if (m_drag.kind == kSelRows) h = Hit{kHitRowStrip, s.x.collapsed ? s.x.collapsedIndex : 0, h.row};
+    if (m_drag.kind == kSelColumns)
+      h = Hit{kHitColumnStrip, h.col, s.y.collapsed ? s.y.collapsedIndex : 0};
+    if (m_drag.kind == kSelRows)
+      h = Hit{kHitRowStrip, s.x.collapsed ? s.x.collapsedIndex : 0, h.row};
     if (h.col != -2 || h.row != -2) selectByMouse(h, e->modifiers() & Qt::ControlModifier, false);
     return;
   }
@@ -537,13 +578,13 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
   const TSel& t = m_model.cur().sel;
   bool on = false;
   if (t.interpReady && t.firstRow >= 0 && t.firstCol >= 0) {
-    for (int c : {t.ic0, t.ic1})
-      for (int r : {t.ir0, t.ir1}) {
-        QRect rc = elementRect(c, r);
+    for (bool right : {false, true})
+      for (bool bottom : {false, true}) {
+        QRect rc = elementRect(right ? t.ic1 : t.ic0, bottom ? t.ir1 : t.ir0);
         if (rc.isEmpty()) continue;
-        const bool right = c == t.ic1, bottom = r == t.ir1;
         QPoint corner(right ? rc.right() : rc.left(), bottom ? rc.bottom() : rc.top());
-        if (std::abs(e->pos().x() - corner.x()) + std::abs(e->pos().y() - corner.y()) <= 8) on = true;
+        if (std::abs(e->pos().x() - corner.x()) + std::abs(e->pos().y() - corner.y()) <= 8)
+          on = true;
       }
   }
   if (on != m_previewOn) {
@@ -572,10 +613,14 @@ void TTab::mouseDoubleClickEvent(QMouseEvent* e) {
   if (m_model.sheetCount() == 0 || e->button() != Qt::LeftButton) return;
   const Hit h = hitTest(e->pos());
   ElemRef el;
-  if (h.bits & kHitCell) el = {h.col, h.row};
-  else if (h.bits & kHitXHeader) el = {h.col, -1};
-  else if (h.bits & kHitYHeader) el = {-1, h.row};
-  else return mousePressEvent(e);
+  if (h.bits & kHitCell)
+    el = {h.col, h.row};
+  else if (h.bits & kHitXHeader)
+    el = {h.col, -1};
+  else if (h.bits & kHitYHeader)
+    el = {-1, h.row};
+  else
+    return mousePressEvent(e);
   int32_t* v = m_model.element(m_model.current(), el);
   CAxe* a = m_model.axisOf(m_model.current(), el);
   if (!v || !a) return;
@@ -602,18 +647,23 @@ void TTab::updateHover(QPoint p) {
   if (!m_drag.mode && m_model.sheetCount() && !m_model.compact()) {
     const Hit h = hitTest(p);
     ElemRef el;
-    if (h.bits & kHitCell) el = {h.col, h.row};
-    else if (h.bits & kHitXHeader) el = {h.col, -1};
-    else if (h.bits & kHitYHeader) el = {-1, h.row};
+    if (h.bits & kHitCell)
+      el = {h.col, h.row};
+    else if (h.bits & kHitXHeader)
+      el = {h.col, -1};
+    else if (h.bits & kHitYHeader)
+      el = {-1, h.row};
     if (el.valid() && m_model.editableElement(m_model.current(), el)) {
       QRect r = elementRect(el.col, el.row);
       m_hover.valid = true;
       m_hover.elem = el;
       m_hover.up = QRect(r.right() - 15, r.top() + 1, 15, r.height() / 2 - 1);
-      m_hover.down = QRect(r.right() - 15, r.top() + r.height() / 2, 15, r.height() - r.height() / 2 - 1);
+      m_hover.down =
+          QRect(r.right() - 15, r.top() + r.height() / 2, 15, r.height() - r.height() / 2 - 1);
     }
   }
-  if (old.valid != m_hover.valid || old.elem.col != m_hover.elem.col || old.elem.row != m_hover.elem.row) {
+  if (old.valid != m_hover.valid || old.elem.col != m_hover.elem.col ||
+      old.elem.row != m_hover.elem.row) {
     m_hover.pressed = 0;
     changed(true);
   }

@@ -15,7 +15,9 @@ namespace {
 
 // Colours of the program are 0xBBGGRR words.
 QColor rgb(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-QColor halfBright(uint32_t c) { return QColor((c & 0xFF) / 2, ((c >> 8) & 0xFF) / 2, ((c >> 16) & 0xFF) / 2); }
+QColor halfBright(uint32_t c) {
+  return QColor((c & 0xFF) / 2, ((c >> 8) & 0xFF) / 2, ((c >> 16) & 0xFF) / 2);
+}
 
 constexpr uint32_t kControlColour = 0xF0F0F0;
 constexpr uint32_t kGridColour = 0xE4D6D4;
@@ -43,7 +45,7 @@ void panel(QPainter& p, const QRectF& r, uint32_t fill, bool raised) {
 // Draws texts centred, scaled down in proportion when they do not fit. Keeps
 // the metrics of the last font: the table draws runs of texts in one font.
 class TextFit {
-public:
+ public:
   void operator()(QPainter& p, const QRectF& r, const QString& t, int align = Qt::AlignCenter) {
     if (!m_fm || !(p.font() == m_font)) {
       m_font = p.font();
@@ -63,7 +65,7 @@ public:
     p.drawText(r, align, t);
   }
 
-private:
+ private:
   QFont m_font;
   std::optional<QFontMetricsF> m_fm;
 };
@@ -124,9 +126,13 @@ void TTab::paintTable(QPainter& p) {
   const double hdrTop = l.cellTop - (compact ? l.rowH / 2 : 0);
   TextFit fitText;
 
-  // Header bands and the cell area.
-  if (!s.x.collapsed) panel(p, QRectF(hdrLeft, l.top, tableW, l.headerH), s.x.headerColour, raised);
-  if (!s.y.collapsed) panel(p, QRectF(l.left + l.labelW, hdrTop, l.yHeaderW, tableH), s.y.headerColour, raised);
+  // Header bands and the cell area; for printing plain, the headers in the
+  // control colour.
+  const uint32_t xBand = m_print ? kControlColour : s.x.headerColour;
+  const uint32_t yBand = m_print ? kControlColour : s.y.headerColour;
+  if (!s.x.collapsed) panel(p, QRectF(hdrLeft, l.top, tableW, l.headerH), xBand, raised);
+  if (!s.y.collapsed)
+    panel(p, QRectF(l.left + l.labelW, hdrTop, l.yHeaderW, tableH), yBand, raised);
   if (!compact) panel(p, QRectF(l.cellLeft, l.cellTop, tableW, tableH), s.v.headerColour, raised);
 
   // Grid lines.
@@ -150,7 +156,7 @@ void TTab::paintTable(QPainter& p) {
       fitText(p, corner.adjusted(corner.width() / 3, 1, -2, -corner.height() / 2), mls(s.x.label),
               Qt::AlignRight | Qt::AlignTop);
       p.setPen(rgb(0x808080));
-      p.drawLine(corner.bottomLeft(), corner.topRight());
+      p.drawLine(corner.topLeft(), corner.bottomRight());
       p.setPen(Qt::black);
     } else {
       fitText(p, corner, mls(s.x.label));
@@ -162,11 +168,15 @@ void TTab::paintTable(QPainter& p) {
   }
   if (s.x.collapsed && !compact) {
     // The box above the single column carries the value label.
-    QRectF box(l.cellLeft, l.cellTop - l.gapW - 28 > l.top ? l.cellTop - l.gapW - 28 : l.top, tableW, 28);
+    QRectF box(l.cellLeft, l.cellTop - l.gapW - 28 > l.top ? l.cellTop - l.gapW - 28 : l.top,
+               tableW, 28);
     int selected = 0;
     for (int i = 0; i < l.visRows; ++i)
-      if (t.cellMarks[shownToDataRow(i) * kCellStride + s.x.collapsedIndex] & kMarkSelected) ++selected;
-    uint32_t fill = m_print ? kControlColour : (selected == 0 ? kControlColour : (selected == l.visRows ? 0x808080 : 0xC0C0C0));
+      if (t.cellMarks[shownToDataRow(i) * kCellStride + s.x.collapsedIndex] & kMarkSelected)
+        ++selected;
+    uint32_t fill =
+        m_print ? kControlColour
+                : (selected == 0 ? kControlColour : (selected == l.visRows ? 0x808080 : 0xC0C0C0));
     panel(p, box, fill, raised && selected < l.visRows);
     p.setPen(Qt::black);
     p.setFont(textFont(s.v, false));
@@ -224,19 +234,23 @@ void TTab::paintTable(QPainter& p) {
         }
         p.setPen(col);
         fitText(p, rc, qs(valueText(v, s.v.scale, s.v.showUnit ? s.v.unit.c_str() : nullptr)));
-        if ((mark & kMarkCorner) && t.interpReady && !m_print) {
-          // A small triangle in the outer corner of each interpolation corner.
-          const bool right = c == t.ic1, bottom = r == t.ir1;
-          QPointF a(right ? rc.right() - 1 : rc.left() + 1, bottom ? rc.bottom() - 1 : rc.top() + 1);
-          QPointF b(a.x() + (right ? -8 : 8), a.y());
-          QPointF d(a.x(), a.y() + (bottom ? -8 : 8));
-          QPainterPath path;
-          path.moveTo(a);
-          path.lineTo(b);
-          path.lineTo(d);
-          path.closeSubpath();
-          p.fillPath(path, rgb(m_previewOn ? kCornerHot : kCornerColour));
-        }
+      }
+  }
+
+  // Small triangles in the four outer corners of an interpolation-ready
+  // selection of cells.
+  if (!compact && t.interpReady && t.firstRow >= 0 && t.firstCol >= 0 && !m_print) {
+    for (bool right : {false, true})
+      for (bool bottom : {false, true}) {
+        const QRectF rc = elementRect(right ? t.ic1 : t.ic0, bottom ? t.ir1 : t.ir0);
+        if (rc.isEmpty()) continue;
+        QPointF a(right ? rc.right() - 1 : rc.left() + 1, bottom ? rc.bottom() - 1 : rc.top() + 1);
+        QPainterPath path;
+        path.moveTo(a);
+        path.lineTo(a.x() + (right ? -8 : 8), a.y());
+        path.lineTo(a.x(), a.y() + (bottom ? -8 : 8));
+        path.closeSubpath();
+        p.fillPath(path, rgb(m_previewOn ? kCornerHot : kCornerColour));
       }
   }
 
@@ -272,8 +286,10 @@ void TTab::paintTable(QPainter& p) {
     QPen pen(Qt::black, 1, Qt::DashLine);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
-    QRect a = elementRect(m_drag.kind == kChangeY ? -1 : m_drag.tc0, m_drag.kind == kChangeX ? -1 : m_drag.tr0);
-    QRect b = elementRect(m_drag.kind == kChangeY ? -1 : m_drag.tc1, m_drag.kind == kChangeX ? -1 : m_drag.tr1);
+    QRect a = elementRect(m_drag.kind == kChangeY ? -1 : m_drag.tc0,
+                          m_drag.kind == kChangeX ? -1 : m_drag.tr0);
+    QRect b = elementRect(m_drag.kind == kChangeY ? -1 : m_drag.tc1,
+                          m_drag.kind == kChangeX ? -1 : m_drag.tr1);
     if (!a.isEmpty() && !b.isEmpty()) p.drawRect(a.united(b).adjusted(1, 1, -2, -2));
   }
 
@@ -293,12 +309,13 @@ void TTab::paintTable(QPainter& p) {
   p.setFont(small);
   p.setPen(Qt::black);
   if (s.x.resizable && !s.x.collapsed) {
-    QString txt = QString("(%1) %2").arg(s.x.count).arg(QString::fromUtf8(
-        ml("###Number of columns##Anzahl der Spalten##Počet sloupců")));
+    QString txt = QString("(%1) %2").arg(s.x.count).arg(
+        QString::fromUtf8(ml("###Number of columns##Anzahl der Spalten##Počet sloupců")));
     p.save();
     p.translate(l.cellLeft + tableW + 4, l.cellTop);
     p.rotate(90);
-    p.drawText(QRectF(0, -16, std::max(tableH, height() - l.cellTop), 16), Qt::AlignLeft | Qt::AlignVCenter, txt);
+    p.drawText(QRectF(0, -16, std::max(tableH, height() - l.cellTop), 16),
+               Qt::AlignLeft | Qt::AlignVCenter, txt);
     p.restore();
   }
   if (s.y.resizable && !s.y.collapsed)
@@ -363,7 +380,8 @@ void TTab::paintTabs(QPainter& p) {
     const CSheet& s = m_model.sheet(i);
     if (s.hidden) continue;
     const bool cur = i == m_model.current();
-    QRect r(x - (cur ? 2 : 0), m_l.tabsTop + (cur ? 0 : 2), s.tabWidth + (cur ? 4 : 0), cur ? 20 : 18);
+    QRect r(x - (cur ? 2 : 0), m_l.tabsTop + (cur ? 0 : 2), s.tabWidth + (cur ? 4 : 0),
+            cur ? 20 : 18);
     panel(p, r, cur ? 0xFFFFFF : 0xE0E0E0, !m_print);
     p.setPen(Qt::black);
     p.drawRect(r.adjusted(0, 0, -1, 0));

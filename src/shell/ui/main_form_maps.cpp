@@ -43,7 +43,7 @@ const MapPlace kPlaces[] = {
 };
 
 class MapEditors : public QObject {
-public:
+ public:
   explicit MapEditors(TMainForm* form) : QObject(form), m_form(form) {
     for (const MapPlace& p : kPlaces) {
       QWidget* page = form->page(p.page);
@@ -91,13 +91,13 @@ public:
     if (auto* t = qobject_cast<TTab*>(QApplication::focusWidget())) t->advance(k);
   }
 
-protected:
+ protected:
   bool eventFilter(QObject* o, QEvent* e) override {
     if (e->type() == QEvent::Resize) place();
     return QObject::eventFilter(o, e);
   }
 
-private:
+ private:
   // Positions on the pages, following their size.
   void place() {
     for (TTab* t : m_tabs) {
@@ -116,7 +116,8 @@ private:
       } else if (owner == q3::kOwnerLambdaRpm) {
         t->setGeometry(std::max(0, w - 570), 240, std::max(120, w / 5), std::max(90, h * 3 / 10));
       } else {
-        const int k = owner >= q3::kOwnerPoutPwm ? owner - q3::kOwnerPoutPwm : owner - q3::kOwnerPoutCondition;
+        const int k = owner >= q3::kOwnerPoutPwm ? owner - q3::kOwnerPoutPwm
+                                                 : owner - q3::kOwnerPoutCondition;
         const int rowH = std::max(90, h / 3);
         t->setGeometry(std::max(0, w - 430), 5 + k * rowH, 420, rowH - 10);
       }
