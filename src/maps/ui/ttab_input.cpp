@@ -37,6 +37,14 @@ bool guardedType(QEvent::Type t) {
 
 int selModeOf(ElemRef e) { return e.isCell() ? kSelCells : (e.isX() ? kSelX : kSelY); }
 
+// The element under a hit: a cell or a header cell.
+ElemRef elementOf(const TTab::Hit& h) {
+  if (h.bits & kHitCell) return {h.col, h.row};
+  if (h.bits & kHitXHeader) return {h.col, -1};
+  if (h.bits & kHitYHeader) return {-1, h.row};
+  return {};
+}
+
 bool editorChar(QChar c) { return c.isDigit() || c == ' ' || c == ',' || c == '-' || c == '.'; }
 
 }  // namespace
@@ -612,15 +620,8 @@ void TTab::mouseReleaseEvent(QMouseEvent* e) {
 void TTab::mouseDoubleClickEvent(QMouseEvent* e) {
   if (m_model.sheetCount() == 0 || e->button() != Qt::LeftButton) return;
   const Hit h = hitTest(e->pos());
-  ElemRef el;
-  if (h.bits & kHitCell)
-    el = {h.col, h.row};
-  else if (h.bits & kHitXHeader)
-    el = {h.col, -1};
-  else if (h.bits & kHitYHeader)
-    el = {-1, h.row};
-  else
-    return mousePressEvent(e);
+  const ElemRef el = elementOf(h);
+  if (!el.valid()) return mousePressEvent(e);
   int32_t* v = m_model.element(m_model.current(), el);
   CAxe* a = m_model.axisOf(m_model.current(), el);
   if (!v || !a) return;
@@ -645,14 +646,7 @@ void TTab::updateHover(QPoint p) {
   Hover old = m_hover;
   m_hover.valid = false;
   if (!m_drag.mode && m_model.sheetCount() && !m_model.compact()) {
-    const Hit h = hitTest(p);
-    ElemRef el;
-    if (h.bits & kHitCell)
-      el = {h.col, h.row};
-    else if (h.bits & kHitXHeader)
-      el = {h.col, -1};
-    else if (h.bits & kHitYHeader)
-      el = {-1, h.row};
+    const ElemRef el = elementOf(hitTest(p));
     if (el.valid() && m_model.editableElement(m_model.current(), el)) {
       QRect r = elementRect(el.col, el.row);
       m_hover.valid = true;
