@@ -207,3 +207,20 @@ TEST(Sanitize, ServoMapUnusedColumnsTakeTheLastUsedColumn) {
     for (int c = 3; c < kMapColumns; ++c)
       EXPECT_EQ(img.byte(Adrb::Servo + r * kMapColumns + c), 10 + r) << r << "," << c;
 }
+
+// Sanitising runs after every apply; if a second pass changed anything, each
+// apply would add an undo entry and reprogram the unit with nothing edited.
+TEST(Sanitize, ASecondPassChangesNothing) {
+  uint32_t x = 1;
+  for (int t = 0; t < 2000; ++t) {
+    ParamImage once;
+    for (int i = 0; i < RS_LEN_EXE; ++i) {
+      x = x * 1103515245u + 12345u;
+      once.setByte(i, static_cast<int>((x >> 16) & 0xFF));
+    }
+    sanitizeImage(once);
+    ParamImage twice = once;
+    sanitizeImage(twice);
+    ASSERT_EQ(twice, once) << "image " << t;
+  }
+}
