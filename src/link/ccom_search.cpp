@@ -41,15 +41,16 @@ const char* probeName(int protocol) {
 
 // A multi-language message with the same arguments in every language.
 template <typename... A>
-void showSlot1(StatusSink* sink, const char* fmt, int durationMs, Colour back, int priority,
-               A... args) {
+void showSlot1(StatusSink* sink, int slotIndex, const char* fmt, int durationMs, Colour back,
+               int priority, A... args) {
   char buf[512];
   std::snprintf(buf, sizeof buf, fmt, args..., args..., args...);
   if (sink) sink->showStatus(1, buf, durationMs, kBlack, back, priority);
   // The log takes the English text.
   const char* en = buf + 3;
   const char* endEn = std::strstr(en, "##");
-  debugLog("%.*s", endEn ? static_cast<int>(endEn - en) : static_cast<int>(std::strlen(en)), en);
+  debugLog("[%i]%.*s", slotIndex,
+           endEn ? static_cast<int>(endEn - en) : static_cast<int>(std::strlen(en)), en);
 }
 
 }  // namespace
@@ -281,7 +282,7 @@ bool CCOMSEARCH::acceptOrRefuse(int i) {
     onUnitFound(FoundUnit{s.port, s.rx.protocol, s.typeKey, s.hwVersion, s.maxFrameLength, s.name,
                           compatible});
   if (!compatible) {
-    showSlot1(m_status,
+    showSlot1(m_status, i,
               "###COM %i:%s (unmatched)##COM %i:%s verbunden (unübertroffen)##COM %i:%s připojen "
               "(nekompatibilní)",
               6000, kRed, 10, s.port, static_cast<const char*>(s.name));
@@ -310,7 +311,7 @@ bool CCOMSEARCH::acceptOrRefuse(int i) {
   connectedPort.store(port, std::memory_order_release);
   char name[32];
   std::memcpy(name, conn.name, sizeof name);
-  showSlot1(m_status, "###%s connected##%s verbunden##%s připojen", -1, kWhite, 100,
+  showSlot1(m_status, i, "###%s connected##%s verbunden##%s připojen", -1, kWhite, 100,
             static_cast<const char*>(name));
   return true;
 }

@@ -97,6 +97,7 @@ TEST(SearchTest, A3150UnitIsFoundByTheFirstProbe) {
   EXPECT_TRUE(log.has("[0]Open Port COM1, Protocol=3150, Timeout=175"));
   EXPECT_TRUE(log.has("[0] Send Once (IGN150)..."));
   EXPECT_TRUE(log.has("[0] Frame rec (152)..."));
+  EXPECT_TRUE(log.has("[0]Quelin3 v104 connected"));
   EXPECT_FALSE(log.has("Send Again"));
 }
 

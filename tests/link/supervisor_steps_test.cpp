@@ -298,3 +298,29 @@ TEST(SupervisorTest, PortReleaseAndTakeBack) {
 
 }  // namespace
 }  // namespace q3
+
+namespace q3 {
+namespace {
+
+// In service mode a waiting Read drops an end state it finds instead of acting on it.
+TEST(SupervisorTest, ServiceModeTakesUpAReadAtOnce) {
+  for (bool service : {false, true}) {
+    q3test::LinkHarness h;
+    ASSERT_TRUE(h.connectAndCheck());
+    int taken = 0;
+    h.sup.hooks().serviceMode = [service] { return service; };
+    h.sup.hooks().monitorTaken = [&] { ++taken; };
+    ASSERT_TRUE(h.tickUntil([&] {
+      return h.com.job.load() == kJobDone && h.com.lastJob.load() == kJobMonitor &&
+             (h.ticks() & 1) == 1;  // the supervisor runs on the next tick
+    }));
+    h.sup.requestRead();
+    h.tick();
+    EXPECT_EQ(h.sup.step, kSupRead1) << service;
+    EXPECT_EQ(taken, service ? 0 : 1) << service;
+    ASSERT_TRUE(h.tickUntil([&] { return h.status.shown(2, "Verify: OK"); }));
+  }
+}
+
+}  // namespace
+}  // namespace q3
