@@ -21,6 +21,7 @@
 #include <memory>
 #include <sstream>
 
+#include "shell/core/app_clock.h"
 #include "shell/core/app_settings.h"
 #include "shell/core/debug_log.h"
 #include "shell/ui/close_on_signal.h"
@@ -133,7 +134,11 @@ TEST_F(MainFormTest, PagesControlsAndStatusBar) {
 }
 
 TEST_F(MainFormTest, TimerTicksAfterStartUp) {
+  start();
+  form.reset();
+  EXPECT_TRUE(q3::stopRequested());  // destroying a window ends its workers
   TMainForm& w = start();
+  EXPECT_FALSE(q3::stopRequested());  // and a new one runs its own
   EXPECT_TRUE(w.core().initialised());
   int ticks = 0;
   w.core().hooks().playerStep = [&] { ++ticks; };

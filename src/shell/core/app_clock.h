@@ -15,5 +15,8 @@ inline int32_t tmr() { return g_tmr.load(std::memory_order_acquire); }
 inline void setTmr(int32_t v) { g_tmr.store(v, std::memory_order_release); }
 inline bool stopRequested() { return g_stop.load(std::memory_order_acquire); }
 inline void requestStop() { g_stop.store(true, std::memory_order_release); }
+// Lowers the flag for a new run of the workers (a new main window in the same
+// process, as in tests); only call it when no worker of an earlier run is left.
+inline void clearStop() { g_stop.store(false, std::memory_order_release); }
 
 }  // namespace q3

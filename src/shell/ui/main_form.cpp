@@ -279,6 +279,7 @@ void TMainForm::buildStatusBar() {
 // ---------------------------------------------------------------- construction
 
 void TMainForm::constructStartup() {
+  q3::clearStop();  // the workers of this window run until it is destroyed
   createProtocolEngine();
   setupPaths();
   clearUnitTexts();
