@@ -228,8 +228,10 @@ void CVazov::error(const std::string& s) { m_errors += s + "\n"; }
 int CVazov::load(const std::string& hostPath) {
   reset();
   m_hostPath = hostPath;
-  std::ifstream in(hostPath, std::ios::binary);
-  if (!in) {
+  std::error_code ec;
+  std::ifstream in;
+  if (fs::is_regular_file(hostPath, ec)) in.open(hostPath, std::ios::binary);
+  if (!in.is_open()) {
     m_open = false;
     return kLoadNoFile;
   }
