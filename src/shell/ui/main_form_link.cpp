@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QActionGroup>
 #include <QBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -92,7 +93,10 @@ void TMainForm::installLink() {
     if (QLabel* p = statusPanel(4)) p->setText(QString::fromStdString(line));
   };
 
-  auto rebuildComMenu = [this, link] {
+  // Port items are drawn as radio items while the selection is automatic.
+  auto* radio = new QActionGroup(link);
+  radio->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+  auto rebuildComMenu = [this, link, radio] {
     if (!link->com) return;
     q3::ComMenuInput in;
     q3::CCOMCOM* com = link->com.get();
@@ -107,6 +111,7 @@ void TMainForm::installLink() {
       a->setSeparator(it.separator);
       a->setText(it.separator ? QString() : QString::fromStdString(it.caption));
       a->setCheckable(i < 2 || it.port > 0);
+      a->setActionGroup(it.radio ? radio : nullptr);
       a->setChecked(it.checked);
       a->setEnabled(it.enabled);
       a->setVisible(it.visible);
