@@ -37,7 +37,10 @@ QApplication& app() {
   static int argc = 1;
   static char name[] = "test_shell_ui";
   static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
+  // Another test file of this program may have made the application already.
+  static QApplication* a = QApplication::instance()
+                               ? static_cast<QApplication*>(QApplication::instance())
+                               : new QApplication(argc, argv);
   return *a;
 }
 
