@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "shell/core/checked_math.h"
 #include "shell/core/debug_log.h"
 #include "shell/ui/close_on_signal.h"
 #include "shell/ui/main_form.h"
@@ -32,7 +33,8 @@ int main(int argc, char** argv) {
     rc = app.exec();
   } catch (const std::exception& e) {
     // An exception that escapes start-up or the event loop ends the program
-    // after the user has seen it.
+    // after it has been logged and the user has seen it.
+    q3::appendErrorLog(e.what());
     QMessageBox::critical(nullptr, "Error", QString::fromUtf8(e.what()));
     rc = 1;
   }
