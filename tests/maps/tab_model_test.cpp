@@ -393,6 +393,31 @@ TEST(FillHandle, ExtrapolatesRightLeftAndCopiesSingleColumn) {
   EXPECT_EQ(t.cell(0, 0), 1);
 }
 
+TEST(LinkedLimits, KeptInsideTheAxisRangesOfAnRpmSheet) {
+  Fixture f(3, 1, 0x0701, 250);
+  struct Case {
+    int base, rev, start;
+    int baseOut, revOut, startOut;
+  } cases[] = {
+      {80, 30000, -100, 60, 25000, 0},
+      {-40, 12000, 2000, -30, 12000, 2000},
+  };
+  for (const Case& c : cases) {
+    f.m.baseAdvance = c.base;
+    f.m.revLimiter = c.rev;
+    f.m.startLimiter = c.start;
+    f.m.normalizeAxes(0, 0);
+    EXPECT_EQ(f.m.baseAdvance, c.baseOut);
+    EXPECT_EQ(f.m.revLimiter, c.revOut);
+    EXPECT_EQ(f.m.startLimiter, c.startOut);
+  }
+  // Without the link flags, or on a sheet whose X axis is not "RPM", they stay.
+  f.m.sheet(0).flags1 = 0;
+  f.m.baseAdvance = 80;
+  f.m.normalizeAxes(0, 0);
+  EXPECT_EQ(f.m.baseAdvance, 80);
+}
+
 TEST(AxisUse, UsageRulesAndCollapse) {
   Fixture f(3, 3);
   CSheet& s = f.m.sheet(0);

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
+#include <QLabel>
+#include <QPointer>
 #include <vector>
 
 #include "maps/map_defs.h"
@@ -85,6 +87,7 @@ class MapEditors : public QObject {
       t->model().setLiveValues(rpm, tpTenths, iap, flags);
       t->timerEntry();
     }
+    markBaseAdvance(rpm);
   }
 
   void advance(int k) {
@@ -149,6 +152,24 @@ class MapEditors : public QObject {
     reloadAll();
   }
 
+  // LabelBaseAdv is green while the engine runs below the first breakpoint
+  // of the advance map shown, that is on the base advance.
+  void markBaseAdvance(int rpm) {
+    TTab* t = tab(q3::kOwnerAdvance);
+    if (!t || !t->isVisible()) return;
+    if (!m_baseLabel) m_baseLabel = m_form->findChild<QLabel*>("LabelBaseAdv");
+    if (!m_baseLabel) return;
+    const q3::CSheet& s = t->model().cur();
+    const bool onBase = rpm < s.x.values[0] * 100;
+    if (onBase == m_baseGreen && m_baseKnown) return;
+    m_baseGreen = onBase;
+    m_baseKnown = true;
+    m_baseLabel->setAutoFillBackground(true);
+    QPalette pal = m_baseLabel->palette();
+    pal.setColor(QPalette::Window, onBase ? QColor(0, 255, 0) : QColor(0xF0, 0xF0, 0xF0));
+    m_baseLabel->setPalette(pal);
+  }
+
   // Page controls that belong to the maps; the pages may create them after
   // the maps were installed, so this runs until each is found.
   void connectPageControls() {
@@ -203,6 +224,9 @@ class MapEditors : public QObject {
   bool m_loaded = false;
   bool m_tpsButtons = false;
   bool m_percentBox = false;
+  QPointer<QLabel> m_baseLabel;
+  bool m_baseGreen = false;
+  bool m_baseKnown = false;
 };
 
 }  // namespace
