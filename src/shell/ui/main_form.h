@@ -20,6 +20,12 @@
 // start-up step, so a feature may also create its own child widgets or
 // controller objects there (find the page by name: page("TabSheetBike")).
 //
+// The settings of application.ini live in settings() (AppSettings); a feature
+// that changes one (COM selection, first-run flag, file history) writes it
+// there and calls saveSettings() when it must be kept at once. Texts reach the
+// widgets through applyTexts(): a radio group that is not a QComboBox takes its
+// item list through an invokable setItems(QStringList).
+//
 // The start-up steps run in the fixed order of constructStartup() and
 // formCreate(); each step is a method named after what it does and calls the
 // StartupHooks slot of the same name when a feature has filled it. Closing
