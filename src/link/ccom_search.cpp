@@ -281,6 +281,10 @@ bool CCOMSEARCH::acceptOrRefuse(int i) {
   if (onUnitFound)
     onUnitFound(FoundUnit{s.port, s.rx.protocol, s.typeKey, s.hwVersion, s.maxFrameLength, s.name,
                           compatible});
+  if (listOnly) {
+    s.state = kSearchPortFailed;
+    return false;
+  }
   if (!compatible) {
     showSlot1(m_status, i,
               "###COM %i:%s (unmatched)##COM %i:%s verbunden (unübertroffen)##COM %i:%s připojen "

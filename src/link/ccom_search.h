@@ -86,6 +86,9 @@ class CCOMSEARCH : public LinkEngine {
   void setStatusSink(StatusSink* s) { m_status = s; }
   // Told of every unit a slot identifies, compatible or not (scan command).
   std::function<void(const FoundUnit&)> onUnitFound;
+  // Listing only: every identified unit is reported and its port released,
+  // none is connected, so the search goes on over all ports.
+  bool listOnly = false;
 
   // The probe of a protocol as sent on the line (tests and the simulated unit).
   static int buildProbe(FrameReceiver& rx, int protocol, int keyMajor, int keyMinor);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "link/ccom_search.h"
@@ -262,6 +263,28 @@ TEST(SearchTest, AnswerLeftOnTheLineBeforeTheProbeIsNotTaken) {
   EXPECT_EQ(h.com.connectedPort.load(), 0);
   h.unit().silent = false;
   ASSERT_TRUE(h.tickUntil([&] { return h.com.connectedPort.load() != 0; }));
+}
+
+}  // namespace
+}  // namespace q3
+
+namespace q3 {
+namespace {
+
+// Listing (the scan command): every unit is reported, none is connected.
+TEST(SearchTest, ListOnlyReportsEveryUnitAndConnectsNone) {
+  q3test::LinkHarness h({"/dev/fake0", "/dev/fake1"});
+  h.unit(1).typeKey = 105;
+  h.com.listOnly = true;
+  std::map<int, FoundUnit> found;
+  h.com.onUnitFound = [&](const FoundUnit& u) { found.emplace(u.port, u); };
+  for (int i = 0; i < 60; ++i) h.tick();
+  EXPECT_EQ(h.com.connectedPort.load(), 0);
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_TRUE(found.at(1).compatible);
+  EXPECT_FALSE(found.at(2).compatible);
+  EXPECT_EQ(found.at(2).typeKey, 105);
+  EXPECT_TRUE(h.unit(0).reads.empty());
 }
 
 }  // namespace

@@ -241,13 +241,10 @@ int cmdScan(const std::vector<std::string>& args) {
     names[u.port] = u.name;
     std::fprintf(stderr, "COM%i: %s\n", u.port, u.name);
   };
-  // A compatible unit is connected by the search; let it go so the search goes on.
-  r.session.runUntil(
-      [&] {
-        if (r.sup().connected()) r.sup().disconnect();
-        return o.port > 0 || !o.device.empty() ? !found.empty() : false;
-      },
-      o.timeoutMs);
+  // Every unit is only listed, so the search goes on over all ports.
+  r.session.com().listOnly = true;
+  r.session.runUntil([&] { return (o.port > 0 || !o.device.empty()) && !found.empty(); },
+                     o.timeoutMs);
   std::printf("%-6s %-24s %-9s %-32s %-5s %s\n", "PORT", "DEVICE", "PROTOCOL", "NAME", "KEY",
               "COMPATIBLE");
   for (const auto& [port, u] : found) {
