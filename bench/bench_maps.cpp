@@ -39,7 +39,7 @@ struct AdvancePage {
   q3::TTab* tab;
   AdvancePage() {
     page.resize(1000, 520);
-    tab = new q3::TTab(q3::kOwnerAdvance, 980, 480, q3::mapControlSpec(q3::kOwnerAdvance).options,
+    tab = new q3::TTab(q3::kOwnerAdvance, 980, 480, q3::mapControlSetup(q3::kOwnerAdvance).options,
                        &page);
     q3::defineMap(tab->model());
     q3::loadMap(tab->model(), img);

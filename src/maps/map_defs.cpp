@@ -572,8 +572,8 @@ bool isPwm(int owner) { return owner >= kOwnerPoutPwm && owner < kOwnerPoutPwm +
 
 }  // namespace
 
-MapControlSpec mapControlSpec(int owner) {
-  MapControlSpec s;
+MapControlSetup mapControlSetup(int owner) {
+  MapControlSetup s;
   if (owner == kOwnerAdvance || owner == kOwnerServo) {
     s.options = 113;
   } else if (const CurveDef* d = curveDef(owner)) {
@@ -600,9 +600,9 @@ MapControlSpec mapControlSpec(int owner) {
 }
 
 void defineMap(TabModel& m) {
-  const MapControlSpec spec = mapControlSpec(m.ownerId());
-  m.visibleColumns = spec.visibleColumns;
-  m.visibleRows = spec.visibleRows;
+  const MapControlSetup setup = mapControlSetup(m.ownerId());
+  m.visibleColumns = setup.visibleColumns;
+  m.visibleRows = setup.visibleRows;
   const int owner = m.ownerId();
   if (owner == kOwnerAdvance)
     defineAdvance(m);

@@ -22,12 +22,12 @@ enum MapOwnerId : int {
 
 // How the page creates the control: options, size (0 = page-relative, set
 // by the page), visible window.
-struct MapControlSpec {
+struct MapControlSetup {
   int options = 0;
   int width = 0, height = 0;
   int visibleColumns = 15, visibleRows = 10;
 };
-MapControlSpec mapControlSpec(int ownerId);
+MapControlSetup mapControlSetup(int ownerId);
 
 // Creates the sheets and fixed axes of the map with this owner id.
 void defineMap(TabModel& m);

@@ -53,7 +53,7 @@ struct AxisSetup {
   uint32_t colour2 = 0;
 };
 
-// Which axes may be used alone (Part of the command surface).
+// Which axes a sheet uses: the dimension choice of the table.
 enum class AxisUse { OnlyX = 1, OnlyY = 2, Both = 3 };
 
 // An element of a sheet: col -1 is the Y header column, row -1 the X header

@@ -37,7 +37,7 @@ ParamImage advanceImage(int sensor, int advMap) {
 }
 
 TabModel makeMap(int owner) {
-  TabModel m(mapControlSpec(owner).options, owner);
+  TabModel m(mapControlSetup(owner).options, owner);
   defineMap(m);
   return m;
 }

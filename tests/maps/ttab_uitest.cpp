@@ -56,7 +56,7 @@ struct Page {
   TTab* tab = nullptr;
   Page() {
     page.resize(900, 500);
-    auto* t = new TTab(kOwnerAdvance, 880, 460, mapControlSpec(kOwnerAdvance).options, &page);
+    auto* t = new TTab(kOwnerAdvance, 880, 460, mapControlSetup(kOwnerAdvance).options, &page);
     t->setObjectName("TabAdvance");
     defineMap(t->model());
     loadMap(t->model(), img);

@@ -50,8 +50,8 @@ class MapEditors : public QObject {
     for (const MapPlace& p : kPlaces) {
       QWidget* page = form->page(p.page);
       if (!page) continue;
-      const q3::MapControlSpec spec = q3::mapControlSpec(p.owner);
-      auto* tab = new TTab(p.owner, spec.width, spec.height, spec.options, page);
+      const q3::MapControlSetup setup = q3::mapControlSetup(p.owner);
+      auto* tab = new TTab(p.owner, setup.width, setup.height, setup.options, page);
       tab->setObjectName(QString::fromLatin1(p.name));
       q3::defineMap(tab->model());
       tab->model().setOwnerNotify([this](q3::TabModel& m) { committed(m); });
@@ -107,15 +107,15 @@ class MapEditors : public QObject {
       QWidget* page = t->parentWidget();
       const int w = page->width(), h = page->height();
       const int owner = t->model().ownerId();
-      const q3::MapControlSpec spec = q3::mapControlSpec(owner);
+      const q3::MapControlSetup setup = q3::mapControlSetup(owner);
       if (owner == q3::kOwnerAdvance) {
         t->setGeometry(0, 35, w, std::max(100, h - 40));
       } else if (owner == q3::kOwnerServo) {
         t->setGeometry(0, 35, w, std::max(100, h - 35));
       } else if (owner == q3::kOwnerTpsCurve || owner == q3::kOwnerIapCurve) {
-        t->setGeometry(std::max(0, w - 300), 10, spec.width, spec.height);
+        t->setGeometry(std::max(0, w - 300), 10, setup.width, setup.height);
       } else if (owner == q3::kOwnerLambdaCurve) {
-        t->setGeometry(std::max(0, w - 570), 10, spec.width, spec.height);
+        t->setGeometry(std::max(0, w - 570), 10, setup.width, setup.height);
       } else if (owner == q3::kOwnerLambdaRpm) {
         t->setGeometry(std::max(0, w - 570), 240, std::max(120, w / 5), std::max(90, h * 3 / 10));
       } else {
