@@ -382,3 +382,50 @@ TEST(TTabMouse, CornerTriangleInterpolatesAndBorderDragMovesTheBlock) {
 
 }  // namespace
 }  // namespace q3
+
+namespace q3 {
+namespace {
+
+TEST(TTabGuard, InputReachingAControlWhileAnotherHandlesOneIsDropped) {
+  Page p;
+  auto* other = new TTab(kOwnerServo, 600, 300, kOptTable, &p.page);
+  other->setObjectName("TabOther");
+  defineMap(other->model());
+  other->refresh();
+  other->render();
+  const QPoint at = other->elementRect(0, 0).center();
+  // The owner of the first control delivers a click and keys to the second
+  // one while the first is still handling its Enter (as a message box would).
+  p.tab->model().setOwnerNotify([&](TabModel&) {
+    QTest::mouseClick(other, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::keyClicks(other, "7");
+  });
+  p.click(0, 0);
+  p.keys("3");
+  p.key(Qt::Key_Return);
+  EXPECT_EQ(p.sheet().cell(0, 0), 3);
+  EXPECT_FALSE(other->editorOpen());
+  EXPECT_EQ(other->model().cur().sel.count, 0);
+  // Outside a handler the same input is taken.
+  QTest::mouseClick(other, Qt::LeftButton, Qt::NoModifier, at);
+  QTest::keyClicks(other, "7");
+  EXPECT_TRUE(other->editorOpen());
+}
+
+TEST(TTabMouse, CtrlAddsAndShiftExtendsFromTheAnchor) {
+  Page p;
+  p.click(0, 0);
+  p.click(2, 2, Qt::ControlModifier);
+  EXPECT_EQ(p.sheet().sel.count, 2);
+  EXPECT_FALSE(p.sheet().sel.interpReady);
+  p.click(4, 1, Qt::ShiftModifier);  // from the anchor (2, 2)
+  EXPECT_EQ(p.sheet().sel.count, 6);
+  EXPECT_FALSE(p.tab->model().isSelected(ElemRef{0, 0}));
+  // A Ctrl click of another kind starts anew.
+  p.click(3, -1, Qt::ControlModifier);
+  EXPECT_EQ(p.sheet().sel.count, 1);
+  EXPECT_EQ(p.sheet().sel.mode & 0xFF, kSelX);
+}
+
+}  // namespace
+}  // namespace q3
