@@ -3,10 +3,6 @@
 // quelin3-unit-sim running as a separate process at 57600 Bd and corrupting
 // 1 % of the bytes it sends.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QTemporaryDir>
 #include <chrono>
@@ -17,62 +13,25 @@
 
 #include "link/link_engine.h"
 #include "shell/core/app_clock.h"
+#include "sim_process.h"
 
 namespace q3 {
 namespace {
 
-extern "C" char** environ;
-
 class PtyLink : public ::testing::Test {
  protected:
   QTemporaryDir dir;
-  pid_t simPid = 0;
+  q3test::SimProcess sim;
   std::string device;
   std::chrono::steady_clock::time_point t0 = std::chrono::steady_clock::now();
 
-  // Starts quelin3-unit-sim (posix_spawn: no fork of this threaded process)
-  // and reads the device path from its first output line.
   void startSim(std::vector<std::string> extra) {
-    const char* bin = std::getenv("Q3_BINARY_DIR");
-    ASSERT_NE(bin, nullptr);
-    std::vector<std::string> args = {std::string(bin) + "/tools/unit-sim/quelin3-unit-sim",
-                                     "--link", dir.filePath("unit").toStdString(), "--memory",
+    std::vector<std::string> args = {"--link", dir.filePath("unit").toStdString(), "--memory",
                                      dir.filePath("memory.bin").toStdString()};
     args.insert(args.end(), extra.begin(), extra.end());
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-    posix_spawn_file_actions_addclose(&fa, out[0]);
-    const int rc = posix_spawn(&simPid, argv[0], &fa, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&fa);
-    close(out[1]);
-    ASSERT_EQ(rc, 0);
-    FILE* f = fdopen(out[0], "r");
-    char line[512] = {};
-    ASSERT_NE(std::fgets(line, sizeof line, f), nullptr);
-    std::fclose(f);
-    device = line;
-    while (!device.empty() && (device.back() == '\n' || device.back() == '\r')) device.pop_back();
+    device = sim.start(args);
     ASSERT_EQ(device, dir.filePath("unit").toStdString());
   }
-
-  // Ends the simulated unit (it saves its memory on the way out).
-  bool stopSim() {
-    if (simPid <= 0) return true;
-    kill(simPid, SIGTERM);
-    int status = 0;
-    const bool ok =
-        waitpid(simPid, &status, 0) == simPid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    simPid = 0;
-    return ok;
-  }
-
-  void TearDown() override { stopSim(); }
 
   // The user-interface side: TMR follows the wall clock, the watchdog runs.
   void uiRound(LinkEngine& eng) {
@@ -147,7 +106,7 @@ TEST_F(PtyLink, WholeBlockWriteAndReadBackWithCorruptedBytes) {
   for (int i = 0; i < 400 && eng.com[1].portState.load() != kPortClosed; ++i) uiRound(eng);
   EXPECT_EQ(eng.com[1].portState.load(), kPortClosed);
   // The unit keeps what it was given across a restart: its memory file holds the image.
-  ASSERT_TRUE(stopSim());
+  ASSERT_TRUE(sim.stop());
   std::ifstream mem(dir.filePath("memory.bin").toStdString(), std::ios::binary);
   std::vector<uint8_t> stored((std::istreambuf_iterator<char>(mem)),
                               std::istreambuf_iterator<char>());
