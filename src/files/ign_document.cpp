@@ -15,9 +15,7 @@ namespace q3 {
 
 namespace {
 
-void openErrorMessage() {
-  dialogs().message("QUELIN3", ml(kMsgOpenFileError), DialogKind::Error);
-}
+void openErrorMessage() { dialogs().message("QUELIN3", ml(kMsgOpenFileError), DialogKind::Error); }
 
 // Index of the extension's "." in path, or npos when the file name has none.
 size_t extensionDot(const std::string& path) {
@@ -36,7 +34,8 @@ std::string baseName(const std::string& path) {
 
 void IgnHistory::add(const std::string& name) {
   if (!name.empty())
-    m_entries.erase(std::remove(m_entries.begin(), m_entries.end(), std::string()), m_entries.end());
+    m_entries.erase(std::remove(m_entries.begin(), m_entries.end(), std::string()),
+                    m_entries.end());
   auto it = std::find(m_entries.begin(), m_entries.end(), name);
   if (it != m_entries.end()) m_entries.erase(it);
   m_entries.insert(m_entries.begin(), name);

@@ -18,7 +18,7 @@ inline constexpr int kIgnHistoryMax = 10;
 
 // The recent-files list: entry 0 is the most recent.
 class IgnHistory {
-public:
+ public:
   // Adds a name: with a non-empty name all empty entries go first; a name
   // already present moves to the front; at most 10 entries are kept.
   void add(const std::string& name);
@@ -28,25 +28,25 @@ public:
   // Menu caption "%i %s" of entry i: the name without folder and extension.
   std::string caption(int i) const;
 
-private:
+ private:
   std::vector<std::string> m_entries;
 };
 
 struct IgnDocumentHooks {
-  std::function<void()> applyPending;        // complete an edit in progress first
-  std::function<void()> refreshPages;        // show all pages from the image
-  std::function<void()> commitActivePage;    // store the active page as after an edit
-  std::function<void()> storeActivePage;     // store the active page before a save
-  std::function<void()> clearNewInstal;      // the first-run flag goes off
-  std::function<void(const std::string&)> setDialogFile;  // initial name of both dialogs
-  std::function<void(const std::string&)> captionChanged; // file name shown in the caption
+  std::function<void()> applyPending;                      // complete an edit in progress first
+  std::function<void()> refreshPages;                      // show all pages from the image
+  std::function<void()> commitActivePage;                  // store the active page as after an edit
+  std::function<void()> storeActivePage;                   // store the active page before a save
+  std::function<void()> clearNewInstal;                    // the first-run flag goes off
+  std::function<void(const std::string&)> setDialogFile;   // initial name of both dialogs
+  std::function<void(const std::string&)> captionChanged;  // file name shown in the caption
   std::function<void()> historyChanged;
   std::function<void()> clearOperationSlot;  // status-message slot 2
   std::function<IgnWriteInfo()> writeInfo;   // version texts and calibration values
 };
 
 class IgnDocument {
-public:
+ public:
   enum class LoadResult { OpenError, NotAccepted, Loaded };
 
   explicit IgnDocument(ParamModel& model) : m_model(model) {}
@@ -82,8 +82,10 @@ public:
   IgnHistory& history() { return m_history; }
   const IgnFileState& fileState() const { return m_state; }
 
-private:
-  IgnWriteInfo writeInfo() const { return m_hooks.writeInfo ? m_hooks.writeInfo() : IgnWriteInfo{}; }
+ private:
+  IgnWriteInfo writeInfo() const {
+    return m_hooks.writeInfo ? m_hooks.writeInfo() : IgnWriteInfo{};
+  }
   bool writeImage(const std::string& path);
   void call(const std::function<void()>& f) const {
     if (f) f();

@@ -25,12 +25,15 @@ const char* const kMsgOlderVersion =
     "Einige Kenndaten werden nicht ge\xc3\xa4ndert oder werden implizit Wert gestellt.\n"
     "Sie sind die Kenndaten, die in \xc3\xa4lter Version nicht sind oder andere Struktur haben"
     "##Star\xc5\xa1\xc3\xad nebo odli\xc5\xa1n\xc3\xa1 verze souboru *.ign!\n\n"
-    "N\xc4\x9bkter\xc3\xa9 parametry budou nezm\xc4\x9bn\xc4\x9bny nebo nataveny na z\xc3\xa1kladn\xc3\xad "
+    "N\xc4\x9bkter\xc3\xa9 parametry budou nezm\xc4\x9bn\xc4\x9bny nebo nataveny na "
+    "z\xc3\xa1kladn\xc3\xad "
     "hodnotu.\n"
-    "Jsou to parametry, kter\xc3\xa9 v t\xc3\xa9to verzi nebyly obsa\xc5\xbe" "eny nebo m\xc4\x9bly "
+    "Jsou to parametry, kter\xc3\xa9 v t\xc3\xa9to verzi nebyly obsa\xc5\xbe"
+    "eny nebo m\xc4\x9bly "
     "jinou strukturu.";
 const char* const kMsgOpenFileError =
-    "###Open file error!##Fehler beim \xc3\xb6" "ffnen der Datei!"
+    "###Open file error!##Fehler beim \xc3\xb6"
+    "ffnen der Datei!"
     "##Chyba p\xc5\x99i otev\xc3\xad"
     "r\xc3\xa1n\xc3\xad souboru!";
 
@@ -39,10 +42,10 @@ void classifyIgnKey(int key, IgnFileState& st) {
     int key, family, kind;
   };
   static const Row rows[] = {
-      {96, 0, 3}, {98, 1, 3},  {108, 1, 3}, {104, 2, 3}, {105, 3, 3}, {106, 4, 3}, {107, 4, 3},
-      {75, 0, 1}, {54, 0, 1},  {80, 0, 2},  {88, 0, 2},  {93, 1, 2},  {95, 1, 2},  {97, 1, 2},
-      {91, 3, 2}, {85, 3, 2},  {79, 3, 2},  {76, 3, 2},  {60, 3, 2},  {86, 4, 2},  {81, 4, 2},
-      {99, 4, 2}, {48, 2, 2},
+      {96, 0, 3},  {98, 1, 3}, {108, 1, 3}, {104, 2, 3}, {105, 3, 3}, {106, 4, 3},
+      {107, 4, 3}, {75, 0, 1}, {54, 0, 1},  {80, 0, 2},  {88, 0, 2},  {93, 1, 2},
+      {95, 1, 2},  {97, 1, 2}, {91, 3, 2},  {85, 3, 2},  {79, 3, 2},  {76, 3, 2},
+      {60, 3, 2},  {86, 4, 2}, {81, 4, 2},  {99, 4, 2},  {48, 2, 2},
   };
   st.kind = 0;
   for (const Row& r : rows) {
@@ -66,13 +69,13 @@ void showMessage(const char* mtext) {
 }
 
 class Reader {
-public:
+ public:
   Reader(std::string_view text, ParamModel& model, IgnFileState& st, const IgnReadOptions& opt)
       : m_sc(text), m_model(model), m_img(model.image()), m_st(st), m_opt(opt) {}
 
   IgnReadResult run();
 
-private:
+ private:
   // One element: stored from the next number, kept when there is none.
   void byteAt(int index, int factor = 1, int offset = 0) {
     element({IgnFieldKind::Byte, index, 1, factor, offset, false});
@@ -101,7 +104,8 @@ private:
   void advanceMap(int base, int columns) {
     for (int r = 0; r < 10; ++r) {
       for (int c = 0; c < columns; ++c) m_img.setByte(base + 15 * r + c, m_sc.numberOr0() + 100);
-      for (int c = columns; c < 15; ++c) m_img.setByte(base + 15 * r + c, m_img.byte(base + 15 * r + 9));
+      for (int c = columns; c < 15; ++c)
+        m_img.setByte(base + 15 * r + c, m_img.byte(base + 15 * r + 9));
     }
   }
 
@@ -136,7 +140,8 @@ bool Reader::prepare(int key) {
   m_model.applyBikePreset();
   m_img.setByte(513, 0);
   m_img.setByte(197, 0);
-  if (m_opt.showMessages) showMessage(m_st.family == 2 ? kMsgOlderVersion : kMsgCrossTransformation);
+  if (m_opt.showMessages)
+    showMessage(m_st.family == 2 ? kMsgOlderVersion : kMsgCrossTransformation);
   m_model.applyPowerOutputDefaults();
   for (int i : {512, 174, 175, 177, 178, 179, 413}) m_img.setByte(i, 0);
   if (key <= 48) {
@@ -232,13 +237,20 @@ void Reader::servoMv() {
 void Reader::keyword(std::string_view kw) {
   // Older names of current keywords.
   static const std::pair<const char*, const char*> aliases[] = {
-      {"4_TAKT", "FOUR_STROKE"},         {"SPEC_START", "SPECIAL_START"},
-      {"SPECDWELL_START", "SPECIAL_DWELL_START"}, {"INV_PICKUP", "PICKUP_POLARITY"},
-      {"MAPA2_ACCEL", "MAP2_ACCEL"},     {"SENSOR_TPS_IAP", "TPSIAP_SENSOR"},
-      {"SENSOR_TPS", "TPS"},             {"SENSOR_IAP", "IAP_SENSOR"},
-      {"ADV_MAPA", "ADV_MAP"},           {"IAP", "ADV_IAP"},
-      {"ADVANCE_RPM1", "RPM_ADV"},       {"ADVANCE1", "ADVANCE"},
-      {"ADVANCE_RPM2", "RPM_ADV2"},      {"SERVO_MAPA", "SERVO_MAP"},
+      {"4_TAKT", "FOUR_STROKE"},
+      {"SPEC_START", "SPECIAL_START"},
+      {"SPECDWELL_START", "SPECIAL_DWELL_START"},
+      {"INV_PICKUP", "PICKUP_POLARITY"},
+      {"MAPA2_ACCEL", "MAP2_ACCEL"},
+      {"SENSOR_TPS_IAP", "TPSIAP_SENSOR"},
+      {"SENSOR_TPS", "TPS"},
+      {"SENSOR_IAP", "IAP_SENSOR"},
+      {"ADV_MAPA", "ADV_MAP"},
+      {"IAP", "ADV_IAP"},
+      {"ADVANCE_RPM1", "RPM_ADV"},
+      {"ADVANCE1", "ADVANCE"},
+      {"ADVANCE_RPM2", "RPM_ADV2"},
+      {"SERVO_MAPA", "SERVO_MAP"},
   };
   for (const auto& a : aliases)
     if (kw == a.first) kw = a.second;

@@ -8,7 +8,7 @@
 namespace q3 {
 
 class IgnScanner {
-public:
+ public:
   // The text ends at its end or at its first NUL byte.
   explicit IgnScanner(std::string_view text);
 
@@ -34,7 +34,7 @@ public:
   bool atEnd() const { return m_pos >= m_text.size(); }
   size_t position() const { return m_pos; }
 
-private:
+ private:
   std::string_view m_text;
   size_t m_pos = 0;
 };

@@ -14,7 +14,7 @@ namespace q3 {
 namespace {
 
 class Out {
-public:
+ public:
   explicit Out(const ParamImage& img) : m_img(img) {}
 
   void value(int v) {
@@ -48,7 +48,7 @@ public:
   std::string& text() { return m_s; }
   const ParamImage& img() const { return m_img; }
 
-private:
+ private:
   const ParamImage& m_img;
   std::string m_s;
 };
@@ -121,8 +121,8 @@ std::string renderIgn(const ParamImage& img, const IgnWriteInfo& info) {
   o.line("FOUR_STROKE");
   o.keyword("FOUR_STROKE_2ND_TURN");
   o.bits(514, 4);
-  for (const char* kw : {"BASE_ADV", "CORR_ADVANCE", "GEBER_MODE", "PICKUP_POLARITY",
-                         "INPUT_NEUTRAL_SS"})
+  for (const char* kw :
+       {"BASE_ADV", "CORR_ADVANCE", "GEBER_MODE", "PICKUP_POLARITY", "INPUT_NEUTRAL_SS"})
     o.line(kw);
   for (int i = 1; i <= 6; ++i) {
     char kw[16];
@@ -131,13 +131,36 @@ std::string renderIgn(const ParamImage& img, const IgnWriteInfo& info) {
     o.value(img.byte(219 + i - 1));
     o.value((img.byte(225) >> (i - 1)) & 1);
   }
-  for (const char* kw :
-       {"SYNC_POLARITY", "PICKUPS_INTERCHANGE", "NO_LOBE_CHECK", "INTERLOCK_INPUT",
-        "SPARK_BEFORE_LOBE", "SPECIAL_START", "SPECIAL_START_PERC", "SPECIAL_DWELL_START",
-        "LIMITER", "START_LIM_MIN", "START_LIM", "START_LIM_DELAY", "POTENTIOMETER",
-        "MAP2_ACCEL", "RETARD", "RPM", "DWELL", "DUR_DISCHARG", "SENSOR_LAMBDA", "LAMBDA_BAR",
-        "LAMBDA_TACHO", "PROPRIETARY", "TPSIAP_SENSOR", "TPS", "IAP_SENSOR", "SERVO_SENSOR",
-        "ADV_MAP", "ADV_IAP", "ADV_COLUMNS", "RPM_ADV"})
+  for (const char* kw : {"SYNC_POLARITY",
+                         "PICKUPS_INTERCHANGE",
+                         "NO_LOBE_CHECK",
+                         "INTERLOCK_INPUT",
+                         "SPARK_BEFORE_LOBE",
+                         "SPECIAL_START",
+                         "SPECIAL_START_PERC",
+                         "SPECIAL_DWELL_START",
+                         "LIMITER",
+                         "START_LIM_MIN",
+                         "START_LIM",
+                         "START_LIM_DELAY",
+                         "POTENTIOMETER",
+                         "MAP2_ACCEL",
+                         "RETARD",
+                         "RPM",
+                         "DWELL",
+                         "DUR_DISCHARG",
+                         "SENSOR_LAMBDA",
+                         "LAMBDA_BAR",
+                         "LAMBDA_TACHO",
+                         "PROPRIETARY",
+                         "TPSIAP_SENSOR",
+                         "TPS",
+                         "IAP_SENSOR",
+                         "SERVO_SENSOR",
+                         "ADV_MAP",
+                         "ADV_IAP",
+                         "ADV_COLUMNS",
+                         "RPM_ADV"})
     o.line(kw);
   writeAdvanceMap(o, "ADVANCE", 600);
   for (const char* kw : {"ADV2_MAP", "ADV2_IAP", "ADV2_COLUMNS", "RPM_ADV2"}) o.line(kw);
@@ -146,10 +169,10 @@ std::string renderIgn(const ParamImage& img, const IgnWriteInfo& info) {
                          "SERVO_IAP", "SERVO_COLUMNS", "SERVO_RPM", "SERVO"})
     o.line(kw);
   for (int k = 0; k < 3; ++k) writePowerOutput(o, k);
-  for (const char* kw : {"GEAR", "GEAR_AUTO", "SPEED_PULSES", "CLUTCH_RACE", "CLUTCH_TIME",
-                         "GEAR_CORR_ADV", "GEAR_CORR_LIMITER", "GEAR_CORR_SERVO", "GEAR_CORR_POUT",
-                         "TEST_OUT", "N2O", "N2O_RETARD", "N2O_RPM_MIN", "N2O_TPS_MIN",
-                         "N2O_REPEAT"})
+  for (const char* kw :
+       {"GEAR", "GEAR_AUTO", "SPEED_PULSES", "CLUTCH_RACE", "CLUTCH_TIME", "GEAR_CORR_ADV",
+        "GEAR_CORR_LIMITER", "GEAR_CORR_SERVO", "GEAR_CORR_POUT", "TEST_OUT", "N2O", "N2O_RETARD",
+        "N2O_RPM_MIN", "N2O_TPS_MIN", "N2O_REPEAT"})
     o.line(kw);
   o.keyword("VERSIONS");
   o.text() += "\nHEX  " + toCp1250(info.hexDate) + "\t" + toCp1250(info.hexTime) + "\t" +

@@ -25,7 +25,8 @@ const char* const kBikeTexts[kServiceBikes] = {
     "Honda VT 600 Shadow",
     "Honda VT 1100",
     "###Classic (1 lobe per revolution, 1-2 pick-ups)##Klassisch (1 Leitst. pro Umdreh. 1-2 "
-    "Geber)##Klasika (1 v\xc3\xbdstupek za ot\xc3\xa1\xc4\x8dku, 1-2 snima\xc4\x8d" "e)",
+    "Geber)##Klasika (1 v\xc3\xbdstupek za ot\xc3\xa1\xc4\x8dku, 1-2 snima\xc4\x8d"
+    "e)",
     "Suzuki 800",
     "Suzuki GSF 400 A",
     "Suzuki GSF 400 B",
@@ -47,12 +48,14 @@ const char* const kBikeTexts[kServiceBikes] = {
     "Triumph Tigra",
     "Kawasaki ZX9R 00",
     "###Classic (2 lobe per revolution, 1-2 pick-ups)##Klassisch (2 Leitst. pro Umdreh. 1-2 "
-    "Geber)##Klasika (2 v\xc3\xbdstupky za ot\xc3\xa1\xc4\x8dku, 1-2 snima\xc4\x8d" "e)",
+    "Geber)##Klasika (2 v\xc3\xbdstupky za ot\xc3\xa1\xc4\x8dku, 1-2 snima\xc4\x8d"
+    "e)",
     "###Classic (3 lobe per revolution, 1 pick-up)##Klassisch (3 Leitst. pro Umdreh. 1 "
     "Geber)##Klasika (3 v\xc3\xbdstupky za ot\xc3\xa1\xc4\x8dku, 1 snima\xc4\x8d)",
     "###Classic (1 lobe per 2 revolutions (CMPS), 1-2 pick-ups)##Klassisch (1 Leist. pro 2 "
     "Umdreh. (CMPS) 1-2 Geber)##Klasika (1 v\xc3\xbdstupek za 2 ot\xc3\xa1\xc4\x8dky "
-    "(va\xc4\x8dka), 1-2 snima\xc4\x8d" "e)",
+    "(va\xc4\x8dka), 1-2 snima\xc4\x8d"
+    "e)",
     "Harley",
     "Ducati inj. 48-2",
     "Laverda 3x120",

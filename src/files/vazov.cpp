@@ -1,6 +1,7 @@
 // The archive of default files: records, host layout, load, save and commands.
 #include "files/vazov.h"
 
+#include <strings.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <strings.h>
 
 namespace fs = std::filesystem;
 

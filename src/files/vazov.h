@@ -14,8 +14,8 @@ namespace q3 {
 
 // One entry as it is written on disk: 79 bytes, little-endian.
 inline constexpr int kVazovRecordSize = 79;
-inline constexpr int kVazovNameMax = 52;             // characters, plus the terminating zero
-inline constexpr uint32_t kVazovCompressAbove = 100;  // bytes; smaller files are stored plain
+inline constexpr int kVazovNameMax = 52;                // characters, plus the terminating zero
+inline constexpr uint32_t kVazovCompressAbove = 100;    // bytes; smaller files are stored plain
 inline constexpr uint64_t kVazovImportLimit = 5242880;  // 5 MiB
 inline constexpr int kVazovMaxChildren = 4095;
 // The 32-byte marker in front of the root record.
@@ -30,7 +30,7 @@ struct VAZOV_FILE {
   uint32_t storedSize = 0;  // file: compressed size, 0 when stored plain
   uint64_t time = 0;        // FILETIME: 100 ns units since 1601, UTC
   bool dir = false;
-  std::vector<uint8_t> data;                         // file: the stored bytes
+  std::vector<uint8_t> data;                          // file: the stored bytes
   std::vector<std::unique_ptr<VAZOV_FILE>> children;  // directory: the entries
 
   // The 79-byte record of this entry (the pointer field is written as 0).
@@ -45,7 +45,7 @@ uint64_t vazovFromUnix(int64_t seconds, int64_t nanoseconds = 0);
 int64_t vazovToUnix(uint64_t filetime);
 
 class CVazov {
-public:
+ public:
   // Result codes of execute().
   enum { kNone = 0, kDone = 1, kExported = 2, kOpened = 5, kStored = 9 };
   // Codes of load().
@@ -75,7 +75,7 @@ public:
   std::string& console() { return m_console; }
   std::string& errors() { return m_errors; }
 
-private:
+ private:
   void reset();
   void out(const std::string& s) { m_console += s; }
   void error(const std::string& s);

@@ -15,7 +15,7 @@
 namespace q3test {
 
 class MessageRecorder : public q3::UserDialogs {
-public:
+ public:
   MessageRecorder() { m_prev = q3::setDialogs(this); }
   ~MessageRecorder() override { q3::setDialogs(m_prev); }
   void message(const std::string&, const std::string& text, q3::DialogKind) override {
@@ -27,12 +27,12 @@ public:
   }
   std::vector<std::string> texts;
 
-private:
+ private:
   q3::UserDialogs* m_prev = nullptr;
 };
 
 class ScratchDir : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "_" + info->name();

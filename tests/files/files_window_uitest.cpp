@@ -31,7 +31,7 @@ QApplication& app() {
 }
 
 class FilesWindow : public q3test::ScratchDir {
-protected:
+ protected:
   void SetUp() override {
     ScratchDir::SetUp();
     app();

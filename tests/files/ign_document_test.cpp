@@ -1,9 +1,10 @@
 // Open, save and quick-save over the model; history, dropped files and the
 // service tools' report.
+#include "files/ign_document.h"
+
 #include <gtest/gtest.h>
 
 #include "files/files_fixture.h"
-#include "files/ign_document.h"
 #include "files/service_tools.h"
 #include "text/mstring.h"
 
@@ -12,7 +13,7 @@ namespace {
 using namespace q3;
 
 class IgnDoc : public q3test::ScratchDir {
-protected:
+ protected:
   void SetUp() override {
     ScratchDir::SetUp();
     setLanguage(0);
@@ -31,7 +32,7 @@ protected:
 TEST_F(IgnDoc, QuickSaveTakesTheNextFreeNumber) {
   writeAll(path("race_001.ign"), "x");
   writeAll(path("race_007.ign"), "x");
-  writeAll(path("race_9.txt"), "x");      // other extension
+  writeAll(path("race_9.txt"), "x");     // other extension
   writeAll(path("other_012.ign"), "x");  // other stem
   model.image() = defaultImageForBike(3);
   ASSERT_TRUE(doc.save(path("race.ign")));

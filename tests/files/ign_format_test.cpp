@@ -2,7 +2,6 @@
 // golden file and the round trip of every bike's defaults.
 #include <gtest/gtest.h>
 
-
 #include "files/files_fixture.h"
 #include "files/ign_document.h"
 #include "files/ign_layout.h"
@@ -38,7 +37,7 @@ TEST(IgnNumbers, PercentIConversion) {
     const char* text;
     int value;
   } cases[] = {
-      {"10", 10}, {"010", 8}, {"-010", -8}, {"0", 0},      {"-5", -5},
+      {"10", 10}, {"010", 8},    {"-010", -8},  {"0", 0},          {"-5", -5},
       {"09", 0},  {"0777", 511}, {"00012", 10}, {"4294967297", 1}, {"2147483648", -2147483647 - 1},
   };
   for (const auto& c : cases) EXPECT_EQ(convertPercentI(c.text), c.value) << c.text;
@@ -74,7 +73,7 @@ TEST(IgnNumbers, NumberFollowsLooksPastSpacesOnly) {
     bool follows;
   } cases[] = {
       {"  \r\n   -5", true}, {"\n 12", true}, {"\n TEST_OUT 1 2", false},
-      {"\n_X 5", false},      {"   ", false},  {"\n: 4", true},
+      {"\n_X 5", false},     {"   ", false},  {"\n: 4", true},
   };
   for (const auto& c : cases) EXPECT_EQ(IgnScanner(c.text).numberFollows(), c.follows) << c.text;
 }
@@ -83,16 +82,21 @@ TEST(IgnLayout, KeywordColumnWidth) {
   struct Case {
     const char* keyword;
     int width;
-  } cases[] = {{"TPS", 15}, {"BIKE", 15}, {"SPECIAL_START", 15}, {"GEAR_CORR_POUT", 21},
-               {"SPECIAL_DWELL_START", 21}, {"FOUR_STROKE_2ND_TURN", 27},
-               {"POWER_OUT1_SPWM_FR_XXXXXX", 27}, {"Mon_Calib_CoefFLASH_XXXXXX", 33}};
+  } cases[] = {{"TPS", 15},
+               {"BIKE", 15},
+               {"SPECIAL_START", 15},
+               {"GEAR_CORR_POUT", 21},
+               {"SPECIAL_DWELL_START", 21},
+               {"FOUR_STROKE_2ND_TURN", 27},
+               {"POWER_OUT1_SPWM_FR_XXXXXX", 27},
+               {"Mon_Calib_CoefFLASH_XXXXXX", 33}};
   for (const auto& c : cases)
     EXPECT_EQ(ignKeywordWidth(int(std::string(c.keyword).size())), c.width) << c.keyword;
 }
 
 TEST(IgnWriter, LineForms) {
   ParamImage img = defaultImageForBike(20);
-  img.setByte(238, 95);  // CORR_ADVANCE -5
+  img.setByte(238, 95);     // CORR_ADVANCE -5
   img.setWord(76, 0xFFFE);  // PROPRIETARY -2 (signed)
   img.setByte(182, 0xFF);   // RPM pulses -1 (signed)
   IgnWriteInfo info = fixedInfo();
@@ -108,8 +112,9 @@ TEST(IgnWriter, LineForms) {
   EXPECT_EQ(lineOf(t, "PROPRIETARY").substr(15, 6), "   -2 ");
   EXPECT_EQ(lineOf(t, "RPM").substr(15, 6), "   -1 ");
   EXPECT_EQ(lineOf(t, "LAMBDA_BAR").substr(0, 15), "LAMBDA_BAR     ");
-  EXPECT_NE(t.find("\nVERSIONS       \nHEX  Mar 14 2024\t10:20:30\tV 1.04\nEXE  Dec  1 2026\t12:00:00"),
-            std::string::npos);
+  EXPECT_NE(
+      t.find("\nVERSIONS       \nHEX  Mar 14 2024\t10:20:30\tV 1.04\nEXE  Dec  1 2026\t12:00:00"),
+      std::string::npos);
   // The file ends with the empty continuation line after VERSIONS.
   EXPECT_EQ(t.substr(t.size() - 16), "\n               ");
   EXPECT_EQ(t.find("Mon_Calib"), std::string::npos);
@@ -163,7 +168,8 @@ TEST_F(IgnFiles, EveryBikesDefaultsSurviveWriteAndOpen) {
     for (int i = 0; i < RS_LEN_EXE; ++i)
       ASSERT_EQ(int(model.image().byte(i)), int(expected.byte(i))) << "byte " << i;
     // And the image written again gives the same file.
-    if (bike != 22) EXPECT_EQ(renderIgn(model.image(), fixedInfo()), renderIgn(original, fixedInfo()));
+    if (bike != 22)
+      EXPECT_EQ(renderIgn(model.image(), fixedInfo()), renderIgn(original, fixedInfo()));
   }
 }
 

@@ -1,11 +1,12 @@
 // The reader's rules: values, ranges, special keywords, older and foreign
 // file keys, and damaged input.
+#include "files/ign_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "files/files_fixture.h"
-#include "files/ign_reader.h"
 #include "text/mstring.h"
 
 namespace {
@@ -31,7 +32,7 @@ struct Reading {
 };
 
 struct ByteCase {
-  const char* body;  // follows the key line of the current format
+  const char* body;                        // follows the key line of the current format
   std::vector<std::pair<int, int>> bytes;  // index, expected value
 };
 
@@ -123,9 +124,11 @@ TEST(IgnReader, GearCorrectionOfPowerOutputsTakesSixMoreValuesOnlyWhenNumbersFol
 TEST(IgnReader, SecondAdvanceMapIsCopiedFromTheFirstWhenMissing) {
   std::string adv = "ADVANCE";
   for (int i = 0; i < 150; ++i) adv += " " + std::to_string(i % 40 - 5);
-  Reading r("KORVELAN_KEY 104\nADV_IAP 1 2 3 4 5 6 7 8 9 10\nADV_COLUMNS 12\nADV_MAP 1\n"
-            "RPM_ADV 1000 2000 3000 4000 5000 6000 7000 8000 9000 10000 11000 12000 13000 "
-            "14000 15000\n" + adv);
+  Reading r(
+      "KORVELAN_KEY 104\nADV_IAP 1 2 3 4 5 6 7 8 9 10\nADV_COLUMNS 12\nADV_MAP 1\n"
+      "RPM_ADV 1000 2000 3000 4000 5000 6000 7000 8000 9000 10000 11000 12000 13000 "
+      "14000 15000\n" +
+      adv);
   for (int i = 0; i < 150; ++i) {
     ASSERT_EQ(r.b(600 + i), i % 40 + 95);
     ASSERT_EQ(r.b(900 + i), r.b(600 + i));
@@ -199,8 +202,8 @@ TEST(IgnReader, OlderVersionKey48) {
   EXPECT_EQ(r.b(172), 1);
   EXPECT_EQ(r.b(173), 0);
   EXPECT_EQ(r.b(219), 11);
-  EXPECT_EQ(r.b(222), 2);   // v4 = 1 keeps the function
-  EXPECT_EQ(r.b(224), 1);   // v5 = 0
+  EXPECT_EQ(r.b(222), 2);            // v4 = 1 keeps the function
+  EXPECT_EQ(r.b(224), 1);            // v5 = 0
   EXPECT_EQ(r.b(225), 0x01 | 0x04);  // v2 = 0, v3 = 0
   // Old advance rows of ten values; the columns behind repeat column 9.
   EXPECT_EQ(r.b(600), 101);

@@ -15,7 +15,7 @@ struct ToolRun {
 };
 
 class ToolCli : public q3test::ScratchDir {
-protected:
+ protected:
   ToolRun tool(const std::string& args) {
     std::string cmd = std::string(Q3_TOOL) + " " + args + " 2>/dev/null";
     ToolRun r{-1, {}};
@@ -64,7 +64,8 @@ TEST_F(ToolCli, DefaultsDumpConvertAndDiff) {
   ASSERT_EQ(tool("convert " + q("old.ign") + " " + q("new.ign")).code, 0);
   std::string converted = readAll(path("new.ign"));
   EXPECT_EQ(converted.substr(0, 20), "KORVELAN_KEY     104");
-  EXPECT_NE(converted.find("\r\nLIMITER           90 \r\nSTART_LIM_MIN     30 \r\nSTART_LIM         60 \r\n"),
+  EXPECT_NE(converted.find(
+                "\r\nLIMITER           90 \r\nSTART_LIM_MIN     30 \r\nSTART_LIM         60 \r\n"),
             std::string::npos);
 
   writeAll(path("foreign.ign"), "KORVELAN_KEY 97\r\nBIKE 7\r\n");

@@ -1,12 +1,13 @@
 // The archive of default files: host layout, compression, cut-back, commands.
+#include "files/vazov.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 
-#include "files/files_fixture.h"
 #include "files/default_archive.h"
-#include "files/vazov.h"
+#include "files/files_fixture.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ using q3::CVazov;
 using q3::VAZOV_FILE;
 
 class Vazov : public q3test::ScratchDir {
-protected:
+ protected:
   // A host of n bytes that are not zero, so padding is told apart.
   std::string makeHost(const std::string& leaf, size_t n) {
     std::string s(n, '\0');
@@ -72,7 +73,8 @@ TEST_F(Vazov, SaveOnHostWithoutArchiveStartsAtNext256Boundary) {
   CVazov v;
   ASSERT_EQ(v.execute("OPEN " + path("host.bin")), CVazov::kOpened);
   EXPECT_EQ(v.hostOffset(), 1000u);
-  EXPECT_EQ(run(v, "SET \\A\\note.txt \"hello\""), "SET \\A\\note.txt \"hello\"\n (file rewritten)\n");
+  EXPECT_EQ(run(v, "SET \\A\\note.txt \"hello\""),
+            "SET \\A\\note.txt \"hello\"\n (file rewritten)\n");
   EXPECT_EQ(run(v, "SAVE"), "SAVE\n (stored 242 bytes - 2 items)\n");
 
   std::string host = readAll(path("host.bin"));
@@ -215,7 +217,7 @@ TEST_F(Vazov, CommandResults) {
       {"RENAME \\a\\b\\z.ign \\z.ign", " (1 file renamed)\n", CVazov::kDone},  // moves to the root
       {"SET \\a\\b\\z.ign again", " (file rewritten)\n", CVazov::kDone},
       {"RENAME \\a\\b\\z.ign \\z.ign", " (error)\n", CVazov::kDone},  // root holds z.ign
-      {"RENAME \\a \\a\\b\\a", " (error)\n", CVazov::kDone},  // into its own subtree
+      {"RENAME \\a \\a\\b\\a", " (error)\n", CVazov::kDone},          // into its own subtree
       {"DELETE \\a", " (4 files deleted)\n", CVazov::kDone},
       {"DELETE \\a", " (error)\n", CVazov::kDone},
       {"  delete\t\"z.ign\"  ", " (1 files deleted)\n", CVazov::kDone},
@@ -238,9 +240,9 @@ TEST_F(Vazov, ExportWritesTreeWithTimeStamps) {
   writeAll((dir / "in" / "one.ign").string(), std::string(500, 'q'));
   writeAll((dir / "in" / "sub" / "two.ign").string(), "2");
   writeAll((dir / "in" / ".hidden").string(), "skip me");
-  std::filesystem::last_write_time(dir / "in" / "one.ign",
-                                   std::filesystem::file_time_type::clock::now() -
-                                       std::chrono::hours(48));
+  std::filesystem::last_write_time(
+      dir / "in" / "one.ign",
+      std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
   CVazov v;
   EXPECT_EQ(run(v, "IMPORT " + (dir / "in").string() + " \\"),
             "IMPORT " + (dir / "in").string() + " \\\n (2 files added)\n");

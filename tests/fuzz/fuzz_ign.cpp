@@ -14,7 +14,7 @@
 
 namespace {
 class Quiet : public q3::UserDialogs {
-public:
+ public:
   void message(const std::string&, const std::string&, q3::DialogKind) override {}
   q3::Answer ask(const std::string&, const std::string&, bool) override { return q3::Answer::No; }
 };

@@ -26,8 +26,7 @@ struct OpenOptions {
   std::vector<std::string> files;
 };
 
-bool parseOpen(const char* cmd, const std::vector<std::string>& args, size_t want,
-               OpenOptions& o) {
+bool parseOpen(const char* cmd, const std::vector<std::string>& args, size_t want, OpenOptions& o) {
   for (const auto& a : args) {
     if (a == "--test")
       o.testMode = true;
@@ -181,8 +180,8 @@ int runCompareAll(const std::vector<std::string>& args) {
   return q3::compareAll(now, old, report) ? 0 : 1;
 }
 
-const DefaultsOptionRegistrar kIgnOption(
-    {"--ign", "FILE.ign", "also write the image as a settings file", applyIgn});
+const DefaultsOptionRegistrar kIgnOption({"--ign", "FILE.ign",
+                                          "also write the image as a settings file", applyIgn});
 
 const CliRegistrar kDump({"dump", "dump [--test] FILE.ign",
                           "open a settings file and print the image in the default.ini format",

@@ -30,7 +30,7 @@ std::u16string wide(const std::string& s) { return QString::fromStdString(s).toS
 
 // The file commands' state, owned by the window as a child object.
 class FilesController : public QObject {
-public:
+ public:
   FilesController(TMainForm* w, q3::ParamModel& model, q3::ParamBinder& binder)
       : QObject(w), m_w(w), m_binder(binder), m_doc(model) {}
 
@@ -127,7 +127,7 @@ public:
     return false;
   }
 
-private:
+ private:
   TMainForm* m_w;
   q3::ParamBinder& m_binder;
   q3::IgnDocument m_doc;
@@ -213,8 +213,7 @@ void TMainForm::installFiles() {
   onAction("MenuOpen", [fc] { fc->openWithDialog(-1, false); });
   onAction("MenuOpenExeDir", [fc] { fc->openWithDialog(-1, true); });
   onAction("MenuOpenPage", [fc, activePage] { fc->openWithDialog(activePage(), false); });
-  onButton("SpeedButtonOpen",
-           [fc, held] { fc->openWithDialog(-1, held(Qt::ControlModifier)); });
+  onButton("SpeedButtonOpen", [fc, held] { fc->openWithDialog(-1, held(Qt::ControlModifier)); });
   onAction("MenuSave", [fc] { fc->save(false); });
   onAction("MenuSaveExeDir", [fc] { fc->save(true); });
   onButton("SpeedButtonSave", [fc, held] {
