@@ -106,6 +106,8 @@ class TabModel {
   int liveTp() const { return m_tp; }
   int liveIap() const { return m_iap; }
   int liveFlags() const { return m_flags; }
+  // The engine speed the actual position was last computed from.
+  int lastRpm() const { return m_lastRpm; }
 
   // Linked limits (rpm for the limiters, degrees for the base advance).
   int baseAdvance = 0;
@@ -181,7 +183,6 @@ class TabModel {
  private:
   int kindOfSelection() const;
   void commitNow();
-  void afterInsertOrDelete();
   bool insertAt(bool columns, int b);
   bool deleteAt(bool columns, int b);
 
