@@ -239,14 +239,17 @@ bool CCOMIOSYS::ioStep(CCOM& c) {
 
   const int n = c.txCount.load(std::memory_order_acquire);
   if (n > 0) {
-    if (c.txBuf[0] != 0x30 && debugLogActive()) {
-      char line[kRingSize * 3 + 64];
-      int p = std::snprintf(line, sizeof line, "\n[%i:TMR=%i]TX %i:\n", c.number, tmr(),
-                            g_txTraceCount.fetch_add(1));
-      for (int i = 0; i < n; ++i)
-        p += std::snprintf(line + p, sizeof line - size_t(p), "%02x\t", c.txBuf[i]);
-      std::snprintf(line + p, sizeof line - size_t(p), "\n");
-      traceLog("%s", line);
+    if (c.txBuf[0] != 0x30 && debugLogActive()) {  // monitor requests are not traced
+      traceLog("\n[%i:TMR=%i]TX %i:\n", c.number, tmr(), g_txTraceCount.fetch_add(1));
+      // The bytes go out in pieces that fit the log's line buffer.
+      char piece[100 * 3 + 1];
+      for (int i = 0; i < n;) {
+        int p = 0;
+        for (int k = 0; k < 100 && i < n; ++k, ++i)
+          p += std::snprintf(piece + p, sizeof piece - size_t(p), "%02x\t", c.txBuf[i]);
+        traceLog("%s", piece);
+      }
+      traceLog("\n");
     }
     c.device->write(c.txBuf, n);
     c.txCount.store(0, std::memory_order_release);

@@ -6,12 +6,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
+#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "link/ccom_io.h"
 #include "link/memory_device.h"
 #include "shell/core/app_clock.h"
+#include "shell/core/debug_log.h"
 
 namespace q3 {
 namespace {
@@ -190,6 +193,50 @@ TEST(PortManager, TransmitChunkReachesTheLine) {
   s.run(1);
   EXPECT_FALSE(sys.com[1].txBusy());
   EXPECT_EQ(ports.lines.find("/mem/a")->peerReadAll(), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+TEST(PortTrace, OpenTransmitAndCloseLines) {
+  QTemporaryDir dir;
+  const std::string log = dir.path().toStdString() + "/trace.log";
+  ASSERT_TRUE(debugLogOpen(log.c_str()));
+  setTmr(100);
+  {
+    CCOMIOSYS sys;
+    sys.setThreadless(true);
+    Ports ports(sys);
+    Stepper s{sys};
+    sys.requestOpen(1, 57600);
+    s.run();
+    setTmr(150);
+    std::vector<uint8_t> chunk(330);
+    for (int i = 0; i < 330; ++i) chunk[size_t(i)] = uint8_t(i);
+    chunk[0] = 0xA5;
+    ASSERT_EQ(sys.com[1].putChunk(chunk.data(), 330), 330);
+    s.run(1);
+    const uint8_t monitor[3] = {0x30, 1, 2};  // monitor requests are not traced
+    ASSERT_EQ(sys.com[1].putChunk(monitor, 3), 3);
+    s.run(1);
+    setTmr(200);
+    sys.requestClose(1);
+    s.run();
+  }
+  debugLogClose();
+  std::ifstream in(log);
+  std::stringstream all;
+  all << in.rdbuf();
+  std::string bytes;
+  for (int i = 0; i < 330; ++i) {
+    char b[8];
+    std::snprintf(b, sizeof b, "%02x\t", i == 0 ? 0xA5 : i & 0xFF);
+    bytes += b;
+  }
+  const std::regex want(
+      "\n\\[1:TMR=100\\]OPEN COM1 \\(57600,N,8,1\\)\n"
+      "\n\\[1:TMR=150\\]TX [0-9]+:\n" +
+      bytes +
+      "\n"
+      "\n\\[1:TMR=200\\]CLOSE COM1\n");
+  EXPECT_TRUE(std::regex_match(all.str(), want)) << all.str();
 }
 
 TEST(PortScan, PresentFlagsAndChanges) {
