@@ -298,7 +298,10 @@ int LinkEngine::enginePass() {
     got = receive(active.rx, c);
   }
   const int jobCode = job.load(std::memory_order_acquire);
-  if (jobCode == kJobNone || jobCode == kJobFailed || jobCode == kJobDone) return 50;
+  if (jobCode == kJobNone || jobCode == kJobFailed || jobCode == kJobDone) {
+    // A pickup block streams at the line rate: keep the ring drained while it comes.
+    return bulk.active.load(std::memory_order_acquire) ? 1 : 50;
+  }
 
   int s = step.load(std::memory_order_acquire);
   if (s == kStepFailed) {
