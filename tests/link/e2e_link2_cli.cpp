@@ -1,0 +1,146 @@
+// quelin3-tool read, verify, program and monitor against quelin3-unit-sim
+// on a pseudo-terminal: exit codes, files and what stays on stdout.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+class CliLink : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "test_link_e2e";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+  }
+  void SetUp() override {
+    const char* b = std::getenv("Q3_BINARY_DIR");
+    ASSERT_NE(b, nullptr);
+    bin = b;
+    setenv("QUELIN3_DATA_DIR", dir.path().toUtf8().constData(), 1);
+    sim.setProgram(bin + "/tools/unit-sim/quelin3-unit-sim");
+    sim.setArguments({"--link", dir.filePath("unit"), "--log", dir.filePath("sim.log")});
+    sim.start();
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    while (!sim.canReadLine()) ASSERT_TRUE(sim.waitForReadyRead(5000));
+    device = sim.readLine().trimmed();
+  }
+  void TearDown() override {
+    sim.terminate();
+    sim.waitForFinished(5000);
+  }
+
+  struct Result {
+    int code;
+    QString out, err;
+  };
+  Result tool(QStringList args, bool withDevice = true) {
+    QProcess p;
+    if (withDevice) args << "--device" << device;
+    p.start(bin + "/tools/cli/quelin3-tool", args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+  }
+  QString path(const char* name) const { return dir.filePath(name); }
+  int simWrites() const {
+    QFile f(dir.filePath("sim.log"));
+    f.open(QIODevice::ReadOnly);
+    int n = 0;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+      const int colon = line.indexOf(':');
+      if (line.contains(" IN ") && colon > 0) {
+        const QByteArray first = line.mid(colon + 2, 2);
+        if (first >= "01" && first <= "07") ++n;
+      }
+    }
+    return n;
+  }
+
+  QTemporaryDir dir;
+  QString bin, device;
+  QProcess sim;
+};
+
+TEST_F(CliLink, ReadProgramVerifyAndMonitor) {
+  Result r = tool({"read", "-o", path("unit.ign")});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.isEmpty());  // progress goes to stderr
+  EXPECT_TRUE(r.err.contains("Verify: OK"));
+  QFile f(path("unit.ign"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray text = f.readAll();
+  EXPECT_TRUE(text.startsWith("KORVELAN_KEY"));
+
+  // The file as the unit should hold it: program everything, then it verifies.
+  r = tool({"program", path("unit.ign")});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("Program device: OK"));
+  r = tool({"verify", path("unit.ign")});
+  EXPECT_EQ(r.code, 0) << r.out.toStdString();
+  EXPECT_EQ(r.out.trimmed(), "identical");
+
+  // One value changed in the file: verify names it, --changed-only writes one block.
+  QByteArray changed = text;
+  const int at = changed.indexOf("\nLIMITER");
+  ASSERT_GT(at, 0);
+  const int eol = changed.indexOf('\n', at + 1);
+  changed.replace(at + 1, eol - at - 1, "LIMITER           77 ");
+  QFile g(path("changed.ign"));
+  ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+  g.write(changed);
+  g.close();
+  r = tool({"verify", path("changed.ign")});
+  EXPECT_EQ(r.code, 1);
+  // The rev limiter also bounds the rpm axes, so they may be listed with it.
+  EXPECT_TRUE(r.out.split('\n').contains("LIMITER")) << r.out.toStdString();
+  const int writesBefore = simWrites();
+  r = tool({"program", path("changed.ign"), "--changed-only"});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_GE(simWrites() - writesBefore, 1);
+  EXPECT_LT(simWrites() - writesBefore, 7);
+  EXPECT_EQ(tool({"verify", path("changed.ign")}).code, 0);
+
+  r = tool({"monitor", "--count", "2", "--csv"});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  const QStringList lines = r.out.trimmed().split('\n');
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_TRUE(lines[0].startsWith("rpm,load_mode,"));
+  EXPECT_EQ(lines[1].count(','), lines[0].count(','));
+}
+
+TEST_F(CliLink, DifferentBikeIsRefusedWithoutYes) {
+  for (const char* bike : {"3", "4"}) {
+    Result d = tool({"defaults", "--bike", bike, "--ign", path(bike) + ".ign"}, false);
+    ASSERT_EQ(d.code, 0) << d.err.toStdString();
+  }
+  // The unit is given bike preset 3 (answering any question with yes) ...
+  Result r = tool({"program", path("3") + ".ign", "--yes"});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  // ... so programming preset 4 asks, and without --yes that is a refusal.
+  const int writesBefore = simWrites();
+  r = tool({"program", path("4") + ".ign"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.contains("refused")) << r.err.toStdString();
+  EXPECT_EQ(simWrites(), writesBefore);
+  r = tool({"program", path("4") + ".ign", "--yes"});
+  EXPECT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_GT(simWrites(), writesBefore);
+}
+
+TEST_F(CliLink, NoUnitMeansAClearFailure) {
+  sim.terminate();
+  sim.waitForFinished(5000);
+  Result r = tool({"read", "-o", path("none.ign"), "--timeout", "2"});
+  EXPECT_NE(r.code, 0);
+  EXPECT_FALSE(QFile::exists(path("none.ign")));
+  EXPECT_TRUE(r.err.contains("quelin3-tool:")) << r.err.toStdString();
+}
+
+}  // namespace
