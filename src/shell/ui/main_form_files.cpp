@@ -17,8 +17,10 @@
 #include "files/default_archive.h"
 #include "files/ign_document.h"
 #include "files/service_tools.h"
+#include "link/ccomcom.h"
 #include "shell/core/debug_log.h"
 #include "shell/ui/main_form.h"
+#include "shell/ui/main_form_link.h"
 
 namespace {
 
@@ -176,6 +178,9 @@ void TMainForm::installFiles() {
     info.hexDate = label("LabelVerze2");
     info.hexTime = label("LabelVerze3");
     info.hexVersion = label("LabelVerze1");
+    // The dwell calibration lines belong to a file saved while a port is open.
+    if (q3::CCOMCOM* com = linkEngine(this))
+      for (const q3::CCOM& c : com->com) info.portOpen = info.portOpen || c.isOpen();
     info.monCalib[0] = m_params.monitor().byte(114);
     info.monCalib[1] = m_params.monitor().byte(123);
     info.monCalib[2] = m_params.monitor().byte(124);
