@@ -6,7 +6,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 #include <cstdlib>
 #include <filesystem>
@@ -113,6 +115,40 @@ TEST_F(FilesWindow, NewClearsTheLoadedFile) {
   ASSERT_FALSE(form->settings().history.empty());
   EXPECT_TRUE(form->settings().history.front().empty());
   EXPECT_EQ(form->action("MenuHistory1")->text(), "1 five");
+}
+
+// Answers the next file dialog with a file name.
+void answerFileDialog(const std::string& file) {
+  QTimer::singleShot(0, [file] {
+    auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(d, nullptr);
+    d->selectFile(QString::fromStdString(file));
+    QMetaObject::invokeMethod(d, "accept");
+  });
+}
+
+TEST_F(FilesWindow, SaveQuicksaveAndOpenThroughTheDialogs) {
+  QAction* quick = form->action("MenuSaveVersion");
+  EXPECT_FALSE(quick->isEnabled());
+  form->image().setByte(202, 123);  // LIMITER
+  answerFileDialog(path("race.ign"));
+  form->action("MenuSave")->trigger();
+  ASSERT_TRUE(fs::exists(path("race.ign")));
+  EXPECT_NE(readAll(path("race.ign")).find("\r\nLIMITER          123 \r\n"), std::string::npos);
+  EXPECT_EQ(loadedFile(), path("race.ign"));
+  EXPECT_TRUE(quick->isEnabled());
+
+  writeAll(path("race_007.ign"), "x");
+  quick->trigger();
+  EXPECT_TRUE(fs::exists(path("race_008.ign")));
+  EXPECT_EQ(loadedFile(), path("race.ign"));  // still the base of later saves
+
+  form->image().setByte(202, 50);
+  answerFileDialog(path("race_008.ign"));
+  form->action("MenuOpen")->trigger();
+  EXPECT_EQ(form->image().byte(202), 123);
+  EXPECT_EQ(loadedFile(), path("race_008.ign"));
+  EXPECT_TRUE(messages->texts.empty());
 }
 
 }  // namespace
