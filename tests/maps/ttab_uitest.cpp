@@ -54,19 +54,21 @@ struct Page {
   ParamImage img = advanceImage();
   int stores = 0;
   TTab* tab = nullptr;
-  Page() {
+  explicit Page(int owner = kOwnerAdvance) {
     page.resize(900, 500);
-    auto* t = new TTab(kOwnerAdvance, 880, 460, mapControlSetup(kOwnerAdvance).options, &page);
-    t->setObjectName("TabAdvance");
+    const MapControlSetup setup = mapControlSetup(owner);
+    auto* t = new TTab(owner, setup.width ? setup.width : 880, setup.height ? setup.height : 460,
+                       setup.options, &page);
+    t->setObjectName("TabUnderTest");
     defineMap(t->model());
     loadMap(t->model(), img);
     t->model().setOwnerNotify([this](TabModel& m) {
       storeMap(m, img);
-      loadMap(m, img);
+      reloadMap(m, img);
       ++stores;
     });
     page.show();
-    tab = page.findChild<TTab*>("TabAdvance");
+    tab = page.findChild<TTab*>("TabUnderTest");
     tab->refresh();
     tab->render();
   }
@@ -226,21 +228,32 @@ TEST(TTabMouse, WheelStepsTheHoverCellButNotWhileAButtonIsHeld) {
 }
 
 TEST(TTabMouse, ArrowButtonStepsOnceThenRepeatsFromTick16) {
-  Page p;
-  QRect r = p.tab->elementRect(5, 5);
-  QTest::mouseMove(p.tab, r.center());
-  QPoint up(r.right() - 7, r.top() + 3);
-  QTest::mousePress(p.tab, Qt::LeftButton, Qt::NoModifier, up);
-  QTest::mouseRelease(p.tab, Qt::LeftButton, Qt::NoModifier, up);
-  EXPECT_EQ(p.sheet().cell(5, 5), 1);
-  QTest::mousePress(p.tab, Qt::LeftButton, Qt::NoModifier, up);
-  p.ticks(15);
-  EXPECT_EQ(p.sheet().cell(5, 5), 1);
-  p.ticks(5);  // ticks 16..20 repeat
-  EXPECT_EQ(p.sheet().cell(5, 5), 6);
-  p.ticks(20);  // the advance cells do not accelerate: one step per tick
-  QTest::mouseRelease(p.tab, Qt::LeftButton, Qt::NoModifier, up);
-  EXPECT_EQ(p.sheet().cell(5, 5), 26);
+  // Advance cells step by one on every repeat; the engine speeds of the
+  // lambda-on-rpm curve go on in steps of 10 every second tick from tick 36.
+  struct Case {
+    int owner, col, row, start, afterRelease, after20, after40;
+  } cases[] = {
+      {kOwnerAdvance, 5, 5, 0, 1, 6, 26},
+      {kOwnerLambdaRpm, 0, 0, 3, 4, 9, 54},
+  };
+  for (const Case& c : cases) {
+    Page p(c.owner);
+    ASSERT_EQ(p.sheet().cell(c.col, c.row), c.start) << c.owner;
+    QRect r = p.tab->elementRect(c.col, c.row);
+    QTest::mouseMove(p.tab, r.center());
+    QPoint up(r.right() - 7, r.top() + 3);
+    QTest::mousePress(p.tab, Qt::LeftButton, Qt::NoModifier, up);
+    QTest::mouseRelease(p.tab, Qt::LeftButton, Qt::NoModifier, up);
+    EXPECT_EQ(p.sheet().cell(c.col, c.row), c.afterRelease) << c.owner;
+    QTest::mousePress(p.tab, Qt::LeftButton, Qt::NoModifier, up);
+    p.ticks(15);
+    EXPECT_EQ(p.sheet().cell(c.col, c.row), c.afterRelease) << c.owner;
+    p.ticks(5);  // ticks 16..20 repeat
+    EXPECT_EQ(p.sheet().cell(c.col, c.row), c.after20) << c.owner;
+    p.ticks(20);
+    QTest::mouseRelease(p.tab, Qt::LeftButton, Qt::NoModifier, up);
+    EXPECT_EQ(p.sheet().cell(c.col, c.row), c.after40) << c.owner;
+  }
 }
 
 TEST(TTabKeys, PlusAndMinusStepTheActualCell) {

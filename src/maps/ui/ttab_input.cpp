@@ -433,6 +433,7 @@ void TTab::selectByMouse(const Hit& h, Qt::KeyboardModifiers mods, bool press) {
     }
     m_drag.mode = 3;
     m_drag.kind = mode;
+    t.mode |= kSelButtonHeld;
     if (!shift || ctrl || t.anchorCol == -2) {
       t.anchorCol = e.col;
       t.anchorRow = e.row;
