@@ -56,8 +56,9 @@ void TabModel::selectRect(int mode, int c0, int r0, int c1, int r1, bool add) {
   CSheet& s = cur();
   TSel& t = s.sel;
   if (mode == kSelColumns || mode == kSelRows) mode = kSelCells;
+  const int held = t.mode & kSelButtonHeld;
   if (!add || (t.mode & 0xFF) != mode) clearSelection();
-  t.mode = mode | (t.mode & kSelButtonHeld);
+  t.mode = mode | held;
   if (c0 > c1) std::swap(c0, c1);
   if (r0 > r1) std::swap(r0, r1);
   if (mode == kSelX) {
