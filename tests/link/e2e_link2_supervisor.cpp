@@ -5,7 +5,6 @@
 #include <signal.h>
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <fstream>
@@ -16,6 +15,7 @@
 #include "link/link_session.h"
 #include "params/param_model.h"
 #include "shell/core/debug_log.h"
+#include "sim_process.h"
 #include "supervisor_harness.h"
 
 namespace q3 {
@@ -46,30 +46,28 @@ class E2eLink : public ::testing::Test {
         std::fprintf(stderr, "| %s\n", lines[i].c_str());
     }
     setDialogs(m_prevDialogs);
-    if (sim.state() != QProcess::NotRunning) {
-      ::kill(static_cast<pid_t>(sim.processId()), SIGCONT);
-      sim.terminate();
-      sim.waitForFinished(5000);
-    }
+    sim.stop();
   }
 
   std::string logPath() const { return dir.filePath("debug.log").toStdString(); }
   std::string simLogPath() const { return dir.filePath("sim.log").toStdString(); }
+  std::string linkPath() const { return dir.filePath("unit").toStdString(); }
 
-  void startSim(const QStringList& extra) {
-    const char* bin = std::getenv("Q3_BINARY_DIR");
-    ASSERT_NE(bin, nullptr);
-    sim.setProgram(QString(bin) + "/tools/unit-sim/quelin3-unit-sim");
-    sim.setArguments(
-        QStringList{"--link", dir.filePath("unit"), "--log", QString::fromStdString(simLogPath())} +
-        extra);
-    sim.start();
-    ASSERT_TRUE(sim.waitForStarted(5000));
-    while (!sim.canReadLine()) ASSERT_TRUE(sim.waitForReadyRead(5000));
-    device = sim.readLine().trimmed().toStdString();
+  // Starts the unit on the link path; the first start also starts the session.
+  void startSim(const std::vector<std::string>& extra) {
+    std::vector<std::string> args = {"--link", linkPath(), "--log", simLogPath()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    m_simArgs = extra;
+    device = sim.start(args);
+    ASSERT_EQ(device, linkPath());
+    if (session) return;
     session = std::make_unique<LinkSession>(model, &status);
     ASSERT_TRUE(session->useDevice(device)) << device;
   }
+  // The cable is pulled: the unit is gone (its pseudo-terminal closes).
+  void pullCable() { sim.stop(); }
+  // The cable is plugged in again: the same unit on the same path.
+  void plugIn() { startSim(m_simArgs); }
 
   ConnectionSupervisor& sup() { return session->supervisor(); }
   bool until(const std::function<bool()>& pred, int ms) { return session->runUntil(pred, ms); }
@@ -98,7 +96,7 @@ class E2eLink : public ::testing::Test {
   void clearSimLog() { std::ofstream(simLogPath(), std::ios::trunc); }
 
   QTemporaryDir dir;
-  QProcess sim;
+  q3test::SimProcess sim;
   std::string device;
   ParamModel model;
   q3test::StatusRecord status;
@@ -107,6 +105,7 @@ class E2eLink : public ::testing::Test {
 
  private:
   UserDialogs* m_prevDialogs = nullptr;
+  std::vector<std::string> m_simArgs;
 };
 
 TEST_F(E2eLink, A3150UnitIsFoundByTheFirstProbeAndChecked) {
@@ -227,9 +226,9 @@ TEST_F(E2eLink, PulledCableDuringProgrammingNeverReportsSuccess) {
   model.sanitize();
   clearSimLog();
   sup().requestProgram();
-  // The unit stops answering once the second block has been written.
+  // The cable is pulled once the second block has been written.
   ASSERT_TRUE(until([&] { return simFrames(0x02) > 0; }, 10000));
-  ::kill(static_cast<pid_t>(sim.processId()), SIGSTOP);
+  pullCable();
   until([&] { return !sup().connected(); }, 20000);
   EXPECT_TRUE(status.shown(2, "Verify error !"));
   EXPECT_FALSE(status.shown(2, "Program device: OK"));
@@ -241,10 +240,10 @@ TEST_F(E2eLink, PulledCableDuringProgrammingNeverReportsSuccess) {
 TEST_F(E2eLink, PollFailuresDisconnectAndTheSearchFindsTheUnitAgain) {
   startSim({});
   ASSERT_TRUE(connectAndCheck());
-  ::kill(static_cast<pid_t>(sim.processId()), SIGSTOP);
+  pullCable();
   ASSERT_TRUE(until([&] { return !sup().connected(); }, 8000));
   EXPECT_EQ(status.last(1)->text, "No connection with PC...");
-  ::kill(static_cast<pid_t>(sim.processId()), SIGCONT);
+  plugIn();
   status.entries.clear();
   ASSERT_TRUE(connectAndCheck(15000));
   EXPECT_TRUE(status.shown(1, "Quelin3 v104 connected"));
