@@ -175,6 +175,7 @@ void ConnectionSupervisor::run() {
     lastPollTick = 0;
     programmedPending = false;
     failures = 0;
+    m_model.compare();  // the unit image is not valid until the check has read it
     refreshLabelCom();
     if (m_hooks.refreshCaption) m_hooks.refreshCaption();
   }
