@@ -221,7 +221,10 @@ void TMainForm::installLink() {
       link->com->comSelection.store(sel);
       if (sel > 0) q3::debugLog("NEW PORT");
       m_settings.comPort = sel;
-      if (!link->com->linkEnabled.load()) link->sup->takePortBack();
+      if (!link->com->linkEnabled.load()) {
+        link->sup->takePortBack();
+        applyTexts();
+      }
       const int connected = link->com->connectedPort.load();
       if (connected && sel != 0 && sel != connected) link->sup->disconnect();
       rebuildComMenu();
