@@ -232,7 +232,7 @@ void LinkEngine::validateAnswer() {
     int addr = len * t;
     if (jobCode == kJobWrite || jobCode == kJobRead) addr -= len;
     if (addr != currentAddress) {
-      debugLog("address is not equal %i!=%i (%i)...", addr, currentAddress, attempt);
+      debugLog("address is not equal %i!=%i (%i)...", addr, currentAddress.load(), attempt);
       failAttempt();
       return;
     }
@@ -257,7 +257,7 @@ void LinkEngine::validateAnswer() {
     const int len = rx.dataLength();
     if (addr != currentAddress || (stores && len != currentLength)) {
       debugLog("len or address is not equal %i!=%i (%i)...", stores ? len : addr,
-               stores ? int(currentLength) : currentAddress, attempt);
+               stores ? int(currentLength) : currentAddress.load(), attempt);
       failAttempt();
       return;
     }

@@ -91,7 +91,8 @@ class LinkEngine : public CCOMIOSYS {
   int32_t job65Address = 1600;
   int32_t job65Length = 0;
   int32_t expectedAnswer = 0;
-  int32_t currentAddress = 0;
+  // Read by the user-interface thread for the progress bar while a job runs.
+  std::atomic<int32_t> currentAddress{0};
   uint16_t currentLength = 0;
   int32_t attempt = 0;
   int32_t attemptsAllowed = 3;
