@@ -5,12 +5,11 @@
 // device: OK". Each is reported with the time the bytes exchanged need on the
 // wire (10 bits per byte) and the ratio of the two.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <chrono>
 #include <cstdio>
@@ -64,8 +63,9 @@ struct Sim {
     const char* bin = std::getenv("Q3_BINARY_DIR");
     std::string exe = std::string(bin ? bin : ".") + "/tools/unit-sim/quelin3-unit-sim";
     std::string logArg = log;
-    char* argv[] = {exe.data(), const_cast<char*>("--link"), device.data(),
-                    const_cast<char*>("--log"), logArg.data(), nullptr};
+    char* argv[] = {exe.data(),    const_cast<char*>("--link"),
+                    device.data(), const_cast<char*>("--log"),
+                    logArg.data(), nullptr};
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);

@@ -13,13 +13,24 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
   exit 1
 fi
 SIM_PID=""
-cleanup() { [ -n "$SIM_PID" ] && kill "$SIM_PID" 2>/dev/null || true; }
-trap cleanup EXIT INT TERM
-if [ -x "$BUILD/tools/unit-sim/quelin3-unit-sim" ] && ! ls /dev/ttyUSB* /dev/ttyACM* >/dev/null 2>&1; then
-  exec 3< <("$BUILD/tools/unit-sim/quelin3-unit-sim" "$@" 2>/dev/null & echo "PID $!"; wait)
-  read -r _ SIM_PID <&3
-  read -r SIM_DEV <&3
-  echo "No unit attached: the simulated unit runs on $SIM_DEV" >&2
-  export QUELIN3_EXTRA_PORTS="$SIM_DEV${QUELIN3_EXTRA_PORTS:+:$QUELIN3_EXTRA_PORTS}"
+cleanup() { if [ -n "$SIM_PID" ]; then kill "$SIM_PID" 2>/dev/null || true; wait "$SIM_PID" 2>/dev/null || true; fi; }
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+# A real unit sits on a USB serial adapter; without one, the simulated unit
+# stands in. Its pseudo-terminal is reached through a fixed link so that it
+# keeps one COM number from run to run.
+if [ -z "${QUELIN3_NO_SIM:-}" ] && [ -x "$BUILD/tools/unit-sim/quelin3-unit-sim" ] &&
+   ! ls /dev/ttyUSB* /dev/ttyACM* >/dev/null 2>&1; then
+  SIM_LINK="${XDG_RUNTIME_DIR:-/tmp}/quelin3-unit-sim-$(id -u)"
+  rm -f "$SIM_LINK"
+  "$BUILD/tools/unit-sim/quelin3-unit-sim" --link "$SIM_LINK" >/dev/null 2>&1 &
+  SIM_PID=$!
+  for _ in $(seq 50); do [ -e "$SIM_LINK" ] && break; sleep 0.1; done
+  if [ -e "$SIM_LINK" ]; then
+    echo "No unit attached: the simulated unit answers on $SIM_LINK" >&2
+    export QUELIN3_EXTRA_PORTS="$SIM_LINK${QUELIN3_EXTRA_PORTS:+:$QUELIN3_EXTRA_PORTS}"
+  else
+    echo "The simulated unit did not start; running without it." >&2
+  fi
 fi
-"$BUILD/src/shell/ui/quelin3"
+"$BUILD/src/shell/ui/quelin3" "$@"

@@ -11,7 +11,8 @@ struct CliCommand {
   const char* name;     // "defaults", "dump", ...
   const char* usage;    // "defaults [--bike N] [-o FILE]"
   const char* summary;  // one line for --help
-  int (*run)(const std::vector<std::string>& args);  // args after the command name; returns the exit code
+  int (*run)(
+      const std::vector<std::string>& args);  // args after the command name; returns the exit code
 };
 
 struct CliRegistrar {

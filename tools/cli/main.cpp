@@ -21,8 +21,7 @@ const std::vector<CliCommand>& commands() { return registry(); }
 
 static void printHelp(FILE* out) {
   std::fprintf(out, "Usage: quelin3-tool COMMAND [ARGS...]\n\nCommands:\n");
-  for (const auto& c : q3cli::commands())
-    std::fprintf(out, "  %-44s %s\n", c.usage, c.summary);
+  for (const auto& c : q3cli::commands()) std::fprintf(out, "  %-44s %s\n", c.usage, c.summary);
   std::fprintf(out, "  %-44s %s\n", "--help", "show this list");
 }
 
