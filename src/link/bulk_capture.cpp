@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "shell/core/app_clock.h"
+
 namespace q3 {
 
 BulkCapture& bulkCapture() {
@@ -15,10 +17,7 @@ BulkArrived& bulkArrived() {
   return a;
 }
 
-std::atomic<int>& supervisorPeriodMask() {
-  static std::atomic<int> mask{1};
-  return mask;
-}
+std::atomic<int>& supervisorPeriodMask() { return g_supervisorMask; }
 
 void armBulkCapture(uint8_t flag, uint16_t length, uint8_t xorCheck, uint8_t sumCheck,
                     uint8_t extra) {

@@ -357,6 +357,8 @@ TEST_F(BulkCaptureTest, FailedChecksWidenThePeriodMask) {
     configureReceiver(feed.rx, kProto3150, 175);
     feed.push(b.data(), 64);
     EXPECT_EQ(supervisorPeriodMask().load(), want);
+    // The main loop's tick reads this very mask.
+    EXPECT_EQ(g_supervisorMask.load(), want);
     EXPECT_EQ(bulkArrived().active.load(), 0);
     EXPECT_EQ(bulkCapture().active.load(), 0);
   }

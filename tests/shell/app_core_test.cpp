@@ -55,6 +55,18 @@ TEST(AppCore, MaskTakesOnlyItsThreeValuesAndWidensStepwise) {
   EXPECT_EQ(core.supervisorMask(), 7);
 }
 
+// The link's bulk capture widens the shared mask from the engine thread; the
+// next ticks must follow it without the main loop being told.
+TEST(AppCore, MaskWidenedFromOutsideSlowsTheSupervisor) {
+  q3::AppCore core;
+  core.setInitialised(true);
+  std::vector<int> seen;
+  core.hooks().supervisor = [&] { seen.push_back(core.tickCounter()); };
+  q3::g_supervisorMask.store(7, std::memory_order_release);
+  for (int i = 0; i < 16; ++i) core.tick();
+  EXPECT_EQ(seen, (std::vector<int>{8, 16}));
+}
+
 TEST(AppCore, HooksRunInTheFixedOrder) {
   q3::AppCore core;
   core.setInitialised(true);

@@ -10,6 +10,10 @@ namespace q3 {
 
 inline std::atomic<int32_t> g_tmr{0};
 inline std::atomic<bool> g_stop{false};
+// The supervisor period mask (1, 3 or 7): the supervisor runs on ticks whose
+// counter ANDed with it is 0. The main loop resets it; the link's bulk
+// capture widens it from the engine thread after a failed block check.
+inline std::atomic<int> g_supervisorMask{1};
 
 inline int32_t tmr() { return g_tmr.load(std::memory_order_acquire); }
 inline void setTmr(int32_t v) { g_tmr.store(v, std::memory_order_release); }

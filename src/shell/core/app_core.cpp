@@ -12,13 +12,18 @@ inline void run(const std::function<void()>& f) {
 }
 }  // namespace
 
-AppCore::AppCore() : m_status(&m_ticks) { setTmr(0); }
-
-void AppCore::setSupervisorMask(int mask) {
-  if (mask == 1 || mask == 3 || mask == 7) m_supervisorMask = mask;
+AppCore::AppCore() : m_status(&m_ticks) {
+  setTmr(0);
+  g_supervisorMask.store(1, std::memory_order_release);
 }
 
-void AppCore::widenSupervisorMask() { m_supervisorMask = m_supervisorMask == 1 ? 3 : 7; }
+int AppCore::supervisorMask() const { return g_supervisorMask.load(std::memory_order_acquire); }
+
+void AppCore::setSupervisorMask(int mask) {
+  if (mask == 1 || mask == 3 || mask == 7) g_supervisorMask.store(mask, std::memory_order_release);
+}
+
+void AppCore::widenSupervisorMask() { setSupervisorMask(supervisorMask() == 1 ? 3 : 7); }
 
 void AppCore::tick() {
   if (m_ticks < 50) debugLog("T%03i", m_ticks);
@@ -26,7 +31,7 @@ void AppCore::tick() {
   setTmr(m_ticks * 50);
   if (!m_initialised) return;
 
-  if ((m_ticks & m_supervisorMask) == 0) run(m_hooks.supervisor);
+  if ((m_ticks & supervisorMask()) == 0) run(m_hooks.supervisor);
   run(m_hooks.comMenuRebuild);
   run(m_hooks.deferredApply);
   run(m_hooks.mapEditors);

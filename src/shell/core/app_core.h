@@ -61,7 +61,7 @@ class AppCore {
   void setInitialised(bool on) { m_initialised = on; }
 
   // 1, 3 or 7: the supervisor runs every 2nd, 4th or 8th tick.
-  int supervisorMask() const { return m_supervisorMask; }
+  int supervisorMask() const;
   void setSupervisorMask(int mask);
   // Widens the mask one step (1 -> 3 -> 7); used after a failed block checksum.
   void widenSupervisorMask();
@@ -73,7 +73,6 @@ class AppCore {
  private:
   int32_t m_ticks = 0;
   bool m_initialised = false;
-  int m_supervisorMask = 1;
   TickHooks m_hooks;
   StatusSlots m_status;
 };
