@@ -10,6 +10,7 @@
 #include "shell/core/debug_log.h"
 #include "shell/ui/close_on_signal.h"
 #include "shell/ui/main_form.h"
+#include "shell/ui/qt_dialogs.h"
 
 int main(int argc, char** argv) {
   // Without a display the platform plugin would abort with a cryptic message.
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
   if (const char* log = std::getenv("QUELIN3_DEBUG_LOG"); log && *log) q3::debugLogOpen(log);
 
   QApplication app(argc, argv);
+  // From here on the core's messages and questions are real message boxes.
+  q3::ScopedQtDialogs dialogs;
   QStringList args = QCoreApplication::arguments();
   args.removeFirst();
   int rc = 0;
