@@ -205,6 +205,28 @@ TEST_F(E2eLink, ProgramAllAndProgramOneBlock) {
   EXPECT_EQ(simFrames(0x45), 1);
 }
 
+// The unit's memory changes between reads once the connection check (two
+// reads of every block) is done: Read must leave the image alone.
+TEST_F(E2eLink, ReadLeavesTheImageAloneWhenTwoReadsDisagree) {
+  startSim({"--unstable", "200:2"});
+  ASSERT_TRUE(connectAndCheck());
+  model.image().setByte(500, uint8_t(model.image().byte(500) ^ 0x55));
+  model.setChangeMark(500);
+  const ParamImage before = model.image();
+  status.entries.clear();
+  sup().requestRead();
+  ASSERT_TRUE(until(
+      [&] {
+        return sup().step <= 2 &&
+               (status.shown(2, "Verify: OK") || status.shown(2, "Verify error !"));
+      },
+      20000));
+  EXPECT_TRUE(status.shown(2, "Verify error !"));
+  EXPECT_FALSE(status.shown(2, "Verify: OK"));
+  EXPECT_TRUE(model.image() == before);
+  EXPECT_TRUE(model.changeMark(500));
+}
+
 TEST_F(E2eLink, ProgramAtOnePercentCorruptionIsStillVerified) {
   // One frame in a hundred arrives damaged (a 152-byte frame, 1e-4 per byte).
   startSim({"--corrupt", "0.0001", "--seed", "7"});

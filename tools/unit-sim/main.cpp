@@ -44,6 +44,7 @@ void usage() {
       "  --silent            never answer\n"
       "  --echo              send every received byte back\n"
       "  --silent-after N    stop answering after N frames (a pulled cable)\n"
+      "  --unstable A[:S]    after S reads, every read covering byte A changes it\n"
       "  --key K             type key in the identification answer (default 104)\n"
       "  --version-major V   program version, major part (default 104)\n"
       "  --version-minor V   program version, minor part (default 0)\n"
@@ -117,7 +118,13 @@ int main(int argc, char** argv) {
       cfg.silent = true;
     else if (a == "--echo")
       cfg.echo = true;
-    else if (a == "--silent-after")
+    else if (a == "--unstable") {
+      // ADDR or ADDR:SKIP
+      const std::string v = next();
+      cfg.unstableAddr = std::atoi(v.c_str());
+      if (auto colon = v.find(':'); colon != std::string::npos)
+        cfg.unstableSkip = std::atoi(v.c_str() + colon + 1);
+    } else if (a == "--silent-after")
       cfg.silentAfter = std::atoi(next());
     else if (a == "--key")
       cfg.typeKey = std::atoi(next());

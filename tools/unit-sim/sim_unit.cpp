@@ -353,6 +353,7 @@ void SimUnit::handleA(int64_t now, std::vector<uint8_t>& out) {
       const int take = std::clamp(want, 0, kFamilyAMaxData);
       for (int i = 0; i < take; ++i) data[i] = addr + i < size ? src[addr + i] : 0;
       n = buildFrameA(m_frame, proto, kKindAnswer, cmd, addr, data, take);
+      if (cmd == kCmdReadBlock) afterMemoryRead(addr, take);
       break;
     }
     case kCmdWriteBlock: {
@@ -448,10 +449,21 @@ void SimUnit::handleB(const uint8_t* req, int64_t now, std::vector<uint8_t>& out
     } else {
       const int base = (blk - 1) * N;
       for (int i = 0; i < N && base + i < kMemorySize; ++i) data[i] = memory[base + i];
+      afterMemoryRead(base, N);
     }
   }
   const int n = buildFrameB(m_frame, proto, first, data, 0, 0);
   sendFrame(m_frame, n, out, false);
+}
+
+void SimUnit::afterMemoryRead(int from, int count) {
+  const int a = m_cfg.unstableAddr;
+  if (a < 0 || a >= kMemorySize || a < from || a >= from + count) return;
+  if (m_cfg.unstableSkip > 0) {
+    --m_cfg.unstableSkip;
+    return;
+  }
+  ++memory[a];
 }
 
 }  // namespace q3sim

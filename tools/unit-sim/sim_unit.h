@@ -33,6 +33,11 @@ struct SimConfig {
   bool echo = false;             // sends every received byte back
   int silentAfter = -1;          // stops answering after this many answered frames (-1 never)
   uint32_t seed = 1;
+  // A unit whose memory will not hold still: after unstableSkip answered reads
+  // that cover unstableAddr, every further such read changes that byte after
+  // it has been sent, so two reads in a row never agree (-1: off).
+  int unstableAddr = -1;
+  int unstableSkip = 0;
 };
 
 class SimUnit {
@@ -44,6 +49,8 @@ class SimUnit {
   void receive(const uint8_t* data, int n, int64_t nowMs, std::vector<uint8_t>& out);
 
   SimConfig& config() { return m_cfg; }
+  // Called after a read of memory[from, from + count) has been answered.
+  void afterMemoryRead(int from, int count);
   uint8_t memory[kMemorySize]{};
   uint8_t ident[kIdentSize]{};
   uint8_t command[kIdentSize]{};  // the last command block written (family B block 0)
