@@ -190,7 +190,14 @@ void ConnectionSupervisor::run() {
     progressDuringJob();
   } else if (job == kJobFailed) {
     m_com.job.store(kJobNone, std::memory_order_release);
-    if (++failures >= 3) {
+    const auto refusal = static_cast<JobRefusal>(m_com.refusal.load(std::memory_order_acquire));
+    if (refusal != JobRefusal::None && step != kSupPoll) {
+      // The engine refused the job outright (the unit's protocol cannot carry
+      // it whole): retrying cannot help, so say why and stop here.
+      failures = 0;
+      slot2(jobRefusalText(refusal), kRed);
+      failureDisplay();
+    } else if (++failures >= 3) {
       failures = 0;
       if (step == kSupPoll) {
         disconnect();

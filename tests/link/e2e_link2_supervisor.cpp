@@ -227,6 +227,18 @@ TEST_F(E2eLink, ReadLeavesTheImageAloneWhenTwoReadsDisagree) {
   EXPECT_TRUE(model.changeMark(500));
 }
 
+// A protocol that carries fewer than 150 data bytes per frame cannot bring
+// the identification block whole: the check says why and never passes.
+TEST_F(E2eLink, ShortFrameProtocolRefusesTheIdentificationWithItsReason) {
+  startSim({"--protocol", "3100"});
+  const std::string why =
+      "The unit's protocol carries fewer than 150 bytes per frame: its identification block "
+      "cannot be read whole.";
+  ASSERT_TRUE(until([&] { return status.shown(2, why); }, 8000));
+  EXPECT_FALSE(status.shown(2, "Checking: OK"));
+  EXPECT_FALSE(model.unitImageValid());
+}
+
 TEST_F(E2eLink, ProgramAtOnePercentCorruptionIsStillVerified) {
   // One frame in a hundred arrives damaged (a 152-byte frame, 1e-4 per byte).
   startSim({"--corrupt", "0.0001", "--seed", "7"});
