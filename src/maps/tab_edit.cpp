@@ -1,6 +1,7 @@
 // Structural edits of a sheet (insert, delete, use of one axis, interpolation,
 // fill handle, block move) and its selection.
 #include <algorithm>
+#include <optional>
 
 #include "maps/tab_model.h"
 #include "text/mstring.h"
@@ -26,6 +27,23 @@ struct Grid {
   }
   CAxe& axis() { return kind == kChangeX ? s.x : (kind == kChangeY ? s.y : s.v); }
 };
+
+// The selected block of a sheet with the grid it lies in, when its values may
+// be changed: the sheet is enabled, something is selected and the axis or the
+// cells it belongs to are editable.
+struct SelectedBlock {
+  Grid g;
+  int sc0, sc1, sr0, sr1;  // first and last selected column and row
+};
+
+std::optional<SelectedBlock> editableBlock(CSheet& s, int kind) {
+  if (!s.enabled || !kind || !s.sel.count) return std::nullopt;
+  Grid g{s, kind};
+  if (!g.axis().editable) return std::nullopt;
+  const TSel& t = s.sel;
+  return SelectedBlock{g, std::max(0, t.firstCol), std::max(0, t.lastCol), std::max(0, t.firstRow),
+                       std::max(0, t.lastRow)};
+}
 
 }  // namespace
 
@@ -386,12 +404,10 @@ bool TabModel::useAxes(AxisUse u) {
 bool TabModel::fillTo(int c0, int r0, int c1, int r1) {
   CSheet& s = cur();
   const int kind = kindOfSelection();
-  if (!s.enabled || !kind || !s.sel.count) return false;
-  Grid g{s, kind};
-  if (!g.axis().editable) return false;
-  const TSel& t = s.sel;
-  const int sc0 = std::max(0, t.firstCol), sc1 = std::max(0, t.lastCol);
-  const int sr0 = std::max(0, t.firstRow), sr1 = std::max(0, t.lastRow);
+  auto block = editableBlock(s, kind);
+  if (!block) return false;
+  Grid& g = block->g;
+  const int sc0 = block->sc0, sc1 = block->sc1, sr0 = block->sr0, sr1 = block->sr1;
   if (c0 > c1) std::swap(c0, c1);
   if (r0 > r1) std::swap(r0, r1);
   c0 = clampInt(std::min(c0, sc0), 0, g.cols() - 1);
@@ -427,12 +443,10 @@ bool TabModel::fillTo(int c0, int r0, int c1, int r1) {
 bool TabModel::moveTo(int c0, int r0) {
   CSheet& s = cur();
   const int kind = kindOfSelection();
-  if (!s.enabled || !kind || !s.sel.count) return false;
-  Grid g{s, kind};
-  if (!g.axis().editable) return false;
-  const TSel& t = s.sel;
-  const int sc0 = std::max(0, t.firstCol), sc1 = std::max(0, t.lastCol);
-  const int sr0 = std::max(0, t.firstRow), sr1 = std::max(0, t.lastRow);
+  auto block = editableBlock(s, kind);
+  if (!block) return false;
+  Grid& g = block->g;
+  const int sc0 = block->sc0, sc1 = block->sc1, sr0 = block->sr0, sr1 = block->sr1;
   const int w = sc1 - sc0 + 1, h = sr1 - sr0 + 1;
   c0 = clampInt(c0, 0, std::max(0, g.cols() - w));
   r0 = clampInt(r0, 0, std::max(0, g.rows() - h));
