@@ -1,4 +1,4 @@
-// LIBS: q3link q3params q3shellcore q3text Qt6::Core
+// LIBS: q3link q3params q3base q3text Qt6::Core
 // The link end to end against quelin3-unit-sim paced at 57600 Bd on a
 // pseudo-terminal: the time from the unit appearing to "Checking: OK", and
 // the time of a full Program with read-back verification until "Program
@@ -19,7 +19,7 @@
 
 #include "link/link_session.h"
 #include "params/param_model.h"
-#include "shell/core/status_sink.h"
+#include "base/status_sink.h"
 
 extern char** environ;
 

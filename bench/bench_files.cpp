@@ -1,4 +1,4 @@
-// LIBS: q3files q3params q3shellcore q3text
+// LIBS: q3files q3params q3base q3text
 // Settings files: rendering and writing a file, reading it back (both passes
 // of an open), and the archive's compression of a settings file.
 #include <benchmark/benchmark.h>

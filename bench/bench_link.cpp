@@ -14,7 +14,7 @@
 
 #include "link/frame.h"
 #include "link/link_engine.h"
-#include "shell/core/app_clock.h"
+#include "base/app_clock.h"
 
 namespace {
 

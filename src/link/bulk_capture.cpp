@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "shell/core/app_clock.h"
+#include "base/app_clock.h"
 
 namespace q3 {
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "shell/core/app_clock.h"
-#include "shell/core/debug_log.h"
+#include "base/app_clock.h"
+#include "base/debug_log.h"
 
 namespace q3 {
 

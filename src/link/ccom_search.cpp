@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "link/model_table.h"
-#include "shell/core/app_clock.h"
-#include "shell/core/debug_log.h"
-#include "shell/core/status_sink.h"
+#include "base/app_clock.h"
+#include "base/debug_log.h"
+#include "base/status_sink.h"
 
 namespace q3 {
 namespace {

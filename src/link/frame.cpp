@@ -6,8 +6,8 @@
 
 #include "link/bulk_capture.h"
 #include "link/ccom_io.h"
-#include "shell/core/app_clock.h"
-#include "shell/core/debug_log.h"
+#include "base/app_clock.h"
+#include "base/debug_log.h"
 
 namespace q3 {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "shell/core/app_clock.h"
+#include "base/app_clock.h"
 
 namespace q3 {
 namespace {

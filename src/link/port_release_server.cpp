@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "shell/core/debug_log.h"
+#include "base/debug_log.h"
 
 namespace q3 {
 

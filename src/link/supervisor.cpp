@@ -7,8 +7,8 @@
 
 #include "link/ccomcom.h"
 #include "params/param_model.h"
-#include "shell/core/app_clock.h"
-#include "shell/core/debug_log.h"
+#include "base/app_clock.h"
+#include "base/debug_log.h"
 #include "text/mstring.h"
 #include "text/named_texts.h"
 #include "text/user_dialogs.h"

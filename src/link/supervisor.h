@@ -13,7 +13,7 @@
 #include <string>
 
 #include "link/unit_texts.h"
-#include "shell/core/status_sink.h"
+#include "base/status_sink.h"
 
 namespace q3 {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "shell/core/status_sink.h"
+#include "base/status_sink.h"
 
 namespace q3 {
 

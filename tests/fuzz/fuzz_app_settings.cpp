@@ -1,12 +1,12 @@
-// LIBS: q3shellcore q3text
+// LIBS: q3base q3text
 // The settings folder's readers: application.ini (sections, keys, file-name
 // escapes), default.ini and the service-mode file, on arbitrary bytes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "shell/core/app_settings.h"
-#include "shell/core/key_file.h"
+#include "base/app_settings.h"
+#include "base/key_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

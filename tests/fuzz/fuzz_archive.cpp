@@ -1,4 +1,4 @@
-// LIBS: q3files q3params q3shellcore q3text
+// LIBS: q3files q3params q3base q3text
 // Archive load on arbitrary host files: a damaged archive must be refused
 // without reading past the file or allocating what the file does not hold,
 // and whatever loads must unpack and save again.

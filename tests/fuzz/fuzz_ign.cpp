@@ -1,4 +1,4 @@
-// LIBS: q3files q3params q3shellcore q3text
+// LIBS: q3files q3params q3base q3text
 // Settings-file reader on arbitrary bytes: both reading passes (silent and
 // with messages, outside and inside the test mode) must stay inside the text
 // and leave an image that the writer can render.

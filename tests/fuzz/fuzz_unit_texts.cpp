@@ -1,4 +1,4 @@
-// LIBS: q3link q3params q3shellcore q3text Qt6::Core Qt6::Network
+// LIBS: q3link q3params q3base q3text Qt6::Core Qt6::Network
 // The unit's identification block and the port-release notification line:
 // outside input that must never crash or overrun, whatever the bytes.
 #include <cstddef>

@@ -14,7 +14,7 @@
 
 #include "link/link_session.h"
 #include "params/param_model.h"
-#include "shell/core/debug_log.h"
+#include "base/debug_log.h"
 #include "sim_process.h"
 #include "supervisor_harness.h"
 

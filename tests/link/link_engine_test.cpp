@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "link/memory_device.h"
-#include "shell/core/app_clock.h"
+#include "base/app_clock.h"
 #include "sim_unit.h"
 
 namespace q3 {

@@ -8,7 +8,7 @@
 #include "link/bulk_capture.h"
 #include "link/ccom_io.h"
 #include "link/frame.h"
-#include "shell/core/app_clock.h"
+#include "base/app_clock.h"
 
 namespace q3 {
 namespace {

@@ -13,8 +13,8 @@
 
 #include "link/ccom_io.h"
 #include "link/memory_device.h"
-#include "shell/core/app_clock.h"
-#include "shell/core/debug_log.h"
+#include "base/app_clock.h"
+#include "base/debug_log.h"
 
 namespace q3 {
 namespace {

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "link/link_engine.h"
-#include "shell/core/app_clock.h"
+#include "base/app_clock.h"
 #include "sim_process.h"
 
 namespace q3 {

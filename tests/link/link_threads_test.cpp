@@ -9,7 +9,7 @@
 #include "link/bulk_capture.h"
 #include "link/link_engine.h"
 #include "link/memory_device.h"
-#include "shell/core/app_clock.h"
+#include "base/app_clock.h"
 #include "sim_unit.h"
 
 namespace q3 {

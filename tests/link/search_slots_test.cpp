@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "link/ccom_search.h"
-#include "shell/core/debug_log.h"
+#include "base/debug_log.h"
 #include "supervisor_harness.h"
 
 namespace q3 {

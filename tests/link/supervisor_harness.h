@@ -17,7 +17,7 @@
 #include "link/memory_device.h"
 #include "link/supervisor.h"
 #include "params/param_model.h"
-#include "shell/core/app_clock.h"
+#include "base/app_clock.h"
 #include "text/user_dialogs.h"
 
 namespace q3test {

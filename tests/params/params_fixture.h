@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/core/status_sink.h"
+#include "base/status_sink.h"
 #include "text/user_dialogs.h"
 
 namespace q3test {

@@ -21,9 +21,9 @@
 #include <memory>
 #include <sstream>
 
-#include "shell/core/app_clock.h"
-#include "shell/core/app_settings.h"
-#include "shell/core/debug_log.h"
+#include "base/app_clock.h"
+#include "base/app_settings.h"
+#include "base/debug_log.h"
 #include "shell/ui/close_on_signal.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"

@@ -14,7 +14,7 @@
 #include "files/service_tools.h"
 #include "files/vazov.h"
 #include "params/param_model.h"
-#include "shell/core/app_settings.h"
+#include "base/app_settings.h"
 
 namespace q3cli {
 

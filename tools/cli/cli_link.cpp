@@ -15,7 +15,7 @@
 #include "link/link_session.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
-#include "shell/core/status_sink.h"
+#include "base/status_sink.h"
 #include "text/mstring.h"
 #include "text/user_dialogs.h"
 

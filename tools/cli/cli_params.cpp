@@ -12,7 +12,7 @@
 #include "cli_command.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
-#include "shell/core/app_settings.h"
+#include "base/app_settings.h"
 
 namespace q3cli {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <exception>
 
-#include "shell/core/checked_math.h"
-#include "shell/core/debug_log.h"
+#include "base/checked_math.h"
+#include "base/debug_log.h"
 #include "shell/ui/close_on_signal.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/qt_dialogs.h"

@@ -23,9 +23,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "shell/core/app_clock.h"
-#include "shell/core/debug_log.h"
-#include "shell/core/version_line.h"
+#include "base/app_clock.h"
+#include "base/debug_log.h"
+#include "base/version_line.h"
 #include "text/mstring.h"
 #include "text/ui_texts.h"
 

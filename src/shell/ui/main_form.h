@@ -44,10 +44,10 @@
 #include "params/hooked_page_host.h"
 #include "params/param_binder.h"
 #include "params/param_model.h"
-#include "shell/core/app_core.h"
-#include "shell/core/app_paths.h"
-#include "shell/core/app_settings.h"
-#include "shell/core/status_slots.h"
+#include "base/app_core.h"
+#include "base/app_paths.h"
+#include "base/app_settings.h"
+#include "base/status_slots.h"
 
 class QAction;
 class QCheckBox;

@@ -18,7 +18,7 @@
 #include "files/ign_document.h"
 #include "files/service_tools.h"
 #include "link/ccomcom.h"
-#include "shell/core/debug_log.h"
+#include "base/debug_log.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/main_form_link.h"
 

@@ -18,7 +18,7 @@
 #include "link/port_release_server.h"
 #include "link/supervisor.h"
 #include "link/unit_texts.h"
-#include "shell/core/debug_log.h"
+#include "base/debug_log.h"
 #include "shell/ui/main_form.h"
 
 namespace {

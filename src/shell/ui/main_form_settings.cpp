@@ -7,8 +7,8 @@
 #include <QScreen>
 #include <QTabWidget>
 
-#include "shell/core/app_paths.h"
-#include "shell/core/window_fit.h"
+#include "base/app_paths.h"
+#include "base/window_fit.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"
 

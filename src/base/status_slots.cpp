@@ -1,5 +1,5 @@
 // Status-message slots: priority, expiry and language re-selection.
-#include "shell/core/status_slots.h"
+#include "base/status_slots.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Window rectangle fitting.
-#include "shell/core/window_fit.h"
+#include "base/window_fit.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // Version line and build date.
-#include "shell/core/version_line.h"
+#include "base/version_line.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "shell/core/app_settings.h"
-#include "shell/core/key_file.h"
+#include "base/app_settings.h"
+#include "base/key_file.h"
 
 namespace fs = std::filesystem;
 

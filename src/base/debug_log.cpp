@@ -1,6 +1,6 @@
 // The debug log sink: off until opened; one line per call with the local time
 // (hundredths of a second) and the engine's pass counter.
-#include "shell/core/debug_log.h"
+#include "base/debug_log.h"
 
 #include <atomic>
 #include <cstdio>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/core/key_file.h"
+#include "base/key_file.h"
 
 namespace q3 {
 

@@ -1,11 +1,11 @@
 // Data folder and service-mode file locations.
-#include "shell/core/app_paths.h"
+#include "base/app_paths.h"
 
 #include <QDir>
 #include <QStandardPaths>
 #include <cstdlib>
 
-#include "shell/core/version_line.h"
+#include "base/version_line.h"
 
 namespace q3 {
 

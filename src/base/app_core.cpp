@@ -1,8 +1,8 @@
 // The main loop's fixed order of work, one pass per timer tick.
-#include "shell/core/app_core.h"
+#include "base/app_core.h"
 
-#include "shell/core/app_clock.h"
-#include "shell/core/debug_log.h"
+#include "base/app_clock.h"
+#include "base/debug_log.h"
 
 namespace q3 {
 

@@ -1,5 +1,5 @@
 // Sectioned key file and the safe file write.
-#include "shell/core/key_file.h"
+#include "base/key_file.h"
 
 #include <fcntl.h>
 #include <strings.h>

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "shell/core/app_core.h"
+#include "base/app_core.h"
 #include "text/mstring.h"
 
 namespace {

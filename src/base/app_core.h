@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "shell/core/status_slots.h"
+#include "base/status_slots.h"
 
 namespace q3 {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "shell/core/app_settings.h"
+#include "base/app_settings.h"
 
 namespace q3 {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/core/status_sink.h"
+#include "base/status_sink.h"
 
 namespace q3 {
 

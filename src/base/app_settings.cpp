@@ -1,5 +1,5 @@
 // Settings keys, file-name encoding, the image dump and the service-mode file.
-#include "shell/core/app_settings.h"
+#include "base/app_settings.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // The main loop: time base, initialised flag, supervisor mask and tick order.
-#include "shell/core/app_core.h"
+#include "base/app_core.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/core/app_clock.h"
+#include "base/app_clock.h"
 
 namespace {
 

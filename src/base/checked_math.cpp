@@ -1,5 +1,5 @@
 // Checked mathematics and the error log ZAR.err.
-#include "shell/core/checked_math.h"
+#include "base/checked_math.h"
 
 #include <cerrno>
 #include <cfenv>
@@ -8,7 +8,7 @@
 #include <ctime>
 #include <mutex>
 
-#include "shell/core/version_line.h"
+#include "base/version_line.h"
 
 namespace q3 {
 

@@ -9,9 +9,9 @@
 #include <regex>
 #include <sstream>
 
-#include "shell/core/checked_math.h"
-#include "shell/core/debug_log.h"
-#include "shell/core/version_line.h"
+#include "base/checked_math.h"
+#include "base/debug_log.h"
+#include "base/version_line.h"
 
 namespace fs = std::filesystem;
 

@@ -1,5 +1,5 @@
 // Fitting a saved window rectangle onto the present monitors.
-#include "shell/core/window_fit.h"
+#include "base/window_fit.h"
 
 #include <gtest/gtest.h>
 
