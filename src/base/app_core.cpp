@@ -1,49 +1,57 @@
-// The main loop's fixed order of work, one pass per timer tick.
+// The main loop's fixed order of work, one pass per timer tick, and the
+// start-up and closing steps run over the registered features.
 #include "base/app_core.h"
 
-#include "base/app_clock.h"
+#include <algorithm>
+
 #include "base/debug_log.h"
 
 namespace q3 {
 
-namespace {
-inline void run(const std::function<void()>& f) {
-  if (f) f();
-}
-}  // namespace
+AppCore::AppCore() : m_status(&m_ticks) {}
 
-AppCore::AppCore() : m_status(&m_ticks) {
-  setTmr(0);
-  g_supervisorMask.store(1, std::memory_order_release);
+void AppCore::addFeature(Feature* f) {
+  if (f && std::find(m_features.begin(), m_features.end(), f) == m_features.end())
+    m_features.push_back(f);
 }
 
-int AppCore::supervisorMask() const { return g_supervisorMask.load(std::memory_order_acquire); }
-
-void AppCore::setSupervisorMask(int mask) {
-  if (mask == 1 || mask == 3 || mask == 7) g_supervisorMask.store(mask, std::memory_order_release);
+void AppCore::removeFeature(Feature* f) {
+  m_features.erase(std::remove(m_features.begin(), m_features.end(), f), m_features.end());
 }
 
-void AppCore::widenSupervisorMask() { setSupervisorMask(supervisorMask() == 1 ? 3 : 7); }
+void AppCore::runStartup(StartupStep step) {
+  const auto list = m_features;  // a feature may register another one while starting
+  for (Feature* f : list) f->startup(step);
+}
+
+void AppCore::runClose(CloseStep step) {
+  const auto list = m_features;
+  for (Feature* f : list) f->close(step);
+}
+
+void AppCore::runPhase(TickPhase phase) {
+  for (Feature* f : m_features) f->tick(phase, m_ticks);
+}
 
 void AppCore::tick() {
   if (m_ticks < 50) debugLog("T%03i", m_ticks);
   ++m_ticks;
-  setTmr(m_ticks * 50);
+  m_clock.setTmr(m_ticks * 50);
   if (!m_initialised) return;
 
-  if ((m_ticks & supervisorMask()) == 0) run(m_hooks.supervisor);
-  run(m_hooks.comMenuRebuild);
-  run(m_hooks.deferredApply);
-  run(m_hooks.mapEditors);
+  runPhase(TickPhase::Supervisor);
+  runPhase(TickPhase::ComMenuRebuild);
+  runPhase(TickPhase::DeferredApply);
+  runPhase(TickPhase::MapEditors);
   m_status.expire();
-  run(m_hooks.activePageStep);
-  run(m_hooks.updateCheck);
-  run(m_hooks.pickupMonitor);
-  run(m_hooks.enableUnitButtons);
-  run(m_hooks.rpmPulseEdit);
-  if ((m_ticks & 15) == 0) run(m_hooks.pickupPeriodic);
-  run(m_hooks.pickupTick);
-  run(m_hooks.playerStep);
+  runPhase(TickPhase::ActivePageStep);
+  runPhase(TickPhase::UpdateCheck);
+  runPhase(TickPhase::PickupMonitor);
+  runPhase(TickPhase::EnableUnitButtons);
+  runPhase(TickPhase::RpmPulseEdit);
+  if ((m_ticks & 15) == 0) runPhase(TickPhase::PickupPeriodic);
+  runPhase(TickPhase::PickupTick);
+  runPhase(TickPhase::PlayerStep);
 }
 
 }  // namespace q3
