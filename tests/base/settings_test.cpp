@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/app_paths.h"
 #include "base/app_settings.h"
 #include "base/key_file.h"
 
@@ -267,6 +268,31 @@ TEST(ServiceMode, Words) {
     EXPECT_EQ(m.testCom, c.com) << c.text;
   }
   EXPECT_FALSE(q3::readServiceModeFile("/nonexistent/service.txt").enabled);
+}
+
+// The data folder is decided in one place; every file of the program (the
+// settings, the image, the port numbers) lives under it.
+TEST(DataFolder, FromTheEnvironmentElseTheGenericDataLocation) {
+  TempDir d;
+  const std::string nested = (d.path / "a" / "b").string();
+  struct Case {
+    std::string env;
+    std::string want;
+  };
+  const Case cases[] = {{nested, nested + "/"}, {nested + "/", nested + "/"}};
+  for (const Case& c : cases) {
+    setenv("QUELIN3_DATA_DIR", c.env.c_str(), 1);
+    EXPECT_EQ(q3::dataFolder(), c.want) << c.env;
+    EXPECT_FALSE(fs::exists(nested)) << "asking for the folder creates nothing";
+  }
+  const q3::AppPaths p = q3::resolveAppPaths();
+  EXPECT_TRUE(fs::is_directory(nested));
+  EXPECT_EQ(p.applicationIni(), nested + "/application.ini");
+  EXPECT_EQ(p.defaultIni(), nested + "/default.ini");
+  unsetenv("QUELIN3_DATA_DIR");
+  const std::string generic = q3::dataFolder();
+  EXPECT_NE(generic.find("/Korvelan/QUELIN3/104/"), std::string::npos) << generic;
+  EXPECT_EQ(generic.back(), '/');
 }
 
 TEST(CommandLine, FirstArgumentCaseSensitive) {
