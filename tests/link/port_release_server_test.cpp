@@ -1,6 +1,8 @@
 // The port-release socket belongs to one user and can be given another name,
 // so a test program's window never reaches (or blocks) a program that runs
 // on the same machine.
+#include "link/port_release_server.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "link/port_release_server.h"
 #include "link/supervisor.h"
 
 namespace q3 {

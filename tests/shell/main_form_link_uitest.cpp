@@ -17,10 +17,10 @@
 #include <functional>
 
 #include "link/ccomcom.h"
+#include "link/link_session.h"
 #include "link/port_release_server.h"
 #include "link/supervisor.h"
 #include "shell/ui/main_form.h"
-#include "shell/ui/main_form_link.h"
 #include "text/mstring.h"
 
 namespace {
@@ -42,6 +42,9 @@ class LinkWindowTest : public ::testing::Test {
     q3::setLanguage(0);
     setenv("QUELIN3_DATA_DIR", dir.path().toUtf8().constData(), 1);
     setenv("QUELIN3_SERVICE_FILE", dir.filePath("service.txt").toUtf8().constData(), 1);
+    // A port-release socket of this test process alone: the bootloader
+    // messages below reach this window, never a program running beside it.
+    setenv("QUELIN3_PORT_SERVER", ("quelin3-test-" + std::to_string(::getpid())).c_str(), 1);
     const char* bin = std::getenv("Q3_BINARY_DIR");
     ASSERT_NE(bin, nullptr);
     sim.setProgram(QString(bin) + "/tools/unit-sim/quelin3-unit-sim");
@@ -84,10 +87,10 @@ TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
   EXPECT_FALSE(read->isEnabled());
   EXPECT_EQ(w.statusPanel(4)->text(), "not connected");
 
-  q3::ConnectionSupervisor* sup = linkSupervisor(&w);
-  ASSERT_NE(sup, nullptr);
+  ASSERT_NE(w.link(), nullptr);
+  q3::ConnectionSupervisor* sup = &w.link()->supervisor();
   ASSERT_TRUE(tickUntil(w, [&] { return sup->connected() && sup->step == 1; }));
-  const int port = linkEngine(&w)->connectedPort.load();
+  const int port = w.link()->com().connectedPort.load();
   EXPECT_EQ(labelCom->text(), QString("COM=%1").arg(port));
   EXPECT_TRUE(read->isEnabled());
   EXPECT_TRUE(w.action("MenuProgram")->isEnabled());

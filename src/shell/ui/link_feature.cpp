@@ -1,0 +1,258 @@
+// The serial link in the main window: the link session (engine object with
+// its search, connection supervisor) on the timer, the Read / Verify /
+// Program / Reset commands, LabelCom, the progress bar CGaugeProgram, status
+// panel 4, the COM menu and the bootloader tool's port-release notification.
+// The window only shows what the supervisor reports.
+#include <QAbstractButton>
+#include <QAction>
+#include <QActionGroup>
+#include <QBoxLayout>
+#include <QLabel>
+#include <QObject>
+#include <QProgressBar>
+#include <memory>
+
+#include "base/debug_log.h"
+#include "base/status_slots.h"
+#include "link/com_menu_model.h"
+#include "link/link_session.h"
+#include "link/port_release_server.h"
+#include "link/supervisor.h"
+#include "link/unit_texts.h"
+#include "shell/ui/main_form.h"
+#include "shell/ui/qt_colour.h"
+#include "shell/ui/window_features.h"
+
+namespace {
+
+using q3::CloseStep;
+using q3::StartupStep;
+using q3::TickPhase;
+
+class LinkFeature : public QObject, public q3::Feature {
+ public:
+  explicit LinkFeature(WindowContext& ctx) : m_ctx(ctx), m_w(ctx.window) {
+    placeLabelCom();
+    // Port items are drawn as radio items while the selection is automatic.
+    m_radio = new QActionGroup(this);
+    m_radio->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    m_ctx.pageHost.programChanged = [this] {
+      if (m_session) m_session->supervisor().requestProgramChanged();
+    };
+    bindCommands();
+  }
+
+  ~LinkFeature() override { destroy(); }
+
+  const char* featureName() const override { return "link"; }
+
+  void startup(StartupStep step) override {
+    switch (step) {
+      case StartupStep::CreateProtocolEngine:
+        create();
+        break;
+      case StartupStep::ClearUnitTexts:
+        sup().texts.reset();
+        break;
+      case StartupStep::FillProbeTable:
+        com().fillProbeTable();
+        break;
+      case StartupStep::SetUnitTypeKey:
+        com().keyMajor.store(q3::kProgramKeyMajor);
+        com().keyMinor.store(q3::kProgramKeyMinor);
+        m_session->setSupervisorMask(1);
+        break;
+      case StartupStep::RebuildComMenu:
+        if (!m_selectionApplied) {
+          // The stored selection, or the service mode's test port.
+          m_selectionApplied = true;
+          int sel = m_ctx.settings.comPort;
+          const q3::ServiceMode& service = m_w.service();
+          if (service.enabled && service.testCom > 0) sel = service.testCom;
+          com().comSelection.store(sel);
+          com().nextPortHint = m_ctx.settings.comPortAuto;
+        }
+        rebuildComMenu();
+        break;
+      case StartupStep::ResetConnection:
+        sup().disconnect();
+        break;
+      default:
+        break;
+    }
+  }
+
+  void tick(TickPhase phase, int32_t tickCounter) override {
+    if (!m_session) return;
+    switch (phase) {
+      case TickPhase::Supervisor:
+        if (m_session->runSupervisorOnTick(tickCounter))
+          m_ctx.settings.comPortAuto = com().nextPortHint;
+        break;
+      case TickPhase::ComMenuRebuild:
+        if (com().portListChanged.exchange(0)) rebuildComMenu();
+        break;
+      case TickPhase::EnableUnitButtons:
+        enableUnitCommands(sup().connected());
+        break;
+      default:
+        break;
+    }
+  }
+
+  void close(CloseStep step) override {
+    if (step == CloseStep::ClosePorts && m_session) com().closeAll();
+    if (step == CloseStep::DestroyProtocolEngine) destroy();
+  }
+
+ private:
+  q3::CCOMCOM& com() { return m_session->com(); }
+  q3::ConnectionSupervisor& sup() { return m_session->supervisor(); }
+
+  void create() {
+    m_session = std::make_unique<q3::LinkSession>(m_ctx.clock, m_ctx.params, &m_ctx.status);
+    m_ctx.link = m_session.get();
+    sup().setHooks(supervisorHooks());
+    connectionLine(sup().connectionLineText());
+    m_server = std::make_unique<q3::PortReleaseServer>(
+        [this](int port, int32_t code) { sup().portMessage(port, code); });
+    if (!m_server->listen()) q3::debugLog("Port release notification not available");
+  }
+
+  void destroy() {
+    m_server.reset();
+    m_ctx.link = nullptr;
+    m_session.reset();  // closes the ports and ends the engine thread
+  }
+
+  // LabelCom sits in front of the connection message.
+  void placeLabelCom() {
+    QLabel* connection = m_w.slotLabel(1);
+    m_labelCom = new QLabel(connection->parentWidget());
+    m_labelCom->setObjectName("LabelCom");
+    m_labelCom->setMinimumWidth(90);
+    for (QBoxLayout* row : connection->parentWidget()->findChildren<QBoxLayout*>()) {
+      const int at = row->indexOf(connection);
+      if (at >= 0) {
+        row->insertWidget(at, m_labelCom);
+        break;
+      }
+    }
+  }
+
+  void connectionLine(const std::string& line) {
+    if (QLabel* p = m_w.statusPanel(4)) p->setText(QString::fromStdString(line));
+  }
+
+  q3::SupervisorHooks supervisorHooks() {
+    QProgressBar* gauge = m_w.progressBar();
+    q3::SupervisorHooks h;
+    h.setProgress = [gauge](int v) { gauge->setValue(v); };
+    h.setProgressColour = [gauge](q3::Colour c) {
+      gauge->setStyleSheet(
+          QString("QProgressBar::chunk { background-color: %1; }").arg(qtColour(c).name()));
+    };
+    h.showProgress = [gauge](bool on) { gauge->setVisible(on); };
+    h.labelCom = [this](const std::string& t) { m_labelCom->setText(QString::fromStdString(t)); };
+    h.connectionLine = [this](const std::string& line) { connectionLine(line); };
+    h.refreshCaption = [this] { m_w.refreshCaption(); };
+    h.refreshPage = [this] { m_ctx.showActivePage(); };
+    h.storeActivePage = [this] { m_ctx.storeActivePage(); };
+    h.activePage = [this] { return m_w.pageControl()->currentIndex(); };
+    h.clearLoadedFile = [this] { m_ctx.settings.file.clear(); };
+    h.newInstallation = [this] { return m_ctx.settings.newInstal != 0; };
+    h.clearNewInstallationAndSave = [this] {
+      m_ctx.settings.newInstal = 0;
+      m_w.saveSettings();
+    };
+    h.applyTexts = [this] { m_w.applyTexts(); };
+    h.serviceMode = [this] { return m_w.serviceMode(); };
+    return h;
+  }
+
+  void rebuildComMenu() {
+    if (!m_session) return;
+    q3::ComMenuInput in;
+    q3::CCOMCOM* c = &com();
+    in.present = [c](int p) { return c->com[p].present.load() != 0; };
+    in.device = [c](int p) { return std::string(c->com[p].devicePath); };
+    in.selection = c->comSelection.load();
+    in.connectedPort = c->connectedPort.load();
+    const auto items = q3::buildComMenu(in);
+    const auto& actions = m_w.comItems();
+    for (size_t i = 0; i < items.size() && i < actions.size(); ++i) {
+      QAction* a = actions[i];
+      const q3::ComMenuItem& it = items[i];
+      a->setSeparator(it.separator);
+      a->setText(it.separator ? QString() : QString::fromStdString(it.caption));
+      a->setCheckable(i < 2 || it.port > 0);
+      a->setActionGroup(it.radio ? m_radio : nullptr);
+      a->setChecked(it.checked);
+      a->setEnabled(it.enabled);
+      a->setVisible(it.visible);
+    }
+  }
+
+  // Read, Verify, Program and Reset exactly while a unit is connected.
+  void enableUnitCommands(bool on) {
+    for (const char* name : {"ButtonRead", "ButtonVerify", "ButtonProgram"})
+      if (auto* b = m_w.control<QAbstractButton>(name)) b->setEnabled(on);
+    for (const char* name : {"MenuRead", "MenuVerify", "MenuProgram", "MenuReset"})
+      if (QAction* a = m_w.action(name)) a->setEnabled(on);
+  }
+
+  void bindCommands() {
+    auto command = [this](const char* menu, const char* button, void (LinkFeature::*f)()) {
+      if (QAction* a = m_w.action(menu)) connect(a, &QAction::triggered, this, f);
+      if (button)
+        if (auto* b = m_w.control<QAbstractButton>(button))
+          connect(b, &QAbstractButton::clicked, this, f);
+    };
+    command("MenuRead", "ButtonRead", &LinkFeature::read);
+    command("MenuVerify", "ButtonVerify", &LinkFeature::verify);
+    command("MenuProgram", "ButtonProgram", &LinkFeature::program);
+    command("MenuReset", nullptr, &LinkFeature::reset);
+    // The COM menu click (MenuCom1Click for every item).
+    const auto& actions = m_w.comItems();
+    for (size_t i = 0; i < actions.size(); ++i)
+      connect(actions[i], &QAction::triggered, this, [this, i] { comItemClicked(i); });
+  }
+
+  void read() { sup().requestRead(); }
+  void verify() { sup().requestVerify(); }
+  void program() { sup().requestProgram(); }
+  void reset() { sup().requestReset(); }
+
+  void comItemClicked(size_t i) {
+    const int sel =
+        q3::comSelectionForItem(static_cast<int>(i), m_w.comItems()[i]->text().toStdString());
+    if (sel == q3::kNoSelectionChange) {
+      rebuildComMenu();
+      return;
+    }
+    com().comSelection.store(sel);
+    if (sel > 0) q3::debugLog("NEW PORT");
+    m_ctx.settings.comPort = sel;
+    if (!com().linkEnabled.load()) {
+      sup().takePortBack();
+      m_w.applyTexts();
+    }
+    const int connected = com().connectedPort.load();
+    if (connected && sel != 0 && sel != connected) sup().disconnect();
+    rebuildComMenu();
+  }
+
+  WindowContext& m_ctx;
+  TMainForm& m_w;
+  std::unique_ptr<q3::LinkSession> m_session;
+  std::unique_ptr<q3::PortReleaseServer> m_server;
+  QLabel* m_labelCom = nullptr;
+  QActionGroup* m_radio = nullptr;
+  bool m_selectionApplied = false;
+};
+
+}  // namespace
+
+std::unique_ptr<q3::Feature> makeLinkFeature(WindowContext& ctx) {
+  return std::make_unique<LinkFeature>(ctx);
+}
