@@ -72,7 +72,9 @@ class Event {
     Id m_id = 0;
   };
 
-  [[nodiscard]] Subscription subscribe(Handler h) { return Subscription(this, listen(std::move(h))); }
+  [[nodiscard]] Subscription subscribe(Handler h) {
+    return Subscription(this, listen(std::move(h)));
+  }
 
  private:
   struct Entry {

@@ -1,27 +1,13 @@
-// The process-wide bulk capture of pickup-monitor sample blocks.
+// The pickup capture of one engine.
 #include "link/bulk_capture.h"
 
 #include <cstring>
 
-#include "base/app_clock.h"
-
 namespace q3 {
 
-BulkCapture& bulkCapture() {
-  static BulkCapture c;
-  return c;
-}
-
-BulkArrived& bulkArrived() {
-  static BulkArrived a;
-  return a;
-}
-
-std::atomic<int>& supervisorPeriodMask() { return g_supervisorMask; }
-
-void armBulkCapture(uint8_t flag, uint16_t length, uint8_t xorCheck, uint8_t sumCheck,
-                    uint8_t extra) {
-  BulkCapture& c = bulkCapture();
+void PickupCapture::arm(uint8_t flag, uint16_t length, uint8_t xorCheck, uint8_t sumCheck,
+                        uint8_t extra) {
+  BulkCapture& c = m_capture;
   if (length > kBulkMax) length = kBulkMax;
   c.expectedLength.store(length, std::memory_order_relaxed);
   c.expectedXor.store(xorCheck, std::memory_order_relaxed);
@@ -30,31 +16,31 @@ void armBulkCapture(uint8_t flag, uint16_t length, uint8_t xorCheck, uint8_t sum
   c.active.store(flag, std::memory_order_release);  // publishes the fields above
 }
 
-void armBulkCaptureFromMonitor(const uint8_t* m) {
-  armBulkCapture(m[128], uint16_t(m[98] | (m[99] << 8)), m[129], m[130], m[131]);
+void PickupCapture::armFromMonitor(const uint8_t* m) {
+  arm(m[128], uint16_t(m[98] | (m[99] << 8)), m[129], m[130], m[131]);
 }
 
-void cancelBulkCapture() {
-  BulkCapture& c = bulkCapture();
-  c.active.store(0, std::memory_order_release);
-  c.count.store(0, std::memory_order_release);
+void PickupCapture::cancel() {
+  m_capture.active.store(0, std::memory_order_release);
+  m_capture.count.store(0, std::memory_order_release);
 }
 
-namespace {
-void widenPeriodMask() {
-  std::atomic<int>& m = supervisorPeriodMask();
-  int v = m.load(std::memory_order_acquire);
+void PickupCapture::setSupervisorMask(int mask) {
+  if (mask == 1 || mask == 3 || mask == 7) m_mask.store(mask, std::memory_order_release);
+}
+
+void PickupCapture::widenSupervisorMask() {
+  int v = m_mask.load(std::memory_order_acquire);
   const int wider = v == 1 ? 3 : 7;
-  m.compare_exchange_strong(v, wider, std::memory_order_acq_rel);
+  m_mask.compare_exchange_strong(v, wider, std::memory_order_acq_rel);
 }
-}  // namespace
 
-bool bulkCaptureByte(uint8_t byte, bool& alsoFrame) {
-  BulkCapture& c = bulkCapture();
+bool PickupCapture::feed(uint8_t byte, bool& alsoFrame) {
+  BulkCapture& c = m_capture;
   alsoFrame = false;
   uint16_t n = c.count.load(std::memory_order_relaxed);
   if (n >= kBulkMax) {
-    cancelBulkCapture();
+    cancel();
     return true;
   }
   c.buffer[n++] = byte;
@@ -66,8 +52,8 @@ bool bulkCaptureByte(uint8_t byte, bool& alsoFrame) {
   }
   if (n > expected && expected != 0) {
     // Re-armed shorter while arriving: the block cannot match any more.
-    widenPeriodMask();
-    cancelBulkCapture();
+    widenSupervisorMask();
+    cancel();
     return true;
   }
   if (expected == 0) {
@@ -81,7 +67,7 @@ bool bulkCaptureByte(uint8_t byte, bool& alsoFrame) {
   }
   if (x == c.expectedXor.load(std::memory_order_relaxed) &&
       s == c.expectedSum.load(std::memory_order_relaxed)) {
-    BulkArrived& a = bulkArrived();
+    BulkArrived& a = m_arrived;
     // An unconsumed block stays as it is: the reader may be looking at it.
     if (a.active.load(std::memory_order_acquire) == 0) {
       a.length = expected;
@@ -92,9 +78,9 @@ bool bulkCaptureByte(uint8_t byte, bool& alsoFrame) {
       a.active.store(1, std::memory_order_release);
     }
   } else {
-    widenPeriodMask();
+    widenSupervisorMask();
   }
-  cancelBulkCapture();
+  cancel();
   return true;
 }
 

@@ -61,13 +61,13 @@ void CCOM::rxDiscard() {
   rdIdx.store(wrIdx.load(std::memory_order_acquire), std::memory_order_release);
 }
 
-CCOMIOSYS::CCOMIOSYS() : m_factory(qtSerialDeviceFactory()) {
+CCOMIOSYS::CCOMIOSYS(const AppClock& clock) : m_clock(clock), m_factory(qtSerialDeviceFactory()) {
   for (int i = 0; i < kComPorts; ++i) {
     com[i].number = uint8_t(i);
     std::snprintf(com[i].comName, sizeof com[i].comName, "COM%i", i);
   }
   m_numbering.setStorePath(PortNumbering::defaultStorePath());
-  lastScan = tmr();
+  lastScan = m_clock.tmr();
 }
 
 CCOMIOSYS::~CCOMIOSYS() {
@@ -131,7 +131,7 @@ void CCOMIOSYS::releaseThread(CCOM& c) {
 }
 
 void CCOMIOSYS::managerRun() {
-  const int32_t now = tmr();
+  const int32_t now = m_clock.tmr();
   if (now - lastScan > 1000 || scanDone.load(std::memory_order_acquire) == 0) {
     lastScan = now;
     if (scanPorts()) portListChanged.store(1, std::memory_order_release);
@@ -206,7 +206,7 @@ bool CCOMIOSYS::ioStep(CCOM& c) {
   const uint8_t state = c.portState.load(std::memory_order_acquire);
   const uint8_t cmd = c.threadCommand.load(std::memory_order_acquire);
   if (state == kPortClosed && cmd == kCmdOpen) {
-    traceLog("\n[%i:TMR=%i]OPEN %s (%s)\n", c.number, tmr(), c.comName, c.settings);
+    traceLog("\n[%i:TMR=%i]OPEN %s (%s)\n", c.number, m_clock.tmr(), c.comName, c.settings);
     c.portState.store(kPortOpening, std::memory_order_release);
     c.device = m_factory ? m_factory(c.devicePath) : nullptr;
     if (!c.device || !c.device->open(c.devicePath, c.baud.load(std::memory_order_acquire))) {
@@ -224,7 +224,7 @@ bool CCOMIOSYS::ioStep(CCOM& c) {
     return true;
   }
   if ((state == kPortOpen || state == kPortOpening) && cmd == kCmdClose) {
-    traceLog("\n[%i:TMR=%i]CLOSE %s\n", c.number, tmr(), c.comName);
+    traceLog("\n[%i:TMR=%i]CLOSE %s\n", c.number, m_clock.tmr(), c.comName);
     c.rdIdx.store(0, std::memory_order_release);
     c.wrIdx.store(0, std::memory_order_release);
     c.portState.store(kPortClosing, std::memory_order_release);
@@ -240,7 +240,7 @@ bool CCOMIOSYS::ioStep(CCOM& c) {
   const int n = c.txCount.load(std::memory_order_acquire);
   if (n > 0) {
     if (c.txBuf[0] != 0x30 && debugLogActive()) {  // monitor requests are not traced
-      traceLog("\n[%i:TMR=%i]TX %i:\n", c.number, tmr(), g_txTraceCount.fetch_add(1));
+      traceLog("\n[%i:TMR=%i]TX %i:\n", c.number, m_clock.tmr(), g_txTraceCount.fetch_add(1));
       // The bytes go out in pieces that fit the log's line buffer.
       char piece[100 * 3 + 1];
       for (int i = 0; i < n;) {
@@ -276,7 +276,7 @@ bool CCOMIOSYS::ioStep(CCOM& c) {
 }
 
 void CCOMIOSYS::ioThreadMain(CCOM& c) {
-  while (!stopRequested() && c.threadState.load(std::memory_order_acquire) == 1) {
+  while (!m_clock.stopRequested() && c.threadState.load(std::memory_order_acquire) == 1) {
     const uint8_t state = c.portState.load(std::memory_order_acquire);
     QThread::msleep(state == kPortClosed ? 50 : 1);
     if (state == kPortClosed && c.threadCommand.load(std::memory_order_acquire) != kCmdOpen) {

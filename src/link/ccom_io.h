@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "base/app_clock.h"
 #include "link/port_scan.h"
 #include "link/serial_device.h"
 
@@ -92,7 +93,9 @@ class CCOM {
 // The port records, the port manager and the scan.
 class CCOMIOSYS {
  public:
-  CCOMIOSYS();
+  // clock: the time base of the run (read by the port threads too); its stop
+  // flag ends the port threads.
+  explicit CCOMIOSYS(const AppClock& clock);
   virtual ~CCOMIOSYS();
   CCOMIOSYS(const CCOMIOSYS&) = delete;
   CCOMIOSYS& operator=(const CCOMIOSYS&) = delete;
@@ -127,9 +130,11 @@ class CCOMIOSYS {
 
  protected:
   void ioThreadMain(CCOM& c);
+  const AppClock& clock() const { return m_clock; }
 
  private:
   void releaseThread(CCOM& c);
+  const AppClock& m_clock;
   DeviceFactory m_factory;
   PortNumbering m_numbering;
   bool m_threadless = false;

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "link/model_table.h"
 #include "base/app_clock.h"
 #include "base/debug_log.h"
 #include "base/status_sink.h"
+#include "link/model_table.h"
 
 namespace q3 {
 namespace {
@@ -55,7 +55,9 @@ void showSlot1(StatusSink* sink, int slotIndex, const char* fmt, int durationMs,
 
 }  // namespace
 
-CCOMSEARCH::CCOMSEARCH() { std::memcpy(probeTable, kInitialProbeTable, sizeof probeTable); }
+CCOMSEARCH::CCOMSEARCH(const AppClock& clock) : LinkEngine(clock) {
+  std::memcpy(probeTable, kInitialProbeTable, sizeof probeTable);
+}
 
 void CCOMSEARCH::fillProbeTable(int protocol, int baud, int timeoutMs) {
   for (ProbeRow& r : probeTable) {
@@ -73,7 +75,7 @@ int CCOMSEARCH::buildProbe(FrameReceiver& rx, int protocol, int keyMajor, int ke
 
 void CCOMSEARCH::setState(SearchSlot& s, int state) {
   s.state = state;
-  if (state >= kSearchOpening && state <= kSearchProbeAgain) s.stateTime = tmr();
+  if (state >= kSearchOpening && state <= kSearchProbeAgain) s.stateTime = clock().tmr();
 }
 
 int CCOMSEARCH::firstRow() const { return probeTable[0].protocol == kOpenRow ? 1 : 0; }
@@ -115,7 +117,7 @@ bool CCOMSEARCH::runSlot(int i) {
   SearchSlot& s = slot[i];
   const int sel = comSelection.load(std::memory_order_acquire);
   for (int pass = 0; pass < 2; ++pass) {  // a port that is already open is processed again at once
-    const int32_t now = tmr();
+    const int32_t now = clock().tmr();
     if (s.state == kSearchClosing) {
       if (now - s.stateTime > kCloseTimeoutMs) {
         s.port = 0;
@@ -162,7 +164,7 @@ bool CCOMSEARCH::runSlot(int i) {
     if (s.state == kSearchProbeSent || s.state == kSearchProbeAgain) {
       transmitStep(s.rx, com[s.port]);
       while ((s.state == kSearchProbeSent || s.state == kSearchProbeAgain) &&
-             receive(s.rx, com[s.port]))
+             receive(s.rx, com[s.port], clock().tmr(), nullptr))
         decodeAnswer(i);
     }
     if (s.state == kSearchIdentified && acceptOrRefuse(i)) return true;

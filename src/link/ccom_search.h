@@ -68,7 +68,7 @@ struct FoundUnit {
 
 class CCOMSEARCH : public LinkEngine {
  public:
-  CCOMSEARCH();
+  explicit CCOMSEARCH(const AppClock& clock);
 
   // The probe table; open rows stay -1 until fillProbeTable().
   ProbeRow probeTable[kProbeRows];

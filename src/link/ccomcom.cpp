@@ -3,7 +3,7 @@
 
 namespace q3 {
 
-CCOMCOM::CCOMCOM(bool startThread) {
+CCOMCOM::CCOMCOM(const AppClock& clock, bool startThread) : CCOMSEARCH(clock) {
   if (startThread) startEngineThread();
 }
 

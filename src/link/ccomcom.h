@@ -4,10 +4,10 @@
 // requests close of every port and stops the threads.
 //
 // Use from the user-interface thread:
-//   com.txData[...] = ...;                       // only while com.job == 0
-//   com.startJob(kJobWrite, 0, 1050, kJobFlagPending);
+//   if (auto d = com.draft()) { d->tx()[...] = ...; d->start(kJobWrite, 0, 1050, kJobFlagPending);
+//   }
 //   ... each supervisor run: com.watchdogRun(); ...
-//   if (com.job == kJobDone || com.job == kJobFailed) { read com.rxData; com.job = 0; }
+//   if (auto e = com.end()) { read e->rx(); com.acknowledge(); }
 //
 // CCOMSEARCH (link/ccom_search.h) derives publicly from LinkEngine and offers
 // `void searchRun();`; on accepting a unit it fills `conn` (ConnectionRecord,
@@ -20,8 +20,9 @@ namespace q3 {
 
 class CCOMCOM : public CCOMSEARCH {
  public:
-  // startThread false leaves the engine thread to the caller (tests).
-  explicit CCOMCOM(bool startThread = true);
+  // clock: the run's time base and stop flag. startThread false leaves the
+  // engine thread to the caller (tests).
+  explicit CCOMCOM(const AppClock& clock, bool startThread = true);
   ~CCOMCOM() override;
 
   // Watchdog run (user-interface thread, first thing of every supervisor run):

@@ -4,10 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/debug_log.h"
 #include "link/bulk_capture.h"
 #include "link/ccom_io.h"
-#include "base/app_clock.h"
-#include "base/debug_log.h"
 
 namespace q3 {
 
@@ -258,17 +257,17 @@ bool receiveByte(FrameReceiver& rx, uint8_t b, int32_t now) {
   return false;
 }
 
-bool receive(FrameReceiver& rx, CCOM& port) {
+bool receive(FrameReceiver& rx, CCOM& port, int32_t now, PickupCapture* capture) {
   if (rx.protocol == kProtoNone) {
     port.rxDiscard();
     return false;
   }
-  const int32_t now = tmr();
   uint8_t b;
   while (port.takeByte(b)) {
-    if (bulkCapture().active.load(std::memory_order_acquire)) {
+    ++rx.bytesSeen;
+    if (capture && capture->active()) {
       bool alsoFrame = false;
-      if (bulkCaptureByte(b, alsoFrame)) {
+      if (capture->feed(b, alsoFrame)) {
         // The bytes that went into the block were no frame: a partial frame
         // built from them would swallow the start of the next answer.
         if (isFamilyA(rx.protocol))

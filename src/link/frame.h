@@ -11,6 +11,7 @@
 namespace q3 {
 
 class CCOM;
+class PickupCapture;
 
 inline constexpr int kFrameMax = 1040;
 inline constexpr int kFamilyAHeader = 14;
@@ -100,6 +101,8 @@ struct FrameReceiver {
   int32_t txLength = 0;
   int32_t txRemaining = 0;
   int32_t txPosition = -1;  // -1 = unset: the next transmit step starts from the beginning
+  // Bytes taken from the ring so far; tells a silent unit from a noisy line.
+  uint32_t bytesSeen = 0;
 
   // Family A fields of the complete frame.
   uint8_t kind() const { return frame[7]; }
@@ -116,10 +119,11 @@ struct FrameReceiver {
 void configureReceiver(FrameReceiver& rx, int protocol, int timeoutMs);
 // Feeds one byte at time now; true when it completes a valid frame.
 bool receiveByte(FrameReceiver& rx, uint8_t byte, int32_t now);
-// Runs the receiver over the bytes waiting in the port's ring (bulk capture
-// first while it is active). Stops at a complete frame, leaving later bytes in
-// the ring; true when a complete valid frame stands in the buffer.
-bool receive(FrameReceiver& rx, CCOM& port);
+// Runs the receiver over the bytes waiting in the port's ring at time now
+// (the pickup capture, when given and active, takes the bytes first). Stops at
+// a complete frame, leaving later bytes in the ring; true when a complete
+// valid frame stands in the buffer.
+bool receive(FrameReceiver& rx, CCOM& port, int32_t now, PickupCapture* capture);
 // Moves the next chunk (at most 330 bytes) of the transmit frame into the
 // port's transmit buffer when it is free. Returns the bytes still to send.
 int transmitStep(FrameReceiver& rx, CCOM& port);

@@ -11,7 +11,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
+#include "link/bulk_capture.h"
 #include "link/ccom_io.h"
 #include "link/frame.h"
 
@@ -66,12 +68,64 @@ enum class JobRefusal : int {
 // or nullptr for JobRefusal::None.
 const char* jobRefusalText(JobRefusal r);
 
+// The two sides of a job, as the user-interface thread sees them. A JobDraft
+// is the only way to write the transmit data and the pending marks: the
+// engine hands one out only while no job runs, and starting it hands the
+// arrays over to the engine thread. A JobEnd is the only way to read the
+// received data: the engine hands one out only after the job ended, and
+// acknowledging it (the job field back to 0) makes the arrays the next
+// draft's. Neither may be kept past start() / acknowledge().
+class LinkEngine;
+
+class JobDraft {
+ public:
+  uint8_t* tx() const;       // the transmit data, COMMAXBUF bytes
+  uint8_t* pending() const;  // the pending marks, COMMAXBUF bytes
+  // The command, address and length of a command job (kJobCommand).
+  void setCommand(int32_t command, int32_t address, int32_t length) const;
+  // Starts the job (see LinkEngine::startJob); false when the engine is busy.
+  bool start(int jobCode, int start, int count, int flags) const;
+
+ private:
+  friend class LinkEngine;
+  explicit JobDraft(LinkEngine& e) : m_engine(e) {}
+  LinkEngine& m_engine;
+};
+
+class JobEnd {
+ public:
+  int state() const { return m_state; }  // kJobDone or kJobFailed
+  int job() const { return m_job; }      // the job that ended (kJobRead, ...)
+  JobRefusal refusal() const { return m_refusal; }
+  // Answers rejected during the job (wrong answer, address or length, a
+  // write not echoed, a time-out after bytes had come) and whether any byte
+  // came from the unit at all while the job ran.
+  int rejectedFrames() const { return m_rejected; }
+  bool unitAnswered() const { return m_answered; }
+  // The address the job had reached when it ended.
+  int address() const { return m_address; }
+  const uint8_t* rx() const;     // the received data, COMMAXBUF bytes
+  const uint8_t* marks() const;  // 1 where rx holds a received byte
+
+ private:
+  friend class LinkEngine;
+  explicit JobEnd(const LinkEngine& e) : m_engine(e) {}
+  const LinkEngine& m_engine;
+  int m_state = 0;
+  int m_job = 0;
+  JobRefusal m_refusal = JobRefusal::None;
+  int m_rejected = 0;
+  bool m_answered = false;
+  int m_address = 0;
+};
+
 class LinkEngine : public CCOMIOSYS {
  public:
-  LinkEngine();
+  explicit LinkEngine(const AppClock& clock);
   ~LinkEngine() override;
 
-  // --- connection (written by the search / supervisor in the user-interface thread) ---
+  // --- connection (written by the search and the supervisor in the
+  // user-interface thread, read by the engine thread) ---
   std::atomic<int32_t> connectedPort{0};
   std::atomic<int32_t> linkEnabled{1};
   std::atomic<int32_t> keyMajor{104};
@@ -82,66 +136,105 @@ class LinkEngine : public CCOMIOSYS {
   // when it sees a new connected port and works on that copy only.
   ConnectionRecord conn;
 
-  // --- job state ---
-  std::atomic<int32_t> step{kStepIdle};
-  std::atomic<int32_t> job{kJobDone};
-  std::atomic<int32_t> lastJob{kJobDone};
-  std::atomic<int32_t> refusal{0};  // JobRefusal of the last job
-  int32_t job65Command = kCmdReset;
-  int32_t job65Address = 1600;
-  int32_t job65Length = 0;
-  int32_t expectedAnswer = 0;
-  // Read by the user-interface thread for the progress bar while a job runs.
-  std::atomic<int32_t> currentAddress{0};
-  uint16_t currentLength = 0;
-  int32_t attempt = 0;
-  int32_t attemptsAllowed = 3;
-  int32_t count = 0;
-  int32_t end = 0;
-  // The user-interface thread fills txData (and pending marks through the
-  // start flags) while the job field is 0 and reads rxData after it has seen
-  // 136 or 132; the engine thread owns them in between.
-  uint8_t txData[COMMAXBUF]{};
-  uint8_t pending[COMMAXBUF]{};
-  uint8_t rxData[COMMAXBUF]{};
-  uint8_t rxMarks[COMMAXBUF]{};
-  std::atomic<int32_t> passes{0};
-  std::atomic<int32_t> sendTime{0};  // TMR when the frame in flight was started
-  // The connected port whose record the engine has taken over (0 = none).
-  std::atomic<int32_t> enginePort{0};
-  // Counts the links the watchdog has started (step 0 -> 1); the engine takes
-  // a fresh copy of the connection record whenever it changes.
-  std::atomic<int32_t> linkGeneration{0};
-  // The engine's working copy of the connection (engine thread only; tests
-  // that run passes themselves may look at it).
-  ConnectionRecord active;
-
-  // Start job(job, start, count, flags): ignored while the job field is not 0.
-  // Returns false when ignored.
+  // --- jobs (user-interface thread) ---
+  // The job field: kJobNone (free), a job code (running), kJobDone or kJobFailed.
+  int jobState() const { return m_job.load(std::memory_order_acquire); }
+  bool idle() const { return jobState() == kJobNone; }
+  bool ended() const { return jobState() == kJobDone || jobState() == kJobFailed; }
+  // A draft while the job field is 0, else nothing.
+  std::optional<JobDraft> draft();
+  // Start job(job, start, count, flags) on the arrays as they are: ignored
+  // (false) while the job field is not 0.
   bool startJob(int jobCode, int start, int count, int flags);
-  // The engine's part of the watchdog run (CCOMCOM runs the search first).
+  // The end of the last job while the job field is 136 or 132, else nothing.
+  std::optional<JobEnd> end() const;
+  // Frees the job field (after an end was looked at, or to drop a running
+  // job when the unit is disconnected).
+  void acknowledge() { m_job.store(kJobNone, std::memory_order_release); }
+  // Ends the link with the connected port: the job is dropped, the port is
+  // asked to close, the connection is cleared and the port list marked changed.
+  void dropConnection(int port);
+  // The address the running job has reached, for progress bars.
+  int progressAddress() const { return m_currentAddress.load(std::memory_order_acquire); }
+  // Engine passes so far (any thread).
+  int passCount() const { return m_passes.load(std::memory_order_relaxed); }
+  // The pickup capture fed from the connected port's ring, and the
+  // supervisor period mask it widens.
+  PickupCapture& capture() { return m_capture; }
+  const PickupCapture& capture() const { return m_capture; }
+
+  // --- the engine's work ---
+  // The engine's part of the watchdog run (user-interface thread; CCOMCOM
+  // runs the search first).
   void watchdogStep();
   // One pass of the engine thread; returns the sleep it asks for in ms.
+  // Tests without a thread call it from their own.
   int enginePass();
   // The largest data length per frame of the connected unit (family A capped at 512).
   int maxData() const;
+  // The engine's working copy of the connection (engine thread; tests that
+  // run passes themselves may look at it).
+  const ConnectionRecord& activeConnection() const { return m_active; }
 
-  // The engine thread (stack 512 KiB): runs passes until q3::stopRequested()
-  // or stopEngineThread().
+  // The engine thread (stack 512 KiB): runs passes until the clock's stop
+  // flag or stopEngineThread().
   void startEngineThread();
   void stopEngineThread();
 
  private:
+  friend class JobDraft;
+  friend class JobEnd;
   void takeConnection(int port);
   bool chooseBlock(int& start, int& length) const;
   void buildRequest(int start, int length);
   void validateAnswer();
+  void rejectAnswer();
   void failAttempt();
   void endJob(int state);
   class EngineThread;
   EngineThread* m_thread = nullptr;
-  int32_t m_takenGeneration = 0;  // engine thread only
   std::atomic<bool> m_threadStop{false};
+
+  // Job state shared between the threads.
+  std::atomic<int32_t> m_step{kStepIdle};
+  std::atomic<int32_t> m_job{kJobDone};
+  std::atomic<int32_t> m_lastJob{kJobDone};
+  std::atomic<int32_t> m_refusal{0};
+  std::atomic<int32_t> m_rejected{0};
+  std::atomic<bool> m_answered{false};
+  std::atomic<bool> m_fresh{false};  // set by startJob, taken by the engine's first look
+  std::atomic<int32_t> m_currentAddress{0};
+  std::atomic<int32_t> m_passes{0};
+  std::atomic<int32_t> m_sendTime{0};  // TMR when the frame in flight was started
+  // The connected port whose record the engine has taken over (0 = none).
+  std::atomic<int32_t> m_enginePort{0};
+  // Counts the links the watchdog has started (step 0 -> 1); the engine takes
+  // a fresh copy of the connection record whenever it changes.
+  std::atomic<int32_t> m_linkGeneration{0};
+
+  // Owned by the user-interface thread while the job field is 0 (filled
+  // through a JobDraft) and while it is 136 or 132 (read through a JobEnd);
+  // owned by the engine thread in between.
+  uint8_t m_tx[COMMAXBUF]{};
+  uint8_t m_pending[COMMAXBUF]{};
+  uint8_t m_rx[COMMAXBUF]{};
+  uint8_t m_rxMarks[COMMAXBUF]{};
+  int32_t m_command = kCmdReset;
+  int32_t m_commandAddress = 1600;
+  int32_t m_commandLength = 0;
+  int32_t m_count = 0;
+  int32_t m_end = 0;
+  int32_t m_attemptsAllowed = 3;
+
+  // Engine thread only.
+  ConnectionRecord m_active;
+  int32_t m_expectedAnswer = 0;
+  uint16_t m_currentLength = 0;
+  int32_t m_attempt = 0;
+  int32_t m_takenGeneration = 0;
+  uint32_t m_bytesAtStart = 0;  // bytes seen when the job began
+  uint32_t m_bytesAtSend = 0;   // bytes seen when the request in flight was sent
+  PickupCapture m_capture;
 };
 
 }  // namespace q3

@@ -1,12 +1,8 @@
-// The console driver of the link.
+// The owner of one link.
 #include "link/link_session.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <thread>
-
-#include "base/app_clock.h"
 
 namespace q3 {
 namespace {
@@ -16,14 +12,17 @@ int64_t nowUs() {
 }
 }  // namespace
 
-LinkSession::LinkSession(ParamModel& model, StatusSink* status)
-    : m_com(std::make_unique<CCOMCOM>(true)),
-      m_sup(std::make_unique<ConnectionSupervisor>(*m_com, model, status)) {
+LinkSession::LinkSession(ParamModel& model, AppClock& clock, StatusSink* status)
+    : m_clock(clock),
+      m_com(std::make_unique<CCOMCOM>(clock, true)),
+      m_sup(std::make_unique<ConnectionSupervisor>(*m_com, model, clock)) {
   m_com->fillProbeTable();
   m_com->setStatusSink(status);
+  if (status) m_view = std::make_unique<OperationStatusView>(*m_sup, status);
 }
 
 LinkSession::~LinkSession() {
+  m_view.reset();
   m_sup.reset();
   m_com.reset();  // closes the ports and ends the engine thread
 }
@@ -31,10 +30,7 @@ LinkSession::~LinkSession() {
 void LinkSession::usePort(int port) { m_com->comSelection.store(port); }
 
 bool LinkSession::useDevice(const std::string& path) {
-  const char* old = std::getenv("QUELIN3_EXTRA_PORTS");
-  std::string extra = path;
-  if (old && *old) extra += std::string(":") + old;
-  setenv("QUELIN3_EXTRA_PORTS", extra.c_str(), 1);
+  m_com->numbering().addExtraDevice(path);
   m_com->scanPorts();
   for (int p = 1; p < kComPorts; ++p) {
     if (m_com->com[p].present.load() && path == m_com->com[p].devicePath) {
@@ -45,10 +41,14 @@ bool LinkSession::useDevice(const std::string& path) {
   return false;
 }
 
+void LinkSession::supervisorTurn(int32_t tickCounter) {
+  if ((tickCounter & supervisorMask()) == 0) m_sup->run();
+}
+
 void LinkSession::tick() {
   ++m_ticks;
-  setTmr(tmr() + 50);
-  if ((m_ticks & 1) == 0) m_sup->run();
+  m_clock.advance(50);
+  supervisorTurn(m_ticks);
 }
 
 bool LinkSession::runUntil(const std::function<bool()>& pred, int timeoutMs) {

@@ -1,14 +1,18 @@
-// A console driver of the link: the engine object, the connection supervisor
-// and a time base that advances 50 ms per tick in step with the wall clock,
-// for the command-line tool, benchmarks and end-to-end tests that have no
-// main window. The window drives the same supervisor from its own timer.
+// LinkSession: the one owner of a link — the engine object with its search,
+// port threads, pickup capture and supervisor period mask, the connection
+// supervisor and the status-slot view of its events. The window's link
+// feature and the command-line tool each own one; benchmarks and end-to-end
+// tests too. The time base is the caller's AppClock: the window's main loop
+// advances it, or tick() does for drivers without a window.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "base/app_clock.h"
 #include "link/ccomcom.h"
+#include "link/operation_status.h"
 #include "link/supervisor.h"
 
 namespace q3 {
@@ -17,26 +21,40 @@ class ParamModel;
 
 class LinkSession {
  public:
-  LinkSession(ParamModel& model, StatusSink* status);
+  // status: the status slots the view writes to (nullptr: no view).
+  LinkSession(ParamModel& model, AppClock& clock, StatusSink* status);
   ~LinkSession();
+  LinkSession(const LinkSession&) = delete;
+  LinkSession& operator=(const LinkSession&) = delete;
 
   CCOMCOM& com() { return *m_com; }
   ConnectionSupervisor& supervisor() { return *m_sup; }
+  LinkEvents& events() { return m_sup->events(); }
+  OperationStatusView* statusView() { return m_view.get(); }
+  AppClock& clock() { return m_clock; }
 
   // Restricts the search to one port: a COM number, or a device path that is
   // added to the port list (returns false when the path is not a present port).
   void usePort(int port);
   bool useDevice(const std::string& path);
 
-  // One tick: TMR += 50 ms, the supervisor on every second tick.
+  // The supervisor's turn in the main loop's tick tickCounter: it runs when
+  // the counter ANDed with the period mask (1, 3 or 7) is 0.
+  void supervisorTurn(int32_t tickCounter);
+  int supervisorMask() const { return m_com->capture().supervisorMask(); }
+  void setSupervisorMask(int mask) { m_com->capture().setSupervisorMask(mask); }
+
+  // Console drivers: one tick (TMR += 50 ms, then the supervisor's turn).
   void tick();
   // Ticks in step with the wall clock until pred holds or timeoutMs passed.
   bool runUntil(const std::function<bool()>& pred, int timeoutMs);
   int ticks() const { return m_ticks; }
 
  private:
+  AppClock& m_clock;
   std::unique_ptr<CCOMCOM> m_com;
   std::unique_ptr<ConnectionSupervisor> m_sup;
+  std::unique_ptr<OperationStatusView> m_view;
   int m_ticks = 0;
   int64_t m_startUs = -1;
 };

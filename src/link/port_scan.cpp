@@ -27,9 +27,21 @@ int PortNumbering::numberOf(const std::string& identity) const {
   return it == m_numbers.end() ? 0 : it->second;
 }
 
+void PortNumbering::addExtraDevice(const std::string& path) {
+  for (const std::string& p : m_extra)
+    if (p == path) return;
+  m_extra.push_back(path);
+}
+
 bool PortNumbering::scan(std::vector<std::string>& paths) {
   std::vector<PortDevice> devices;
   if (!m_lister || !m_lister(devices)) return false;
+  for (const std::string& p : m_extra) {
+    std::error_code ec;
+    bool listed = false;
+    for (const PortDevice& d : devices) listed = listed || d.path == p;
+    if (!listed && fs::exists(p, ec)) devices.push_back({p, p});
+  }
   paths.assign(256, std::string());
   bool added = false;
   std::set<int> used;

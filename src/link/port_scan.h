@@ -32,6 +32,9 @@ class PortNumbering {
   bool scan(std::vector<std::string>& paths);
   // The number given to an identity (0 when none yet).
   int numberOf(const std::string& identity) const;
+  // A device the lister does not report (a simulated unit's pseudo-terminal
+  // given on the command line); listed after the lister's devices while it exists.
+  void addExtraDevice(const std::string& path);
 
   // System ports (Qt SerialPort) plus the colon-separated QUELIN3_EXTRA_PORTS.
   static bool systemList(std::vector<PortDevice>& out);
@@ -42,6 +45,7 @@ class PortNumbering {
   void load();
   void save() const;
   Lister m_lister;
+  std::vector<std::string> m_extra;
   std::string m_store;
   std::map<std::string, int> m_numbers;  // identity -> COM number
 };

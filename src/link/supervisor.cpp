@@ -1,82 +1,27 @@
-// The connection supervisor's run, its step table and its failure table.
+// The connection supervisor's run: it starts each step's job from the step
+// table, acts on the job's end and ends every operation in a result.
 #include "link/supervisor.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "link/ccomcom.h"
-#include "params/param_model.h"
-#include "base/app_clock.h"
 #include "base/debug_log.h"
+#include "link/ccomcom.h"
+#include "link/supervisor_steps.h"
+#include "params/param_model.h"
 #include "text/mstring.h"
 #include "text/named_texts.h"
 #include "text/user_dialogs.h"
 
 namespace q3 {
+
+struct ConnectionSupervisor::StepRow : SupervisorStepRow {};
+
 namespace {
 
 constexpr int kBlockLen = 150;
 constexpr int kImageLen = RS_LEN_EXE;
-
-// Slot 2 messages.
-constexpr const char* kMsgChecking = "###Checking:##Geräteprüfung:##Kontrola jednotky:";
-constexpr const char* kMsgRead = "###Read:##Lesen:##Čtení:";
-constexpr const char* kMsgVerify = "###Verify:##Vergleichen:##Verifikace:";
-constexpr const char* kMsgProgram = "###Program device:##Programmieren:##Programování:";
-constexpr const char* kMsgSaving = "###Saving:##Speichern:##Ukládání:";
-constexpr const char* kMsgCheckingOk = "###Checking: OK##Geräteprüfung: OK##Kontrola jednotky: OK";
-constexpr const char* kMsgVerifyOk = "###Verify: OK##Vergleichen: OK##Verifikace: OK";
-constexpr const char* kMsgProgramOk = "###Program device: OK##Programmieren: OK##Programování: OK";
-constexpr const char* kMsgCheckingError =
-    "###Checking error !##Geräteprüfung Fehler !##Chyba kontroly jednotky !";
-constexpr const char* kMsgReadError = "###Read error !##Lesefehler !##Chyba čtení !";
-constexpr const char* kMsgVerifyError = "###Verify error !##Vergleichsfehler !##Chyba verifikace !";
-constexpr const char* kMsgNoConnection =
-    "###No connection with PC...##Keine Verbindung zum PC...##Není spojení s PC...";
-
-bool isPollStep(int s) {
-  return s == kSupPoll || s == kSupCheckPoll || (s >= kSupQuarterPoll1 && s <= 55) ||
-         (s >= kSupQuarterPoll2 && s <= 63);
-}
-
-// The share of the connection check a step's read covers, on the 2400 scale.
-bool checkSpan(int step, int& from, int& to) {
-  static constexpr int kQuarterFrom[4] = {300, 562, 825, 1087};
-  static constexpr int kQuarterFrom2[4] = {1350, 1612, 1875, 2137};
-  switch (step) {
-    case kSupCheckPoll:
-      from = 300, to = 300;
-      return true;
-    case kSupCheckRead1:
-      from = 300, to = 1350;
-      return true;
-    case kSupCheckRead2:
-      from = 1350, to = 2400;
-      return true;
-    case kSupIdent1:
-      from = 0, to = 150;
-      return true;
-    case kSupIdent2:
-      from = 150, to = 300;
-      return true;
-    default:
-      break;
-  }
-  if (step >= kSupQuarterRead1 && step <= 51) {
-    int q = step - kSupQuarterRead1;
-    from = kQuarterFrom[q];
-    to = q < 3 ? kQuarterFrom[q + 1] : 1350;
-    return true;
-  }
-  if (step >= kSupQuarterRead2 && step <= 59) {
-    int q = step - kSupQuarterRead2;
-    from = kQuarterFrom2[q];
-    to = q < 3 ? kQuarterFrom2[q + 1] : 2400;
-    return true;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -85,48 +30,79 @@ AddressRange quarterRange(int q) {
   return {up(q * kImageLen / 4), up((q + 1) * kImageLen / 4)};
 }
 
-ConnectionSupervisor::ConnectionSupervisor(CCOMCOM& com, ParamModel& model, StatusSink* status)
-    : m_com(com), m_model(model), m_status(status) {}
+ConnectionSupervisor::ConnectionSupervisor(CCOMCOM& com, ParamModel& model, const AppClock& clock)
+    : m_com(com), m_model(model), m_clock(clock) {}
 
-int32_t ConnectionSupervisor::ticks() const { return tmr() / 50; }
+const ConnectionSupervisor::StepRow* ConnectionSupervisor::row(int32_t step) {
+  return static_cast<const StepRow*>(supervisorStepRow(step));
+}
 
 bool ConnectionSupervisor::connected() const {
   return m_com.connectedPort.load(std::memory_order_acquire) != 0 &&
          m_com.linkEnabled.load(std::memory_order_acquire) != 0;
 }
 
-// ---- output helpers ----
+bool ConnectionSupervisor::released() const {
+  return m_com.linkEnabled.load(std::memory_order_acquire) == 0;
+}
 
-void ConnectionSupervisor::slot2(const char* mtext, Colour back) {
-  if (m_status) m_status->showStatus(2, mtext, 2000, kBlack, back, 10);
+// ---- reports ----
+
+void ConnectionSupervisor::report(Operation op, Stage stage, int percent) {
+  OperationProgress p;
+  p.operation = op;
+  p.stage = stage;
+  p.percent = std::clamp(percent, 0, 100);
+  m_events.progress.emit(p);
 }
-void ConnectionSupervisor::setProgress(int v) {
-  if (m_hooks.setProgress) m_hooks.setProgress(std::clamp(v, 0, 100));
+
+void ConnectionSupervisor::stageStarts(const StepRow& r, bool barStarts) {
+  OperationProgress p;
+  p.operation = r.operation;
+  p.stage = r.stage;
+  p.stageStarts = true;
+  p.barStarts = barStarts;
+  p.percent = barStarts ? 0 : -1;
+  m_events.progress.emit(p);
 }
-void ConnectionSupervisor::progressColour(Colour c) {
-  if (m_hooks.setProgressColour) m_hooks.setProgressColour(c);
+
+void ConnectionSupervisor::emitResult(Operation op, Cause cause, Stage stage, int firstDiff) {
+  OperationResult r;
+  r.operation = op;
+  r.cause = cause;
+  r.stage = stage;
+  r.rejectedFrames = m_rejected;
+  r.firstDifference = firstDiff;
+  r.step = m_step;
+  r.address = m_com.progressAddress();
+  if (cause == Cause::VersionMismatch) {
+    r.versionMajor = m_identBlock[10];
+    r.versionMinor = m_identBlock[11];
+  }
+  m_events.result.emit(r);
 }
-void ConnectionSupervisor::showProgress(bool v) {
-  if (m_hooks.showProgress) m_hooks.showProgress(v);
+
+// A failed operation: its result, then back to idle.
+void ConnectionSupervisor::fail(Cause cause, int firstDiff) {
+  const StepRow* r = row(m_step);
+  if (r) emitResult(r->operation, cause, r->stage, firstDiff);
+  m_step = kSupIdle;
 }
 
 std::string ConnectionSupervisor::connectionLineText() const {
-  return connectionLine(versionState, versionText, texts);
+  return connectionLine(m_versionState, m_versionText, m_texts);
 }
 
-void ConnectionSupervisor::refreshPanel4() {
-  if (m_hooks.connectionLine) m_hooks.connectionLine(connectionLineText());
-}
+void ConnectionSupervisor::refreshPanel4() { m_events.connectionLine.emit(connectionLineText()); }
 
 std::string ConnectionSupervisor::labelComText() const {
   char buf[64];
-  if (m_com.connectedPort.load(std::memory_order_acquire) != 0 &&
-      m_com.linkEnabled.load(std::memory_order_acquire)) {
+  if (connected()) {
     std::snprintf(buf, sizeof buf, "COM=%i", m_com.connectedPort.load());
     return buf;
   }
-  if (!m_com.linkEnabled.load(std::memory_order_acquire)) {
-    std::snprintf(buf, sizeof buf, "COM=%i (DISCONECTED)", releasedPort);
+  if (released()) {
+    std::snprintf(buf, sizeof buf, "COM=%i (DISCONECTED)", m_releasedPort);
     return buf;
   }
   const int sel = m_com.comSelection.load(std::memory_order_acquire);
@@ -146,13 +122,14 @@ void ConnectionSupervisor::refreshLabelCom() {
   std::string t = labelComText();
   if (t == m_lastLabelCom) return;
   m_lastLabelCom = t;
-  if (m_hooks.labelCom) m_hooks.labelCom(t);
+  m_events.comLabel.emit(t);
 }
 
-int ConnectionSupervisor::differences(int start, int end, const uint8_t* other) const {
-  int n = 0;
-  for (int i = start; i < end; ++i) n += m_com.rxData[i] != other[i];
-  return n;
+int ConnectionSupervisor::firstDifference(const uint8_t* a, int start, int end,
+                                          const uint8_t* b) const {
+  for (int i = start; i < end; ++i)
+    if (a[i] != b[i]) return i;
+  return -1;
 }
 
 // ---- the run ----
@@ -160,248 +137,251 @@ int ConnectionSupervisor::differences(int start, int end, const uint8_t* other) 
 void ConnectionSupervisor::run() {
   if (m_firstRun) {
     m_firstRun = false;
-    if (m_com.linkEnabled.load() && m_status)
-      m_status->showStatus(1, kMsgNoConnection, -1, kBlack, kRed, -5);
+    m_events.unitDisconnected.emit();
   }
   m_com.watchdogRun();
   if (!connected()) {
-    step = kSupNoUnit;
+    // An operation the unit was in the middle of ends here.
+    const StepRow* r = row(m_step);
+    if (r && r->operation != Operation::Monitor)
+      emitResult(r->operation, released() ? Cause::Released : Cause::PortLost, r->stage, -1);
+    m_step = kSupNoUnit;
     refreshLabelCom();
     return;
   }
-  if (step == kSupNoUnit) {
-    step = kSupIdent1;
-    checkRepeats = 0;
-    lastPollTick = 0;
-    programmedPending = false;
-    failures = 0;
+  if (m_step == kSupNoUnit) {
+    m_step = kSupIdent1;
+    m_checkRepeats = 0;
+    m_lastPollTick = 0;
+    m_programmedPending = false;
+    m_failures = 0;
+    m_rejected = 0;
     m_model.compare();  // the unit image is not valid until the check has read it
     refreshLabelCom();
-    if (m_hooks.refreshCaption) m_hooks.refreshCaption();
+    m_events.captionChanged.emit();
   }
-  const int32_t job = m_com.job.load(std::memory_order_acquire);
-  if (m_hooks.serviceMode && m_hooks.serviceMode() &&
-      (request == kSupRead1 || request == kSupProgIdent1) &&
-      (job == kJobFailed || job == kJobDone)) {
-    m_com.job.store(kJobNone, std::memory_order_release);
-    failures = 0;
-    step = kSupIdle;
-  } else if (job == kJobWrite || job == kJobRead) {
-    progressDuringJob();
-  } else if (job == kJobFailed) {
-    m_com.job.store(kJobNone, std::memory_order_release);
-    const auto refusal = static_cast<JobRefusal>(m_com.refusal.load(std::memory_order_acquire));
-    if (refusal != JobRefusal::None && step != kSupPoll) {
-      // The engine refused the job outright (the unit's protocol cannot carry
-      // it whole): retrying cannot help, so say why and stop here.
-      failures = 0;
-      slot2(jobRefusalText(refusal), kRed);
-      failureDisplay();
-    } else if (++failures >= 3) {
-      failures = 0;
-      if (step == kSupPoll) {
-        disconnect();
-        return;
-      }
-      failureTable();
-    }
-  } else if (job == kJobDone) {
-    m_com.job.store(kJobNone, std::memory_order_release);
-    failures = 0;
-    if (m_com.lastJob.load() == kJobMonitor &&
-        !(m_hooks.playbackRunning && m_hooks.playbackRunning()))
-      takeMonitorAnswer();
-    if (step == kSupPoll) step = kSupIdle;
-    handleResult();
-  }
-  if (step == kSupIdle) {
-    checkRepeats = 0;
-    if (request) {
-      step = request;
-      request = 0;
-    } else if (ticks() - lastPollTick > 6) {
-      lastPollTick = ticks();
-      step = kSupPoll;
+  handleJobEnd();
+  if (m_step == kSupNoUnit) return;  // the unit was taken for gone
+  if (m_step == kSupIdle) {
+    m_checkRepeats = 0;
+    if (m_request) {
+      m_step = m_request;
+      m_request = 0;
+    } else if (ticks() - m_lastPollTick > 6) {
+      m_lastPollTick = ticks();
+      m_step = kSupPoll;
     }
   }
-  if (m_com.job.load(std::memory_order_acquire) == kJobNone && connected()) startStepJob();
+  if (m_com.idle() && connected()) startStepJob();
 
-  if (savingCounter > 0) {
-    if (m_com.job.load(std::memory_order_acquire) == kJobNone) slot2(kMsgSaving);
-    setProgress((kSavingScale - savingCounter) * 100 / kSavingScale);
-  } else if (programmedPending) {
+  if (m_savingCounter > 0) {
+    OperationProgress p;
+    p.operation = Operation::Program;
+    p.stage = Stage::Saving;
+    p.stageStarts = m_com.idle();
+    p.percent = std::clamp((kSavingScale - m_savingCounter) * 100 / kSavingScale, 0, 100);
+    m_events.progress.emit(p);
+  } else if (m_programmedPending) {
     m_model.setUnitImageValid(true);
     m_model.compare();
-    programmedPending = false;
-    slot2(kMsgProgramOk);
-    setProgress(100);
+    m_programmedPending = false;
+    OperationResult r;
+    r.operation = Operation::Program;
+    r.stage = Stage::Saving;
+    r.step = m_step;
+    m_events.result.emit(r);
   }
+}
+
+void ConnectionSupervisor::handleJobEnd() {
+  const int jobState = m_com.jobState();
+  if (m_host.serviceMode && m_host.serviceMode() &&
+      (m_request == kSupRead1 || m_request == kSupProgIdent1) &&
+      (jobState == kJobFailed || jobState == kJobDone)) {
+    m_com.acknowledge();
+    m_failures = 0;
+    m_step = kSupIdle;
+    return;
+  }
+  if (jobState == kJobWrite || jobState == kJobRead) {
+    progressDuringJob();
+    return;
+  }
+  const std::optional<JobEnd> end = m_com.end();
+  if (!end) return;
+  if (end->state() == kJobFailed) {
+    m_rejected += end->rejectedFrames();
+    m_anyAnswer = m_anyAnswer || end->unitAnswered();
+    const JobRefusal refusal = end->refusal();
+    m_com.acknowledge();
+    jobFailed(refusal);
+    return;
+  }
+  m_com.acknowledge();
+  m_failures = 0;
+  m_rejected = 0;
+  m_anyAnswer = false;
+  if (end->job() == kJobMonitor && !(m_host.playbackRunning && m_host.playbackRunning()))
+    takeMonitorAnswer(end->rx());
+  if (m_step == kSupPoll) m_step = kSupIdle;
+  handleResult(end->rx(), end->marks());
+}
+
+void ConnectionSupervisor::jobFailed(JobRefusal refusal) {
+  const StepRow* r = row(m_step);
+  if (refusal != JobRefusal::None && m_step != kSupPoll) {
+    // The engine refused the job outright (the unit's protocol cannot carry
+    // it whole): retrying cannot help, so say why and stop here.
+    m_failures = 0;
+    if (r) {
+      OperationResult res;
+      res.operation = r->operation;
+      res.cause = Cause::Refused;
+      res.stage = r->stage;
+      res.refusal = refusal;
+      res.step = m_step;
+      res.address = m_com.progressAddress();
+      m_events.result.emit(res);
+    }
+    m_step = kSupIdle;
+    m_rejected = 0;
+    m_anyAnswer = false;
+    return;
+  }
+  if (++m_failures < 3) return;  // the step's job is started again
+  m_failures = 0;
+  const Cause cause = m_anyAnswer ? Cause::LineErrors : Cause::UnitSilent;
+  if (!r || r->onFailure == OnFailure::Idle) {
+    if (r) emitResult(r->operation, cause, r->stage, -1);
+    m_step = kSupIdle;
+  } else if (r->onFailure == OnFailure::Disconnect) {
+    emitResult(r->operation, cause, r->stage, -1);
+    disconnect();
+  } else {
+    fail(cause);
+  }
+  m_rejected = 0;
+  m_anyAnswer = false;
 }
 
 void ConnectionSupervisor::progressDuringJob() {
-  if (rangeEnd <= rangeStart) return;
-  int p = (m_com.currentAddress - rangeStart) * 100 / (rangeEnd - rangeStart);
+  if (m_rangeEnd <= m_rangeStart) return;
+  int p = (m_com.progressAddress() - m_rangeStart) * 100 / (m_rangeEnd - m_rangeStart);
   p = std::clamp(p, 0, 100);
-  int from = 0, to = 0;
-  if (checkSpan(step, from, to)) p = (from * 100 + (to - from) * p) / kCheckScale;
-  setProgress(p);
+  const StepRow* r = row(m_step);
+  if (!r) return;
+  if (r->checkFrom >= 0) p = (r->checkFrom * 100 + (r->checkTo - r->checkFrom) * p) / kCheckScale;
+  report(r->operation, r->stage, p);
 }
 
-void ConnectionSupervisor::failureDisplay() {
-  progressColour(kRed);
-  setProgress(100);
-  showProgress(true);
-  step = kSupIdle;
-}
-
-void ConnectionSupervisor::failureTable() {
-  const int s = step;
-  if ((s >= kSupCheckPoll && s <= kSupIdent2) || (s >= kSupQuarterRead1 && s <= 63)) {
-    slot2(kMsgCheckingError, kRed);
-  } else if (s == kSupRead1 || s == kSupRead2) {
-    slot2(kMsgReadError, kRed);
-  } else if (s == kSupVerify || (s >= kSupProgIdent1 && s <= kSupProgVerify)) {
-    slot2(kMsgVerifyError, kRed);
-  } else {
-    step = kSupIdle;
-    return;
-  }
-  failureDisplay();
-}
-
-void ConnectionSupervisor::startRead(int start, int end, const char* message, bool showBar) {
-  rangeStart = start;
-  rangeEnd = end;
+void ConnectionSupervisor::startRead(int start, int end) {
+  m_rangeStart = start;
+  m_rangeEnd = end;
   m_com.startJob(kJobRead, start, end - start, kJobFlagPending | kJobFlagClearTx);
-  slot2(message);
-  if (showBar) {
-    progressColour(kAqua);
-    setProgress(0);
-    showProgress(true);
-  }
 }
 
 void ConnectionSupervisor::startMonitorPoll() {
-  std::memset(m_com.txData, 0, kBlockLen);
-  for (int i = 0; i < 3; ++i) m_com.txData[20 + i] = testBits[static_cast<size_t>(i)];
-  testBits.fill(0);
-  m_com.txData[23] = (m_hooks.pickupRequest && m_hooks.pickupRequest()) ? 1 : 0;
-  m_com.txData[148] = static_cast<uint8_t>(kProgramKeyMinor);
-  m_com.txData[149] = static_cast<uint8_t>(kProgramKeyMajor);
-  rangeStart = 0;
-  rangeEnd = kBlockLen;
-  m_com.startJob(kJobMonitor, 0, kBlockLen, kJobFlagPending | kJobFlagOneAttempt);
+  const std::optional<JobDraft> d = m_com.draft();
+  if (!d) return;
+  uint8_t* tx = d->tx();
+  std::memset(tx, 0, kBlockLen);
+  for (int i = 0; i < 3; ++i) tx[20 + i] = m_testBits[static_cast<size_t>(i)];
+  m_testBits.fill(0);
+  tx[23] = (m_host.pickupRequest && m_host.pickupRequest()) ? 1 : 0;
+  tx[148] = static_cast<uint8_t>(kProgramKeyMinor);
+  tx[149] = static_cast<uint8_t>(kProgramKeyMajor);
+  m_rangeStart = 0;
+  m_rangeEnd = kBlockLen;
+  d->start(kJobMonitor, 0, kBlockLen, kJobFlagPending | kJobFlagOneAttempt);
 }
 
 void ConnectionSupervisor::startStepJob() {
-  const int s = step;
-  if (isPollStep(s)) {
-    startMonitorPoll();
-    return;
-  }
-  switch (s) {
-    case kSupCheckRead1:
-    case kSupCheckRead2:
-      startRead(0, kImageLen, kMsgChecking, false);
+  const StepRow* r = row(m_step);
+  if (!r || r->job == StepJob::None) return;
+  if (r->newAttempt) ++m_checkRepeats;
+  switch (r->job) {
+    case StepJob::None:
       return;
-    case kSupIdent1:
-    case kSupProgIdent1:
-    case kSupIdent2:
-    case kSupProgIdent2:
-      if (s == kSupIdent1 || s == kSupProgIdent1) ++checkRepeats;
-      rangeStart = 0;
-      rangeEnd = kIdentBlockLen;
+    case StepJob::Poll:
+      startMonitorPoll();
+      return;
+    case StepJob::Ident:
+      m_rangeStart = 0;
+      m_rangeEnd = kIdentBlockLen;
       m_com.startJob(kJobIdent, 0, kIdentBlockLen, kJobFlagPending | kJobFlagClearTx);
-      slot2(kMsgChecking);
-      progressColour(kAqua);
-      setProgress(0);
-      showProgress(true);
-      return;
-    case kSupRead1:
-      ++checkRepeats;
-      programmedPending = false;
-      if (m_hooks.clearLoadedFile) m_hooks.clearLoadedFile();
-      startRead(0, kImageLen, kMsgRead, true);
-      return;
-    case kSupRead2:
-      startRead(0, kImageLen, kMsgVerify, true);
-      return;
-    case kSupVerify:
-      ++checkRepeats;
-      startRead(0, kImageLen, kMsgVerify, true);
-      return;
-    case kSupProgWrite: {
-      ++checkRepeats;
+      break;
+    case StepJob::ReadImage:
+      if (m_step == kSupRead1) {
+        m_programmedPending = false;
+        if (m_host.clearLoadedFile) m_host.clearLoadedFile();
+      }
+      startRead(0, kImageLen);
+      break;
+    case StepJob::ReadQuarter: {
+      const AddressRange q = quarterRange(r->quarter);
+      startRead(q.start, q.end);
+      break;
+    }
+    case StepJob::Write: {
       m_model.unitImage() = m_model.image();
       m_model.setUnitImageValid(false);
       m_model.compare();
-      std::memcpy(m_com.txData, m_model.image().data(), kImageLen);
-      if (!programAll)
-        for (int i = 0; i < kImageLen; ++i) m_com.pending[i] = m_model.changeMark(i) ? 1 : 0;
-      rangeStart = 0;
-      rangeEnd = kImageLen;
-      m_com.startJob(kJobWrite, 0, kImageLen, programAll ? kJobFlagPending : 0);
-      slot2(kMsgProgram);
-      progressColour(kAqua);
-      setProgress(0);
-      showProgress(true);
-      return;
+      const std::optional<JobDraft> d = m_com.draft();
+      if (!d) return;
+      std::memcpy(d->tx(), m_model.image().data(), kImageLen);
+      if (!m_programAll)
+        for (int i = 0; i < kImageLen; ++i) d->pending()[i] = m_model.changeMark(i) ? 1 : 0;
+      m_rangeStart = 0;
+      m_rangeEnd = kImageLen;
+      d->start(kJobWrite, 0, kImageLen, m_programAll ? kJobFlagPending : 0);
+      break;
     }
-    case kSupProgVerify:
-      rangeStart = 0;
-      rangeEnd = kImageLen;
-      if (programAll) {
+    case StepJob::ReadBack: {
+      m_rangeStart = 0;
+      m_rangeEnd = kImageLen;
+      if (m_programAll) {
         m_com.startJob(kJobRead, 0, kImageLen, kJobFlagPending | kJobFlagClearTx);
       } else {
-        for (int i = 0; i < kImageLen; ++i) m_com.pending[i] = m_model.changeMark(i) ? 1 : 0;
-        m_com.startJob(kJobRead, 0, kImageLen, kJobFlagClearTx);
+        const std::optional<JobDraft> d = m_com.draft();
+        if (!d) return;
+        for (int i = 0; i < kImageLen; ++i) d->pending()[i] = m_model.changeMark(i) ? 1 : 0;
+        d->start(kJobRead, 0, kImageLen, kJobFlagClearTx);
       }
-      slot2(kMsgVerify);
-      return;
-    case kSupReset:
-    case kSupResetRelease:
-      std::memset(m_com.txData, 0, kBlockLen);
-      m_com.txData[12] = 0xA5;
-      m_com.txData[13] = 0x10;
-      m_com.job65Command = kCmdReset;
-      m_com.job65Address = 1600;
-      m_com.job65Length = 0;
-      m_com.startJob(kJobCommand, 0, 1, kJobFlagPending);
-      return;
-    default:
       break;
+    }
+    case StepJob::Command: {
+      const std::optional<JobDraft> d = m_com.draft();
+      if (!d) return;
+      std::memset(d->tx(), 0, kBlockLen);
+      d->tx()[12] = 0xA5;
+      d->tx()[13] = 0x10;
+      d->setCommand(kCmdReset, 1600, 0);
+      d->start(kJobCommand, 0, 1, kJobFlagPending);
+      return;  // a reset shows nothing
+    }
   }
-  if (s >= kSupQuarterRead1 && s <= 51) {
-    if (s == kSupQuarterRead1) ++checkRepeats;
-    AddressRange r = quarterRange(s - kSupQuarterRead1);
-    startRead(r.start, r.end, kMsgChecking, false);
-  } else if (s >= kSupQuarterRead2 && s <= 59) {
-    AddressRange r = quarterRange(s - kSupQuarterRead2);
-    startRead(r.start, r.end, kMsgChecking, false);
-  }
+  stageStarts(*r, r->barStarts);
 }
 
 void ConnectionSupervisor::checkOk() {
   m_model.setUnitImageValid(true);
   m_model.compare();
-  slot2(kMsgCheckingOk);
-  setProgress(100);
-  step = kSupIdle;
+  m_step = kSupIdle;
+  emitResult(Operation::ConnectionCheck, Cause::None, Stage::Checking, -1);
 }
 
-void ConnectionSupervisor::checkDifferent() {
-  if (checkRepeats > 1) {
-    slot2(kMsgCheckingError);
-    failureDisplay();
+void ConnectionSupervisor::checkDifferent(int firstDiff) {
+  if (m_checkRepeats > 1) {
+    fail(Cause::Mismatch, firstDiff);
   } else {
-    setProgress(12);
-    step = kSupQuarterPoll1;
+    report(Operation::ConnectionCheck, Stage::Checking, 12);
+    m_step = kSupQuarterPoll1;
   }
 }
 
 bool ConnectionSupervisor::identVersionOk() {
-  const int major = identBlock[10];
-  const int minor = identBlock[11];
+  const int major = m_identBlock[10];
+  const int minor = m_identBlock[11];
   if (major == kProgramKeyMajor && minor == kProgramKeyMinor) return true;
   char text[256];
   std::snprintf(text, sizeof text, "%s  PC-%d.%02d, ZAR-%d.%02d",
@@ -413,273 +393,268 @@ bool ConnectionSupervisor::identVersionOk() {
   return false;
 }
 
-void ConnectionSupervisor::handleResult() {
-  const int s = step;
-  const uint8_t* rx = m_com.rxData;
-  switch (s) {
-    case kSupCheckPoll:
-      step = kSupCheckRead1;
+void ConnectionSupervisor::handleResult(const uint8_t* rx, const uint8_t* marks) {
+  const StepRow* r = row(m_step);
+  if (!r) return;
+  if (!r->compares) {
+    // Keep what was read for the comparison of the step that follows.
+    if (r->job == StepJob::ReadImage) {
+      std::memcpy(m_compare.data(), rx, kImageLen);
+    } else if (r->job == StepJob::Ident) {
+      std::memcpy(m_compare.data(), rx, kIdentBlockLen);
+    } else if (r->job == StepJob::ReadQuarter) {
+      const AddressRange q = quarterRange(r->quarter);
+      std::memcpy(m_compare.data() + q.start, rx + q.start, static_cast<size_t>(q.end - q.start));
+    }
+    if (r->job == StepJob::Command) {
+      const bool release = m_step == kSupResetRelease;
+      m_step = r->next;
+      emitResult(Operation::Reset, Cause::None, r->stage, -1);
+      if (release) releasePort();
       return;
-    case kSupCheckRead1:
-      std::memcpy(compareBuffer.data(), rx, kImageLen);
-      step = kSupCheckRead2;
-      return;
-    case kSupCheckRead2:
-      if (differences(0, kImageLen, compareBuffer.data()) == 0) {
-        std::memcpy(m_model.unitImage().data(), rx, kImageLen);
-        checkOk();
-      } else {
-        checkDifferent();
-      }
-      return;
-    case kSupIdent1:
-    case kSupProgIdent1:
-      std::memcpy(compareBuffer.data(), rx, kIdentBlockLen);
-      step = s + 1;
-      return;
-    case kSupIdent2:
-    case kSupProgIdent2:
-      if (differences(0, kIdentBlockLen, compareBuffer.data()) != 0) {
-        if (checkRepeats < 2) {
-          setProgress(0);
-          step = s - 1;
+    }
+    if (r->job == StepJob::Poll && r->operation == Operation::Monitor) return;  // already idle
+    m_step = r->next;
+    return;
+  }
+
+  switch (r->job) {
+    case StepJob::Ident: {
+      const int diff = firstDifference(rx, 0, kIdentBlockLen, m_compare.data());
+      if (diff >= 0) {
+        if (m_checkRepeats < 2) {
+          report(r->operation, r->stage, 0);
+          m_step = m_step - 1;  // the first identification read again
         } else {
-          slot2(kMsgCheckingError);
-          failureDisplay();
+          fail(Cause::Mismatch, diff);
         }
         return;
       }
-      std::memcpy(identBlock.data(), rx, kIdentBlockLen);
-      texts.decode(identBlock.data());
+      std::memcpy(m_identBlock.data(), rx, kIdentBlockLen);
+      m_texts.decode(m_identBlock.data());
       m_model.sanitize();
-      if (m_hooks.refreshPage) m_hooks.refreshPage();
+      m_events.imageChanged.emit();
       refreshPanel4();
       if (!identVersionOk()) {
-        failureDisplay();
+        fail(Cause::VersionMismatch);
         return;
       }
-      checkRepeats = 0;
-      step = s == kSupIdent2 ? kSupCheckPoll : kSupProgWrite;
+      if (r->operation == Operation::ConnectionCheck) m_events.unitConnected.emit(m_texts);
+      m_checkRepeats = 0;
+      m_step = r->next;
       return;
-    case kSupRead1:
-      std::memcpy(compareBuffer.data(), rx, kImageLen);
-      step = kSupRead2;
-      return;
-    case kSupRead2:
-      if (differences(0, kImageLen, compareBuffer.data()) != 0) {
-        if (checkRepeats > 1) {
-          slot2(kMsgVerifyError);
-          failureDisplay();
-        } else {
-          setProgress(0);
-          step = kSupRead1;
-        }
+    }
+    case StepJob::ReadQuarter: {
+      const AddressRange q = quarterRange(r->quarter);
+      const int diff = firstDifference(rx, q.start, q.end, m_compare.data());
+      if (diff >= 0) {
+        checkDifferent(diff);
         return;
       }
-      m_model.clearChangeMarks();
-      std::memcpy(m_model.image().data(), rx, kImageLen);
-      if (m_hooks.newInstallation && m_hooks.newInstallation() &&
-          m_hooks.clearNewInstallationAndSave)
-        m_hooks.clearNewInstallationAndSave();
-      m_model.unitImage() = m_model.image();
-      m_model.setUnitImageValid(true);
-      m_model.compare();
-      m_model.snapshot(m_hooks.activePage ? m_hooks.activePage() : 0);
-      // The image now is the unit's: nothing in it is an unprogrammed edit.
-      m_model.clearChangeMarks();
-      m_model.sanitize();
-      if (m_hooks.refreshPage) m_hooks.refreshPage();
-      if (m_hooks.refreshCaption) m_hooks.refreshCaption();
-      slot2(kMsgVerifyOk);
-      setProgress(100);
-      step = kSupIdle;
+      std::memcpy(m_model.unitImage().data() + q.start, rx + q.start,
+                  static_cast<size_t>(q.end - q.start));
+      if (r->next == kSupIdle)
+        checkOk();
+      else
+        m_step = r->next;
       return;
-    case kSupVerify:
-      if (differences(0, kImageLen, m_model.image().data()) != 0) {
-        if (checkRepeats > 1) {
-          slot2(kMsgVerifyError);
-          failureDisplay();
-        } else {
-          setProgress(0);  // read again
-        }
-        return;
-      }
-      slot2(kMsgVerifyOk);
-      setProgress(100);
-      step = kSupIdle;
-      return;
-    case kSupProgWrite:
-      step = kSupProgVerify;
-      return;
-    case kSupProgVerify: {
+    }
+    case StepJob::ReadImage:
+      break;
+    case StepJob::ReadBack: {
       const uint8_t* img = m_model.image().data();
-      int diff = 0;
-      for (int i = 0; i < kImageLen; ++i)
-        if ((programAll || m_model.changeMark(i)) && rx[i] != img[i]) ++diff;
-      if (diff) {
-        if (checkRepeats > 1) {
-          slot2(kMsgVerifyError);
-          failureDisplay();
+      int diff = -1;
+      for (int i = 0; i < kImageLen && diff < 0; ++i)
+        if ((m_programAll || m_model.changeMark(i)) && rx[i] != img[i]) diff = i;
+      if (diff >= 0) {
+        if (m_checkRepeats > 1) {
+          fail(Cause::Mismatch, diff);
         } else {
-          setProgress(0);
-          step = kSupProgWrite;
+          report(r->operation, r->stage, 0);
+          m_step = kSupProgWrite;
         }
         return;
       }
       // Only the marks of bytes the unit now verifiably holds are cleared, so an
       // edit made while the programming ran stays marked for the next one.
       for (int i = 0; i < kImageLen; ++i)
-        if (m_com.rxMarks[i] && rx[i] == img[i]) m_model.clearChangeMarks(i, 1);
-      slot2(kMsgVerifyOk);
-      setProgress(100);
-      step = kSupIdle;
-      programmedPending = true;
-      savingCounter = 1;
+        if (marks[i] && rx[i] == img[i]) m_model.clearChangeMarks(i, 1);
+      OperationProgress p;
+      p.operation = Operation::Program;
+      p.stage = Stage::Verified;
+      p.stageStarts = true;
+      p.percent = 100;
+      m_events.progress.emit(p);
+      m_step = r->next;
+      m_programmedPending = true;
+      m_savingCounter = 1;
       return;
     }
-    case kSupReset:
-      step = kSupIdle;
-      return;
-    case kSupResetRelease:
-      releasePort();
-      step = kSupIdle;
-      return;
     default:
-      break;
+      return;
   }
-  if (s >= kSupQuarterRead1 && s <= 51) {
-    AddressRange r = quarterRange(s - kSupQuarterRead1);
-    std::memcpy(compareBuffer.data() + r.start, rx + r.start, static_cast<size_t>(r.end - r.start));
-    static constexpr int kNext[4] = {53, 54, 55, 60};
-    step = kNext[s - kSupQuarterRead1];
-  } else if (s >= kSupQuarterPoll1 && s <= 55) {
-    step = kSupQuarterRead1 + (s - kSupQuarterPoll1);
-  } else if (s >= kSupQuarterRead2 && s <= 59) {
-    AddressRange r = quarterRange(s - kSupQuarterRead2);
-    if (differences(r.start, r.end, compareBuffer.data()) != 0) {
-      checkDifferent();
+
+  // The whole block was read: the connection check's second read, Read's
+  // second read or Verify's read.
+  if (m_step == kSupCheckRead2) {
+    const int diff = firstDifference(rx, 0, kImageLen, m_compare.data());
+    if (diff < 0) {
+      std::memcpy(m_model.unitImage().data(), rx, kImageLen);
+      checkOk();
+    } else {
+      checkDifferent(diff);
+    }
+    return;
+  }
+  if (m_step == kSupVerify) {
+    m_events.verifyRead.emit(std::span<const uint8_t>(rx, kImageLen));
+    const int diff = firstDifference(rx, 0, kImageLen, m_model.image().data());
+    if (diff >= 0) {
+      if (m_checkRepeats > 1)
+        fail(Cause::Mismatch, diff);
+      else
+        report(r->operation, r->stage, 0);  // read again
       return;
     }
-    std::memcpy(m_model.unitImage().data() + r.start, rx + r.start,
-                static_cast<size_t>(r.end - r.start));
-    if (s == 59)
-      checkOk();
-    else
-      step = 61 + (s - kSupQuarterRead2);
-  } else if (s >= kSupQuarterPoll2 && s <= 63) {
-    step = kSupQuarterRead2 + (s - kSupQuarterPoll2);
+    m_step = r->next;
+    emitResult(Operation::Verify, Cause::None, r->stage, -1);
+    return;
   }
+  // Read: both reads must agree.
+  const int diff = firstDifference(rx, 0, kImageLen, m_compare.data());
+  if (diff >= 0) {
+    if (m_checkRepeats > 1) {
+      fail(Cause::Mismatch, diff);
+    } else {
+      report(r->operation, r->stage, 0);
+      m_step = kSupRead1;
+    }
+    return;
+  }
+  m_model.clearChangeMarks();
+  std::memcpy(m_model.image().data(), rx, kImageLen);
+  if (m_host.newInstallation && m_host.newInstallation() && m_host.clearNewInstallationAndSave)
+    m_host.clearNewInstallationAndSave();
+  m_model.unitImage() = m_model.image();
+  m_model.setUnitImageValid(true);
+  m_model.compare();
+  m_model.snapshot(m_host.activePage ? m_host.activePage() : 0);
+  // The image now is the unit's: nothing in it is an unprogrammed edit.
+  m_model.clearChangeMarks();
+  m_model.sanitize();
+  m_events.imageChanged.emit();
+  m_events.captionChanged.emit();
+  m_step = r->next;
+  emitResult(Operation::Read, Cause::None, r->stage, -1);
 }
 
-void ConnectionSupervisor::takeMonitorAnswer() {
+void ConnectionSupervisor::takeMonitorAnswer(const uint8_t* rx) {
   MonitorBuffer& mon = m_model.monitor();
-  mon.storeBlock(m_com.rxData, kBlockLen);
+  mon.storeBlock(rx, kBlockLen);
   const int major = mon.byte(150);
   const int minor = mon.byte(149);
   char buf[256];
   if (major == kProgramKeyMajor && minor == kProgramKeyMinor) {
-    versionState = 2;
+    m_versionState = 2;
     std::snprintf(buf, sizeof buf, "RSKEY=%d.%02d", kProgramKeyMajor, kProgramKeyMinor);
   } else {
-    versionState = 1;
+    m_versionState = 1;
     std::snprintf(buf, sizeof buf, "%s  PC-%d.%02d, ZAR-%d.%02d",
                   namedText(major == kProgramKeyMajor ? NamedText::UnmatchedSubversion
                                                       : NamedText::UnmatchedVersion),
                   kProgramKeyMajor, kProgramKeyMinor, major, minor);
   }
-  versionText = buf;
-  if (m_status) m_status->showStatus(1, nullptr, 0, kKeepColour, kKeepColour, 10);
+  m_versionText = buf;
   refreshPanel4();
-  savingCounter = mon.word(8);
-  bikePreset = mon.byte(1);
-  if (m_hooks.monitorTaken) m_hooks.monitorTaken();
+  m_savingCounter = mon.word(8);
+  m_bikePreset = mon.byte(1);
+  m_events.monitorAnswer.emit(std::span<const uint8_t>(rx, kBlockLen));
+  if (m_step == kSupPoll || m_step == kSupIdle)
+    emitResult(Operation::Monitor, Cause::None, Stage::Polling, -1);
 }
 
 // ---- commands ----
 
 void ConnectionSupervisor::requestRead() {
-  if (connected()) request = kSupRead1;
+  if (connected()) m_request = kSupRead1;
 }
 
 void ConnectionSupervisor::requestVerify() {
-  if (m_hooks.storeActivePage) m_hooks.storeActivePage();
+  if (m_host.storeActivePage) m_host.storeActivePage();
   m_model.sanitize();
-  request = kSupVerify;
+  m_request = kSupVerify;
 }
 
-void ConnectionSupervisor::requestProgram(bool all) {
-  if (m_hooks.newInstallation && m_hooks.newInstallation()) {
+bool ConnectionSupervisor::requestProgram(bool all) {
+  if (m_host.newInstallation && m_host.newInstallation()) {
     dialogs().message(namedText(NamedText::Attention), namedText(NamedText::NewInstallationNotice),
                       DialogKind::Error);
-    return;
+    return false;
   }
-  if (bikePreset != -1 && bikePreset != m_model.image().byte(170)) {
+  if (m_bikePreset != -1 && m_bikePreset != m_model.image().byte(170)) {
     Answer a = dialogs().ask(namedText(NamedText::Warning),
                              namedText(NamedText::DifferentBikeQuestion), false);
-    if (a != Answer::Ok && a != Answer::Yes) return;
+    if (a != Answer::Ok && a != Answer::Yes) return false;
   }
-  if (m_hooks.storeActivePage) m_hooks.storeActivePage();
+  if (m_host.storeActivePage) m_host.storeActivePage();
   m_model.sanitize();
-  if (m_hooks.refreshPage) m_hooks.refreshPage();
-  programAll = all;
-  request = kSupProgIdent1;
+  m_events.imageChanged.emit();
+  m_programAll = all;
+  m_request = kSupProgIdent1;
+  return true;
 }
 
 void ConnectionSupervisor::requestProgramChanged() {
-  programAll = false;
-  request = kSupProgWrite;
+  m_programAll = false;
+  m_request = kSupProgWrite;
 }
 
-void ConnectionSupervisor::requestReset() { request = kSupReset; }
+void ConnectionSupervisor::requestReset() { m_request = kSupReset; }
 
 void ConnectionSupervisor::disconnect() {
   const int port = m_com.connectedPort.load(std::memory_order_acquire);
+  const StepRow* r = row(m_step);
   if (port) {
     debugLog("Close Port COM%i...", port);
-    m_com.step.store(kStepIdle, std::memory_order_release);
-    m_com.job.store(kJobNone, std::memory_order_release);
-    m_com.requestClose(port);
-    m_com.connectedPort.store(0, std::memory_order_release);
-    m_com.portListChanged.store(1, std::memory_order_release);
+    m_com.dropConnection(port);
   }
-  step = kSupNoUnit;
-  if (m_com.linkEnabled.load() && m_status)
-    m_status->showStatus(1, kMsgNoConnection, -1, kBlack, kRed, -5);
+  // An operation the unit was in the middle of ends here.
+  if (r && r->operation != Operation::Monitor)
+    emitResult(r->operation, released() ? Cause::Released : Cause::PortLost, r->stage, -1);
+  m_step = kSupNoUnit;
+  m_events.unitDisconnected.emit();
   m_model.setUnitImageValid(false);
   m_model.compare();
-  versionState = 0;
+  m_versionState = 0;
   refreshPanel4();
   refreshLabelCom();
 }
 
 void ConnectionSupervisor::releasePort() {
-  if (!m_com.linkEnabled.load()) return;
+  if (released()) return;
   m_com.linkEnabled.store(0, std::memory_order_release);
-  releasedPort = m_com.connectedPort.load();
+  m_releasedPort = m_com.connectedPort.load();
   disconnect();
-  if (m_hooks.refreshCaption) m_hooks.refreshCaption();
+  m_events.releaseChanged.emit(true);
 }
 
 void ConnectionSupervisor::takePortBack() {
-  if (m_com.linkEnabled.load()) return;
+  if (!released()) return;
   m_com.linkEnabled.store(1, std::memory_order_release);
-  releasedPort = -1;
-  if (m_hooks.refreshCaption) m_hooks.refreshCaption();
+  m_releasedPort = -1;
+  m_events.releaseChanged.emit(false);
   refreshLabelCom();
 }
 
 void ConnectionSupervisor::portMessage(int port, int32_t code) {
   const int conn = m_com.connectedPort.load(std::memory_order_acquire);
-  if (port > 0 && port == conn && m_com.linkEnabled.load()) {
-    if (code == kReleaseNow) {
+  if (port > 0 && port == conn && !released()) {
+    if (code == kReleaseNow)
       releasePort();
-      if (m_hooks.applyTexts) m_hooks.applyTexts();
-    } else if (code == kResetAndRelease) {
-      request = kSupResetRelease;
-    }
-  } else if (port > 0 && port == releasedPort && code == kTakeBack) {
+    else if (code == kResetAndRelease)
+      m_request = kSupResetRelease;
+  } else if (port > 0 && port == m_releasedPort && code == kTakeBack) {
     takePortBack();
-    if (m_hooks.applyTexts) m_hooks.applyTexts();
   }
 }
 

@@ -2,9 +2,11 @@
 // unit. A state machine over numbered steps, run from the main timer: it
 // notices a new connection, checks the unit's identity and version, reads the
 // parameter block twice and compares it, polls the monitor block, and carries
-// out Read, Verify, Program and Reset with progress and messages. It starts
-// one engine job at a time and acts on its end state. A core object: the
-// window only shows what it reports through the status sink and the hooks.
+// out Read, Verify, Program and Reset. It starts one engine job at a time and
+// acts on its end. What each step does and where it goes next stands in one
+// table (supervisor_steps.cpp). A core object: it reports through its events
+// (link/link_events.h) and ends every operation in an OperationResult; it
+// asks its owner only what the SupervisorHost offers.
 #pragma once
 
 #include <array>
@@ -12,8 +14,9 @@
 #include <functional>
 #include <string>
 
+#include "base/app_clock.h"
+#include "link/link_events.h"
 #include "link/unit_texts.h"
-#include "base/status_sink.h"
 
 namespace q3 {
 
@@ -30,10 +33,10 @@ enum SupervisorStep : int32_t {
   kSupCheckRead2 = 31,
   kSupIdent1 = 32,
   kSupIdent2 = 33,
-  kSupQuarterRead1 = 48,  // 48..51
-  kSupQuarterPoll1 = 52,  // 52..55
-  kSupQuarterRead2 = 56,  // 56..59
-  kSupQuarterPoll2 = 60,  // 60..63
+  kSupQuarterRead1 = 48,  // 48..51: first read of quarter 0..3
+  kSupQuarterPoll1 = 52,  // 52..55: poll before the first read of quarter 0..3
+  kSupQuarterRead2 = 56,  // 56..59: second read of quarter 0..3
+  kSupQuarterPoll2 = 60,  // 60..63: poll before the second read of quarter 0..3
   kSupRead1 = 64,
   kSupRead2 = 65,
   kSupVerify = 80,
@@ -60,45 +63,36 @@ struct AddressRange {
 };
 AddressRange quarterRange(int q);
 
-// What the supervisor needs of its owner. Every hook is optional.
-struct SupervisorHooks {
-  // Progress bar CGaugeProgram (maximum 100).
-  std::function<void(int value)> setProgress;
-  std::function<void(Colour colour)> setProgressColour;
-  std::function<void(bool visible)> showProgress;
-  std::function<void(const std::string& text)> labelCom;        // LabelCom
-  std::function<void(const std::string& text)> connectionLine;  // status panel 4
-  std::function<void()> refreshCaption;
-  std::function<void()> refreshPage;      // show the active page from the image
-  std::function<void()> storeActivePage;  // store the active page's controls into the image
+// What the supervisor asks of its owner. Every entry is optional.
+struct SupervisorHost {
+  std::function<void()> storeActivePage;  // the active page's controls into the image
   std::function<int()> activePage;        // for the undo snapshot
   std::function<void()> clearLoadedFile;  // Read: the image no longer comes from a file
   std::function<bool()> newInstallation;  // NEWINSTAL
   std::function<void()> clearNewInstallationAndSave;
   std::function<bool()> playbackRunning;  // player playing or paused in playback
-  std::function<void()> monitorTaken;     // monitor refresh and recording after a monitor answer
   std::function<bool()> pickupRequest;    // pickup monitor visible and not paused
-  std::function<void()> applyTexts;       // after a release or take-back
   std::function<bool()> serviceMode;
 };
 
 class ConnectionSupervisor {
  public:
-  ConnectionSupervisor(CCOMCOM& com, ParamModel& model, StatusSink* status = nullptr);
+  ConnectionSupervisor(CCOMCOM& com, ParamModel& model, const AppClock& clock);
 
-  void setHooks(SupervisorHooks h) { m_hooks = std::move(h); }
-  SupervisorHooks& hooks() { return m_hooks; }
-  void setStatusSink(StatusSink* s) { m_status = s; }
+  void setHost(SupervisorHost h) { m_host = std::move(h); }
+  LinkEvents& events() { return m_events; }
 
-  // One supervisor run (the main timer calls it every 2nd, 4th or 8th tick).
+  // One supervisor run (the main loop calls it on the ticks its mask allows).
   void run();
 
   // --- commands ---
   bool connected() const;
   void requestRead();    // 64, only while a unit is connected
   void requestVerify();  // 80
-  // 96 after the program-command checks; all = false programs only the marked bytes.
-  void requestProgram(bool all = true);
+  // 96 after the program-command checks; all = false programs only the marked
+  // bytes. False when the checks refused it (a question answered No, a new
+  // installation).
+  bool requestProgram(bool all = true);
   void requestProgramChanged();  // 98: only the bytes with a change mark
   void requestReset();           // 128
   void disconnect();
@@ -106,58 +100,76 @@ class ConnectionSupervisor {
   void portMessage(int port, int32_t code);
   void releasePort();
   void takePortBack();
+  // Test-command bits sent once with the next monitor request, then cleared.
+  void setTestBits(const std::array<uint8_t, 3>& bits) { m_testBits = bits; }
 
   // --- state (read by the window, the command-line tool and tests) ---
-  int32_t step = kSupNoUnit;
-  int32_t request = 0;
-  int32_t checkRepeats = 0;
-  int32_t failures = 0;
-  int32_t rangeStart = 0;
-  int32_t rangeEnd = 0;
-  int32_t lastPollTick = 0;
-  bool programAll = true;
-  bool programmedPending = false;
-  int32_t savingCounter = 0;
-  int32_t releasedPort = -1;
-  int32_t versionState = 0;
-  std::string versionText;
-  int32_t bikePreset = -1;  // the unit's bike preset from the last monitor answer
-  std::array<uint8_t, 1050> compareBuffer{};
-  std::array<uint8_t, kIdentBlockLen> identBlock{};
-  UnitTexts texts;
-  // Test-command bits sent once with the next monitor request, then cleared.
-  std::array<uint8_t, 3> testBits{};
-
+  int32_t step() const { return m_step; }
+  int32_t pendingRequest() const { return m_request; }
+  // 0 not connected, 1 versions differ, 2 versions match (from the monitor answer).
+  int32_t versionState() const { return m_versionState; }
+  // The unit's bike preset from the last monitor answer (-1 before the first).
+  int32_t bikePreset() const { return m_bikePreset; }
+  int32_t releasedPort() const { return m_releasedPort; }
+  bool released() const;
+  const UnitTexts& texts() const { return m_texts; }
+  void resetTexts() { m_texts.reset(); }
+  // The identification block of the connected unit (as last checked).
+  const std::array<uint8_t, kIdentBlockLen>& identBlock() const { return m_identBlock; }
   // The connection line of status panel 4 for the current state.
   std::string connectionLineText() const;
   // The text LabelCom shows now.
   std::string labelComText() const;
 
  private:
+  struct StepRow;
+  static const StepRow* row(int32_t step);
   void startStepJob();
-  void handleResult();
-  void failureTable();
-  void failureDisplay();
-  void startRead(int start, int end, const char* message, bool showBar);
+  void handleJobEnd();
+  void handleResult(const uint8_t* rx, const uint8_t* marks);
+  void jobFailed(JobRefusal refusal);
+  void fail(Cause cause, int firstDifference = -1);
+  void emitResult(Operation op, Cause cause, Stage stage, int firstDifference);
+  void startRead(int start, int end);
   void startMonitorPoll();
-  void takeMonitorAnswer();
+  void takeMonitorAnswer(const uint8_t* rx);
   bool identVersionOk();
   void checkOk();
-  void checkDifferent();
+  void checkDifferent(int firstDifference);
   void progressDuringJob();
-  void slot2(const char* mtext, Colour back = kBtnFace);
-  void setProgress(int v);
-  void progressColour(Colour c);
-  void showProgress(bool v);
+  void stageStarts(const StepRow& r, bool barStarts);
+  void report(Operation op, Stage stage, int percent);
   void refreshPanel4();
   void refreshLabelCom();
-  int differences(int start, int end, const uint8_t* other) const;
-  int32_t ticks() const;
+  int firstDifference(const uint8_t* a, int start, int end, const uint8_t* b) const;
+  int32_t ticks() const { return m_clock.tmr() / 50; }
 
   CCOMCOM& m_com;
   ParamModel& m_model;
-  StatusSink* m_status;
-  SupervisorHooks m_hooks;
+  const AppClock& m_clock;
+  SupervisorHost m_host;
+  LinkEvents m_events;
+
+  int32_t m_step = kSupNoUnit;
+  int32_t m_request = 0;
+  int32_t m_checkRepeats = 0;
+  int32_t m_failures = 0;
+  int32_t m_rejected = 0;    // answers rejected over the failed exchanges of this step
+  bool m_anyAnswer = false;  // any byte came from the unit in those exchanges
+  int32_t m_rangeStart = 0;
+  int32_t m_rangeEnd = 0;
+  int32_t m_lastPollTick = 0;
+  bool m_programAll = true;
+  bool m_programmedPending = false;
+  int32_t m_savingCounter = 0;
+  int32_t m_releasedPort = -1;
+  int32_t m_versionState = 0;
+  std::string m_versionText;
+  int32_t m_bikePreset = -1;
+  std::array<uint8_t, 1050> m_compare{};
+  std::array<uint8_t, kIdentBlockLen> m_identBlock{};
+  UnitTexts m_texts;
+  std::array<uint8_t, 3> m_testBits{};
   bool m_firstRun = true;
   std::string m_lastLabelCom;
 };

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/app_settings.h"
 #include "cli_command.h"
 #include "cli_params.h"
 #include "files/ign_document.h"
@@ -14,7 +15,6 @@
 #include "files/service_tools.h"
 #include "files/vazov.h"
 #include "params/param_model.h"
-#include "base/app_settings.h"
 
 namespace q3cli {
 

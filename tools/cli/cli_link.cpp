@@ -1,53 +1,46 @@
 // quelin3-tool commands that talk to a unit: scan, read, verify, program and
 // monitor. They drive the same search, supervisor and engine as the window;
 // progress and messages go to stderr, data to stdout.
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "base/status_sink.h"
 #include "cli_command.h"
 #include "files/ign_document.h"
 #include "files/ign_layout.h"
 #include "link/link_session.h"
+#include "link/operation_result.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
-#include "base/status_sink.h"
 #include "text/mstring.h"
 #include "text/user_dialogs.h"
 
 namespace {
 
+using q3::Cause;
 using q3::ConnectionSupervisor;
 using q3::LinkSession;
+using q3::Operation;
+using q3::OperationResult;
 
-// The English text of a multi-language string (or the text itself).
-std::string english(const char* mtext) {
-  std::string t = mtext ? mtext : "";
-  if (t.rfind("###", 0) == 0) t = t.substr(3, t.find("##", 3) - 3);
-  return t;
-}
-
-// Status slots on stderr; remembers the operation results of slot 2.
+// Status slots on stderr, in the tool's language (--language).
 class ConsoleStatus : public q3::StatusSink {
  public:
   bool quiet = false;
-  std::vector<std::string> results;
   void showStatus(int slot, const char* mtext, int, q3::Colour, q3::Colour, int) override {
-    if (!mtext) return;
-    std::string t = english(mtext);
-    if (slot == 2) results.push_back(t);
-    if (quiet || t == m_last[slot]) return;
+    if (!mtext || quiet) return;
+    const std::string t = q3::ml(mtext);
+    if (t == m_last[slot]) return;
     m_last[slot] = t;
     std::fprintf(stderr, "%s\n", t.c_str());
-  }
-  bool saw(const std::string& t) const {
-    for (const auto& r : results)
-      if (r == t) return true;
-    return false;
   }
 
  private:
@@ -58,9 +51,7 @@ class ConsoleStatus : public q3::StatusSink {
 class ConsoleDialogs : public q3::UserDialogs {
  public:
   bool yes = false;
-  std::vector<std::string> messages;
   void message(const std::string& title, const std::string& text, q3::DialogKind) override {
-    messages.push_back(text);
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
   }
   q3::Answer ask(const std::string& title, const std::string& text, bool) override {
@@ -126,27 +117,37 @@ Options parse(const std::vector<std::string>& args, bool wantFile) {
 }
 
 // One run of a command against a unit: the model, the session and the sinks.
+// Every decision is taken on the operation results the supervisor reports.
 struct Run {
   q3::ParamModel model;
   ConsoleStatus status;
   ConsoleDialogs dialogs;
-  LinkSession session{model, &status};
+  q3::AppClock clock;
+  LinkSession session{model, clock, &status};
   q3::UserDialogs* previous = nullptr;
   Options opt;
+  std::vector<OperationResult> results;
+  q3::Event<const OperationResult&>::Subscription onResult;
 
   explicit Run(const Options& o) : opt(o) {
     previous = q3::setDialogs(&dialogs);
     dialogs.yes = o.yes;
     int lastShown = -1;
-    q3::SupervisorHooks h;
-    h.setProgress = [this, lastShown](int v) mutable {
+    q3::ProgressBarView bar;
+    bar.setValue = [this, lastShown](int v) mutable {
       if (v / 10 == lastShown / 10 || status.quiet) return;
       lastShown = v;
       std::fprintf(stderr, "  %3i %%\n", v);
     };
-    session.supervisor().setHooks(h);
+    if (session.statusView()) session.statusView()->setBar(bar);
+    onResult = session.events().result.subscribe([this](const OperationResult& r) {
+      if (r.operation != Operation::Monitor) results.push_back(r);
+    });
   }
-  ~Run() { q3::setDialogs(previous); }
+  ~Run() {
+    onResult.reset();
+    q3::setDialogs(previous);
+  }
 
   ConnectionSupervisor& sup() { return session.supervisor(); }
 
@@ -162,46 +163,52 @@ struct Run {
     return true;
   }
 
-  // Connects and waits for the connection check; false (with a message) when
-  // no compatible unit answers or the check fails.
+  // The first result of an operation since the list was cleared, if any.
+  const OperationResult* resultOf(Operation op) const {
+    for (const OperationResult& r : results)
+      if (r.operation == op) return &r;
+    return nullptr;
+  }
+
+  // Connects and waits for the connection check's result; false (with the
+  // cause) when no compatible unit answers or the check fails.
   bool connectAndCheck() {
     if (!selectPort()) return false;
     std::fprintf(stderr, "Searching for a unit...\n");
+    results.clear();
     const bool done = session.runUntil(
-        [&] {
-          return (sup().connected() && sup().step == q3::kSupIdle &&
-                  (status.saw("Checking: OK") || status.saw("Checking error !"))) ||
-                 !dialogs.messages.empty();
-        },
-        opt.timeoutMs);
+        [&] { return resultOf(Operation::ConnectionCheck) != nullptr; }, opt.timeoutMs);
     if (!done) {
       std::fprintf(stderr, "quelin3-tool: no compatible unit answered\n");
       return false;
     }
-    if (!dialogs.messages.empty() || !status.saw("Checking: OK")) {
-      std::fprintf(stderr, "quelin3-tool: the connection check failed\n");
+    const OperationResult& r = *resultOf(Operation::ConnectionCheck);
+    if (!r.ok()) {
+      std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(r).c_str());
       return false;
     }
-    return true;
+    // The supervisor is idle after the check: the operation asked next starts now.
+    return session.runUntil([&] { return sup().step() == q3::kSupIdle || !sup().connected(); },
+                            2000) &&
+           sup().connected();
   }
 
-  // Waits until slot 2 shows one of the final texts; returns it ("" on time-out or disconnect).
-  std::string waitFor(const std::set<std::string>& finals, int timeoutMs) {
-    status.results.clear();
-    std::string got;
-    session.runUntil(
-        [&] {
-          for (const auto& r : status.results)
-            if (finals.count(r)) {
-              got = r;
-              return true;
-            }
-          return !sup().connected();
-        },
-        timeoutMs);
-    return got;
+  // Waits for the result of op; nothing on time-out. A unit lost on the way
+  // ends the operation with its own result.
+  std::optional<OperationResult> waitFor(Operation op, int timeoutMs) {
+    results.clear();
+    session.runUntil([&] { return resultOf(op) != nullptr; }, timeoutMs);
+    if (const OperationResult* r = resultOf(op)) return *r;
+    return std::nullopt;
   }
 };
+
+void printFailure(const char* what, const std::optional<OperationResult>& r) {
+  if (!r)
+    std::fprintf(stderr, "quelin3-tool: %s did not finish\n", what);
+  else
+    std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(*r).c_str());
+}
 
 // The keyword of the file line that holds image byte i, or "byte N".
 std::string parameterName(int byte) {
@@ -263,9 +270,9 @@ int cmdRead(const std::vector<std::string>& args) {
   Run r(o);
   if (!r.connectAndCheck()) return 1;
   r.sup().requestRead();
-  const std::string res = r.waitFor({"Verify: OK", "Verify error !", "Read error !"}, o.timeoutMs);
-  if (res != "Verify: OK") {
-    std::fprintf(stderr, "quelin3-tool: read failed%s%s\n", res.empty() ? "" : ": ", res.c_str());
+  const auto res = r.waitFor(Operation::Read, o.timeoutMs);
+  if (!res || !res->ok()) {
+    printFailure("read", res);
     return 1;
   }
   q3::IgnDocument doc(r.model);
@@ -286,18 +293,20 @@ int cmdVerify(const std::vector<std::string>& args) {
   Run r(o);
   if (!loadFile(r, o.file)) return 2;
   if (!r.connectAndCheck()) return 2;
+  // The unit's block as each verify read brought it.
+  std::array<uint8_t, q3::RS_LEN_EXE> unit{};
+  auto keep = r.session.events().verifyRead.subscribe(
+      [&](std::span<const uint8_t> block) { std::copy(block.begin(), block.end(), unit.begin()); });
   r.sup().requestVerify();
-  const std::string res = r.waitFor({"Verify: OK", "Verify error !"}, o.timeoutMs);
-  if (res == "Verify: OK") {
+  const auto res = r.waitFor(Operation::Verify, o.timeoutMs);
+  if (res && res->ok()) {
     std::printf("identical\n");
     return 0;
   }
-  if (res.empty()) {
-    std::fprintf(stderr, "quelin3-tool: verify did not finish\n");
+  if (!res || res->cause != Cause::Mismatch) {
+    printFailure("verify", res);
     return 2;
   }
-  // The unit's block as last read stands in the engine's receive data.
-  const uint8_t* unit = r.session.com().rxData;
   std::set<std::string> listed;
   for (int i = 0; i < q3::RS_LEN_EXE; ++i) {
     if (unit[i] == r.model.image().byte(i)) continue;
@@ -321,7 +330,7 @@ int cmdProgram(const std::vector<std::string>& args) {
   const q3::ParamImage file = r.model.image();
   if (!r.connectAndCheck()) return 1;
   // The first monitor answer tells the unit's bike preset for the question.
-  r.session.runUntil([&] { return r.sup().bikePreset != -1; }, 3000);
+  r.session.runUntil([&] { return r.sup().bikePreset() != -1; }, 3000);
   if (o.changedOnly) {
     // Only the bytes in which the file differs from the unit.
     r.model.image() = file;
@@ -335,16 +344,13 @@ int cmdProgram(const std::vector<std::string>& args) {
       return 0;
     }
   }
-  r.sup().requestProgram(!o.changedOnly);
-  if (r.sup().request != q3::kSupProgIdent1) {
+  if (!r.sup().requestProgram(!o.changedOnly)) {
     std::fprintf(stderr, "quelin3-tool: programming refused\n");
     return 1;
   }
-  const std::string res =
-      r.waitFor({"Program device: OK", "Verify error !", "Checking error !"}, o.timeoutMs + 30000);
-  if (res != "Program device: OK") {
-    std::fprintf(stderr, "quelin3-tool: programming failed%s%s\n", res.empty() ? "" : ": ",
-                 res.c_str());
+  const auto res = r.waitFor(Operation::Program, o.timeoutMs + 30000);
+  if (!res || !res->ok()) {
+    printFailure("program", res);
     return 1;
   }
   return 0;
@@ -389,12 +395,11 @@ int cmdMonitor(const std::vector<std::string>& args) {
   Run r(o);
   int polls = 0;
   bool failed = false;
-  r.sup().hooks().monitorTaken = [&] {
-    if (r.sup().step == q3::kSupPoll || r.sup().step == q3::kSupIdle) {
-      printMonitor(r.model.monitor(), o.csv, polls == 0);
-      ++polls;
-    }
-  };
+  auto printer = r.session.events().result.subscribe([&](const OperationResult& res) {
+    if (res.operation != Operation::Monitor || !res.ok()) return;
+    printMonitor(r.model.monitor(), o.csv, polls == 0);
+    ++polls;
+  });
   if (!r.connectAndCheck()) return 1;
   std::fprintf(stderr, "Monitoring (Ctrl+C stops)\n");
   r.session.runUntil(

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/app_settings.h"
 #include "cli_command.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
-#include "base/app_settings.h"
 
 namespace q3cli {
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli_command.h"
+#include "text/mstring.h"
 
 namespace q3cli {
 
@@ -23,9 +24,35 @@ static void printHelp(FILE* out) {
   std::fprintf(out, "Usage: quelin3-tool COMMAND [ARGS...]\n\nCommands:\n");
   for (const auto& c : q3cli::commands()) std::fprintf(out, "  %-44s %s\n", c.usage, c.summary);
   std::fprintf(out, "  %-44s %s\n", "--help", "show this list");
+  std::fprintf(out, "\nOptions for every command:\n  %-44s %s\n", "--language en|de|cz",
+               "language of the texts shown (default en); the results are the same");
+}
+
+// Takes "--language en|de|cz" out of the arguments (anywhere) and sets the
+// language of every text the tool shows. False on an unknown language.
+static bool takeLanguage(std::vector<std::string>& args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] != "--language") continue;
+    const std::string v = i + 1 < args.size() ? args[i + 1] : "";
+    const int lang = v == "en" ? 0 : v == "de" ? 1 : v == "cz" ? 2 : -1;
+    if (lang < 0) {
+      std::fprintf(stderr, "quelin3-tool: --language takes en, de or cz\n");
+      return false;
+    }
+    q3::setLanguage(lang);
+    args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
+    --i;
+  }
+  return true;
 }
 
 int main(int argc, char** argv) {
+  std::vector<std::string> all(argv + 1, argv + argc);
+  if (!takeLanguage(all)) return 2;
+  std::vector<char*> kept{argv[0]};
+  for (std::string& a : all) kept.push_back(a.data());
+  argc = int(kept.size());
+  argv = kept.data();
   if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
       !std::strcmp(argv[1], "help")) {
     printHelp(stdout);
