@@ -298,7 +298,7 @@ TEST_F(MainFormTest, TerminationSignalClosesTheWindowTheOrdinaryWay) {
   ASSERT_TRUE(q3::closeOnTerminationSignals(&w));
   w.pageControl()->setCurrentIndex(6);
   ::raise(SIGTERM);
-  QTest::qWaitFor([&] { return !w.isVisible(); }, 5000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 5000));
   EXPECT_FALSE(w.isVisible());
   EXPECT_NE(readAll(dir / "application.ini").find("PageControl1->ActivePageIndex=6"),
             std::string::npos);

@@ -11,11 +11,14 @@
 #include <QObject>
 #include <QProgressBar>
 #include <memory>
+#include <vector>
 
 #include "base/debug_log.h"
 #include "base/status_slots.h"
 #include "link/com_menu_model.h"
+#include "link/link_events.h"
 #include "link/link_session.h"
+#include "link/operation_status.h"
 #include "link/port_release_server.h"
 #include "link/supervisor.h"
 #include "link/unit_texts.h"
@@ -52,7 +55,7 @@ class LinkFeature : public QObject, public q3::Feature {
         create();
         break;
       case StartupStep::ClearUnitTexts:
-        sup().texts.reset();
+        sup().resetTexts();
         break;
       case StartupStep::FillProbeTable:
         com().fillProbeTable();
@@ -86,8 +89,8 @@ class LinkFeature : public QObject, public q3::Feature {
     if (!m_session) return;
     switch (phase) {
       case TickPhase::Supervisor:
-        if (m_session->runSupervisorOnTick(tickCounter))
-          m_ctx.settings.comPortAuto = com().nextPortHint;
+        m_session->supervisorTurn(tickCounter);
+        m_ctx.settings.comPortAuto = com().nextPortHint;
         break;
       case TickPhase::ComMenuRebuild:
         if (com().portListChanged.exchange(0)) rebuildComMenu();
@@ -110,9 +113,11 @@ class LinkFeature : public QObject, public q3::Feature {
   q3::ConnectionSupervisor& sup() { return m_session->supervisor(); }
 
   void create() {
-    m_session = std::make_unique<q3::LinkSession>(m_ctx.clock, m_ctx.params, &m_ctx.status);
+    m_session = std::make_unique<q3::LinkSession>(m_ctx.params, m_ctx.clock, &m_ctx.status);
     m_ctx.link = m_session.get();
-    sup().setHooks(supervisorHooks());
+    sup().setHost(supervisorHost());
+    m_session->statusView()->setBar(progressBar());
+    listen();
     connectionLine(sup().connectionLineText());
     m_server = std::make_unique<q3::PortReleaseServer>(
         [this](int port, int32_t code) { sup().portMessage(port, code); });
@@ -121,6 +126,9 @@ class LinkFeature : public QObject, public q3::Feature {
 
   void destroy() {
     m_server.reset();
+    m_subscriptions.clear();
+    m_lineSubscriptions.clear();
+    m_releaseSubscription.reset();
     m_ctx.link = nullptr;
     m_session.reset();  // closes the ports and ends the engine thread
   }
@@ -144,19 +152,34 @@ class LinkFeature : public QObject, public q3::Feature {
     if (QLabel* p = m_w.statusPanel(4)) p->setText(QString::fromStdString(line));
   }
 
-  q3::SupervisorHooks supervisorHooks() {
+  // What the link shows in the window: LabelCom, status panel 4, the caption,
+  // the pages after the image changed under them, and every text again after
+  // the port was lent to the bootloader tool or taken back.
+  void listen() {
+    q3::LinkEvents& e = m_session->events();
+    m_lineSubscriptions.push_back(e.comLabel.subscribe(
+        [this](const std::string& t) { m_labelCom->setText(QString::fromStdString(t)); }));
+    m_lineSubscriptions.push_back(
+        e.connectionLine.subscribe([this](const std::string& line) { connectionLine(line); }));
+    m_subscriptions.push_back(e.captionChanged.subscribe([this] { m_w.refreshCaption(); }));
+    m_subscriptions.push_back(e.imageChanged.subscribe([this] { m_ctx.showActivePage(); }));
+    m_releaseSubscription = e.releaseChanged.subscribe([this](bool) { m_w.applyTexts(); });
+  }
+
+  q3::ProgressBarView progressBar() {
     QProgressBar* gauge = m_w.progressBar();
-    q3::SupervisorHooks h;
-    h.setProgress = [gauge](int v) { gauge->setValue(v); };
-    h.setProgressColour = [gauge](q3::Colour c) {
+    q3::ProgressBarView bar;
+    bar.setValue = [gauge](int v) { gauge->setValue(v); };
+    bar.setColour = [gauge](q3::Colour c) {
       gauge->setStyleSheet(
           QString("QProgressBar::chunk { background-color: %1; }").arg(qtColour(c).name()));
     };
-    h.showProgress = [gauge](bool on) { gauge->setVisible(on); };
-    h.labelCom = [this](const std::string& t) { m_labelCom->setText(QString::fromStdString(t)); };
-    h.connectionLine = [this](const std::string& line) { connectionLine(line); };
-    h.refreshCaption = [this] { m_w.refreshCaption(); };
-    h.refreshPage = [this] { m_ctx.showActivePage(); };
+    bar.setVisible = [gauge](bool on) { gauge->setVisible(on); };
+    return bar;
+  }
+
+  q3::SupervisorHost supervisorHost() {
+    q3::SupervisorHost h;
     h.storeActivePage = [this] { m_ctx.storeActivePage(); };
     h.activePage = [this] { return m_w.pageControl()->currentIndex(); };
     h.clearLoadedFile = [this] { m_ctx.settings.file.clear(); };
@@ -165,7 +188,6 @@ class LinkFeature : public QObject, public q3::Feature {
       m_ctx.settings.newInstal = 0;
       m_w.saveSettings();
     };
-    h.applyTexts = [this] { m_w.applyTexts(); };
     h.serviceMode = [this] { return m_w.serviceMode(); };
     return h;
   }
@@ -233,10 +255,7 @@ class LinkFeature : public QObject, public q3::Feature {
     com().comSelection.store(sel);
     if (sel > 0) q3::debugLog("NEW PORT");
     m_ctx.settings.comPort = sel;
-    if (!com().linkEnabled.load()) {
-      sup().takePortBack();
-      m_w.applyTexts();
-    }
+    if (sup().released()) sup().takePortBack();  // the texts follow through releaseChanged
     const int connected = com().connectedPort.load();
     if (connected && sel != 0 && sel != connected) sup().disconnect();
     rebuildComMenu();
@@ -246,6 +265,9 @@ class LinkFeature : public QObject, public q3::Feature {
   TMainForm& m_w;
   std::unique_ptr<q3::LinkSession> m_session;
   std::unique_ptr<q3::PortReleaseServer> m_server;
+  std::vector<q3::Event<>::Subscription> m_subscriptions;
+  std::vector<q3::Event<const std::string&>::Subscription> m_lineSubscriptions;
+  q3::Event<bool>::Subscription m_releaseSubscription;
   QLabel* m_labelCom = nullptr;
   QActionGroup* m_radio = nullptr;
   bool m_selectionApplied = false;

@@ -5,7 +5,6 @@
 // control that does not exist (yet) is skipped. Also the language menu:
 // English, German, Czech, and the unbound French handler that acts like
 // English.
-#include "base/app_clock.h"
 #include "link/link_session.h"
 #include "link/unit_texts.h"
 #include "shell/ui/main_form.h"
@@ -50,7 +49,7 @@ void TMainForm::changeLanguage(int lang) {
 }
 
 void TMainForm::refreshCaption() {
-  const bool released = m_ctx.link && !m_ctx.link->com().linkEnabled.load();
+  const bool released = m_ctx.link && m_ctx.link->supervisor().released();
   std::string file;
   if (!m_params.modified()) file = QString::fromStdU16String(m_settings.file).toStdString();
   setWindowTitle(QString::fromStdString(q3::windowCaption(file, released)));
