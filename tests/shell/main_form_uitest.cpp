@@ -185,6 +185,24 @@ TEST_F(MainFormTest, DestroyingAWindowEndsItsWorkers) {
   }
 }
 
+// Page changes (by the tabs or by undo's page switch) and applied texts reach
+// every listener once.
+TEST_F(MainFormTest, PageAndTextChangesAreAnnounced) {
+  TMainForm& w = start();
+  std::vector<int> pages;
+  int texts = 0;
+  auto first = w.events().pageChanged.subscribe([&](int p) { pages.push_back(p); });
+  auto second = w.events().pageChanged.subscribe([&](int p) { pages.push_back(100 + p); });
+  auto applied = w.events().textsApplied.subscribe([&] { ++texts; });
+  w.pageControl()->setCurrentIndex(3);
+  w.pageHost().switchToPage(6);
+  EXPECT_EQ(w.pageControl()->currentIndex(), 6);
+  EXPECT_EQ(texts, 0);
+  w.MenuGermanClick();
+  EXPECT_EQ(pages, (std::vector<int>{3, 103, 6, 106}));
+  EXPECT_EQ(texts, 1);
+}
+
 TEST_F(MainFormTest, StatusSlotTwoCarriesTheProgressBar) {
   TMainForm& w = start();
   auto* result = w.findChild<QLabel*>("LabelResult");

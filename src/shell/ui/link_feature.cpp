@@ -10,8 +10,8 @@
 #include <QLabel>
 #include <QObject>
 #include <QProgressBar>
+#include <array>
 #include <memory>
-#include <vector>
 
 #include "base/debug_log.h"
 #include "base/status_slots.h"
@@ -126,9 +126,7 @@ class LinkFeature : public QObject, public q3::Feature {
 
   void destroy() {
     m_server.reset();
-    m_subscriptions.clear();
-    m_lineSubscriptions.clear();
-    m_releaseSubscription.reset();
+    m_listening = {};  // before the events they listen to go
     m_ctx.link = nullptr;
     m_session.reset();  // closes the ports and ends the engine thread
   }
@@ -157,13 +155,13 @@ class LinkFeature : public QObject, public q3::Feature {
   // the port was lent to the bootloader tool or taken back.
   void listen() {
     q3::LinkEvents& e = m_session->events();
-    m_lineSubscriptions.push_back(e.comLabel.subscribe(
-        [this](const std::string& t) { m_labelCom->setText(QString::fromStdString(t)); }));
-    m_lineSubscriptions.push_back(
-        e.connectionLine.subscribe([this](const std::string& line) { connectionLine(line); }));
-    m_subscriptions.push_back(e.captionChanged.subscribe([this] { m_w.refreshCaption(); }));
-    m_subscriptions.push_back(e.imageChanged.subscribe([this] { m_ctx.showActivePage(); }));
-    m_releaseSubscription = e.releaseChanged.subscribe([this](bool) { m_w.applyTexts(); });
+    m_listening.comLabel = e.comLabel.subscribe(
+        [this](const std::string& t) { m_labelCom->setText(QString::fromStdString(t)); });
+    m_listening.connectionLine =
+        e.connectionLine.subscribe([this](const std::string& line) { connectionLine(line); });
+    m_listening.caption = e.captionChanged.subscribe([this] { m_w.refreshCaption(); });
+    m_listening.image = e.imageChanged.subscribe([this] { m_ctx.showActivePage(); });
+    m_listening.release = e.releaseChanged.subscribe([this](bool) { m_w.applyTexts(); });
   }
 
   q3::ProgressBarView progressBar() {
@@ -217,10 +215,10 @@ class LinkFeature : public QObject, public q3::Feature {
 
   // Read, Verify, Program and Reset exactly while a unit is connected.
   void enableUnitCommands(bool on) {
-    for (const char* name : {"ButtonRead", "ButtonVerify", "ButtonProgram"})
-      if (auto* b = m_w.control<QAbstractButton>(name)) b->setEnabled(on);
-    for (const char* name : {"MenuRead", "MenuVerify", "MenuProgram", "MenuReset"})
-      if (QAction* a = m_w.action(name)) a->setEnabled(on);
+    for (QAbstractButton* b : m_unitButtons)
+      if (b) b->setEnabled(on);
+    for (QAction* a : m_unitActions)
+      if (a) a->setEnabled(on);
   }
 
   void bindCommands() {
@@ -234,6 +232,11 @@ class LinkFeature : public QObject, public q3::Feature {
     command("MenuVerify", "ButtonVerify", &LinkFeature::verify);
     command("MenuProgram", "ButtonProgram", &LinkFeature::program);
     command("MenuReset", nullptr, &LinkFeature::reset);
+    m_unitButtons = {m_w.control<QAbstractButton>("ButtonRead"),
+                     m_w.control<QAbstractButton>("ButtonVerify"),
+                     m_w.control<QAbstractButton>("ButtonProgram")};
+    m_unitActions = {m_w.action("MenuRead"), m_w.action("MenuVerify"), m_w.action("MenuProgram"),
+                     m_w.action("MenuReset")};
     // The COM menu click (MenuCom1Click for every item).
     const auto& actions = m_w.comItems();
     for (size_t i = 0; i < actions.size(); ++i)
@@ -265,9 +268,13 @@ class LinkFeature : public QObject, public q3::Feature {
   TMainForm& m_w;
   std::unique_ptr<q3::LinkSession> m_session;
   std::unique_ptr<q3::PortReleaseServer> m_server;
-  std::vector<q3::Event<>::Subscription> m_subscriptions;
-  std::vector<q3::Event<const std::string&>::Subscription> m_lineSubscriptions;
-  q3::Event<bool>::Subscription m_releaseSubscription;
+  struct Listening {
+    q3::Event<const std::string&>::Subscription comLabel, connectionLine;
+    q3::Event<>::Subscription caption, image;
+    q3::Event<bool>::Subscription release;
+  } m_listening;
+  std::array<QAbstractButton*, 3> m_unitButtons{};
+  std::array<QAction*, 4> m_unitActions{};
   QLabel* m_labelCom = nullptr;
   QActionGroup* m_radio = nullptr;
   bool m_selectionApplied = false;
