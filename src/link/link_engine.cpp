@@ -61,7 +61,6 @@ std::optional<JobEnd> LinkEngine::end() const {
   e.m_job = m_lastJob.load(std::memory_order_acquire);
   e.m_refusal = static_cast<JobRefusal>(m_refusal.load(std::memory_order_acquire));
   e.m_rejected = m_rejected.load(std::memory_order_acquire);
-  e.m_answered = m_answered.load(std::memory_order_acquire);
   e.m_address = m_currentAddress.load(std::memory_order_acquire);
   return e;
 }
@@ -94,8 +93,6 @@ bool LinkEngine::startJob(int jobCode, int start, int cnt, int flags) {
   m_attemptsAllowed = (flags & kJobFlagOneAttempt) ? 1 : 3;
   m_refusal.store(0, std::memory_order_relaxed);
   m_rejected.store(0, std::memory_order_relaxed);
-  m_answered.store(false, std::memory_order_relaxed);
-  m_fresh.store(true, std::memory_order_relaxed);
   m_job.store(jobCode, std::memory_order_release);  // written last: starts the work
   return true;
 }
@@ -141,7 +138,6 @@ void LinkEngine::takeConnection(int port) {
 }
 
 void LinkEngine::endJob(int state) {
-  m_answered.store(m_active.rx.bytesSeen != m_bytesAtStart, std::memory_order_relaxed);
   m_lastJob.store(m_job.load(std::memory_order_relaxed), std::memory_order_release);
   m_step.store(kStepReady, std::memory_order_release);
   m_job.store(state, std::memory_order_release);
@@ -355,7 +351,6 @@ int LinkEngine::enginePass() {
     return m_capture.active() ? 1 : 50;
   }
 
-  if (m_fresh.exchange(false, std::memory_order_acq_rel)) m_bytesAtStart = m_active.rx.bytesSeen;
   int s = m_step.load(std::memory_order_acquire);
   if (s == kStepFailed) {
     // Bytes came but no valid answer: a damaged frame rather than a silent unit.

@@ -134,6 +134,47 @@ TEST_F(CliLink, DifferentBikeIsRefusedWithoutYes) {
   EXPECT_GT(simWrites(), writesBefore);
 }
 
+// The tool decides on operation results, never on the texts it shows: in
+// German and Czech every status text differs from the English one, and each
+// command still ends exactly as in English.
+TEST_F(CliLink, EveryLanguageEndsEveryCommandTheSameWay) {
+  struct Case {
+    const char* lang;
+    const char* readOk;  // the stage text the language shows at the end of a read
+  } cases[] = {{"en", "Verify: OK"}, {"de", "Vergleichen: OK"}, {"cz", "Verifikace: OK"}};
+  QByteArray first;
+  for (const Case& c : cases) {
+    const QString file = path(c.lang) + ".ign";
+    Result r = tool({"--language", c.lang, "read", "-o", file});
+    ASSERT_EQ(r.code, 0) << c.lang << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.readOk))) << c.lang << r.err.toStdString();
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    if (first.isEmpty()) first = text;
+    EXPECT_EQ(text, first) << c.lang;
+
+    r = tool({"program", file, "--language", c.lang});
+    EXPECT_EQ(r.code, 0) << c.lang << r.err.toStdString();
+    r = tool({"--language", c.lang, "verify", file});
+    EXPECT_EQ(r.code, 0) << c.lang << r.err.toStdString();
+
+    // A file that differs: verify fails the same way in every language.
+    QByteArray changed = text;
+    const int at = changed.indexOf("\nLIMITER");
+    ASSERT_GT(at, 0);
+    changed.replace(at + 1, changed.indexOf('\n', at + 1) - at - 1, "LIMITER           77 ");
+    QFile g(path("changed.ign"));
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+    g.write(changed);
+    g.close();
+    r = tool({"--language", c.lang, "verify", path("changed.ign")});
+    EXPECT_EQ(r.code, 1) << c.lang;
+    EXPECT_TRUE(r.out.split('\n').contains("LIMITER")) << c.lang;
+  }
+  EXPECT_EQ(tool({"--language", "fr", "read", "-o", path("x.ign")}).code, 2);
+}
+
 TEST_F(CliLink, NoUnitMeansAClearFailure) {
   sim.terminate();
   sim.waitForFinished(5000);
