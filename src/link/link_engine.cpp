@@ -155,6 +155,18 @@ void LinkEngine::failAttempt() {
     endJob(kJobFailed);
     return;
   }
+  sendFromScratch();
+}
+
+void LinkEngine::sendFromScratch() {
+  // Whatever still stands in the receive ring belongs to an earlier request
+  // (a late answer, a damaged tail): it must never be taken for the answer
+  // to this one. While a pickup block streams, the ring is the capture's.
+  const int port = m_enginePort.load(std::memory_order_relaxed);
+  if (port > 0 && port < kComPorts && !m_capture.active()) {
+    com[port].rxDiscard();
+    restartReceive(m_active.rx);
+  }
   restartTransmit(m_active.rx);
   m_bytesAtSend = m_active.rx.bytesSeen;
   m_sendTime.store(clock().tmr(), std::memory_order_release);
@@ -389,10 +401,7 @@ int LinkEngine::enginePass() {
       return 1;
     }
     buildRequest(start, length);
-    restartTransmit(m_active.rx);
-    m_bytesAtSend = m_active.rx.bytesSeen;
-    m_sendTime.store(clock().tmr(), std::memory_order_release);
-    m_step.store(kStepSending, std::memory_order_release);
+    sendFromScratch();
     debugLog("Frame send [0x%02x] (%i).../Job=%i,len=%i/ data[21]=0x%02x", m_active.rx.txFrame[0],
              m_active.rx.txLength, jobCode, m_count, m_active.rx.txFrame[21]);
   }

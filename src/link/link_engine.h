@@ -190,6 +190,7 @@ class LinkEngine : public CCOMIOSYS {
   void validateAnswer();
   void rejectAnswer();
   void failAttempt();
+  void sendFromScratch();
   void endJob(int state);
   class EngineThread;
   EngineThread* m_thread = nullptr;

@@ -28,6 +28,10 @@ class EngineSim : public ::testing::Test {
   std::vector<Bytes> framesIn;  // requests as the unit received them
   // Applied to every answer before it goes on the line (faults of the peer).
   std::function<void(Bytes&)> tamper;
+  // Answers to write requests come this many ms late (0: at once).
+  int writeAnswerDelay = 0;
+  bool answeringWrite = false;
+  std::vector<std::pair<int32_t, Bytes>> held;  // late answers and when they arrive
 
   void SetUp() override {
     clock.setTmr(0);
@@ -48,14 +52,22 @@ class EngineSim : public ::testing::Test {
     if (maxFrame) cfg.maxFrameLength = maxFrame;
     sim = std::make_unique<q3sim::SimUnit>(cfg);
     for (int i = 0; i < q3sim::kMemorySize; ++i) sim->memory[i] = uint8_t(i * 13 + 5);
-    sim->frameLog = [this](const char* dir, const uint8_t* f, int n) {
-      if (dir[0] == 'I') framesIn.emplace_back(f, f + n);
+    sim->frameLog = [this, protocol](const char* dir, const uint8_t* f, int n) {
+      if (dir[0] != 'I') return;
+      framesIn.emplace_back(f, f + n);
+      answeringWrite = isFamilyA(protocol) ? n >= 10 && le16(f + 8) == kCmdWriteBlock
+                                           : (f[0] & 0xF0) == kOpWrite && f[0] != 0;
     };
     line->setPeer([this](const uint8_t* d, int n) {
       Bytes out;
+      answeringWrite = false;
       sim->receive(d, n, clock.tmr(), out);
       if (tamper) tamper(out);
-      if (!out.empty()) line->peerWrite(out.data(), int(out.size()));
+      if (out.empty()) return;
+      if (answeringWrite && writeAnswerDelay > 0)
+        held.emplace_back(clock.tmr() + writeAnswerDelay, out);
+      else
+        line->peerWrite(out.data(), int(out.size()));
     });
     eng.requestOpen(1, 57600);
     for (int i = 0; i < 10 && !eng.com[1].isOpen(); ++i) {
@@ -80,6 +92,14 @@ class EngineSim : public ::testing::Test {
   int runJob(int maxMs = 20000) {
     for (int t = 0; t < maxMs; ++t) {
       clock.setTmr(clock.tmr() + 1);
+      for (auto it = held.begin(); it != held.end();) {
+        if (it->first > clock.tmr()) {
+          ++it;
+          continue;
+        }
+        line->peerWrite(it->second.data(), int(it->second.size()));
+        it = held.erase(it);
+      }
       eng.managerRun();
       eng.watchdogStep();
       for (int k = 0; k < 4; ++k) {
@@ -108,6 +128,53 @@ TEST_F(EngineSim, Read1050In3150TakesSevenRequests) {
   EXPECT_TRUE(std::equal(sim->memory, sim->memory + 1050, eng.end()->rx()));
   EXPECT_EQ(std::accumulate(eng.end()->marks(), eng.end()->marks() + 1050, 0), 1050);
   EXPECT_EQ(eng.end()->marks()[1050], 0);
+}
+
+// Answers to a write that come after the watchdog gave up on them still
+// arrive while later requests wait: the receive ring is emptied before each
+// request, so a late answer is never taken for the next one.
+TEST_F(EngineSim, LateWriteAnswersDoNotMultiplyTheFollowingRead) {
+  for (int protocol : {kProto3150, kProtoCrc}) {
+    SCOPED_TRACE(protocol);
+    connect(protocol);
+    clearEnd();
+    framesIn.clear();
+    ASSERT_TRUE(eng.startJob(kJobRead, 0, 1050, kJobFlagPending | kJobFlagClearTx));
+    ASSERT_EQ(runJob(), kJobDone);
+    const size_t clean = framesIn.size();
+
+    writeAnswerDelay = kAnswerTimeoutMs + 50;
+    clearEnd();
+    for (int i = 0; i < 1050; ++i) eng.draft()->tx()[i] = sim->memory[i];
+    ASSERT_TRUE(eng.startJob(kJobWrite, 0, 1050, kJobFlagPending));
+    runJob();  // ends either way; what matters is what it leaves on the line
+    writeAnswerDelay = 0;
+    // The late answers arrive and wait in the receive ring.
+    for (int t = 0; t < 2 * kAnswerTimeoutMs && !held.empty(); ++t) {
+      clock.setTmr(clock.tmr() + 1);
+      for (auto it = held.begin(); it != held.end();) {
+        if (it->first > clock.tmr()) {
+          ++it;
+          continue;
+        }
+        line->peerWrite(it->second.data(), int(it->second.size()));
+        it = held.erase(it);
+      }
+      eng.ioStepAll();
+    }
+    ASSERT_TRUE(held.empty());
+    ASSERT_GT(eng.com[1].rxAvailable(), 0);
+    clearEnd();
+    framesIn.clear();
+    ASSERT_TRUE(eng.startJob(kJobRead, 0, 1050, kJobFlagPending | kJobFlagClearTx));
+    ASSERT_EQ(runJob(), kJobDone);
+    EXPECT_LE(framesIn.size(), 2 * clean);
+    EXPECT_TRUE(std::equal(sim->memory, sim->memory + 1050, eng.end()->rx()));
+    held.clear();
+    eng.connectedPort.store(0);
+    eng.watchdogStep();
+    eng.enginePass();
+  }
 }
 
 TEST_F(EngineSim, WriteOfOnePendingAddressSendsItsWholeBlock) {
