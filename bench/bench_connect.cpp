@@ -17,9 +17,9 @@
 #include <fstream>
 #include <string>
 
+#include "base/status_sink.h"
 #include "link/link_session.h"
 #include "params/param_model.h"
-#include "base/status_sink.h"
 
 extern char** environ;
 
@@ -27,16 +27,17 @@ namespace {
 
 constexpr double kBaud = 57600;
 
-struct Slot2 : q3::StatusSink {
-  std::string last;
+// The results of the connection check and the programming.
+struct Outcome {
   bool checkingOk = false, programOk = false, failed = false;
-  void showStatus(int slot, const char* m, int, q3::Colour, q3::Colour, int) override {
-    if (slot != 2 || !m) return;
-    std::string t = m;
-    if (t.rfind("###", 0) == 0) t = t.substr(3, t.find("##", 3) - 3);
-    checkingOk |= t == "Checking: OK";
-    programOk |= t == "Program device: OK";
-    failed |= t.find("error") != std::string::npos;
+  q3::Event<const q3::OperationResult&>::Subscription sub;
+  explicit Outcome(q3::LinkSession& s) {
+    sub = s.events().result.subscribe([this](const q3::OperationResult& r) {
+      if (r.operation == q3::Operation::Monitor) return;
+      if (!r.ok()) failed = true;
+      checkingOk |= r.ok() && r.operation == q3::Operation::ConnectionCheck;
+      programOk |= r.ok() && r.operation == q3::Operation::Program;
+    });
   }
 };
 
@@ -99,8 +100,9 @@ void BM_ConnectToCheckingOk(benchmark::State& state) {
       return;
     }
     q3::ParamModel model;
-    Slot2 slot2;
-    q3::LinkSession session(model, &slot2);
+    q3::AppClock clock;
+    q3::LinkSession session(model, clock, nullptr);
+    Outcome slot2(session);
     sim.clearLog();
     const auto t0 = std::chrono::steady_clock::now();
     if (!session.useDevice(sim.device) ||
@@ -123,10 +125,11 @@ void BM_ProgramAllUntilOk(benchmark::State& state) {
   double wire = 0, took = 0;
   Sim sim;
   q3::ParamModel model;
-  Slot2 slot2;
-  q3::LinkSession session(model, &slot2);
+  q3::AppClock clock;
+  q3::LinkSession session(model, clock, nullptr);
+  Outcome slot2(session);
   if (sim.pid < 0 || !session.useDevice(sim.device) ||
-      !session.runUntil([&] { return slot2.checkingOk && session.supervisor().bikePreset >= 0; },
+      !session.runUntil([&] { return slot2.checkingOk && session.supervisor().bikePreset() >= 0; },
                         20000)) {
     state.SkipWithError("no connected unit");
     return;
@@ -137,8 +140,8 @@ void BM_ProgramAllUntilOk(benchmark::State& state) {
     for (int i = 0; i < q3::RS_LEN_EXE; ++i)
       model.image().setByte(i, model.unitImage().byte(i) ^ (flip & 1));
     // The same bike as the unit's, so that no question stops the programming.
-    if (session.supervisor().bikePreset >= 0)
-      model.image().setByte(170, session.supervisor().bikePreset);
+    if (session.supervisor().bikePreset() >= 0)
+      model.image().setByte(170, session.supervisor().bikePreset());
     model.sanitize();
     slot2.programOk = slot2.failed = false;
     sim.clearLog();

@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include "base/app_clock.h"
 #include "link/frame.h"
 #include "link/link_engine.h"
-#include "base/app_clock.h"
 
 namespace {
 
@@ -72,14 +72,15 @@ void BM_FullBlockAt57600(benchmark::State& state) {
   const std::string dev = sim.readLine().trimmed().toStdString();
 
   const auto t0 = std::chrono::steady_clock::now();
-  LinkEngine eng;
+  AppClock clock;
+  LinkEngine eng{clock};
   eng.numbering().setStorePath("");
   eng.numbering().setLister([dev](std::vector<PortDevice>& out) {
     out.push_back({dev, dev});
     return true;
   });
   auto ui = [&] {
-    setTmr(int32_t(
+    clock.setTmr(int32_t(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
             .count()));
     eng.managerRun();
@@ -95,12 +96,12 @@ void BM_FullBlockAt57600(benchmark::State& state) {
   ui();
   eng.startEngineThread();
   auto run = [&](int job, int flags) {
-    eng.job.store(kJobNone);
+    eng.acknowledge();
     eng.startJob(job, 0, 1050, flags);
-    while (eng.job.load() != kJobDone && eng.job.load() != kJobFailed) ui();
-    return eng.job.load() == kJobDone;
+    while (eng.jobState() != kJobDone && eng.jobState() != kJobFailed) ui();
+    return eng.jobState() == kJobDone;
   };
-  for (int i = 0; i < 1050; ++i) eng.txData[i] = uint8_t(i);
+  for (int i = 0; i < 1050; ++i) eng.draft()->tx()[i] = uint8_t(i);
   // 7 blocks each way, request and answer of 152 bytes.
   const double wireSeconds = 2 * 7 * 2 * 152 * 10.0 / 57600.0;
   int failures = 0;

@@ -1,10 +1,10 @@
 // Event<Args...>: a notification with any number of listeners. A listener is
 // added with listen() and removed with its id (or by letting the returned
 // Subscription go out of scope); listeners do not know each other, and none
-// may depend on the order in which the others run. Emitting works on a copy
+// may depend on the order in which the others run. Notifying works on a copy
 // of the listener list, so a listener may add or remove listeners (itself
-// included) while it runs; one removed during an emission is not called
-// afterwards. Single-threaded: emit, listen and unlisten on the owner's thread.
+// included) while it runs; one removed during a notification is not called
+// afterwards. Single-threaded: notify, listen and unlisten on the owner's thread.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +36,7 @@ class Event {
     }
   }
 
-  void emit(Args... args) const {
+  void notify(Args... args) const {
     const auto snapshot = m_entries;
     for (const auto& e : snapshot)
       if (e->alive) e->handler(args...);

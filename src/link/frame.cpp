@@ -257,6 +257,14 @@ bool receiveByte(FrameReceiver& rx, uint8_t b, int32_t now) {
   return false;
 }
 
+void restartReceive(FrameReceiver& rx) {
+  rx.complete = false;
+  if (isFamilyA(rx.protocol))
+    restartA(rx);
+  else
+    rx.position = 0;
+}
+
 bool receive(FrameReceiver& rx, CCOM& port, int32_t now, PickupCapture* capture) {
   if (rx.protocol == kProtoNone) {
     port.rxDiscard();

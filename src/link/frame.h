@@ -124,6 +124,8 @@ bool receiveByte(FrameReceiver& rx, uint8_t byte, int32_t now);
 // a complete frame, leaving later bytes in the ring; true when a complete
 // valid frame stands in the buffer.
 bool receive(FrameReceiver& rx, CCOM& port, int32_t now, PickupCapture* capture);
+// Drops a frame the receiver has begun (the bytes before a new request).
+void restartReceive(FrameReceiver& rx);
 // Moves the next chunk (at most 330 bytes) of the transmit frame into the
 // port's transmit buffer when it is free. Returns the bytes still to send.
 int transmitStep(FrameReceiver& rx, CCOM& port);

@@ -61,7 +61,6 @@ std::optional<JobEnd> LinkEngine::end() const {
   e.m_job = m_lastJob.load(std::memory_order_acquire);
   e.m_refusal = static_cast<JobRefusal>(m_refusal.load(std::memory_order_acquire));
   e.m_rejected = m_rejected.load(std::memory_order_acquire);
-  e.m_answered = m_answered.load(std::memory_order_acquire);
   e.m_address = m_currentAddress.load(std::memory_order_acquire);
   return e;
 }
@@ -94,8 +93,6 @@ bool LinkEngine::startJob(int jobCode, int start, int cnt, int flags) {
   m_attemptsAllowed = (flags & kJobFlagOneAttempt) ? 1 : 3;
   m_refusal.store(0, std::memory_order_relaxed);
   m_rejected.store(0, std::memory_order_relaxed);
-  m_answered.store(false, std::memory_order_relaxed);
-  m_fresh.store(true, std::memory_order_relaxed);
   m_job.store(jobCode, std::memory_order_release);  // written last: starts the work
   return true;
 }
@@ -141,7 +138,6 @@ void LinkEngine::takeConnection(int port) {
 }
 
 void LinkEngine::endJob(int state) {
-  m_answered.store(m_active.rx.bytesSeen != m_bytesAtStart, std::memory_order_relaxed);
   m_lastJob.store(m_job.load(std::memory_order_relaxed), std::memory_order_release);
   m_step.store(kStepReady, std::memory_order_release);
   m_job.store(state, std::memory_order_release);
@@ -158,6 +154,18 @@ void LinkEngine::failAttempt() {
   if (m_attempt >= m_attemptsAllowed) {
     endJob(kJobFailed);
     return;
+  }
+  sendFromScratch();
+}
+
+void LinkEngine::sendFromScratch() {
+  // Whatever still stands in the receive ring belongs to an earlier request
+  // (a late answer, a damaged tail): it must never be taken for the answer
+  // to this one. While a pickup block streams, the ring is the capture's.
+  const int port = m_enginePort.load(std::memory_order_relaxed);
+  if (port > 0 && port < kComPorts && !m_capture.active()) {
+    com[port].rxDiscard();
+    restartReceive(m_active.rx);
   }
   restartTransmit(m_active.rx);
   m_bytesAtSend = m_active.rx.bytesSeen;
@@ -355,7 +363,6 @@ int LinkEngine::enginePass() {
     return m_capture.active() ? 1 : 50;
   }
 
-  if (m_fresh.exchange(false, std::memory_order_acq_rel)) m_bytesAtStart = m_active.rx.bytesSeen;
   int s = m_step.load(std::memory_order_acquire);
   if (s == kStepFailed) {
     // Bytes came but no valid answer: a damaged frame rather than a silent unit.
@@ -394,10 +401,7 @@ int LinkEngine::enginePass() {
       return 1;
     }
     buildRequest(start, length);
-    restartTransmit(m_active.rx);
-    m_bytesAtSend = m_active.rx.bytesSeen;
-    m_sendTime.store(clock().tmr(), std::memory_order_release);
-    m_step.store(kStepSending, std::memory_order_release);
+    sendFromScratch();
     debugLog("Frame send [0x%02x] (%i).../Job=%i,len=%i/ data[21]=0x%02x", m_active.rx.txFrame[0],
              m_active.rx.txLength, jobCode, m_count, m_active.rx.txFrame[21]);
   }

@@ -97,11 +97,10 @@ class JobEnd {
   int state() const { return m_state; }  // kJobDone or kJobFailed
   int job() const { return m_job; }      // the job that ended (kJobRead, ...)
   JobRefusal refusal() const { return m_refusal; }
-  // Answers rejected during the job (wrong answer, address or length, a
-  // write not echoed, a time-out after bytes had come) and whether any byte
-  // came from the unit at all while the job ran.
+  // Answers rejected during the job: wrong answer, address or length, a
+  // write not echoed, or a time-out after bytes had come (a damaged frame).
+  // A failed job without any tells of a silent unit.
   int rejectedFrames() const { return m_rejected; }
-  bool unitAnswered() const { return m_answered; }
   // The address the job had reached when it ended.
   int address() const { return m_address; }
   const uint8_t* rx() const;     // the received data, COMMAXBUF bytes
@@ -115,7 +114,6 @@ class JobEnd {
   int m_job = 0;
   JobRefusal m_refusal = JobRefusal::None;
   int m_rejected = 0;
-  bool m_answered = false;
   int m_address = 0;
 };
 
@@ -156,6 +154,8 @@ class LinkEngine : public CCOMIOSYS {
   void dropConnection(int port);
   // The address the running job has reached, for progress bars.
   int progressAddress() const { return m_currentAddress.load(std::memory_order_acquire); }
+  // The engine step (kStepIdle .. kStepFailed), for diagnostics and tests.
+  int engineStep() const { return m_step.load(std::memory_order_acquire); }
   // Engine passes so far (any thread).
   int passCount() const { return m_passes.load(std::memory_order_relaxed); }
   // The pickup capture fed from the connected port's ring, and the
@@ -190,6 +190,7 @@ class LinkEngine : public CCOMIOSYS {
   void validateAnswer();
   void rejectAnswer();
   void failAttempt();
+  void sendFromScratch();
   void endJob(int state);
   class EngineThread;
   EngineThread* m_thread = nullptr;
@@ -201,8 +202,6 @@ class LinkEngine : public CCOMIOSYS {
   std::atomic<int32_t> m_lastJob{kJobDone};
   std::atomic<int32_t> m_refusal{0};
   std::atomic<int32_t> m_rejected{0};
-  std::atomic<bool> m_answered{false};
-  std::atomic<bool> m_fresh{false};  // set by startJob, taken by the engine's first look
   std::atomic<int32_t> m_currentAddress{0};
   std::atomic<int32_t> m_passes{0};
   std::atomic<int32_t> m_sendTime{0};  // TMR when the frame in flight was started
@@ -232,8 +231,7 @@ class LinkEngine : public CCOMIOSYS {
   uint16_t m_currentLength = 0;
   int32_t m_attempt = 0;
   int32_t m_takenGeneration = 0;
-  uint32_t m_bytesAtStart = 0;  // bytes seen when the job began
-  uint32_t m_bytesAtSend = 0;   // bytes seen when the request in flight was sent
+  uint32_t m_bytesAtSend = 0;  // bytes seen when the request in flight was sent
   PickupCapture m_capture;
 };
 

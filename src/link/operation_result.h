@@ -33,7 +33,7 @@ enum class Stage : uint8_t {
 
 enum class Cause : uint8_t {
   None,             // success
-  UnitSilent,       // three exchanges failed and no byte came from the unit
+  UnitSilent,       // three exchanges failed without an answer
   LineErrors,       // answers came but were damaged or wrong (rejectedFrames counts them)
   Mismatch,         // two reads, or the unit and the image, differ (firstDifference)
   VersionMismatch,  // the unit runs another program version

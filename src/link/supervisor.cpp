@@ -53,7 +53,7 @@ void ConnectionSupervisor::report(Operation op, Stage stage, int percent) {
   p.operation = op;
   p.stage = stage;
   p.percent = std::clamp(percent, 0, 100);
-  m_events.progress.emit(p);
+  m_events.progress.notify(p);
 }
 
 void ConnectionSupervisor::stageStarts(const StepRow& r, bool barStarts) {
@@ -63,7 +63,7 @@ void ConnectionSupervisor::stageStarts(const StepRow& r, bool barStarts) {
   p.stageStarts = true;
   p.barStarts = barStarts;
   p.percent = barStarts ? 0 : -1;
-  m_events.progress.emit(p);
+  m_events.progress.notify(p);
 }
 
 void ConnectionSupervisor::emitResult(Operation op, Cause cause, Stage stage, int firstDiff) {
@@ -79,7 +79,7 @@ void ConnectionSupervisor::emitResult(Operation op, Cause cause, Stage stage, in
     r.versionMajor = m_identBlock[10];
     r.versionMinor = m_identBlock[11];
   }
-  m_events.result.emit(r);
+  m_events.result.notify(r);
 }
 
 // A failed operation: its result, then back to idle.
@@ -93,7 +93,7 @@ std::string ConnectionSupervisor::connectionLineText() const {
   return connectionLine(m_versionState, m_versionText, m_texts);
 }
 
-void ConnectionSupervisor::refreshPanel4() { m_events.connectionLine.emit(connectionLineText()); }
+void ConnectionSupervisor::refreshPanel4() { m_events.connectionLine.notify(connectionLineText()); }
 
 std::string ConnectionSupervisor::labelComText() const {
   char buf[64];
@@ -122,7 +122,7 @@ void ConnectionSupervisor::refreshLabelCom() {
   std::string t = labelComText();
   if (t == m_lastLabelCom) return;
   m_lastLabelCom = t;
-  m_events.comLabel.emit(t);
+  m_events.comLabel.notify(t);
 }
 
 int ConnectionSupervisor::firstDifference(const uint8_t* a, int start, int end,
@@ -137,7 +137,7 @@ int ConnectionSupervisor::firstDifference(const uint8_t* a, int start, int end,
 void ConnectionSupervisor::run() {
   if (m_firstRun) {
     m_firstRun = false;
-    m_events.unitDisconnected.emit();
+    m_events.unitDisconnected.notify();
   }
   m_com.watchdogRun();
   if (!connected()) {
@@ -158,7 +158,7 @@ void ConnectionSupervisor::run() {
     m_rejected = 0;
     m_model.compare();  // the unit image is not valid until the check has read it
     refreshLabelCom();
-    m_events.captionChanged.emit();
+    m_events.captionChanged.notify();
   }
   handleJobEnd();
   if (m_step == kSupNoUnit) return;  // the unit was taken for gone
@@ -180,7 +180,7 @@ void ConnectionSupervisor::run() {
     p.stage = Stage::Saving;
     p.stageStarts = m_com.idle();
     p.percent = std::clamp((kSavingScale - m_savingCounter) * 100 / kSavingScale, 0, 100);
-    m_events.progress.emit(p);
+    m_events.progress.notify(p);
   } else if (m_programmedPending) {
     m_model.setUnitImageValid(true);
     m_model.compare();
@@ -189,7 +189,7 @@ void ConnectionSupervisor::run() {
     r.operation = Operation::Program;
     r.stage = Stage::Saving;
     r.step = m_step;
-    m_events.result.emit(r);
+    m_events.result.notify(r);
   }
 }
 
@@ -211,7 +211,6 @@ void ConnectionSupervisor::handleJobEnd() {
   if (!end) return;
   if (end->state() == kJobFailed) {
     m_rejected += end->rejectedFrames();
-    m_anyAnswer = m_anyAnswer || end->unitAnswered();
     const JobRefusal refusal = end->refusal();
     m_com.acknowledge();
     jobFailed(refusal);
@@ -220,7 +219,6 @@ void ConnectionSupervisor::handleJobEnd() {
   m_com.acknowledge();
   m_failures = 0;
   m_rejected = 0;
-  m_anyAnswer = false;
   if (end->job() == kJobMonitor && !(m_host.playbackRunning && m_host.playbackRunning()))
     takeMonitorAnswer(end->rx());
   if (m_step == kSupPoll) m_step = kSupIdle;
@@ -241,16 +239,15 @@ void ConnectionSupervisor::jobFailed(JobRefusal refusal) {
       res.refusal = refusal;
       res.step = m_step;
       res.address = m_com.progressAddress();
-      m_events.result.emit(res);
+      m_events.result.notify(res);
     }
     m_step = kSupIdle;
     m_rejected = 0;
-    m_anyAnswer = false;
     return;
   }
   if (++m_failures < 3) return;  // the step's job is started again
   m_failures = 0;
-  const Cause cause = m_anyAnswer ? Cause::LineErrors : Cause::UnitSilent;
+  const Cause cause = m_rejected > 0 ? Cause::LineErrors : Cause::UnitSilent;
   if (!r || r->onFailure == OnFailure::Idle) {
     if (r) emitResult(r->operation, cause, r->stage, -1);
     m_step = kSupIdle;
@@ -261,7 +258,6 @@ void ConnectionSupervisor::jobFailed(JobRefusal refusal) {
     fail(cause);
   }
   m_rejected = 0;
-  m_anyAnswer = false;
 }
 
 void ConnectionSupervisor::progressDuringJob() {
@@ -433,13 +429,13 @@ void ConnectionSupervisor::handleResult(const uint8_t* rx, const uint8_t* marks)
       std::memcpy(m_identBlock.data(), rx, kIdentBlockLen);
       m_texts.decode(m_identBlock.data());
       m_model.sanitize();
-      m_events.imageChanged.emit();
+      m_events.imageChanged.notify();
       refreshPanel4();
       if (!identVersionOk()) {
         fail(Cause::VersionMismatch);
         return;
       }
-      if (r->operation == Operation::ConnectionCheck) m_events.unitConnected.emit(m_texts);
+      if (r->operation == Operation::ConnectionCheck) m_events.unitConnected.notify(m_texts);
       m_checkRepeats = 0;
       m_step = r->next;
       return;
@@ -484,7 +480,7 @@ void ConnectionSupervisor::handleResult(const uint8_t* rx, const uint8_t* marks)
       p.stage = Stage::Verified;
       p.stageStarts = true;
       p.percent = 100;
-      m_events.progress.emit(p);
+      m_events.progress.notify(p);
       m_step = r->next;
       m_programmedPending = true;
       m_savingCounter = 1;
@@ -507,7 +503,7 @@ void ConnectionSupervisor::handleResult(const uint8_t* rx, const uint8_t* marks)
     return;
   }
   if (m_step == kSupVerify) {
-    m_events.verifyRead.emit(std::span<const uint8_t>(rx, kImageLen));
+    m_events.verifyRead.notify(std::span<const uint8_t>(rx, kImageLen));
     const int diff = firstDifference(rx, 0, kImageLen, m_model.image().data());
     if (diff >= 0) {
       if (m_checkRepeats > 1)
@@ -542,8 +538,8 @@ void ConnectionSupervisor::handleResult(const uint8_t* rx, const uint8_t* marks)
   // The image now is the unit's: nothing in it is an unprogrammed edit.
   m_model.clearChangeMarks();
   m_model.sanitize();
-  m_events.imageChanged.emit();
-  m_events.captionChanged.emit();
+  m_events.imageChanged.notify();
+  m_events.captionChanged.notify();
   m_step = r->next;
   emitResult(Operation::Read, Cause::None, r->stage, -1);
 }
@@ -568,7 +564,7 @@ void ConnectionSupervisor::takeMonitorAnswer(const uint8_t* rx) {
   refreshPanel4();
   m_savingCounter = mon.word(8);
   m_bikePreset = mon.byte(1);
-  m_events.monitorAnswer.emit(std::span<const uint8_t>(rx, kBlockLen));
+  m_events.monitorAnswer.notify(std::span<const uint8_t>(rx, kBlockLen));
   if (m_step == kSupPoll || m_step == kSupIdle)
     emitResult(Operation::Monitor, Cause::None, Stage::Polling, -1);
 }
@@ -598,7 +594,7 @@ bool ConnectionSupervisor::requestProgram(bool all) {
   }
   if (m_host.storeActivePage) m_host.storeActivePage();
   m_model.sanitize();
-  m_events.imageChanged.emit();
+  m_events.imageChanged.notify();
   m_programAll = all;
   m_request = kSupProgIdent1;
   return true;
@@ -622,7 +618,7 @@ void ConnectionSupervisor::disconnect() {
   if (r && r->operation != Operation::Monitor)
     emitResult(r->operation, released() ? Cause::Released : Cause::PortLost, r->stage, -1);
   m_step = kSupNoUnit;
-  m_events.unitDisconnected.emit();
+  m_events.unitDisconnected.notify();
   m_model.setUnitImageValid(false);
   m_model.compare();
   m_versionState = 0;
@@ -635,14 +631,14 @@ void ConnectionSupervisor::releasePort() {
   m_com.linkEnabled.store(0, std::memory_order_release);
   m_releasedPort = m_com.connectedPort.load();
   disconnect();
-  m_events.releaseChanged.emit(true);
+  m_events.releaseChanged.notify(true);
 }
 
 void ConnectionSupervisor::takePortBack() {
   if (!released()) return;
   m_com.linkEnabled.store(1, std::memory_order_release);
   m_releasedPort = -1;
-  m_events.releaseChanged.emit(false);
+  m_events.releaseChanged.notify(false);
   refreshLabelCom();
 }
 

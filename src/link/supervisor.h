@@ -154,8 +154,7 @@ class ConnectionSupervisor {
   int32_t m_request = 0;
   int32_t m_checkRepeats = 0;
   int32_t m_failures = 0;
-  int32_t m_rejected = 0;    // answers rejected over the failed exchanges of this step
-  bool m_anyAnswer = false;  // any byte came from the unit in those exchanges
+  int32_t m_rejected = 0;  // answers rejected over the failed exchanges of this step
   int32_t m_rangeStart = 0;
   int32_t m_rangeEnd = 0;
   int32_t m_lastPollTick = 0;

@@ -1,6 +1,6 @@
-// Events with any number of listeners: each listener sees each emission once
-// whatever the order of registration, and listeners may come and go while an
-// emission runs.
+// Events with any number of listeners: each listener sees each notification
+// once, listeners come and go during a notification, subscriptions end with
+// their owner.
 #include "base/event.h"
 
 #include <gtest/gtest.h>
@@ -12,37 +12,18 @@
 
 namespace {
 
-// Three listeners registered in every order see every value exactly once.
-TEST(Event, EveryListenerSeesEveryEmissionOnceInAnyRegistrationOrder) {
+// Three listeners registered in every order each hear every value once.
+TEST(Event, EveryListenerHearsEveryNotificationOnceInAnyRegistrationOrder) {
   std::array<int, 3> order = {0, 1, 2};
   do {
     q3::Event<int> e;
     std::array<std::vector<int>, 3> seen;
     for (int who : order)
       e.listen([&seen, who](int v) { seen[static_cast<size_t>(who)].push_back(v); });
-    e.emit(7);
-    e.emit(9);
+    e.notify(7);
+    e.notify(9);
     for (const auto& s : seen) EXPECT_EQ(s, (std::vector<int>{7, 9}));
   } while (std::next_permutation(order.begin(), order.end()));
-}
-
-TEST(Event, ListenersComeAndGoDuringAnEmission) {
-  q3::Event<> e;
-  std::vector<const char*> calls;
-  q3::Event<>::Id second = 0;
-  std::optional<q3::Event<>::Id> late;
-  e.listen([&] {
-    calls.push_back("first");
-    e.unlisten(second);  // removed during the emission: not called afterwards
-    if (!late) late = e.listen([&] { calls.push_back("late"); });  // joins from the next one
-  });
-  second = e.listen([&] { calls.push_back("second"); });
-  e.emit();
-  EXPECT_EQ(calls, (std::vector<const char*>{"first"}));
-  calls.clear();
-  e.emit();
-  EXPECT_EQ(calls, (std::vector<const char*>{"first", "late"}));
-  EXPECT_EQ(e.listenerCount(), 2u);
 }
 
 TEST(Event, ListenerMayRemoveItselfWhileRunning) {
@@ -53,34 +34,52 @@ TEST(Event, ListenerMayRemoveItselfWhileRunning) {
     ++calls;
     e.unlisten(self);
   });
-  e.emit(1);
-  e.emit(2);
+  e.notify(1);
+  e.notify(2);
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(e.listenerCount(), 0u);
 }
 
-TEST(Event, SubscriptionEndsItsListenerWhenItEnds) {
+TEST(Event, ListenersAddedAndRemovedWhileNotifying) {
   q3::Event<int> e;
-  int got = 0;
+  std::vector<int> seen;
+  q3::Event<int>::Id second = 0;
+  std::optional<q3::Event<int>::Id> late;
+  e.listen([&](int v) {
+    seen.push_back(100 + v);
+    e.unlisten(second);  // removed during the notification: not called any more
+    if (!late) late = e.listen([&](int w) { seen.push_back(300 + w); });
+  });
+  second = e.listen([&](int v) { seen.push_back(200 + v); });
+  e.notify(1);
+  // The listener added during the first notification hears from the second one on.
+  EXPECT_EQ(seen, (std::vector<int>{101}));
+  e.notify(2);
+  EXPECT_EQ(seen, (std::vector<int>{101, 102, 302}));
+  EXPECT_EQ(e.listenerCount(), 2u);
+}
+
+TEST(Event, SubscriptionEndsWithItsOwner) {
+  q3::Event<> e;
+  int calls = 0;
   {
-    auto sub = e.subscribe([&](int v) { got += v; });
-    e.emit(1);
-    q3::Event<int>::Subscription moved = std::move(sub);
-    sub.reset();  // the moved-from one owns nothing any more
-    e.emit(2);
-    EXPECT_EQ(e.listenerCount(), 1u);
+    auto s = e.subscribe([&] { ++calls; });
+    e.notify();
+    auto moved = std::move(s);  // moving keeps the one listener
+    e.notify();
   }
-  e.emit(4);
-  EXPECT_EQ(got, 3);
+  e.notify();
+  EXPECT_EQ(calls, 2);
   EXPECT_EQ(e.listenerCount(), 0u);
 
   // Assigning over a live subscription ends the old listener.
   int a = 0, b = 0;
-  auto sub = e.subscribe([&](int) { ++a; });
-  sub = e.subscribe([&](int) { ++b; });
-  e.emit(0);
+  auto s = e.subscribe([&] { ++a; });
+  s = e.subscribe([&] { ++b; });
+  e.notify();
   EXPECT_EQ(a, 0);
   EXPECT_EQ(b, 1);
+  EXPECT_EQ(e.listenerCount(), 1u);
 }
 
 }  // namespace

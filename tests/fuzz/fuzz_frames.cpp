@@ -40,21 +40,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   q3::FrameReceiver rx;
   q3::configureReceiver(rx, protocol, 175);
-  if (bulk) q3::armBulkCapture(1, uint16_t(size / 2), 0x5A, 0xA5, 0);
+  static q3::PickupCapture capture;  // large: kept between runs, cancelled at the end of each
+  if (bulk) capture.arm(1, uint16_t(size / 2), 0x5A, 0xA5, 0);
   int32_t t = 0;
   for (size_t i = 0; i < size; ++i) {
-    if (q3::bulkCapture().active.load()) {
+    if (capture.active()) {
       bool also = false;
-      if (q3::bulkCaptureByte(data[i], also)) continue;
+      if (capture.feed(data[i], also)) continue;
       if (!also) continue;
     }
     t += data[i] == 0x55 ? 200 : 0;  // now and then a pause longer than the time-out
     if (q3::receiveByte(rx, data[i], t)) checkFrame(rx);
     assert(rx.position >= 0 && rx.position <= q3::kFrameMax);
   }
-  assert(q3::bulkCapture().count.load() <= q3::kBulkMax);
-  q3::cancelBulkCapture();
-  q3::bulkArrived().active.store(0);
+  assert(capture.state().count.load() <= q3::kBulkMax);
+  capture.cancel();
+  capture.arrived().active.store(0);
 
   q3sim::SimConfig cfg;
   cfg.protocol = protocol;

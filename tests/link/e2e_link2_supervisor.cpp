@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "base/debug_log.h"
 #include "link/link_session.h"
 #include "params/param_model.h"
-#include "base/debug_log.h"
 #include "sim_process.h"
 #include "supervisor_harness.h"
 
@@ -36,6 +36,7 @@ class E2eLink : public ::testing::Test {
     debugLogOpen(logPath().c_str());
   }
   void TearDown() override {
+    onResult.reset();
     session.reset();
     debugLogClose();
     if (HasFailure()) {  // the end of the link's log tells what went wrong
@@ -61,7 +62,10 @@ class E2eLink : public ::testing::Test {
     device = sim.start(args);
     ASSERT_EQ(device, linkPath());
     if (session) return;
-    session = std::make_unique<LinkSession>(model, &status);
+    session = std::make_unique<LinkSession>(model, clock, &status);
+    onResult = session->events().result.subscribe([this](const OperationResult& r) {
+      if (r.operation != Operation::Monitor) results.push_back(r);
+    });
     ASSERT_TRUE(session->useDevice(device)) << device;
   }
   // The cable is pulled: the unit is gone (its pseudo-terminal closes).
@@ -71,8 +75,20 @@ class E2eLink : public ::testing::Test {
 
   ConnectionSupervisor& sup() { return session->supervisor(); }
   bool until(const std::function<bool()>& pred, int ms) { return session->runUntil(pred, ms); }
+  const OperationResult* result(Operation op) const {
+    for (auto it = results.rbegin(); it != results.rend(); ++it)
+      if (it->operation == op) return &*it;
+    return nullptr;
+  }
+  // Waits for the result of op (nullptr on time-out).
+  const OperationResult* waitFor(Operation op, int ms) {
+    results.clear();
+    until([&] { return result(op) != nullptr; }, ms);
+    return result(op);
+  }
   bool connectAndCheck(int ms = 8000) {
-    return until([&] { return status.shown(2, "Checking: OK") && sup().step <= 2; }, ms);
+    const OperationResult* r = waitFor(Operation::ConnectionCheck, ms);
+    return r && r->ok() && until([&] { return sup().step() <= kSupPoll; }, 2000);
   }
   bool logHas(const std::string& text) const {
     std::ifstream f(logPath());
@@ -98,8 +114,11 @@ class E2eLink : public ::testing::Test {
   QTemporaryDir dir;
   q3test::SimProcess sim;
   std::string device;
+  AppClock clock;
   ParamModel model;
   q3test::StatusRecord status;
+  std::vector<OperationResult> results;
+  Event<const OperationResult&>::Subscription onResult;
   q3test::DialogRecord dialogs;
   std::unique_ptr<LinkSession> session;
 
@@ -117,7 +136,7 @@ TEST_F(E2eLink, A3150UnitIsFoundByTheFirstProbeAndChecked) {
   EXPECT_FALSE(logHas("(WCOM)"));
   ASSERT_TRUE(connectAndCheck());
   EXPECT_TRUE(model.unitImageValid());
-  EXPECT_EQ(sup().versionState, 2);
+  EXPECT_EQ(sup().versionState(), 2);
 }
 
 // Family A units answer the identify command of their protocol; a
@@ -169,8 +188,11 @@ TEST_F(E2eLink, SubversionMessageAndNoParameterCheck) {
   until([&] { return false; }, 1500);
   EXPECT_TRUE(sup().connected());
   EXPECT_EQ(simFrames(0x41), 0);  // no block of the parameter memory was read
+  ASSERT_TRUE(result(Operation::ConnectionCheck));
+  EXPECT_EQ(result(Operation::ConnectionCheck)->cause, Cause::VersionMismatch);
+  EXPECT_EQ(result(Operation::ConnectionCheck)->versionMinor, 1);
   EXPECT_FALSE(status.shown(2, "Checking: OK"));
-  EXPECT_EQ(sup().versionState, 1);
+  EXPECT_EQ(sup().versionState(), 1);
 }
 
 TEST_F(E2eLink, ProgramAllAndProgramOneBlock) {
@@ -181,8 +203,9 @@ TEST_F(E2eLink, ProgramAllAndProgramOneBlock) {
   model.image() = img;
   model.sanitize();
   clearSimLog();
-  sup().requestProgram();
-  ASSERT_TRUE(until([&] { return status.shown(2, "Program device: OK"); }, 20000));
+  ASSERT_TRUE(sup().requestProgram());
+  const OperationResult* r = waitFor(Operation::Program, 20000);
+  ASSERT_TRUE(r && r->ok());
   for (int b = 1; b <= 7; ++b) {
     EXPECT_EQ(simFrames(uint8_t(b)), 1) << "write block " << b;
     EXPECT_EQ(simFrames(uint8_t(0x40 + b)), 1) << "read block " << b;
@@ -196,7 +219,8 @@ TEST_F(E2eLink, ProgramAllAndProgramOneBlock) {
   model.image().setByte(700, model.image().byte(700) ^ 1);
   model.setChangeMark(700);
   sup().requestProgramChanged();
-  ASSERT_TRUE(until([&] { return status.shown(2, "Program device: OK"); }, 20000));
+  r = waitFor(Operation::Program, 20000);
+  ASSERT_TRUE(r && r->ok());
   int writes = 0, reads = 0;
   for (int b = 1; b <= 7; ++b)
     writes += simFrames(uint8_t(b)), reads += simFrames(uint8_t(0x40 + b));
@@ -216,12 +240,10 @@ TEST_F(E2eLink, ReadLeavesTheImageAloneWhenTwoReadsDisagree) {
   const ParamImage before = model.image();
   status.entries.clear();
   sup().requestRead();
-  ASSERT_TRUE(until(
-      [&] {
-        return sup().step <= 2 &&
-               (status.shown(2, "Verify: OK") || status.shown(2, "Verify error !"));
-      },
-      20000));
+  const OperationResult* r = waitFor(Operation::Read, 20000);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->cause, Cause::Mismatch);
+  EXPECT_EQ(r->firstDifference, 200);
   EXPECT_TRUE(status.shown(2, "Verify error !"));
   EXPECT_FALSE(status.shown(2, "Verify: OK"));
   EXPECT_TRUE(model.image() == before);
@@ -235,7 +257,11 @@ TEST_F(E2eLink, ShortFrameProtocolRefusesTheIdentificationWithItsReason) {
   const std::string why =
       "The unit's protocol carries fewer than 150 bytes per frame: its identification block "
       "cannot be read whole.";
-  ASSERT_TRUE(until([&] { return status.shown(2, why); }, 8000));
+  const OperationResult* r = waitFor(Operation::ConnectionCheck, 8000);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->cause, Cause::Refused);
+  EXPECT_EQ(r->refusal, JobRefusal::IdentNeedsFullFrame);
+  EXPECT_TRUE(status.shown(2, why));
   EXPECT_FALSE(status.shown(2, "Checking: OK"));
   EXPECT_FALSE(model.unitImageValid());
 }
@@ -246,10 +272,10 @@ TEST_F(E2eLink, ProgramAtOnePercentCorruptionIsStillVerified) {
   ASSERT_TRUE(connectAndCheck(20000));
   for (int i = 0; i < 1050; ++i) model.image().setByte(i, model.unitImage().byte(i) ^ (i & 1));
   model.sanitize();
-  sup().requestProgram();
-  ASSERT_TRUE(until(
-      [&] { return status.shown(2, "Program device: OK") || status.shown(2, "Verify error !"); },
-      40000));
+  ASSERT_TRUE(sup().requestProgram());
+  const OperationResult* r = waitFor(Operation::Program, 40000);
+  ASSERT_TRUE(r);
+  EXPECT_TRUE(r->ok()) << describe(*r);
   EXPECT_TRUE(status.shown(2, "Program device: OK"));
   EXPECT_TRUE(model.unitImage() == model.image());
 }
@@ -265,6 +291,10 @@ TEST_F(E2eLink, PulledCableDuringProgrammingNeverReportsSuccess) {
   ASSERT_TRUE(until([&] { return simFrames(0x02) > 0; }, 10000));
   pullCable();
   until([&] { return !sup().connected(); }, 20000);
+  const OperationResult* r = result(Operation::Program);
+  ASSERT_TRUE(r);
+  // The frame in flight may have been cut short: silent or damaged, never a success.
+  EXPECT_TRUE(r->cause == Cause::UnitSilent || r->cause == Cause::LineErrors) << describe(*r);
   EXPECT_TRUE(status.shown(2, "Verify error !"));
   EXPECT_FALSE(status.shown(2, "Program device: OK"));
   EXPECT_FALSE(sup().connected());

@@ -9,8 +9,8 @@
 #include <numeric>
 #include <vector>
 
-#include "link/memory_device.h"
 #include "base/app_clock.h"
+#include "link/memory_device.h"
 #include "sim_unit.h"
 
 namespace q3 {
@@ -20,16 +20,21 @@ using Bytes = std::vector<uint8_t>;
 
 class EngineSim : public ::testing::Test {
  protected:
-  LinkEngine eng;
+  AppClock clock;
+  LinkEngine eng{clock};
   MemoryLineSet lines;
   std::shared_ptr<MemoryLine> line;
   std::unique_ptr<q3sim::SimUnit> sim;
   std::vector<Bytes> framesIn;  // requests as the unit received them
   // Applied to every answer before it goes on the line (faults of the peer).
   std::function<void(Bytes&)> tamper;
+  // Answers to write requests come this many ms late (0: at once).
+  int writeAnswerDelay = 0;
+  bool answeringWrite = false;
+  std::vector<std::pair<int32_t, Bytes>> held;  // late answers and when they arrive
 
   void SetUp() override {
-    setTmr(0);
+    clock.setTmr(0);
     line = lines.add("/mem/unit");
     eng.setThreadless(true);
     eng.setDeviceFactory(lines.factory());
@@ -47,14 +52,22 @@ class EngineSim : public ::testing::Test {
     if (maxFrame) cfg.maxFrameLength = maxFrame;
     sim = std::make_unique<q3sim::SimUnit>(cfg);
     for (int i = 0; i < q3sim::kMemorySize; ++i) sim->memory[i] = uint8_t(i * 13 + 5);
-    sim->frameLog = [this](const char* dir, const uint8_t* f, int n) {
-      if (dir[0] == 'I') framesIn.emplace_back(f, f + n);
+    sim->frameLog = [this, protocol](const char* dir, const uint8_t* f, int n) {
+      if (dir[0] != 'I') return;
+      framesIn.emplace_back(f, f + n);
+      answeringWrite = isFamilyA(protocol) ? n >= 10 && le16(f + 8) == kCmdWriteBlock
+                                           : (f[0] & 0xF0) == kOpWrite && f[0] != 0;
     };
     line->setPeer([this](const uint8_t* d, int n) {
       Bytes out;
-      sim->receive(d, n, tmr(), out);
+      answeringWrite = false;
+      sim->receive(d, n, clock.tmr(), out);
       if (tamper) tamper(out);
-      if (!out.empty()) line->peerWrite(out.data(), int(out.size()));
+      if (out.empty()) return;
+      if (answeringWrite && writeAnswerDelay > 0)
+        held.emplace_back(clock.tmr() + writeAnswerDelay, out);
+      else
+        line->peerWrite(out.data(), int(out.size()));
     });
     eng.requestOpen(1, 57600);
     for (int i = 0; i < 10 && !eng.com[1].isOpen(); ++i) {
@@ -68,59 +81,120 @@ class EngineSim : public ::testing::Test {
     c.frameOverhead = isFamilyA(protocol) ? kFamilyAOverhead : kFamilyBOverhead;
     c.maxFrameLength = isFamilyA(protocol) ? cfg.maxFrameLength : familyBFrameLength(protocol);
     c.typeKey = 104;
-    c.sendTime = tmr();
+    c.sendTime = clock.tmr();
     eng.connectedPort.store(1);
     eng.watchdogStep();
-    ASSERT_EQ(eng.step.load(), kStepReady);
-    ASSERT_EQ(eng.job.load(), kJobNone);
+    ASSERT_EQ(eng.engineStep(), kStepReady);
+    ASSERT_EQ(eng.jobState(), kJobNone);
   }
 
   // Runs the link until the job ends; TMR advances 1 ms per round.
   int runJob(int maxMs = 20000) {
     for (int t = 0; t < maxMs; ++t) {
-      setTmr(tmr() + 1);
+      clock.setTmr(clock.tmr() + 1);
+      for (auto it = held.begin(); it != held.end();) {
+        if (it->first > clock.tmr()) {
+          ++it;
+          continue;
+        }
+        line->peerWrite(it->second.data(), int(it->second.size()));
+        it = held.erase(it);
+      }
       eng.managerRun();
       eng.watchdogStep();
       for (int k = 0; k < 4; ++k) {
         eng.ioStepAll();
         eng.enginePass();
       }
-      const int j = eng.job.load();
+      const int j = eng.jobState();
       if (j == kJobDone || j == kJobFailed) return j;
     }
-    return eng.job.load();
+    return eng.jobState();
   }
 
-  void clearEnd() { eng.job.store(kJobNone); }
+  void clearEnd() { eng.acknowledge(); }
 };
 
 TEST_F(EngineSim, Read1050In3150TakesSevenRequests) {
   connect(kProto3150);
   ASSERT_TRUE(eng.startJob(kJobRead, 0, 1050, kJobFlagPending | kJobFlagClearTx));
   ASSERT_EQ(runJob(), kJobDone);
-  EXPECT_EQ(eng.lastJob.load(), kJobRead);
+  EXPECT_EQ(eng.end()->job(), kJobRead);
   ASSERT_EQ(framesIn.size(), 7u);
   for (int b = 0; b < 7; ++b) {
     EXPECT_EQ(framesIn[size_t(b)][0], 0x41 + b);
     EXPECT_EQ(framesIn[size_t(b)].size(), 152u);
   }
-  EXPECT_TRUE(std::equal(sim->memory, sim->memory + 1050, eng.rxData));
-  EXPECT_EQ(std::accumulate(eng.rxMarks, eng.rxMarks + 1050, 0), 1050);
-  EXPECT_EQ(eng.rxMarks[1050], 0);
+  EXPECT_TRUE(std::equal(sim->memory, sim->memory + 1050, eng.end()->rx()));
+  EXPECT_EQ(std::accumulate(eng.end()->marks(), eng.end()->marks() + 1050, 0), 1050);
+  EXPECT_EQ(eng.end()->marks()[1050], 0);
+}
+
+// Answers to a write that come after the watchdog gave up on them still
+// arrive while later requests wait: the receive ring is emptied before each
+// request, so a late answer is never taken for the next one.
+TEST_F(EngineSim, LateWriteAnswersDoNotMultiplyTheFollowingRead) {
+  for (int protocol : {kProto3150, kProtoCrc}) {
+    SCOPED_TRACE(protocol);
+    connect(protocol);
+    clearEnd();
+    framesIn.clear();
+    ASSERT_TRUE(eng.startJob(kJobRead, 0, 1050, kJobFlagPending | kJobFlagClearTx));
+    ASSERT_EQ(runJob(), kJobDone);
+    const size_t clean = framesIn.size();
+
+    writeAnswerDelay = kAnswerTimeoutMs + 50;
+    clearEnd();
+    for (int i = 0; i < 1050; ++i) eng.draft()->tx()[i] = sim->memory[i];
+    ASSERT_TRUE(eng.startJob(kJobWrite, 0, 1050, kJobFlagPending));
+    runJob();  // ends either way; what matters is what it leaves on the line
+    writeAnswerDelay = 0;
+    // The late answers arrive and wait in the receive ring.
+    for (int t = 0; t < 2 * kAnswerTimeoutMs && !held.empty(); ++t) {
+      clock.setTmr(clock.tmr() + 1);
+      for (auto it = held.begin(); it != held.end();) {
+        if (it->first > clock.tmr()) {
+          ++it;
+          continue;
+        }
+        line->peerWrite(it->second.data(), int(it->second.size()));
+        it = held.erase(it);
+      }
+      eng.ioStepAll();
+    }
+    ASSERT_TRUE(held.empty());
+    ASSERT_GT(eng.com[1].rxAvailable(), 0);
+    clearEnd();
+    framesIn.clear();
+    ASSERT_TRUE(eng.startJob(kJobRead, 0, 1050, kJobFlagPending | kJobFlagClearTx));
+    ASSERT_EQ(runJob(), kJobDone);
+    EXPECT_LE(framesIn.size(), 2 * clean);
+    EXPECT_TRUE(std::equal(sim->memory, sim->memory + 1050, eng.end()->rx()));
+    held.clear();
+    eng.connectedPort.store(0);
+    eng.watchdogStep();
+    eng.enginePass();
+  }
 }
 
 TEST_F(EngineSim, WriteOfOnePendingAddressSendsItsWholeBlock) {
   connect(kProto3150);
   clearEnd();
-  for (int i = 0; i < 1050; ++i) eng.txData[i] = uint8_t(255 - i % 256);
-  ASSERT_TRUE(eng.startJob(kJobWrite, 0, 1050, 0));
-  std::fill(eng.pending, eng.pending + COMMAXBUF, 0);  // still before the first pass
-  eng.pending[400] = 1;
+  Bytes tx(1050);
+  for (int i = 0; i < 1050; ++i) tx[size_t(i)] = uint8_t(255 - i % 256);
+  {
+    const auto d = eng.draft();
+    ASSERT_TRUE(d);
+    std::copy(tx.begin(), tx.end(), d->tx());
+    std::fill(d->pending(), d->pending() + COMMAXBUF, 0);
+    d->pending()[400] = 1;
+    ASSERT_TRUE(d->start(kJobWrite, 0, 1050, 0));  // flags 0: the marks stay as drafted
+  }
   ASSERT_EQ(runJob(), kJobDone);
   ASSERT_EQ(framesIn.size(), 1u);
   EXPECT_EQ(framesIn[0][0], 0x03);
-  EXPECT_TRUE(std::equal(eng.txData + 300, eng.txData + 450, framesIn[0].begin() + 1));
-  EXPECT_TRUE(std::equal(eng.txData + 300, eng.txData + 450, sim->memory + 300));
+  EXPECT_TRUE(std::equal(tx.begin() + 300, tx.begin() + 450, framesIn[0].begin() + 1));
+  EXPECT_TRUE(std::equal(tx.begin() + 300, tx.begin() + 450, sim->memory + 300));
   EXPECT_EQ(sim->memory[299], uint8_t(299 * 13 + 5));  // the neighbours stay
   EXPECT_EQ(sim->memory[450], uint8_t(450 * 13 + 5));
 }
@@ -134,10 +208,12 @@ TEST_F(EngineSim, FamilyAGapsUpTo50MergeIntoOneBlock) {
   for (const Case& c : cases) {
     clearEnd();
     framesIn.clear();
-    std::fill(eng.pending, eng.pending + COMMAXBUF, 0);
-    eng.pending[500] = 1;
-    eng.pending[c.second] = 1;
-    ASSERT_TRUE(eng.startJob(kJobWrite, 0, 1050, 0));
+    const auto d = eng.draft();
+    ASSERT_TRUE(d);
+    std::fill(d->pending(), d->pending() + COMMAXBUF, 0);
+    d->pending()[500] = 1;
+    d->pending()[c.second] = 1;
+    ASSERT_TRUE(d->start(kJobWrite, 0, 1050, 0));
     ASSERT_EQ(runJob(), kJobDone) << c.second;
     ASSERT_EQ(framesIn.size(), c.blocks.size()) << c.second;
     for (size_t i = 0; i < c.blocks.size(); ++i) {
@@ -151,8 +227,8 @@ TEST_F(EngineSim, FamilyAGapsUpTo50MergeIntoOneBlock) {
 TEST_F(EngineSim, MonitorExchangeCarriesTheKey) {
   connect(kProto3150);
   clearEnd();
-  eng.txData[148] = 0x55;
-  eng.txData[20] = 0x02;
+  eng.draft()->tx()[148] = 0x55;
+  eng.draft()->tx()[20] = 0x02;
   ASSERT_TRUE(eng.startJob(kJobMonitor, 0, 150, kJobFlagPending | kJobFlagOneAttempt));
   ASSERT_EQ(runJob(), kJobDone);
   ASSERT_EQ(framesIn.size(), 1u);
@@ -160,25 +236,25 @@ TEST_F(EngineSim, MonitorExchangeCarriesTheKey) {
   EXPECT_EQ(framesIn[0][150], 104);
   EXPECT_EQ(framesIn[0][149], 0x55);
   EXPECT_EQ(sim->lastTest[0], 0x02);
-  EXPECT_EQ(eng.rxData[149], 104);  // program version major, monitor index 150
-  EXPECT_EQ(eng.rxData[148], 0);    // minor
+  EXPECT_EQ(eng.end()->rx()[149], 104);  // program version major, monitor index 150
+  EXPECT_EQ(eng.end()->rx()[148], 0);    // minor
 }
 
 TEST_F(EngineSim, ThreeRejectedAnswersEndIn132AfterTheRetries) {
   connect(kProto3150);
   clearEnd();
   sim->corruptNextAnswers = 3;
-  const int t0 = tmr();
+  const int t0 = clock.tmr();
   ASSERT_TRUE(eng.startJob(kJobRead, 0, 150, kJobFlagPending | kJobFlagClearTx));
   ASSERT_EQ(runJob(), kJobFailed);
-  EXPECT_EQ(eng.lastJob.load(), kJobRead);
+  EXPECT_EQ(eng.end()->job(), kJobRead);
   EXPECT_EQ(framesIn.size(), 3u);
-  const int took = tmr() - t0;
+  const int took = clock.tmr() - t0;
   EXPECT_GE(took, 3 * kAnswerTimeoutMs);
   EXPECT_LT(took, 3 * kAnswerTimeoutMs + 100);
   // The next job is only taken after the end state has been cleared.
   EXPECT_FALSE(eng.startJob(kJobRead, 0, 150, 3));
-  EXPECT_EQ(eng.job.load(), kJobFailed);
+  EXPECT_EQ(eng.jobState(), kJobFailed);
   clearEnd();
   EXPECT_TRUE(eng.startJob(kJobRead, 0, 150, 3));
   EXPECT_EQ(runJob(), kJobDone);
@@ -186,13 +262,17 @@ TEST_F(EngineSim, ThreeRejectedAnswersEndIn132AfterTheRetries) {
 
 TEST_F(EngineSim, StartWhileDoneIsIgnored) {
   connect(kProto3150);
-  eng.job.store(kJobDone);
-  eng.txData[5] = 0x77;
+  ASSERT_TRUE(eng.startJob(kJobMonitor, 0, 150, kJobFlagPending | kJobFlagOneAttempt));
+  ASSERT_EQ(runJob(), kJobDone);
+  framesIn.clear();
+  // Until the end is acknowledged the arrays are the reader's: no draft, no start.
+  EXPECT_FALSE(eng.draft().has_value());
   EXPECT_FALSE(eng.startJob(kJobWrite, 0, 150, kJobFlagPending | kJobFlagClearTx));
-  EXPECT_EQ(eng.job.load(), kJobDone);
-  EXPECT_EQ(eng.txData[5], 0x77);
+  EXPECT_EQ(eng.jobState(), kJobDone);
   runJob(50);
   EXPECT_TRUE(framesIn.empty());
+  clearEnd();
+  EXPECT_TRUE(eng.draft().has_value());
 }
 
 TEST_F(EngineSim, WrongEchoOfAWriteIsAFailedAttempt) {
@@ -206,7 +286,7 @@ TEST_F(EngineSim, WrongEchoOfAWriteIsAFailedAttempt) {
       ++spoiled;
     }
   };
-  for (int i = 0; i < 150; ++i) eng.txData[i] = uint8_t(i);
+  for (int i = 0; i < 150; ++i) eng.draft()->tx()[i] = uint8_t(i);
   ASSERT_TRUE(eng.startJob(kJobWrite, 0, 150, kJobFlagPending));
   ASSERT_EQ(runJob(), kJobDone);
   EXPECT_EQ(framesIn.size(), 3u);  // two spoiled echoes, then the good one
@@ -243,7 +323,7 @@ TEST_F(EngineSim, WholeImageRoundTripsInEveryProtocol) {
     connect(c.protocol, c.maxFrame);
     Bytes image(1050);
     for (int i = 0; i < 1050; ++i) image[size_t(i)] = uint8_t((i * 31) ^ (i >> 3) ^ c.protocol);
-    std::copy(image.begin(), image.end(), eng.txData);
+    std::copy(image.begin(), image.end(), eng.draft()->tx());
     ASSERT_TRUE(eng.startJob(kJobWrite, 0, 1050, kJobFlagPending));
     ASSERT_EQ(runJob(), kJobDone);
     EXPECT_EQ(framesIn.size(), c.writeFrames);
@@ -251,7 +331,7 @@ TEST_F(EngineSim, WholeImageRoundTripsInEveryProtocol) {
     clearEnd();
     ASSERT_TRUE(eng.startJob(kJobRead, 0, 1050, kJobFlagPending | kJobFlagClearTx));
     ASSERT_EQ(runJob(), kJobDone);
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), eng.rxData));
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), eng.end()->rx()));
   }
 }
 
@@ -274,13 +354,13 @@ TEST_F(EngineSim, IdentificationBlockIsReadWholeOrRefused) {
     ASSERT_TRUE(eng.startJob(kJobIdent, 0, 150, kJobFlagPending | kJobFlagClearTx));
     ASSERT_EQ(runJob(), c.end);
     if (c.end == kJobDone) {
-      EXPECT_EQ(eng.refusal.load(), 0);
-      EXPECT_TRUE(std::equal(sim->ident, sim->ident + 150, eng.rxData));
+      EXPECT_EQ(int(eng.end()->refusal()), 0);
+      EXPECT_TRUE(std::equal(sim->ident, sim->ident + 150, eng.end()->rx()));
     } else {
-      EXPECT_EQ(eng.refusal.load(), int(JobRefusal::IdentNeedsFullFrame));
+      EXPECT_EQ(int(eng.end()->refusal()), int(JobRefusal::IdentNeedsFullFrame));
       EXPECT_NE(jobRefusalText(JobRefusal::IdentNeedsFullFrame), nullptr);
       EXPECT_TRUE(framesIn.empty());  // refused before anything went out
-      EXPECT_EQ(std::accumulate(eng.rxMarks, eng.rxMarks + 150, 0), 0);
+      EXPECT_EQ(std::accumulate(eng.end()->marks(), eng.end()->marks() + 150, 0), 0);
     }
   }
 }
@@ -292,12 +372,10 @@ TEST_F(EngineSim, ResetCommandInBothFamilies) {
     eng.watchdogStep();
     eng.enginePass();
     connect(protocol);
-    std::fill(eng.txData, eng.txData + 150, 0);
-    eng.txData[12] = 0xA5;
-    eng.txData[13] = 0x10;
-    eng.job65Command = kCmdReset;
-    eng.job65Address = 1600;
-    eng.job65Length = 0;
+    std::fill(eng.draft()->tx(), eng.draft()->tx() + 150, 0);
+    eng.draft()->tx()[12] = 0xA5;
+    eng.draft()->tx()[13] = 0x10;
+    eng.draft()->setCommand(kCmdReset, 1600, 0);
     ASSERT_TRUE(eng.startJob(kJobCommand, 0, 1, kJobFlagPending));
     ASSERT_EQ(runJob(), kJobDone);
     EXPECT_EQ(sim->resets, 1);
@@ -309,11 +387,11 @@ TEST_F(EngineSim, LosingThePortMidJobClearsTheJobWithoutEndState) {
   sim->config().silent = true;
   ASSERT_TRUE(eng.startJob(kJobRead, 0, 1050, 3));
   runJob(100);
-  ASSERT_EQ(eng.step.load(), kStepWaiting);
+  ASSERT_EQ(eng.engineStep(), kStepWaiting);
   eng.connectedPort.store(0);
   eng.watchdogStep();
-  EXPECT_EQ(eng.job.load(), kJobNone);
-  EXPECT_EQ(eng.step.load(), kStepIdle);
+  EXPECT_EQ(eng.jobState(), kJobNone);
+  EXPECT_EQ(eng.engineStep(), kStepIdle);
 }
 
 }  // namespace

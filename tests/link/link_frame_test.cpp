@@ -5,10 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#include "base/app_clock.h"
 #include "link/bulk_capture.h"
 #include "link/ccom_io.h"
 #include "link/frame.h"
-#include "base/app_clock.h"
 
 namespace q3 {
 namespace {
@@ -102,6 +102,7 @@ TEST(FrameChecks, KeyPlacementByProtocol) {
 // Feeds a byte stream through a real port ring, split into two writes at 'split',
 // and collects every frame the receiver reports.
 struct RingFeeder {
+  PickupCapture* capture = nullptr;  // the pickup capture that sees the bytes first
   CCOM port;
   FrameReceiver rx;
   std::vector<Bytes> frames;
@@ -127,7 +128,7 @@ struct RingFeeder {
     }
   }
   void drain() {
-    while (receive(rx, port)) {
+    while (receive(rx, port, 0, capture)) {
       const int len = isFamilyA(rx.protocol) ? rx.frameLength() : familyBFrameLength(rx.protocol);
       frames.emplace_back(rx.frame, rx.frame + len);
     }
@@ -299,12 +300,7 @@ TEST(FrameTransmitter, SendsInChunksOfAtMost330WhenTheBufferIsFree) {
 
 class BulkCaptureTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    cancelBulkCapture();
-    bulkArrived().active.store(0);
-    supervisorPeriodMask().store(1);
-  }
-  void TearDown() override { SetUp(); }
+  PickupCapture cap;
   static Bytes block(int n) {
     Bytes b(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) b[size_t(i)] = uint8_t(i * 7 + 1);
@@ -331,20 +327,21 @@ TEST_F(BulkCaptureTest, ValidBlockArrivesAcrossReArming) {
   mon[131] = 2;
   mon[98] = uint8_t(b.size());
   mon[99] = uint8_t(b.size() >> 8);
-  armBulkCaptureFromMonitor(mon);
+  cap.armFromMonitor(mon);
   RingFeeder feed;
+  feed.capture = &cap;
   configureReceiver(feed.rx, kProto3150, 175);
   feed.push(b.data(), 200);
-  EXPECT_EQ(bulkCapture().count.load(), 200);
-  armBulkCaptureFromMonitor(mon);  // re-arming continues the same capture
+  EXPECT_EQ(cap.state().count.load(), 200);
+  cap.armFromMonitor(mon);  // re-arming continues the same capture
   feed.push(b.data() + 200, 200);
-  ASSERT_EQ(bulkArrived().active.load(), 1);
-  EXPECT_EQ(bulkArrived().length, 400);
-  EXPECT_EQ(bulkArrived().extra, 2);
-  EXPECT_EQ(Bytes(bulkArrived().buffer, bulkArrived().buffer + 400), b);
-  EXPECT_EQ(bulkCapture().active.load(), 0);
-  EXPECT_EQ(bulkCapture().count.load(), 0);
-  EXPECT_EQ(supervisorPeriodMask().load(), 1);
+  ASSERT_EQ(cap.arrived().active.load(), 1);
+  EXPECT_EQ(cap.arrived().length, 400);
+  EXPECT_EQ(cap.arrived().extra, 2);
+  EXPECT_EQ(Bytes(cap.arrived().buffer, cap.arrived().buffer + 400), b);
+  EXPECT_EQ(cap.state().active.load(), 0);
+  EXPECT_EQ(cap.state().count.load(), 0);
+  EXPECT_EQ(cap.supervisorMask(), 1);
 }
 
 TEST_F(BulkCaptureTest, FailedChecksWidenThePeriodMask) {
@@ -352,15 +349,14 @@ TEST_F(BulkCaptureTest, FailedChecksWidenThePeriodMask) {
   uint8_t x, s;
   checks(b, x, s);
   for (int want : {3, 7, 7}) {
-    armBulkCapture(1, 64, uint8_t(x ^ 1), s, 0);
+    cap.arm(1, 64, uint8_t(x ^ 1), s, 0);
     RingFeeder feed;
+    feed.capture = &cap;
     configureReceiver(feed.rx, kProto3150, 175);
     feed.push(b.data(), 64);
-    EXPECT_EQ(supervisorPeriodMask().load(), want);
-    // The main loop's tick reads this very mask.
-    EXPECT_EQ(g_supervisorMask.load(), want);
-    EXPECT_EQ(bulkArrived().active.load(), 0);
-    EXPECT_EQ(bulkCapture().active.load(), 0);
+    EXPECT_EQ(cap.supervisorMask(), want);
+    EXPECT_EQ(cap.arrived().active.load(), 0);
+    EXPECT_EQ(cap.state().active.load(), 0);
   }
 }
 
@@ -368,29 +364,31 @@ TEST_F(BulkCaptureTest, UnconsumedBlockIsNotOverwritten) {
   const Bytes b = block(32);
   uint8_t x, s;
   checks(b, x, s);
-  armBulkCapture(1, 32, x, s, 0);
+  cap.arm(1, 32, x, s, 0);
   RingFeeder first;
+  first.capture = &cap;
   configureReceiver(first.rx, kProto3150, 175);
   first.push(b.data(), 32);
-  ASSERT_EQ(bulkArrived().active.load(), 1);
+  ASSERT_EQ(cap.arrived().active.load(), 1);
   Bytes other(32, 0x55);
   uint8_t x2, s2;
   checks(other, x2, s2);
-  armBulkCapture(1, 32, x2, s2, 0);
+  cap.arm(1, 32, x2, s2, 0);
   RingFeeder second;
+  second.capture = &cap;
   configureReceiver(second.rx, kProto3150, 175);
   second.push(other.data(), 32);
-  EXPECT_EQ(Bytes(bulkArrived().buffer, bulkArrived().buffer + 32), b);
+  EXPECT_EQ(Bytes(cap.arrived().buffer, cap.arrived().buffer + 32), b);
 }
 
 TEST_F(BulkCaptureTest, CaptureIsCancelledAtTheLimit) {
-  armBulkCapture(1, 0, 0, 0, 0);  // announced without a length: runs into the limit
+  cap.arm(1, 0, 0, 0, 0);  // announced without a length: runs into the limit
   bool also = false;
-  for (int i = 0; i < kBulkMax; ++i) ASSERT_FALSE(bulkCaptureByte(uint8_t(i), also));
-  EXPECT_EQ(bulkCapture().count.load(), kBulkMax);
-  EXPECT_TRUE(bulkCaptureByte(0, also));
-  EXPECT_EQ(bulkCapture().active.load(), 0);
-  EXPECT_EQ(bulkCapture().count.load(), 0);
+  for (int i = 0; i < kBulkMax; ++i) ASSERT_FALSE(cap.feed(uint8_t(i), also));
+  EXPECT_EQ(cap.state().count.load(), kBulkMax);
+  EXPECT_TRUE(cap.feed(0, also));
+  EXPECT_EQ(cap.state().active.load(), 0);
+  EXPECT_EQ(cap.state().count.load(), 0);
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "link/ccom_io.h"
-#include "link/memory_device.h"
 #include "base/app_clock.h"
 #include "base/debug_log.h"
+#include "link/ccom_io.h"
+#include "link/memory_device.h"
 
 namespace q3 {
 namespace {
@@ -53,8 +53,9 @@ struct Ports {
 };
 
 TEST(Ring, WrapsAroundUnderTwoThreads) {
-  setTmr(0);
-  CCOMIOSYS sys;
+  AppClock clock;
+  clock.setTmr(0);
+  CCOMIOSYS sys{clock};
   Ports ports(sys);
   auto line = ports.lines.find("/mem/a");
   sys.requestOpen(1, 57600);
@@ -107,8 +108,9 @@ struct Stepper {
 };
 
 TEST(PortManager, ReopenAtAnotherRateClosesFirst) {
-  setTmr(0);
-  CCOMIOSYS sys;
+  AppClock clock;
+  clock.setTmr(0);
+  CCOMIOSYS sys{clock};
   sys.setThreadless(true);
   Ports ports(sys);
   auto line = ports.lines.find("/mem/a");
@@ -128,8 +130,9 @@ TEST(PortManager, ReopenAtAnotherRateClosesFirst) {
 }
 
 TEST(PortManager, RequestsOnClosedAndUnknownPorts) {
-  setTmr(0);
-  CCOMIOSYS sys;
+  AppClock clock;
+  clock.setTmr(0);
+  CCOMIOSYS sys{clock};
   sys.setThreadless(true);
   Ports ports(sys);
   Stepper s{sys};
@@ -145,8 +148,9 @@ TEST(PortManager, RequestsOnClosedAndUnknownPorts) {
 }
 
 TEST(PortManager, BusyDeviceGivesError1) {
-  setTmr(0);
-  CCOMIOSYS sys;
+  AppClock clock;
+  clock.setTmr(0);
+  CCOMIOSYS sys{clock};
   sys.setThreadless(true);
   Ports ports(sys);
   ports.lines.find("/mem/a")->failOpen = true;
@@ -159,14 +163,15 @@ TEST(PortManager, BusyDeviceGivesError1) {
 }
 
 TEST(PortManager, OpenThatHangsPastFiveSecondsEndsWithError2AndClosed) {
-  setTmr(0);
-  CCOMIOSYS sys;
+  AppClock clock;
+  clock.setTmr(0);
+  CCOMIOSYS sys{clock};
   Ports ports(sys);
   ports.lines.find("/mem/a")->openDelayMs = 300;  // the device answers the open late
   sys.requestOpen(1, 57600);
   sys.managerRun();
   ASSERT_EQ(sys.com[1].threadCommand.load(), kCmdOpen);
-  setTmr(6000);  // 6 s of TMR pass while the open call hangs
+  clock.setTmr(6000);  // 6 s of TMR pass while the open call hangs
   sys.managerRun();
   EXPECT_EQ(sys.com[1].error.load(), kErrOpenTimeout);
   for (int i = 0;
@@ -180,8 +185,9 @@ TEST(PortManager, OpenThatHangsPastFiveSecondsEndsWithError2AndClosed) {
 }
 
 TEST(PortManager, TransmitChunkReachesTheLine) {
-  setTmr(0);
-  CCOMIOSYS sys;
+  AppClock clock;
+  clock.setTmr(0);
+  CCOMIOSYS sys{clock};
   sys.setThreadless(true);
   Ports ports(sys);
   Stepper s{sys};
@@ -199,15 +205,16 @@ TEST(PortTrace, OpenTransmitAndCloseLines) {
   QTemporaryDir dir;
   const std::string log = dir.path().toStdString() + "/trace.log";
   ASSERT_TRUE(debugLogOpen(log.c_str()));
-  setTmr(100);
+  AppClock clock;
+  clock.setTmr(100);
   {
-    CCOMIOSYS sys;
+    CCOMIOSYS sys{clock};
     sys.setThreadless(true);
     Ports ports(sys);
     Stepper s{sys};
     sys.requestOpen(1, 57600);
     s.run();
-    setTmr(150);
+    clock.setTmr(150);
     std::vector<uint8_t> chunk(330);
     for (int i = 0; i < 330; ++i) chunk[size_t(i)] = uint8_t(i);
     chunk[0] = 0xA5;
@@ -216,7 +223,7 @@ TEST(PortTrace, OpenTransmitAndCloseLines) {
     const uint8_t monitor[3] = {0x30, 1, 2};  // monitor requests are not traced
     ASSERT_EQ(sys.com[1].putChunk(monitor, 3), 3);
     s.run(1);
-    setTmr(200);
+    clock.setTmr(200);
     sys.requestClose(1);
     s.run();
   }
@@ -240,8 +247,9 @@ TEST(PortTrace, OpenTransmitAndCloseLines) {
 }
 
 TEST(PortScan, PresentFlagsAndChanges) {
-  setTmr(0);
-  CCOMIOSYS sys;
+  AppClock clock;
+  clock.setTmr(0);
+  CCOMIOSYS sys{clock};
   sys.setThreadless(true);
   Ports ports(sys, {"/mem/a", "/mem/b"});
   EXPECT_TRUE(sys.scanPorts());
@@ -262,18 +270,19 @@ TEST(PortScan, PresentFlagsAndChanges) {
 }
 
 TEST(PortScan, ManagerScansEverySecondAndFlagsChanges) {
-  setTmr(0);
-  CCOMIOSYS sys;
+  AppClock clock;
+  clock.setTmr(0);
+  CCOMIOSYS sys{clock};
   sys.setThreadless(true);
   Ports ports(sys);
   sys.managerRun();
   EXPECT_EQ(sys.scanDone.load(), 1);
   EXPECT_EQ(sys.portListChanged.exchange(0), 1);
   ports.paths = {"/mem/a", "/mem/c"};
-  setTmr(900);
+  clock.setTmr(900);
   sys.managerRun();
   EXPECT_EQ(sys.portListChanged.load(), 0);  // not yet a second since the last scan
-  setTmr(1001);
+  clock.setTmr(1001);
   sys.managerRun();
   EXPECT_EQ(sys.portListChanged.load(), 1);
   EXPECT_EQ(sys.com[2].present.load(), 1);

@@ -11,8 +11,8 @@
 #include <random>
 #include <thread>
 
-#include "link/link_engine.h"
 #include "base/app_clock.h"
+#include "link/link_engine.h"
 #include "sim_process.h"
 
 namespace q3 {
@@ -24,6 +24,7 @@ class PtyLink : public ::testing::Test {
   q3test::SimProcess sim;
   std::string device;
   std::chrono::steady_clock::time_point t0 = std::chrono::steady_clock::now();
+  AppClock clock;
 
   void startSim(std::vector<std::string> extra) {
     std::vector<std::string> args = {"--link", dir.filePath("unit").toStdString(), "--memory",
@@ -37,7 +38,7 @@ class PtyLink : public ::testing::Test {
   void uiRound(LinkEngine& eng) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - t0);
-    setTmr(int32_t(ms.count()));
+    clock.setTmr(int32_t(ms.count()));
     eng.managerRun();
     eng.watchdogStep();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -47,10 +48,10 @@ class PtyLink : public ::testing::Test {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
     while (std::chrono::steady_clock::now() < end) {
       uiRound(eng);
-      const int j = eng.job.load();
+      const int j = eng.jobState();
       if (j == kJobDone || j == kJobFailed) return j;
     }
-    return eng.job.load();
+    return eng.jobState();
   }
 
   // Runs a job over [0, 1050) and, as the connection supervisor would, starts
@@ -58,20 +59,19 @@ class PtyLink : public ::testing::Test {
   bool wholeRange(LinkEngine& eng, int jobCode, int flags, int& restarts) {
     int start = 0;
     for (;;) {
-      eng.job.store(kJobNone);
+      eng.acknowledge();
       if (!eng.startJob(jobCode, start, 1050 - start, flags)) return false;
       const int end = waitJob(eng);
       if (end == kJobDone) return true;
       if (end != kJobFailed || ++restarts > 80) return false;
-      start = eng.currentAddress;  // blocks before it were confirmed
+      start = eng.progressAddress();  // blocks before it were confirmed
     }
   }
 };
 
 TEST_F(PtyLink, WholeBlockWriteAndReadBackWithCorruptedBytes) {
   startSim({"--protocol", "3150", "--corrupt", "0.01", "--seed", "11"});
-  setTmr(0);
-  LinkEngine eng;
+  LinkEngine eng{clock};
   eng.numbering().setStorePath("");
   const std::string dev = device;
   eng.numbering().setLister([dev](std::vector<PortDevice>& out) {
@@ -87,17 +87,17 @@ TEST_F(PtyLink, WholeBlockWriteAndReadBackWithCorruptedBytes) {
   eng.conn.frameOverhead = kFamilyBOverhead;
   eng.connectedPort.store(1);
   uiRound(eng);  // the watchdog takes the connection: step 1, job 0
-  ASSERT_EQ(eng.step.load(), kStepReady);
+  ASSERT_EQ(eng.engineStep(), kStepReady);
   eng.startEngineThread();
 
   std::vector<uint8_t> image(1050);
   std::mt19937 rng(5);
   for (auto& b : image) b = uint8_t(rng());
   int writeRestarts = 0, readRestarts = 0;
-  for (int i = 0; i < 1050; ++i) eng.txData[i] = image[size_t(i)];
+  for (int i = 0; i < 1050; ++i) eng.draft()->tx()[i] = image[size_t(i)];
   ASSERT_TRUE(wholeRange(eng, kJobWrite, kJobFlagPending, writeRestarts));
   ASSERT_TRUE(wholeRange(eng, kJobRead, kJobFlagPending | kJobFlagClearTx, readRestarts));
-  EXPECT_TRUE(std::equal(image.begin(), image.end(), eng.rxData));
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), eng.end()->rx()));
   RecordProperty("write_restarts", writeRestarts);
   RecordProperty("read_restarts", readRestarts);
 

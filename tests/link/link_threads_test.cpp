@@ -6,28 +6,26 @@
 #include <chrono>
 #include <thread>
 
+#include "base/app_clock.h"
 #include "link/bulk_capture.h"
 #include "link/link_engine.h"
 #include "link/memory_device.h"
-#include "base/app_clock.h"
 #include "sim_unit.h"
 
 namespace q3 {
 namespace {
 
 TEST(EngineThreads, MonitorPollsDeliverPickupBlocks) {
-  setTmr(0);
-  cancelBulkCapture();
-  bulkArrived().active.store(0);
+  AppClock clock;
   MemoryLineSet lines;
   auto line = lines.add("/mem/unit");
   q3sim::SimUnit sim;  // protocol 3150; used only from the port thread below
   line->setPeer([&](const uint8_t* d, int n) {
     std::vector<uint8_t> out;
-    sim.receive(d, n, tmr(), out);
+    sim.receive(d, n, clock.tmr(), out);
     if (!out.empty()) line->peerWrite(out.data(), int(out.size()));
   });
-  LinkEngine eng;
+  LinkEngine eng{clock};
   eng.setDeviceFactory(lines.factory());
   eng.numbering().setStorePath("");
   eng.numbering().setLister([](std::vector<PortDevice>& out) {
@@ -36,7 +34,7 @@ TEST(EngineThreads, MonitorPollsDeliverPickupBlocks) {
   });
   const auto t0 = std::chrono::steady_clock::now();
   auto ui = [&] {
-    setTmr(int32_t(
+    clock.setTmr(int32_t(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
             .count()));
     eng.managerRun();
@@ -56,24 +54,26 @@ TEST(EngineThreads, MonitorPollsDeliverPickupBlocks) {
   int answers = 0, blocks = 0;
   uint8_t mon[151]{};
   for (int poll = 0; poll < 12; ++poll) {
-    eng.job.store(kJobNone);
-    std::fill(eng.txData, eng.txData + 150, 0);
-    eng.txData[23] = 1;  // the pickup monitor is watching
-    eng.txData[148] = 0;
-    eng.txData[149] = 104;
+    eng.acknowledge();
+    uint8_t* tx = eng.draft()->tx();
+    std::fill(tx, tx + 150, 0);
+    tx[23] = 1;  // the pickup monitor is watching
+    tx[148] = 0;
+    tx[149] = 104;
     ASSERT_TRUE(eng.startJob(kJobMonitor, 0, 150, kJobFlagPending | kJobFlagOneAttempt));
     int end = 0;
     for (int i = 0; i < 2000 && end != kJobDone && end != kJobFailed; ++i) {
       ui();
-      end = eng.job.load();
+      end = eng.jobState();
     }
     if (end != kJobDone) continue;
     ++answers;
-    std::copy(eng.rxData, eng.rxData + 150, mon + 1);
+    std::copy(eng.end()->rx(), eng.end()->rx() + 150, mon + 1);
     EXPECT_EQ(mon[150], 104);
-    armBulkCaptureFromMonitor(mon);
-    for (int i = 0; i < 200 && !bulkArrived().active.load(std::memory_order_acquire); ++i) ui();
-    BulkArrived& a = bulkArrived();
+    eng.capture().armFromMonitor(mon);
+    for (int i = 0; i < 200 && !eng.capture().arrived().active.load(std::memory_order_acquire); ++i)
+      ui();
+    BulkArrived& a = eng.capture().arrived();
     if (a.active.load(std::memory_order_acquire)) {
       uint8_t x = 0;
       for (int k = 0; k < a.length; ++k) x ^= a.buffer[k];
@@ -87,7 +87,7 @@ TEST(EngineThreads, MonitorPollsDeliverPickupBlocks) {
   eng.stopEngineThread();
   EXPECT_EQ(answers, 12);
   EXPECT_GE(blocks, 10);
-  cancelBulkCapture();
+  eng.capture().cancel();
 }
 
 }  // namespace

@@ -10,8 +10,9 @@
 #include <map>
 #include <sstream>
 
-#include "link/ccom_search.h"
+#include "base/app_clock.h"
 #include "base/debug_log.h"
+#include "link/ccom_search.h"
 #include "supervisor_harness.h"
 
 namespace q3 {
@@ -44,7 +45,8 @@ class LogCapture {
 };
 
 TEST(SearchTest, ProbeTableAfterStartUp) {
-  CCOMSEARCH s;
+  AppClock clock;
+  CCOMSEARCH s{clock};
   EXPECT_EQ(s.probeTable[0].protocol, kOpenRow);
   s.fillProbeTable();
   const ProbeRow expected[kProbeRows] = {

@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "base/app_clock.h"
 #include "link/ccomcom.h"
 #include "link/memory_device.h"
+#include "link/operation_status.h"
 #include "link/supervisor.h"
 #include "params/param_model.h"
-#include "base/app_clock.h"
 #include "text/user_dialogs.h"
 
 namespace q3test {
@@ -158,8 +159,7 @@ struct DialogRecord : q3::UserDialogs {
 class LinkHarness {
  public:
   explicit LinkHarness(const std::vector<std::string>& devices = {"/dev/fake0"})
-      : com(false), sup(com, model, &status) {
-    q3::setTmr(0);
+      : com(clock, false), sup(com, model, clock), view(sup, &status) {
     m_prevDialogs = q3::setDialogs(&dialogs);
     for (const auto& d : devices) {
       auto line = lines.add(d);
@@ -181,10 +181,13 @@ class LinkHarness {
     });
     com.fillProbeTable();
     com.setStatusSink(&status);
-    q3::SupervisorHooks h;
-    h.setProgress = [this](int v) { progress.push_back(v); };
-    h.setProgressColour = [this](q3::Colour c) { barColour = c; };
-    sup.setHooks(h);
+    q3::ProgressBarView bar;
+    bar.setValue = [this](int v) { progress.push_back(v); };
+    bar.setColour = [this](q3::Colour c) { barColour = c; };
+    view.setBar(bar);
+    onResult = sup.events().result.subscribe([this](const q3::OperationResult& r) {
+      if (r.operation != q3::Operation::Monitor) results.push_back(r);
+    });
   }
   ~LinkHarness() {
     q3::setDialogs(m_prevDialogs);
@@ -197,10 +200,10 @@ class LinkHarness {
   // then the engine and the port get a few passes each.
   void tick() {
     ++m_ticks;
-    q3::setTmr(m_ticks * 50);
+    clock.setTmr(m_ticks * 50);
     if ((m_ticks & 1) == 0) {
       sup.run();
-      steps.push_back(sup.step);
+      steps.push_back(sup.step());
     }
     for (int k = 0; k < 8; ++k) {
       com.ioStepAll();
@@ -216,8 +219,21 @@ class LinkHarness {
     }
     return pred();
   }
+  // The last result of an operation since results were last cleared, or nullptr.
+  const q3::OperationResult* result(q3::Operation op) const {
+    for (auto it = results.rbegin(); it != results.rend(); ++it)
+      if (it->operation == op) return &*it;
+    return nullptr;
+  }
+  // Ticks until op has ended and the supervisor is idle again; the result or nullptr.
+  const q3::OperationResult* waitFor(q3::Operation op, int maxTicks = 400) {
+    results.clear();
+    tickUntil([&] { return result(op) && sup.step() == q3::kSupIdle; }, maxTicks);
+    return result(op);
+  }
   bool connectAndCheck() {
-    return tickUntil([this] { return status.shown(2, "Checking: OK") && sup.step == 1; });
+    const q3::OperationResult* r = waitFor(q3::Operation::ConnectionCheck);
+    return r && r->ok();
   }
   // The distinct supervisor steps seen, in order.
   std::vector<int> stepTrail() const {
@@ -228,6 +244,7 @@ class LinkHarness {
   }
   int ticks() const { return m_ticks; }
 
+  q3::AppClock clock;
   q3::MemoryLineSet lines;
   std::vector<FakeUnit> units;
   q3::CCOMCOM com;
@@ -235,6 +252,9 @@ class LinkHarness {
   StatusRecord status;
   DialogRecord dialogs;
   q3::ConnectionSupervisor sup;
+  q3::OperationStatusView view;
+  std::vector<q3::OperationResult> results;
+  q3::Event<const q3::OperationResult&>::Subscription onResult;
   std::vector<int> progress;
   std::vector<int> steps;
   q3::Colour barColour = 0;

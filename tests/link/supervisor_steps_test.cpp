@@ -3,6 +3,11 @@
 // Reset and the port release.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <span>
+#include <vector>
+
 #include "link/supervisor.h"
 #include "supervisor_harness.h"
 
@@ -32,15 +37,44 @@ TEST(SupervisorTest, ConnectionCheckRunsItsStepsAndFillsTheUnitImage) {
   EXPECT_EQ(0, std::memcmp(h.model.unitImage().data(), h.unit().mem, 1050));
   EXPECT_EQ(h.unit().reads[0], 2);  // identification block read twice
   for (int b = 1; b <= 7; ++b) EXPECT_EQ(h.unit().reads[b], 2) << "block " << b;
-  EXPECT_EQ(h.sup.texts.unit, "QLN03");
-  EXPECT_EQ(h.sup.texts.date, "21. 6.2022");
-  EXPECT_EQ(h.sup.versionState, 2);
+  EXPECT_EQ(h.sup.texts().unit, "QLN03");
+  EXPECT_EQ(h.sup.texts().date, "21. 6.2022");
+  EXPECT_EQ(h.sup.versionState(), 2);
   EXPECT_EQ(h.sup.connectionLineText(), "QLN03   RSKEY=104.00   21. 6.2022   10:30");
   EXPECT_TRUE(h.dialogs.messages.empty());
   // The bar runs on the 2400 scale of the check: it never goes back while reading.
   ASSERT_FALSE(h.progress.empty());
   EXPECT_EQ(h.progress.back(), 100);
   EXPECT_EQ(h.sup.labelComText(), "COM=1");
+}
+
+// Every listener of the monitor answer sees every answer once, whatever the
+// order in which the listeners were registered.
+TEST(SupervisorTest, ThreeMonitorListenersEachSeeEveryAnswerOnce) {
+  std::array<int, 3> order = {0, 1, 2};
+  do {
+    LinkHarness h;
+    std::array<std::vector<int>, 3> seen;  // per listener: the poll count at each answer
+    std::vector<Event<std::span<const uint8_t>>::Subscription> subs;
+    for (int who : order)
+      subs.push_back(h.sup.events().monitorAnswer.subscribe([&, who](std::span<const uint8_t> a) {
+        EXPECT_EQ(a.size(), 150u);
+        seen[static_cast<size_t>(who)].push_back(h.unit().polls);
+      }));
+    ASSERT_TRUE(h.connectAndCheck());
+    ASSERT_TRUE(h.tickUntil([&] { return h.unit().polls >= 6; }));
+    for (int i = 0; i < 8; ++i) h.tick();  // the last poll's answer arrives
+    // The unit's poll count goes up by one from answer to answer (the search's
+    // probes before the connection are monitor requests too): no answer is
+    // missed or seen twice.
+    for (const auto& s : seen) {
+      ASSERT_GE(s.size(), 5u);
+      for (size_t i = 1; i < s.size(); ++i) EXPECT_EQ(s[i], s[i - 1] + 1);
+      EXPECT_GE(s.back() + 1, h.unit().polls);  // at most the poll on the line is unanswered
+    }
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_EQ(seen[1], seen[2]);
+  } while (std::next_permutation(order.begin(), order.end()));
 }
 
 TEST(SupervisorTest, VersionMismatchOfTheIdentificationBlock) {
@@ -71,7 +105,7 @@ TEST(SupervisorTest, MonitorVersionSetsTheConnectionLine) {
   LinkHarness h;
   h.unit().monitor[148] = 1;  // monitor index 149: minor 1
   ASSERT_TRUE(h.connectAndCheck());
-  EXPECT_EQ(h.sup.versionState, 1);
+  EXPECT_EQ(h.sup.versionState(), 1);
   EXPECT_EQ(h.sup.connectionLineText(),
             "Unmatched subversion of PC and Ignition programs!  PC-104.00, ZAR-104.01");
 }
@@ -94,11 +128,9 @@ TEST(SupervisorTest, QuarterPassesAfterDifferingReads) {
       if (std::count(c.changeBefore.begin(), c.changeBefore.end(), n)) ++h.unit().mem[400];
       ++n;
     };
-    ASSERT_TRUE(h.tickUntil([&] {
-      return h.sup.step == 1 &&
-             (h.status.shown(2, "Checking: OK") || h.status.shown(2, "Checking error !"));
-    })) << c.quarterPasses;
-    EXPECT_EQ(h.status.shown(2, "Checking: OK"), c.ok) << c.quarterPasses;
+    const OperationResult* r = h.waitFor(Operation::ConnectionCheck);
+    ASSERT_TRUE(r) << c.quarterPasses;
+    EXPECT_EQ(r->ok(), c.ok) << c.quarterPasses;
     const auto trail = h.stepTrail();
     EXPECT_EQ(std::count(trail.begin(), trail.end(), 48), c.quarterPasses);
     EXPECT_NE(std::find(trail.begin(), trail.end(), 52), trail.end());
@@ -107,7 +139,10 @@ TEST(SupervisorTest, QuarterPassesAfterDifferingReads) {
       EXPECT_TRUE(h.model.unitImageValid());
       EXPECT_EQ(0, std::memcmp(h.model.unitImage().data(), h.unit().mem, 1050));
     } else {
+      EXPECT_EQ(r->cause, Cause::Mismatch);
+      EXPECT_EQ(r->firstDifference, 400);
       // The checking error of a comparison is shown on the face colour, the bar turns red.
+      EXPECT_EQ(h.status.last(2)->text, "Checking error !");
       EXPECT_EQ(h.status.last(2)->back, kBtnFace);
       EXPECT_EQ(h.barColour, kRed);
       EXPECT_FALSE(h.model.unitImageValid());
@@ -127,15 +162,17 @@ TEST(SupervisorTest, ReadReplacesTheImageOnlyWhenTwoPassesAgree) {
         if (b == 2) ++h.unit().mem[200];
       };
     h.sup.requestRead();
-    ASSERT_TRUE(h.tickUntil([&] {
-      return h.sup.step == 1 &&
-             (h.status.shown(2, "Verify: OK") || h.status.shown(2, "Verify error !"));
-    }));
+    const OperationResult* r = h.waitFor(Operation::Read);
+    ASSERT_TRUE(r);
     if (stable) {
+      EXPECT_TRUE(r->ok());
       EXPECT_TRUE(h.status.shown(2, "Verify: OK"));
       EXPECT_EQ(0, std::memcmp(h.model.unitImage().data(), h.unit().mem, 1050));
       EXPECT_EQ(h.model.changeMarkCount(), 0);
     } else {
+      EXPECT_EQ(r->cause, Cause::Mismatch);
+      EXPECT_EQ(r->firstDifference, 200);
+      EXPECT_EQ(r->stage, Stage::Verifying);
       EXPECT_TRUE(h.status.shown(2, "Verify error !"));
       EXPECT_TRUE(h.model.image() == before);
       EXPECT_TRUE(h.model.changeMark(500));
@@ -148,10 +185,15 @@ TEST(SupervisorTest, VerifyComparesTheImage) {
   ASSERT_TRUE(h.connectAndCheck());
   std::memcpy(h.model.image().data(), h.unit().mem, 1050);
   h.sup.requestVerify();
-  ASSERT_TRUE(h.tickUntil([&] { return h.status.shown(2, "Verify: OK"); }));
+  const OperationResult* r = h.waitFor(Operation::Verify);
+  ASSERT_TRUE(r);
+  EXPECT_TRUE(r->ok());
   h.model.image().setByte(999, h.unit().mem[999] ^ 1);
   h.sup.requestVerify();
-  ASSERT_TRUE(h.tickUntil([&] { return h.status.shown(2, "Verify error !"); }));
+  r = h.waitFor(Operation::Verify);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->cause, Cause::Mismatch);
+  EXPECT_EQ(r->firstDifference, 999);
   EXPECT_EQ(h.unit().reads[7], 2 + 1 + 2);  // check, one verify, two verify passes
 }
 
@@ -163,8 +205,11 @@ TEST(SupervisorTest, ProgramAllWritesAndReadsBackEveryBlock) {
   h.model.sanitize();
   const ParamImage programmed = h.model.image();
   h.unit().reads.clear();
-  h.sup.requestProgram();
-  ASSERT_TRUE(h.tickUntil([&] { return h.status.shown(2, "Program device: OK"); }));
+  ASSERT_TRUE(h.sup.requestProgram());
+  const OperationResult* r = h.waitFor(Operation::Program);
+  ASSERT_TRUE(r);
+  EXPECT_TRUE(r->ok());
+  EXPECT_TRUE(h.status.shown(2, "Program device: OK"));
   for (int b = 1; b <= 7; ++b) {
     EXPECT_EQ(h.unit().writes[b], 1) << b;
     EXPECT_EQ(h.unit().reads[b], 1) << b;
@@ -184,7 +229,8 @@ TEST(SupervisorTest, ProgramChangedBytesTouchesOnlyTheirBlock) {
   h.model.setChangeMark(400);
   h.unit().reads.clear();
   h.sup.requestProgramChanged();
-  ASSERT_TRUE(h.tickUntil([&] { return h.status.shown(2, "Program device: OK"); }));
+  const OperationResult* r = h.waitFor(Operation::Program);
+  ASSERT_TRUE(r && r->ok());
   EXPECT_EQ(h.unit().writes.size(), 1u);
   EXPECT_EQ(h.unit().writes[3], 1);
   EXPECT_EQ(h.unit().reads[3], 1);
@@ -196,9 +242,11 @@ TEST(SupervisorTest, ProgramChangedBytesTouchesOnlyTheirBlock) {
 TEST(SupervisorTest, ProgramCommandChecks) {
   {
     LinkHarness h;
-    h.sup.hooks().newInstallation = [] { return true; };
-    h.sup.requestProgram();
-    EXPECT_EQ(h.sup.request, 0);
+    SupervisorHost host;
+    host.newInstallation = [] { return true; };
+    h.sup.setHost(host);
+    EXPECT_FALSE(h.sup.requestProgram());
+    EXPECT_EQ(h.sup.pendingRequest(), 0);
     ASSERT_EQ(h.dialogs.messages.size(), 1u);
     EXPECT_NE(h.dialogs.messages[0].find("new installation"), std::string::npos);
   }
@@ -213,12 +261,17 @@ TEST(SupervisorTest, ProgramCommandChecks) {
                {7, Answer::Yes, 1, 96}};
   for (const auto& c : cases) {
     LinkHarness h;
+    if (c.unitBike >= 0) {
+      // The unit tells its bike preset in monitor byte 1.
+      h.unit().monitor[0] = static_cast<uint8_t>(c.unitBike);
+      ASSERT_TRUE(h.connectAndCheck());
+      ASSERT_TRUE(h.tickUntil([&] { return h.sup.bikePreset() == c.unitBike; }));
+    }
     h.model.image().setByte(170, 20);
-    h.sup.bikePreset = c.unitBike;
     h.dialogs.reply = c.reply;
-    h.sup.requestProgram();
+    EXPECT_EQ(h.sup.requestProgram(), c.request != 0) << c.unitBike;
     EXPECT_EQ(h.dialogs.asks, c.asks) << c.unitBike;
-    EXPECT_EQ(h.sup.request, c.request) << c.unitBike;
+    EXPECT_EQ(h.sup.pendingRequest(), c.request) << c.unitBike;
   }
 }
 
@@ -235,13 +288,19 @@ TEST(SupervisorTest, SilentUnitDuringProgrammingEndsInTheErrorDisplay) {
     return writes >= 2;
   }));
   h.unit().silent = true;  // the cable is pulled
-  ASSERT_TRUE(h.tickUntil([&] { return h.status.shown(2, "Verify error !"); }, 600));
+  h.results.clear();
+  ASSERT_TRUE(h.tickUntil([&] { return h.result(Operation::Program) != nullptr; }, 600));
+  EXPECT_EQ(h.result(Operation::Program)->cause, Cause::UnitSilent);
+  EXPECT_TRUE(h.status.shown(2, "Verify error !"));
   EXPECT_EQ(h.status.last(2)->back, kRed);
   EXPECT_EQ(h.barColour, kRed);
-  EXPECT_TRUE(h.sup.step == 1 || h.sup.step == 2);
+  EXPECT_TRUE(h.sup.step() == 1 || h.sup.step() == 2);
   for (int i = 0; i < 200; ++i) h.tick();
   EXPECT_FALSE(h.status.shown(2, "Program device: OK"));
-  EXPECT_FALSE(h.status.shown(2, "Verify: OK") && h.sup.programmedPending);
+  EXPECT_EQ(
+      std::count_if(h.results.begin(), h.results.end(),
+                    [](const OperationResult& r) { return r.operation == Operation::Program; }),
+      1);
   // The polls fail too: disconnected, and slot 1 says so.
   EXPECT_FALSE(h.sup.connected());
   EXPECT_EQ(h.status.last(1)->text, "No connection with PC...");
@@ -253,7 +312,7 @@ TEST(SupervisorTest, MonitorPollFailuresDisconnectAndTheSearchFindsTheUnitAgain)
   h.unit().silent = true;
   ASSERT_TRUE(h.tickUntil([&] { return !h.sup.connected(); }));
   EXPECT_EQ(h.status.last(1)->text, "No connection with PC...");
-  EXPECT_EQ(h.sup.versionState, 0);
+  EXPECT_EQ(h.sup.versionState(), 0);
   EXPECT_FALSE(h.model.unitImageValid());
   h.unit().silent = false;
   h.status.entries.clear();
@@ -265,7 +324,7 @@ TEST(SupervisorTest, ResetSendsTheCommandBlock) {
   LinkHarness h;
   ASSERT_TRUE(h.connectAndCheck());
   h.sup.requestReset();
-  ASSERT_TRUE(h.tickUntil([&] { return h.unit().resets == 1 && h.sup.step == 1; }));
+  ASSERT_TRUE(h.tickUntil([&] { return h.unit().resets == 1 && h.sup.step() == 1; }));
   EXPECT_EQ(h.unit().command[12], 0xA5);
   EXPECT_EQ(h.unit().command[13], 0x10);
   EXPECT_TRUE(h.sup.connected());
@@ -280,12 +339,12 @@ TEST(SupervisorTest, PortReleaseAndTakeBack) {
   EXPECT_TRUE(h.sup.connected());
   h.sup.portMessage(port, kReleaseNow);
   EXPECT_FALSE(h.sup.connected());
-  EXPECT_EQ(h.sup.releasedPort, port);
+  EXPECT_EQ(h.sup.releasedPort(), port);
   for (int i = 0; i < 40; ++i) h.tick();
   EXPECT_EQ(h.com.connectedPort.load(), 0);  // the search stays dormant
   EXPECT_EQ(h.sup.labelComText(), "COM=" + std::to_string(port) + " (DISCONECTED)");
   h.sup.portMessage(port, kTakeBack);
-  EXPECT_EQ(h.sup.releasedPort, -1);
+  EXPECT_EQ(h.sup.releasedPort(), -1);
   h.status.entries.clear();
   ASSERT_TRUE(h.connectAndCheck());
 
@@ -293,7 +352,7 @@ TEST(SupervisorTest, PortReleaseAndTakeBack) {
   h.sup.portMessage(h.com.connectedPort.load(), kResetAndRelease);
   ASSERT_TRUE(h.tickUntil([&] { return !h.sup.connected(); }));
   EXPECT_EQ(h.unit().resets, 1);
-  EXPECT_EQ(h.sup.releasedPort, port);
+  EXPECT_EQ(h.sup.releasedPort(), port);
 }
 
 }  // namespace
@@ -308,17 +367,21 @@ TEST(SupervisorTest, ServiceModeTakesUpAReadAtOnce) {
     q3test::LinkHarness h;
     ASSERT_TRUE(h.connectAndCheck());
     int taken = 0;
-    h.sup.hooks().serviceMode = [service] { return service; };
-    h.sup.hooks().monitorTaken = [&] { ++taken; };
+    SupervisorHost host;
+    host.serviceMode = [service] { return service; };
+    h.sup.setHost(host);
+    auto count = h.sup.events().monitorAnswer.subscribe([&](std::span<const uint8_t>) { ++taken; });
     ASSERT_TRUE(h.tickUntil([&] {
-      return h.com.job.load() == kJobDone && h.com.lastJob.load() == kJobMonitor &&
+      const auto end = h.com.end();
+      return end && end->state() == kJobDone && end->job() == kJobMonitor &&
              (h.ticks() & 1) == 1;  // the supervisor runs on the next tick
     }));
     h.sup.requestRead();
     h.tick();
-    EXPECT_EQ(h.sup.step, kSupRead1) << service;
+    EXPECT_EQ(h.sup.step(), kSupRead1) << service;
     EXPECT_EQ(taken, service ? 0 : 1) << service;
-    ASSERT_TRUE(h.tickUntil([&] { return h.status.shown(2, "Verify: OK"); }));
+    const OperationResult* r = h.waitFor(Operation::Read);
+    ASSERT_TRUE(r && r->ok());
   }
 }
 

@@ -1,10 +1,13 @@
 // quelin3-tool commands that talk to a unit: scan, read, verify, program and
 // monitor. They drive the same search, supervisor and engine as the window;
 // progress and messages go to stderr, data to stdout.
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -70,7 +73,9 @@ struct Options {
   bool yes = false;
   bool csv = false;
   int count = -1;
-  int timeoutMs = 20000;
+  int timeoutMs = -1;  // -1: the command's own default
+  int retries = 5;
+  bool backup = true;
   bool ok = true;
 };
 
@@ -102,6 +107,8 @@ Options parse(const std::vector<std::string>& args, bool wantFile) {
       o.count = std::atoi(value().c_str());
     else if (a == "--timeout")
       o.timeoutMs = std::atoi(value().c_str()) * 1000;
+    else if (a == "--retries")
+      o.retries = std::atoi(value().c_str());
     else if (wantFile && o.file.empty() && a.rfind("-", 0) != 0)
       o.file = a;
     else {
@@ -111,6 +118,10 @@ Options parse(const std::vector<std::string>& args, bool wantFile) {
   }
   if (o.port < 0 || o.port > 255) {
     std::fprintf(stderr, "quelin3-tool: --port takes 1..255\n");
+    o.ok = false;
+  }
+  if (o.retries < 1) {
+    std::fprintf(stderr, "quelin3-tool: --retries takes 1 or more\n");
     o.ok = false;
   }
   return o;
@@ -170,27 +181,46 @@ struct Run {
     return nullptr;
   }
 
-  // Connects and waits for the connection check's result; false (with the
-  // cause) when no compatible unit answers or the check fails.
-  bool connectAndCheck() {
-    if (!selectPort()) return false;
+  // Searches, connects and waits for the connection check's result, at most
+  // timeoutMs; nothing when no unit got that far.
+  std::optional<OperationResult> connect(int timeoutMs) {
     std::fprintf(stderr, "Searching for a unit...\n");
     results.clear();
-    const bool done = session.runUntil(
-        [&] { return resultOf(Operation::ConnectionCheck) != nullptr; }, opt.timeoutMs);
-    if (!done) {
+    session.runUntil([&] { return resultOf(Operation::ConnectionCheck) != nullptr; }, timeoutMs);
+    const OperationResult* r = resultOf(Operation::ConnectionCheck);
+    if (!r) return std::nullopt;
+    const OperationResult check = *r;
+    // The supervisor is idle after the check: the operation asked next starts now.
+    session.runUntil([&] { return sup().step() == q3::kSupIdle || !sup().connected(); }, 2000);
+    return check;
+  }
+
+  // One connection for commands that need no retries (monitor): true when a
+  // unit passed its check, or gave the version warning and warningOk.
+  bool connectAndCheck(bool warningOk) {
+    if (!selectPort()) return false;
+    const auto check = connect(opt.timeoutMs);
+    if (!check) {
       std::fprintf(stderr, "quelin3-tool: no compatible unit answered\n");
       return false;
     }
-    const OperationResult& r = *resultOf(Operation::ConnectionCheck);
-    if (!r.ok()) {
-      std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(r).c_str());
+    if (check->cause == Cause::VersionMismatch && warningOk) {
+      warnVersion(*check);
+      return sup().connected();
+    }
+    if (!check->ok()) {
+      std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(*check).c_str());
       return false;
     }
-    // The supervisor is idle after the check: the operation asked next starts now.
-    return session.runUntil([&] { return sup().step() == q3::kSupIdle || !sup().connected(); },
-                            2000) &&
-           sup().connected();
+    return sup().connected();
+  }
+
+  static void warnVersion(const OperationResult& check) {
+    std::fprintf(stderr,
+                 "quelin3-tool: warning: the unit runs program version %i.%02i, this program "
+                 "expects %i.%02i\n",
+                 check.versionMajor, check.versionMinor, q3::kProgramKeyMajor,
+                 q3::kProgramKeyMinor);
   }
 
   // Waits for the result of op; nothing on time-out. A unit lost on the way
@@ -201,11 +231,74 @@ struct Run {
     if (const OperationResult* r = resultOf(op)) return *r;
     return std::nullopt;
   }
+
+  // Whether another attempt may help after this result: the line or the
+  // unit's presence failed, or two reads of a noisy line disagreed.
+  static bool worthRetrying(const OperationResult& r) {
+    switch (r.cause) {
+      case Cause::UnitSilent:
+      case Cause::LineErrors:
+      case Cause::PortLost:
+        return true;
+      case Cause::Mismatch:
+        return r.operation != Operation::Verify;  // a verify difference is the answer
+      default:
+        return false;
+    }
+  }
+
+  // Runs an operation in attempts: search, connect and check, then start()
+  // asks for the operation and its result is awaited. A failed check, line
+  // errors, a silent or lost unit start the next attempt, up to --retries
+  // attempts within --timeout. start() returning false ends everything (a
+  // refusal). The result of the last attempt, or nothing when no unit was
+  // ever checked.
+  std::optional<OperationResult> attempts(Operation op, bool versionWarningOk,
+                                          const std::function<bool()>& start, bool& refused) {
+    refused = false;
+    const auto begin = std::chrono::steady_clock::now();
+    const int total = opt.timeoutMs > 0 ? opt.timeoutMs : 180000;
+    auto remaining = [&] {
+      const auto used = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - begin)
+                            .count();
+      return int(std::max<int64_t>(0, total - used));
+    };
+    std::optional<OperationResult> last;
+    if (!selectPort()) return last;
+    for (int attempt = 1; attempt <= opt.retries && remaining() > 0; ++attempt) {
+      if (attempt > 1) {
+        std::fprintf(stderr, "Attempt %i of %i after: %s\n", attempt, opt.retries,
+                     q3::describe(*last).c_str());
+        if (sup().connected()) sup().disconnect();  // search again from the start
+      }
+      const auto check = connect(remaining());
+      if (!check) break;  // no unit in the time left
+      last = check;
+      if (check->cause == Cause::VersionMismatch && versionWarningOk) {
+        warnVersion(*check);
+      } else if (!check->ok()) {
+        if (!worthRetrying(*check)) return last;
+        continue;
+      }
+      if (!sup().connected()) continue;
+      if (!start()) {
+        refused = true;
+        return last;
+      }
+      const auto res = waitFor(op, remaining());
+      if (!res) break;
+      last = res;
+      if (res->ok() || !worthRetrying(*res)) return last;
+    }
+    return last;
+  }
 };
 
+// The end of a command whose operation did not succeed: its cause.
 void printFailure(const char* what, const std::optional<OperationResult>& r) {
   if (!r)
-    std::fprintf(stderr, "quelin3-tool: %s did not finish\n", what);
+    std::fprintf(stderr, "quelin3-tool: %s: no compatible unit answered\n", what);
   else
     std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(*r).c_str());
 }
@@ -236,7 +329,7 @@ bool loadFile(Run& r, const std::string& path) {
 int cmdScan(const std::vector<std::string>& args) {
   Options o = parse(args, false);
   if (!o.ok) return 2;
-  if (o.timeoutMs == 20000) o.timeoutMs = 8000;
+  if (o.timeoutMs < 0) o.timeoutMs = 8000;
   Run r(o);
   r.status.quiet = true;
   if (!r.selectPort()) return 2;
@@ -268,10 +361,13 @@ int cmdRead(const std::vector<std::string>& args) {
     return 2;
   }
   Run r(o);
-  if (!r.connectAndCheck()) return 1;
-  r.sup().requestRead();
-  const auto res = r.waitFor(Operation::Read, o.timeoutMs);
-  if (!res || !res->ok()) {
+  bool refused = false;
+  // A unit with another program version can still be backed up.
+  const auto res = r.attempts(Operation::Read, true, [&] {
+    r.sup().requestRead();
+    return true;
+  }, refused);
+  if (!res || res->operation != Operation::Read || !res->ok()) {
     printFailure("read", res);
     return 1;
   }
@@ -292,18 +388,22 @@ int cmdVerify(const std::vector<std::string>& args) {
   }
   Run r(o);
   if (!loadFile(r, o.file)) return 2;
-  if (!r.connectAndCheck()) return 2;
   // The unit's block as each verify read brought it.
   std::array<uint8_t, q3::RS_LEN_EXE> unit{};
   auto keep = r.session.events().verifyRead.subscribe(
       [&](std::span<const uint8_t> block) { std::copy(block.begin(), block.end(), unit.begin()); });
-  r.sup().requestVerify();
-  const auto res = r.waitFor(Operation::Verify, o.timeoutMs);
-  if (res && res->ok()) {
+  const q3::ParamImage file = r.model.image();
+  bool refused = false;
+  const auto res = r.attempts(Operation::Verify, false, [&] {
+    r.model.image() = file;  // a read of an earlier attempt never replaces it, but be sure
+    r.sup().requestVerify();
+    return true;
+  }, refused);
+  if (res && res->operation == Operation::Verify && res->ok()) {
     std::printf("identical\n");
     return 0;
   }
-  if (!res || res->cause != Cause::Mismatch) {
+  if (!res || res->operation != Operation::Verify || res->cause != Cause::Mismatch) {
     printFailure("verify", res);
     return 2;
   }
@@ -328,28 +428,35 @@ int cmdProgram(const std::vector<std::string>& args) {
   Run r(o);
   if (!loadFile(r, o.file)) return 2;
   const q3::ParamImage file = r.model.image();
-  if (!r.connectAndCheck()) return 1;
-  // The first monitor answer tells the unit's bike preset for the question.
-  r.session.runUntil([&] { return r.sup().bikePreset() != -1; }, 3000);
-  if (o.changedOnly) {
-    // Only the bytes in which the file differs from the unit.
+  bool nothingToDo = false;
+  bool refused = false;
+  const auto res = r.attempts(Operation::Program, false, [&] {
+    // The first monitor answer tells the unit's bike preset for the question.
+    r.session.runUntil([&] { return r.sup().bikePreset() != -1; }, 3000);
     r.model.image() = file;
-    r.model.clearChangeMarks();
-    int n = 0;
-    for (int i = 0; i < q3::RS_LEN_EXE; ++i)
-      if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
-    std::fprintf(stderr, "%i bytes differ from the unit\n", n);
-    if (n == 0) {
-      std::fprintf(stderr, "Nothing to program\n");
-      return 0;
+    if (o.changedOnly) {
+      // Only the bytes in which the file differs from the unit as just checked.
+      r.model.clearChangeMarks();
+      int n = 0;
+      for (int i = 0; i < q3::RS_LEN_EXE; ++i)
+        if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
+      std::fprintf(stderr, "%i bytes differ from the unit\n", n);
+      if (n == 0) {
+        nothingToDo = true;
+        return false;
+      }
     }
+    return r.sup().requestProgram(!o.changedOnly);
+  }, refused);
+  if (nothingToDo) {
+    std::fprintf(stderr, "Nothing to program\n");
+    return 0;
   }
-  if (!r.sup().requestProgram(!o.changedOnly)) {
+  if (refused) {
     std::fprintf(stderr, "quelin3-tool: programming refused\n");
     return 1;
   }
-  const auto res = r.waitFor(Operation::Program, o.timeoutMs + 30000);
-  if (!res || !res->ok()) {
+  if (!res || res->operation != Operation::Program || !res->ok()) {
     printFailure("program", res);
     return 1;
   }
@@ -400,7 +507,8 @@ int cmdMonitor(const std::vector<std::string>& args) {
     printMonitor(r.model.monitor(), o.csv, polls == 0);
     ++polls;
   });
-  if (!r.connectAndCheck()) return 1;
+  if (r.opt.timeoutMs < 0) r.opt.timeoutMs = 20000;
+  if (!r.connectAndCheck(true)) return 1;
   std::fprintf(stderr, "Monitoring (Ctrl+C stops)\n");
   r.session.runUntil(
       [&] {
@@ -414,13 +522,19 @@ int cmdMonitor(const std::vector<std::string>& args) {
 
 const q3cli::CliRegistrar regScan({"scan", "scan [--port N | --device PATH] [--timeout S]",
                                    "search the serial ports and list the units found", cmdScan});
-const q3cli::CliRegistrar regRead({"read", "read -o FILE.ign [--port N | --device PATH]",
+const q3cli::CliRegistrar regRead({"read",
+                                   "read -o FILE.ign [--retries N] [--timeout S] [--port N | "
+                                   "--device PATH]",
                                    "read the unit's settings into a file", cmdRead});
-const q3cli::CliRegistrar regVerify({"verify", "verify FILE.ign [--port N | --device PATH]",
+const q3cli::CliRegistrar regVerify({"verify",
+                                     "verify FILE.ign [--retries N] [--timeout S] [--port N | "
+                                     "--device PATH]",
                                      "compare the unit with a file (exit 1 when they differ)",
                                      cmdVerify});
 const q3cli::CliRegistrar regProgram(
-    {"program", "program FILE.ign [--changed-only] [--yes] [--port N | --device PATH]",
+    {"program",
+     "program FILE.ign [--changed-only] [--yes] [--retries N] [--timeout S] [--port N | "
+     "--device PATH]",
      "program a file into the unit and verify it", cmdProgram});
 const q3cli::CliRegistrar regMonitor({"monitor",
                                       "monitor [--count N] [--csv] [--port N | --device PATH]",

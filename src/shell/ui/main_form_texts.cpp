@@ -21,7 +21,7 @@ class WindowTextTarget : public q3::WidgetTextTarget {
 
   void refreshWindowCaption() override { m_w.refreshCaption(); }
   void reselectStatusTexts() override { m_ctx.status.reselectLanguage(); }
-  void refreshMonitor() override { m_ctx.events.textsApplied.emit(); }
+  void refreshMonitor() override { m_ctx.events.textsApplied.notify(); }
   void refreshActivePage() override { m_ctx.showActivePage(); }
 
  private:

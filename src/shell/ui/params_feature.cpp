@@ -75,9 +75,9 @@ class ParamsFeature : public QObject, public q3::Feature {
     h.saveSettings = [this] { m_w.saveSettings(); };
     // The caption names the loaded file only while the image is unmodified.
     h.captionChanged = [this](bool) { m_w.refreshCaption(); };
-    h.recordImageChange = [this] { m_ctx.events.imageChanged.emit(); };
+    h.recordImageChange = [this] { m_ctx.events.imageChanged.notify(); };
     // Defaults may change what the pages show beyond their values (lists, layout).
-    h.pagesNeedLayout = [this] { m_ctx.events.pagesNeedFullRefresh.emit(); };
+    h.pagesNeedLayout = [this] { m_ctx.events.pagesNeedFullRefresh.notify(); };
     h.undoRedoState = [this](bool undo, bool redo) {
       enable("MenuZpet", "SpeedButtonZpet", undo);
       enable("MenuZnovu", "SpeedButtonZnovu", redo);
@@ -96,7 +96,7 @@ class ParamsFeature : public QObject, public q3::Feature {
       const q3::ParamBinder::Suppress hold(m_ctx.binder);
       m_ctx.pageHost.showPage(page);
     }
-    m_ctx.events.pageChanged.emit(page);
+    m_ctx.events.pageChanged.notify(page);
     m_w.programAfterChangeBox()->setFocus();
   }
 
