@@ -47,13 +47,13 @@ PortReleaseServer::~PortReleaseServer() = default;
 
 bool PortReleaseServer::listen(const std::string& name) {
   const QString full = serverName(name);
-  m_server->setSocketOptions(QLocalServer::UserAccessOption);
-  if (m_server->listen(full)) return true;
-  // A socket left by a program that ended without closing it: take it over.
+  // Another program of this user listens under the name: leave it alone.
   QLocalSocket probe;
   probe.connectToServer(full);
-  if (probe.waitForConnected(200)) return false;  // another program runs
+  if (probe.waitForConnected(200)) return false;
+  // A socket left by a program that ended without closing it: take it over.
   QLocalServer::removeServer(full);
+  m_server->setSocketOptions(QLocalServer::UserAccessOption);
   return m_server->listen(full);
 }
 

@@ -124,8 +124,8 @@ TEST_F(WindowParamsTest, EveryAppliedEditIsAnnouncedOnce) {
   EXPECT_EQ(changes, 1);
   form->binder().checkBoxClick(&retard);
   EXPECT_EQ(changes, 1);
+  form->pageControl()->setCurrentIndex(5);  // shows the page: servo takes the image's value
   servo = 1;
-  form->pageControl()->setCurrentIndex(5);
   form->binder().checkBoxClick(&servo);
   EXPECT_EQ(changes, 2);
 }
