@@ -1,10 +1,16 @@
 // quelin3-tool read, verify, program and monitor against quelin3-unit-sim
 // on a pseudo-terminal: exit codes, files and what stays on stdout.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSerialPort>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <string>
@@ -265,6 +271,39 @@ TEST_F(CliLink, ReadFromAnOlderProgramVersionWarnsAndWritesTheFile) {
   r = tool({"program", path("old.ign"), "--timeout", "20"});
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.err.contains("another program version")) << r.err.toStdString();
+}
+
+// A port another program holds is named with its holder; one the user may
+// not open names the group to join. Permission is only checked when the
+// tests run as root and can drop to another user.
+TEST_F(CliLink, PortsThatCannotBeOpenedNameTheirCause) {
+  const QString real = QFileInfo(device).canonicalFilePath();
+  {
+    QSerialPort holder(device);
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    Result r = tool({"scan", "--timeout", "2"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.contains("cannot open: busy: " + device + " is held by test_link_cli (pid "))
+        << r.out.toStdString();
+    r = tool({"read", "-o", path("x.ign"), "--timeout", "3"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("busy")) << r.err.toStdString();
+  }
+  if (geteuid() != 0 || QStandardPaths::findExecutable("runuser").isEmpty()) return;
+  // The device as a USB adapter comes: owned by group dialout, not for others.
+  const struct group* dialout = ::getgrnam("dialout");
+  ASSERT_NE(dialout, nullptr);
+  ASSERT_EQ(::chown(real.toUtf8().constData(), uid_t(-1), dialout->gr_gid), 0);
+  ASSERT_EQ(::chmod(real.toUtf8().constData(), 0660), 0);
+  QProcess p;
+  p.start("runuser", {"-u", "nobody", "--", bin + "/tools/cli/quelin3-tool", "scan", "--device",
+                      real, "--timeout", "2"});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  const QString out = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_TRUE(out.contains("cannot open: permission denied: " + real +
+                           " belongs to group dialout - join it with: sudo usermod -aG dialout "
+                           "$USER (then log in again)"))
+      << out.toStdString() << p.readAllStandardError().toStdString();
 }
 
 TEST_F(CliLink, NoUnitMeansAClearFailure) {

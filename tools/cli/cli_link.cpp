@@ -21,6 +21,7 @@
 #include "files/ign_layout.h"
 #include "link/link_session.h"
 #include "link/operation_result.h"
+#include "link/port_diagnosis.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
 #include "text/mstring.h"
@@ -201,7 +202,7 @@ struct Run {
     if (!selectPort()) return false;
     const auto check = connect(opt.timeoutMs);
     if (!check) {
-      std::fprintf(stderr, "quelin3-tool: no compatible unit answered\n");
+      printNoUnit("monitor");
       return false;
     }
     if (check->cause == Cause::VersionMismatch && warningOk) {
@@ -230,6 +231,30 @@ struct Run {
     session.runUntil([&] { return resultOf(op) != nullptr; }, timeoutMs);
     if (const OperationResult* r = resultOf(op)) return *r;
     return std::nullopt;
+  }
+
+  // The present ports whose last open failed (searched ones only).
+  std::vector<int> portsThatFailed() {
+    std::vector<int> out;
+    for (int p = 1; p < q3::kComPorts; ++p) {
+      const q3::CCOM& c = session.com().com[p];
+      if (c.present.load() && c.openFailure.load() != q3::OpenFailure::None) out.push_back(p);
+    }
+    return out;
+  }
+
+  // Why no unit answered: the open failures of the ports searched, else silence.
+  void printNoUnit(const char* what) {
+    const std::vector<int> failed = portsThatFailed();
+    if (failed.empty()) {
+      std::fprintf(stderr, "quelin3-tool: %s: no compatible unit answered\n", what);
+      return;
+    }
+    for (int port : failed) {
+      const q3::CCOM& c = session.com().com[port];
+      std::fprintf(stderr, "quelin3-tool: %s: COM%i %s\n", what, port,
+                   q3::describeOpenFailure(c.openFailure.load(), c.devicePath).c_str());
+    }
   }
 
   // Whether another attempt may help after this result: the line or the
@@ -296,9 +321,9 @@ struct Run {
 };
 
 // The end of a command whose operation did not succeed: its cause.
-void printFailure(const char* what, const std::optional<OperationResult>& r) {
+void printFailure(Run& run, const char* what, const std::optional<OperationResult>& r) {
   if (!r)
-    std::fprintf(stderr, "quelin3-tool: %s: no compatible unit answered\n", what);
+    run.printNoUnit(what);
   else
     std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(*r).c_str());
 }
@@ -351,6 +376,13 @@ int cmdScan(const std::vector<std::string>& args) {
     std::printf("COM%-3i %-24s %-9i %-32s %-5i %s\n", port, r.session.com().com[port].devicePath,
                 u.protocol, names[port].c_str(), u.typeKey, u.compatible ? "yes" : "no");
   }
+  // The ports the search could not open, and why.
+  const std::vector<int> failed = r.portsThatFailed();
+  for (int port : failed) {
+    const q3::CCOM& c = r.session.com().com[port];
+    std::printf("COM%-3i %-24s cannot open: %s\n", port, c.devicePath,
+                q3::describeOpenFailure(c.openFailure.load(), c.devicePath).c_str());
+  }
   return found.empty() ? 1 : 0;
 }
 
@@ -363,12 +395,15 @@ int cmdRead(const std::vector<std::string>& args) {
   Run r(o);
   bool refused = false;
   // A unit with another program version can still be backed up.
-  const auto res = r.attempts(Operation::Read, true, [&] {
-    r.sup().requestRead();
-    return true;
-  }, refused);
+  const auto res = r.attempts(
+      Operation::Read, true,
+      [&] {
+        r.sup().requestRead();
+        return true;
+      },
+      refused);
   if (!res || res->operation != Operation::Read || !res->ok()) {
-    printFailure("read", res);
+    printFailure(r, "read", res);
     return 1;
   }
   q3::IgnDocument doc(r.model);
@@ -394,17 +429,20 @@ int cmdVerify(const std::vector<std::string>& args) {
       [&](std::span<const uint8_t> block) { std::copy(block.begin(), block.end(), unit.begin()); });
   const q3::ParamImage file = r.model.image();
   bool refused = false;
-  const auto res = r.attempts(Operation::Verify, false, [&] {
-    r.model.image() = file;  // a read of an earlier attempt never replaces it, but be sure
-    r.sup().requestVerify();
-    return true;
-  }, refused);
+  const auto res = r.attempts(
+      Operation::Verify, false,
+      [&] {
+        r.model.image() = file;  // a read of an earlier attempt never replaces it, but be sure
+        r.sup().requestVerify();
+        return true;
+      },
+      refused);
   if (res && res->operation == Operation::Verify && res->ok()) {
     std::printf("identical\n");
     return 0;
   }
   if (!res || res->operation != Operation::Verify || res->cause != Cause::Mismatch) {
-    printFailure("verify", res);
+    printFailure(r, "verify", res);
     return 2;
   }
   std::set<std::string> listed;
@@ -430,24 +468,27 @@ int cmdProgram(const std::vector<std::string>& args) {
   const q3::ParamImage file = r.model.image();
   bool nothingToDo = false;
   bool refused = false;
-  const auto res = r.attempts(Operation::Program, false, [&] {
-    // The first monitor answer tells the unit's bike preset for the question.
-    r.session.runUntil([&] { return r.sup().bikePreset() != -1; }, 3000);
-    r.model.image() = file;
-    if (o.changedOnly) {
-      // Only the bytes in which the file differs from the unit as just checked.
-      r.model.clearChangeMarks();
-      int n = 0;
-      for (int i = 0; i < q3::RS_LEN_EXE; ++i)
-        if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
-      std::fprintf(stderr, "%i bytes differ from the unit\n", n);
-      if (n == 0) {
-        nothingToDo = true;
-        return false;
-      }
-    }
-    return r.sup().requestProgram(!o.changedOnly);
-  }, refused);
+  const auto res = r.attempts(
+      Operation::Program, false,
+      [&] {
+        // The first monitor answer tells the unit's bike preset for the question.
+        r.session.runUntil([&] { return r.sup().bikePreset() != -1; }, 3000);
+        r.model.image() = file;
+        if (o.changedOnly) {
+          // Only the bytes in which the file differs from the unit as just checked.
+          r.model.clearChangeMarks();
+          int n = 0;
+          for (int i = 0; i < q3::RS_LEN_EXE; ++i)
+            if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
+          std::fprintf(stderr, "%i bytes differ from the unit\n", n);
+          if (n == 0) {
+            nothingToDo = true;
+            return false;
+          }
+        }
+        return r.sup().requestProgram(!o.changedOnly);
+      },
+      refused);
   if (nothingToDo) {
     std::fprintf(stderr, "Nothing to program\n");
     return 0;
@@ -457,7 +498,7 @@ int cmdProgram(const std::vector<std::string>& args) {
     return 1;
   }
   if (!res || res->operation != Operation::Program || !res->ok()) {
-    printFailure("program", res);
+    printFailure(r, "program", res);
     return 1;
   }
   return 0;
