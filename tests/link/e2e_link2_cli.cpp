@@ -306,6 +306,42 @@ TEST_F(CliLink, PortsThatCannotBeOpenedNameTheirCause) {
       << out.toStdString() << p.readAllStandardError().toStdString();
 }
 
+// Programming keeps what the unit held; the backup lists and programs it
+// back byte for byte.
+TEST_F(CliLink, ProgrammingLeavesABackupThatRestoresTheUnit) {
+  ASSERT_EQ(tool({"read", "-o", path("before.ign")}).code, 0);
+  ASSERT_EQ(tool({"program", path("before.ign")}).code, 0);  // the unit now holds it as kept
+  QFile f(path("before.ign"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  QByteArray other = f.readAll();
+  const int at = other.indexOf("\nLIMITER");
+  ASSERT_GT(at, 0);
+  other.replace(at + 1, other.indexOf('\n', at + 1) - at - 1, "LIMITER           66 ");
+  QFile g(path("other.ign"));
+  ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+  g.write(other);
+  g.close();
+
+  Result r = tool({"program", path("other.ign")});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("Unit settings kept in")) << r.err.toStdString();
+  r = tool({"backups"}, false);
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  const QStringList rows = r.out.trimmed().split('\n');
+  ASSERT_GE(rows.size(), 2);  // the header and the newest backup first
+  const QString newest = rows[1].split(' ', Qt::SkipEmptyParts).last();
+  EXPECT_EQ(tool({"verify", path("other.ign")}).code, 0);
+  EXPECT_EQ(tool({"verify", newest}).code, 1);  // the backup is the unit before
+
+  // Restoring: the backup programmed back gives the unit it was taken from.
+  r = tool({"program", newest, "--no-backup"});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_FALSE(r.err.contains("Unit settings kept in"));
+  r = tool({"verify", path("before.ign")});
+  EXPECT_EQ(r.code, 0) << r.out.toStdString();
+  EXPECT_EQ(tool({"backups", "--serial", "no-such-unit"}, false).code, 1);
+}
+
 TEST_F(CliLink, NoUnitMeansAClearFailure) {
   sim.terminate();
   sim.waitForFinished(5000);

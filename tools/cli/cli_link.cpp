@@ -1,6 +1,7 @@
 // quelin3-tool commands that talk to a unit: scan, read, verify, program and
 // monitor. They drive the same search, supervisor and engine as the window;
 // progress and messages go to stderr, data to stdout.
+#include <QDateTime>
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -15,10 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "base/app_paths.h"
 #include "base/status_sink.h"
 #include "cli_command.h"
 #include "files/ign_document.h"
 #include "files/ign_layout.h"
+#include "files/unit_backup.h"
 #include "link/link_session.h"
 #include "link/operation_result.h"
 #include "link/port_diagnosis.h"
@@ -110,6 +113,8 @@ Options parse(const std::vector<std::string>& args, bool wantFile) {
       o.timeoutMs = std::atoi(value().c_str()) * 1000;
     else if (a == "--retries")
       o.retries = std::atoi(value().c_str());
+    else if (a == "--no-backup")
+      o.backup = false;
     else if (wantFile && o.file.empty() && a.rfind("-", 0) != 0)
       o.file = a;
     else {
@@ -155,6 +160,24 @@ struct Run {
     onResult = session.events().result.subscribe([this](const OperationResult& r) {
       if (r.operation != Operation::Monitor) results.push_back(r);
     });
+    if (o.backup) {
+      // Before the first write of a unit its settings are kept in the data folder.
+      q3::SupervisorHost host;
+      host.backupBeforeWrite = [](const q3::ParamImage& unit, const q3::UnitTexts& texts) {
+        std::string why;
+        const std::string path =
+            q3::BackupStore(q3::resolveAppPaths().dataDir)
+                .save(texts.serialNumber, unit, QDateTime::currentSecsSinceEpoch(), &why);
+        if (path.empty()) {
+          std::fprintf(stderr, "quelin3-tool: %s (give --no-backup to program anyway)\n",
+                       why.c_str());
+          return false;
+        }
+        std::fprintf(stderr, "Unit settings kept in %s\n", path.c_str());
+        return true;
+      };
+      session.supervisor().setHost(host);
+    }
   }
   ~Run() {
     onResult.reset();
@@ -504,6 +527,28 @@ int cmdProgram(const std::vector<std::string>& args) {
   return 0;
 }
 
+int cmdBackups(const std::vector<std::string>& args) {
+  std::string serial;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--serial" && i + 1 < args.size()) {
+      serial = args[++i];
+    } else {
+      std::fprintf(stderr, "usage: quelin3-tool backups [--serial S]\n");
+      return 2;
+    }
+  }
+  const q3::BackupStore store(q3::resolveAppPaths().dataDir);
+  const std::vector<q3::UnitBackup> list = store.list(serial);
+  if (list.empty()) {
+    std::fprintf(stderr, "No backups in %s\n", store.root().c_str());
+    return 1;
+  }
+  std::printf("%-20s %-24s %-5s %s\n", "WHEN", "UNIT", "BIKE", "FILE");
+  for (const q3::UnitBackup& b : list)
+    std::printf("%-20s %-24s %-5i %s\n", b.stamp.c_str(), b.serial.c_str(), b.bike, b.path.c_str());
+  return 0;
+}
+
 void printMonitor(const q3::MonitorBuffer& m, bool csv, bool header) {
   using q3::Monb;
   using q3::Monw;
@@ -574,9 +619,12 @@ const q3cli::CliRegistrar regVerify({"verify",
                                      cmdVerify});
 const q3cli::CliRegistrar regProgram(
     {"program",
-     "program FILE.ign [--changed-only] [--yes] [--retries N] [--timeout S] [--port N | "
-     "--device PATH]",
+     "program FILE.ign [--changed-only] [--yes] [--no-backup] [--retries N] [--timeout S] "
+     "[--port N | --device PATH]",
      "program a file into the unit and verify it", cmdProgram});
+const q3cli::CliRegistrar regBackups({"backups", "backups [--serial S]",
+                                      "list the unit settings kept before each programming",
+                                      cmdBackups});
 const q3cli::CliRegistrar regMonitor({"monitor",
                                       "monitor [--count N] [--csv] [--port N | --device PATH]",
                                       "print the unit's live values after each poll", cmdMonitor});
