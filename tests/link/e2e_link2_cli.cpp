@@ -97,6 +97,7 @@ TEST_F(CliLink, ReadProgramVerifyAndMonitor) {
   // The file as the unit should hold it: program everything, then it verifies.
   r = tool({"program", path("unit.ign")});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("Saving:")) << r.err.toStdString();  // the unit stores after writing
   EXPECT_TRUE(r.err.contains("Program device: OK"));
   r = tool({"verify", path("unit.ign")});
   EXPECT_EQ(r.code, 0) << r.out.toStdString();
