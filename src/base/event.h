@@ -21,6 +21,10 @@ class Event {
   using Handler = std::function<void(Args...)>;
   using Id = int;
 
+  Event() = default;
+  Event(const Event&) = delete;
+  Event& operator=(const Event&) = delete;
+
   Id listen(Handler h) {
     const Id id = ++m_lastId;
     m_entries.push_back(std::make_shared<Entry>(Entry{id, std::move(h), true}));
@@ -45,16 +49,18 @@ class Event {
   std::size_t listenerCount() const { return m_entries.size(); }
 
   // Removes its listener when destroyed; keep it beside the object whose
-  // members the listener uses, so it cannot outlive them.
+  // members the listener uses, so it cannot outlive them. An event that is
+  // gone first leaves nothing to remove.
   class Subscription {
    public:
     Subscription() = default;
-    Subscription(Event* e, Id id) : m_event(e), m_id(id) {}
+    Subscription(Event* e, Id id) : m_event(e), m_alive(e->m_alive), m_id(id) {}
     Subscription(Subscription&& o) noexcept { *this = std::move(o); }
     Subscription& operator=(Subscription&& o) noexcept {
       if (this != &o) {
         reset();
         m_event = std::exchange(o.m_event, nullptr);
+        m_alive = std::move(o.m_alive);
         m_id = o.m_id;
       }
       return *this;
@@ -63,12 +69,14 @@ class Event {
     Subscription& operator=(const Subscription&) = delete;
     ~Subscription() { reset(); }
     void reset() {
-      if (m_event) m_event->unlisten(m_id);
+      if (m_event && !m_alive.expired()) m_event->unlisten(m_id);
       m_event = nullptr;
+      m_alive.reset();
     }
 
    private:
     Event* m_event = nullptr;
+    std::weak_ptr<const bool> m_alive;
     Id m_id = 0;
   };
 
@@ -84,6 +92,7 @@ class Event {
   };
   std::vector<std::shared_ptr<Entry>> m_entries;
   Id m_lastId = 0;
+  std::shared_ptr<const bool> m_alive = std::make_shared<const bool>(true);
 };
 
 }  // namespace q3

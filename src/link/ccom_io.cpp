@@ -210,12 +210,15 @@ bool CCOMIOSYS::ioStep(CCOM& c) {
     c.portState.store(kPortOpening, std::memory_order_release);
     c.device = m_factory ? m_factory(c.devicePath) : nullptr;
     if (!c.device || !c.device->open(c.devicePath, c.baud.load(std::memory_order_acquire))) {
+      c.openFailure.store(c.device ? c.device->openFailure() : OpenFailure::Other,
+                          std::memory_order_release);
       c.device.reset();
       c.threadCommand.store(kCmdNone, std::memory_order_release);
       c.error.store(kErrOpenFailed, std::memory_order_release);
       c.portState.store(kPortClosed, std::memory_order_release);
       return false;
     }
+    c.openFailure.store(OpenFailure::None, std::memory_order_release);
     c.rdIdx.store(0, std::memory_order_release);
     c.wrIdx.store(0, std::memory_order_release);
     c.txCount.store(0, std::memory_order_release);

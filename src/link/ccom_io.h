@@ -61,6 +61,8 @@ class CCOM {
   char settings[32]{};     // "%i,N,8,1", formed when an open is started
   std::atomic<uint8_t> portState{kPortClosed};
   std::atomic<uint8_t> error{kErrNone};
+  // Why the last open failed (OpenFailure; None after a good open).
+  std::atomic<OpenFailure> openFailure{OpenFailure::None};
   std::atomic<int32_t> baud{115200};
   std::atomic<int32_t> present{0};
   std::atomic<uint8_t> threadState{0};  // 0 no thread, 1 running, 2 ended

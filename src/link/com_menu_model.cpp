@@ -15,6 +15,8 @@ std::string portCaption(const ComMenuInput& in, int port) {
   std::string s = buf;
   std::string dev = in.device ? in.device(port) : std::string();
   if (!dev.empty()) s += "  " + dev;
+  const std::string why = in.failure ? in.failure(port) : std::string();
+  if (!why.empty()) s += "  (" + why + ")";
   return s;
 }
 

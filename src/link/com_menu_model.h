@@ -22,10 +22,11 @@ struct ComMenuItem {
 };
 
 struct ComMenuInput {
-  std::function<bool(int)> present;        // port 1..255 present
-  std::function<std::string(int)> device;  // device path shown beside the number; may be empty
-  int selection = 0;                       // -1 off, 0 automatic, n > 0 only port n
-  int connectedPort = 0;                   // 0 = none
+  std::function<bool(int)> present;         // port 1..255 present
+  std::function<std::string(int)> device;   // device path shown beside the number; may be empty
+  std::function<std::string(int)> failure;  // why the port could not be opened; empty when it could
+  int selection = 0;                        // -1 off, 0 automatic, n > 0 only port n
+  int connectedPort = 0;                    // 0 = none
 };
 
 // Always kComMenuItems entries; those beyond the shown ones are invisible.

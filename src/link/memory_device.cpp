@@ -64,7 +64,14 @@ class MemoryDevice final : public SerialDevice {
     if (!m_line) return false;
     if (const int d = m_line->openDelayMs.load())
       std::this_thread::sleep_for(std::chrono::milliseconds(d));
-    if (m_line->failOpen.load() || m_line->isOpen.exchange(true)) return false;  // exclusive
+    if (m_line->failOpen.load()) {
+      m_failure = m_line->failOpenAs.load();
+      return false;
+    }
+    if (m_line->isOpen.exchange(true)) {  // exclusive
+      m_failure = OpenFailure::Busy;
+      return false;
+    }
     m_line->opens.fetch_add(1);
     m_line->lastBaud.store(baud);
     m_line->hostPurge();
@@ -75,6 +82,7 @@ class MemoryDevice final : public SerialDevice {
     if (m_line && m_open) m_line->isOpen.store(false);
     m_open = false;
   }
+  OpenFailure openFailure() const override { return m_failure; }
   int bytesWaiting() override { return m_line ? m_line->hostWaiting() : 0; }
   int read(uint8_t* dst, int max) override { return m_line ? m_line->hostRead(dst, max) : 0; }
   int write(const uint8_t* src, int n) override {
@@ -87,6 +95,7 @@ class MemoryDevice final : public SerialDevice {
  private:
   std::shared_ptr<MemoryLine> m_line;
   bool m_open = false;
+  OpenFailure m_failure = OpenFailure::None;
 };
 
 }  // namespace

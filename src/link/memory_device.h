@@ -35,6 +35,7 @@ class MemoryLine {
   void hostPurge();
 
   std::atomic<bool> failOpen{false};
+  std::atomic<OpenFailure> failOpenAs{OpenFailure::Other};  // the reason a failed open gives
   std::atomic<int> openDelayMs{0};
   std::atomic<int> opens{0};
   std::atomic<int> lastBaud{0};

@@ -41,6 +41,8 @@ const char* causeName(Cause c) {
       return "the unit or its port went away";
     case Cause::Released:
       return "the port was lent to the bootloader tool";
+    case Cause::BackupFailed:
+      return "the unit's settings could not be backed up first";
   }
   return "failed";
 }

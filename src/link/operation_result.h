@@ -40,6 +40,7 @@ enum class Cause : uint8_t {
   Refused,          // the engine refused the job outright (refusal says why)
   PortLost,         // the unit or its port went away while the operation ran
   Released,         // the bootloader tool took the port while the operation ran
+  BackupFailed,     // the unit's settings could not be kept before writing it
 };
 
 struct OperationResult {

@@ -92,6 +92,7 @@ ResultText resultText(const OperationResult& r) {
     case Cause::VersionMismatch:  // the warning box has said it
     case Cause::PortLost:         // slot 1 says it
     case Cause::Released:
+    case Cause::BackupFailed:  // the owner said why
     case Cause::None:
       break;
   }

@@ -3,6 +3,7 @@
 #include <QSerialPort>
 #include <memory>
 
+#include "link/port_diagnosis.h"
 #include "link/serial_device.h"
 
 namespace q3 {
@@ -15,6 +16,21 @@ class QtSerialDevice final : public SerialDevice {
     m_port = std::make_unique<QSerialPort>();
     m_port->setPortName(QString::fromStdString(path));
     if (!m_port->open(QIODevice::ReadWrite)) {  // QSerialPort locks the device exclusively
+      switch (m_port->error()) {
+        case QSerialPort::DeviceNotFoundError:
+          m_failure = OpenFailure::Gone;
+          break;
+        case QSerialPort::PermissionError:
+          // Qt reports a refused permission and a device held elsewhere alike.
+          m_failure = mayOpen(path) ? OpenFailure::Busy : OpenFailure::PermissionDenied;
+          break;
+        case QSerialPort::OpenError:
+          m_failure = OpenFailure::Busy;
+          break;
+        default:
+          m_failure = OpenFailure::Other;
+          break;
+      }
       m_port.reset();
       return false;
     }
@@ -23,6 +39,7 @@ class QtSerialDevice final : public SerialDevice {
                     m_port->setStopBits(QSerialPort::OneStop) &&
                     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
+      m_failure = OpenFailure::Other;
       m_port->close();
       m_port.reset();
       return false;
@@ -58,8 +75,11 @@ class QtSerialDevice final : public SerialDevice {
     return w > 0 ? int(w) : 0;
   }
 
+  OpenFailure openFailure() const override { return m_failure; }
+
  private:
   std::unique_ptr<QSerialPort> m_port;
+  OpenFailure m_failure = OpenFailure::None;
 };
 
 }  // namespace

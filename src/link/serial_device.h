@@ -10,12 +10,23 @@
 
 namespace q3 {
 
+// Why a device could not be opened.
+enum class OpenFailure : uint8_t {
+  None,
+  PermissionDenied,  // the user may not open it (not in the device's group)
+  Busy,              // another program holds it
+  Gone,              // the device no longer exists
+  Other,
+};
+
 class SerialDevice {
  public:
   virtual ~SerialDevice() = default;
   // Opens the device for exclusive read and write at baud, 8 data bits, no
   // parity, 1 stop bit; purges both directions. False when it cannot.
   virtual bool open(const std::string& path, int baud) = 0;
+  // After a failed open: why.
+  virtual OpenFailure openFailure() const { return OpenFailure::Other; }
   // Discards both queues and closes; failures are ignored.
   virtual void close() = 0;
   // Bytes waiting in the input queue (0 when none or on an error, which is cleared).

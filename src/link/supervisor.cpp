@@ -156,6 +156,7 @@ void ConnectionSupervisor::run() {
     m_programmedPending = false;
     m_failures = 0;
     m_rejected = 0;
+    m_backedUp = false;
     m_model.compare();  // the unit image is not valid until the check has read it
     refreshLabelCom();
     m_events.captionChanged.notify();
@@ -319,6 +320,13 @@ void ConnectionSupervisor::startStepJob() {
       break;
     }
     case StepJob::Write: {
+      if (!m_backedUp && m_model.unitImageValid() && m_host.backupBeforeWrite) {
+        if (!m_host.backupBeforeWrite(m_model.unitImage(), m_texts)) {
+          fail(Cause::BackupFailed);
+          return;
+        }
+        m_backedUp = true;
+      }
       m_model.unitImage() = m_model.image();
       m_model.setUnitImageValid(false);
       m_model.compare();

@@ -22,6 +22,7 @@ namespace q3 {
 
 class CCOMCOM;
 class ParamModel;
+class ParamImage;
 
 // Supervisor steps and requests.
 enum SupervisorStep : int32_t {
@@ -73,6 +74,10 @@ struct SupervisorHost {
   std::function<bool()> playbackRunning;  // player playing or paused in playback
   std::function<bool()> pickupRequest;    // pickup monitor visible and not paused
   std::function<bool()> serviceMode;
+  // Keeps the unit's settings as the connection check read them, before the
+  // first write of a connection; false stops the programming (the settings
+  // could not be kept). Given the unit image and the unit's texts.
+  std::function<bool(const ParamImage& unitImage, const UnitTexts& unit)> backupBeforeWrite;
 };
 
 class ConnectionSupervisor {
@@ -170,6 +175,7 @@ class ConnectionSupervisor {
   UnitTexts m_texts;
   std::array<uint8_t, 3> m_testBits{};
   bool m_firstRun = true;
+  bool m_backedUp = false;  // this connection's unit settings are kept
   std::string m_lastLabelCom;
 };
 

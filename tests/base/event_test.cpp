@@ -82,4 +82,15 @@ TEST(Event, SubscriptionEndsWithItsOwner) {
   EXPECT_EQ(e.listenerCount(), 1u);
 }
 
+TEST(Event, SubscriptionMayOutliveItsEvent) {
+  q3::Event<>::Subscription s;
+  {
+    q3::Event<> e;
+    s = e.subscribe([] {});
+  }
+  // The event is gone: nothing to remove. Touching the freed event would be
+  // seen by AddressSanitizer, under which this test also runs.
+  s.reset();
+}
+
 }  // namespace

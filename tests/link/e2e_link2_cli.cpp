@@ -1,10 +1,16 @@
 // quelin3-tool read, verify, program and monitor against quelin3-unit-sim
 // on a pseudo-terminal: exit codes, files and what stays on stdout.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSerialPort>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <string>
@@ -91,6 +97,7 @@ TEST_F(CliLink, ReadProgramVerifyAndMonitor) {
   // The file as the unit should hold it: program everything, then it verifies.
   r = tool({"program", path("unit.ign")});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("Saving:")) << r.err.toStdString();  // the unit stores after writing
   EXPECT_TRUE(r.err.contains("Program device: OK"));
   r = tool({"verify", path("unit.ign")});
   EXPECT_EQ(r.code, 0) << r.out.toStdString();
@@ -265,6 +272,75 @@ TEST_F(CliLink, ReadFromAnOlderProgramVersionWarnsAndWritesTheFile) {
   r = tool({"program", path("old.ign"), "--timeout", "20"});
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.err.contains("another program version")) << r.err.toStdString();
+}
+
+// A port another program holds is named with its holder; one the user may
+// not open names the group to join. Permission is only checked when the
+// tests run as root and can drop to another user.
+TEST_F(CliLink, PortsThatCannotBeOpenedNameTheirCause) {
+  const QString real = QFileInfo(device).canonicalFilePath();
+  {
+    QSerialPort holder(device);
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    Result r = tool({"scan", "--timeout", "2"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.contains("cannot open: busy: " + device + " is held by test_link_cli (pid "))
+        << r.out.toStdString();
+    r = tool({"read", "-o", path("x.ign"), "--timeout", "3"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("busy")) << r.err.toStdString();
+  }
+  if (geteuid() != 0 || QStandardPaths::findExecutable("runuser").isEmpty()) return;
+  // The device as a USB adapter comes: owned by group dialout, not for others.
+  const struct group* dialout = ::getgrnam("dialout");
+  ASSERT_NE(dialout, nullptr);
+  ASSERT_EQ(::chown(real.toUtf8().constData(), uid_t(-1), dialout->gr_gid), 0);
+  ASSERT_EQ(::chmod(real.toUtf8().constData(), 0660), 0);
+  QProcess p;
+  p.start("runuser", {"-u", "nobody", "--", bin + "/tools/cli/quelin3-tool", "scan", "--device",
+                      real, "--timeout", "2"});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  const QString out = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_TRUE(out.contains("cannot open: permission denied: " + real +
+                           " belongs to group dialout - join it with: sudo usermod -aG dialout "
+                           "$USER (then log in again)"))
+      << out.toStdString() << p.readAllStandardError().toStdString();
+}
+
+// Programming keeps what the unit held; the backup lists and programs it
+// back byte for byte.
+TEST_F(CliLink, ProgrammingLeavesABackupThatRestoresTheUnit) {
+  ASSERT_EQ(tool({"read", "-o", path("before.ign")}).code, 0);
+  ASSERT_EQ(tool({"program", path("before.ign")}).code, 0);  // the unit now holds it as kept
+  QFile f(path("before.ign"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  QByteArray other = f.readAll();
+  const int at = other.indexOf("\nLIMITER");
+  ASSERT_GT(at, 0);
+  other.replace(at + 1, other.indexOf('\n', at + 1) - at - 1, "LIMITER           66 ");
+  QFile g(path("other.ign"));
+  ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+  g.write(other);
+  g.close();
+
+  Result r = tool({"program", path("other.ign")});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("Unit settings kept in")) << r.err.toStdString();
+  r = tool({"backups"}, false);
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  const QStringList rows = r.out.trimmed().split('\n');
+  ASSERT_GE(rows.size(), 2);  // the header and the newest backup first
+  const QString newest = rows[1].split(' ', Qt::SkipEmptyParts).last();
+  EXPECT_EQ(tool({"verify", path("other.ign")}).code, 0);
+  EXPECT_EQ(tool({"verify", newest}).code, 1);  // the backup is the unit before
+
+  // Restoring: the backup programmed back gives the unit it was taken from.
+  r = tool({"program", newest, "--no-backup"});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_FALSE(r.err.contains("Unit settings kept in"));
+  r = tool({"verify", path("before.ign")});
+  EXPECT_EQ(r.code, 0) << r.out.toStdString();
+  EXPECT_EQ(tool({"backups", "--serial", "no-such-unit"}, false).code, 1);
 }
 
 TEST_F(CliLink, NoUnitMeansAClearFailure) {

@@ -162,6 +162,27 @@ TEST_F(E2eLink, FamilyAProtocol2Unit) {
   EXPECT_TRUE(model.unitImageValid());
 }
 
+// The simulated unit answers only at its own line rate, as a real one does:
+// each probe row reaches only the units of its rate.
+TEST_F(E2eLink, UnitsAnswerOnlyAtTheirLineRate) {
+  struct Case {
+    const char* protocol;
+    const char* baud;
+    bool found;
+  } cases[] = {{"3300", "115200", true},
+               {"1", "115200", true},
+               {"3150", "115200", false},
+               {"3300", "57600", false}};
+  for (const Case& c : cases) {
+    startSim({"--protocol", c.protocol, "--baud", c.baud});
+    EXPECT_EQ(until([&] { return sup().connected(); }, c.found ? 8000 : 4000), c.found)
+        << c.protocol << " at " << c.baud;
+    if (c.found) EXPECT_EQ(session->com().protocol(), std::atoi(c.protocol));
+    session.reset();  // a fresh search for the next unit
+    sim.stop();
+  }
+}
+
 TEST_F(E2eLink, UnmatchedUnitIsLeftAlone) {
   startSim({"--key", "105"});
   until([&] { return sup().connected(); }, 2500);

@@ -122,3 +122,48 @@ TEST(ComMenuTest, ClickGivesTheSelection) {
 
 }  // namespace
 }  // namespace q3
+
+#include "link/port_diagnosis.h"
+#include "supervisor_harness.h"
+
+namespace q3 {
+namespace {
+
+// A port the search cannot open keeps why; the COM menu item and the
+// tool's diagnosis name that cause.
+TEST(PortDiagnosisTest, OpenFailuresNameTheirCause) {
+  struct Case {
+    OpenFailure why;
+    const char* menu;  // the caption's note
+    const char* text;  // the start of the diagnosis
+  } cases[] = {
+      {OpenFailure::PermissionDenied, "(permission denied)", "permission denied: /dev/fake0"},
+      {OpenFailure::Busy, "(busy)", "busy: /dev/fake0 is held by"},
+      {OpenFailure::Gone, "(gone)", "gone: /dev/fake0 no longer exists"},
+  };
+  for (const Case& c : cases) {
+    q3test::LinkHarness h;
+    auto line = h.lines.find("/dev/fake0");
+    line->failOpenAs.store(c.why);
+    line->failOpen.store(true);
+    ASSERT_TRUE(h.tickUntil([&] { return h.com.com[1].openFailure.load() == c.why; }, 100))
+        << c.menu;
+    EXPECT_FALSE(h.sup.connected());
+    ComMenuInput in = inputWith({1}, 0, 0);
+    in.failure = [&](int p) {
+      const OpenFailure f = h.com.com[p].openFailure.load();
+      return f == OpenFailure::None ? std::string() : std::string(openFailureName(f));
+    };
+    const auto items = buildComMenu(in);
+    EXPECT_NE(items[3].caption.find(c.menu), std::string::npos) << items[3].caption;
+    EXPECT_EQ(describeOpenFailure(c.why, "/dev/fake0").rfind(c.text, 0), 0u)
+        << describeOpenFailure(c.why, "/dev/fake0");
+    // Once the port opens again the note goes.
+    line->failOpen.store(false);
+    ASSERT_TRUE(h.connectAndCheck()) << c.menu;
+    EXPECT_EQ(h.com.com[1].openFailure.load(), OpenFailure::None);
+  }
+}
+
+}  // namespace
+}  // namespace q3

@@ -1,6 +1,7 @@
 // quelin3-tool commands that talk to a unit: scan, read, verify, program and
 // monitor. They drive the same search, supervisor and engine as the window;
 // progress and messages go to stderr, data to stdout.
+#include <QDateTime>
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -15,12 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "base/app_paths.h"
 #include "base/status_sink.h"
 #include "cli_command.h"
 #include "files/ign_document.h"
 #include "files/ign_layout.h"
+#include "files/unit_backup.h"
 #include "link/link_session.h"
 #include "link/operation_result.h"
+#include "link/port_diagnosis.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
 #include "text/mstring.h"
@@ -109,6 +113,8 @@ Options parse(const std::vector<std::string>& args, bool wantFile) {
       o.timeoutMs = std::atoi(value().c_str()) * 1000;
     else if (a == "--retries")
       o.retries = std::atoi(value().c_str());
+    else if (a == "--no-backup")
+      o.backup = false;
     else if (wantFile && o.file.empty() && a.rfind("-", 0) != 0)
       o.file = a;
     else {
@@ -154,6 +160,24 @@ struct Run {
     onResult = session.events().result.subscribe([this](const OperationResult& r) {
       if (r.operation != Operation::Monitor) results.push_back(r);
     });
+    if (o.backup) {
+      // Before the first write of a unit its settings are kept in the data folder.
+      q3::SupervisorHost host;
+      host.backupBeforeWrite = [](const q3::ParamImage& unit, const q3::UnitTexts& texts) {
+        std::string why;
+        const std::string path =
+            q3::BackupStore(q3::resolveAppPaths().dataDir)
+                .save(texts.serialNumber, unit, QDateTime::currentSecsSinceEpoch(), &why);
+        if (path.empty()) {
+          std::fprintf(stderr, "quelin3-tool: %s (give --no-backup to program anyway)\n",
+                       why.c_str());
+          return false;
+        }
+        std::fprintf(stderr, "Unit settings kept in %s\n", path.c_str());
+        return true;
+      };
+      session.supervisor().setHost(host);
+    }
   }
   ~Run() {
     onResult.reset();
@@ -201,7 +225,7 @@ struct Run {
     if (!selectPort()) return false;
     const auto check = connect(opt.timeoutMs);
     if (!check) {
-      std::fprintf(stderr, "quelin3-tool: no compatible unit answered\n");
+      printNoUnit("monitor");
       return false;
     }
     if (check->cause == Cause::VersionMismatch && warningOk) {
@@ -230,6 +254,30 @@ struct Run {
     session.runUntil([&] { return resultOf(op) != nullptr; }, timeoutMs);
     if (const OperationResult* r = resultOf(op)) return *r;
     return std::nullopt;
+  }
+
+  // The present ports whose last open failed (searched ones only).
+  std::vector<int> portsThatFailed() {
+    std::vector<int> out;
+    for (int p = 1; p < q3::kComPorts; ++p) {
+      const q3::CCOM& c = session.com().com[p];
+      if (c.present.load() && c.openFailure.load() != q3::OpenFailure::None) out.push_back(p);
+    }
+    return out;
+  }
+
+  // Why no unit answered: the open failures of the ports searched, else silence.
+  void printNoUnit(const char* what) {
+    const std::vector<int> failed = portsThatFailed();
+    if (failed.empty()) {
+      std::fprintf(stderr, "quelin3-tool: %s: no compatible unit answered\n", what);
+      return;
+    }
+    for (int port : failed) {
+      const q3::CCOM& c = session.com().com[port];
+      std::fprintf(stderr, "quelin3-tool: %s: COM%i %s\n", what, port,
+                   q3::describeOpenFailure(c.openFailure.load(), c.devicePath).c_str());
+    }
   }
 
   // Whether another attempt may help after this result: the line or the
@@ -296,24 +344,11 @@ struct Run {
 };
 
 // The end of a command whose operation did not succeed: its cause.
-void printFailure(const char* what, const std::optional<OperationResult>& r) {
+void printFailure(Run& run, const char* what, const std::optional<OperationResult>& r) {
   if (!r)
-    std::fprintf(stderr, "quelin3-tool: %s: no compatible unit answered\n", what);
+    run.printNoUnit(what);
   else
     std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(*r).c_str());
-}
-
-// The keyword of the file line that holds image byte i, or "byte N".
-std::string parameterName(int byte) {
-  for (const q3::IgnLine& line : q3::ignElementLines()) {
-    for (const q3::IgnField& f : line.fields) {
-      if (f.kind == q3::IgnFieldKind::Break) continue;
-      const int width = f.kind == q3::IgnFieldKind::Word ? 2 : 1;
-      const int first = f.index * width;
-      if (byte >= first && byte < first + f.count * width) return line.keyword;
-    }
-  }
-  return "byte " + std::to_string(byte);
 }
 
 bool loadFile(Run& r, const std::string& path) {
@@ -351,6 +386,13 @@ int cmdScan(const std::vector<std::string>& args) {
     std::printf("COM%-3i %-24s %-9i %-32s %-5i %s\n", port, r.session.com().com[port].devicePath,
                 u.protocol, names[port].c_str(), u.typeKey, u.compatible ? "yes" : "no");
   }
+  // The ports the search could not open, and why.
+  const std::vector<int> failed = r.portsThatFailed();
+  for (int port : failed) {
+    const q3::CCOM& c = r.session.com().com[port];
+    std::printf("COM%-3i %-24s cannot open: %s\n", port, c.devicePath,
+                q3::describeOpenFailure(c.openFailure.load(), c.devicePath).c_str());
+  }
   return found.empty() ? 1 : 0;
 }
 
@@ -363,12 +405,15 @@ int cmdRead(const std::vector<std::string>& args) {
   Run r(o);
   bool refused = false;
   // A unit with another program version can still be backed up.
-  const auto res = r.attempts(Operation::Read, true, [&] {
-    r.sup().requestRead();
-    return true;
-  }, refused);
+  const auto res = r.attempts(
+      Operation::Read, true,
+      [&] {
+        r.sup().requestRead();
+        return true;
+      },
+      refused);
   if (!res || res->operation != Operation::Read || !res->ok()) {
-    printFailure("read", res);
+    printFailure(r, "read", res);
     return 1;
   }
   q3::IgnDocument doc(r.model);
@@ -394,25 +439,25 @@ int cmdVerify(const std::vector<std::string>& args) {
       [&](std::span<const uint8_t> block) { std::copy(block.begin(), block.end(), unit.begin()); });
   const q3::ParamImage file = r.model.image();
   bool refused = false;
-  const auto res = r.attempts(Operation::Verify, false, [&] {
-    r.model.image() = file;  // a read of an earlier attempt never replaces it, but be sure
-    r.sup().requestVerify();
-    return true;
-  }, refused);
+  const auto res = r.attempts(
+      Operation::Verify, false,
+      [&] {
+        r.model.image() = file;  // a read of an earlier attempt never replaces it, but be sure
+        r.sup().requestVerify();
+        return true;
+      },
+      refused);
   if (res && res->operation == Operation::Verify && res->ok()) {
     std::printf("identical\n");
     return 0;
   }
   if (!res || res->operation != Operation::Verify || res->cause != Cause::Mismatch) {
-    printFailure("verify", res);
+    printFailure(r, "verify", res);
     return 2;
   }
-  std::set<std::string> listed;
-  for (int i = 0; i < q3::RS_LEN_EXE; ++i) {
-    if (unit[i] == r.model.image().byte(i)) continue;
-    std::string name = parameterName(i);
-    if (listed.insert(name).second) std::printf("%s\n", name.c_str());
-  }
+  const std::vector<std::string> listed =
+      q3::differingKeywords(unit.data(), r.model.image().data(), q3::RS_LEN_EXE);
+  for (const std::string& name : listed) std::printf("%s\n", name.c_str());
   std::fprintf(stderr, "%zu parameters differ\n", listed.size());
   return 1;
 }
@@ -430,24 +475,27 @@ int cmdProgram(const std::vector<std::string>& args) {
   const q3::ParamImage file = r.model.image();
   bool nothingToDo = false;
   bool refused = false;
-  const auto res = r.attempts(Operation::Program, false, [&] {
-    // The first monitor answer tells the unit's bike preset for the question.
-    r.session.runUntil([&] { return r.sup().bikePreset() != -1; }, 3000);
-    r.model.image() = file;
-    if (o.changedOnly) {
-      // Only the bytes in which the file differs from the unit as just checked.
-      r.model.clearChangeMarks();
-      int n = 0;
-      for (int i = 0; i < q3::RS_LEN_EXE; ++i)
-        if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
-      std::fprintf(stderr, "%i bytes differ from the unit\n", n);
-      if (n == 0) {
-        nothingToDo = true;
-        return false;
-      }
-    }
-    return r.sup().requestProgram(!o.changedOnly);
-  }, refused);
+  const auto res = r.attempts(
+      Operation::Program, false,
+      [&] {
+        // The first monitor answer tells the unit's bike preset for the question.
+        r.session.runUntil([&] { return r.sup().bikePreset() != -1; }, 3000);
+        r.model.image() = file;
+        if (o.changedOnly) {
+          // Only the bytes in which the file differs from the unit as just checked.
+          r.model.clearChangeMarks();
+          int n = 0;
+          for (int i = 0; i < q3::RS_LEN_EXE; ++i)
+            if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
+          std::fprintf(stderr, "%i bytes differ from the unit\n", n);
+          if (n == 0) {
+            nothingToDo = true;
+            return false;
+          }
+        }
+        return r.sup().requestProgram(!o.changedOnly);
+      },
+      refused);
   if (nothingToDo) {
     std::fprintf(stderr, "Nothing to program\n");
     return 0;
@@ -457,9 +505,31 @@ int cmdProgram(const std::vector<std::string>& args) {
     return 1;
   }
   if (!res || res->operation != Operation::Program || !res->ok()) {
-    printFailure("program", res);
+    printFailure(r, "program", res);
     return 1;
   }
+  return 0;
+}
+
+int cmdBackups(const std::vector<std::string>& args) {
+  std::string serial;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--serial" && i + 1 < args.size()) {
+      serial = args[++i];
+    } else {
+      std::fprintf(stderr, "usage: quelin3-tool backups [--serial S]\n");
+      return 2;
+    }
+  }
+  const q3::BackupStore store(q3::resolveAppPaths().dataDir);
+  const std::vector<q3::UnitBackup> list = store.list(serial);
+  if (list.empty()) {
+    std::fprintf(stderr, "No backups in %s\n", store.root().c_str());
+    return 1;
+  }
+  std::printf("%-20s %-24s %-5s %s\n", "WHEN", "UNIT", "BIKE", "FILE");
+  for (const q3::UnitBackup& b : list)
+    std::printf("%-20s %-24s %-5i %s\n", b.stamp.c_str(), b.serial.c_str(), b.bike, b.path.c_str());
   return 0;
 }
 
@@ -533,9 +603,12 @@ const q3cli::CliRegistrar regVerify({"verify",
                                      cmdVerify});
 const q3cli::CliRegistrar regProgram(
     {"program",
-     "program FILE.ign [--changed-only] [--yes] [--retries N] [--timeout S] [--port N | "
-     "--device PATH]",
+     "program FILE.ign [--changed-only] [--yes] [--no-backup] [--retries N] [--timeout S] "
+     "[--port N | --device PATH]",
      "program a file into the unit and verify it", cmdProgram});
+const q3cli::CliRegistrar regBackups({"backups", "backups [--serial S]",
+                                      "list the unit settings kept before each programming",
+                                      cmdBackups});
 const q3cli::CliRegistrar regMonitor({"monitor",
                                       "monitor [--count N] [--csv] [--port N | --device PATH]",
                                       "print the unit's live values after each poll", cmdMonitor});

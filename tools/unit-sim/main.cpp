@@ -37,6 +37,7 @@ void usage() {
       "  --link PATH         make a symbolic link to the pseudo-terminal (printed instead)\n"
       "  --baud B            line rate for pacing (default 57600, 115200 for 3300)\n"
       "  --no-pace           send as fast as the device takes it\n"
+      "  --any-baud          answer whatever line rate the program set (pseudo-terminal)\n"
       "  --memory FILE       parameter memory file (1050 bytes), loaded and kept up to date\n"
       "  --corrupt P         corrupt each byte the unit sends with probability P\n"
       "  --drop P            lose each byte the unit sends with probability P\n"
@@ -61,19 +62,35 @@ void usage() {
       stderr);
 }
 
+speed_t speedOf(int baud) {
+  switch (baud) {
+    case 115200:
+      return B115200;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    default:
+      return B57600;
+  }
+}
+
+// Whether the program's side of the pseudo-terminal is set to the unit's
+// line rate. A real unit at another rate sees only framing errors, so it
+// never answers; the terminal's settings tell the rate the program chose.
+bool lineRateMatches(int ttyFd, int baud) {
+  termios t{};
+  if (ttyFd < 0 || tcgetattr(ttyFd, &t) != 0) return true;  // unknown: take the bytes
+  return cfgetospeed(&t) == speedOf(baud);
+}
+
 bool setRaw(int fd, int baud) {
   termios t{};
   if (tcgetattr(fd, &t) != 0) return false;
   cfmakeraw(&t);
-  speed_t sp = B57600;
-  if (baud == 115200)
-    sp = B115200;
-  else if (baud == 9600)
-    sp = B9600;
-  else if (baud == 19200)
-    sp = B19200;
-  else if (baud == 38400)
-    sp = B38400;
+  const speed_t sp = speedOf(baud);
   cfsetispeed(&t, sp);
   cfsetospeed(&t, sp);
   return tcsetattr(fd, TCSANOW, &t) == 0;
@@ -86,6 +103,7 @@ int main(int argc, char** argv) {
   std::string device, link, memFile, logFile;
   int baud = 0, delayMs = 0;
   bool pace = true;
+  bool anyRate = false;
   std::vector<std::function<void(q3sim::SimUnit&)>> identEdits;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -106,6 +124,8 @@ int main(int argc, char** argv) {
       baud = std::atoi(next());
     else if (a == "--no-pace")
       pace = false;
+    else if (a == "--any-baud")
+      anyRate = true;
     else if (a == "--memory")
       memFile = next();
     else if (a == "--corrupt")
@@ -256,7 +276,9 @@ int main(int argc, char** argv) {
     pollfd p{fd, POLLIN, 0};
     poll(&p, 1, timeoutMs);
     now = nowUs();
-    const ssize_t n = read(fd, buf, sizeof buf);
+    ssize_t n = read(fd, buf, sizeof buf);
+    // Sent at another line rate, the bytes never reach the unit intact.
+    if (n > 0 && !anyRate && !lineRateMatches(slaveFd, baud)) n = 0;
     // Bytes reach the unit at the line rate: each takes 10 bit times.
     for (ssize_t k = 0; k < n; ++k) {
       inFree = std::max(inFree, now) + int64_t(byteUs);

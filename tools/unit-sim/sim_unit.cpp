@@ -360,6 +360,7 @@ void SimUnit::handleA(int64_t now, std::vector<uint8_t>& out) {
       for (int i = 0; i < len && addr + i < kMemorySize; ++i) memory[addr + i] = d[i];
       memoryDirty = true;
       storing = 2100;
+      m_lastModelMs = now;  // the storing countdown runs from the last write
       // Acknowledged with the short answer: command 0xFFFF, the command in the
       // address field and the block address as the data word.
       uint8_t word[2];
@@ -414,6 +415,7 @@ void SimUnit::handleB(const uint8_t* req, int64_t now, std::vector<uint8_t>& out
       for (int i = 0; i < N && base + i < kMemorySize; ++i) memory[base + i] = d[i];
       memoryDirty = true;
       storing = 2100;
+      m_lastModelMs = now;  // the storing countdown runs from the last write
     }
     std::memcpy(data, d, size_t(N));  // the echo the program compares
   } else if (op < kOpRead) {          // monitor exchange, block op - 0x30
