@@ -27,6 +27,7 @@ UpdateCheckResult evaluateUpdateAnswer(int httpStatus, const QByteArray& body,
                                        const UpdateCheckRequest& request) {
   UpdateCheckResult r;
   r.httpStatus = httpStatus;
+  r.body = body;
   if (httpStatus < 200 || httpStatus > 299) {
     r.detail = "HTTP status " + std::to_string(httpStatus);
     return r;

@@ -45,6 +45,7 @@ struct UpdateCheckResult {
   int httpStatus = 0;          // 0 when no HTTP answer arrived
   std::string detail;          // why there is no offer, for the log and the tool
   PatchEvaluation evaluation;  // filled when a body was evaluated
+  QByteArray body;             // the answer as it came, for another language's texts
 };
 
 const char* updateOutcomeText(UpdateOutcome o);

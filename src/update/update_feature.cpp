@@ -28,7 +28,7 @@ void UpdateCheckFeature::tick(int32_t tmr) {
 void UpdateCheckFeature::request() {
   m_state = State::Requested;
   note(kTryingUpdatesText);
-  UpdateCheckRequest req;
+  UpdateCheckRequest& req = m_request;
   req.server = m_config.server;
   req.buildDate = m_config.buildDate;
   req.language = language();
@@ -47,6 +47,11 @@ void UpdateCheckFeature::handle() {
   // and a tick from inside it must not offer the update a second time.
   m_state = State::Handled;
   m_check.reset();
+  // The texts follow the language the user has now.
+  if (m_result->outcome == UpdateOutcome::Offer && m_request.language != language()) {
+    m_request.language = language();
+    m_result = evaluateUpdateAnswer(m_result->httpStatus, m_result->body, m_request);
+  }
   if (m_result->outcome == UpdateOutcome::Offer && m_hooks.showOffer) {
     const PatchOffer& offer = *m_result->evaluation.offer;
     switch (m_hooks.showOffer(offer)) {

@@ -85,6 +85,7 @@ class UpdateCheckFeature {
   UpdateFeatureHooks m_hooks;
   State m_state = State::Idle;
   bool m_noteShown = false;
+  UpdateCheckRequest m_request;
   std::unique_ptr<UpdateCheck> m_check;
   std::optional<UpdateCheckResult> m_result;
 };

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "text/mstring.h"
 #include "text/recording_dialogs.h"
 #include "update/http_test_server.h"
 
@@ -31,6 +32,7 @@ struct Window {
   bool jobRunning = false;
   std::vector<std::string> notes;  // "" for a cleared panel
   std::vector<int> offered;
+  std::vector<std::string> texts;
   std::vector<QUrl> opened;
   std::vector<int> kept;
   int closed = 0;
@@ -41,6 +43,7 @@ struct Window {
     h.statusNote = [this](const char* t) { notes.push_back(t ? t : ""); };
     h.showOffer = [this](const q3::PatchOffer& o) {
       offered.push_back(o.updateNumber);
+      texts.push_back(o.text);
       if (duringOffer) duringOffer();
       return choice;
     };
@@ -212,6 +215,22 @@ TEST(UpdateFeature, ADeclinedNumberFromTheSettingsHidesTheOffer) {
   EXPECT_EQ(f.result()->evaluation.verdict, q3::PatchVerdict::Declined);
   EXPECT_TRUE(w.offered.empty());
   EXPECT_EQ(w.notes.back(), "");
+}
+
+TEST(UpdateFeature, TheOfferSpeaksTheLanguageOfTheMomentItIsShown) {
+  TestHttpServer server;
+  server.answer(200,
+                "<product class=\"QUELIN3\" key=\"104\"><recommendation update_number=\"3\">"
+                "<english>Three</english><czech>Tři</czech></recommendation></product>");
+  Window w;
+  q3::setLanguage(0);
+  q3::UpdateCheckFeature f(configFor(server), w.hooks());
+  f.tick(2050);
+  ASSERT_TRUE(q3test::spinUntil([&] { return f.state() == State::AnswerReady; }));
+  q3::setLanguage(2);  // changed while the answer was on its way
+  f.tick(2100);
+  q3::setLanguage(0);
+  EXPECT_EQ(w.texts, std::vector<std::string>{"Tři"});
 }
 
 TEST(UpdateFeature, TicksWhileTheWindowIsOpenDoNotOfferAgain) {
