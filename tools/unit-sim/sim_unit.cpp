@@ -21,6 +21,9 @@ inline void put16(uint8_t* monitor150, int word, int v) {
   monitor150[2 * word] = uint8_t(v >> 8);
 }
 inline void putB(uint8_t* monitor150, int index, int v) { monitor150[index - 1] = uint8_t(v); }
+inline int get16(const uint8_t* monitor150, int word) {
+  return monitor150[2 * word - 1] | monitor150[2 * word] << 8;
+}
 }  // namespace
 
 SimUnit::SimUnit(SimConfig cfg) : m_cfg(std::move(cfg)), m_rng(m_cfg.seed) {
@@ -188,7 +191,7 @@ void SimUnit::updateMonitor(int64_t now) {
 void SimUnit::makePickupBlock(int64_t now) {
   // The trigger wheel of the memory's description at the speed and advance
   // the monitor block reports; time stamps count 0.4 us from the model's clock.
-  const int rpm = std::max(300, int(monitor[0] | (monitor[1] << 8)));
+  const int rpm = std::max(300, get16(monitor, Monw::EngineSpeed));
   const int adv = int(monitor[Monb::Advance - 1]) - 100;
   const TriggerWheel wheel = describeTrigger(memory, adv);
   m_pickupPeriod = wheel.selector;
