@@ -14,8 +14,10 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <thread>
+#include <tuple>
 
 #include "base/app_core.h"
 #include "link/link_session.h"
@@ -26,6 +28,7 @@
 #include "monitor/ui/tformmon.h"
 #include "params/param_model.h"
 #include "pickup_fixture.h"
+#include "sim_pickup.h"
 
 namespace q3 {
 namespace {
@@ -480,6 +483,80 @@ TEST(PickupEndToEnd, SpeedAgreesSoonAndPauseStopsTheStream) {
   ASSERT_GE(out.size(), 2u);
   EXPECT_EQ(out.back()[128], 0);
   EXPECT_EQ(in[before - 1][24], 1);  // before the pause the blocks were asked for
+}
+
+// The window fed with the simulated unit's blocks of a 7-lobe wheel with one
+// lobe missing and two channels: synchronised, with two measuring lines, and
+// zoomed in on the first ignition. With Q3_SCREENSHOT_DIR set, each picture
+// is also saved there as a PNG to look at.
+TEST(PickupScreenshots, SynchronisedMeasuredAndZoomed) {
+  std::vector<uint8_t> memory(1050, 0);
+  const std::pair<int, int> honda7p[] = {{184, 4}, {185, 7},  {186, 2}, {187, 1},
+                                         {188, 2}, {192, 67}, {189, 6}, {193, 71}};
+  for (auto [i, v] : honda7p) memory[size_t(i)] = uint8_t(v);
+  const q3sim::TriggerWheel wheel = q3sim::describeTrigger(memory.data(), 25);
+  PickupBlock b;
+  b.state = 1;
+  b.selector = wheel.selector;
+  b.samples = q3sim::pickupSamples(wheel, 6000, 1000000);
+
+  CMonPickup engine;
+  PickupMonitorSettings settings;
+  TFormMon w(engine, settings);
+  w.show();
+  ASSERT_EQ(engine.show(b), PickupAnalysis::Done);
+  w.tick();
+  const char* dir = std::getenv("Q3_SCREENSHOT_DIR");
+  const auto shot = [&](const char* name) {
+    const QImage img = w.grab().toImage();
+    if (dir) img.save(QString(dir) + "/" + name);
+    return img;
+  };
+  shot("pickup_synchronised.png");
+  EXPECT_EQ(engine.rpmLabel(), "RPM=6000.0 (synchro)");
+
+  // From the rise of the second lobe (45 degrees) to channel 1's ignition,
+  // and from the reference mark to channel 2's ignition.
+  double fire1 = 0, fire2 = 0;
+  for (const PickupEvent& e : engine.events()) {
+    if (e.pos < 0 || e.pos >= 360) continue;
+    if (e.flags & 0x10) fire1 = e.pos;
+    if (e.flags & 0x20) fire2 = e.pos;
+  }
+  const auto x = [&](double pos) { return int(std::lround(w.view().x(pos, engine.rangeSpan()))); };
+  const auto drag = [&](QPoint from, QPoint to) {
+    for (auto [type, at, button, held] :
+         {std::tuple{QEvent::MouseButtonPress, from, Qt::LeftButton,
+                     Qt::MouseButtons(Qt::LeftButton)},
+          std::tuple{QEvent::MouseMove, to, Qt::NoButton, Qt::MouseButtons(Qt::LeftButton)},
+          std::tuple{QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::MouseButtons()}}) {
+      QMouseEvent e(type, at, w.mapToGlobal(at), button, held, Qt::NoModifier);
+      QApplication::sendEvent(&w, &e);
+    }
+    w.tick();
+  };
+  drag({x(46), 225}, {x(fire1), 170});
+  drag({x(0), 80}, {x(fire2), 140});
+  ASSERT_EQ(engine.dimensions().size(), 2u);
+  EXPECT_DOUBLE_EQ(engine.dimensions()[0].start, 45);
+  EXPECT_DOUBLE_EQ(engine.dimensions()[0].end, fire1);
+  EXPECT_DOUBLE_EQ(engine.dimensions()[1].start, 0);
+  EXPECT_DOUBLE_EQ(engine.dimensions()[1].end, fire2);
+  const QImage measured = shot("pickup_two_dimensions.png");
+  EXPECT_EQ(measured.pixel((x(46) + x(fire1)) / 2, 170), rgb(0x00FFFF));
+
+  // Zoomed in eight times on channel 1's ignition: it stays where it was.
+  const int at = x(fire1);
+  for (int i = 0; i < 3; ++i) {
+    QWheelEvent e(QPointF(at, 300), w.mapToGlobal(QPointF(at, 300)), QPoint(), QPoint(0, 120),
+                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&w, &e);
+  }
+  w.tick();
+  EXPECT_EQ(w.view().zoom(), 8);
+  EXPECT_NEAR(x(fire1), at, 1);
+  const QImage zoomed = shot("pickup_zoomed.png");
+  EXPECT_EQ(zoomed.pixel(at, 50), rgb(0xFFFFFF));  // the ignition arrow
 }
 
 }  // namespace
