@@ -49,8 +49,9 @@ PickupAnalysis CMonPickup::show(const PickupBlock& block) {
 PickupAnalysis CMonPickup::analyse() {
   const int P = pickupPeriodDegrees(m_pending.selector);
   m_period = P;
-  m_rangeStart = -(P / 2);
-  m_rangeEnd = P + P / 2;
+  const int half = P / 2;  // rounded towards zero
+  m_rangeStart = -half;
+  m_rangeEnd = P + half;
 
   const int n = m_ring.pending();
   if (n == 0) return PickupAnalysis::NoSamples;
@@ -188,7 +189,7 @@ bool CMonPickup::commitDimension(const PickupDimension& d) {
 
 void CMonPickup::removeDimension(int index) {
   if (index < 0 || index >= m_dimCount) return;
-  for (int i = index; i + 1 < m_dimCount; ++i) m_dims[size_t(i)] = m_dims[size_t(i + 1)];
+  for (size_t i = size_t(index); i + 1 < size_t(m_dimCount); ++i) m_dims[i] = m_dims[i + 1];
   --m_dimCount;
   m_redraw = true;
 }

@@ -22,7 +22,7 @@ void PickupFeed::monitorAnswer(std::span<const uint8_t> answer) {
   if (monitor[Monb::PickupBlockState] == 0) return;
   ++m_announced;
   for (size_t i = m_recent.size() - 1; i > 0; --i) m_recent[i] = m_recent[i - 1];
-  const auto word = [&](int w) { return monitor[2 * w] | monitor[2 * w + 1] << 8; };
+  const auto word = [&](size_t w) { return monitor[2 * w] | monitor[2 * w + 1] << 8; };
   m_recent[0] = {uint16_t(word(Monw::PickupBlockLength)), monitor[Monb::PickupBlockXor],
                  monitor[Monb::PickupBlockSum], word(Monw::EngineSpeed)};
 }

@@ -118,10 +118,10 @@ class Painter {
 
   void traces() {
     const auto events = m_e.events();
-    const int n = m_e.sampleEventCount();
-    for (int i = 0; i + 1 < n; ++i) {
-      const PickupEvent& a = events[size_t(i)];
-      const PickupEvent& b = events[size_t(i + 1)];
+    const size_t n = size_t(m_e.sampleEventCount());
+    for (size_t i = 0; i + 1 < n; ++i) {
+      const PickupEvent& a = events[i];
+      const PickupEvent& b = events[i + 1];
       pen(kSlotCurve1, 2);
       segment(a.pos, b.pos, (a.flags & PickupFlag::kSignal1) ? R::kSignal1High : R::kSignal1Low);
       pen(kSlotCurve2, 2);
