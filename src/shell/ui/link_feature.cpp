@@ -197,6 +197,7 @@ class LinkFeature : public QObject, public q3::Feature {
       m_w.saveSettings();
     };
     h.serviceMode = [this] { return m_w.serviceMode(); };
+    h.pickupRequest = [this] { return m_ctx.pickupRequest && m_ctx.pickupRequest(); };
     // Before the first write of a connection the unit's settings are kept.
     h.backupBeforeWrite = [this](const q3::ParamImage& unit, const q3::UnitTexts& texts) {
       std::string why;

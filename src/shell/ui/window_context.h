@@ -6,6 +6,8 @@
 // another one up.
 #pragma once
 
+#include <functional>
+
 #include "base/event.h"
 
 class TMainForm;
@@ -52,6 +54,9 @@ struct WindowContext {
   // CreateProtocolEngine and ended at the closing step DestroyProtocolEngine,
   // null outside that time.
   q3::LinkSession* link = nullptr;
+  // Whether the pickup monitor wants sample blocks with each monitor poll
+  // (request byte 23); set by the pickup monitor feature.
+  std::function<bool()> pickupRequest = {};
 
   // The page services every feature may use: show the image in the active
   // page or in all pages (the binder holds back its change handling while the
