@@ -133,6 +133,11 @@ TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
     ASSERT_TRUE(tickUntil(w, [&] { return sup->connected(); }));
     EXPECT_FALSE(w.windowTitle().contains("bootloader"));
   }
+  // For looking at: Q3_SCREENSHOT_DIR=... keeps a picture of the connected window.
+  if (const char* shots = std::getenv("Q3_SCREENSHOT_DIR")) {
+    w.resize(1280, 800);
+    w.grab().save(QString(shots) + "/window_connected.png");
+  }
 }
 
 // Programming from the window keeps the unit's settings first; the backup is
