@@ -5,6 +5,7 @@
 # timeout-*) are written to .fuzz-corpus/findings/; the script ends non-zero
 # when a target found something. Prints one line per target: time and result.
 #   scripts/fuzz.sh [MINUTES] [TARGET...]
+# FUZZ_JOBS=N runs N targets at a time (default 1).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 MINUTES="${1:-10}"
@@ -18,9 +19,8 @@ if ((${#targets[@]} == 0)); then
     [ -f "$f" ] && [ -x "$f" ] && targets+=("$(basename "$f")")
   done
 fi
-failed=0
-for t in "${targets[@]}"; do
-  corpus=".fuzz-corpus/$t"
+one() {
+  local t="$1" corpus=".fuzz-corpus/$1" start result runs
   mkdir -p "$corpus"
   start=$(date +%s)
   if "build-fuzz/tests/fuzz/$t" "$corpus" -max_total_time=$((MINUTES * 60)) -rss_limit_mb=2048 \
@@ -29,9 +29,21 @@ for t in "${targets[@]}"; do
     result="no findings"
   else
     result="FINDING (see .fuzz-corpus/$t.log)"
-    failed=1
   fi
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' ".fuzz-corpus/$t.log" | grep -o '[0-9]*$' || echo "?")
   echo "$t: $(( $(date +%s) - start )) s, $runs runs, corpus $(ls "$corpus" | wc -l) inputs: $result"
+  [ "$result" = "no findings" ]
+}
+failed=0
+jobs="${FUZZ_JOBS:-1}"
+pids=()
+for t in "${targets[@]}"; do
+  one "$t" &
+  pids+=($!)
+  if ((${#pids[@]} >= jobs)); then
+    wait "${pids[0]}" || failed=1
+    pids=("${pids[@]:1}")
+  fi
 done
+for p in "${pids[@]}"; do wait "$p" || failed=1; done
 exit "$failed"
