@@ -79,6 +79,16 @@ struct TSel {
   int ic0 = -2, ic1 = -2, ir0 = -2, ir1 = -2;
 };
 
+// An element of a sheet: col -1 is the Y header column, row -1 the X header
+// row; (col >= 0, row >= 0) is a cell. Indices are data indices.
+struct ElemRef {
+  int col = -2, row = -2;
+  bool isCell() const { return col >= 0 && row >= 0; }
+  bool isX() const { return col >= 0 && row == -1; }
+  bool isY() const { return col == -1 && row >= 0; }
+  bool valid() const { return isCell() || isX() || isY(); }
+};
+
 struct CSheet {
   int flags0 = 0;  // bit 0 actual position, bit 1 Y primary, bit 3 may disable, 5, 7 curve ends
   int flags1 = 0;  // bits 0..2 linked limits, bits 4..6 accelerated steps
