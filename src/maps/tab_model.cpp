@@ -236,7 +236,7 @@ void TabModel::computeIndices() {
       else
         a->collapsedIndex = clampInt(p, 0, a->count - 1);
     }
-    int visC = std::min(visibleColumns, s.shownColumns());
+    int visC = std::min(shownColumnLimit(), s.shownColumns());
     int visR = std::min(visibleRows, s.shownRows());
     s.x.scrollOffset = s.x.collapsed ? 0 : clampInt(s.x.scrollOffset, 0, s.x.count - visC);
     s.y.scrollOffset = s.y.collapsed ? 0 : clampInt(s.y.scrollOffset, 0, s.y.count - visR);

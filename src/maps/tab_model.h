@@ -6,6 +6,7 @@
 // draws this model and turns mouse and keys into these calls.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -109,6 +110,12 @@ class TabModel {
   // Visible window of the table view (set by the page).
   int visibleColumns = 15;
   int visibleRows = 10;
+  // Columns that fit the control's width with legible header texts (set by
+  // the table's layout; 0 no limit). Fewer columns are then shown, wider.
+  int columnsThatFit = 0;
+  int shownColumnLimit() const {
+    return columnsThatFit > 0 ? std::min(visibleColumns, columnsThatFit) : visibleColumns;
+  }
 
   // Hysteresis of the engine-speed thresholds [rpm], shown by the condition
   // map of a power output (set by the page).

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "params/address_map.h"
+#include "params/param_model.h"
 
 namespace q3 {
 namespace {
@@ -150,6 +151,35 @@ TEST(AdvanceMaps, OwnerNotificationStoresEachEdit) {
   ASSERT_TRUE(m.enterText(ElemRef{2, -1}, "3200"));
   EXPECT_EQ(img.byte(Adrb::RpmAdv2 + 3), 42);
   EXPECT_EQ(img.byte(Adrb::RpmAdv2 + 4), 52);
+}
+
+TEST(ServoMap, EnableDisableIsStoredAsOneUndoStep) {
+  ParamModel params;
+  params.image() = advanceImage(1, 1);
+  params.image().setByte(Adrb::ServoEnable, 1);
+  params.resetHistory(5);
+  TabModel m = makeMap(kOwnerServo);
+  loadMap(m, params.image());
+  int notes = 0;
+  m.setOwnerNotify([&](TabModel& t) {
+    storeMap(t, params.image());
+    reloadMap(t, params.image());
+    params.snapshot(5);
+    ++notes;
+  });
+  ASSERT_TRUE(m.cur().enabled);
+  ASSERT_TRUE(m.toggleEnabled());
+  EXPECT_EQ(notes, 1);
+  EXPECT_EQ(params.image().byte(Adrb::ServoEnable), 0);
+  EXPECT_FALSE(m.cur().enabled);  // and it stays so after the reload
+  ASSERT_TRUE(params.stepBack());
+  params.restoreCurrent();
+  EXPECT_FALSE(params.canUndo());
+  EXPECT_EQ(params.image().byte(Adrb::ServoEnable), 1);
+  // The advance maps cannot be disabled.
+  TabModel adv = makeMap(kOwnerAdvance);
+  EXPECT_FALSE(adv.toggleEnabled());
+  EXPECT_TRUE(adv.cur().enabled);
 }
 
 TEST(ServoMap, PercentSwitchConvertsCellsBothWays) {

@@ -82,17 +82,27 @@ void TTab::computeLayout() {
   l.right = 27;
   l.bottom = 27;
   if (n == 0) return;
-  m_model.computeIndices();
   const CSheet& s = m_model.cur();
-  const int vc = std::max(1, m_model.visibleColumns);
   const int vr = std::max(1, m_model.visibleRows);
+  // Header texts stay legible: a header column that cannot hold its widest
+  // text at the smallest size widens, and fewer engine-speed columns are
+  // shown (with the scroll bar) rather than shrinking "10 000" into its
+  // neighbours.
+  const double avail = width() - l.left - l.labelW - l.gapW - l.right;
+  const int pageCols = std::max(1, m_model.visibleColumns);
+  const double needX = s.x.collapsed ? 0 : widestHeaderText(s.x);
+  const double needY = s.y.collapsed ? 0 : widestHeaderText(s.y);
+  l.yHeaderW = std::max(avail / (pageCols + 1), needY);
+  int vc = pageCols;
+  if (needX > 0 && (avail - l.yHeaderW) / vc < needX)
+    vc = std::max(1, static_cast<int>((avail - l.yHeaderW) / needX));
+  m_model.columnsThatFit = vc < pageCols ? vc : 0;
+  m_model.computeIndices();
   l.visCols = std::min(vc, s.shownColumns());
   l.visRows = std::min(vr, s.shownRows());
   l.hBar = !s.x.collapsed && s.x.count > vc;
   l.vBar = !s.y.collapsed && s.y.count > vr;
-  const double avail = width() - l.left - l.labelW - l.gapW - l.right;
-  l.colW = std::max(4.0, avail / (vc + 1));
-  l.yHeaderW = l.colW;
+  l.colW = std::max(4.0, (avail - l.yHeaderW) / vc);
   l.cellLeft = l.left + l.labelW + l.yHeaderW + l.gapW;
   l.headerH = std::max(4.0, double(height() - l.top - l.gapW - l.bottom) / (vr + 1));
   l.cellTop = l.top + l.headerH + l.gapW;
@@ -105,6 +115,18 @@ void TTab::computeLayout() {
                      static_cast<int>(l.colW * l.visCols), 15);
   l.vBarRect = QRect(width() - 10 - 15, static_cast<int>(l.cellTop), 15,
                      static_cast<int>(l.rowH * l.visRows));
+}
+
+double TTab::widestHeaderText(const CAxe& a) const {
+  QFont f = textFont(a, !a.editable);
+  f.setPointSizeF(std::min(f.pointSizeF(), kMinTextPoints));
+  const QFontMetricsF fm(f);
+  double w = 0;
+  for (int i = 0; i < a.count; ++i)
+    w = std::max(
+        w, fm.horizontalAdvance(QString::fromUtf8(
+               valueText(a.values[static_cast<size_t>(i)], a.scale, a.unit.c_str()).c_str())));
+  return w + 4;
 }
 
 int TTab::shownToDataCol(int j) const {

@@ -31,6 +31,9 @@ enum TabHit : int {
   kHitSheetTab = 256,    // col = sheet index
 };
 
+// Header and cell texts are made smaller to fit, but not below this.
+inline constexpr double kMinTextPoints = 7.0;
+
 class TTab : public QWidget {
   Q_OBJECT
  public:
@@ -121,6 +124,7 @@ class TTab : public QWidget {
     int kind = 0;
     bool vertical = false;
     int startOffset = 0;
+    bool add = false;  // a Ctrl drag adds to the selection held at the press
   };
 
   void computeLayout();
@@ -140,6 +144,9 @@ class TTab : public QWidget {
   void paintEditor(QPainter& p);
   void paintRing(QPainter& p, const QRectF& r, uint32_t colour);
   QFont textFont(const CAxe& a, bool italicSmall) const;
+  // Width of the widest breakpoint text of an axis at the smallest size
+  // header texts are drawn in.
+  double widestHeaderText(const CAxe& a) const;
 
   // Input (ttab_input.cpp).
   bool changed(bool did);
@@ -175,6 +182,8 @@ class TTab : public QWidget {
   QPoint m_pointer{-1, -1};
   std::vector<int32_t> m_scratch;
   bool m_previewOn = false;
+  int m_wheelRest = 0;  // wheel travel short of a notch
+  TSel m_selAtPress;    // the selection a Ctrl drag adds to
 };
 
 }  // namespace q3

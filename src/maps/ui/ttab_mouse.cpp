@@ -170,12 +170,23 @@ void TTab::selectByMouse(const Hit& h, Qt::KeyboardModifiers mods, bool press) {
       t.anchorCol = e.col;
       t.anchorRow = e.row;
     }
+    m_selAtPress = t;
+    m_drag.add = ctrl && !shift;
   } else if (mode != m_drag.kind) {
     return;
   }
+  // Whether the drag adds to the selection is settled at the press.
+  const bool add = press ? ctrl && !shift : m_drag.add;
+  if (add && !press) {
+    // Ctrl adds the dragged rectangle to the selection held at the press,
+    // so that dragging back shrinks it again.
+    const int ac = t.anchorCol, ar = t.anchorRow;
+    t = m_selAtPress;
+    t.anchorCol = ac;
+    t.anchorRow = ar;
+  }
   t.cursorCol = e.col;
   t.cursorRow = e.row;
-  const bool add = ctrl && !shift;
   switch (m_drag.kind) {
     case kSelColumns:
       m_model.selectRect(kSelCells, t.anchorCol, k0r, e.col, k1r, add);
@@ -222,6 +233,23 @@ void TTab::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   if (scrollBarPress(e->pos())) return;
   if (!m_model.cur().enabled) return;
+  const int handle = selectionHandle(e->pos());
+  auto startHandleDrag = [&] {
+    const TSel& t = m_model.cur().sel;
+    m_drag.mode = handle;
+    m_drag.start = e->pos();
+    const int mode = t.mode & 0xFF;
+    m_drag.kind = (mode & kSelX) ? kChangeX : ((mode & kSelY) ? kChangeY : kChangeCells);
+    m_drag.c0 = m_drag.tc0 = std::max(0, t.firstCol);
+    m_drag.c1 = m_drag.tc1 = std::max(0, t.lastCol);
+    m_drag.r0 = m_drag.tr0 = std::max(0, t.firstRow);
+    m_drag.r1 = m_drag.tr1 = std::max(0, t.lastRow);
+    m_previewOn = false;
+    m_hover.valid = false;
+  };
+  // The fill handle wins over the arrow buttons and the interpolation corner
+  // that share its corner of the selection.
+  if (handle == 1) return startHandleDrag();
   if (m_hover.valid && (m_hover.up.contains(e->pos()) || m_hover.down.contains(e->pos()))) {
     m_hover.pressed = m_hover.up.contains(e->pos()) ? 1 : -1;
     m_hover.pressTick = m_model.tickCount();
@@ -234,18 +262,7 @@ void TTab::mousePressEvent(QMouseEvent* e) {
     changed(m_model.interpolate());
     return;
   }
-  if (int handle = selectionHandle(e->pos())) {
-    const TSel& t = m_model.cur().sel;
-    m_drag.mode = handle;
-    m_drag.start = e->pos();
-    const int mode = t.mode & 0xFF;
-    m_drag.kind = (mode & kSelX) ? kChangeX : ((mode & kSelY) ? kChangeY : kChangeCells);
-    m_drag.c0 = m_drag.tc0 = std::max(0, t.firstCol);
-    m_drag.c1 = m_drag.tc1 = std::max(0, t.lastCol);
-    m_drag.r0 = m_drag.tr0 = std::max(0, t.firstRow);
-    m_drag.r1 = m_drag.tr1 = std::max(0, t.lastRow);
-    return;
-  }
+  if (handle == 2) return startHandleDrag();
   m_hover.valid = false;
   selectByMouse(h, e->modifiers(), true);
 }
@@ -257,8 +274,9 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
     const CSheet& s = m_model.cur();
     int dc = static_cast<int>(std::lround((e->pos().x() - m_drag.start.x()) / m_l.colW));
     int dr = static_cast<int>(std::lround((e->pos().y() - m_drag.start.y()) / m_l.rowH));
-    if (m_drag.kind == kChangeY) dc = 0;
-    if (m_drag.kind == kChangeX) dr = 0;
+    // Only shown columns and rows: not the hidden ones of a collapsed axis.
+    if (m_drag.kind == kChangeY || s.x.collapsed) dc = 0;
+    if (m_drag.kind == kChangeX || s.y.collapsed) dr = 0;
     const int maxC = m_drag.kind == kChangeY ? 0 : s.x.count - 1;
     const int maxR = m_drag.kind == kChangeX ? 0 : s.y.count - 1;
     if (m_drag.mode == 1) {
@@ -318,7 +336,7 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
   // The interpolation preview while the pointer rests on a corner triangle.
   const TSel& t = m_model.cur().sel;
   bool on = false;
-  if (t.interpReady && t.firstRow >= 0 && t.firstCol >= 0) {
+  if (t.interpReady && selectionHandle(e->pos()) != 1) {
     for (bool right : {false, true})
       for (bool bottom : {false, true}) {
         QRect rc = elementRect(right ? t.ic1 : t.ic0, bottom ? t.ir1 : t.ir0);
@@ -365,7 +383,10 @@ void TTab::mouseDoubleClickEvent(QMouseEvent* e) {
 void TTab::wheelEvent(QWheelEvent* e) {
   e->accept();
   if (m_model.sheetCount() == 0 || !m_model.cur().enabled) return;
-  const int notches = e->angleDelta().y() / 120;
+  // Touchpads send parts of a notch: they add up to whole steps.
+  m_wheelRest += e->angleDelta().y();
+  const int notches = m_wheelRest / 120;
+  m_wheelRest -= notches * 120;
   if (!notches) return;
   updateHover(e->position().toPoint());
   if (m_hover.valid) {
@@ -378,7 +399,7 @@ void TTab::wheelEvent(QWheelEvent* e) {
 void TTab::updateHover(QPoint p) {
   Hover old = m_hover;
   m_hover.valid = false;
-  if (!m_drag.mode && m_model.sheetCount() && !m_model.compact()) {
+  if (!m_drag.mode && m_model.sheetCount() && !m_model.compact() && selectionHandle(p) != 1) {
     const ElemRef el = elementOf(hitTest(p));
     if (el.valid() && m_model.editableElement(m_model.current(), el)) {
       QRect r = elementRect(el.col, el.row);

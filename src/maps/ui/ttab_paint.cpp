@@ -53,9 +53,15 @@ class TextFit {
     }
     double w = m_fm->horizontalAdvance(t);
     if (w > r.width() - 2 && w > 0) {
+      // Sizes do not scale text widths exactly: step down until it fits.
       QFont f = p.font();
       double size = f.pointSizeF() > 0 ? f.pointSizeF() : 9;
-      f.setPointSizeF(std::max(4.0, size * (r.width() - 2) / w));
+      size = std::max(kMinTextPoints, size * (r.width() - 2) / w);
+      f.setPointSizeF(size);
+      while (size > kMinTextPoints && QFontMetricsF(f).horizontalAdvance(t) > r.width() - 2) {
+        size = std::max(kMinTextPoints, size - 0.5);
+        f.setPointSizeF(size);
+      }
       p.save();
       p.setFont(f);
       p.drawText(r, align, t);
@@ -185,34 +191,43 @@ void TTab::paintTable(QPainter& p) {
 
   const bool pattern = t.count > 1 && !m_print;
   QBrush dots(rgb(kSelectedCell), Qt::Dense4Pattern);
+  // The values the Interpolate command would give, while the pointer rests
+  // on a corner of the selection.
+  int previewKind = 0;
+  const bool previewing = m_previewOn && m_model.interpolationPreview(&m_scratch, &previewKind);
 
   // Header cells.
-  auto headerCell = [&](const QRectF& r, const CAxe& a, int idx, uint16_t mark) {
+  auto headerCell = [&](const QRectF& r, const CAxe& a, int idx, uint16_t mark, int kind) {
     if (pattern && (mark & kMarkSelected)) {
       p.fillRect(r.adjusted(1, 1, -1, -1), dots);
       p.setPen(Qt::white);
       p.drawRect(r.adjusted(2, 2, -2, -2));
     }
-    p.setPen(a.editable ? QColor(Qt::black) : QColor(Qt::darkGray));
+    int32_t v = a.values[static_cast<size_t>(idx)];
+    QColor col = a.editable ? QColor(Qt::black) : QColor(Qt::darkGray);
+    if (previewing && previewKind == kind && (mark & kMarkSelected)) {
+      const int32_t pv = m_scratch[static_cast<size_t>(idx)];
+      if (pv != v) col = rgb(kCornerHot);
+      v = pv;
+    }
+    p.setPen(col);
     p.setFont(textFont(a, !a.editable));
-    fitText(p, r, qs(valueText(a.values[static_cast<size_t>(idx)], a.scale, a.unit.c_str())));
+    fitText(p, r, qs(valueText(v, a.scale, a.unit.c_str())));
   };
   if (!s.x.collapsed)
     for (int j = 0; j < l.visCols; ++j) {
       int c = shownToDataCol(j);
-      headerCell(xHeaderRectF(j), s.x, c, t.xMarks[c]);
+      headerCell(xHeaderRectF(j), s.x, c, t.xMarks[c], kChangeX);
     }
   if (!s.y.collapsed)
     for (int i = 0; i < l.visRows; ++i) {
       int r = shownToDataRow(i);
-      headerCell(yHeaderRectF(i), s.y, r, t.yMarks[r]);
+      headerCell(yHeaderRectF(i), s.y, r, t.yMarks[r], kChangeY);
     }
 
   // Cells, with the interpolation preview while the pointer rests on a corner.
   if (!compact) {
-    int previewKind = 0;
-    bool preview = m_previewOn && m_model.interpolationPreview(&m_scratch, &previewKind) &&
-                   previewKind == kChangeCells;
+    const bool preview = previewing && previewKind == kChangeCells;
     const QFont cellFont = textFont(s.v, !s.v.editable);
     p.setFont(cellFont);
     for (int i = 0; i < l.visRows; ++i)
@@ -238,8 +253,8 @@ void TTab::paintTable(QPainter& p) {
   }
 
   // Small triangles in the four outer corners of an interpolation-ready
-  // selection of cells.
-  if (!compact && t.interpReady && t.firstRow >= 0 && t.firstCol >= 0 && !m_print) {
+  // selection of cells or run of breakpoints.
+  if (!compact && t.interpReady && !m_print) {
     for (bool right : {false, true})
       for (bool bottom : {false, true}) {
         const QRectF rc = elementRect(right ? t.ic1 : t.ic0, bottom ? t.ir1 : t.ir0);
