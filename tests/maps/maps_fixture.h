@@ -13,8 +13,9 @@
 namespace q3test {
 
 // Throttle sensor, both maps over throttle, engine speeds 1000, 2000, ...
-// 15 000 rpm, advance cells that differ per cell and per map.
-inline q3::ParamImage advanceImage() {
+// 15 000 rpm, advance cells that differ per cell and per map (all 0 when
+// flat).
+inline q3::ParamImage advanceImage(bool flat = false) {
   using q3::Adrb;
   q3::ParamImage img;
   img.setByte(Adrb::TpsIapSensor, 1);
@@ -30,8 +31,8 @@ inline q3::ParamImage advanceImage() {
     img.setByte(Adrb::RpmAdv2 + c, 10 + 10 * c);
   }
   for (int i = 0; i < 150; ++i) {
-    img.setByte(Adrb::Advance + i, 100 + i % 40);
-    img.setByte(Adrb::Advance2 + i, 80 + i % 30);
+    img.setByte(Adrb::Advance + i, flat ? 100 : 100 + i % 40);
+    img.setByte(Adrb::Advance2 + i, flat ? 100 : 80 + i % 30);
   }
   return img;
 }

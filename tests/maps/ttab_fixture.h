@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "maps/map_defs.h"
+#include "maps/maps_fixture.h"
 #include "maps/ui/ttab.h"
 #include "params/address_map.h"
 
@@ -31,25 +32,7 @@ class AppEnv : public ::testing::Environment {
 inline const auto* g_appEnv = ::testing::AddGlobalTestEnvironment(new AppEnv);
 
 // Both advance maps over throttle, 1000..15 000 rpm, every advance cell 0.
-inline q3::ParamImage flatAdvanceImage() {
-  using q3::Adrb;
-  q3::ParamImage img;
-  img.setByte(Adrb::TpsIapSensor, 1);
-  img.setByte(Adrb::AdvMap, 1);
-  img.setByte(Adrb::Adv2Map, 1);
-  img.setByte(Adrb::AdvColumns, 15);
-  img.setByte(Adrb::Adv2Columns, 15);
-  img.setByte(Adrb::BaseAdv, 10);
-  for (int c = 0; c < 15; ++c) {
-    img.setByte(Adrb::RpmAdv + c, 10 + 10 * c);
-    img.setByte(Adrb::RpmAdv2 + c, 10 + 10 * c);
-  }
-  for (int i = 0; i < 150; ++i) {
-    img.setByte(Adrb::Advance + i, 100);
-    img.setByte(Adrb::Advance2 + i, 100);
-  }
-  return img;
-}
+inline q3::ParamImage flatAdvanceImage() { return advanceImage(true); }
 
 // A page with a map control on it, bound to an image.
 struct Page {
