@@ -363,10 +363,13 @@ int cmdRead(const std::vector<std::string>& args) {
   Run r(o);
   bool refused = false;
   // A unit with another program version can still be backed up.
-  const auto res = r.attempts(Operation::Read, true, [&] {
-    r.sup().requestRead();
-    return true;
-  }, refused);
+  const auto res = r.attempts(
+      Operation::Read, true,
+      [&] {
+        r.sup().requestRead();
+        return true;
+      },
+      refused);
   if (!res || res->operation != Operation::Read || !res->ok()) {
     printFailure("read", res);
     return 1;
@@ -394,11 +397,14 @@ int cmdVerify(const std::vector<std::string>& args) {
       [&](std::span<const uint8_t> block) { std::copy(block.begin(), block.end(), unit.begin()); });
   const q3::ParamImage file = r.model.image();
   bool refused = false;
-  const auto res = r.attempts(Operation::Verify, false, [&] {
-    r.model.image() = file;  // a read of an earlier attempt never replaces it, but be sure
-    r.sup().requestVerify();
-    return true;
-  }, refused);
+  const auto res = r.attempts(
+      Operation::Verify, false,
+      [&] {
+        r.model.image() = file;  // a read of an earlier attempt never replaces it, but be sure
+        r.sup().requestVerify();
+        return true;
+      },
+      refused);
   if (res && res->operation == Operation::Verify && res->ok()) {
     std::printf("identical\n");
     return 0;
@@ -430,24 +436,27 @@ int cmdProgram(const std::vector<std::string>& args) {
   const q3::ParamImage file = r.model.image();
   bool nothingToDo = false;
   bool refused = false;
-  const auto res = r.attempts(Operation::Program, false, [&] {
-    // The first monitor answer tells the unit's bike preset for the question.
-    r.session.runUntil([&] { return r.sup().bikePreset() != -1; }, 3000);
-    r.model.image() = file;
-    if (o.changedOnly) {
-      // Only the bytes in which the file differs from the unit as just checked.
-      r.model.clearChangeMarks();
-      int n = 0;
-      for (int i = 0; i < q3::RS_LEN_EXE; ++i)
-        if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
-      std::fprintf(stderr, "%i bytes differ from the unit\n", n);
-      if (n == 0) {
-        nothingToDo = true;
-        return false;
-      }
-    }
-    return r.sup().requestProgram(!o.changedOnly);
-  }, refused);
+  const auto res = r.attempts(
+      Operation::Program, false,
+      [&] {
+        // The first monitor answer tells the unit's bike preset for the question.
+        r.session.runUntil([&] { return r.sup().bikePreset() != -1; }, 3000);
+        r.model.image() = file;
+        if (o.changedOnly) {
+          // Only the bytes in which the file differs from the unit as just checked.
+          r.model.clearChangeMarks();
+          int n = 0;
+          for (int i = 0; i < q3::RS_LEN_EXE; ++i)
+            if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
+          std::fprintf(stderr, "%i bytes differ from the unit\n", n);
+          if (n == 0) {
+            nothingToDo = true;
+            return false;
+          }
+        }
+        return r.sup().requestProgram(!o.changedOnly);
+      },
+      refused);
   if (nothingToDo) {
     std::fprintf(stderr, "Nothing to program\n");
     return 0;
