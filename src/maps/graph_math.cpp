@@ -172,18 +172,25 @@ void stackCurves(GraphRanges& r, int n) {
   r.v.hi = std::max(r.v.lo + 1, (n - 1) * offset + top);
 }
 
-std::vector<double> gridPositions(const GraphAxis& a, int k) {
+std::vector<double> gridPositions(const GraphAxis& a, int k, int maxLines) {
   std::vector<double> out;
   const double span = a.span();
   if (!(span > 0) || !std::isfinite(span)) return out;
-  double step = a.grid.step[std::clamp(k, 0, 3)];
+  maxLines = std::clamp(maxLines, 1, kMaxGridLines);
+  const double step = a.grid.step[std::clamp(k, 0, 3)];
   double stepRaw = a.proportional ? step / a.scale : step;
   if (!usable(stepRaw)) stepRaw = span;
-  while (span / stepRaw > kMaxGridLines) stepRaw *= 10;
+  const double base = stepRaw;
+  for (double decade = 1; span / stepRaw > maxLines; decade *= 10) {
+    for (double f : {2.0, 5.0, 10.0}) {
+      stepRaw = base * decade * f;
+      if (span / stepRaw <= maxLines) break;
+    }
+  }
   const double first = a.proportional ? std::ceil(a.lo / stepRaw - 1e-9) * stepRaw : a.lo;
   for (double v = first; v <= a.hi + 1e-9 * std::max(1.0, std::fabs(a.hi)); v += stepRaw) {
     out.push_back(v);
-    if (out.size() > kMaxGridLines + 1) break;
+    if (out.size() > static_cast<size_t>(maxLines) + 1) break;
   }
   return out;
 }

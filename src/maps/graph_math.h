@@ -48,9 +48,11 @@ GraphRanges graphRanges(const TabModel& m, int sheet);
 void stackCurves(GraphRanges& r, int n);
 
 // Grid positions (raw) of an axis every step k (0..3) from the lower end.
-// A step that is not positive, or would give more than 400 lines, is made
-// coarser, so that drawing never divides by zero or runs away.
-std::vector<double> gridPositions(const GraphAxis& a, int k);
+// A step that is not positive, or would give more than maxLines lines, is
+// made coarser (2, 5, 10, 20, ... times), so that drawing never divides by
+// zero or runs away, and an axis without grid records (steps of 1) does not
+// crowd its labels.
+std::vector<double> gridPositions(const GraphAxis& a, int k, int maxLines = 400);
 
 // The label of a proportional axis at shown value v, by the size of step 4:
 // "5m", "0.25", "1.5", "20", "2k", "1M".

@@ -80,7 +80,7 @@ struct Page {
   void drag(QPoint from, QPoint to, Qt::KeyboardModifiers m = Qt::NoModifier) {
     QTest::mouseMove(tab, from);
     QTest::mousePress(tab, Qt::LeftButton, m, from);
-    QTest::mouseMove(tab, to);
+    moveHeld(to, m);
     QTest::mouseRelease(tab, Qt::LeftButton, m, to);
   }
 };

@@ -115,6 +115,53 @@ void TTab::computeLayout() {
                      static_cast<int>(l.colW * l.visCols), 15);
   l.vBarRect = QRect(width() - 10 - 15, static_cast<int>(l.cellTop), 15,
                      static_cast<int>(l.rowH * l.visRows));
+
+  // The graphs: the whole frame in the graph views; the condition map in
+  // place of the cells of the compact layout; else a 2D graph beside the
+  // table where the sheet leaves room below it or to its right.
+  l.graphFrame = QRect();
+  l.graphBeside = false;
+  l.conditionPlot = QRectF();
+  if (m_view == 2 || m_view == 4) {
+    l.graphFrame = QRect(l.left, l.top, width() - l.left - 10, height() - l.top - 10);
+  } else if (m_model.compact()) {
+    const double left = l.left + l.labelW + l.yHeaderW + l.gapW;
+    const double top = l.top + l.headerH + l.gapW;
+    l.conditionPlot = QRectF(left, top, l.colW * pageCols, l.rowH * vr);
+  } else {
+    const double right = l.cellLeft + l.colW * s.shownColumns() + 5 + (l.vBar ? 17 : 0);
+    const double bottom = l.cellTop + l.rowH * s.shownRows() + 5 + (l.hBar ? 17 : 0);
+    const double below = height() - bottom - l.bottom;
+    const double beside = width() - right - l.right;
+    const double roomBelow = s.y.collapsed ? below * 1.5 : below / (2.0 / 3.0 * s.y.count);
+    const double roomRight = s.x.collapsed ? beside : std::floor(beside / s.x.count);
+    if (roomBelow > 100)
+      l.graphFrame = QRect(l.left, static_cast<int>(bottom), width() - l.left - l.right,
+                           static_cast<int>(below));
+    else if (roomRight > 100)
+      l.graphFrame = QRect(static_cast<int>(right), l.top, static_cast<int>(beside),
+                           height() - l.top - l.bottom);
+    l.graphBeside = !l.graphFrame.isEmpty();
+  }
+}
+
+bool TTab::viewAvailable(int view) const {
+  const int opts = m_model.options();
+  return (view == 1 && (opts & kOptTable)) || (view == 2 && (opts & kOptGraph2D)) ||
+         (view == 4 && (opts & kOptGraph3D));
+}
+
+bool TTab::setView(int view) {
+  if (!viewAvailable(view)) return false;
+  if (view != m_view) {
+    commitEditor();
+    m_view = view;
+    m_hover.valid = false;
+    m_previewOn = false;
+    m_graph.leave();
+  }
+  refresh();
+  return true;
 }
 
 double TTab::widestHeaderText(const CAxe& a) const {
@@ -155,13 +202,23 @@ int TTab::dataToShownRow(int r) const {
 QRectF TTab::cellRectF(int j, int i) const {
   return QRectF(m_l.cellLeft + j * m_l.colW, m_l.cellTop + i * m_l.rowH, m_l.colW, m_l.rowH);
 }
+// In the compact layout each header cell stands over its line of the
+// condition map in the equidistant view.
 QRectF TTab::xHeaderRectF(int j) const {
-  double x = m_l.cellLeft - (m_model.compact() ? m_l.colW / 2 : 0) + j * m_l.colW;
-  return QRectF(x, m_l.top, m_l.colW, m_l.headerH);
+  if (m_model.compact()) {
+    const QRectF& plot = m_l.conditionPlot;
+    const double x = plot.left() + plot.width() * (j + 1) / (m_model.cur().x.count + 1);
+    return QRectF(x - m_l.colW / 2, m_l.top, m_l.colW, m_l.headerH);
+  }
+  return QRectF(m_l.cellLeft + j * m_l.colW, m_l.top, m_l.colW, m_l.headerH);
 }
 QRectF TTab::yHeaderRectF(int i) const {
-  double y = m_l.cellTop - (m_model.compact() ? m_l.rowH / 2 : 0) + i * m_l.rowH;
-  return QRectF(m_l.left + m_l.labelW, y, m_l.yHeaderW, m_l.rowH);
+  if (m_model.compact()) {
+    const QRectF& plot = m_l.conditionPlot;
+    const double y = plot.top() + plot.height() * (i + 1) / (m_model.cur().y.count + 1);
+    return QRectF(m_l.left + m_l.labelW, y - m_l.rowH / 2, m_l.yHeaderW, m_l.rowH);
+  }
+  return QRectF(m_l.left + m_l.labelW, m_l.cellTop + i * m_l.rowH, m_l.yHeaderW, m_l.rowH);
 }
 
 QRect TTab::elementRect(int col, int row) const {
@@ -195,6 +252,7 @@ TTab::Hit TTab::hitTest(QPoint p) const {
       x += s.tabWidth + 4;
     }
   }
+  if (m_view != 1) return h;  // the graph views have no table
   for (int i = 0; i < l.visRows; ++i)
     for (int j = 0; j < l.visCols; ++j)
       if (!m_model.compact() && cellRectF(j, i).contains(q)) {

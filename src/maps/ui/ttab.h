@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "maps/tab_model.h"
+#include "maps/ui/ttab_graph.h"
 
 namespace q3 {
 
@@ -57,6 +58,19 @@ class TTab : public QWidget {
   // The off-screen picture, drawn anew by render().
   const QImage& offscreen() const { return m_image; }
   void render();
+  // Paints the whole control into any painter (an image, a printer, a PDF)
+  // in control coordinates.
+  void paint(QPainter& p);
+
+  // Views: 1 table, 2 2D graph, 4 3D graph; one the options do not offer is
+  // refused.
+  bool setView(int view);
+  bool viewAvailable(int view) const;
+  TTabGraph& graph() { return m_graph; }
+  // Where the 2D or 3D graph is drawn (the graph beside the table in the
+  // table view; empty when there is none), and the condition map's plot.
+  QRect graphFrame() const { return m_l.graphFrame; }
+  QRectF conditionPlot() const { return m_l.conditionPlot; }
 
   struct Hit {
     int bits = 0;
@@ -99,6 +113,9 @@ class TTab : public QWidget {
     bool hBar = false, vBar = false;
     QRect hBarRect, vBarRect;
     int tabsTop = 0;
+    QRect graphFrame;  // 2D/3D view, or the 2D graph beside the table
+    bool graphBeside = false;
+    QRectF conditionPlot;  // compact layout
   };
   struct Editor {
     bool open = false;
@@ -165,6 +182,11 @@ class TTab : public QWidget {
   QRect selectionRect() const;
   void updateFocusPolicy();
   void markDirty() { m_dirty = true; }
+  // Graph input (ttab_mouse.cpp): true when a graph took the event.
+  bool graphPress(QMouseEvent* e);
+  bool graphMove(QMouseEvent* e);
+  bool graphRelease(QMouseEvent* e);
+  bool graphWheel(QPoint pos, int notches, Qt::KeyboardModifiers mods);
 
   TabModel m_model;
   QImage m_image;
@@ -184,6 +206,9 @@ class TTab : public QWidget {
   bool m_previewOn = false;
   int m_wheelRest = 0;  // wheel travel short of a notch
   TSel m_selAtPress;    // the selection a Ctrl drag adds to
+  TTabGraph m_graph{*this};
+  int m_graphCapture = 0;  // the graph (view 2, 4, 8 condition map) a press went to
+  uint32_t m_controlColour = 0xF0F0F0;
 };
 
 }  // namespace q3

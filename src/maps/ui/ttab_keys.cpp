@@ -51,6 +51,11 @@ void TTab::keyPressEvent(QKeyEvent* e) {
     if (editorKey(e)) return e->accept();
     return e->accept();
   }
+  if (m_view == 4 && key == Qt::Key_Space) {
+    m_graph.cycleLabels();
+    changed(true);
+    return e->accept();
+  }
   if (m_view != 1) return QWidget::keyPressEvent(e);
   const bool shift = mods & Qt::ShiftModifier;
   const CSheet& s = m_model.cur();

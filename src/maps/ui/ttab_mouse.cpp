@@ -231,6 +231,7 @@ void TTab::mousePressEvent(QMouseEvent* e) {
     return;
   }
   if (e->button() != Qt::LeftButton) return;
+  if (graphPress(e)) return;
   if (scrollBarPress(e->pos())) return;
   if (!m_model.cur().enabled) return;
   const int handle = selectionHandle(e->pos());
@@ -270,6 +271,7 @@ void TTab::mousePressEvent(QMouseEvent* e) {
 void TTab::mouseMoveEvent(QMouseEvent* e) {
   m_pointer = e->pos();
   if (m_model.sheetCount() == 0) return;
+  if (graphMove(e)) return;
   if (m_drag.mode == 1 || m_drag.mode == 2) {
     const CSheet& s = m_model.cur();
     int dc = static_cast<int>(std::lround((e->pos().x() - m_drag.start.x()) / m_l.colW));
@@ -354,6 +356,7 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
 
 void TTab::mouseReleaseEvent(QMouseEvent* e) {
   m_pointer = e->pos();
+  if (graphRelease(e)) return;
   if (m_hover.pressed) {
     if (!m_hover.repeated && m_hover.valid) stepHover(m_hover.pressed);
     m_hover.pressed = 0;
@@ -388,6 +391,12 @@ void TTab::wheelEvent(QWheelEvent* e) {
   const int notches = m_wheelRest / 120;
   m_wheelRest -= notches * 120;
   if (!notches) return;
+  if (graphWheel(e->position().toPoint(), notches, e->modifiers())) return;
+  if (m_l.graphBeside && m_l.graphFrame.contains(e->position().toPoint())) {
+    // The graph beside the table had nothing to step: the table scrolls.
+    scrollBy(m_l.vBar, notches > 0 ? -1 : 1);
+    return;
+  }
   updateHover(e->position().toPoint());
   if (m_hover.valid) {
     for (int i = 0; i < std::abs(notches); ++i) stepHover(notches > 0 ? 1 : -1);
@@ -486,8 +495,103 @@ void TTab::focusOutEvent(QFocusEvent* e) {
   changed(true);
 }
 
+// ---------------------------------------------------------------------------
+// Graphs
+
+bool TTab::graphPress(QMouseEvent* e) {
+  const QPoint pos = e->pos();
+  bool took = false;
+  m_graphCapture = 0;
+  if (m_view == 4 && m_l.graphFrame.contains(pos)) {
+    if (m_graph.press3D(m_l.graphFrame, pos)) m_graphCapture = 4;
+    took = true;
+  } else if ((m_view == 2 || m_l.graphBeside) && m_l.graphFrame.contains(pos)) {
+    if (m_graph.press2D(m_l.graphFrame, pos, e->modifiers())) m_graphCapture = 2;
+    took = m_view == 2 || m_graphCapture;
+  } else if (m_view == 1 && m_model.compact() && m_l.conditionPlot.contains(pos)) {
+    if (m_graph.pressCondition(m_l.conditionPlot, pos)) m_graphCapture = 8;
+    took = true;
+  }
+  if (took) {
+    m_hover.valid = false;
+    changed(true);
+  }
+  return took;
+}
+
+bool TTab::graphMove(QMouseEvent* e) {
+  const QPoint pos = e->pos();
+  bool repaint = false, took = true;
+  switch (m_graphCapture) {
+    case 2:
+      repaint = m_graph.move2D(m_l.graphFrame, pos, e->buttons(), e->modifiers());
+      break;
+    case 4:
+      repaint = m_graph.move3D(m_l.graphFrame, pos, e->buttons());
+      break;
+    case 8:
+      repaint = m_graph.moveCondition(m_l.conditionPlot, pos, e->buttons());
+      break;
+    default:
+      if (m_view == 2 || (m_l.graphBeside && m_l.graphFrame.contains(pos)))
+        repaint = m_graph.move2D(m_l.graphFrame, pos, e->buttons(), e->modifiers());
+      else if (m_view == 1 && m_model.compact())
+        repaint = m_graph.moveCondition(m_l.conditionPlot, pos, e->buttons());
+      else
+        took = m_view == 4;
+      if (m_view == 1 && m_l.graphBeside && !m_l.graphFrame.contains(pos)) {
+        // Back over the table: the graph forgets its hovered point.
+        m_graph.leave();
+        took = false;
+      }
+      if (m_view == 1 && m_model.compact() && !m_l.conditionPlot.contains(pos)) took = false;
+      break;
+  }
+  if (took && m_hover.valid) {
+    m_hover.valid = false;
+    repaint = true;
+  }
+  if (repaint) changed(true);
+  return took;
+}
+
+bool TTab::graphRelease(QMouseEvent* e) {
+  bool took = false;
+  switch (m_graphCapture) {
+    case 2:
+      took = m_graph.release2D(m_l.graphFrame, e->pos(), e->modifiers());
+      break;
+    case 4:
+      took = m_graph.release3D();
+      break;
+    case 8:
+      took = m_graph.releaseCondition(m_l.conditionPlot, e->pos());
+      break;
+    default:
+      break;
+  }
+  m_graphCapture = 0;
+  if (took) changed(true);
+  return took;
+}
+
+bool TTab::graphWheel(QPoint pos, int notches, Qt::KeyboardModifiers mods) {
+  bool took = false;
+  if (m_view == 4)
+    took = m_graph.wheel3D(m_l.graphFrame, pos, notches, mods) || true;
+  else if (m_view == 2)
+    took = m_graph.wheel2D(m_l.graphFrame, pos, notches) || true;
+  else if (m_l.graphBeside && m_l.graphFrame.contains(pos))
+    took = m_graph.wheel2D(m_l.graphFrame, pos, notches);
+  else if (m_model.compact() && m_l.conditionPlot.contains(pos))
+    took = m_graph.wheelCondition(m_l.conditionPlot, pos, notches);
+  if (took) changed(true);
+  return took;
+}
+
 void TTab::leaveEvent(QEvent* e) {
   QWidget::leaveEvent(e);
+  m_graph.leave();
   if (m_hover.valid || m_previewOn) {
     m_hover.valid = false;
     m_hover.pressed = 0;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 
+#include "maps/ui/paint_util.h"
 #include "maps/ui/ttab.h"
 #include "text/mstring.h"
 
@@ -13,34 +14,11 @@ namespace q3 {
 
 namespace {
 
-// Colours of the program are 0xBBGGRR words.
-QColor rgb(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-QColor halfBright(uint32_t c) {
-  return QColor((c & 0xFF) / 2, ((c >> 8) & 0xFF) / 2, ((c >> 16) & 0xFF) / 2);
-}
-
-constexpr uint32_t kControlColour = 0xF0F0F0;
 constexpr uint32_t kGridColour = 0xE4D6D4;
 constexpr uint32_t kSelectedCell = 0xF4EEEC;
 constexpr uint32_t kTextSelection = 0xFF8844;
 constexpr uint32_t kCornerColour = 0x88F444;
 constexpr uint32_t kCornerHot = 0x00AAAA;
-constexpr uint32_t kActiveMarker = 0x44F444;
-constexpr uint32_t kOtherMarker = 0x44F4F4;
-
-QString qs(const std::string& s) { return QString::fromUtf8(s.c_str()); }
-QString mls(const std::string& s) { return QString::fromUtf8(ml(s.c_str())); }
-
-void panel(QPainter& p, const QRectF& r, uint32_t fill, bool raised) {
-  p.fillRect(r, rgb(fill));
-  if (!raised) return;
-  p.setPen(rgb(0xC0C0C0));
-  p.drawLine(r.topLeft(), r.topRight());
-  p.drawLine(r.topLeft(), r.bottomLeft());
-  p.setPen(rgb(0xFFFFFF));
-  p.drawLine(r.bottomLeft(), r.bottomRight());
-  p.drawLine(r.topRight(), r.bottomRight());
-}
 
 // Draws texts centred, scaled down in proportion when they do not fit. Keeps
 // the metrics of the last font: the table draws runs of texts in one font.
@@ -93,14 +71,28 @@ void TTab::render() {
   if (m_image.size() != size()) m_image = QImage(size(), QImage::Format_RGB32);
   m_dirty = false;
   QPainter p(&m_image);
-  p.fillRect(m_image.rect(), rgb(kControlColour));
+  paint(p);
+}
+
+void TTab::paint(QPainter& p) {
+  p.fillRect(rect(), rgb(m_controlColour));
   if (m_model.sheetCount() == 0) return;
   computeLayout();
   p.setRenderHint(QPainter::Antialiasing, false);
-  paintScrollBars(p);
-  paintTable(p);
-  paintHoverButtons(p);
-  paintEditor(p);
+  if (m_view == 1) {
+    paintScrollBars(p);
+    paintTable(p);
+    if (m_model.compact())
+      m_graph.paintCondition(p, m_l.conditionPlot, m_print);
+    else if (m_l.graphBeside)
+      m_graph.paint2D(p, m_l.graphFrame, true);
+    paintHoverButtons(p);
+    paintEditor(p);
+  } else if (m_view == 2) {
+    m_graph.paint2D(p, m_l.graphFrame, false);
+  } else {
+    m_graph.paint3D(p, m_l.graphFrame);
+  }
   paintTabs(p);
 }
 
@@ -126,8 +118,9 @@ void TTab::paintTable(QPainter& p) {
   const TSel& t = s.sel;
   const bool compact = m_model.compact();
   const bool raised = !m_print;
-  const double tableW = l.colW * l.visCols;
-  const double tableH = l.rowH * l.visRows;
+  // The compact layout's headers stand along the condition map.
+  const double tableW = compact ? l.conditionPlot.width() : l.colW * l.visCols;
+  const double tableH = compact ? l.conditionPlot.height() : l.rowH * l.visRows;
   const double hdrLeft = l.cellLeft - (compact ? l.colW / 2 : 0);
   const double hdrTop = l.cellTop - (compact ? l.rowH / 2 : 0);
   TextFit fitText;
@@ -143,11 +136,11 @@ void TTab::paintTable(QPainter& p) {
 
   // Grid lines.
   p.setPen(rgb(kGridColour));
-  for (int j = 0; j <= l.visCols; ++j) {
+  for (int j = 0; j <= l.visCols && !compact; ++j) {
     double x = l.cellLeft + j * l.colW;
     p.drawLine(QPointF(x, l.top), QPointF(x, l.cellTop + tableH));
   }
-  for (int i = 0; i <= l.visRows; ++i) {
+  for (int i = 0; i <= l.visRows && !compact; ++i) {
     double y = l.cellTop + i * l.rowH;
     p.drawLine(QPointF(l.left + l.labelW, y), QPointF(l.cellLeft + tableW, y));
   }
