@@ -168,11 +168,9 @@ std::string graphStatusText(const TabModel& m, const GraphItem& item, bool dragg
       const int oi = cs.primaryY ? item.cell.col : item.cell.row;
       std::string t = prefix;
       if (cs.curves > 1)
-        t += std::string(ml(o.label.c_str())) + " = " +
-             axisText(o, o.values[static_cast<size_t>(oi)]) + "; ";
-      t +=
-          std::string(ml(p.label.c_str())) + " = " + axisText(p, p.values[static_cast<size_t>(pi)]);
-      t += "; " + std::string(ml(s.v.label.c_str())) + " = " +
+        t += languageText(o.label) + " = " + axisText(o, o.values[static_cast<size_t>(oi)]) + "; ";
+      t += languageText(p.label) + " = " + axisText(p, p.values[static_cast<size_t>(pi)]);
+      t += "; " + languageText(s.v.label) + " = " +
            axisText(s.v, s.cell(item.cell.col, item.cell.row));
       return t;
     }
@@ -192,7 +190,7 @@ std::string graphStatusText(const TabModel& m, const GraphItem& item, bool dragg
     case GraphItem::YLine: {
       const CAxe& a = item.kind == GraphItem::XLine ? s.x : s.y;
       if (item.index < 0 || item.index >= a.count) return {};
-      return prefix + ml(a.label.c_str()) + " = " +
+      return prefix + languageText(a.label) + " = " +
              axisText(a, a.values[static_cast<size_t>(item.index)]);
     }
     case GraphItem::None:

@@ -123,6 +123,10 @@ std::string valueText(int32_t raw, double scale, const char* unit = nullptr);
 int decimalsForScale(double scale);
 // Rounds half away from zero into the 32-bit range.
 int32_t roundHalfAway(double v);
+// The version of a stored multi-language text (a sheet name, an axis label)
+// in a language (-1 the current one). Unlike ml(), which keeps one prepared
+// copy per literal address, this reads the text itself every time.
+std::string languageText(const std::string& text, int language = -1);
 // Reads an entered text as a number: first "," becomes ".", spaces and tabs
 // are removed; false when it is no number.
 bool parseEnteredNumber(const std::string& text, double* out);

@@ -358,6 +358,23 @@ std::vector<int> selectedLines(const CSheet& s, bool columns) {
 }
 }  // namespace
 
+int TabModel::wholeLinesSelected(bool columns) const {
+  return static_cast<int>(selectedLines(cur(), columns).size());
+}
+
+bool TabModel::wholeLineSelected(bool columns, int i) const {
+  const CSheet& s = cur();
+  const CAxe& a = columns ? s.x : s.y;
+  const CAxe& o = columns ? s.y : s.x;
+  if (i < 0 || i >= a.count) return false;
+  const int k0 = o.collapsed ? o.collapsedIndex : 0;
+  const int k1 = o.collapsed ? o.collapsedIndex : o.count - 1;
+  for (int k = k0; k <= k1; ++k)
+    if (!(s.sel.cellMarks[columns ? k * kCellStride + i : i * kCellStride + k] & kMarkSelected))
+      return false;
+  return true;
+}
+
 void TabModel::deleteSelectedColumns() {
   std::vector<int> lines = selectedLines(cur(), true);
   int removed = 0;

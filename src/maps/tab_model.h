@@ -170,6 +170,11 @@ class TabModel {
   bool deleteRow(int b);
   void deleteSelectedColumns();
   void deleteSelectedRows();
+  // Columns (rows) that the menu's delete would remove: wholly selected in
+  // their used cells, or with their breakpoint selected.
+  int wholeLinesSelected(bool columns) const;
+  // Whether every used cell of column (row) i is selected.
+  bool wholeLineSelected(bool columns, int i) const;
   bool canUseAxes(AxisUse u) const;
   bool useAxes(AxisUse u);
   AxisUse axesInUse() const;

@@ -37,6 +37,18 @@ inline q3::ParamImage advanceImage(bool flat = false) {
   return img;
 }
 
+// The advance image with the servo map enabled, 15 engine-speed columns of
+// 1000..15 000 rpm, in dimension mode `mode` (0 engine speed, 1 load, 2 both).
+inline q3::ParamImage servoImage(int mode, bool flat = false) {
+  using q3::Adrb;
+  q3::ParamImage img = advanceImage(flat);
+  img.setByte(Adrb::ServoEnable, 1);
+  img.setByte(Adrb::ServoMap, mode);
+  img.setByte(Adrb::ServoColumns, 15);
+  for (int c = 0; c < 15; ++c) img.setByte(Adrb::ServoRpm + c, 10 + 10 * c);
+  return img;
+}
+
 // A map of the main window bound to an image: each committed change is
 // stored into the image and loaded back, as the window does.
 struct BoundMap {

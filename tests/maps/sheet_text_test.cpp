@@ -205,11 +205,7 @@ TEST(PastePlain, SelectionCursorHeadersAndRefusals) {
 
 TEST(PastePlain, CollapsedAxisKeepsItsHiddenColumns) {
   // The servo map over load only: column 0 is in use, the others are hidden.
-  ParamImage img = advanceImage();
-  img.setByte(Adrb::ServoMap, 1);
-  img.setByte(Adrb::ServoEnable, 1);
-  img.setByte(Adrb::ServoColumns, 15);
-  for (int c = 0; c < 15; ++c) img.setByte(Adrb::ServoRpm + c, 10 + 10 * c);
+  ParamImage img = q3test::servoImage(1);
   for (int i = 0; i < 150; ++i) img.setByte(Adrb::Servo + i, 50 + i % 7);
   BoundMap b(kOwnerServo, img);
   ASSERT_TRUE(b.sheet().x.collapsed);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "maps/sheet.h"
 #include "text/mstring.h"
 
 namespace q3 {
@@ -25,7 +26,7 @@ inline QColor halfBright(uint32_t c) {
 }
 inline QString qs(const std::string& s) { return QString::fromUtf8(s.c_str()); }
 // A multi-language text in the current language.
-inline QString mls(const std::string& s) { return QString::fromUtf8(ml(s.c_str())); }
+inline QString mls(const std::string& s) { return QString::fromUtf8(languageText(s).c_str()); }
 inline QString mls(const char* s) { return QString::fromUtf8(ml(s)); }
 
 inline void panel(QPainter& p, const QRectF& r, uint32_t fill, bool raised) {

@@ -2,6 +2,8 @@
 #include "maps/ui/ttab.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -26,6 +28,16 @@ TTab::TTab(int ownerId, int width, int height, int options, QWidget* parent)
   m_view =
       (options & kOptTable) ? 1 : ((options & kOptGraph2D) ? 2 : ((options & kOptGraph3D) ? 4 : 1));
   m_scratch.assign(kCellCount, 0);
+  // The Paste button follows the clipboard as it changes.
+  if (QClipboard* clip = QGuiApplication::clipboard()) {
+    connect(clip, &QClipboard::dataChanged, this, &TTab::clipboardChanged);
+    clipboardChanged();
+  }
+  m_csvFile = [this](bool save) {
+    const QString filter = "CSV (*.csv)";
+    return save ? QFileDialog::getSaveFileName(this, QString(), QString(), filter)
+                : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+  };
 }
 
 TTab::~TTab() { --g_instances; }
@@ -65,15 +77,29 @@ void TTab::computeLayout() {
     QFontMetrics fm(f);
     int w = 0;
     for (int lang = 0; lang < 3; ++lang)
-      w = std::max(w, fm.horizontalAdvance(QString::fromUtf8(ml(sh.name.c_str(), lang))));
+      w = std::max(w, fm.horizontalAdvance(QString::fromUtf8(languageText(sh.name, lang).c_str())));
     sh.tabWidth = w + 15;
+  }
+  // The title row's buttons stand right-aligned: Copy, Copy table, Paste,
+  // + and -, the dimension choice, the views.
+  l.buttonsLeft = width();
+  l.titleShift = 0;
+  if ((opts & kOptTitleRow) && n > 0) {
+    const CSheet& s = m_model.cur();
+    const bool dims = (s.x.usage == 1 || s.y.usage == 1) && s.x.usage != 2 && s.y.usage != 2;
+    const int c = dims ? 1 + (s.x.usage == 1) + (s.y.usage == 1) : 0;
+    const int views = viewAvailable(1) + viewAvailable(2) + viewAvailable(4);
+    const int v = views >= 2 ? views : 0;
+    l.buttonsLeft = width() - 10 - (75 * c + 63 * v + 123);
   }
   if (n > 1) {
     int total = 0;
     for (int i = 0; i < n; ++i)
       if (!m_model.sheet(i).hidden) total += m_model.sheet(i).tabWidth + 4;
-    int room = width() - 10 - ((opts & kOptTitleRow) ? 330 : 0);
-    if (total > room) l.top += 20;
+    if (total > l.buttonsLeft - 10 && (opts & kOptTitleRow)) {
+      l.top += 20;
+      l.titleShift = 20;
+    }
   }
   const double dpi = std::max(0.5, logicalDpiX() / 96.0);
   l.labelW = static_cast<int>(std::lround((m_model.compact() ? 45 : 65) * dpi));
@@ -143,6 +169,7 @@ void TTab::computeLayout() {
                            height() - l.top - l.bottom);
     l.graphBeside = !l.graphFrame.isEmpty();
   }
+  layoutButtons();
 }
 
 bool TTab::viewAvailable(int view) const {
@@ -373,6 +400,7 @@ void TTab::timerEntry() {
   }
   if ((tick & 2) != 0) updateFocusPolicy();
   if (repaint || m_dirty) {
+    layoutButtons();
     markDirty();
     update();
   }

@@ -30,6 +30,15 @@ void TTab::keyPressEvent(QKeyEvent* e) {
     advance(-1);
     return e->accept();
   }
+  const bool ctrl = mods & Qt::ControlModifier;
+  if ((ctrl && key == Qt::Key_C) || (ctrl && key == Qt::Key_Insert)) {
+    copySelection();
+    return e->accept();
+  }
+  if ((ctrl && key == Qt::Key_V) || ((mods & Qt::ShiftModifier) && key == Qt::Key_Insert)) {
+    paste();
+    return e->accept();
+  }
   if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
     commitEditor();
     int next = -1;

@@ -1,8 +1,11 @@
 // TTab: the shared nesting guard, the mouse, the wheel, the hover arrow
 // buttons, the fill handle and block move, the scroll bars and the focus.
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -47,6 +50,8 @@ ElemRef elementOf(const TTab::Hit& h) {
 
 bool TTab::changed(bool did) {
   if (did) {
+    // The buttons follow the selection and the actual cell at once.
+    layoutButtons();
     markDirty();
     update();
   }
@@ -54,6 +59,16 @@ bool TTab::changed(bool did) {
 }
 
 bool TTab::event(QEvent* e) {
+  if (e->type() == QEvent::ToolTip) {
+    auto* h = static_cast<QHelpEvent*>(e);
+    const QString hint = hintAt(h->pos());
+    const QString tip = hint.section('|', 0, 0);
+    if (tip.isEmpty())
+      QToolTip::hideText();
+    else
+      QToolTip::showText(h->globalPos(), tip, this);
+    return true;
+  }
   if (e->type() == QEvent::Wheel) {
     auto* w = static_cast<QWheelEvent*>(e);
     if (w->buttons() & (Qt::LeftButton | Qt::RightButton)) {
@@ -224,6 +239,12 @@ void TTab::mousePressEvent(QMouseEvent* e) {
     }
     commitEditor();
   }
+  if (e->button() == Qt::RightButton) {
+    // Built anew from the state under the pointer; a sheet tab gets its own.
+    buildPopupMenu(e->pos())->popup(e->globalPosition().toPoint());
+    return;
+  }
+  if (e->button() == Qt::LeftButton && buttonPress(e)) return;
   const Hit h = hitTest(e->pos());
   if (h.bits & kHitSheetTab) {
     m_model.selectSheet(h.col);
@@ -271,7 +292,9 @@ void TTab::mousePressEvent(QMouseEvent* e) {
 void TTab::mouseMoveEvent(QMouseEvent* e) {
   m_pointer = e->pos();
   if (m_model.sheetCount() == 0) return;
-  if (graphMove(e)) return;
+  showHint(e->pos());
+  if (!m_buttonDown.isEmpty()) return changed(true), void();
+  if (graphMove(e)) return showHint(e->pos());
   if (m_drag.mode == 1 || m_drag.mode == 2) {
     const CSheet& s = m_model.cur();
     int dc = static_cast<int>(std::lround((e->pos().x() - m_drag.start.x()) / m_l.colW));
@@ -356,6 +379,7 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
 
 void TTab::mouseReleaseEvent(QMouseEvent* e) {
   m_pointer = e->pos();
+  if (buttonRelease(e)) return;
   if (graphRelease(e)) return;
   if (m_hover.pressed) {
     if (!m_hover.repeated && m_hover.valid) stepHover(m_hover.pressed);
@@ -373,6 +397,7 @@ void TTab::mouseReleaseEvent(QMouseEvent* e) {
 
 void TTab::mouseDoubleClickEvent(QMouseEvent* e) {
   if (m_model.sheetCount() == 0 || e->button() != Qt::LeftButton) return;
+  if (buttonAt(e->pos()) >= 0 || m_view != 1) return mousePressEvent(e);
   const Hit h = hitTest(e->pos());
   const ElemRef el = elementOf(h);
   if (!el.valid()) return mousePressEvent(e);

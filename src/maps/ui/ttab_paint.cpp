@@ -94,6 +94,7 @@ void TTab::paint(QPainter& p) {
     m_graph.paint3D(p, m_l.graphFrame);
   }
   paintTabs(p);
+  paintButtons(p);
 }
 
 QFont TTab::textFont(const CAxe& a, bool italicSmall) const {
