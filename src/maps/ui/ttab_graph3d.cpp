@@ -62,6 +62,69 @@ struct Vertex {
   int col = -1, row = -1;  // the cell it shows, -1 for the base advance
 };
 
+// Fills flat triangles. Painting into a 32-bit image without a transform,
+// it writes the pixels whose centres lie inside straight into the image
+// (what QPainter does without antialiasing, without its cost per call: the
+// finer height colours draw thousands of small triangles); into any other
+// device it draws polygons.
+class TriangleFill {
+ public:
+  explicit TriangleFill(QPainter& p) : m_p(p) {
+    QPaintDevice* d = p.device();
+    if (d && d->devType() == QInternal::Image && p.transform().isIdentity()) {
+      auto* img = static_cast<QImage*>(d);
+      const QImage::Format f = img->format();
+      if (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+          f == QImage::Format_ARGB32_Premultiplied) {
+        m_bits = reinterpret_cast<uint32_t*>(img->bits());
+        m_stride = img->bytesPerLine() / 4;
+        m_clip = QRect(0, 0, img->width(), img->height());
+        if (p.hasClipping()) m_clip &= p.clipBoundingRect().toAlignedRect();
+      }
+    }
+  }
+  void operator()(const QPointF& a, const QPointF& b, const QPointF& c, const QColor& colour) {
+    if (!m_bits) {
+      m_p.setPen(Qt::NoPen);
+      m_p.setBrush(colour);
+      const QPointF pts[3] = {a, b, c};
+      m_p.drawConvexPolygon(pts, 3);
+      return;
+    }
+    const uint32_t px = 0xFF000000u | colour.rgb();
+    const QPointF* v[3] = {&a, &b, &c};
+    std::sort(v, v + 3, [](const QPointF* l, const QPointF* r) { return l->y() < r->y(); });
+    const int top = std::max(m_clip.top(), static_cast<int>(std::ceil(v[0]->y() - 0.5)));
+    const int bottom = std::min(m_clip.bottom(), static_cast<int>(std::ceil(v[2]->y() - 0.5)) - 1);
+    if (top > bottom) return;
+    // x of each edge at a row centre: x0 + slope * (y - y0).
+    auto slope = [](const QPointF* p, const QPointF* q) {
+      const double dy = q->y() - p->y();
+      return dy == 0 ? 0.0 : (q->x() - p->x()) / dy;
+    };
+    const double sLong = slope(v[0], v[2]), sUpper = slope(v[0], v[1]), sLower = slope(v[1], v[2]);
+    const double mid = v[1]->y();
+    for (int y = top; y <= bottom; ++y) {
+      const double yc = y + 0.5;
+      double xa = v[0]->x() + sLong * (yc - v[0]->y());
+      double xb =
+          yc < mid ? v[0]->x() + sUpper * (yc - v[0]->y()) : v[1]->x() + sLower * (yc - mid);
+      if (xa > xb) std::swap(xa, xb);
+      const int left = std::max(m_clip.left(), static_cast<int>(std::ceil(xa - 0.5)));
+      const int right = std::min(m_clip.right(), static_cast<int>(std::ceil(xb - 0.5)) - 1);
+      if (left > right) continue;
+      uint32_t* line = m_bits + static_cast<ptrdiff_t>(y) * m_stride;
+      std::fill(line + left, line + right + 1, px);
+    }
+  }
+
+ private:
+  QPainter& m_p;
+  uint32_t* m_bits = nullptr;
+  int m_stride = 0;
+  QRect m_clip;
+};
+
 Vertex mid(const Vertex& a, const Vertex& b) {
   Vertex m;
   m.screen = (a.screen + b.screen) / 2;
@@ -74,21 +137,25 @@ Vertex mid(const Vertex& a, const Vertex& b) {
 
 // Fills a triangle in height colours, split at its edge midpoints while
 // grain levels remain and its corners' colours differ.
-void heightTriangle(QPainter& p, const Vertex& a, const Vertex& b, const Vertex& c, int levels) {
+void heightTriangle(TriangleFill& fill, const Vertex& a, const Vertex& b, const Vertex& c,
+                    int levels) {
   if (levels > 0 &&
       (std::abs(int(a.index) - int(b.index)) >= 1 || std::abs(int(b.index) - int(c.index)) >= 1)) {
     const Vertex ab = mid(a, b), bc = mid(b, c), ca = mid(c, a);
-    heightTriangle(p, a, ab, ca, levels - 1);
-    heightTriangle(p, ab, b, bc, levels - 1);
-    heightTriangle(p, ca, bc, c, levels - 1);
-    heightTriangle(p, ab, bc, ca, levels - 1);
+    heightTriangle(fill, a, ab, ca, levels - 1);
+    heightTriangle(fill, ab, b, bc, levels - 1);
+    heightTriangle(fill, ca, bc, c, levels - 1);
+    heightTriangle(fill, ab, bc, ca, levels - 1);
     return;
   }
+  static const std::vector<QColor> palette = [] {
+    std::vector<QColor> v;
+    for (int i = 0; i < kPaletteSize; ++i) v.push_back(rgb(paletteColour(i)));
+    return v;
+  }();
   const double ia = std::clamp(a.index, 0.0, 61.0), ib = std::clamp(b.index, 0.0, 61.0),
                ic = std::clamp(c.index, 0.0, 61.0);
-  p.setBrush(rgb(paletteColour(static_cast<int>(std::lround((ia + ib + ic) / 3)))));
-  const QPointF pts[3] = {a.screen, b.screen, c.screen};
-  p.drawConvexPolygon(pts, 3);
+  fill(a.screen, b.screen, c.screen, palette[static_cast<size_t>(std::lround((ia + ib + ic) / 3))]);
 }
 
 bool selectedCell(const CSheet& s, int col, int row, uint16_t mark) {
@@ -249,6 +316,7 @@ void TTabGraph::paint3D(QPainter& p, const QRect& frame) {
   const double* towards = proj.basis(2);
   const int levels = drawMode - 2;
   const QColor flat = rgb(0xFF8888), away = rgb(0xC0C0C0);
+  TriangleFill fill(p);
   for (const Patch& pt : patches) {
     const Vertex* c4[4] = {&vert(pt.i, pt.j), &vert(pt.i + 1, pt.j), &vert(pt.i + 1, pt.j + 1),
                            &vert(pt.i, pt.j + 1)};
@@ -267,7 +335,6 @@ void TTabGraph::paint3D(QPainter& p, const QRect& frame) {
         depth[e] =
             proj.depth((c4[e]->x + c4[(e + 1) % 4]->x) / 2, (c4[e]->y + c4[(e + 1) % 4]->y) / 2);
       std::sort(order, order + 4, [&](int a, int b) { return depth[a] < depth[b]; });
-      p.setPen(Qt::NoPen);
       for (int e : order) {
         const Vertex& a = *c4[e];
         const Vertex& b = *c4[(e + 1) % 4];
@@ -277,17 +344,12 @@ void TTabGraph::paint3D(QPainter& p, const QRect& frame) {
         double nx3 = uv * wy - uy * wv, nv3 = uy * wx - ux * wy, ny3 = ux * wv - uv * wx;
         if (nv3 < 0) nx3 = -nx3, nv3 = -nv3, ny3 = -ny3;
         const bool facing = nv3 == 0 || nx3 * towards[0] + nv3 * towards[1] + ny3 * towards[2] >= 0;
-        if (!facing) {
-          p.setBrush(away);
-          const QPointF tri[3] = {a.screen, b.screen, centre.screen};
-          p.drawConvexPolygon(tri, 3);
-        } else if (drawMode == 1) {
-          p.setBrush(flat);
-          const QPointF tri[3] = {a.screen, b.screen, centre.screen};
-          p.drawConvexPolygon(tri, 3);
-        } else {
-          heightTriangle(p, a, b, centre, levels);
-        }
+        if (!facing)
+          fill(a.screen, b.screen, centre.screen, away);
+        else if (drawMode == 1)
+          fill(a.screen, b.screen, centre.screen, flat);
+        else
+          heightTriangle(fill, a, b, centre, levels);
       }
     }
     // The patch's outer edges; between two selected cells blue, green at an
