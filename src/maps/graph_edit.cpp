@@ -199,4 +199,22 @@ std::string graphStatusText(const TabModel& m, const GraphItem& item, bool dragg
   return {};
 }
 
+std::string graphReadout(const TabModel& m, double primaryRaw, double valueRaw) {
+  if (m.sheetCount() == 0) return {};
+  const CSheet& s = m.cur();
+  const CurveSet cs = curvesOf(s);
+  const CAxe& p = cs.primaryY ? s.y : s.x;
+  std::string prim;
+  if (p.proportional) {
+    prim = valueText(roundHalfAway(primaryRaw), p.scale, p.unit.c_str());
+  } else {
+    // An equidistant axis: the breakpoint nearest to the pointer.
+    const int i =
+        std::clamp(static_cast<int>(std::lround(primaryRaw)), 0, std::max(0, p.count - 1));
+    prim = valueText(p.values[static_cast<size_t>(i)], p.scale, p.unit.c_str());
+  }
+  return languageText(p.label) + " = " + prim + "; " + languageText(s.v.label) + " = " +
+         valueText(roundHalfAway(valueRaw), s.v.scale, s.v.unit.c_str());
+}
+
 }  // namespace q3

@@ -59,4 +59,8 @@ bool switchAreas(TabModel& m, int c0, int r0, int c1, int r1);
 // "Dragging: " prefix while dragging. Empty for no item.
 std::string graphStatusText(const TabModel& m, const GraphItem& item, bool dragging);
 
+// The read-out under the pointer of the 2D graph: the primary axis and the
+// value at raw positions ("RPM = 4 300; Advance = 17 °").
+std::string graphReadout(const TabModel& m, double primaryRaw, double valueRaw);
+
 }  // namespace q3

@@ -101,6 +101,9 @@ struct CSheet {
   int titleFontSize = 12;
   CAxe x, y, v;
   int actualCol = -2, actualRow = -2, actualState = 0;
+  // The unit's copy of this sheet (breakpoints and cells as last read from
+  // the unit), empty when there is none; the table marks what differs.
+  std::vector<int32_t> unitX, unitY, unitCells;
   int32_t liveAfr = 0;
   TSel sel;
 

@@ -302,6 +302,14 @@ TEST(GraphDragEdit, BaseAdvanceAndLimitersReachTheImage) {
   EXPECT_EQ(b.img.byte(Adrb::BaseAdv), 0);
 }
 
+TEST(GraphDragEdit, ReadoutUnderThePointer) {
+  BoundMap b(kOwnerAdvance);
+  EXPECT_EQ(graphReadout(b.m, 43.2, 16.6), "RPM = 4 300; Advance = 17 °");
+  // An equidistant primary axis reads out its nearest breakpoint.
+  b.sheet().x.proportional = 0;
+  EXPECT_EQ(graphReadout(b.m, 2.4, -3), "RPM = 3 000; Advance = -3 °");
+}
+
 TEST(GraphDragEdit, StatusTexts) {
   BoundMap b(kOwnerAdvance);
   b.sheet().cell(2, 3) = 17;

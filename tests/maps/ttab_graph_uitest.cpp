@@ -128,6 +128,30 @@ ParamImage conditionImage(int function) {
   return img;
 }
 
+TEST(TTabGraph2D, ReadoutUnderThePointerAndUnitMarks) {
+  Graph2D g;
+  // Half way between two points of the first curve, above it.
+  const QPointF a = g.pos(6, 0), b = g.pos(7, 0);
+  const QPoint at(static_cast<int>((a.x() + b.x()) / 2), static_cast<int>(a.y() - 2 * g.perValue));
+  QTest::mouseMove(g.p.tab, at);
+  EXPECT_EQ(g.p.tab->graph().status(), "RPM = 7 500; Advance = 2 °");
+  // In the 3D view the status line reads out the cell under the pointer.
+  g.p.tab->setView(4);
+  g.p.tab->render();
+  const QPoint cell3D = g.p.tab->graph().drawnCell3D(ElemRef{4, 0}).toPoint();
+  const QString hint = g.p.tab->hintAt(cell3D + QPoint(2, 1));
+  EXPECT_TRUE(hint.endsWith("|TP = 0 %; RPM = 5 000; Advance = 20 °")) << hint.toStdString();
+  // The table marks a cell that differs from the unit's copy.
+  ParamImage unit = g.p.img;
+  unit.setByte(Adrb::Advance + 2 * 15 + 3, 120);
+  loadUnitCopy(g.p.tab->model(), unit, true);
+  g.p.tab->setView(1);
+  g.p.tab->render();
+  const QRect cell = g.p.tab->elementRect(3, 2), other = g.p.tab->elementRect(4, 2);
+  EXPECT_EQ(g.p.tab->offscreen().pixelColor(cell.right() - 2, cell.top() + 2), QColor(Qt::red));
+  EXPECT_NE(g.p.tab->offscreen().pixelColor(other.right() - 2, other.top() + 2), QColor(Qt::red));
+}
+
 TEST(TTabConditionMap, RubberBandSwitchesOnlyEditableAreasOfAnEnabledSheet) {
   struct Case {
     const char* what;

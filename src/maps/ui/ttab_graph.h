@@ -58,6 +58,8 @@ class TTabGraph {
   bool move3D(const QRect& frame, QPoint pos, Qt::MouseButtons buttons);
   bool release3D();
   bool wheel3D(const QRect& frame, QPoint pos, int notches, Qt::KeyboardModifiers mods);
+  // Where the last 3D picture drew a cell (null when it did not).
+  QPointF drawnCell3D(ElemRef cell) const;
   // Space cycles the value labels.
   void cycleLabels() { labelMode = (labelMode + 1) % 4; }
   void setPreset(Preset p) { rotation = presetRotation(p); }
@@ -107,6 +109,14 @@ class TTabGraph {
   bool m_band = false;
   QPoint m_bandFrom, m_bandTo;
   Qt::KeyboardModifiers m_bandMods;
+
+  // The cells of the last 3D picture where they were drawn, for the
+  // read-out under the pointer.
+  struct DrawnCell {
+    QPointF at;
+    ElemRef cell;
+  };
+  std::vector<DrawnCell> m_cells3D;
 
   // A turn of the 3D view.
   bool m_turning = false;

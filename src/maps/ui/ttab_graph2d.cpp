@@ -393,6 +393,11 @@ void TTabGraph::hover2D(const Layout2D& g, QPoint pos, Qt::KeyboardModifiers mod
   }
   m_hovered = item;
   m_status = qs(graphStatusText(m, item, false));
+  // Away from every point and line: what lies under the pointer.
+  if (item.kind == GraphItem::None && plot.contains(QPointF(pos)) && g.cs.curves > 0)
+    m_status = qs(
+        graphReadout(m, g.plot.rawX(pos.x()),
+                     g.plot.rawV(pos.y(), g.lift(std::clamp(m_currentCurve, 0, g.cs.curves - 1)))));
 }
 
 bool TTabGraph::press2D(const QRect& frame, QPoint pos, Qt::KeyboardModifiers mods) {

@@ -244,6 +244,9 @@ void TTabGraph::paint3D(QPainter& p, const QRect& frame) {
       vx.index = heightIndex(value, low, high);
     }
   auto vert = [&](int i, int j) -> const Vertex& { return verts[static_cast<size_t>(i * ny + j)]; };
+  m_cells3D.clear();
+  for (const Vertex& v : verts)
+    if (v.col >= 0) m_cells3D.push_back({v.screen, ElemRef{v.col, v.row}});
   auto at = [&](double x, double v, double y) {
     const PointF q = proj.project(x, v, y);
     return QPointF(q.x, q.y);
@@ -472,6 +475,12 @@ bool TTabGraph::wheel3D(const QRect& frame, QPoint pos, int notches, Qt::Keyboar
   return true;
 }
 
+QPointF TTabGraph::drawnCell3D(ElemRef cell) const {
+  for (const DrawnCell& c : m_cells3D)
+    if (c.cell.col == cell.col && c.cell.row == cell.row) return c.at;
+  return {};
+}
+
 QString TTabGraph::hint3D(const QRect& frame, QPoint pos) const {
   if (pos.y() < frame.top() + 45) return {};
   if (pos.x() < frame.left() + kPanelWidth - 10) {
@@ -480,7 +489,17 @@ QString TTabGraph::hint3D(const QRect& frame, QPoint pos) const {
   }
   if (pos.x() >= frame.left() + kPanelWidth + 20) {
     const QString t = mls(kRotateHint);
-    return turnedOnce ? "|" + t : t + "|" + t;
+    // Over a cell of the surface, the status line reads it out.
+    QString status = t;
+    double best = 8;
+    for (const DrawnCell& c : m_cells3D) {
+      const double d = std::hypot(c.at.x() - pos.x(), c.at.y() - pos.y());
+      if (d < best) {
+        best = d;
+        status = qs(graphStatusText(m_tab.model(), GraphItem{GraphItem::Point, c.cell}, false));
+      }
+    }
+    return turnedOnce ? "|" + status : t + "|" + status;
   }
   return {};
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 
+#include "maps/map_defs.h"
 #include "maps/ui/paint_util.h"
 #include "maps/ui/ttab.h"
 #include "text/mstring.h"
@@ -244,6 +245,27 @@ void TTab::paintTable(QPainter& p) {
         p.setPen(col);
         fitText(p, rc, qs(valueText(v, s.v.scale, s.v.showUnit ? s.v.unit.c_str() : nullptr)));
       }
+  }
+
+  // Elements that differ from the unit's copy: a red corner at the top right.
+  if (!s.unitCells.empty() && !m_print) {
+    auto mark = [&](ElemRef e) {
+      if (!differsFromUnit(s, e)) return;
+      const QRect rc = elementRect(e.col, e.row);
+      if (rc.isEmpty()) return;
+      QPainterPath tri;
+      tri.moveTo(rc.right() - 7, rc.top() + 1);
+      tri.lineTo(rc.right() - 1, rc.top() + 1);
+      tri.lineTo(rc.right() - 1, rc.top() + 7);
+      tri.closeSubpath();
+      p.fillPath(tri, rgb(0x0000FF));
+    };
+    for (int i = 0; i < l.visRows; ++i)
+      for (int j = 0; j < l.visCols; ++j) {
+        if (!compact) mark(ElemRef{shownToDataCol(j), shownToDataRow(i)});
+        if (i == 0 && !s.x.collapsed) mark(ElemRef{shownToDataCol(j), -1});
+      }
+    for (int i = 0; i < l.visRows && !s.y.collapsed; ++i) mark(ElemRef{-1, shownToDataRow(i)});
   }
 
   // Small triangles in the four outer corners of an interpolation-ready
