@@ -251,6 +251,37 @@ TEST(TTabGraph3D, TurningWheelKeysAndPresets) {
   EXPECT_EQ(presetOf(g.rotation), static_cast<int>(Preset::Top));
 }
 
+TEST(TTabGraph3D, ASurfaceSeenFromAboveShowsNoUnderside) {
+  // A gently sloped map seen from above in every preset and mode: none of
+  // its triangles is drawn in the grey of an underside.
+  for (Preset preset : {Preset::Top, Preset::Iso1, Preset::Iso2})
+    for (int mode : {1, 4}) {
+      Page p;
+      for (int r = 0; r < 10; ++r)
+        for (int c = 0; c < 15; ++c) p.sheet().cell(c, r) = 10 + c - r;
+      p.tab->setView(4);
+      p.tab->graph().setPreset(preset);
+      p.tab->graph().drawMode = mode;
+      p.tab->graph().labelMode = 0;
+      p.tab->render();
+      const QImage& img = p.tab->offscreen();
+      const TTabGraph& g = p.tab->graph();
+      int grey = 0;
+      // A point inside each of the four triangles of every patch.
+      for (int r = 0; r + 1 < 10; ++r)
+        for (int c = 0; c + 1 < 15; ++c) {
+          const QPointF q[4] = {g.drawnCell3D({c, r}), g.drawnCell3D({c + 1, r}),
+                                g.drawnCell3D({c + 1, r + 1}), g.drawnCell3D({c, r + 1})};
+          const QPointF centre = (q[0] + q[1] + q[2] + q[3]) / 4;
+          for (int e = 0; e < 4; ++e) {
+            const QPoint at = ((q[e] + q[(e + 1) % 4] + 2 * centre) / 4).toPoint();
+            grey += img.pixel(at) == qRgb(0xC0, 0xC0, 0xC0);
+          }
+        }
+      EXPECT_EQ(grey, 0) << "preset " << static_cast<int>(preset) << ", mode " << mode;
+    }
+}
+
 TEST(TTabGraphBeside, AOneRowMapShowsItsCurveBelowTheTable) {
   ParamImage img = flatAdvanceImage();
   img.setByte(Adrb::AdvMap, 0);

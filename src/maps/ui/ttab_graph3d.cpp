@@ -57,9 +57,9 @@ std::vector<SurfaceLine> surfaceLines(const CAxe& a, const GraphAxis& g, bool pl
 
 struct Vertex {
   QPointF screen;
-  double index = 0;        // palette index of the height
-  double x, v, y;          // in the cube
-  int col = -1, row = -1;  // the cell it shows, -1 for the base advance
+  double index = 0;            // palette index of the height
+  double x = 0, v = 0, y = 0;  // in the cube
+  int col = -1, row = -1;      // the cell it shows, -1 for the base advance
 };
 
 // Fills flat triangles. Painting into a 32-bit image without a transform,
@@ -293,14 +293,23 @@ void TTabGraph::paint3D(QPainter& p, const QRect& frame) {
         label(cube(i, a), qs(valueText(ax.values[static_cast<size_t>(i)], ax.scale)));
     }
   };
-  if (!pa.collapsed) labels(ga, pa, 0);
-  labels(r.v, s.v, 1);
-  if (!sa.collapsed) labels(gb, sa, 2);
-  font.setBold(true);
-  p.setFont(font);
-  if (!pa.collapsed) p.drawText(at(h, 0, 0) + QPointF(6, 0), mls(pa.label));
-  p.drawText(at(0, h, 0) + QPointF(-10, -6), mls(s.v.label));
-  if (!sa.collapsed) p.drawText(at(0, 0, h) + QPointF(6, 0), mls(sa.label));
+  // The axes' texts come over the surface; an axis seen end-on (the height
+  // from the top) has none.
+  auto axisTexts = [&] {
+    const QPointF origin = at(0, 0, 0);
+    auto seen = [&](const QPointF& end) { return QLineF(origin, end).length() > 40; };
+    font.setBold(false);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    if (!pa.collapsed && seen(at(h, 0, 0))) labels(ga, pa, 0);
+    if (seen(at(0, h, 0))) labels(r.v, s.v, 1);
+    if (!sa.collapsed && seen(at(0, 0, h))) labels(gb, sa, 2);
+    font.setBold(true);
+    p.setFont(font);
+    if (!pa.collapsed && seen(at(h, 0, 0))) p.drawText(at(h, 0, 0) + QPointF(6, 0), mls(pa.label));
+    if (seen(at(0, h, 0))) p.drawText(at(0, h, 0) + QPointF(-10, -6), mls(s.v.label));
+    if (!sa.collapsed && seen(at(0, 0, h))) p.drawText(at(0, 0, h) + QPointF(6, 0), mls(sa.label));
+  };
 
   // The surface, far patches first, each as four triangles through its centre.
   struct Patch {
@@ -372,6 +381,8 @@ void TTabGraph::paint3D(QPainter& p, const QRect& frame) {
       p.drawLine(a.screen, b.screen);
     }
   }
+
+  axisTexts();
 
   // Value labels at the cells.
   const bool actual = (s.flags0 & 1) && s.actualState > 0 && s.actualCol >= 0 && s.actualRow >= 0;
