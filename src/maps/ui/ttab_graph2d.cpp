@@ -210,7 +210,9 @@ void TTabGraph::paint2D(QPainter& p, const QRect& frame, bool beside) {
       p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
     }
   }
-  p.setRenderHint(QPainter::Antialiasing, true);
+  // Only the current curve is drawn smooth: smoothing every grey curve
+  // would cost four times the table's whole paint.
+  p.setRenderHint(QPainter::Antialiasing, false);
 
   // The comparison curves (the other advance map), under the curves.
   const std::vector<int32_t>& cx = s.x.compareValues;
@@ -248,6 +250,7 @@ void TTabGraph::paint2D(QPainter& p, const QRect& frame, bool beside) {
   for (int pass = 0; pass < 2; ++pass)
     for (int k = 0; k < n; ++k) {
       if ((k == cur) != (pass == 1)) continue;
+      p.setRenderHint(QPainter::Antialiasing, k == cur);
       p.setPen(QPen(k == cur ? rgb(s.colours[0]) : rgb(0x808080), 2));
       p.drawPolyline(curveLine(k));
       p.setPen(QPen(rgb(s.colours[2]), 2));
