@@ -470,6 +470,8 @@ void loadPoutCondition(TabModel& m, const ParamImage& img) {
   s.x.count = fn == 255 ? 3 : 2;
   s.y.count = fn == 255 ? 2 : 1;
   s.y.collapsed = sensor == 0 || fn == 2;
+  // The output's hysteresis [rpm], drawn as a band around each threshold.
+  m.hysteresisRpm = img.byte(Adrb::PoutFurther + k) * 10;
   finishLoad(m);
   // The band between the two shift-light thresholds is drawn in the mixed
   // state; set after the clamp, which keeps areas to 0..2.

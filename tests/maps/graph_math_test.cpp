@@ -195,8 +195,10 @@ TEST(ConditionMap, LinesAreasAndSwitching) {
   img.setWord(Adrw::PoutWords, 20);
   img.setWord(Adrw::PoutWords + 1, 60);
   img.setByte(Adrb::PoutCondition, 0b0110);  // row 0: areas 1 and 2 on
+  img.setByte(Adrb::PoutFurther, 30);        // hysteresis 300 rpm
   BoundMap b(kOwnerPoutCondition, img);
   const CSheet& s = b.sheet();
+  EXPECT_EQ(b.m.hysteresisRpm, 300);
   const ConditionGeometry eq = conditionGeometry(s, false);
   EXPECT_EQ(eq.xLines, (std::vector<double>{0.25, 0.5, 0.75}));
   EXPECT_EQ(eq.areaRows(), 3);
