@@ -1,14 +1,19 @@
 // LIBS: q3mapsui q3maps q3params Qt6::Test
-// The map editor's hot paths: painting the 15 x 10 advance map table into the
-// control's off-screen image, and one edit round trip from the keystroke to
-// the image stored by the owner notification.
+// The map editor's hot paths: painting the 15 x 10 advance map as a table,
+// as the 2D graph and as the 3D surface into the control's off-screen image;
+// the finest 3D mode on the largest sheet (50 x 30); reading a pasted 50 x 30
+// sheet; and one edit round trip from the keystroke to the image stored by
+// the owner notification.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
+#include <cmath>
 
 #include "maps/map_defs.h"
+#include "maps/sheet_text.h"
+#include "maps/tab_paste.h"
 #include "maps/ui/ttab.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
@@ -65,14 +70,106 @@ struct AdvancePage {
   }
 };
 
-void BM_PaintAdvanceTable(benchmark::State& state) {
-  AdvancePage p;
+void paintLoop(benchmark::State& state, q3::TTab* tab) {
   for (auto _ : state) {
-    p.tab->render();
-    benchmark::DoNotOptimize(p.tab->offscreen().constBits());
+    tab->render();
+    benchmark::DoNotOptimize(tab->offscreen().constBits());
   }
 }
+
+void BM_PaintAdvanceTable(benchmark::State& state) {
+  AdvancePage p;
+  paintLoop(state, p.tab);
+}
 BENCHMARK(BM_PaintAdvanceTable)->Unit(benchmark::kMillisecond);
+
+// The same map and size as the table: ten stacked curves with the
+// comparison curves, the limiters, the live marker and the selection.
+void BM_PaintAdvance2D(benchmark::State& state) {
+  AdvancePage p;
+  p.tab->setView(2);
+  paintLoop(state, p.tab);
+}
+BENCHMARK(BM_PaintAdvance2D)->Unit(benchmark::kMillisecond);
+
+// The 3D surface of the 15 x 10 map at 1000 x 600 px; the argument is the
+// drawing mode (4: height colours of grain 2, what the window sets).
+void BM_PaintAdvance3D(benchmark::State& state) {
+  AdvancePage p;
+  p.page.resize(1020, 640);
+  p.tab->resize(1000, 600);
+  p.tab->setView(4);
+  p.tab->graph().drawMode = static_cast<int>(state.range(0));
+  paintLoop(state, p.tab);
+}
+BENCHMARK(BM_PaintAdvance3D)->Arg(4)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+
+// The largest sheet, 50 x 30 cells over 1000..50 000 rpm, a smooth surface
+// with a ridge, in the finest mode (grain 3) at 1000 x 600 px.
+struct LargeSheet {
+  QWidget page;
+  q3::TTab* tab;
+  LargeSheet() {
+    page.resize(1020, 640);
+    tab = new q3::TTab(60, 1000, 600, q3::kOptTable | q3::kOptGraph2D | q3::kOptGraph3D, &page);
+    q3::TabModel& m = tab->model();
+    m.visibleColumns = 50;
+    m.visibleRows = 30;
+    m.addSheet("Large", "RPM", "TP", "ADV", 50, 30, 0x0001);
+    q3::AxisSetup x;
+    x.name = "RPM";
+    x.minValue = 3;
+    x.maxValue = 600;
+    x.scale = 100;
+    x.grid = {{25000, {2000, 1000, 1000, 2000}}, {60000, {5000, 5000, 5000, 10000}}};
+    x.editable = 1;
+    x.count = 50;
+    m.setAxis(0, 1, x);
+    q3::AxisSetup y;
+    y.name = "TP";
+    y.maxValue = 100;
+    y.count = 30;
+    m.setAxis(0, 2, y);
+    q3::AxisSetup v;
+    v.name = "ADV";
+    v.minValue = -30;
+    v.maxValue = 60;
+    v.grid = {{10, {5, 1, 1, 2}}, {30, {5, 5, 5, 5}}, {100, {20, 10, 10, 20}}};
+    v.editable = 1;
+    v.options = 3;
+    m.setAxis(0, 4, v);
+    q3::CSheet& s = m.sheet(0);
+    for (int c = 0; c < 50; ++c) s.x.values[static_cast<size_t>(c)] = 10 + 10 * c;
+    for (int r = 0; r < 30; ++r) s.y.values[static_cast<size_t>(r)] = r * 100 / 29;
+    for (int r = 0; r < 30; ++r)
+      for (int c = 0; c < 50; ++c)
+        s.cell(c, r) = static_cast<int32_t>(-20 + 70 * std::exp(-((c - 25) * (c - 25)) / 120.0) *
+                                                      (1 - r / 40.0));
+    m.normalizeAxes(0, q3::kNormalizeForget | q3::kChangeX | q3::kChangeY | q3::kChangeCells);
+    page.show();
+    tab->refresh();
+  }
+};
+
+void BM_PaintLarge3DFinest(benchmark::State& state) {
+  LargeSheet l;
+  l.tab->setView(4);
+  l.tab->graph().drawMode = 5;
+  paintLoop(state, l.tab);
+}
+BENCHMARK(BM_PaintLarge3DFinest)->Unit(benchmark::kMillisecond);
+
+// Reading and pasting a whole 50 x 30 sheet (about 11 kB of text).
+void BM_PasteLargeSheet(benchmark::State& state) {
+  LargeSheet l;
+  const std::string text = q3::copyTableTexts(l.tab->model().cur(), false, '.').sheet;
+  for (auto _ : state) {
+    const q3::PasteResult r = q3::pasteSheet(l.tab->model(), text);
+    benchmark::DoNotOptimize(r.flags);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_PasteLargeSheet)->Unit(benchmark::kMicrosecond);
 
 void BM_EditRoundTrip(benchmark::State& state) {
   AdvancePage p;

@@ -470,6 +470,8 @@ void loadPoutCondition(TabModel& m, const ParamImage& img) {
   s.x.count = fn == 255 ? 3 : 2;
   s.y.count = fn == 255 ? 2 : 1;
   s.y.collapsed = sensor == 0 || fn == 2;
+  // The output's hysteresis [rpm], drawn as a band around each threshold.
+  m.hysteresisRpm = img.byte(Adrb::PoutFurther + k) * 10;
   finishLoad(m);
   // The band between the two shift-light thresholds is drawn in the mixed
   // state; set after the clamp, which keeps areas to 0..2.
@@ -669,6 +671,32 @@ void reloadMap(TabModel& m, const ParamImage& img) {
       a->pushed = old.pushed;
       a->lastChanged = old.lastChanged;
     }
+}
+
+void loadUnitCopy(TabModel& m, const ParamImage& unitImage, bool valid) {
+  TabModel unit(m.options(), m.ownerId());
+  if (valid) {
+    defineMap(unit);
+    loadMap(unit, unitImage);
+  }
+  for (int i = 0; i < m.sheetCount(); ++i) {
+    CSheet& s = m.sheet(i);
+    const bool have = valid && i < unit.sheetCount();
+    s.unitX = have ? unit.sheet(i).x.values : std::vector<int32_t>();
+    s.unitY = have ? unit.sheet(i).y.values : std::vector<int32_t>();
+    s.unitCells = have ? unit.sheet(i).v.values : std::vector<int32_t>();
+  }
+}
+
+bool differsFromUnit(const CSheet& s, ElemRef e) {
+  auto differs = [](const std::vector<int32_t>& unit, const std::vector<int32_t>& pc, int i) {
+    return i >= 0 && static_cast<size_t>(i) < unit.size() && static_cast<size_t>(i) < pc.size() &&
+           unit[static_cast<size_t>(i)] != pc[static_cast<size_t>(i)];
+  };
+  if (e.isCell()) return differs(s.unitCells, s.v.values, e.row * kCellStride + e.col);
+  if (e.isX()) return differs(s.unitX, s.x.values, e.col);
+  if (e.isY()) return differs(s.unitY, s.y.values, e.row);
+  return false;
 }
 
 bool mapVisible(int owner, const ParamImage& img) {

@@ -41,6 +41,13 @@ void storeMap(TabModel& m, ParamImage& img);
 // that breakpoints pushed by the one being edited still spring back.
 void reloadMap(TabModel& m, const ParamImage& img);
 
+// Takes the unit's copy of the map's tables (the image last read from the
+// unit) into its sheets, so that the table marks what differs from it; with
+// valid false the marks go.
+void loadUnitCopy(TabModel& m, const ParamImage& unitImage, bool valid);
+// Whether an element of a sheet differs from the unit's copy.
+bool differsFromUnit(const CSheet& s, ElemRef e);
+
 // Whether the map is shown for the current settings (sensor curves by load
 // sensor, power-output maps by output function).
 bool mapVisible(int ownerId, const ParamImage& img);

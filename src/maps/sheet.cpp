@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <vector>
+
+#include "text/mstring.h"
 
 namespace q3 {
 
@@ -48,6 +51,13 @@ std::string valueText(int32_t raw, double scale, const char* unit) {
     grouped += unit;
   }
   return grouped;
+}
+
+std::string languageText(const std::string& text, int language) {
+  if (text.empty() || text[0] != '#') return text;
+  std::vector<char> buffer(text.begin(), text.end());
+  buffer.push_back('\0');
+  return selectText(buffer.data(), language);
 }
 
 int32_t roundHalfAway(double v) {

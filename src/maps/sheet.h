@@ -84,6 +84,16 @@ struct TSel {
   int ic0 = -2, ic1 = -2, ir0 = -2, ir1 = -2;
 };
 
+// An element of a sheet: col -1 is the Y header column, row -1 the X header
+// row; (col >= 0, row >= 0) is a cell. Indices are data indices.
+struct ElemRef {
+  int col = -2, row = -2;
+  bool isCell() const { return col >= 0 && row >= 0; }
+  bool isX() const { return col >= 0 && row == -1; }
+  bool isY() const { return col == -1 && row >= 0; }
+  bool valid() const { return isCell() || isX() || isY(); }
+};
+
 struct CSheet {
   int flags0 = 0;  // bit 0 actual position, bit 1 Y primary, bit 3 may disable, 5, 7 curve ends
   int flags1 = 0;  // bits 0..2 linked limits, bits 4..6 accelerated steps
@@ -96,6 +106,9 @@ struct CSheet {
   int titleFontSize = 12;
   CAxe x, y, v;
   int actualCol = -2, actualRow = -2, actualState = 0;
+  // The unit's copy of this sheet (breakpoints and cells as last read from
+  // the unit), empty when there is none; the table marks what differs.
+  std::vector<int32_t> unitX, unitY, unitCells;
   int32_t liveAfr = 0;
   TSel sel;
 
@@ -116,6 +129,10 @@ std::string valueText(int32_t raw, double scale, const char* unit = nullptr);
 int decimalsForScale(double scale);
 // Rounds half away from zero into the 32-bit range.
 int32_t roundHalfAway(double v);
+// The version of a stored multi-language text (a sheet name, an axis label)
+// in a language (-1 the current one). Unlike ml(), which keeps one prepared
+// copy per literal address, this reads the text itself every time.
+std::string languageText(const std::string& text, int language = -1);
 // Reads an entered text as a number: first "," becomes ".", spaces and tabs
 // are removed; false when it is no number.
 bool parseEnteredNumber(const std::string& text, double* out);

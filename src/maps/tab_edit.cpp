@@ -36,6 +36,19 @@ struct SelectedBlock {
   int sc0, sc1, sr0, sr1;  // first and last selected column and row
 };
 
+// The columns and rows of the grid that are shown: only the used line of a
+// collapsed axis. Fill and block move write nowhere else, so that hidden
+// rows of a map used over one axis keep their values.
+struct ShownRange {
+  int c0, c1, r0, r1;
+};
+ShownRange shownRange(const CSheet& s, const Grid& g) {
+  ShownRange r{0, g.cols() - 1, 0, g.rows() - 1};
+  if (g.kind != kChangeY && s.x.collapsed) r.c0 = r.c1 = s.x.collapsedIndex;
+  if (g.kind != kChangeX && s.y.collapsed) r.r0 = r.r1 = s.y.collapsedIndex;
+  return r;
+}
+
 std::optional<SelectedBlock> editableBlock(CSheet& s, int kind) {
   if (!s.enabled || !kind || !s.sel.count) return std::nullopt;
   Grid g{s, kind};
@@ -169,7 +182,7 @@ void TabModel::updateSelection() {
 void TabModel::scrollTo(int col, int row) {
   CSheet& s = cur();
   if (!s.x.collapsed && col >= 0) {
-    int vis = std::min(visibleColumns, s.x.count);
+    int vis = std::min(shownColumnLimit(), s.x.count);
     if (col < s.x.scrollOffset) s.x.scrollOffset = col;
     if (col >= s.x.scrollOffset + vis) s.x.scrollOffset = col - vis + 1;
   }
@@ -345,6 +358,23 @@ std::vector<int> selectedLines(const CSheet& s, bool columns) {
 }
 }  // namespace
 
+int TabModel::wholeLinesSelected(bool columns) const {
+  return static_cast<int>(selectedLines(cur(), columns).size());
+}
+
+bool TabModel::wholeLineSelected(bool columns, int i) const {
+  const CSheet& s = cur();
+  const CAxe& a = columns ? s.x : s.y;
+  const CAxe& o = columns ? s.y : s.x;
+  if (i < 0 || i >= a.count) return false;
+  const int k0 = o.collapsed ? o.collapsedIndex : 0;
+  const int k1 = o.collapsed ? o.collapsedIndex : o.count - 1;
+  for (int k = k0; k <= k1; ++k)
+    if (!(s.sel.cellMarks[columns ? k * kCellStride + i : i * kCellStride + k] & kMarkSelected))
+      return false;
+  return true;
+}
+
 void TabModel::deleteSelectedColumns() {
   std::vector<int> lines = selectedLines(cur(), true);
   int removed = 0;
@@ -410,10 +440,12 @@ bool TabModel::fillTo(int c0, int r0, int c1, int r1) {
   const int sc0 = block->sc0, sc1 = block->sc1, sr0 = block->sr0, sr1 = block->sr1;
   if (c0 > c1) std::swap(c0, c1);
   if (r0 > r1) std::swap(r0, r1);
-  c0 = clampInt(std::min(c0, sc0), 0, g.cols() - 1);
-  c1 = clampInt(std::max(c1, sc1), 0, g.cols() - 1);
-  r0 = clampInt(std::min(r0, sr0), 0, g.rows() - 1);
-  r1 = clampInt(std::max(r1, sr1), 0, g.rows() - 1);
+  const ShownRange shown = shownRange(s, g);
+  c0 = clampInt(std::min(c0, sc0), shown.c0, shown.c1);
+  c1 = clampInt(std::max(c1, sc1), shown.c0, shown.c1);
+  r0 = clampInt(std::min(r0, sr0), shown.r0, shown.r1);
+  r1 = clampInt(std::max(r1, sr1), shown.r0, shown.r1);
+  if (c0 > c1 || r0 > r1) return false;
   const bool wide = sc1 > sc0, high = sr1 > sr0;
   std::vector<int32_t> out;
   for (int r = r0; r <= r1; ++r)
@@ -448,8 +480,10 @@ bool TabModel::moveTo(int c0, int r0) {
   Grid& g = block->g;
   const int sc0 = block->sc0, sc1 = block->sc1, sr0 = block->sr0, sr1 = block->sr1;
   const int w = sc1 - sc0 + 1, h = sr1 - sr0 + 1;
-  c0 = clampInt(c0, 0, std::max(0, g.cols() - w));
-  r0 = clampInt(r0, 0, std::max(0, g.rows() - h));
+  const ShownRange shown = shownRange(s, g);
+  if (w > shown.c1 - shown.c0 + 1 || h > shown.r1 - shown.r0 + 1) return false;
+  c0 = clampInt(c0, shown.c0, shown.c1 - w + 1);
+  r0 = clampInt(r0, shown.r0, shown.r1 - h + 1);
   std::vector<int32_t> src;
   std::vector<uint8_t> sel;
   for (int r = sr0; r <= sr1; ++r)

@@ -202,8 +202,11 @@ void TabModel::normalizeAxes(int sheetIndex, int flags) {
         s.cell(c, r) = std::clamp(s.cell(c, r), s.v.minValue, s.v.maxValue);
   }
   if (s.x.label == "RPM") {
+    // The base advance is stored in an unsigned byte: below 0 it would come
+    // back as 255 and be cut to the highest advance. It stays at 0.
     if (s.flags1 & 1)
-      baseAdvance = limitInto(baseAdvance, s.v.minValue * s.v.scale, s.v.maxValue * s.v.scale);
+      baseAdvance =
+          limitInto(baseAdvance, std::max(0.0, s.v.minValue * s.v.scale), s.v.maxValue * s.v.scale);
     if (s.flags1 & 2)
       revLimiter = limitInto(revLimiter, s.x.minValue * s.x.scale, s.x.maxValue * s.x.scale);
     if (s.flags1 & 4)
@@ -233,7 +236,7 @@ void TabModel::computeIndices() {
       else
         a->collapsedIndex = clampInt(p, 0, a->count - 1);
     }
-    int visC = std::min(visibleColumns, s.shownColumns());
+    int visC = std::min(shownColumnLimit(), s.shownColumns());
     int visR = std::min(visibleRows, s.shownRows());
     s.x.scrollOffset = s.x.collapsed ? 0 : clampInt(s.x.scrollOffset, 0, s.x.count - visC);
     s.y.scrollOffset = s.y.collapsed ? 0 : clampInt(s.y.scrollOffset, 0, s.y.count - visR);
@@ -280,7 +283,7 @@ bool TabModel::timerStep() {
   ++m_tick;
   bool repaint = false;
   if (m_tick & 2) repaint |= updateActual();
-  if ((m_flagsGathered || m_openKey) && m_tick >= m_deadline) {
+  if ((m_flagsGathered || m_openKey) && !m_held && m_tick >= m_deadline) {
     repaint |= m_flagsGathered != 0;
     commitNow();
   }
@@ -406,6 +409,10 @@ bool TabModel::incrementCursor(int k) {
     commitChange(kind, key);
     return true;
   }
+  return incrementElement(e, k);
+}
+
+bool TabModel::incrementElement(ElemRef e, int k) {
   if (!editableElement(m_current, e)) return false;
   int kind = e.isX() ? kChangeX : (e.isY() ? kChangeY : kChangeCells);
   int key = elementKey(kind == kChangeX ? 0x110001 : (kind == kChangeY ? 0x120000 : 0x140000), e);
@@ -415,10 +422,18 @@ bool TabModel::incrementCursor(int k) {
   return true;
 }
 
-bool TabModel::incrementActual(int k) {
+bool TabModel::toggleEnabled() {
+  if (!validSheet(m_current) || !(cur().flags0 & 8)) return false;
+  beginChange(kKeyStructBegin);
+  cur().enabled = !cur().enabled;
+  commitChange(kChangeEnabled, kKeyStructEnd);
+  return true;
+}
+
+bool TabModel::incrementActual(int k, bool useSelection) {
   CSheet& s = cur();
   if (!s.enabled) return false;
-  if (s.sel.count > 0) {
+  if (useSelection && s.sel.count > 0) {
     int kinds = 0, last = 0;
     if (s.x.editable)
       for (int c = 0; c < s.x.count; ++c)

@@ -6,6 +6,7 @@
 // draws this model and turns mouse and keys into these calls.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -29,6 +30,8 @@ inline constexpr int kKeyStructEnd = 0x9000000;
 inline constexpr int kChangeX = 1;
 inline constexpr int kChangeY = 2;
 inline constexpr int kChangeCells = 4;
+// The sheet was enabled or disabled (stored by the owner like any change).
+inline constexpr int kChangeEnabled = 8;
 inline constexpr int kNormalizeForget = 0x100;
 
 // Parameters of SetAxis.
@@ -55,16 +58,6 @@ struct AxisSetup {
 
 // Which axes a sheet uses: the dimension choice of the table.
 enum class AxisUse { OnlyX = 1, OnlyY = 2, Both = 3 };
-
-// An element of a sheet: col -1 is the Y header column, row -1 the X header
-// row; (col >= 0, row >= 0) is a cell. Indices are data indices.
-struct ElemRef {
-  int col = -2, row = -2;
-  bool isCell() const { return col >= 0 && row >= 0; }
-  bool isX() const { return col >= 0 && row == -1; }
-  bool isY() const { return col == -1 && row >= 0; }
-  bool valid() const { return isCell() || isX() || isY(); }
-};
 
 class TabModel {
  public:
@@ -117,12 +110,26 @@ class TabModel {
   // Visible window of the table view (set by the page).
   int visibleColumns = 15;
   int visibleRows = 10;
+  // Columns that fit the control's width with legible header texts (set by
+  // the table's layout; 0 no limit). Fewer columns are then shown, wider.
+  int columnsThatFit = 0;
+  int shownColumnLimit() const {
+    return columnsThatFit > 0 ? std::min(visibleColumns, columnsThatFit) : visibleColumns;
+  }
+
+  // Hysteresis of the engine-speed thresholds [rpm], shown by the condition
+  // map of a power output (set by the page).
+  int hysteresisRpm = 0;
 
   // Change protocol.
   void change(int flags, int key);
   void beginChange(int key) { change(0, key); }
   void commitChange(int flags, int key) { change(flags, key); }
   int openKey() const { return m_openKey; }
+  // While held (a drag in a graph), the open change is not committed at its
+  // deadline: the whole drag is one change, committed when it ends.
+  void holdChange(bool on) { m_held = on; }
+  bool changeHeld() const { return m_held; }
   int gatheredFlags() const { return m_flagsGathered; }
   void setOwnerNotify(OwnerNotify f) { m_notify = std::move(f); }
   // Flags of the last committed change (what the owner should store).
@@ -144,7 +151,14 @@ class TabModel {
 
   // Edits of the current sheet. They follow the change protocol.
   bool incrementCursor(int k);
-  bool incrementActual(int k);
+  // One element by k, merged with further steps on it within five ticks.
+  bool incrementElement(ElemRef e, int k);
+  // The actual element; useSelection false leaves the selection out (the
+  // wheel over the left panel of the 3D view).
+  bool incrementActual(int k, bool useSelection = true);
+  // Enable/Disable of a sheet the user may disable (sheet flags bit 3): one
+  // change, stored by the owner.
+  bool toggleEnabled();
   bool enterText(ElemRef e, const std::string& text);
   bool interpolate();
   // Interpolated values of the selection into out (1500 cells, or the
@@ -156,6 +170,11 @@ class TabModel {
   bool deleteRow(int b);
   void deleteSelectedColumns();
   void deleteSelectedRows();
+  // Columns (rows) that the menu's delete would remove: wholly selected in
+  // their used cells, or with their breakpoint selected.
+  int wholeLinesSelected(bool columns) const;
+  // Whether every used cell of column (row) i is selected.
+  bool wholeLineSelected(bool columns, int i) const;
   bool canUseAxes(AxisUse u) const;
   bool useAxes(AxisUse u);
   AxisUse axesInUse() const;
@@ -200,6 +219,7 @@ class TabModel {
   int m_deadline = 0;
   int m_tick = 0;
   int m_lastCommitted = 0;
+  bool m_held = false;
   OwnerNotify m_notify;
 };
 

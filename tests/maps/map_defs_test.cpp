@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "params/address_map.h"
+#include "params/param_model.h"
 
 namespace q3 {
 namespace {
@@ -150,6 +151,64 @@ TEST(AdvanceMaps, OwnerNotificationStoresEachEdit) {
   ASSERT_TRUE(m.enterText(ElemRef{2, -1}, "3200"));
   EXPECT_EQ(img.byte(Adrb::RpmAdv2 + 3), 42);
   EXPECT_EQ(img.byte(Adrb::RpmAdv2 + 4), 52);
+}
+
+TEST(AdvanceMaps, ElementsThatDifferFromTheUnitsCopy) {
+  const ParamImage pc = advanceImage(1, 1);
+  ParamImage unit = pc;
+  unit.setByte(Adrb::Advance + 2 * 15 + 3, unit.byte(Adrb::Advance + 2 * 15 + 3) + 1);
+  unit.setByte(Adrb::RpmAdv2 + 4, unit.byte(Adrb::RpmAdv2 + 4) + 1);
+  TabModel m = makeMap(kOwnerAdvance);
+  loadMap(m, pc);
+  loadUnitCopy(m, unit, true);
+  int cells = 0, breakpoints = 0;
+  for (int sh = 0; sh < 2; ++sh)
+    for (int r = -1; r < 10; ++r)
+      for (int c = -1; c < 15; ++c) {
+        const bool d = differsFromUnit(m.sheet(sh), ElemRef{c, r});
+        (r >= 0 && c >= 0 ? cells : breakpoints) += d;
+        if (d) {
+          EXPECT_TRUE((sh == 0 && c == 3 && r == 2) || (sh == 1 && c == 4 && r == -1))
+              << c << "," << r;
+        }
+      }
+  EXPECT_EQ(cells, 1);
+  EXPECT_EQ(breakpoints, 1);
+  // An edit on the PC side that brings the cell back clears its mark.
+  m.sheet(0).cell(3, 2) += 1;
+  EXPECT_FALSE(differsFromUnit(m.sheet(0), ElemRef{3, 2}));
+  // Without a valid unit copy nothing is marked.
+  loadUnitCopy(m, unit, false);
+  EXPECT_FALSE(differsFromUnit(m.sheet(1), ElemRef{4, -1}));
+}
+
+TEST(ServoMap, EnableDisableIsStoredAsOneUndoStep) {
+  ParamModel params;
+  params.image() = advanceImage(1, 1);
+  params.image().setByte(Adrb::ServoEnable, 1);
+  params.resetHistory(5);
+  TabModel m = makeMap(kOwnerServo);
+  loadMap(m, params.image());
+  int notes = 0;
+  m.setOwnerNotify([&](TabModel& t) {
+    storeMap(t, params.image());
+    reloadMap(t, params.image());
+    params.snapshot(5);
+    ++notes;
+  });
+  ASSERT_TRUE(m.cur().enabled);
+  ASSERT_TRUE(m.toggleEnabled());
+  EXPECT_EQ(notes, 1);
+  EXPECT_EQ(params.image().byte(Adrb::ServoEnable), 0);
+  EXPECT_FALSE(m.cur().enabled);  // and it stays so after the reload
+  ASSERT_TRUE(params.stepBack());
+  params.restoreCurrent();
+  EXPECT_FALSE(params.canUndo());
+  EXPECT_EQ(params.image().byte(Adrb::ServoEnable), 1);
+  // The advance maps cannot be disabled.
+  TabModel adv = makeMap(kOwnerAdvance);
+  EXPECT_FALSE(adv.toggleEnabled());
+  EXPECT_TRUE(adv.cur().enabled);
 }
 
 TEST(ServoMap, PercentSwitchConvertsCellsBothWays) {

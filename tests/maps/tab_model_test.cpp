@@ -111,6 +111,16 @@ TEST(ValueText, EnteredNumbers) {
   EXPECT_EQ(roundHalfAway(1e20), INT32_MAX);
 }
 
+TEST(ValueText, StoredMultiLanguageTextsAreReadEachTime) {
+  // A sheet name reused in the same buffer must not give the old text back.
+  std::string name = "###Advance 1##Vorzündung 1##Předstih 1";
+  EXPECT_EQ(languageText(name), "Advance 1");
+  name = "###Advance 2##Vorzündung 2##Předstih 2";
+  EXPECT_EQ(languageText(name), "Advance 2");
+  EXPECT_EQ(languageText(name, 2), "Předstih 2");
+  EXPECT_EQ(languageText("RPM"), "RPM");
+}
+
 TEST(ElasticRule, PushSpringBackForgetAndCut) {
   Fixture f;
   f.setX({10, 20, 30, 40, 50});
@@ -400,7 +410,8 @@ TEST(LinkedLimits, KeptInsideTheAxisRangesOfAnRpmSheet) {
     int baseOut, revOut, startOut;
   } cases[] = {
       {80, 30000, -100, 60, 25000, 0},
-      {-40, 12000, 2000, -30, 12000, 2000},
+      // The base advance never goes below 0: it is stored in an unsigned byte.
+      {-40, 12000, 2000, 0, 12000, 2000},
   };
   for (const Case& c : cases) {
     f.m.baseAdvance = c.base;

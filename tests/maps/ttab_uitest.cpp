@@ -8,81 +8,12 @@
 #include <QWheelEvent>
 #include <memory>
 
-#include "maps/map_defs.h"
-#include "maps/ui/ttab.h"
-#include "params/address_map.h"
+#include "maps/ttab_fixture.h"
 
 namespace q3 {
 namespace {
 
-class AppEnv : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_maps_ui";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) m_app = std::make_unique<QApplication>(argc, argv);
-  }
-  // Before the exit handlers run: Qt's own globals go away with them.
-  void TearDown() override { m_app.reset(); }
-  std::unique_ptr<QApplication> m_app;
-};
-const auto* g_env = ::testing::AddGlobalTestEnvironment(new AppEnv);
-
-ParamImage advanceImage() {
-  ParamImage img;
-  img.setByte(Adrb::TpsIapSensor, 1);
-  img.setByte(Adrb::AdvMap, 1);
-  img.setByte(Adrb::Adv2Map, 1);
-  img.setByte(Adrb::AdvColumns, 15);
-  img.setByte(Adrb::Adv2Columns, 15);
-  img.setByte(Adrb::BaseAdv, 10);
-  for (int c = 0; c < 15; ++c) {
-    img.setByte(Adrb::RpmAdv + c, 10 + 10 * c);
-    img.setByte(Adrb::RpmAdv2 + c, 10 + 10 * c);
-  }
-  for (int i = 0; i < 150; ++i) {
-    img.setByte(Adrb::Advance + i, 100);
-    img.setByte(Adrb::Advance2 + i, 100);
-  }
-  return img;
-}
-
-// A page with the advance map control on it, bound to an image.
-struct Page {
-  QWidget page;
-  ParamImage img = advanceImage();
-  int stores = 0;
-  TTab* tab = nullptr;
-  explicit Page(int owner = kOwnerAdvance) {
-    page.resize(900, 500);
-    const MapControlSetup setup = mapControlSetup(owner);
-    auto* t = new TTab(owner, setup.width ? setup.width : 880, setup.height ? setup.height : 460,
-                       setup.options, &page);
-    t->setObjectName("TabUnderTest");
-    defineMap(t->model());
-    loadMap(t->model(), img);
-    t->model().setOwnerNotify([this](TabModel& m) {
-      storeMap(m, img);
-      reloadMap(m, img);
-      ++stores;
-    });
-    page.show();
-    tab = page.findChild<TTab*>("TabUnderTest");
-    tab->refresh();
-    tab->render();
-  }
-  CSheet& sheet() { return tab->model().cur(); }
-  QPoint centre(int col, int row) { return tab->elementRect(col, row).center(); }
-  void click(int col, int row, Qt::KeyboardModifiers m = Qt::NoModifier) {
-    QTest::mouseClick(tab, Qt::LeftButton, m, centre(col, row));
-  }
-  void keys(const char* s) { QTest::keyClicks(tab, s); }
-  void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(tab, k, m); }
-  void ticks(int n) {
-    for (int i = 0; i < n; ++i) tab->timerEntry();
-  }
-};
+using q3test::Page;
 
 TEST(TTabKeys, TypingAValueAndEnterStoresItAndMovesDown) {
   Page p;

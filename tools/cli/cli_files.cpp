@@ -1,5 +1,7 @@
 // quelin3-tool commands for settings files and the archive: dump, convert,
 // diff, archive, and the --ign option of "defaults".
+#include "cli_files.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -40,8 +42,8 @@ bool parseOpen(const char* cmd, const std::vector<std::string>& args, size_t wan
   return true;
 }
 
-// Opens a file the way the window's Open does, on top of the start image of
-// the program (the defaults of bike 20). Returns the accepted key.
+}  // namespace
+
 int openInto(q3::ParamModel& model, const std::string& path, bool testMode) {
   model.image().clear();
   model.image().setByte(170, 20);
@@ -53,6 +55,8 @@ int openInto(q3::ParamModel& model, const std::string& path, bool testMode) {
   doc.load(path, -1);
   return doc.fileState().key;
 }
+
+namespace {
 
 int runDump(const std::vector<std::string>& args) {
   OpenOptions o;

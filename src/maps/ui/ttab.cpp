@@ -2,6 +2,8 @@
 #include "maps/ui/ttab.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -26,6 +28,16 @@ TTab::TTab(int ownerId, int width, int height, int options, QWidget* parent)
   m_view =
       (options & kOptTable) ? 1 : ((options & kOptGraph2D) ? 2 : ((options & kOptGraph3D) ? 4 : 1));
   m_scratch.assign(kCellCount, 0);
+  // The Paste button follows the clipboard as it changes.
+  if (QClipboard* clip = QGuiApplication::clipboard()) {
+    connect(clip, &QClipboard::dataChanged, this, &TTab::clipboardChanged);
+    clipboardChanged();
+  }
+  m_csvFile = [this](bool save) {
+    const QString filter = "CSV (*.csv)";
+    return save ? QFileDialog::getSaveFileName(this, QString(), QString(), filter)
+                : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+  };
 }
 
 TTab::~TTab() { --g_instances; }
@@ -65,15 +77,29 @@ void TTab::computeLayout() {
     QFontMetrics fm(f);
     int w = 0;
     for (int lang = 0; lang < 3; ++lang)
-      w = std::max(w, fm.horizontalAdvance(QString::fromUtf8(ml(sh.name.c_str(), lang))));
+      w = std::max(w, fm.horizontalAdvance(QString::fromUtf8(languageText(sh.name, lang).c_str())));
     sh.tabWidth = w + 15;
+  }
+  // The title row's buttons stand right-aligned: Copy, Copy table, Paste,
+  // + and -, the dimension choice, the views.
+  l.buttonsLeft = width();
+  l.titleShift = 0;
+  if ((opts & kOptTitleRow) && n > 0) {
+    const CSheet& s = m_model.cur();
+    const bool dims = (s.x.usage == 1 || s.y.usage == 1) && s.x.usage != 2 && s.y.usage != 2;
+    const int c = dims ? 1 + (s.x.usage == 1) + (s.y.usage == 1) : 0;
+    const int views = viewAvailable(1) + viewAvailable(2) + viewAvailable(4);
+    const int v = views >= 2 ? views : 0;
+    l.buttonsLeft = width() - 10 - (75 * c + 63 * v + 123);
   }
   if (n > 1) {
     int total = 0;
     for (int i = 0; i < n; ++i)
       if (!m_model.sheet(i).hidden) total += m_model.sheet(i).tabWidth + 4;
-    int room = width() - 10 - ((opts & kOptTitleRow) ? 330 : 0);
-    if (total > room) l.top += 20;
+    if (total > l.buttonsLeft - 10 && (opts & kOptTitleRow)) {
+      l.top += 20;
+      l.titleShift = 20;
+    }
   }
   const double dpi = std::max(0.5, logicalDpiX() / 96.0);
   l.labelW = static_cast<int>(std::lround((m_model.compact() ? 45 : 65) * dpi));
@@ -82,17 +108,27 @@ void TTab::computeLayout() {
   l.right = 27;
   l.bottom = 27;
   if (n == 0) return;
-  m_model.computeIndices();
   const CSheet& s = m_model.cur();
-  const int vc = std::max(1, m_model.visibleColumns);
   const int vr = std::max(1, m_model.visibleRows);
+  // Header texts stay legible: a header column that cannot hold its widest
+  // text at the smallest size widens, and fewer engine-speed columns are
+  // shown (with the scroll bar) rather than shrinking "10 000" into its
+  // neighbours.
+  const double avail = width() - l.left - l.labelW - l.gapW - l.right;
+  const int pageCols = std::max(1, m_model.visibleColumns);
+  const double needX = s.x.collapsed ? 0 : widestHeaderText(s.x);
+  const double needY = s.y.collapsed ? 0 : widestHeaderText(s.y);
+  l.yHeaderW = std::max(avail / (pageCols + 1), needY);
+  int vc = pageCols;
+  if (needX > 0 && (avail - l.yHeaderW) / vc < needX)
+    vc = std::max(1, static_cast<int>((avail - l.yHeaderW) / needX));
+  m_model.columnsThatFit = vc < pageCols ? vc : 0;
+  m_model.computeIndices();
   l.visCols = std::min(vc, s.shownColumns());
   l.visRows = std::min(vr, s.shownRows());
   l.hBar = !s.x.collapsed && s.x.count > vc;
   l.vBar = !s.y.collapsed && s.y.count > vr;
-  const double avail = width() - l.left - l.labelW - l.gapW - l.right;
-  l.colW = std::max(4.0, avail / (vc + 1));
-  l.yHeaderW = l.colW;
+  l.colW = std::max(4.0, (avail - l.yHeaderW) / vc);
   l.cellLeft = l.left + l.labelW + l.yHeaderW + l.gapW;
   l.headerH = std::max(4.0, double(height() - l.top - l.gapW - l.bottom) / (vr + 1));
   l.cellTop = l.top + l.headerH + l.gapW;
@@ -105,6 +141,66 @@ void TTab::computeLayout() {
                      static_cast<int>(l.colW * l.visCols), 15);
   l.vBarRect = QRect(width() - 10 - 15, static_cast<int>(l.cellTop), 15,
                      static_cast<int>(l.rowH * l.visRows));
+
+  // The graphs: the whole frame in the graph views; the condition map in
+  // place of the cells of the compact layout; else a 2D graph beside the
+  // table where the sheet leaves room below it or to its right.
+  l.graphFrame = QRect();
+  l.graphBeside = false;
+  l.conditionPlot = QRectF();
+  if (m_view == 2 || m_view == 4) {
+    l.graphFrame = QRect(l.left, l.top, width() - l.left - 10, height() - l.top - 10);
+  } else if (m_model.compact()) {
+    const double left = l.left + l.labelW + l.yHeaderW + l.gapW;
+    const double top = l.top + l.headerH + l.gapW;
+    l.conditionPlot = QRectF(left, top, l.colW * pageCols, l.rowH * vr);
+  } else {
+    const double right = l.cellLeft + l.colW * s.shownColumns() + 5 + (l.vBar ? 17 : 0);
+    const double bottom = l.cellTop + l.rowH * s.shownRows() + 5 + (l.hBar ? 17 : 0);
+    const double below = height() - bottom - l.bottom;
+    const double beside = width() - right - l.right;
+    const double roomBelow = s.y.collapsed ? below * 1.5 : below / (2.0 / 3.0 * s.y.count);
+    const double roomRight = s.x.collapsed ? beside : std::floor(beside / s.x.count);
+    if (roomBelow > 100)
+      l.graphFrame = QRect(l.left, static_cast<int>(bottom), width() - l.left - l.right,
+                           static_cast<int>(below));
+    else if (roomRight > 100)
+      l.graphFrame = QRect(static_cast<int>(right), l.top, static_cast<int>(beside),
+                           height() - l.top - l.bottom);
+    l.graphBeside = !l.graphFrame.isEmpty();
+  }
+  layoutButtons();
+}
+
+bool TTab::viewAvailable(int view) const {
+  const int opts = m_model.options();
+  return (view == 1 && (opts & kOptTable)) || (view == 2 && (opts & kOptGraph2D)) ||
+         (view == 4 && (opts & kOptGraph3D));
+}
+
+bool TTab::setView(int view) {
+  if (!viewAvailable(view)) return false;
+  if (view != m_view) {
+    commitEditor();
+    m_view = view;
+    m_hover.valid = false;
+    m_previewOn = false;
+    m_graph.leave();
+  }
+  refresh();
+  return true;
+}
+
+double TTab::widestHeaderText(const CAxe& a) const {
+  QFont f = textFont(a, !a.editable);
+  f.setPointSizeF(std::min(f.pointSizeF(), kMinTextPoints));
+  const QFontMetricsF fm(f);
+  double w = 0;
+  for (int i = 0; i < a.count; ++i)
+    w = std::max(
+        w, fm.horizontalAdvance(QString::fromUtf8(
+               valueText(a.values[static_cast<size_t>(i)], a.scale, a.unit.c_str()).c_str())));
+  return w + 4;
 }
 
 int TTab::shownToDataCol(int j) const {
@@ -133,13 +229,23 @@ int TTab::dataToShownRow(int r) const {
 QRectF TTab::cellRectF(int j, int i) const {
   return QRectF(m_l.cellLeft + j * m_l.colW, m_l.cellTop + i * m_l.rowH, m_l.colW, m_l.rowH);
 }
+// In the compact layout each header cell stands over its line of the
+// condition map in the equidistant view.
 QRectF TTab::xHeaderRectF(int j) const {
-  double x = m_l.cellLeft - (m_model.compact() ? m_l.colW / 2 : 0) + j * m_l.colW;
-  return QRectF(x, m_l.top, m_l.colW, m_l.headerH);
+  if (m_model.compact()) {
+    const QRectF& plot = m_l.conditionPlot;
+    const double x = plot.left() + plot.width() * (j + 1) / (m_model.cur().x.count + 1);
+    return QRectF(x - m_l.colW / 2, m_l.top, m_l.colW, m_l.headerH);
+  }
+  return QRectF(m_l.cellLeft + j * m_l.colW, m_l.top, m_l.colW, m_l.headerH);
 }
 QRectF TTab::yHeaderRectF(int i) const {
-  double y = m_l.cellTop - (m_model.compact() ? m_l.rowH / 2 : 0) + i * m_l.rowH;
-  return QRectF(m_l.left + m_l.labelW, y, m_l.yHeaderW, m_l.rowH);
+  if (m_model.compact()) {
+    const QRectF& plot = m_l.conditionPlot;
+    const double y = plot.top() + plot.height() * (i + 1) / (m_model.cur().y.count + 1);
+    return QRectF(m_l.left + m_l.labelW, y - m_l.rowH / 2, m_l.yHeaderW, m_l.rowH);
+  }
+  return QRectF(m_l.left + m_l.labelW, m_l.cellTop + i * m_l.rowH, m_l.yHeaderW, m_l.rowH);
 }
 
 QRect TTab::elementRect(int col, int row) const {
@@ -173,6 +279,7 @@ TTab::Hit TTab::hitTest(QPoint p) const {
       x += s.tabWidth + 4;
     }
   }
+  if (m_view != 1) return h;  // the graph views have no table
   for (int i = 0; i < l.visRows; ++i)
     for (int j = 0; j < l.visCols; ++j)
       if (!m_model.compact() && cellRectF(j, i).contains(q)) {
@@ -293,6 +400,7 @@ void TTab::timerEntry() {
   }
   if ((tick & 2) != 0) updateFocusPolicy();
   if (repaint || m_dirty) {
+    layoutButtons();
     markDirty();
     update();
   }

@@ -12,9 +12,14 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "maps/tab_model.h"
+#include "maps/tab_paste.h"
+#include "maps/ui/ttab_graph.h"
+
+class QMenu;
 
 namespace q3 {
 
@@ -30,6 +35,9 @@ enum TabHit : int {
   kHitLabelYPart = 128,  // below it: all Y breakpoints
   kHitSheetTab = 256,    // col = sheet index
 };
+
+// Header and cell texts are made smaller to fit, but not below this.
+inline constexpr double kMinTextPoints = 7.0;
 
 class TTab : public QWidget {
   Q_OBJECT
@@ -54,6 +62,19 @@ class TTab : public QWidget {
   // The off-screen picture, drawn anew by render().
   const QImage& offscreen() const { return m_image; }
   void render();
+  // Paints the whole control into any painter (an image, a printer, a PDF)
+  // in control coordinates.
+  void paint(QPainter& p);
+
+  // Views: 1 table, 2 2D graph, 4 3D graph; one the options do not offer is
+  // refused.
+  bool setView(int view);
+  bool viewAvailable(int view) const;
+  TTabGraph& graph() { return m_graph; }
+  // Where the 2D or 3D graph is drawn (the graph beside the table in the
+  // table view; empty when there is none), and the condition map's plot.
+  QRect graphFrame() const { return m_l.graphFrame; }
+  QRectF conditionPlot() const { return m_l.conditionPlot; }
 
   struct Hit {
     int bits = 0;
@@ -70,6 +91,53 @@ class TTab : public QWidget {
 
   // The number of controls alive; the main window keeps at most 50.
   static int instances();
+
+  // --- Clipboard (ttab_commands.cpp) ---
+  // Copy of the selection as plain text (or the text selected in the open
+  // cell editor); copy of the whole table as plain text and in the sheet
+  // format; copy of the graph as an image; paste of the sheet format when it
+  // is on the clipboard, else of plain text. A refused paste shows the
+  // dimension message through the core's dialogs.
+  void copySelection();
+  void copyTable();
+  void copyGraph();
+  PasteResult paste();
+  // Bit 0 text, bit 1 a whole sheet on the clipboard; follows the
+  // clipboard's changes.
+  int clipboardState() const { return m_clipState; }
+
+  // --- Command surface ---
+  struct ToolButton {
+    QString name;  // "Copy", "CopyTable", "Paste", "Plus", "Minus", "OnlyX", ...
+    QRect rect;
+    int show = 0;         // 0 hidden; bit 0 every view; 0x10, 0x20, 0x40 one view; 0x80 inert
+    bool toggle = false;  // acts on the press; a push button on the release
+    bool checked = false;
+    QString bitmap;  // resource name, or empty
+    QString caption;
+    const char* hint = nullptr;  // multi-language
+    std::function<void()> act;
+  };
+  // The tool buttons as they stand now (laid out with the control).
+  const std::vector<ToolButton>& toolButtons() const { return m_buttons; }
+  const ToolButton* toolButton(const QString& name) const;
+  bool buttonShown(const ToolButton& b) const;
+  // The popup menu of a right press at pos (the short menu of a sheet tab
+  // there); it is built anew each time and opened with popup().
+  QMenu* buildPopupMenu(QPoint pos);
+  QMenu* popupMenu() const { return m_menu; }
+  // The hint under the pointer: "tooltip|status line" (one part alone is
+  // both).
+  QString hintAt(QPoint pos) const;
+  // Asks for the file of "Export CSV" (save true) and "Import CSV"; empty
+  // for none. The window's file dialogs by default.
+  void setCsvFileChooser(std::function<QString(bool save)> f) { m_csvFile = std::move(f); }
+  bool exportCsv(const QString& path);
+  PasteResult importCsv(const QString& path);
+
+ signals:
+  // The long part of the hint, for the window's status line.
+  void statusHint(const QString& text);
 
  protected:
   bool event(QEvent* e) override;
@@ -96,6 +164,11 @@ class TTab : public QWidget {
     bool hBar = false, vBar = false;
     QRect hBarRect, vBarRect;
     int tabsTop = 0;
+    QRect graphFrame;  // 2D/3D view, or the 2D graph beside the table
+    bool graphBeside = false;
+    QRectF conditionPlot;  // compact layout
+    int titleShift = 0;    // the title row moved down below the sheet tabs
+    int buttonsLeft = 0;   // left end of the title row's buttons
   };
   struct Editor {
     bool open = false;
@@ -121,6 +194,7 @@ class TTab : public QWidget {
     int kind = 0;
     bool vertical = false;
     int startOffset = 0;
+    bool add = false;  // a Ctrl drag adds to the selection held at the press
   };
 
   void computeLayout();
@@ -140,6 +214,9 @@ class TTab : public QWidget {
   void paintEditor(QPainter& p);
   void paintRing(QPainter& p, const QRectF& r, uint32_t colour);
   QFont textFont(const CAxe& a, bool italicSmall) const;
+  // Width of the widest breakpoint text of an axis at the smallest size
+  // header texts are drawn in.
+  double widestHeaderText(const CAxe& a) const;
 
   // Input: keys and the cell editor (ttab_keys.cpp), mouse, hover and scroll bars
   // (ttab_mouse.cpp).
@@ -159,6 +236,22 @@ class TTab : public QWidget {
   QRect selectionRect() const;
   void updateFocusPolicy();
   void markDirty() { m_dirty = true; }
+  // Command surface (ttab_commands.cpp).
+  void layoutButtons();
+  void paintButtons(QPainter& p);
+  int buttonAt(QPoint p) const;
+  bool buttonPress(QMouseEvent* e);
+  bool buttonRelease(QMouseEvent* e);
+  bool usableSelection() const;
+  bool selectionEditable() const;
+  void clipboardChanged();
+  void showHint(QPoint pos);
+  void runCommand(const std::function<bool()>& f);
+  // Graph input (ttab_mouse.cpp): true when a graph took the event.
+  bool graphPress(QMouseEvent* e);
+  bool graphMove(QMouseEvent* e);
+  bool graphRelease(QMouseEvent* e);
+  bool graphWheel(QPoint pos, int notches, Qt::KeyboardModifiers mods);
 
   TabModel m_model;
   QImage m_image;
@@ -176,6 +269,17 @@ class TTab : public QWidget {
   QPoint m_pointer{-1, -1};
   std::vector<int32_t> m_scratch;
   bool m_previewOn = false;
+  int m_wheelRest = 0;  // wheel travel short of a notch
+  TSel m_selAtPress;    // the selection a Ctrl drag adds to
+  TTabGraph m_graph{*this};
+  std::vector<ToolButton> m_buttons;
+  QString m_buttonDown;  // the push button pressed and not yet released
+  QMenu* m_menu = nullptr;
+  int m_clipState = 0;
+  std::function<QString(bool)> m_csvFile;
+  QString m_lastStatus;
+  int m_graphCapture = 0;  // the graph (view 2, 4, 8 condition map) a press went to
+  uint32_t m_controlColour = 0xF0F0F0;
 };
 
 }  // namespace q3

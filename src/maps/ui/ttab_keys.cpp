@@ -30,6 +30,15 @@ void TTab::keyPressEvent(QKeyEvent* e) {
     advance(-1);
     return e->accept();
   }
+  const bool ctrl = mods & Qt::ControlModifier;
+  if ((ctrl && key == Qt::Key_C) || (ctrl && key == Qt::Key_Insert)) {
+    copySelection();
+    return e->accept();
+  }
+  if ((ctrl && key == Qt::Key_V) || ((mods & Qt::ShiftModifier) && key == Qt::Key_Insert)) {
+    paste();
+    return e->accept();
+  }
   if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
     commitEditor();
     int next = -1;
@@ -49,6 +58,11 @@ void TTab::keyPressEvent(QKeyEvent* e) {
   }
   if (m_edit.open) {
     if (editorKey(e)) return e->accept();
+    return e->accept();
+  }
+  if (m_view == 4 && key == Qt::Key_Space) {
+    m_graph.cycleLabels();
+    changed(true);
     return e->accept();
   }
   if (m_view != 1) return QWidget::keyPressEvent(e);

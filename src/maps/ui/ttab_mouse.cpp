@@ -1,8 +1,11 @@
 // TTab: the shared nesting guard, the mouse, the wheel, the hover arrow
 // buttons, the fill handle and block move, the scroll bars and the focus.
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -47,6 +50,8 @@ ElemRef elementOf(const TTab::Hit& h) {
 
 bool TTab::changed(bool did) {
   if (did) {
+    // The buttons follow the selection and the actual cell at once.
+    layoutButtons();
     markDirty();
     update();
   }
@@ -54,6 +59,16 @@ bool TTab::changed(bool did) {
 }
 
 bool TTab::event(QEvent* e) {
+  if (e->type() == QEvent::ToolTip) {
+    auto* h = static_cast<QHelpEvent*>(e);
+    const QString hint = hintAt(h->pos());
+    const QString tip = hint.section('|', 0, 0);
+    if (tip.isEmpty())
+      QToolTip::hideText();
+    else
+      QToolTip::showText(h->globalPos(), tip, this);
+    return true;
+  }
   if (e->type() == QEvent::Wheel) {
     auto* w = static_cast<QWheelEvent*>(e);
     if (w->buttons() & (Qt::LeftButton | Qt::RightButton)) {
@@ -170,12 +185,23 @@ void TTab::selectByMouse(const Hit& h, Qt::KeyboardModifiers mods, bool press) {
       t.anchorCol = e.col;
       t.anchorRow = e.row;
     }
+    m_selAtPress = t;
+    m_drag.add = ctrl && !shift;
   } else if (mode != m_drag.kind) {
     return;
   }
+  // Whether the drag adds to the selection is settled at the press.
+  const bool add = press ? ctrl && !shift : m_drag.add;
+  if (add && !press) {
+    // Ctrl adds the dragged rectangle to the selection held at the press,
+    // so that dragging back shrinks it again.
+    const int ac = t.anchorCol, ar = t.anchorRow;
+    t = m_selAtPress;
+    t.anchorCol = ac;
+    t.anchorRow = ar;
+  }
   t.cursorCol = e.col;
   t.cursorRow = e.row;
-  const bool add = ctrl && !shift;
   switch (m_drag.kind) {
     case kSelColumns:
       m_model.selectRect(kSelCells, t.anchorCol, k0r, e.col, k1r, add);
@@ -213,6 +239,12 @@ void TTab::mousePressEvent(QMouseEvent* e) {
     }
     commitEditor();
   }
+  if (e->button() == Qt::RightButton) {
+    // Built anew from the state under the pointer; a sheet tab gets its own.
+    buildPopupMenu(e->pos())->popup(e->globalPosition().toPoint());
+    return;
+  }
+  if (e->button() == Qt::LeftButton && buttonPress(e)) return;
   const Hit h = hitTest(e->pos());
   if (h.bits & kHitSheetTab) {
     m_model.selectSheet(h.col);
@@ -220,8 +252,26 @@ void TTab::mousePressEvent(QMouseEvent* e) {
     return;
   }
   if (e->button() != Qt::LeftButton) return;
+  if (graphPress(e)) return;
   if (scrollBarPress(e->pos())) return;
   if (!m_model.cur().enabled) return;
+  const int handle = selectionHandle(e->pos());
+  auto startHandleDrag = [&] {
+    const TSel& t = m_model.cur().sel;
+    m_drag.mode = handle;
+    m_drag.start = e->pos();
+    const int mode = t.mode & 0xFF;
+    m_drag.kind = (mode & kSelX) ? kChangeX : ((mode & kSelY) ? kChangeY : kChangeCells);
+    m_drag.c0 = m_drag.tc0 = std::max(0, t.firstCol);
+    m_drag.c1 = m_drag.tc1 = std::max(0, t.lastCol);
+    m_drag.r0 = m_drag.tr0 = std::max(0, t.firstRow);
+    m_drag.r1 = m_drag.tr1 = std::max(0, t.lastRow);
+    m_previewOn = false;
+    m_hover.valid = false;
+  };
+  // The fill handle wins over the arrow buttons and the interpolation corner
+  // that share its corner of the selection.
+  if (handle == 1) return startHandleDrag();
   if (m_hover.valid && (m_hover.up.contains(e->pos()) || m_hover.down.contains(e->pos()))) {
     m_hover.pressed = m_hover.up.contains(e->pos()) ? 1 : -1;
     m_hover.pressTick = m_model.tickCount();
@@ -234,18 +284,7 @@ void TTab::mousePressEvent(QMouseEvent* e) {
     changed(m_model.interpolate());
     return;
   }
-  if (int handle = selectionHandle(e->pos())) {
-    const TSel& t = m_model.cur().sel;
-    m_drag.mode = handle;
-    m_drag.start = e->pos();
-    const int mode = t.mode & 0xFF;
-    m_drag.kind = (mode & kSelX) ? kChangeX : ((mode & kSelY) ? kChangeY : kChangeCells);
-    m_drag.c0 = m_drag.tc0 = std::max(0, t.firstCol);
-    m_drag.c1 = m_drag.tc1 = std::max(0, t.lastCol);
-    m_drag.r0 = m_drag.tr0 = std::max(0, t.firstRow);
-    m_drag.r1 = m_drag.tr1 = std::max(0, t.lastRow);
-    return;
-  }
+  if (handle == 2) return startHandleDrag();
   m_hover.valid = false;
   selectByMouse(h, e->modifiers(), true);
 }
@@ -253,12 +292,16 @@ void TTab::mousePressEvent(QMouseEvent* e) {
 void TTab::mouseMoveEvent(QMouseEvent* e) {
   m_pointer = e->pos();
   if (m_model.sheetCount() == 0) return;
+  showHint(e->pos());
+  if (!m_buttonDown.isEmpty()) return changed(true), void();
+  if (graphMove(e)) return showHint(e->pos());
   if (m_drag.mode == 1 || m_drag.mode == 2) {
     const CSheet& s = m_model.cur();
     int dc = static_cast<int>(std::lround((e->pos().x() - m_drag.start.x()) / m_l.colW));
     int dr = static_cast<int>(std::lround((e->pos().y() - m_drag.start.y()) / m_l.rowH));
-    if (m_drag.kind == kChangeY) dc = 0;
-    if (m_drag.kind == kChangeX) dr = 0;
+    // Only shown columns and rows: not the hidden ones of a collapsed axis.
+    if (m_drag.kind == kChangeY || s.x.collapsed) dc = 0;
+    if (m_drag.kind == kChangeX || s.y.collapsed) dr = 0;
     const int maxC = m_drag.kind == kChangeY ? 0 : s.x.count - 1;
     const int maxR = m_drag.kind == kChangeX ? 0 : s.y.count - 1;
     if (m_drag.mode == 1) {
@@ -318,7 +361,7 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
   // The interpolation preview while the pointer rests on a corner triangle.
   const TSel& t = m_model.cur().sel;
   bool on = false;
-  if (t.interpReady && t.firstRow >= 0 && t.firstCol >= 0) {
+  if (t.interpReady && selectionHandle(e->pos()) != 1) {
     for (bool right : {false, true})
       for (bool bottom : {false, true}) {
         QRect rc = elementRect(right ? t.ic1 : t.ic0, bottom ? t.ir1 : t.ir0);
@@ -336,6 +379,8 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
 
 void TTab::mouseReleaseEvent(QMouseEvent* e) {
   m_pointer = e->pos();
+  if (buttonRelease(e)) return;
+  if (graphRelease(e)) return;
   if (m_hover.pressed) {
     if (!m_hover.repeated && m_hover.valid) stepHover(m_hover.pressed);
     m_hover.pressed = 0;
@@ -352,6 +397,7 @@ void TTab::mouseReleaseEvent(QMouseEvent* e) {
 
 void TTab::mouseDoubleClickEvent(QMouseEvent* e) {
   if (m_model.sheetCount() == 0 || e->button() != Qt::LeftButton) return;
+  if (buttonAt(e->pos()) >= 0 || m_view != 1) return mousePressEvent(e);
   const Hit h = hitTest(e->pos());
   const ElemRef el = elementOf(h);
   if (!el.valid()) return mousePressEvent(e);
@@ -365,8 +411,17 @@ void TTab::mouseDoubleClickEvent(QMouseEvent* e) {
 void TTab::wheelEvent(QWheelEvent* e) {
   e->accept();
   if (m_model.sheetCount() == 0 || !m_model.cur().enabled) return;
-  const int notches = e->angleDelta().y() / 120;
+  // Touchpads send parts of a notch: they add up to whole steps.
+  m_wheelRest += e->angleDelta().y();
+  const int notches = m_wheelRest / 120;
+  m_wheelRest -= notches * 120;
   if (!notches) return;
+  if (graphWheel(e->position().toPoint(), notches, e->modifiers())) return;
+  if (m_l.graphBeside && m_l.graphFrame.contains(e->position().toPoint())) {
+    // The graph beside the table had nothing to step: the table scrolls.
+    scrollBy(m_l.vBar, notches > 0 ? -1 : 1);
+    return;
+  }
   updateHover(e->position().toPoint());
   if (m_hover.valid) {
     for (int i = 0; i < std::abs(notches); ++i) stepHover(notches > 0 ? 1 : -1);
@@ -378,7 +433,7 @@ void TTab::wheelEvent(QWheelEvent* e) {
 void TTab::updateHover(QPoint p) {
   Hover old = m_hover;
   m_hover.valid = false;
-  if (!m_drag.mode && m_model.sheetCount() && !m_model.compact()) {
+  if (!m_drag.mode && m_model.sheetCount() && !m_model.compact() && selectionHandle(p) != 1) {
     const ElemRef el = elementOf(hitTest(p));
     if (el.valid() && m_model.editableElement(m_model.current(), el)) {
       QRect r = elementRect(el.col, el.row);
@@ -465,8 +520,103 @@ void TTab::focusOutEvent(QFocusEvent* e) {
   changed(true);
 }
 
+// ---------------------------------------------------------------------------
+// Graphs
+
+bool TTab::graphPress(QMouseEvent* e) {
+  const QPoint pos = e->pos();
+  bool took = false;
+  m_graphCapture = 0;
+  if (m_view == 4 && m_l.graphFrame.contains(pos)) {
+    if (m_graph.press3D(m_l.graphFrame, pos)) m_graphCapture = 4;
+    took = true;
+  } else if ((m_view == 2 || m_l.graphBeside) && m_l.graphFrame.contains(pos)) {
+    if (m_graph.press2D(m_l.graphFrame, pos, e->modifiers())) m_graphCapture = 2;
+    took = m_view == 2 || m_graphCapture;
+  } else if (m_view == 1 && m_model.compact() && m_l.conditionPlot.contains(pos)) {
+    if (m_graph.pressCondition(m_l.conditionPlot, pos)) m_graphCapture = 8;
+    took = true;
+  }
+  if (took) {
+    m_hover.valid = false;
+    changed(true);
+  }
+  return took;
+}
+
+bool TTab::graphMove(QMouseEvent* e) {
+  const QPoint pos = e->pos();
+  bool repaint = false, took = true;
+  switch (m_graphCapture) {
+    case 2:
+      repaint = m_graph.move2D(m_l.graphFrame, pos, e->buttons(), e->modifiers());
+      break;
+    case 4:
+      repaint = m_graph.move3D(m_l.graphFrame, pos, e->buttons());
+      break;
+    case 8:
+      repaint = m_graph.moveCondition(m_l.conditionPlot, pos, e->buttons());
+      break;
+    default:
+      if (m_view == 2 || (m_l.graphBeside && m_l.graphFrame.contains(pos)))
+        repaint = m_graph.move2D(m_l.graphFrame, pos, e->buttons(), e->modifiers());
+      else if (m_view == 1 && m_model.compact())
+        repaint = m_graph.moveCondition(m_l.conditionPlot, pos, e->buttons());
+      else
+        took = m_view == 4;
+      if (m_view == 1 && m_l.graphBeside && !m_l.graphFrame.contains(pos)) {
+        // Back over the table: the graph forgets its hovered point.
+        m_graph.leave();
+        took = false;
+      }
+      if (m_view == 1 && m_model.compact() && !m_l.conditionPlot.contains(pos)) took = false;
+      break;
+  }
+  if (took && m_hover.valid) {
+    m_hover.valid = false;
+    repaint = true;
+  }
+  if (repaint) changed(true);
+  return took;
+}
+
+bool TTab::graphRelease(QMouseEvent* e) {
+  bool took = false;
+  switch (m_graphCapture) {
+    case 2:
+      took = m_graph.release2D(m_l.graphFrame, e->pos(), e->modifiers());
+      break;
+    case 4:
+      took = m_graph.release3D();
+      break;
+    case 8:
+      took = m_graph.releaseCondition(m_l.conditionPlot, e->pos());
+      break;
+    default:
+      break;
+  }
+  m_graphCapture = 0;
+  if (took) changed(true);
+  return took;
+}
+
+bool TTab::graphWheel(QPoint pos, int notches, Qt::KeyboardModifiers mods) {
+  bool took = false;
+  if (m_view == 4)
+    took = m_graph.wheel3D(m_l.graphFrame, pos, notches, mods) || true;
+  else if (m_view == 2)
+    took = m_graph.wheel2D(m_l.graphFrame, pos, notches) || true;
+  else if (m_l.graphBeside && m_l.graphFrame.contains(pos))
+    took = m_graph.wheel2D(m_l.graphFrame, pos, notches);
+  else if (m_model.compact() && m_l.conditionPlot.contains(pos))
+    took = m_graph.wheelCondition(m_l.conditionPlot, pos, notches);
+  if (took) changed(true);
+  return took;
+}
+
 void TTab::leaveEvent(QEvent* e) {
   QWidget::leaveEvent(e);
+  m_graph.leave();
   if (m_hover.valid || m_previewOn) {
     m_hover.valid = false;
     m_hover.pressed = 0;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <optional>
 
+#include "maps/map_defs.h"
+#include "maps/ui/paint_util.h"
 #include "maps/ui/ttab.h"
 #include "text/mstring.h"
 
@@ -13,34 +15,11 @@ namespace q3 {
 
 namespace {
 
-// Colours of the program are 0xBBGGRR words.
-QColor rgb(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-QColor halfBright(uint32_t c) {
-  return QColor((c & 0xFF) / 2, ((c >> 8) & 0xFF) / 2, ((c >> 16) & 0xFF) / 2);
-}
-
-constexpr uint32_t kControlColour = 0xF0F0F0;
 constexpr uint32_t kGridColour = 0xE4D6D4;
 constexpr uint32_t kSelectedCell = 0xF4EEEC;
 constexpr uint32_t kTextSelection = 0xFF8844;
 constexpr uint32_t kCornerColour = 0x88F444;
 constexpr uint32_t kCornerHot = 0x00AAAA;
-constexpr uint32_t kActiveMarker = 0x44F444;
-constexpr uint32_t kOtherMarker = 0x44F4F4;
-
-QString qs(const std::string& s) { return QString::fromUtf8(s.c_str()); }
-QString mls(const std::string& s) { return QString::fromUtf8(ml(s.c_str())); }
-
-void panel(QPainter& p, const QRectF& r, uint32_t fill, bool raised) {
-  p.fillRect(r, rgb(fill));
-  if (!raised) return;
-  p.setPen(rgb(0xC0C0C0));
-  p.drawLine(r.topLeft(), r.topRight());
-  p.drawLine(r.topLeft(), r.bottomLeft());
-  p.setPen(rgb(0xFFFFFF));
-  p.drawLine(r.bottomLeft(), r.bottomRight());
-  p.drawLine(r.topRight(), r.bottomRight());
-}
 
 // Draws texts centred, scaled down in proportion when they do not fit. Keeps
 // the metrics of the last font: the table draws runs of texts in one font.
@@ -53,9 +32,15 @@ class TextFit {
     }
     double w = m_fm->horizontalAdvance(t);
     if (w > r.width() - 2 && w > 0) {
+      // Sizes do not scale text widths exactly: step down until it fits.
       QFont f = p.font();
       double size = f.pointSizeF() > 0 ? f.pointSizeF() : 9;
-      f.setPointSizeF(std::max(4.0, size * (r.width() - 2) / w));
+      size = std::max(kMinTextPoints, size * (r.width() - 2) / w);
+      f.setPointSizeF(size);
+      while (size > kMinTextPoints && QFontMetricsF(f).horizontalAdvance(t) > r.width() - 2) {
+        size = std::max(kMinTextPoints, size - 0.5);
+        f.setPointSizeF(size);
+      }
       p.save();
       p.setFont(f);
       p.drawText(r, align, t);
@@ -87,15 +72,30 @@ void TTab::render() {
   if (m_image.size() != size()) m_image = QImage(size(), QImage::Format_RGB32);
   m_dirty = false;
   QPainter p(&m_image);
-  p.fillRect(m_image.rect(), rgb(kControlColour));
+  paint(p);
+}
+
+void TTab::paint(QPainter& p) {
+  p.fillRect(rect(), rgb(m_controlColour));
   if (m_model.sheetCount() == 0) return;
   computeLayout();
   p.setRenderHint(QPainter::Antialiasing, false);
-  paintScrollBars(p);
-  paintTable(p);
-  paintHoverButtons(p);
-  paintEditor(p);
+  if (m_view == 1) {
+    paintScrollBars(p);
+    paintTable(p);
+    if (m_model.compact())
+      m_graph.paintCondition(p, m_l.conditionPlot, m_print);
+    else if (m_l.graphBeside)
+      m_graph.paint2D(p, m_l.graphFrame, true);
+    paintHoverButtons(p);
+    paintEditor(p);
+  } else if (m_view == 2) {
+    m_graph.paint2D(p, m_l.graphFrame, false);
+  } else {
+    m_graph.paint3D(p, m_l.graphFrame);
+  }
   paintTabs(p);
+  paintButtons(p);
 }
 
 QFont TTab::textFont(const CAxe& a, bool italicSmall) const {
@@ -120,8 +120,9 @@ void TTab::paintTable(QPainter& p) {
   const TSel& t = s.sel;
   const bool compact = m_model.compact();
   const bool raised = !m_print;
-  const double tableW = l.colW * l.visCols;
-  const double tableH = l.rowH * l.visRows;
+  // The compact layout's headers stand along the condition map.
+  const double tableW = compact ? l.conditionPlot.width() : l.colW * l.visCols;
+  const double tableH = compact ? l.conditionPlot.height() : l.rowH * l.visRows;
   const double hdrLeft = l.cellLeft - (compact ? l.colW / 2 : 0);
   const double hdrTop = l.cellTop - (compact ? l.rowH / 2 : 0);
   TextFit fitText;
@@ -137,11 +138,11 @@ void TTab::paintTable(QPainter& p) {
 
   // Grid lines.
   p.setPen(rgb(kGridColour));
-  for (int j = 0; j <= l.visCols; ++j) {
+  for (int j = 0; j <= l.visCols && !compact; ++j) {
     double x = l.cellLeft + j * l.colW;
     p.drawLine(QPointF(x, l.top), QPointF(x, l.cellTop + tableH));
   }
-  for (int i = 0; i <= l.visRows; ++i) {
+  for (int i = 0; i <= l.visRows && !compact; ++i) {
     double y = l.cellTop + i * l.rowH;
     p.drawLine(QPointF(l.left + l.labelW, y), QPointF(l.cellLeft + tableW, y));
   }
@@ -185,34 +186,43 @@ void TTab::paintTable(QPainter& p) {
 
   const bool pattern = t.count > 1 && !m_print;
   QBrush dots(rgb(kSelectedCell), Qt::Dense4Pattern);
+  // The values the Interpolate command would give, while the pointer rests
+  // on a corner of the selection.
+  int previewKind = 0;
+  const bool previewing = m_previewOn && m_model.interpolationPreview(&m_scratch, &previewKind);
 
   // Header cells.
-  auto headerCell = [&](const QRectF& r, const CAxe& a, int idx, uint16_t mark) {
+  auto headerCell = [&](const QRectF& r, const CAxe& a, int idx, uint16_t mark, int kind) {
     if (pattern && (mark & kMarkSelected)) {
       p.fillRect(r.adjusted(1, 1, -1, -1), dots);
       p.setPen(Qt::white);
       p.drawRect(r.adjusted(2, 2, -2, -2));
     }
-    p.setPen(a.editable ? QColor(Qt::black) : QColor(Qt::darkGray));
+    int32_t v = a.values[static_cast<size_t>(idx)];
+    QColor col = a.editable ? QColor(Qt::black) : QColor(Qt::darkGray);
+    if (previewing && previewKind == kind && (mark & kMarkSelected)) {
+      const int32_t pv = m_scratch[static_cast<size_t>(idx)];
+      if (pv != v) col = rgb(kCornerHot);
+      v = pv;
+    }
+    p.setPen(col);
     p.setFont(textFont(a, !a.editable));
-    fitText(p, r, qs(valueText(a.values[static_cast<size_t>(idx)], a.scale, a.unit.c_str())));
+    fitText(p, r, qs(valueText(v, a.scale, a.unit.c_str())));
   };
   if (!s.x.collapsed)
     for (int j = 0; j < l.visCols; ++j) {
       int c = shownToDataCol(j);
-      headerCell(xHeaderRectF(j), s.x, c, t.xMarks[c]);
+      headerCell(xHeaderRectF(j), s.x, c, t.xMarks[c], kChangeX);
     }
   if (!s.y.collapsed)
     for (int i = 0; i < l.visRows; ++i) {
       int r = shownToDataRow(i);
-      headerCell(yHeaderRectF(i), s.y, r, t.yMarks[r]);
+      headerCell(yHeaderRectF(i), s.y, r, t.yMarks[r], kChangeY);
     }
 
   // Cells, with the interpolation preview while the pointer rests on a corner.
   if (!compact) {
-    int previewKind = 0;
-    bool preview = m_previewOn && m_model.interpolationPreview(&m_scratch, &previewKind) &&
-                   previewKind == kChangeCells;
+    const bool preview = previewing && previewKind == kChangeCells;
     const QFont cellFont = textFont(s.v, !s.v.editable);
     p.setFont(cellFont);
     for (int i = 0; i < l.visRows; ++i)
@@ -237,9 +247,30 @@ void TTab::paintTable(QPainter& p) {
       }
   }
 
+  // Elements that differ from the unit's copy: a red corner at the top right.
+  if (!s.unitCells.empty() && !m_print) {
+    auto mark = [&](ElemRef e) {
+      if (!differsFromUnit(s, e)) return;
+      const QRect rc = elementRect(e.col, e.row);
+      if (rc.isEmpty()) return;
+      QPainterPath tri;
+      tri.moveTo(rc.right() - 7, rc.top() + 1);
+      tri.lineTo(rc.right() - 1, rc.top() + 1);
+      tri.lineTo(rc.right() - 1, rc.top() + 7);
+      tri.closeSubpath();
+      p.fillPath(tri, rgb(0x0000FF));
+    };
+    for (int i = 0; i < l.visRows; ++i)
+      for (int j = 0; j < l.visCols; ++j) {
+        if (!compact) mark(ElemRef{shownToDataCol(j), shownToDataRow(i)});
+        if (i == 0 && !s.x.collapsed) mark(ElemRef{shownToDataCol(j), -1});
+      }
+    for (int i = 0; i < l.visRows && !s.y.collapsed; ++i) mark(ElemRef{-1, shownToDataRow(i)});
+  }
+
   // Small triangles in the four outer corners of an interpolation-ready
-  // selection of cells.
-  if (!compact && t.interpReady && t.firstRow >= 0 && t.firstCol >= 0 && !m_print) {
+  // selection of cells or run of breakpoints.
+  if (!compact && t.interpReady && !m_print) {
     for (bool right : {false, true})
       for (bool bottom : {false, true}) {
         const QRectF rc = elementRect(right ? t.ic1 : t.ic0, bottom ? t.ir1 : t.ir0);
