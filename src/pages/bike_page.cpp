@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "pages/bike_rules.h"
@@ -184,9 +183,7 @@ const ControlSpec kTable[] = {
 };
 #undef Q3_CHANNEL_ROWS
 
-QString chName(const char* pattern, int ch) {
-  return QString::fromLatin1(pattern).replace(QLatin1String("%d"), QString::number(ch));
-}
+QString chName(const char* pattern, int ch) { return ruleName(pattern, ch); }
 
 }  // namespace
 
@@ -194,7 +191,7 @@ std::span<const ControlSpec> BikePage::table() { return kTable; }
 std::span<const Item> BikePage::bikes() { return kBikes; }
 
 BikePage::BikePage(ParamBinder& binder, QWidget* page)
-    : QObject(page), m_binder(binder), m_page(page) {
+    : Page(page), m_binder(binder), m_page(page) {
   m_controls = std::make_unique<TablePage>(binder, kTable, page);
   auto* rpm = m_controls->as<SpinEdit>("UpDownRpmPulsu");
   rpm->setNegativeNames({QStringLiteral("pickup 1"), QStringLiteral("pickup 2")});
@@ -206,16 +203,7 @@ BikePage::~BikePage() = default;
 
 void BikePage::layOut(QWidget* sheet) {
   TablePage& c = *m_controls;
-  // The page scrolls when the window is smaller than its content.
-  auto* scroll = new QScrollArea(sheet);
-  scroll->setFrameShape(QFrame::NoFrame);
-  scroll->setWidgetResizable(true);
-  auto* page = new QWidget;
-  page->setObjectName(QStringLiteral("BikePageContent"));
-  scroll->setWidget(page);
-  auto* outer = new QVBoxLayout(sheet);
-  outer->setContentsMargins(0, 0, 0, 0);
-  outer->addWidget(scroll);
+  QWidget* page = scrollingContent(sheet, "BikePageContent");
   auto* top = new QHBoxLayout(page);
   auto* left = new QGridLayout;
   int row = 0;
@@ -375,16 +363,7 @@ void BikePage::store() {
 
 void BikePage::applyRules(const ParamImage& img) {
   const BikeState st = bikeState(img);
-  for (const BikeRule& rule : bikeRules()) {
-    const bool perChannel = QByteArray(rule.name).contains("%d");
-    for (int ch = 1; ch <= (perChannel ? 4 : 1); ++ch) {
-      const QString name = chName(rule.name, ch);
-      QWidget* w = m_page->findChild<QWidget*>(name);
-      if (!w) continue;
-      w->setVisible(!rule.visible || rule.visible(st, ch));
-      w->setEnabled(!rule.enabled || rule.enabled(st, ch));
-    }
-  }
+  pages::applyRules(m_page, bikeRules(), st, 4);
   if (auto* l = m_page->findChild<QLabel*>(QStringLiteral("LabelRevWoIgnition")))
     l->setText(QString::fromUtf8(
         ml(st.type == 10 ? "###Revolutions with collective ignitions##Umdrehungen mit kollektiver "

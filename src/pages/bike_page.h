@@ -6,6 +6,7 @@
 #include <QObject>
 #include <memory>
 
+#include "pages/page.h"
 #include "pages/table_page.h"
 #include "params/param_model.h"
 
@@ -13,14 +14,14 @@ class QWidget;
 
 namespace q3::pages {
 
-class BikePage : public QObject {
+class BikePage : public Page {
  public:
   BikePage(ParamBinder& binder, QWidget* page);
   ~BikePage() override;
 
-  void show();
-  void store();
-  void retranslate() { m_controls->retranslate(); }
+  void show() override;
+  void store() override;
+  void retranslate() override { m_controls->retranslate(); }
   TablePage& controls() { return *m_controls; }
 
   static std::span<const ControlSpec> table();

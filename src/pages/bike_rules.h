@@ -4,6 +4,7 @@
 
 #include <span>
 
+#include "pages/page_table.h"
 #include "params/param_image.h"
 
 namespace q3::pages {
@@ -23,14 +24,8 @@ struct BikeState {
 
 BikeState bikeState(const ParamImage& img);
 
-// One rule: the controls it names (a "%d" in the name stands for channel
-// 1..4), and when they are visible and enabled. A null predicate means
-// always.
-struct BikeRule {
-  const char* name;
-  bool (*visible)(const BikeState&, int channel);
-  bool (*enabled)(const BikeState&, int channel);
-};
+// "%d" in a rule's name stands for channel 1..4.
+using BikeRule = Rule<BikeState>;
 
 std::span<const BikeRule> bikeRules();
 

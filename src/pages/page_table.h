@@ -42,4 +42,14 @@ struct ControlSpec {
 
 TransferKind transferKind(Kind k);
 
+// One visibility / enabling rule of a page: the controls it names (a "%d" in
+// the name stands for the numbers 1..n of a channel or input), and when they
+// are visible and enabled. A null predicate means always.
+template <class State>
+struct Rule {
+  const char* name;
+  bool (*visible)(const State&, int number);
+  bool (*enabled)(const State&, int number);
+};
+
 }  // namespace q3::pages

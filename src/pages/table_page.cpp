@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <cstring>
 
@@ -95,6 +96,23 @@ void RadioBox::setCheckedIndex(int i) {
 
 int RadioBox::itemValue(int i) const {
   return i >= 0 && i < count() ? m_values[static_cast<std::size_t>(i)] : -1;
+}
+
+QString ruleName(const char* pattern, int number) {
+  return QString::fromLatin1(pattern).replace(QLatin1String("%d"), QString::number(number));
+}
+
+QWidget* scrollingContent(QWidget* sheet, const char* name) {
+  auto* scroll = new QScrollArea(sheet);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  auto* content = new QWidget;
+  content->setObjectName(QString::fromLatin1(name));
+  scroll->setWidget(content);
+  auto* outer = new QVBoxLayout(sheet);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(scroll);
+  return content;
 }
 
 // --- TablePage ---

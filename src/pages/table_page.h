@@ -15,6 +15,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pages/adapters.h"
@@ -22,6 +23,27 @@
 #include "params/param_binder.h"
 
 namespace q3::pages {
+
+// The control named by a rule, "%d" replaced by number.
+QString ruleName(const char* pattern, int number);
+
+// Applies rules to the controls below root; "%d" rows for the numbers 1..n.
+template <class State>
+void applyRules(QWidget* root, std::span<const Rule<State>> rules, const State& s, int n) {
+  for (const Rule<State>& rule : rules) {
+    const bool numbered = std::string_view(rule.name).find("%d") != std::string_view::npos;
+    for (int k = 1; k <= (numbered ? n : 1); ++k) {
+      QWidget* w = root->findChild<QWidget*>(ruleName(rule.name, k));
+      if (!w) continue;
+      w->setVisible(!rule.visible || rule.visible(s, k));
+      w->setEnabled(!rule.enabled || rule.enabled(s, k));
+    }
+  }
+}
+
+// A sheet whose content scrolls when the window is smaller than it: returns
+// the content widget to lay the page out in.
+QWidget* scrollingContent(QWidget* sheet, const char* name);
 
 class TablePage : public QObject {
  public:

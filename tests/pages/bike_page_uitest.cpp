@@ -10,10 +10,10 @@
 #include <QWidget>
 #include <random>
 
+#include "page_fixture.h"
 #include "pages/bike_page.h"
 #include "pages/bike_rules.h"
 #include "params/address_map.h"
-#include "params/hooked_page_host.h"
 #include "text/mstring.h"
 #include "text/user_dialogs.h"
 
@@ -22,41 +22,13 @@ using q3::pages::BikePage;
 
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_pages_ui";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return *a;
-}
+using q3test::expectSame;
 
-class ScriptedDialogs : public q3::UserDialogs {
- public:
-  q3::Answer answer = q3::Answer::No;
-  int asked = 0;
-  void message(const std::string&, const std::string&, q3::DialogKind) override {}
-  q3::Answer ask(const std::string&, const std::string&, bool) override {
-    ++asked;
-    return answer;
-  }
-};
-
-class BikePageTest : public ::testing::Test {
+class BikePageTest : public q3test::PageFixture<BikePage> {
  protected:
   void SetUp() override {
-    q3::setLanguage(0);
-    previous = q3::setDialogs(&dialogs);
-    page = std::make_unique<BikePage>(binder, &sheet);
-    host.pages[1].show = [this] { page->show(); };
-    host.pages[1].store = [this] { page->store(); };
-    host.active = [] { return 1; };
-  }
-  void TearDown() override { q3::setDialogs(previous); }
-
-  q3::ParamImage& img() { return model.image(); }
-  template <class T>
-  T* w(const char* name) {
-    return page->controls().as<T>(name);
+    index = 1;
+    PageFixture::SetUp();
   }
   // A hand-described trigger system of the given type.
   void special(int type, int lobes) {
@@ -66,8 +38,6 @@ class BikePageTest : public ::testing::Test {
     img().setByte(Adrb::Channels, 4);
     page->show();
   }
-
-  QApplication& application = app();  // before any widget
   // Picks a bike in the list as the user does.
   void choose(int bike) {
     auto* combo = w<QComboBox>("ComboBoxBike");
@@ -75,14 +45,6 @@ class BikePageTest : public ::testing::Test {
     combo->setCurrentIndex(index);
     emit combo->activated(index);
   }
-
-  ScriptedDialogs dialogs;
-  q3::UserDialogs* previous = nullptr;
-  q3::ParamModel model;
-  q3::HookedPageHost host;
-  q3::ParamBinder binder{model, host};
-  QWidget sheet;
-  std::unique_ptr<BikePage> page;
 };
 
 // What store may change on a page nobody edited: with a preset bike the
@@ -92,11 +54,6 @@ q3::ParamImage expectedAfterStore(q3::ParamImage e) {
     for (int at : {Adrb::NoLobeCheck, Adrb::InterlockInput, Adrb::SparkBeforeLobe})
       e.setByte(at, 0);
   return e;
-}
-
-void expectSame(const q3::ParamImage& got, const q3::ParamImage& want, const std::string& what) {
-  for (int i = 0; i < q3::RS_LEN_EXE; ++i)
-    ASSERT_EQ(got.byte(i), want.byte(i)) << what << ": byte " << i;
 }
 
 TEST_F(BikePageTest, ShowThenStoreKeepsEveryPresetsDefaults) {
@@ -115,10 +72,9 @@ TEST_F(BikePageTest, ShowThenStoreKeepsEveryPresetsDefaults) {
 TEST_F(BikePageTest, ShowThenStoreKeepsRandomSanitisedImages) {
   std::mt19937 rng(11);
   for (int n = 0; n < 300; ++n) {
-    for (int i = 0; i < q3::RS_LEN_EXE; ++i) img().setByte(i, static_cast<int>(rng() & 0xFF));
+    q3test::randomSanitised(model, rng);
     // Every third image a hand-made description, so its options are kept.
     if (n % 3 == 0) img().setByte(Adrb::Bike, 255);
-    model.sanitize();
     const q3::ParamImage before = img();
     page->show();
     page->store();

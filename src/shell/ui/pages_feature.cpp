@@ -2,28 +2,25 @@
 // sheet, its show and store registered in the page host, its item texts
 // renewed when the language changes.
 #include <QObject>
+#include <vector>
 
 #include "pages/bike_page.h"
+#include "pages/misc_page.h"
 #include "params/hooked_page_host.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/window_features.h"
 
 namespace {
 
-constexpr int kBikePage = 1;
-
 class PagesFeature : public QObject, public q3::Feature {
  public:
   explicit PagesFeature(WindowContext& ctx) : m_ctx(ctx) {
-    if (QWidget* page = ctx.window.page("TabSheetBike")) {
-      m_bike = new q3::pages::BikePage(ctx.binder, page);
-      ctx.pageHost.pages[kBikePage].show = [this] { m_bike->show(); };
-      ctx.pageHost.pages[kBikePage].store = [this] { m_bike->store(); };
-    }
+    add<q3::pages::MiscPage>(0, "TabSheetRuzne");
+    add<q3::pages::BikePage>(1, "TabSheetBike");
     m_texts = ctx.events.textsApplied.subscribe([this] {
-      if (m_bike) {
-        m_bike->retranslate();
-        m_bike->show();
+      for (q3::pages::Page* p : m_pages) {
+        p->retranslate();
+        p->show();
       }
     });
   }
@@ -31,8 +28,18 @@ class PagesFeature : public QObject, public q3::Feature {
   const char* featureName() const override { return "pages"; }
 
  private:
+  template <class P>
+  void add(int index, const char* sheet) {
+    QWidget* w = m_ctx.window.page(sheet);
+    if (!w) return;
+    auto* p = new P(m_ctx.binder, w);
+    m_pages.push_back(p);
+    m_ctx.pageHost.pages[static_cast<std::size_t>(index)].show = [p] { p->show(); };
+    m_ctx.pageHost.pages[static_cast<std::size_t>(index)].store = [p] { p->store(); };
+  }
+
   WindowContext& m_ctx;
-  q3::pages::BikePage* m_bike = nullptr;
+  std::vector<q3::pages::Page*> m_pages;
   q3::Event<>::Subscription m_texts;
 };
 
