@@ -44,21 +44,22 @@ constexpr Item kPoti[] = {{0, "###Off##Aus##Vypnuto"},
 
 using K = Kind;
 
-#define Q3_INPUT_ROWS(i, items)                                                           \
-  {"RadioGroupInput" #i,                                                                  \
-   K::RadioValue,                                                                         \
-   Adrb::InputFunction + (i)-1,                                                           \
-   0,                                                                                     \
-   1,                                                                                     \
-   0,                                                                                     \
-   0,                                                                                     \
-   255,                                                                                   \
-   1,                                                                                     \
-   "###Multifunction input " #i "##Multifunktionseingang " #i "##Multifunkční vstup " #i, \
-   items},                                                                                \
-  {                                                                                       \
-    "CheckBoxInverseInput" #i, K::Check, -1, 0, 1, 0, 0, 1, 1,                            \
-        "###Inverse polarity##Umgekehrte Polarität##Opačná polarita"                   \
+#define Q3_INPUT_ROWS(i, pin, items)                                                       \
+  {"RadioGroupInput" #i,                                                                   \
+   K::RadioValue,                                                                          \
+   Adrb::InputFunction + (i)-1,                                                            \
+   0,                                                                                      \
+   1,                                                                                      \
+   0,                                                                                      \
+   0,                                                                                      \
+   255,                                                                                    \
+   1,                                                                                      \
+   "###Multifunction input " #i " (pin " #pin ")##Multifunktionseingang " #i " (pin " #pin \
+   ")##Multifunkční vstup " #i " (pin " #pin ")",                                          \
+   items},                                                                                 \
+  {                                                                                        \
+    "CheckBoxInverseInput" #i, K::Check, -1, 0, 1, 0, 0, 1, 1,                             \
+        "###Inverse polarity##Umgekehrte Polarität##Opačná polarita"                    \
   }
 
 const ControlSpec kTable[] = {
@@ -99,12 +100,12 @@ const ControlSpec kTable[] = {
     {"CheckBoxInNeutralSs", K::Check, Adrb::InputNeutralSs, 0, 1, 0, 0, 1, 1,
      "###Inputs for neutral side and stand ##Eingänge für Leerlauf und Seitenständer ##Vstupy pro "
      "neutrál a stojan "},
-    Q3_INPUT_ROWS(1, kInput1),
-    Q3_INPUT_ROWS(2, kInputN2O),
-    Q3_INPUT_ROWS(3, kInput3),
-    Q3_INPUT_ROWS(4, kInputN2O),
-    Q3_INPUT_ROWS(5, kInputN2O),
-    Q3_INPUT_ROWS(6, kInputN2O),
+    Q3_INPUT_ROWS(1, 28, kInput1),
+    Q3_INPUT_ROWS(2, 29, kInputN2O),
+    Q3_INPUT_ROWS(3, 30, kInput3),
+    Q3_INPUT_ROWS(4, 11, kInputN2O),
+    Q3_INPUT_ROWS(5, 12, kInputN2O),
+    Q3_INPUT_ROWS(6, 13, kInputN2O),
 };
 #undef Q3_INPUT_ROWS
 

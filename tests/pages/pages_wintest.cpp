@@ -59,7 +59,9 @@ TEST_F(PagesWindowTest, OneControlChangeIsOneUndoStepAndReachesTheFile) {
     int byte;
   };
   const Case cases[] = {{0, "UpDownLimiter", Adrb::Limiter},
-                        {1, "UpDownRevWoIgnition", Adrb::RevWoIgnition}};
+                        {1, "UpDownRevWoIgnition", Adrb::RevWoIgnition},
+                        {7, "UpDownGearKorAdv1", Adrb::GearCorrAdv},
+                        {8, "UpDownGas1", Adrb::N2oGas1}};
   for (const Case& c : cases) {
     form->pageControl()->setCurrentIndex(c.page);
     auto* spin = form->findChild<QSpinBox*>(c.spin);

@@ -6,6 +6,8 @@
 
 #include "pages/bike_page.h"
 #include "pages/misc_page.h"
+#include "pages/n2o_page.h"
+#include "pages/race_page.h"
 #include "params/hooked_page_host.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/window_features.h"
@@ -17,6 +19,8 @@ class PagesFeature : public QObject, public q3::Feature {
   explicit PagesFeature(WindowContext& ctx) : m_ctx(ctx) {
     add<q3::pages::MiscPage>(0, "TabSheetRuzne");
     add<q3::pages::BikePage>(1, "TabSheetBike");
+    add<q3::pages::RacePage>(7, "TabSheet_Race");
+    add<q3::pages::N2OPage>(8, "TabSheet_N2O");
     m_texts = ctx.events.textsApplied.subscribe([this] {
       for (q3::pages::Page* p : m_pages) {
         p->retranslate();

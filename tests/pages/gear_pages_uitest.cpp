@@ -1,0 +1,107 @@
+// The Race and N2O pages on their own (offscreen): show then store keeps the
+// image, per-gear scalings, and the rules.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QSpinBox>
+
+#include "page_fixture.h"
+#include "pages/n2o_page.h"
+#include "pages/race_page.h"
+#include "params/address_map.h"
+
+using q3::Adrb;
+
+namespace {
+
+template <class P>
+class PlainPageTest : public q3test::PageFixture<P> {};
+using PlainPages = ::testing::Types<q3::pages::RacePage, q3::pages::N2OPage>;
+TYPED_TEST_SUITE(PlainPageTest, PlainPages);
+
+TYPED_TEST(PlainPageTest, ShowThenStoreKeepsDefaultsAndRandomImages) {
+  std::mt19937 rng(78);
+  for (int n = 0; n < 300; ++n) {
+    if (n == 0) {
+      this->model.applyDefaults(-1);
+      this->model.sanitize();
+    } else {
+      q3test::randomSanitised(this->model, rng);
+    }
+    const q3::ParamImage before = this->img();
+    this->page->show();
+    this->page->store();
+    q3test::expectSame(this->img(), before, "image " + std::to_string(n));
+  }
+}
+
+using RacePageTest = q3test::PageFixture<q3::pages::RacePage>;
+
+TEST_F(RacePageTest, PerGearEditsStoreTheirScaling) {
+  struct Case {
+    const char* spin;
+    int shown, at, stored;
+  };
+  const Case cases[] = {
+      {"UpDownClutchTime3", 75, Adrb::ClutchTime + 2, 15},
+      {"UpDownGearKorAdv1", -20, Adrb::GearCorrAdv, 80},
+      {"UpDownGearKorLim6", -100, Adrb::GearCorrLimiter + 5, 98},
+      {"UpDownGearKorServo2", 5000, Adrb::GearCorrServo + 1, 200},
+      {"UpDownGearKorPoutB4", 50, Adrb::GearCorrPout + 6 + 3, 101},
+      {"UpDownGearKorPoutC5", -50, Adrb::GearCorrPout2 + 4, 99},
+  };
+  for (const Case& c : cases) {
+    img().setByte(c.at, 100);
+    page->show();
+    w<QSpinBox>(c.spin)->setValue(c.shown);
+    page->store();
+    EXPECT_EQ(img().byte(c.at), c.stored) << c.spin;
+  }
+}
+
+TEST_F(RacePageTest, RulesFollowQuickshiftAndGears) {
+  struct Case {
+    int input1, method, gears;
+    const char* control;
+    bool visible, enabled;
+  };
+  const Case cases[] = {
+      {0, 1, 6, "RadioGroupClutchMode", true, false}, {3, 1, 6, "RadioGroupClutchMode", true, true},
+      {3, 1, 4, "UpDownClutchTime5", false, true},    {3, 1, 4, "UpDownClutchTime4", true, true},
+      {0, 0, 6, "UpDownClutchTime1", true, false},    {0, 0, 6, "UpDownGearKorAdv1", false, true},
+      {0, 2, 3, "UpDownGearKorLim3", true, true},     {0, 2, 3, "UpDownGearKorLim4", false, true},
+  };
+  for (const Case& c : cases) {
+    img().setByte(Adrb::InputFunction, c.input1);
+    img().setByte(Adrb::GearSystem, c.method);
+    img().setByte(Adrb::GearCount, c.gears);
+    page->show();
+    EXPECT_EQ(visible(c.control), c.visible) << c.control;
+    EXPECT_EQ(enabled(c.control), c.enabled) << c.control;
+  }
+}
+
+using N2OPageTest = q3test::PageFixture<q3::pages::N2OPage>;
+
+TEST_F(N2OPageTest, ControlsNeedAnInputAndPowerOutput3) {
+  struct Case {
+    int input4, pout3;
+    bool enabled;
+    const char* inputHint;
+  };
+  for (const Case& c : {Case{10, 4, true, "Input: Multifunction input 4 (pin 11)"},
+                        Case{10, 255, false, "Input: Multifunction input 4 (pin 11)"},
+                        Case{0, 4, false, "Input: Select some input to allow N2O function"}}) {
+    img().setByte(Adrb::InputFunction + 3, c.input4);
+    img().setByte(Adrb::PoutFunction + 2, c.pout3);
+    page->show();
+    EXPECT_EQ(enabled("UpDownGas1"), c.enabled);
+    EXPECT_EQ(sheet.findChild<QLabel*>("LabelN2O_Input")->text(), QString::fromLatin1(c.inputHint));
+    const QColor out =
+        sheet.findChild<QLabel*>("LabelN2O_Output")->palette().color(QPalette::Window);
+    EXPECT_EQ(out == QColor(Qt::yellow), c.pout3 != 4);
+    EXPECT_FALSE(visible("CheckBoxGas"));
+  }
+}
+
+}  // namespace
