@@ -8,6 +8,7 @@ GridPage::GridPage(ParamBinder& binder, QWidget* sheet, std::span<const ControlS
                    int rowsPerColumn, const char* contentName)
     : Page(sheet), m_binder(binder), m_page(sheet) {
   m_controls = std::make_unique<TablePage>(binder, table, sheet);
+  if (rowsPerColumn <= 0) return;  // the page lays itself out
   QWidget* content = scrollingContent(sheet, contentName);
   auto* g = new QGridLayout(content);
   int i = 0;

@@ -1,5 +1,6 @@
 // A page whose controls stand in a grid of columns in table order, with
-// its rules from the image after every show. The gear-dependent pages and
+// its rules from the image after every show. rowsPerColumn 0 leaves the
+// layout to the page. The gear-dependent pages and
 // the N2O page are such pages.
 #pragma once
 

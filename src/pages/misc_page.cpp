@@ -195,18 +195,20 @@ void MiscPage::layOut(QWidget* sheet) {
         g->addWidget(c.control(n), r++, 0, 1, 2);
       }
     }
-    g->setRowStretch(r, 1);
     return g;
   };
-  top->addLayout(
-      column({"UpDownLimiter", "UpDownStartLimiter", "UpDownStartLimiterMin",
-              "UpDownStartLimiterDelay", "UpDownRetard", "UpDownMap2Akcel", "CheckBoxInNeutralSs"}),
-      0, 0);
-  top->addLayout(
+  // Settings on the left, one under the other; the six inputs in two rows
+  // of three on the right.
+  auto* left = new QVBoxLayout;
+  left->addLayout(column({"UpDownLimiter", "UpDownStartLimiter", "UpDownStartLimiterMin",
+                          "UpDownStartLimiterDelay", "UpDownRetard", "UpDownMap2Akcel",
+                          "CheckBoxInNeutralSs"}));
+  left->addLayout(
       column({"RadioButtonDwellMode", "UpDownDwellTime", "UpDownDwellCor", "UpDownDwellDyn",
-              "UpDownDwellMaxTime", "UpDownMinDurationDischarge", "UpDownDwellMaxRPMLobe"}),
-      0, 1);
-  top->addLayout(column({"RadioButtonPoti", "UpDownPotencRozsah"}), 0, 2);
+              "UpDownDwellMaxTime", "UpDownMinDurationDischarge", "UpDownDwellMaxRPMLobe"}));
+  left->addLayout(column({"RadioButtonPoti", "UpDownPotencRozsah"}));
+  left->addStretch(1);
+  top->addLayout(left, 0, 0);
   auto* inputs = new QGridLayout;
   for (int i = 1; i <= 6; ++i) {
     auto* cell = new QVBoxLayout;
@@ -219,10 +221,10 @@ void MiscPage::layOut(QWidget* sheet) {
     cell->addWidget(live);
     cell->addWidget(c.control(inverse.constData()));
     cell->addStretch(1);
-    inputs->addLayout(cell, 0, i - 1);
+    inputs->addLayout(cell, (i - 1) / 3, (i - 1) % 3);
   }
-  top->addLayout(inputs, 1, 0, 1, 3);
-  top->setRowStretch(2, 1);
+  top->addLayout(inputs, 0, 1);
+  top->setColumnStretch(1, 1);
 }
 
 void MiscPage::show() {

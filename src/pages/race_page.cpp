@@ -1,6 +1,10 @@
 #include "pages/race_page.h"
 
+#include <QGridLayout>
+#include <QVBoxLayout>
+
 #include "params/address_map.h"
+#include "text/mstring.h"
 
 namespace q3::pages {
 
@@ -106,19 +110,13 @@ const Rule<RaceState> kRules[] = {
     {"UpDownClutchAdv", nullptr, quick},
     {"LabelClutchAdv", nullptr, quick},
     {"UpDownClutchTime%d", [](S s, int g) { return g == 1 || g <= s.gears; }, quick},
-    {"LabelClutchTime%d", [](S s, int g) { return g == 1 || g <= s.gears; }, quick},
+    {"LabelGearKor%d", [](S s, int g) { return g == 1 || g <= s.gears; }, nullptr},
     {"UpDownGearKorAdv%d", corrections, nullptr},
-    {"LabelGearKorAdv%d", corrections, nullptr},
     {"UpDownGearKorLim%d", corrections, nullptr},
-    {"LabelGearKorLim%d", corrections, nullptr},
     {"UpDownGearKorServo%d", corrections, nullptr},
-    {"LabelGearKorServo%d", corrections, nullptr},
     {"UpDownGearKorPoutA%d", corrections, nullptr},
-    {"LabelGearKorPoutA%d", corrections, nullptr},
     {"UpDownGearKorPoutB%d", corrections, nullptr},
-    {"LabelGearKorPoutB%d", corrections, nullptr},
     {"UpDownGearKorPoutC%d", corrections, nullptr},
-    {"LabelGearKorPoutC%d", corrections, nullptr},
 };
 
 }  // namespace
@@ -134,8 +132,54 @@ RaceState raceState(const ParamImage& img) {
 std::span<const Rule<RaceState>> raceRules() { return kRules; }
 std::span<const ControlSpec> RacePage::table() { return kTable; }
 
-RacePage::RacePage(ParamBinder& binder, QWidget* sheet)
-    : GridPage(binder, sheet, kTable, 12, "RacePageContent") {}
+// Quickshift settings on top; below them one row per gear with a column per
+// setting, captioned by the column heads.
+RacePage::RacePage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet, kTable, 0, "") {
+  TablePage& c = *m_controls;
+  QWidget* page = scrollingContent(sheet, "RacePageContent");
+  auto* top = new QVBoxLayout(page);
+  auto* clutch = new QGridLayout;
+  clutch->addWidget(c.control("RadioGroupClutchMode"), 0, 0, 4, 1);
+  int r = 0;
+  for (const char* n :
+       {"UpDownClutchPause1", "UpDownClutchPause2", "UpDownClutchMinRpm", "UpDownClutchAdv"}) {
+    clutch->addWidget(c.label(n), r, 1);
+    clutch->addWidget(c.control(n), r++, 2);
+  }
+  clutch->setColumnStretch(3, 1);
+  top->addLayout(clutch);
+  auto* gears = new QGridLayout;
+  const char* heads[] = {"###Cut time [ms]##Unterbrechung [ms]##Přerušení [ms]",
+                         "###Advance [°]##Vorzündung [°]##Předstih [°]",
+                         "###Limiter [rpm]##Begrenzer [U/min]##Omezovač [ot/min]",
+                         "###Servo [rpm]##Servo [U/min]##Servo [ot/min]",
+                         "Pout1 [rpm]",
+                         "Pout2 [rpm]",
+                         "Pout3 [rpm]"};
+  for (int k = 0; k < 7; ++k) {
+    auto* h = new QLabel(QString::fromUtf8(ml(heads[k])), page);
+    h->setObjectName(QStringLiteral("LabelRaceHead%1").arg(k));
+    gears->addWidget(h, 0, k + 1);
+  }
+  const char* columns[] = {"UpDownClutchTime%d",   "UpDownGearKorAdv%d",   "UpDownGearKorLim%d",
+                           "UpDownGearKorServo%d", "UpDownGearKorPoutA%d", "UpDownGearKorPoutB%d",
+                           "UpDownGearKorPoutC%d"};
+  for (int g = 1; g <= 6; ++g) {
+    auto* row = new QLabel(g == 1 ? QStringLiteral("0-1 ") : QString::number(g), page);
+    row->setObjectName(ruleName("LabelGearKor%d", g));
+    gears->addWidget(row, g, 0);
+    for (int k = 0; k < 7; ++k) {
+      const QByteArray n = ruleName(columns[k], g).toLatin1();
+      gears->addWidget(c.control(n.constData()), g, k + 1);
+      // The column head names the setting.
+      c.label(n.constData())->setParent(page);
+      c.label(n.constData())->hide();
+    }
+  }
+  gears->setColumnStretch(8, 1);
+  top->addLayout(gears);
+  top->addStretch(1);
+}
 
 void RacePage::applyPageRules(const ParamImage& img) {
   pages::applyRules(m_page, raceRules(), raceState(img), 6);
