@@ -195,7 +195,7 @@ BikePage::BikePage(ParamBinder& binder, QWidget* page)
   m_controls = std::make_unique<TablePage>(binder, kTable, page);
   auto* rpm = m_controls->as<SpinEdit>("UpDownRpmPulsu");
   rpm->setNegativeNames({QStringLiteral("pickup 1"), QStringLiteral("pickup 2")});
-  m_controls->onComboChange("ComboBoxBike", [this](int index) { chooseBike(index); });
+  m_controls->onChange("ComboBoxBike", [this](int index) { chooseBike(index); });
   layOut(page);
 }
 

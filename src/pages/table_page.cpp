@@ -181,8 +181,8 @@ void TablePage::make(Row& r, QWidget* parent) {
       connect(w, &QComboBox::activated, this, [this, w, key](int index) {
         if (m_binder.suppressed()) return;
         for (Row& row : m_rows)
-          if (row.widget == w && row.comboHandler) {
-            row.comboHandler(index);
+          if (row.widget == w && row.handler) {
+            row.handler(index);
             if (afterEvent) afterEvent();
             return;
           }
@@ -201,7 +201,14 @@ void TablePage::make(Row& r, QWidget* parent) {
       r.view = std::make_unique<RadioView>(w);
       r.widget = w;
       key = w;
-      connect(w->group(), &QButtonGroup::idClicked, this, [this, key] {
+      connect(w->group(), &QButtonGroup::idClicked, this, [this, w, key](int id) {
+        if (m_binder.suppressed()) return;
+        for (Row& row : m_rows)
+          if (row.widget == w && row.handler) {
+            row.handler(id);
+            if (afterEvent) afterEvent();
+            return;
+          }
         m_binder.radioGroupClick(key);
         if (afterEvent) afterEvent();
       });
@@ -290,8 +297,8 @@ bool TablePage::edited(const char* name) const {
   return r && r->view->value() != r->shown;
 }
 
-void TablePage::onComboChange(const char* name, std::function<void(int)> handler) {
-  if (Row* r = find(name)) r->comboHandler = std::move(handler);
+void TablePage::onChange(const char* name, std::function<void(int)> handler) {
+  if (Row* r = find(name)) r->handler = std::move(handler);
 }
 
 }  // namespace q3::pages

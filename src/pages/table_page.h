@@ -70,8 +70,9 @@ class TablePage : public QObject {
   void setShown(const char* name, int v);
   bool edited(const char* name) const;
 
-  // A combo box whose change the page handles itself (instead of the binder).
-  void onComboChange(const char* name, std::function<void(int index)> handler);
+  // A combo box or radio group whose change the page handles itself
+  // (instead of the binder); the handler gets the chosen item index.
+  void onChange(const char* name, std::function<void(int index)> handler);
   // Called after a control event of the page reached the binder.
   std::function<void()> afterEvent;
 
@@ -83,7 +84,7 @@ class TablePage : public QObject {
     std::unique_ptr<ControlView> view;
     Binding binding;
     int shown = 0;
-    std::function<void(int)> comboHandler;
+    std::function<void(int)> handler;
   };
   Row* find(const char* name);
   const Row* find(const char* name) const;

@@ -60,6 +60,7 @@ TEST_F(PagesWindowTest, OneControlChangeIsOneUndoStepAndReachesTheFile) {
   };
   const Case cases[] = {{0, "UpDownLimiter", Adrb::Limiter},
                         {1, "UpDownRevWoIgnition", Adrb::RevWoIgnition},
+                        {6, "UpDownGearAutoBand", Adrb::GearAutoBand},
                         {7, "UpDownGearKorAdv1", Adrb::GearCorrAdv},
                         {8, "UpDownGas1", Adrb::N2oGas1}};
   for (const Case& c : cases) {

@@ -4,10 +4,13 @@
 #include <QObject>
 #include <vector>
 
+#include "link/link_session.h"
 #include "pages/bike_page.h"
+#include "pages/gear_page.h"
 #include "pages/misc_page.h"
 #include "pages/n2o_page.h"
 #include "pages/race_page.h"
+#include "params/address_map.h"
 #include "params/hooked_page_host.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/window_features.h"
@@ -19,6 +22,8 @@ class PagesFeature : public QObject, public q3::Feature {
   explicit PagesFeature(WindowContext& ctx) : m_ctx(ctx) {
     add<q3::pages::MiscPage>(0, "TabSheetRuzne");
     add<q3::pages::BikePage>(1, "TabSheetBike");
+    m_gear = add<q3::pages::GearPage>(kGearPage, "TabSheet_Gear");
+    if (m_gear) m_gear->connected = [this] { return m_connected; };
     add<q3::pages::RacePage>(7, "TabSheet_Race");
     add<q3::pages::N2OPage>(8, "TabSheet_N2O");
     m_texts = ctx.events.textsApplied.subscribe([this] {
@@ -31,19 +36,47 @@ class PagesFeature : public QObject, public q3::Feature {
 
   const char* featureName() const override { return "pages"; }
 
+  // The link exists from the step after CreateProtocolEngine on.
+  void startup(q3::StartupStep step) override {
+    if (step != q3::StartupStep::ClearUnitTexts || !m_ctx.link) return;
+    m_onConnect = m_ctx.link->events().unitConnected.subscribe(
+        [this](const q3::UnitTexts&) { setConnected(true); });
+    m_onDisconnect =
+        m_ctx.link->events().unitDisconnected.subscribe([this] { setConnected(false); });
+  }
+
+  // The engaged gear on the Gear page while it is the active one.
+  void tick(q3::TickPhase phase, int32_t) override {
+    if (phase != q3::TickPhase::ActivePageStep || !m_gear ||
+        m_ctx.pageHost.activePage() != kGearPage)
+      return;
+    m_gear->showEngagedGear(m_connected ? m_ctx.params.monitor().byte(q3::Monb::Gear) : -1);
+  }
+
  private:
   template <class P>
-  void add(int index, const char* sheet) {
+  P* add(int index, const char* sheet) {
     QWidget* w = m_ctx.window.page(sheet);
-    if (!w) return;
+    if (!w) return nullptr;
     auto* p = new P(m_ctx.binder, w);
     m_pages.push_back(p);
     m_ctx.pageHost.pages[static_cast<std::size_t>(index)].show = [p] { p->show(); };
     m_ctx.pageHost.pages[static_cast<std::size_t>(index)].store = [p] { p->store(); };
+    return p;
   }
 
+  void setConnected(bool on) {
+    m_connected = on;
+    if (m_gear && m_ctx.pageHost.activePage() == kGearPage) m_ctx.showActivePage();
+  }
+
+  static constexpr int kGearPage = 6;
   WindowContext& m_ctx;
   std::vector<q3::pages::Page*> m_pages;
+  q3::pages::GearPage* m_gear = nullptr;
+  bool m_connected = false;
+  q3::Event<const q3::UnitTexts&>::Subscription m_onConnect;
+  q3::Event<>::Subscription m_onDisconnect;
   q3::Event<>::Subscription m_texts;
 };
 
