@@ -8,6 +8,7 @@
 
 #include "page_fixture.h"
 #include "pages/gear_page.h"
+#include "pages/map_pages.h"
 #include "pages/n2o_page.h"
 #include "pages/race_page.h"
 #include "params/address_map.h"
@@ -18,7 +19,9 @@ namespace {
 
 template <class P>
 class PlainPageTest : public q3test::PageFixture<P> {};
-using PlainPages = ::testing::Types<q3::pages::GearPage, q3::pages::RacePage, q3::pages::N2OPage>;
+using PlainPages = ::testing::Types<q3::pages::GearPage, q3::pages::RacePage, q3::pages::N2OPage,
+                                    q3::pages::SensorsPage, q3::pages::AdvancePage,
+                                    q3::pages::ServoPage, q3::pages::TestPage>;
 TYPED_TEST_SUITE(PlainPageTest, PlainPages);
 
 TYPED_TEST(PlainPageTest, ShowThenStoreKeepsDefaultsAndRandomImages) {

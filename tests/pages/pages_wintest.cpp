@@ -60,9 +60,12 @@ TEST_F(PagesWindowTest, OneControlChangeIsOneUndoStepAndReachesTheFile) {
   };
   const Case cases[] = {{0, "UpDownLimiter", Adrb::Limiter},
                         {1, "UpDownRevWoIgnition", Adrb::RevWoIgnition},
+                        {3, "UpDownBaseAdv", Adrb::BaseAdv},
+                        {5, "UpDownServoHyster", Adrb::ServoHyster},
                         {6, "UpDownGearAutoBand", Adrb::GearAutoBand},
                         {7, "UpDownGearKorAdv1", Adrb::GearCorrAdv},
-                        {8, "UpDownGas1", Adrb::N2oGas1}};
+                        {8, "UpDownGas1", Adrb::N2oGas1},
+                        {9, "UpDownLambdaBar1", Adrb::LambdaBar + 1}};
   for (const Case& c : cases) {
     form->pageControl()->setCurrentIndex(c.page);
     auto* spin = form->findChild<QSpinBox*>(c.spin);

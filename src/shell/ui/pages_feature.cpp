@@ -7,6 +7,7 @@
 #include "link/link_session.h"
 #include "pages/bike_page.h"
 #include "pages/gear_page.h"
+#include "pages/map_pages.h"
 #include "pages/misc_page.h"
 #include "pages/n2o_page.h"
 #include "pages/race_page.h"
@@ -22,10 +23,14 @@ class PagesFeature : public QObject, public q3::Feature {
   explicit PagesFeature(WindowContext& ctx) : m_ctx(ctx) {
     add<q3::pages::MiscPage>(0, "TabSheetRuzne");
     add<q3::pages::BikePage>(1, "TabSheetBike");
+    add<q3::pages::SensorsPage>(2, "TabSheetSensors");
+    add<q3::pages::AdvancePage>(3, "TabSheetAdvance");
+    add<q3::pages::ServoPage>(5, "TabSheetServo");
     m_gear = add<q3::pages::GearPage>(kGearPage, "TabSheet_Gear");
     if (m_gear) m_gear->connected = [this] { return m_connected; };
     add<q3::pages::RacePage>(7, "TabSheet_Race");
     add<q3::pages::N2OPage>(8, "TabSheet_N2O");
+    add<q3::pages::TestPage>(9, "TabSheet_Ladeni");
     m_texts = ctx.events.textsApplied.subscribe([this] {
       for (q3::pages::Page* p : m_pages) {
         p->retranslate();
