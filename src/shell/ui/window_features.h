@@ -16,6 +16,7 @@ std::unique_ptr<q3::Feature> makeMapsFeature(WindowContext& ctx);    // maps_fea
 std::unique_ptr<q3::Feature> makeFilesFeature(WindowContext& ctx);   // files_feature.cpp
 std::unique_ptr<q3::Feature> makePickupFeature(WindowContext& ctx);  // pickup_feature.cpp
 std::unique_ptr<q3::Feature> makeHelpFeature(WindowContext& ctx);    // help_feature.cpp
+std::unique_ptr<q3::Feature> makePagesFeature(WindowContext& ctx);   // pages_feature.cpp
 
 // Every feature of the window, in the order in which they take part in each
 // start-up step, tick phase and closing step.

@@ -1,0 +1,241 @@
+#include "pages/gear_page.h"
+
+#include <QGridLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "params/address_map.h"
+#include "params/function_flags.h"
+#include "text/mstring.h"
+#include "text/user_dialogs.h"
+
+namespace q3::pages {
+
+namespace {
+
+constexpr Item kMethods[] = {
+    {0, "###No##Nein##Ne"},
+    {1, "###Voltage##Spannung##Napětí"},
+    {2, "###Ratio Rpm Speed##Verhältnis Drehzahl Tempo##Poměr otáčky rychlost"},
+    {3,
+     "###Automat (Ratio Rpm Speed)##Automat (Verhältnis Drehzahl Tempo)##Automat (poměr "
+     "otáčky rychlost)"}};
+constexpr Item kSpeedModes[] = {
+    {0, "###Pulse over 1s for 100 km/hod##Impulse in 1s bei 100 km/h##Pulzů za 1s při 100 km/hod"},
+    {1, "###Distance for pulse [mm]##Strecke pro Impuls [mm]##Vzdálenost na pulz [mm]"}};
+
+using K = Kind;
+
+#define Q3_VOLT(g)                                                                  \
+  {                                                                                 \
+    "UpDownGearVolt" #g, K::SpinWord, Adrw::GearVoltage + (g), 0, 1, 0, 0, 5000, 1, \
+        "###Gear " #g " [mV]##Gang " #g " [mV]##Stupeň " #g " [mV]"                 \
+  }
+#define Q3_RATIO(g)                                                                   \
+  {                                                                                   \
+    "UpDownGearRatio" #g, K::SpinWord, Adrw::GearRatio + (g)-1, 0, 1, 0, 1, 32000, 1, \
+        "###Ratio gear " #g "##Verhältnis Gang " #g "##Poměr stupně " #g              \
+  }
+
+const ControlSpec kTable[] = {
+    {"RadioGroupGearSystem", K::RadioIndex, Adrb::GearSystem, 0, 1, 0, 0, 3, 1,
+     "determining of gear", kMethods},
+    {"UpDownPocetGear", K::Spin, Adrb::GearCount, 0, 1, 0, 1, 6, 1,
+     "###Number of gear##Anzahl der Gänge##Počet stupňů"},
+    {"RadioGroupSpeedMode", K::RadioIndex, Adrb::SpeedMode, 0, 1, 0, 0, 1, 1,
+     "Setting of speedometer", kSpeedModes},
+    {"UpDownPulsuProSpeed", K::SpinWord, Adrw::SpeedPulses, 0, 1, 0, 1, 32000, 1,
+     "###Speed sensor constant##Tachogeber-Konstante##Konstanta snímače rychlosti"},
+    {"UpDownGearAutoTime", K::Spin, Adrb::GearAutoTime, 0, 1, 0, 1, 100, 1, "###Time##Zeit##Čas"},
+    {"UpDownGearAutoRpm", K::Spin, Adrb::GearAutoRpm, 0, 100, 0, 300, 25000, 100,
+     "###Min. rpm##Min. Drehzahl##Min. otáčky"},
+    {"UpDownGearAutoTps", K::Spin, Adrb::GearAutoTps, 0, 1, 0, 0, 100, 1,
+     "###Throttle [%]##Drosselklappe [%]##Plyn [%]"},
+    {"UpDownGearAutoBand", K::Spin, Adrb::GearAutoBand, 0, 1, 0, 1, 100, 1, "###Band##Band##Pásmo"},
+    Q3_VOLT(0),
+    Q3_VOLT(1),
+    Q3_VOLT(2),
+    Q3_VOLT(3),
+    Q3_VOLT(4),
+    Q3_VOLT(5),
+    Q3_VOLT(6),
+    Q3_RATIO(1),
+    Q3_RATIO(2),
+    Q3_RATIO(3),
+    Q3_RATIO(4),
+    Q3_RATIO(5),
+    Q3_RATIO(6),
+};
+#undef Q3_VOLT
+#undef Q3_RATIO
+
+struct GearState {
+  int method = 0, gears = 0;
+  bool speed = false;
+};
+using S = const GearState&;
+bool upTo(S s, int g) { return g <= 1 || g <= s.gears; }
+
+const Rule<GearState> kRules[] = {
+    {"UpDownPocetGear", [](S s, int) { return s.method != 0; }, nullptr},
+    {"LabelPocetGear", [](S s, int) { return s.method != 0; }, nullptr},
+    {"GroupBoxNapetiProGear", [](S s, int) { return s.method == 1; }, nullptr},
+    {"GroupBoxRpmSpeedProGear", [](S s, int) { return s.method == 2; }, nullptr},
+    {"GroupBoxMonAutoGear", [](S s, int) { return s.method == 3; }, nullptr},
+    {"GroupBoxPulsuProSpeed", [](S s, int) { return s.speed; }, nullptr},
+    {"UpDownGearRatio%d", upTo, nullptr},
+    {"LabelGearRatio%d", upTo, nullptr},
+};
+
+}  // namespace
+
+GearInput gearMethodInput(int method) {
+  if (method == 1) return {2, kInputGear};
+  if (method == 2 || method == 3) return {0, kInputSpeed};
+  return {};
+}
+
+int highlightedGear(int engaged) { return engaged >= 0 && engaged <= 6 ? engaged : -1; }
+
+GearTakeOver gearTakeOver(int method, int n, bool connected, int liveVoltage, int liveRatio) {
+  if (!connected || n < 0 || n > 6) return {};
+  if (method == 1 && liveVoltage >= 0 && liveVoltage <= 5000)
+    return {Adrw::GearVoltage + n, liveVoltage};
+  if (method == 2 && n >= 1 && liveRatio >= 1 && liveRatio <= 32000)
+    return {Adrw::GearRatio + n - 1, liveRatio};
+  return {};
+}
+
+std::span<const ControlSpec> GearPage::table() { return kTable; }
+
+GearPage::GearPage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet, kTable, 0, "") {
+  TablePage& c = *m_controls;
+  QWidget* page = scrollingContent(sheet, "GearPageContent");
+  auto* top = new QGridLayout(page);
+  auto* left = new QGridLayout;
+  left->addWidget(c.control("RadioGroupGearSystem"), 0, 0, 1, 2);
+  left->addWidget(c.label("UpDownPocetGear"), 1, 0);
+  left->addWidget(c.control("UpDownPocetGear"), 1, 1);
+  auto* speed = new QGroupBox(
+      QString::fromUtf8(ml("###Setting of speedometer##Einstellung des Tachometers##Nastavení "
+                           "rychloměru")),
+      page);
+  speed->setObjectName(QStringLiteral("GroupBoxPulsuProSpeed"));
+  auto* sg = new QGridLayout(speed);
+  sg->addWidget(c.control("RadioGroupSpeedMode"), 0, 0, 1, 2);
+  sg->addWidget(c.label("UpDownPulsuProSpeed"), 1, 0);
+  sg->addWidget(c.control("UpDownPulsuProSpeed"), 1, 1);
+  left->addWidget(speed, 2, 0, 1, 2);
+  auto* autoBox = new QGroupBox(
+      QString::fromUtf8(ml("###Automatic from ratio rpm speed ##Automatisch aus Verhältnis "
+                           "Drehzahl Tempo ##Automaticky z poměru otáčky rychlost ")),
+      page);
+  autoBox->setObjectName(QStringLiteral("GroupBoxMonAutoGear"));
+  auto* ag = new QGridLayout(autoBox);
+  int r = 0;
+  for (const char* n :
+       {"UpDownGearAutoTime", "UpDownGearAutoRpm", "UpDownGearAutoTps", "UpDownGearAutoBand"}) {
+    ag->addWidget(c.label(n), r, 0);
+    ag->addWidget(c.control(n), r++, 1);
+  }
+  left->addWidget(autoBox, 3, 0, 1, 2);
+  left->setRowStretch(4, 1);
+  top->addLayout(left, 0, 0);
+  auto* volt = new QGroupBox(
+      QString::fromUtf8(ml("###Setting voltage of Gears##Spannung der Gänge##Nastavení napětí "
+                           "stupňů")),
+      page);
+  volt->setObjectName(QStringLiteral("GroupBoxNapetiProGear"));
+  auto* vg = new QGridLayout(volt);
+  auto* ratio = new QGroupBox(
+      QString::fromUtf8(ml("###Ratio Rpm / Speed##Verhältnis Drehzahl / Tempo##Poměr otáčky / "
+                           "rychlost")),
+      page);
+  ratio->setObjectName(QStringLiteral("GroupBoxRpmSpeedProGear"));
+  auto* rg = new QGridLayout(ratio);
+  for (int g = 0; g <= 6; ++g) {
+    const QByteArray v = ruleName("UpDownGearVolt%d", g).toLatin1();
+    vg->addWidget(c.label(v.constData()), g, 0);
+    vg->addWidget(c.control(v.constData()), g, 1);
+    auto* button = new QPushButton(QStringLiteral("<- Gear %1").arg(g), page);
+    button->setObjectName(QStringLiteral("ButtonGear%1").arg(g));
+    connect(button, &QPushButton::clicked, this, [this, g] { takeOver(g); });
+    if (g >= 1) {
+      const QByteArray q = ruleName("UpDownGearRatio%d", g).toLatin1();
+      rg->addWidget(c.label(q.constData()), g, 0);
+      rg->addWidget(c.control(q.constData()), g, 1);
+    }
+    m_buttons[static_cast<std::size_t>(g)] = button;
+  }
+  auto* right = new QHBoxLayout;
+  right->addWidget(volt);
+  right->addWidget(ratio);
+  auto* bl = new QVBoxLayout;
+  for (QPushButton* b : m_buttons) bl->addWidget(b);
+  bl->addStretch(1);
+  right->addLayout(bl);
+  right->addStretch(1);
+  top->addLayout(right, 0, 1);
+  top->setColumnStretch(1, 1);
+  c.onChange("RadioGroupGearSystem", [this](int index) { chooseMethod(index); });
+}
+
+void GearPage::applyPageRules(const ParamImage& img) {
+  GearState s;
+  s.method = img.byte(Adrb::GearSystem);
+  s.gears = img.byte(Adrb::GearCount);
+  s.speed = functionFlags(img)[Fn::Speed];
+  // The voltages and buttons count from gear 0.
+  for (int g = 0; g <= 6; ++g) {
+    const bool shown = g <= 1 || g <= s.gears;
+    if (QWidget* w = m_controls->control(ruleName("UpDownGearVolt%d", g).toLatin1().constData()))
+      w->setVisible(shown);
+    if (QLabel* l = m_controls->label(ruleName("UpDownGearVolt%d", g).toLatin1().constData()))
+      l->setVisible(shown);
+    m_buttons[static_cast<std::size_t>(g)]->setVisible((s.method == 1 || s.method == 2) && shown);
+    m_buttons[static_cast<std::size_t>(g)]->setEnabled(connected && connected());
+  }
+  pages::applyRules(m_page, std::span<const Rule<GearState>>(kRules), s, 6);
+}
+
+void GearPage::showEngagedGear(int engaged) {
+  const int e = highlightedGear(engaged);
+  for (int g = 0; g <= 6; ++g) {
+    QFont f = m_buttons[static_cast<std::size_t>(g)]->font();
+    f.setBold(g == e);
+    m_buttons[static_cast<std::size_t>(g)]->setFont(f);
+  }
+}
+
+void GearPage::takeOver(int n) {
+  const ParamImage& img = m_binder.model().image();
+  const MonitorBuffer& mon = m_binder.model().monitor();
+  const GearTakeOver t = gearTakeOver(img.byte(Adrb::GearSystem), n, connected && connected(),
+                                      mon.word(Monw::GearVoltage), mon.word(Monw::GearRatio));
+  if (t.word < 0) return;
+  m_binder.model().image().setWord(t.word, t.value);
+  m_binder.applyNow();
+}
+
+void GearPage::chooseMethod(int index) {
+  ParamImage& img = m_binder.model().image();
+  const GearInput need = gearMethodInput(index);
+  if (need.input >= 0) {
+    const int at = Adrb::InputFunction + need.input;
+    const int was = img.byte(at);
+    // Replacing another function of the input (a kill switch, say) is asked.
+    if (was != kInputOff && was != need.function &&
+        dialogs().ask(ml("###Confirm##Bestätigen##Potvrzení"),
+                      ml("###The input carries another function. Replace it?##Der Eingang hat eine "
+                         "andere Funktion. "
+                         "Ersetzen?##Vstup má jinou funkci. Nahradit?"),
+                      false) != Answer::Yes) {
+      show();
+      return;
+    }
+    img.setByte(at, need.function);
+  }
+  m_binder.applyNow();
+}
+
+}  // namespace q3::pages

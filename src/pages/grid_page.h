@@ -1,0 +1,38 @@
+// A page whose controls stand in a grid of columns in table order, with
+// its rules from the image after every show. rowsPerColumn 0 leaves the
+// layout to the page. The gear-dependent pages and
+// the N2O page are such pages.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "pages/page.h"
+#include "pages/table_page.h"
+#include "params/param_model.h"
+
+namespace q3::pages {
+
+class GridPage : public Page {
+ public:
+  GridPage(ParamBinder& binder, QWidget* sheet, std::span<const ControlSpec> table,
+           int rowsPerColumn, const char* contentName);
+  ~GridPage() override;
+
+  void show() override;
+  void store() override;
+  void retranslate() override { m_controls->retranslate(); }
+  TablePage& controls() { return *m_controls; }
+
+ protected:
+  // The page's rules, run after every show.
+  virtual void applyPageRules(const ParamImage&) {}
+  // Page-specific store after the table's.
+  virtual void afterStore(ParamImage&) {}
+
+  ParamBinder& m_binder;
+  QWidget* m_page;
+  std::unique_ptr<TablePage> m_controls;
+};
+
+}  // namespace q3::pages

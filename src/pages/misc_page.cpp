@@ -1,0 +1,263 @@
+#include "pages/misc_page.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "params/address_map.h"
+#include "text/mstring.h"
+
+namespace q3::pages {
+
+namespace {
+
+constexpr const char* kOff = "###Off##Aus##Vypnut";
+constexpr const char* kKill = "###Kill switch##Not Aus##Kill switch";
+constexpr const char* kBlocking = "###Blocking##Blockierung##Blokování";
+constexpr const char* kTacho = "Tacho/Lambda";
+constexpr const char* kQuick = "###Quickshift##Schaltautomat##Quickshift";
+constexpr const char* kRetard = "###Retard##Spätzündung##Snížení předstihu";
+constexpr const char* kStartLim = "###Start limiter##Startbegrenzer##Startovací omezovač";
+constexpr const char* kMap2 = "###2nd advance chart##2.Vorzündung mappe##2. mapa předstihu";
+constexpr const char* kGear = "###Gear##Gang##Převodový stupeň";
+constexpr const char* kSpeed = "###Speed##Tempo##Rychloměr";
+
+// The lists of the inputs in list order, as their masks allow.
+constexpr Item kInput1[] = {{0, kOff},    {1, kKill},     {2, kBlocking}, {11, kTacho}, {3, kQuick},
+                            {5, kRetard}, {6, kStartLim}, {7, kMap2},     {9, kSpeed}};
+constexpr Item kInputN2O[] = {{0, kOff},      {1, kKill},  {2, kBlocking},
+                              {11, kTacho},   {3, kQuick}, {5, kRetard},
+                              {6, kStartLim}, {7, kMap2},  {10, "N2O"}};
+constexpr Item kInput3[] = {{0, kOff},    {1, kKill},     {2, kBlocking}, {11, kTacho}, {3, kQuick},
+                            {5, kRetard}, {6, kStartLim}, {7, kMap2},     {8, kGear}};
+
+constexpr Item kDwell[] = {
+    {0, "###Short##Kurz##Krátké"}, {1, "###Long##Lang##Dlouhé"}, {2, "###Manual##Manuell##Ruční"}};
+constexpr Item kPoti[] = {{0, "###Off##Aus##Vypnuto"},
+                          {1, "###Advance##Vorzündung##Předstih"},
+                          {2, "###Start limiter##Startbegrenzer##Startovací omezovač"},
+                          {3, "###Pilot light##Kontrollleuchte##Kontrolka"},
+                          {4,
+                           "###Acceleration switch of advance##Beschleunigungsschalter der "
+                           "Vorzündung##Přepínání předstihu zrychlením"}};
+
+using K = Kind;
+
+#define Q3_INPUT_ROWS(i, pin, items)                                                       \
+  {"RadioGroupInput" #i,                                                                   \
+   K::RadioValue,                                                                          \
+   Adrb::InputFunction + (i)-1,                                                            \
+   0,                                                                                      \
+   1,                                                                                      \
+   0,                                                                                      \
+   0,                                                                                      \
+   255,                                                                                    \
+   1,                                                                                      \
+   "###Multifunction input " #i " (pin " #pin ")##Multifunktionseingang " #i " (pin " #pin \
+   ")##Multifunkční vstup " #i " (pin " #pin ")",                                          \
+   items},                                                                                 \
+  {                                                                                        \
+    "CheckBoxInverseInput" #i, K::Check, -1, 0, 1, 0, 0, 1, 1,                             \
+        "###Inverse polarity##Umgekehrte Polarität##Opačná polarita"                    \
+  }
+
+const ControlSpec kTable[] = {
+    {"UpDownLimiter", K::Spin, Adrb::Limiter, 0, 100, 0, 1000, 25000, 100,
+     "###Limiter [rpm]##Begrenzer [U/min]##Omezovač [ot/min]"},
+    {"UpDownStartLimiter", K::Spin, Adrb::StartLim, 0, 100, 0, 1000, 25000, 100,
+     "###Start limiter [rpm]##Startbegrenzer [U/min]##Startovací omezovač [ot/min]"},
+    {"UpDownStartLimiterMin", K::Spin, Adrb::StartLimMin, 0, 100, 0, 1000, 25000, 100,
+     "###Start limiter min. [rpm]##Startbegrenzer min. [U/min]##Startovací omezovač min. [ot/min]"},
+    {"UpDownStartLimiterDelay", K::Spin, Adrb::StartLimDelay, 0, 100, 0, 0, 5000, 100,
+     "###Start limiter delay##Startbegrenzer Verzögerung##Zpoždění startovacího omezovače"},
+    {"UpDownRetard", K::Spin, Adrb::Retard, 0, 1, 0, 0, 60, 1,
+     "###Retard [°]##Spätzündung [°]##Snížení předstihu [°]"},
+    {"RadioButtonDwellMode", K::RadioButtons, Adrb::DwellMode, 0, 1, 0, 0, 2, 1,
+     "###Dwell##Schließzeit##Buzení", kDwell},
+    {"UpDownDwellTime", K::Spin, Adrb::DwellTime, 0, 100, 0, 0, 20000, 100,
+     "###Dwell time [us]##Schließzeit [us]##Doba buzení [us]"},
+    {"UpDownDwellCor", K::Spin, Adrb::DwellCor, 0, 1, 0, 25, 250, 1,
+     "###Dwell correction[%]##Schließzeitkorrektur [%]##Korekce buzení [%]"},
+    {"UpDownDwellDyn", K::Spin, Adrb::DwellDyn, 0, 1, 0, 0, 30, 1,
+     "###Dynamic addition of dwell [%]##Dynamische Schließzeitzugabe [%]##Dynamické přidání buzení "
+     "[%]"},
+    {"UpDownDwellMaxTime", K::Spin, Adrb::DwellMaxTime, 0, 100, 0, 0, 20000, 100,
+     "###Max dwell time [us]##Max. Schließzeit [us]##Max. doba buzení [us]"},
+    {"UpDownMinDurationDischarge", K::Spin, Adrb::DurDischarge, 0, 100, 0, 1000, 8000, 100,
+     "###Min. duration of discharge [us]##Min. Entladedauer [us]##Min. doba výboje [us]"},
+    {"UpDownDwellMaxRPMLobe", K::Spin, Adrb::DwellMaxRpmLobe, 0, 100, 0, 100, 25000, 100,
+     "###Max rpm for lobe dwell [rpm]##Max. Drehzahl für Leitstück-Schließzeit [U/min]##Max. "
+     "otáčky "
+     "pro buzení palcem [ot/min]"},
+    {"RadioButtonPoti", K::RadioButtons, Adrb::PotFunction, 0, 1, 0, 0, 4, 1,
+     "###Potentiometer##Potentiometer##Potenciometr", kPoti},
+    {"UpDownPotencRozsah", K::SpinWord, Adrw::PotRange, 0, 1, 0, 0, 25000, 1,
+     "###Range - + ##Bereich - + ##Rozsah - + "},
+    {"UpDownMap2Akcel", K::Spin, Adrb::Map2Accel, 0, 100, 0, 100, 25000, 100,
+     "###Acceleration for 2nd map [rpm/s]##Beschleunigung für 2. Mappe [U/min/s]##Zrychlení pro 2. "
+     "mapu [ot/min/s]"},
+    {"CheckBoxInNeutralSs", K::Check, Adrb::InputNeutralSs, 0, 1, 0, 0, 1, 1,
+     "###Inputs for neutral side and stand ##Eingänge für Leerlauf und Seitenständer ##Vstupy pro "
+     "neutrál a stojan "},
+    Q3_INPUT_ROWS(1, 28, kInput1),
+    Q3_INPUT_ROWS(2, 29, kInputN2O),
+    Q3_INPUT_ROWS(3, 30, kInput3),
+    Q3_INPUT_ROWS(4, 11, kInputN2O),
+    Q3_INPUT_ROWS(5, 12, kInputN2O),
+    Q3_INPUT_ROWS(6, 13, kInputN2O),
+};
+#undef Q3_INPUT_ROWS
+
+using S = const MiscState&;
+bool reserved(S s, int input) { return s.flags[Fn::NeutralSideStand] && input <= 2; }
+
+const Rule<MiscState> kRules[] = {
+    {"UpDownStartLimiter", nullptr, [](S s, int) { return s.flags[Fn::StartLimiter]; }},
+    {"LabelStartLimiter", nullptr, [](S s, int) { return s.flags[Fn::StartLimiter]; }},
+    {"UpDownStartLimiterDelay", nullptr, [](S s, int) { return s.flags[Fn::StartLimiter]; }},
+    {"LabelStartLimiterDelay", nullptr, [](S s, int) { return s.flags[Fn::StartLimiter]; }},
+    {"UpDownRetard", nullptr, [](S s, int) { return s.flags[Fn::Retard]; }},
+    {"LabelRetard", nullptr, [](S s, int) { return s.flags[Fn::Retard]; }},
+    // Kept in the image, never shown.
+    {"UpDownStartLimiterMin", [](S, int) { return false; }, nullptr},
+    {"LabelStartLimiterMin", [](S, int) { return false; }, nullptr},
+    {"UpDownDwellCor", [](S, int) { return false; }, nullptr},
+    {"LabelDwellCor", [](S, int) { return false; }, nullptr},
+    {"UpDownDwellTime", [](S s, int) { return s.dwellMode == 2; }, nullptr},
+    {"LabelDwellTime", [](S s, int) { return s.dwellMode == 2; }, nullptr},
+    {"UpDownDwellDyn", [](S s, int) { return s.dwellMode == 2; }, nullptr},
+    {"LabelDwellDyn", [](S s, int) { return s.dwellMode == 2; }, nullptr},
+    {"UpDownPotencRozsah", [](S s, int) { return s.potFunction != 0; }, nullptr},
+    {"LabelPotencRozsah", [](S s, int) { return s.potFunction != 0; }, nullptr},
+    {"RadioGroupInput%d", nullptr, [](S s, int i) { return !reserved(s, i); }},
+    {"CheckBoxInverseInput%d",
+     [](S s, int i) {
+       const int f = s.inputs[i - 1];
+       return f != 0 && inputInvertible(f) && !reserved(s, i);
+     },
+     nullptr},
+};
+
+}  // namespace
+
+bool inputInvertible(int function) {
+  return function == 3 || function == 4 || (function >= 5 && function <= 7) || function == 10 ||
+         function == 11;
+}
+
+PotRange potRange(int function) {
+  switch (function) {
+    case 1:
+      return {1, 60, 5};
+    case 2:
+    case 3:
+      return {50, 10000, 1000};
+    case 4:
+      return {100, 10000, 2000};
+    default:
+      return {0, 0, 0};  // step and maximum unchanged
+  }
+}
+
+MiscState miscState(const ParamImage& img) {
+  MiscState s;
+  s.flags = functionFlags(img);
+  s.dwellMode = img.byte(Adrb::DwellMode);
+  s.potFunction = img.byte(Adrb::PotFunction);
+  for (int i = 0; i < 6; ++i) s.inputs[i] = img.byte(Adrb::InputFunction + i);
+  return s;
+}
+
+std::span<const Rule<MiscState>> miscRules() { return kRules; }
+std::span<const ControlSpec> MiscPage::table() { return kTable; }
+
+MiscPage::MiscPage(ParamBinder& binder, QWidget* page)
+    : Page(page), m_binder(binder), m_page(page) {
+  m_controls = std::make_unique<TablePage>(binder, kTable, page);
+  layOut(page);
+}
+
+MiscPage::~MiscPage() = default;
+
+void MiscPage::layOut(QWidget* sheet) {
+  TablePage& c = *m_controls;
+  QWidget* page = scrollingContent(sheet, "MiscPageContent");
+  auto* top = new QGridLayout(page);
+  auto column = [&](std::initializer_list<const char*> names) {
+    auto* g = new QGridLayout;
+    int r = 0;
+    for (const char* n : names) {
+      if (QLabel* l = c.label(n)) {
+        g->addWidget(l, r, 0);
+        g->addWidget(c.control(n), r++, 1);
+      } else {
+        g->addWidget(c.control(n), r++, 0, 1, 2);
+      }
+    }
+    return g;
+  };
+  // Settings on the left, one under the other; the six inputs in two rows
+  // of three on the right.
+  auto* left = new QVBoxLayout;
+  left->addLayout(column({"UpDownLimiter", "UpDownStartLimiter", "UpDownStartLimiterMin",
+                          "UpDownStartLimiterDelay", "UpDownRetard", "UpDownMap2Akcel",
+                          "CheckBoxInNeutralSs"}));
+  left->addLayout(
+      column({"RadioButtonDwellMode", "UpDownDwellTime", "UpDownDwellCor", "UpDownDwellDyn",
+              "UpDownDwellMaxTime", "UpDownMinDurationDischarge", "UpDownDwellMaxRPMLobe"}));
+  left->addLayout(column({"RadioButtonPoti", "UpDownPotencRozsah"}));
+  left->addStretch(1);
+  top->addLayout(left, 0, 0);
+  auto* inputs = new QGridLayout;
+  for (int i = 1; i <= 6; ++i) {
+    auto* cell = new QVBoxLayout;
+    const QByteArray group = ruleName("RadioGroupInput%d", i).toLatin1();
+    const QByteArray inverse = ruleName("CheckBoxInverseInput%d", i).toLatin1();
+    cell->addWidget(c.control(group.constData()));
+    // The live state of the input, filled by the monitor.
+    auto* live = new QLabel(QStringLiteral("-"), page);
+    live->setObjectName(ruleName("LabelInput%d", i));
+    cell->addWidget(live);
+    cell->addWidget(c.control(inverse.constData()));
+    cell->addStretch(1);
+    inputs->addLayout(cell, (i - 1) / 3, (i - 1) % 3);
+  }
+  top->addLayout(inputs, 0, 1);
+  top->setColumnStretch(1, 1);
+}
+
+void MiscPage::show() {
+  const ParamImage& img = m_binder.model().image();
+  const ParamBinder::Suppress hold(m_binder);
+  const PotRange pr = potRange(img.byte(Adrb::PotFunction));
+  if (auto* range = m_controls->as<QSpinBox>("UpDownPotencRozsah"); range && pr.step > 0) {
+    range->setSingleStep(pr.step);
+    range->setMaximum(pr.maximum);
+  }
+  for (int i = 1; i <= 6; ++i)
+    m_controls->setShown(ruleName("CheckBoxInverseInput%d", i).toLatin1().constData(),
+                         (img.byte(Adrb::InputInverse) >> (i - 1)) & 1);
+  m_controls->show(img);
+  pages::applyRules(m_page, miscRules(), miscState(img), 6);
+}
+
+void MiscPage::store() {
+  ParamImage& img = m_binder.model().image();
+  const bool potChosen = m_controls->edited("RadioButtonPoti");
+  m_controls->store(img);
+  for (int i = 1; i <= 6; ++i) {
+    const QByteArray name = ruleName("CheckBoxInverseInput%d", i).toLatin1();
+    if (!m_controls->edited(name.constData())) continue;
+    const int bit = 1 << (i - 1), v = img.byte(Adrb::InputInverse);
+    img.setByte(Adrb::InputInverse, m_controls->value(name.constData()) ? (v | bit) : (v & ~bit));
+  }
+  // The short and long dwell modes have a fixed dwell time.
+  const int mode = img.byte(Adrb::DwellMode);
+  if (mode == 0) img.setByte(Adrb::DwellTime, 10);
+  if (mode == 1) img.setByte(Adrb::DwellTime, 30);
+  // A new potentiometer function starts from its own default range.
+  if (potChosen) img.setWord(Adrw::PotRange, potRange(img.byte(Adrb::PotFunction)).defaultRange);
+}
+
+}  // namespace q3::pages

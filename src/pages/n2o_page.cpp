@@ -1,0 +1,106 @@
+#include "pages/n2o_page.h"
+
+#include <QGridLayout>
+#include <QStyle>
+
+#include "params/address_map.h"
+#include "params/function_flags.h"
+#include "text/mstring.h"
+
+namespace q3::pages {
+
+namespace {
+
+using K = Kind;
+
+// Connector pins of inputs 1..6.
+constexpr int kInputPins[] = {28, 29, 30, 11, 12, 13};
+
+const ControlSpec kTable[] = {
+    {"CheckBoxGas", K::Check, Adrb::N2oEnable, 0, 1, 0, 0, 1, 1,
+     "###N2O enable##N2O aktiv##N2O povoleno"},
+    {"UpDownGas1", K::Spin, Adrb::N2oGas1, 0, 1, 0, 0, 100, 1,
+     "###Gas 1 [%]##Gas 1 [%]##Plyn 1 [%]"},
+    {"UpDownGas2", K::Spin, Adrb::N2oGas2, 0, 1, 0, 0, 100, 1,
+     "###Gas 2 [%]##Gas 2 [%]##Plyn 2 [%]"},
+    {"UpDownGasD", K::Spin, Adrb::N2oGasD, 0, 100, 0, 0, 25500, 100,
+     "###Delay [ms]##Verzögerung [ms]##Zpoždění [ms]"},
+    {"UpDownGasT", K::Spin, Adrb::N2oGasT, 0, 100, 0, 0, 25500, 100,
+     "###Build-up time [ms]##Aufbauzeit [ms]##Doba náběhu [ms]"},
+    {"UpDownRetard1", K::Spin, Adrb::N2oRetard1, 0, 1, 0, 0, 25, 1,
+     "###Retard 1 [°]##Spätzündung 1 [°]##Snížení předstihu 1 [°]"},
+    {"UpDownRetard2", K::Spin, Adrb::N2oRetard2, 0, 1, 0, 0, 25, 1,
+     "###Retard 2 [°]##Spätzündung 2 [°]##Snížení předstihu 2 [°]"},
+    {"UpDownRetardD", K::Spin, Adrb::N2oRetardD, 0, 100, 0, 0, 25500, 100,
+     "###Retard delay [ms]##Spätzündung Verzögerung [ms]##Zpoždění snížení [ms]"},
+    {"UpDownRetardT", K::Spin, Adrb::N2oRetardT, 0, 100, 0, 0, 25500, 100,
+     "###Retard build-up time [ms]##Spätzündung Aufbauzeit [ms]##Doba náběhu snížení [ms]"},
+    {"UpDownN2O_RPMmin", K::Spin, Adrb::N2oRpmMin, 0, 100, 0, 0, 25000, 100,
+     "###Min. rpm##Min. Drehzahl##Min. otáčky"},
+    {"UpDownN2O_TPSmin", K::Spin, Adrb::N2oTpsMin, 0, 1, 0, 0, 100, 1,
+     "###Min. throttle [%]##Min. Drosselklappe [%]##Min. plyn [%]"},
+    {"UpDownN2O_Repeat", K::Spin, Adrb::N2oRepeat, 0, 1, 0, 2, 30, 2,
+     "###Repetition##Wiederholung##Opakování"},
+};
+
+}  // namespace
+
+std::span<const ControlSpec> N2OPage::table() { return kTable; }
+
+N2OPage::N2OPage(ParamBinder& binder, QWidget* sheet)
+    : GridPage(binder, sheet, kTable, 7, "N2OPageContent") {
+  // Where the function comes from and where it goes.
+  for (const char* name : {"LabelN2O_Input", "LabelN2O_Output"}) {
+    auto* l = new QLabel(m_page->findChild<QWidget*>(QStringLiteral("N2OPageContent")));
+    l->setObjectName(QString::fromLatin1(name));
+    l->setAutoFillBackground(true);
+    static_cast<QGridLayout*>(l->parentWidget()->layout())
+        ->addWidget(l, name[9] == 'I' ? 8 : 9, 0, 1, 4);
+  }
+}
+
+void N2OPage::applyPageRules(const ParamImage& img) {
+  const bool on = functionFlags(img)[Fn::N2O];
+  for (const ControlSpec& s : kTable) {
+    if (QWidget* w = m_controls->control(s.name)) w->setEnabled(on);
+    if (QLabel* l = m_controls->label(s.name)) l->setEnabled(on);
+  }
+  // The enable box follows power output 3 and is never shown.
+  m_controls->control("CheckBoxGas")->setVisible(false);
+  int input = 0;
+  for (int i = 0; i < 6; ++i)
+    if (img.byte(Adrb::InputFunction + i) == kInputN2O) input = i + 1;
+  auto paint = [](QLabel* l, const QString& text, bool warn) {
+    l->setText(text);
+    QPalette p = l->palette();
+    p.setColor(QPalette::Window,
+               warn ? QColor(Qt::yellow) : l->style()->standardPalette().color(QPalette::Button));
+    l->setPalette(p);
+  };
+  if (auto* l = m_page->findChild<QLabel*>(QStringLiteral("LabelN2O_Input")))
+    paint(l,
+          input
+              ? QString::fromUtf8(ml("###Input:##Eingang:##Vstup:")) + QLatin1Char(' ') +
+                    QString::fromUtf8(
+                        ml("###Multifunction input##Multifunktionseingang##Multifunkční vstup")) +
+                    QStringLiteral(" %1 (pin %2)").arg(input).arg(kInputPins[input - 1])
+              : QString::fromUtf8(ml(
+                    "###Input: Select some input to allow N2O function##Eingang: Wählen Sie einen "
+                    "Eingang, um die N2O-Funktion zu ermöglichen##Vstup: Zvolte některý vstup pro "
+                    "povolení funkce N2O")),
+          input == 0);
+  const bool out3 = img.byte(Adrb::PoutFunction + 2) == 4;
+  if (auto* l = m_page->findChild<QLabel*>(QStringLiteral("LabelN2O_Output")))
+    paint(
+        l,
+        QString::fromUtf8(ml(
+            out3 ? "###Output: Power Out3 (pin 14)##Ausgang: Power Out3 (pin 14)##Výstup: Power "
+                   "Out3 "
+                   "(pin 14)"
+                 : "###Output: Select Power Out3 to allow N2O function##Ausgang: Wählen Sie Power "
+                   "Out3, um die N2O-Funktion zu ermöglichen##Výstup: Navolte POUT3 pro povolení "
+                   "funkce N2O")),
+        !out3);
+}
+
+}  // namespace q3::pages

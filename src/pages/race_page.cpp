@@ -1,0 +1,188 @@
+#include "pages/race_page.h"
+
+#include <QGridLayout>
+#include <QVBoxLayout>
+
+#include "params/address_map.h"
+#include "text/mstring.h"
+
+namespace q3::pages {
+
+namespace {
+
+constexpr Item kClutchMode[] = {{0, "###No ignition##Keine Zündung##Bez zápalu"},
+                                {1, "###Retard##Spätzündung##Snížení předstihu"}};
+
+using K = Kind;
+
+// One gear's row: cut time (x5), advance (+100), limiter, servo and the three
+// power outputs (x50, +100).
+#define Q3_GEAR_ROW(g)                                                                             \
+  {"UpDownClutchTime" #g,                                                                          \
+   K::Spin,                                                                                        \
+   Adrb::ClutchTime + (g)-1,                                                                       \
+   0,                                                                                              \
+   5,                                                                                              \
+   0,                                                                                              \
+   0,                                                                                              \
+   1250,                                                                                           \
+   5,                                                                                              \
+   "###Cut time " #g " [ms]##Unterbrechung " #g " [ms]##Přerušení " #g " [ms]"},                   \
+      {"UpDownGearKorAdv" #g,                                                                      \
+       K::Spin,                                                                                    \
+       Adrb::GearCorrAdv + (g)-1,                                                                  \
+       0,                                                                                          \
+       1,                                                                                          \
+       -100,                                                                                       \
+       -20,                                                                                        \
+       20,                                                                                         \
+       1,                                                                                          \
+       "###Advance " #g " [°]##Vorzündung " #g " [°]##Předstih " #g " [°]"},                       \
+      {"UpDownGearKorLim" #g,                                                                      \
+       K::Spin,                                                                                    \
+       Adrb::GearCorrLimiter + (g)-1,                                                              \
+       0,                                                                                          \
+       50,                                                                                         \
+       -100,                                                                                       \
+       -5000,                                                                                      \
+       5000,                                                                                       \
+       50,                                                                                         \
+       "###Limiter " #g " [rpm]##Begrenzer " #g " [U/min]##Omezovač " #g " [ot/min]"},             \
+      {"UpDownGearKorServo" #g,                                                                    \
+       K::Spin,                                                                                    \
+       Adrb::GearCorrServo + (g)-1,                                                                \
+       0,                                                                                          \
+       50,                                                                                         \
+       -100,                                                                                       \
+       -5000,                                                                                      \
+       5000,                                                                                       \
+       50,                                                                                         \
+       "###Servo " #g " [rpm]##Servo " #g " [U/min]##Servo " #g " [ot/min]"},                      \
+      {"UpDownGearKorPoutA" #g, K::Spin, Adrb::GearCorrPout + (g)-1, 0, 50, -100, -5000, 5000, 50, \
+       "Pout1 " #g " [rpm]"},                                                                      \
+      {"UpDownGearKorPoutB" #g,                                                                    \
+       K::Spin,                                                                                    \
+       Adrb::GearCorrPout + 6 + (g)-1,                                                             \
+       0,                                                                                          \
+       50,                                                                                         \
+       -100,                                                                                       \
+       -5000,                                                                                      \
+       5000,                                                                                       \
+       50,                                                                                         \
+       "Pout2 " #g " [rpm]"},                                                                      \
+  {                                                                                                \
+    "UpDownGearKorPoutC" #g, K::Spin, Adrb::GearCorrPout2 + (g)-1, 0, 50, -100, -5000, 5000, 50,   \
+        "Pout3 " #g " [rpm]"                                                                       \
+  }
+
+const ControlSpec kTable[] = {
+    {"RadioGroupClutchMode", K::RadioIndex, Adrb::ClutchMode, 0, 1, 0, 0, 1, 1, "Quickshift mode",
+     kClutchMode},
+    {"UpDownClutchPause1", K::Spin, Adrb::ClutchPause1, 0, 10, 0, 0, 2500, 10,
+     "###Pause #1 [ms]##Pause #1 [ms]##Pauza #1 [ms]"},
+    {"UpDownClutchPause2", K::Spin, Adrb::ClutchPause2, 0, 10, 0, 0, 2500, 10,
+     "###Pause #2 [ms]##Pause #2 [ms]##Pauza #2 [ms]"},
+    {"UpDownClutchMinRpm", K::Spin, Adrb::ClutchMinRpm, 0, 100, 0, 1000, 25000, 100,
+     "###Min. rpm##Min. Drehzahl##Min. otáčky"},
+    {"UpDownClutchAdv", K::Spin, Adrb::ClutchAdv, 0, 1, 0, 0, 60, 1,
+     "###Advance [°]##Vorzündung [°]##Předstih [°]"},
+    Q3_GEAR_ROW(1),
+    Q3_GEAR_ROW(2),
+    Q3_GEAR_ROW(3),
+    Q3_GEAR_ROW(4),
+    Q3_GEAR_ROW(5),
+    Q3_GEAR_ROW(6),
+};
+#undef Q3_GEAR_ROW
+
+using S = const RaceState&;
+bool quick(S s, int) { return s.quickshift; }
+bool corrections(S s, int g) { return s.gearMethod != 0 && (g <= 1 || g <= s.gears); }
+
+const Rule<RaceState> kRules[] = {
+    {"RadioGroupClutchMode", nullptr, quick},
+    {"UpDownClutchPause1", nullptr, quick},
+    {"LabelClutchPause1", nullptr, quick},
+    {"UpDownClutchPause2", nullptr, quick},
+    {"LabelClutchPause2", nullptr, quick},
+    {"UpDownClutchMinRpm", nullptr, quick},
+    {"LabelClutchMinRpm", nullptr, quick},
+    {"UpDownClutchAdv", nullptr, quick},
+    {"LabelClutchAdv", nullptr, quick},
+    {"UpDownClutchTime%d", [](S s, int g) { return g == 1 || g <= s.gears; }, quick},
+    {"LabelGearKor%d", [](S s, int g) { return g == 1 || g <= s.gears; }, nullptr},
+    {"UpDownGearKorAdv%d", corrections, nullptr},
+    {"UpDownGearKorLim%d", corrections, nullptr},
+    {"UpDownGearKorServo%d", corrections, nullptr},
+    {"UpDownGearKorPoutA%d", corrections, nullptr},
+    {"UpDownGearKorPoutB%d", corrections, nullptr},
+    {"UpDownGearKorPoutC%d", corrections, nullptr},
+};
+
+}  // namespace
+
+RaceState raceState(const ParamImage& img) {
+  RaceState s;
+  s.quickshift = functionFlags(img)[Fn::Quickshift];
+  s.gearMethod = img.byte(Adrb::GearSystem);
+  s.gears = img.byte(Adrb::GearCount);
+  return s;
+}
+
+std::span<const Rule<RaceState>> raceRules() { return kRules; }
+std::span<const ControlSpec> RacePage::table() { return kTable; }
+
+// Quickshift settings on top; below them one row per gear with a column per
+// setting, captioned by the column heads.
+RacePage::RacePage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet, kTable, 0, "") {
+  TablePage& c = *m_controls;
+  QWidget* page = scrollingContent(sheet, "RacePageContent");
+  auto* top = new QVBoxLayout(page);
+  auto* clutch = new QGridLayout;
+  clutch->addWidget(c.control("RadioGroupClutchMode"), 0, 0, 4, 1);
+  int r = 0;
+  for (const char* n :
+       {"UpDownClutchPause1", "UpDownClutchPause2", "UpDownClutchMinRpm", "UpDownClutchAdv"}) {
+    clutch->addWidget(c.label(n), r, 1);
+    clutch->addWidget(c.control(n), r++, 2);
+  }
+  clutch->setColumnStretch(3, 1);
+  top->addLayout(clutch);
+  auto* gears = new QGridLayout;
+  const char* heads[] = {"###Cut time [ms]##Unterbrechung [ms]##Přerušení [ms]",
+                         "###Advance [°]##Vorzündung [°]##Předstih [°]",
+                         "###Limiter [rpm]##Begrenzer [U/min]##Omezovač [ot/min]",
+                         "###Servo [rpm]##Servo [U/min]##Servo [ot/min]",
+                         "Pout1 [rpm]",
+                         "Pout2 [rpm]",
+                         "Pout3 [rpm]"};
+  for (int k = 0; k < 7; ++k) {
+    auto* h = new QLabel(QString::fromUtf8(ml(heads[k])), page);
+    h->setObjectName(QStringLiteral("LabelRaceHead%1").arg(k));
+    gears->addWidget(h, 0, k + 1);
+  }
+  const char* columns[] = {"UpDownClutchTime%d",   "UpDownGearKorAdv%d",   "UpDownGearKorLim%d",
+                           "UpDownGearKorServo%d", "UpDownGearKorPoutA%d", "UpDownGearKorPoutB%d",
+                           "UpDownGearKorPoutC%d"};
+  for (int g = 1; g <= 6; ++g) {
+    auto* row = new QLabel(g == 1 ? QStringLiteral("0-1 ") : QString::number(g), page);
+    row->setObjectName(ruleName("LabelGearKor%d", g));
+    gears->addWidget(row, g, 0);
+    for (int k = 0; k < 7; ++k) {
+      const QByteArray n = ruleName(columns[k], g).toLatin1();
+      gears->addWidget(c.control(n.constData()), g, k + 1);
+      // The column head names the setting.
+      c.label(n.constData())->setParent(page);
+      c.label(n.constData())->hide();
+    }
+  }
+  gears->setColumnStretch(8, 1);
+  top->addLayout(gears);
+  top->addStretch(1);
+}
+
+void RacePage::applyPageRules(const ParamImage& img) {
+  pages::applyRules(m_page, raceRules(), raceState(img), 6);
+}
+
+}  // namespace q3::pages

@@ -1,0 +1,185 @@
+// The Gear, Race and N2O pages on their own (offscreen): show then store keeps the
+// image, per-gear scalings, and the rules.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include "page_fixture.h"
+#include "pages/gear_page.h"
+#include "pages/map_pages.h"
+#include "pages/n2o_page.h"
+#include "pages/race_page.h"
+#include "params/address_map.h"
+
+using q3::Adrb;
+
+namespace {
+
+template <class P>
+class PlainPageTest : public q3test::PageFixture<P> {};
+using PlainPages = ::testing::Types<q3::pages::GearPage, q3::pages::RacePage, q3::pages::N2OPage,
+                                    q3::pages::SensorsPage, q3::pages::AdvancePage,
+                                    q3::pages::ServoPage, q3::pages::TestPage>;
+TYPED_TEST_SUITE(PlainPageTest, PlainPages);
+
+TYPED_TEST(PlainPageTest, ShowThenStoreKeepsDefaultsAndRandomImages) {
+  std::mt19937 rng(78);
+  for (int n = 0; n < 300; ++n) {
+    if (n == 0) {
+      this->model.applyDefaults(-1);
+      this->model.sanitize();
+    } else {
+      q3test::randomSanitised(this->model, rng);
+    }
+    const q3::ParamImage before = this->img();
+    this->page->show();
+    this->page->store();
+    q3test::expectSame(this->img(), before, "image " + std::to_string(n));
+  }
+}
+
+TEST(GearTakeOver, OnlyFromAConnectedUnitAndInRange) {
+  struct Case {
+    int method, n;
+    bool connected;
+    int voltage, ratio, word, value;
+  };
+  const Case cases[] = {
+      {1, 3, true, 2500, 0, 71, 2500},  // "<- Gear 3" with the voltage method
+      {1, 0, true, 800, 0, 68, 800},    // neutral has a voltage
+      {1, 3, false, 2500, 0, -1, 0},    // no unit
+      {1, 3, true, 6000, 0, -1, 0},     // outside 0..5000
+      {2, 0, true, 0, 900, -1, 0},      // no ratio for neutral
+      {2, 3, true, 0, 900, 64, 900},   {2, 3, true, 0, 0, -1, 0},  // a stopped bike gives ratio 0
+      {3, 3, true, 2500, 900, -1, 0},  // the automatic method learns by itself
+      {0, 3, true, 2500, 900, -1, 0},
+  };
+  for (const Case& c : cases) {
+    const q3::pages::GearTakeOver t =
+        q3::pages::gearTakeOver(c.method, c.n, c.connected, c.voltage, c.ratio);
+    EXPECT_EQ(t.word, c.word) << "method " << c.method << " gear " << c.n;
+    if (t.word >= 0) EXPECT_EQ(t.value, c.value);
+  }
+}
+
+TEST(GearHighlight, GearsAboveSixHighlightNothing) {
+  struct Case {
+    int engaged, edit;
+  };
+  for (const Case& c :
+       {Case{0, 0}, Case{3, 3}, Case{6, 6}, Case{7, -1}, Case{255, -1}, Case{-1, -1}})
+    EXPECT_EQ(q3::pages::highlightedGear(c.engaged), c.edit) << c.engaged;
+}
+
+class GearPageTest : public q3test::PageFixture<q3::pages::GearPage> {
+ protected:
+  void SetUp() override {
+    index = 6;
+    PageFixture::SetUp();
+  }
+};
+
+TEST_F(GearPageTest, GearMethodAsksBeforeReplacingAnInputsFunction) {
+  struct Case {
+    const char* what;
+    int method, input, before;
+    q3::Answer answer;
+    bool asked;
+    int methodAfter, inputAfter;
+  };
+  const Case cases[] = {
+      {"kill switch kept", 2, 0, 1, q3::Answer::No, true, 0, 1},
+      {"kill switch replaced", 2, 0, 1, q3::Answer::Yes, true, 2, 9},
+      {"free input taken", 1, 2, 0, q3::Answer::No, false, 1, 8},
+      {"already the speed input", 3, 0, 9, q3::Answer::No, false, 3, 9},
+  };
+  for (const Case& c : cases) {
+    model.applyDefaults(-1);
+    img().setByte(Adrb::GearSystem, 0);
+    img().setByte(Adrb::InputFunction + c.input, c.before);
+    model.sanitize();
+    binder.resetHistory();
+    page->show();
+    dialogs.asked = 0;
+    dialogs.answer = c.answer;
+    sheet.findChild<QRadioButton*>("RadioGroupGearSystem" + QString::number(c.method))->click();
+    EXPECT_EQ(dialogs.asked, c.asked ? 1 : 0) << c.what;
+    EXPECT_EQ(img().byte(Adrb::GearSystem), c.methodAfter) << c.what;
+    EXPECT_EQ(img().byte(Adrb::InputFunction + c.input), c.inputAfter) << c.what;
+    // One undo step for a change, none for a refusal.
+    EXPECT_EQ(model.current(), c.methodAfter == 0 ? 0 : 1) << c.what;
+  }
+}
+
+using RacePageTest = q3test::PageFixture<q3::pages::RacePage>;
+
+TEST_F(RacePageTest, PerGearEditsStoreTheirScaling) {
+  struct Case {
+    const char* spin;
+    int shown, at, stored;
+  };
+  const Case cases[] = {
+      {"UpDownClutchTime3", 75, Adrb::ClutchTime + 2, 15},
+      {"UpDownGearKorAdv1", -20, Adrb::GearCorrAdv, 80},
+      {"UpDownGearKorLim6", -100, Adrb::GearCorrLimiter + 5, 98},
+      {"UpDownGearKorServo2", 5000, Adrb::GearCorrServo + 1, 200},
+      {"UpDownGearKorPoutB4", 50, Adrb::GearCorrPout + 6 + 3, 101},
+      {"UpDownGearKorPoutC5", -50, Adrb::GearCorrPout2 + 4, 99},
+  };
+  for (const Case& c : cases) {
+    img().setByte(c.at, 100);
+    page->show();
+    w<QSpinBox>(c.spin)->setValue(c.shown);
+    page->store();
+    EXPECT_EQ(img().byte(c.at), c.stored) << c.spin;
+  }
+}
+
+TEST_F(RacePageTest, RulesFollowQuickshiftAndGears) {
+  struct Case {
+    int input1, method, gears;
+    const char* control;
+    bool visible, enabled;
+  };
+  const Case cases[] = {
+      {0, 1, 6, "RadioGroupClutchMode", true, false}, {3, 1, 6, "RadioGroupClutchMode", true, true},
+      {3, 1, 4, "UpDownClutchTime5", false, true},    {3, 1, 4, "UpDownClutchTime4", true, true},
+      {0, 0, 6, "UpDownClutchTime1", true, false},    {0, 0, 6, "UpDownGearKorAdv1", false, true},
+      {0, 2, 3, "UpDownGearKorLim3", true, true},     {0, 2, 3, "UpDownGearKorLim4", false, true},
+  };
+  for (const Case& c : cases) {
+    img().setByte(Adrb::InputFunction, c.input1);
+    img().setByte(Adrb::GearSystem, c.method);
+    img().setByte(Adrb::GearCount, c.gears);
+    page->show();
+    EXPECT_EQ(visible(c.control), c.visible) << c.control;
+    EXPECT_EQ(enabled(c.control), c.enabled) << c.control;
+  }
+}
+
+using N2OPageTest = q3test::PageFixture<q3::pages::N2OPage>;
+
+TEST_F(N2OPageTest, ControlsNeedAnInputAndPowerOutput3) {
+  struct Case {
+    int input4, pout3;
+    bool enabled;
+    const char* inputHint;
+  };
+  for (const Case& c : {Case{10, 4, true, "Input: Multifunction input 4 (pin 11)"},
+                        Case{10, 255, false, "Input: Multifunction input 4 (pin 11)"},
+                        Case{0, 4, false, "Input: Select some input to allow N2O function"}}) {
+    img().setByte(Adrb::InputFunction + 3, c.input4);
+    img().setByte(Adrb::PoutFunction + 2, c.pout3);
+    page->show();
+    EXPECT_EQ(enabled("UpDownGas1"), c.enabled);
+    EXPECT_EQ(sheet.findChild<QLabel*>("LabelN2O_Input")->text(), QString::fromLatin1(c.inputHint));
+    const QColor out =
+        sheet.findChild<QLabel*>("LabelN2O_Output")->palette().color(QPalette::Window);
+    EXPECT_EQ(out == QColor(Qt::yellow), c.pout3 != 4);
+    EXPECT_FALSE(visible("CheckBoxGas"));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// The Miscellaneous page on its own (offscreen): show then store keeps the
+// image, the dwell and potentiometer rules of store, the inverse bits, the
+// input lists and the rules.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include "page_fixture.h"
+#include "pages/misc_page.h"
+#include "params/address_map.h"
+
+using q3::Adrb;
+using q3::Adrw;
+using q3::pages::MiscPage;
+
+namespace {
+
+using MiscPageTest = q3test::PageFixture<MiscPage>;
+
+// What store changes on a page nobody edited: the short and long dwell modes
+// carry their fixed dwell time.
+q3::ParamImage expectedAfterStore(q3::ParamImage e) {
+  if (e.byte(Adrb::DwellMode) == 0) e.setByte(Adrb::DwellTime, 10);
+  if (e.byte(Adrb::DwellMode) == 1) e.setByte(Adrb::DwellTime, 30);
+  return e;
+}
+
+TEST_F(MiscPageTest, ShowThenStoreKeepsDefaultsAndRandomImages) {
+  std::mt19937 rng(8);
+  for (int n = 0; n < 300; ++n) {
+    if (n == 0) {
+      model.applyDefaults(-1);
+      model.sanitize();
+    } else {
+      q3test::randomSanitised(model, rng);
+    }
+    const q3::ParamImage before = img();
+    page->show();
+    page->store();
+    q3test::expectSame(img(), expectedAfterStore(before), "image " + std::to_string(n));
+  }
+}
+
+TEST_F(MiscPageTest, DwellModeDecidesTheDwellTime) {
+  struct Case {
+    int mode, time;
+  };
+  for (const Case& c : {Case{0, 10}, Case{1, 30}, Case{2, 55}}) {
+    img().setByte(Adrb::DwellMode, 2);
+    img().setByte(Adrb::DwellTime, 55);
+    page->show();
+    sheet.findChild<QRadioButton*>("RadioButtonDwellMode" + QString::number(c.mode))
+        ->setChecked(true);
+    page->store();
+    EXPECT_EQ(img().byte(Adrb::DwellMode), c.mode);
+    EXPECT_EQ(img().byte(Adrb::DwellTime), c.time) << "mode " << c.mode;
+  }
+}
+
+TEST_F(MiscPageTest, PotentiometerFunctionSetsItsRange) {
+  struct Case {
+    int function, range, maximum;
+    bool rangeShown;
+  };
+  for (const Case& c : {Case{1, 5, 60, true}, Case{2, 1000, 10000, true},
+                        Case{4, 2000, 10000, true}, Case{0, 0, 10000, false}}) {
+    page->show();
+    sheet.findChild<QRadioButton*>("RadioButtonPoti" + QString::number(c.function))
+        ->setChecked(true);
+    page->store();
+    page->show();
+    EXPECT_EQ(img().word(Adrw::PotRange), c.range) << "function " << c.function;
+    EXPECT_EQ(w<QSpinBox>("UpDownPotencRozsah")->maximum(), c.maximum);
+    EXPECT_EQ(visible("UpDownPotencRozsah"), c.rangeShown);
+  }
+}
+
+TEST_F(MiscPageTest, InverseBoxesSetOnlyTheirBit) {
+  img().setByte(Adrb::InputInverse, 0xC0 | 0x05);
+  page->show();
+  w<QCheckBox>("CheckBoxInverseInput2")->setChecked(true);
+  w<QCheckBox>("CheckBoxInverseInput1")->setChecked(false);
+  page->store();
+  EXPECT_EQ(img().byte(Adrb::InputInverse), 0xC0 | 0x06);
+}
+
+TEST_F(MiscPageTest, InputsOfferTheirFunctions) {
+  struct Case {
+    const char* input;
+    int value;
+    bool offered;
+  };
+  const Case cases[] = {{"RadioGroupInput1", 9, true},   {"RadioGroupInput1", 8, false},
+                        {"RadioGroupInput1", 10, false}, {"RadioGroupInput3", 8, true},
+                        {"RadioGroupInput3", 9, false},  {"RadioGroupInput2", 10, true},
+                        {"RadioGroupInput6", 4, false}};
+  for (const Case& c : cases) {
+    auto* g = sheet.findChild<q3::pages::RadioBox*>(c.input);
+    bool found = false;
+    for (int i = 0; i < g->count(); ++i) found = found || g->itemValue(i) == c.value;
+    EXPECT_EQ(found, c.offered) << c.input << " value " << c.value;
+  }
+}
+
+TEST_F(MiscPageTest, RulesFollowTheInputsAndModes) {
+  struct Case {
+    const char* what;
+    int input1, input3, neutral, dwellMode;
+    const char* control;
+    bool visible, enabled;
+  };
+  const Case cases[] = {
+      {"neutral reserves input 1", 3, 0, 1, 0, "RadioGroupInput1", true, false},
+      {"neutral hides input 1's inverse box", 3, 0, 1, 0, "CheckBoxInverseInput1", false, true},
+      {"quickshift invertible", 3, 0, 0, 0, "CheckBoxInverseInput1", true, true},
+      {"kill switch not invertible", 1, 0, 0, 0, "CheckBoxInverseInput1", false, true},
+      {"input 3 not reserved", 0, 5, 1, 0, "RadioGroupInput3", true, true},
+      {"retard needs an input", 0, 0, 0, 0, "UpDownRetard", true, false},
+      {"retard on input 3", 0, 5, 0, 0, "UpDownRetard", true, true},
+      {"start limiter needs an input", 0, 0, 0, 0, "UpDownStartLimiter", true, false},
+      {"start limiter on input 3", 0, 6, 0, 0, "UpDownStartLimiterDelay", true, true},
+      {"dwell time only manual", 0, 0, 0, 1, "UpDownDwellTime", false, true},
+      {"dwell time manual", 0, 0, 0, 2, "UpDownDwellTime", true, true},
+      {"dwell correction never", 0, 0, 0, 2, "UpDownDwellCor", false, true},
+      {"start limiter minimum never", 0, 6, 0, 2, "UpDownStartLimiterMin", false, true},
+  };
+  for (const Case& c : cases) {
+    img().setByte(Adrb::InputFunction, c.input1);
+    img().setByte(Adrb::InputFunction + 2, c.input3);
+    img().setByte(Adrb::InputNeutralSs, c.neutral);
+    img().setByte(Adrb::DwellMode, c.dwellMode);
+    page->show();
+    EXPECT_EQ(visible(c.control), c.visible) << c.what;
+    EXPECT_EQ(enabled(c.control), c.enabled) << c.what;
+  }
+}
+
+}  // namespace

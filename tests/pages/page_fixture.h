@@ -1,0 +1,84 @@
+// One setting page on a bare sheet (offscreen) with a model, a page host and
+// a binder, and the helpers of the page tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QWidget>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "params/hooked_page_host.h"
+#include "params/param_binder.h"
+#include "params/param_model.h"
+#include "text/mstring.h"
+#include "text/user_dialogs.h"
+
+namespace q3test {
+
+inline QApplication& app() {
+  static int argc = 1;
+  static char name[] = "test_pages_ui";
+  static char* argv[] = {name, nullptr};
+  static QApplication* a = new QApplication(argc, argv);
+  return *a;
+}
+
+class ScriptedDialogs : public q3::UserDialogs {
+ public:
+  q3::Answer answer = q3::Answer::No;
+  int asked = 0;
+  void message(const std::string&, const std::string&, q3::DialogKind) override {}
+  q3::Answer ask(const std::string&, const std::string&, bool) override {
+    ++asked;
+    return answer;
+  }
+};
+
+inline void expectSame(const q3::ParamImage& got, const q3::ParamImage& want,
+                       const std::string& what) {
+  for (int i = 0; i < q3::RS_LEN_EXE; ++i)
+    ASSERT_EQ(got.byte(i), want.byte(i)) << what << ": byte " << i;
+}
+
+// A random image brought into its valid ranges.
+inline void randomSanitised(q3::ParamModel& model, std::mt19937& rng) {
+  for (int i = 0; i < q3::RS_LEN_EXE; ++i) model.image().setByte(i, static_cast<int>(rng() & 0xFF));
+  model.sanitize();
+}
+
+template <class Page>
+class PageFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    q3::setLanguage(0);
+    previous = q3::setDialogs(&dialogs);
+    page = std::make_unique<Page>(binder, &sheet);
+    host.pages[static_cast<std::size_t>(index)].show = [this] { page->show(); };
+    host.pages[static_cast<std::size_t>(index)].store = [this] { page->store(); };
+    host.active = [this] { return index; };
+  }
+  void TearDown() override { q3::setDialogs(previous); }
+
+  q3::ParamImage& img() { return model.image(); }
+  template <class T>
+  T* w(const char* name) {
+    return page->controls().template as<T>(name);
+  }
+  bool visible(const char* name) { return sheet.findChild<QWidget*>(name)->isVisibleTo(&sheet); }
+  bool enabled(const char* name) { return sheet.findChild<QWidget*>(name)->isEnabledTo(&sheet); }
+
+  int index = 0;
+  QApplication& application = app();  // before any widget
+  ScriptedDialogs dialogs;
+  q3::UserDialogs* previous = nullptr;
+  q3::ParamModel model;
+  q3::HookedPageHost host;
+  q3::ParamBinder binder{model, host};
+  QWidget sheet;
+  std::unique_ptr<Page> page;
+};
+
+}  // namespace q3test

@@ -1,0 +1,73 @@
+// The function flags from the trigger description and the six inputs.
+#include "params/function_flags.h"
+
+#include <gtest/gtest.h>
+
+#include "params/address_map.h"
+
+using q3::Adrb;
+using q3::Fn;
+
+namespace {
+
+struct Case {
+  const char* what;
+  int inputs[6];
+  int neutral;
+  int pout3;
+  Fn flag;
+  bool on;
+};
+
+TEST(FunctionFlags, FollowTheInputs) {
+  const Case cases[] = {
+      {"kill switch on input 4", {0, 0, 0, 1, 0, 0}, 0, 255, Fn::KillSwitch, true},
+      {"kill switch on input 1 reserved by neutral",
+       {1, 0, 0, 0, 0, 0},
+       1,
+       255,
+       Fn::KillSwitch,
+       false},
+      {"kill switch on input 3 with neutral", {0, 0, 1, 0, 0, 0}, 1, 255, Fn::KillSwitch, true},
+      {"neutral counts as blocking", {0, 0, 0, 0, 0, 0}, 1, 255, Fn::Blocking, true},
+      {"no blocking", {0, 0, 0, 0, 0, 0}, 0, 255, Fn::Blocking, false},
+      {"gear on input 3", {0, 0, 8, 0, 0, 0}, 0, 255, Fn::Gear, true},
+      {"speed on input 1", {9, 0, 0, 0, 0, 0}, 0, 255, Fn::Speed, true},
+      {"N2O needs output 3 on N2O", {0, 10, 0, 0, 0, 0}, 0, 255, Fn::N2O, false},
+      {"N2O with output 3 on N2O", {0, 10, 0, 0, 0, 0}, 0, 4, Fn::N2O, true},
+      {"tacho/lambda", {0, 0, 0, 0, 0, 11}, 0, 255, Fn::TachoLambda, true},
+      {"second map", {0, 0, 0, 0, 7, 0}, 0, 255, Fn::SecondAdvanceMap, true},
+      {"retard", {5, 0, 0, 0, 0, 0}, 0, 255, Fn::Retard, true},
+      {"start limiter", {0, 6, 0, 0, 0, 0}, 0, 255, Fn::StartLimiter, true},
+      {"quickshift", {0, 0, 0, 0, 0, 3}, 0, 255, Fn::Quickshift, true},
+  };
+  for (const Case& c : cases) {
+    q3::ParamImage img;
+    for (int i = 0; i < 6; ++i) img.setByte(Adrb::InputFunction + i, c.inputs[i]);
+    img.setByte(Adrb::InputNeutralSs, c.neutral);
+    img.setByte(Adrb::PoutFunction + 2, c.pout3);
+    EXPECT_EQ(q3::functionFlags(img)[c.flag], c.on) << c.what;
+  }
+}
+
+TEST(FunctionFlags, SpecialTriggerIsBike255) {
+  q3::ParamImage img;
+  img.setByte(Adrb::Bike, 255);
+  EXPECT_TRUE(q3::functionFlags(img)[Fn::SpecialTrigger]);
+  img.setByte(Adrb::Bike, 20);
+  EXPECT_FALSE(q3::functionFlags(img)[Fn::SpecialTrigger]);
+}
+
+TEST(FunctionFlags, InputsOfferTheirFunctions) {
+  struct Offer {
+    int input, value;
+    bool offered;
+  };
+  for (const Offer& o : {Offer{0, 9, true}, Offer{0, 8, false}, Offer{0, 10, false},
+                         Offer{2, 8, true}, Offer{2, 9, false}, Offer{2, 10, false},
+                         Offer{1, 10, true}, Offer{5, 4, false}, Offer{0, 4, false}})
+    EXPECT_EQ((q3::inputFunctionMask(o.input) >> o.value) & 1, o.offered ? 1 : 0)
+        << "input " << o.input + 1 << " value " << o.value;
+}
+
+}  // namespace
