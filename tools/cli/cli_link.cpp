@@ -25,6 +25,7 @@
 #include "link/link_session.h"
 #include "link/operation_result.h"
 #include "link/port_diagnosis.h"
+#include "monitor/monitor_csv.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
 #include "text/mstring.h"
@@ -557,17 +558,8 @@ void printMonitor(const q3::MonitorBuffer& m, bool csv, bool header) {
   };
   const int load = m.byte(Monb::LoadSensor) >= 2 ? 2 : m.byte(Monb::LoadSensor);
   if (csv) {
-    if (header)
-      std::printf(
-          "rpm,load_mode,load,load_mv,adv1,adv2,adv3,adv4,voltage_v,dwell_ms,dwell_opt_ms,"
-          "gear,speed_kmh,lambda_afr,lambda_mv,inputs,functions\n");
-    std::printf("%u,%s,%u,%u,%i,%i,%i,%i,%.1f,%.1f,%.1f,%u,%u,%.1f,%u,0x%02x,0x%02x\n",
-                m.word(Monw::EngineSpeed), load == 2 ? "IAP" : "TPS", m.word(Monw::LoadValue),
-                m.word(Monw::LoadVoltage), adv(0), adv(1), adv(2), adv(3),
-                m.word(Monw::SupplyVoltage) / 1000.0, m.word(Monw::Dwell) / 10.0,
-                m.word(Monw::DwellOpt) / 10.0, m.byte(Monb::Gear), m.word(Monw::Speed),
-                m.byte(Monb::Lambda) / 10.0, m.word(Monw::LambdaVoltage),
-                m.byte(Monb::InputsGrounded), m.byte(Monb::FunctionStates));
+    if (header) std::printf("%s\n", q3::monitorCsvHeader().c_str());
+    std::printf("%s\n", q3::monitorCsvRow(m).c_str());
   } else {
     std::printf(
         "RPM=%u %s=%u%s (%u mV) ADV=%i/%i/%i/%i U=%.1fV DWELL=%.1f(%.1f)ms GEAR=%u "
