@@ -50,8 +50,12 @@ enum Item : int {
   FullSynchro1 = Verze1 + 3,  // .. FullSynchro4
   Servo = FullSynchro1 + 4,
   POut1,                     // .. POut3
-  ButtonTest01 = POut1 + 3,  // .. ButtonTest03
-  GearMv = ButtonTest01 + 3,
+  ButtonTest01 = POut1 + 3,  // .. ButtonTest03, with the outputs' functions in their captions
+  ButtonTestIgn1 = ButtonTest01 + 3,  // .. ButtonTestIgn4
+  ButtonTestRpm = ButtonTestIgn1 + 4,
+  ButtonTestServoPlus,
+  ButtonTestServoMinus,
+  GearMv,
   RpmSpeed,
   RpmSpeedAuto1,  // .. RpmSpeedAuto6
   N2oPercent = RpmSpeedAuto1 + 6,

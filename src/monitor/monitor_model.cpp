@@ -95,6 +95,13 @@ const char* const kNames[Count] = {
     "ButtonTest01",
     "ButtonTest02",
     "ButtonTest03",
+    "ButtonTestIgn1",
+    "ButtonTestIgn2",
+    "ButtonTestIgn3",
+    "ButtonTestIgn4",
+    "ButtonTestRpm",
+    "ButtonTestServoPlus",
+    "ButtonTestServoMinus",
     "LabelMonGearNapeti",
     "LabelMonPomerRpmSpeed",
     "LabelMonPomerRpmSpeedAuto1",
@@ -141,12 +148,9 @@ DisplayKind kindOf(int item) {
     case AccBelow:
     case AccOver:
       return DisplayKind::Strip;
-    case ButtonTest01:
-    case ButtonTest01 + 1:
-    case ButtonTest01 + 2:
-      return DisplayKind::Caption;
     default:
-      return DisplayKind::Label;
+      return item >= ButtonTest01 && item <= ButtonTestServoMinus ? DisplayKind::Button
+                                                                  : DisplayKind::Label;
   }
 }
 
@@ -216,6 +220,9 @@ bool MonitorModel::refresh(const MonitorContext& ctx, RefreshCause cause) {
   servoAndOutputs();
   pageValues();
   hourMeter();
+  // The test buttons work only with a live unit: never during playback.
+  for (int b = ButtonTest01; b <= ButtonTestServoMinus; ++b)
+    at(b).enabled = ctx.unitConnected && !ctx.playback;
 
   // 9. The pickup signal came or went: the active page shows its rules again.
   // The state is remembered first, and the guard is still held, so the page

@@ -32,10 +32,10 @@ inline constexpr Colour kDesktop = 0xA56E3A;  // the desktop background
 inline constexpr Colour kNormal = kBtnFace;
 
 enum class DisplayKind {
-  Label,    // text, background colour, enabled, visible
-  Gauge,    // value 0..maximum, bar colour, visible
-  Strip,    // a coloured band placed under a gauge: left and width as parts of it
-  Caption,  // the text of a button
+  Label,   // text, background colour, enabled, visible
+  Gauge,   // value 0..maximum, bar colour, visible
+  Strip,   // a coloured band placed under a gauge: left and width as parts of it
+  Button,  // enabled, and the caption when the text is not empty
 };
 
 struct DisplayValue {

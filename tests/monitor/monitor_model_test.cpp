@@ -506,6 +506,20 @@ TEST_F(Refresh, APageRefreshCannotRecurseIntoTheRefresh) {
   EXPECT_TRUE(mon.refresh(ctx, RefreshCause::General));  // the guard is released
 }
 
+TEST_F(Refresh, TestButtonsWorkOnlyWithALiveUnit) {
+  struct Case {
+    bool connected, playback, enabled;
+  } cases[] = {
+      {true, false, true}, {false, false, false}, {true, true, false}, {false, true, false}};
+  for (const Case& c : cases) {
+    ctx.unitConnected = c.connected;
+    ctx.playback = c.playback;
+    for (const char* b : {"ButtonTestIgn1", "ButtonTestIgn4", "ButtonTest03", "ButtonTestRpm",
+                          "ButtonTestServoMinus"})
+      EXPECT_EQ(run(b).enabled, c.enabled) << b << " " << c.connected << c.playback;
+  }
+}
+
 TEST_F(Refresh, UnitTextsAndLiveValues) {
   ctx.unitText = "IGN 07";
   ctx.dateText = " 7. 6.2022";
