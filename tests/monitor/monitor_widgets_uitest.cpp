@@ -17,6 +17,7 @@
 #include "files/files_fixture.h"
 #include "monitor/ignlog_fixture.h"
 #include "monitor/monitor_feature.h"
+#include "monitor/ui/monitor_panel.h"
 #include "monitor/ui/monitor_widgets.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
@@ -151,6 +152,22 @@ TEST_F(Widgets, BandsFollowTheirGauge) {
   child<QWidget>(*panel, "CGaugeAkcel")->setGeometry(50, 500, 300, 20);
   refresh();
   EXPECT_EQ(child<QLabel>(*panel, "LabelAccOver")->geometry(), QRect(200, 522, 150, 4));
+}
+
+// The ready-made monitor area carries every control, and a refresh shown on
+// it reaches them.
+TEST(MonitorPanel, HasEveryControlOfTheMonitor) {
+  app();
+  q3::MonitorPanel panel;
+  panel.resize(1000, 700);
+  const MonitorWidgets::WidgetMap found = MonitorWidgets::collect(&panel);
+  EXPECT_EQ(found.size(), MonitorWidgets::controlNames().size());
+  EXPECT_NE(panel.findChild<QWidget*>("GroupBoxPlayer"), nullptr);
+  q3::ParamModel model;
+  q3::MonitorModel mon(model);
+  ASSERT_TRUE(mon.refresh({}, q3::RefreshCause::Startup));
+  MonitorWidgets(found).show(mon.values());
+  EXPECT_EQ(panel.findChild<QLabel*>("LabelRpm")->text(), "RPM = ---");
 }
 
 class WindowStub : public q3::MonitorWindow {
