@@ -144,8 +144,11 @@ void IgnlogPlayer::step() {
   const int64_t head = playheadMs();
   int j = first;
   while (j < n && int64_t(m_file.records()[size_t(j)].timeMs) <= head) ++j;
-  for (int i = first; i < j; ++i) apply(i);
-  if (j > first) m_position = j - m_file.header.initial;
+  // The position moves with each record, so whoever a record refreshes sees its moment.
+  for (int i = first; i < j; ++i) {
+    m_position = i - m_file.header.initial + 1;
+    apply(i);
+  }
   if (j >= n) {
     // At the end playback pauses; Play starts it again from the beginning.
     m_anchorFileMs = head;

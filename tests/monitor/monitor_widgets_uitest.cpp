@@ -17,6 +17,7 @@
 #include "files/files_fixture.h"
 #include "monitor/ignlog_fixture.h"
 #include "monitor/monitor_feature.h"
+#include "monitor/ui/log_view.h"
 #include "monitor/ui/monitor_panel.h"
 #include "monitor/ui/monitor_widgets.h"
 #include "params/address_map.h"
@@ -246,6 +247,50 @@ TEST_F(PlayerWidgets, ButtonsAndBarDriveThePlayer) {
   EXPECT_EQ(child<QLabel>(*panel, "LabelPlayPos")->text(), "Recording (3) 0 seconds");
   QTest::mouseClick(stop, Qt::LeftButton);
   EXPECT_TRUE(q3::readIgnlogFile(path("r.ignlog")).ok());
+}
+
+}  // namespace
+
+namespace {
+
+// The log view draws the recording that plays, its cursor follows the
+// position, and a click puts playback at the moment clicked.
+TEST_F(PlayerWidgets, TheLogViewFollowsAndPositionsPlayback) {
+  q3::LogView view;
+  view.resize(416, 200);  // a plot 400 pixels wide
+  view.follow(feature);
+  q3test::LogBuilder b = q3test::LogBuilder::usual();
+  for (int i = 0; i <= 10; ++i) b.monitor(uint32_t(1000 * i), 1000 + 100 * i);
+  ASSERT_TRUE(q3::writeFileReplacing(path("p.ignlog"), b.file.bytes(), nullptr));
+  window.playPath = path("p.ignlog");
+  feature.playClicked();
+  ASSERT_EQ(view.series().samples(), 11);
+  for (int i = 0; i < 60; ++i) {
+    clock.now += 55;
+    feature.tick(q3::TickPhase::PlayerStep, i);
+  }
+  EXPECT_EQ(view.cursorSample(), 3);  // 3.3 s played
+  EXPECT_EQ(view.readout().left(28), "t = 3.00 s  RPM = 1300 rpm  ");
+
+  QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(8 + 280, 100));  // 7 s of 10
+  EXPECT_EQ(view.cursorSample(), 7);
+  EXPECT_EQ(model.monitor().word(1), 1700);
+  EXPECT_EQ(feature.player().player().position(), 8);
+
+  // The cursor is a dashed line of the text colour down the plot.
+  QImage shot(view.size(), QImage::Format_RGB32);
+  view.render(&shot);
+  auto inked = [&](int x) {
+    int n = 0;
+    for (int y = 30; y < 190; ++y)
+      n += QColor(shot.pixel(x, y)) == view.palette().color(QPalette::Text);
+    return n;
+  };
+  EXPECT_GT(inked(8 + 280), 40);
+  EXPECT_LT(inked(8 + 270), 10);
+
+  feature.stopClicked();
+  EXPECT_EQ(view.series().samples(), 0);
 }
 
 }  // namespace
