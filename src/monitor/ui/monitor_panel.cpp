@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "monitor/monitor_items.h"
 #include "monitor/monitor_test_buttons.h"
-#include "monitor/ui/monitor_widgets.h"
 
 namespace q3 {
 
@@ -91,18 +91,15 @@ MonitorPanel::MonitorPanel(QWidget* parent) : QWidget(parent) {
   gaugeGrid->setColumnStretch(1, 1);
   top->addLayout(gaugeGrid);
 
-  // The other live values, three to a row.
-  const char* const player[] = {"SpeedButtonPlay1", "SpeedButtonPlay2", "SpeedButtonPlay3",
-                                "SpeedButtonPlay4", "ScrollBarPlay",    "LabelPlayFile",
-                                "LabelPlayPos"};
-  placed.insert(std::begin(player), std::end(player));
+  // The other live values, three to a row, in the order of the refresh.
   for (int b = 0; b < kTestButtons; ++b) placed.insert(testButtonName(TestButton(b)));
   auto* values = new QGridLayout;
   int n = 0;
-  for (const std::string& name : MonitorWidgets::controlNames()) {
+  for (int item = 0; item < monitem::Count; ++item) {
+    const char* name = monitem::itemName(item);
     if (placed.count(name)) continue;
     auto* l = new QLabel(this);
-    l->setObjectName(QString::fromStdString(name));
+    l->setObjectName(QString::fromLatin1(name));
     fixLabel(l);
     values->addWidget(l, n / 3, n % 3);
     ++n;
@@ -118,6 +115,9 @@ MonitorPanel::MonitorPanel(QWidget* parent) : QWidget(parent) {
   }
   top->addWidget(tests);
 
+  const char* const player[] = {"SpeedButtonPlay1", "SpeedButtonPlay2", "SpeedButtonPlay3",
+                                "SpeedButtonPlay4", "ScrollBarPlay",    "LabelPlayFile",
+                                "LabelPlayPos"};
   auto* group = new QGroupBox(QStringLiteral("Monitor player"), this);
   group->setObjectName(QStringLiteral("GroupBoxPlayer"));
   auto* playerRow = new QHBoxLayout(group);
