@@ -27,12 +27,14 @@ namespace {
 
 using q3::MonitorWidgets;
 
+// One application for the whole run, never destroyed: the widgets' statics
+// outlive the tests.
 QApplication& app() {
   static int argc = 1;
   static char name[] = "test_monitor_ui";
   static char* argv[] = {name, nullptr};
-  static QApplication a(argc, argv);
-  return a;
+  static QApplication* a = new QApplication(argc, argv);
+  return *a;
 }
 
 // Every control of the monitor, each of the kind the window uses for it.
