@@ -103,8 +103,13 @@ void MonitorWidgets::apply(const DisplayValue& v, QWidget* w) {
       if (auto* bar = qobject_cast<QProgressBar*>(w)) {
         // A range of 0..0 would make the bar a busy indicator.
         const int maximum = std::max(v.maximum, 1);
+        // A progress bar repaints itself at once on a new value; held back,
+        // it is painted with everything else when the event loop comes round.
+        const bool painting = bar->updatesEnabled();
+        if (painting) bar->setUpdatesEnabled(false);
         if (bar->maximum() != maximum || bar->minimum() != 0) bar->setRange(0, maximum);
         if (bar->value() != v.value) bar->setValue(std::clamp(v.value, 0, maximum));
+        if (painting) bar->setUpdatesEnabled(true);
         paint(bar, QPalette::Highlight, v.colour, false);
       }
       setShown(w, v.visible, v.enabled);
