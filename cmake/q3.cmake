@@ -42,6 +42,8 @@ function(q3_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
+  # Every test program has a port-release socket name of its own, so a window
+  # under test never takes (or reaches) the one of a program running here.
   set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}" TIMEOUT 600
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;Q3_SOURCE_DIR=${PROJECT_SOURCE_DIR};Q3_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;Q3_SOURCE_DIR=${PROJECT_SOURCE_DIR};Q3_BINARY_DIR=${PROJECT_BINARY_DIR};QUELIN3_PORT_SERVER=quelin3-test-${name}")
 endfunction()

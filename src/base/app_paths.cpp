@@ -9,23 +9,24 @@
 
 namespace q3 {
 
+std::string dataFolder() {
+  if (const char* env = std::getenv("QUELIN3_DATA_DIR"); env && *env) {
+    std::string dir = env;
+    if (dir.back() != '/') dir += '/';
+    return dir;
+  }
+  const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (base.isEmpty()) return {};
+  return (base + "/Korvelan/" + QString::fromLatin1(kProductName) + '/' +
+          QString::number(kUnitTypeKey) + '/')
+      .toLocal8Bit()
+      .toStdString();
+}
+
 AppPaths resolveAppPaths() {
   AppPaths p;
-  if (const char* env = std::getenv("QUELIN3_DATA_DIR"); env && *env) {
-    QDir().mkpath(QString::fromLocal8Bit(env));
-    p.dataDir = env;
-    if (p.dataDir.back() != '/') p.dataDir += '/';
-    return p;
-  }
-  QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  if (base.isEmpty()) return p;  // files then live in the current working folder
-  QString dir = base;
-  for (QString level : {QStringLiteral("Korvelan"), QString::fromLatin1(kProductName),
-                        QString::number(kUnitTypeKey)}) {
-    dir += '/' + level;
-    QDir().mkdir(dir);
-  }
-  p.dataDir = dir.toLocal8Bit().toStdString() + '/';
+  p.dataDir = dataFolder();
+  if (!p.dataDir.empty()) QDir().mkpath(QString::fromLocal8Bit(p.dataDir.c_str()));
   return p;
 }
 

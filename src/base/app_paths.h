@@ -13,8 +13,14 @@ struct AppPaths {
   std::string monitorIni() const { return dataDir + "monitor.ini"; }
 };
 
-// QUELIN3_DATA_DIR when set, else <generic data folder>/Korvelan/QUELIN3/104/;
-// each level is created when missing (errors are ignored).
+// The per-machine data folder, the one place that decides it: QUELIN3_DATA_DIR
+// when set, else <generic data folder>/Korvelan/QUELIN3/104. Ends with '/';
+// empty when there is no generic data folder (files then live in the current
+// working folder). Creates nothing.
+std::string dataFolder();
+
+// The data folder with its files; each missing level of the folder is created
+// (errors are ignored).
 AppPaths resolveAppPaths();
 
 // QUELIN3_SERVICE_FILE when set, else /etc/korvelan/quelin3-service.txt.

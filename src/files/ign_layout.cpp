@@ -1,6 +1,7 @@
 // The element lines of a settings file, in the order they are written.
 #include "files/ign_layout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -161,6 +162,28 @@ void ignStoreValue(ParamImage& img, const IgnField& f, int k, int value) {
 int ignKeywordWidth(int len) {
   int w = 6 * ((len - 2) / 6 + 1) + 3;
   return w < 15 ? 15 : w;
+}
+
+std::string ignKeywordOfByte(int byte) {
+  for (const IgnLine& line : ignElementLines()) {
+    for (const IgnField& f : line.fields) {
+      if (f.kind == IgnFieldKind::Break) continue;
+      const int width = f.kind == IgnFieldKind::Word ? 2 : 1;
+      const int first = f.index * width;
+      if (byte >= first && byte < first + f.count * width) return line.keyword;
+    }
+  }
+  return "byte " + std::to_string(byte);
+}
+
+std::vector<std::string> differingKeywords(const uint8_t* a, const uint8_t* b, int length) {
+  std::vector<std::string> out;
+  for (int i = 0; i < length; ++i) {
+    if (a[i] == b[i]) continue;
+    std::string name = ignKeywordOfByte(i);
+    if (std::find(out.begin(), out.end(), name) == out.end()) out.push_back(std::move(name));
+  }
+  return out;
 }
 
 }  // namespace q3

@@ -35,6 +35,11 @@ struct IgnLine {
 // All element lines, including the reader-only lines of the spare fourth
 // power output.
 const std::vector<IgnLine>& ignElementLines();
+
+// The keyword of the file line that holds image byte i, or "byte N".
+std::string ignKeywordOfByte(int byte);
+// The keywords whose values differ between two images, in file order.
+std::vector<std::string> differingKeywords(const uint8_t* a, const uint8_t* b, int length);
 const IgnLine* ignFindLine(std::string_view keyword);
 
 // File value of one element, and the store of a read value (v / factor -

@@ -24,6 +24,7 @@ const char* const kBikeTexts[kServiceBikes] = {
     "Honda VFR 400",
     "Honda VT 600 Shadow",
     "Honda VT 1100",
+    // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one text in three languages
     "###Classic (1 lobe per revolution, 1-2 pick-ups)##Klassisch (1 Leitst. pro Umdreh. 1-2 "
     "Geber)##Klasika (1 v\xc3\xbdstupek za ot\xc3\xa1\xc4\x8dku, 1-2 snima\xc4\x8d"
     "e)",
@@ -165,11 +166,11 @@ bool compareAll(const std::string& newDir, const std::string& oldDir,
                  toCp1250(text ? text : "").c_str());
     std::string name = bikeFileNameOf(bike) + ".ign";
     std::vector<std::string> oldLines, newLines;
-    if (!readLines(oldDir + "/" + name, oldLines)) {
+    if (!readLines(std::string(oldDir).append("/").append(name), oldLines)) {
       std::fputs("!!!!!!!!!soubor \"old\" se nepodarilo otevrit \n", rep);
       continue;
     }
-    if (!readLines(newDir + "/" + name, newLines)) {
+    if (!readLines(std::string(newDir).append("/").append(name), newLines)) {
       std::fputs("!!!!!!!!!soubor \"akt\" se nepodarilo otevrit !!!!!!!!!!!!!!\n", rep);
       continue;
     }

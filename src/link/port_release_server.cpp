@@ -1,6 +1,8 @@
 // The port-release notification over a local socket.
 #include "link/port_release_server.h"
 
+#include <unistd.h>
+
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <cstdio>
@@ -9,6 +11,17 @@
 #include "base/debug_log.h"
 
 namespace q3 {
+
+namespace {
+QString serverName(const std::string& name) {
+  return QString::fromStdString(name.empty() ? portReleaseServerName() : name);
+}
+}  // namespace
+
+std::string portReleaseServerName() {
+  if (const char* env = std::getenv("QUELIN3_PORT_SERVER"); env && *env) return env;
+  return "quelin3-104-" + std::to_string(::getuid());
+}
 
 bool parsePortMessage(const std::string& line, int& port, int32_t& code) {
   const char* p = line.c_str();
@@ -32,14 +45,16 @@ PortReleaseServer::PortReleaseServer(Handler h, QObject* parent)
 
 PortReleaseServer::~PortReleaseServer() = default;
 
-bool PortReleaseServer::listen(const char* name) {
-  if (m_server->listen(QString::fromLatin1(name))) return true;
-  // A socket left by a program that ended without closing it: take it over.
+bool PortReleaseServer::listen(const std::string& name) {
+  const QString full = serverName(name);
+  // Another program of this user listens under the name: leave it alone.
   QLocalSocket probe;
-  probe.connectToServer(QString::fromLatin1(name));
-  if (probe.waitForConnected(200)) return false;  // another program runs
-  QLocalServer::removeServer(QString::fromLatin1(name));
-  return m_server->listen(QString::fromLatin1(name));
+  probe.connectToServer(full);
+  if (probe.waitForConnected(200)) return false;
+  // A socket left by a program that ended without closing it: take it over.
+  QLocalServer::removeServer(full);
+  m_server->setSocketOptions(QLocalServer::UserAccessOption);
+  return m_server->listen(full);
 }
 
 bool PortReleaseServer::listening() const { return m_server->isListening(); }
@@ -63,9 +78,9 @@ void PortReleaseServer::accept() {
   }
 }
 
-bool sendPortMessage(int port, int32_t code, const char* name, int timeoutMs) {
+bool sendPortMessage(int port, int32_t code, const std::string& name, int timeoutMs) {
   QLocalSocket s;
-  s.connectToServer(QString::fromLatin1(name));
+  s.connectToServer(serverName(name));
   if (!s.waitForConnected(timeoutMs)) return false;
   char line[64];
   std::snprintf(line, sizeof line, "%d %u\n", port, static_cast<unsigned>(code));

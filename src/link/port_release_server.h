@@ -1,7 +1,12 @@
 // The local notification by which the unit's bootloader tool asks the program
-// to release a COM port or to take it back: a local socket named
-// "quelin3-104" that takes one text line "PORT CODE" per connection (numbers
-// in decimal or 0x hexadecimal). Needs a running Qt event loop.
+// to release a COM port or to take it back: a local socket that takes one text
+// line "PORT CODE" per connection (numbers in decimal or 0x hexadecimal).
+// Needs a running Qt event loop.
+//
+// The socket belongs to one user: its name is "quelin3-104-<user id>", so two
+// users of one machine each have their own, and only its owner may connect.
+// QUELIN3_PORT_SERVER replaces the whole name (a test suite gives every test
+// program its own, so a program running on the same machine is never reached).
 #pragma once
 
 #include <QObject>
@@ -12,7 +17,9 @@ class QLocalServer;
 
 namespace q3 {
 
-inline constexpr const char* kPortReleaseServerName = "quelin3-104";
+// The name of this user's socket: QUELIN3_PORT_SERVER when set, else
+// "quelin3-104-" followed by the user id.
+std::string portReleaseServerName();
 
 // Parses "PORT CODE"; false for anything else.
 bool parsePortMessage(const std::string& line, int& port, int32_t& code);
@@ -22,9 +29,10 @@ class PortReleaseServer : public QObject {
   using Handler = std::function<void(int port, int32_t code)>;
   explicit PortReleaseServer(Handler h, QObject* parent = nullptr);
   ~PortReleaseServer() override;
-  // Starts listening under name; a stale socket of an ended program is
-  // removed, a running program's is left alone (false).
-  bool listen(const char* name = kPortReleaseServerName);
+  // Starts listening under name (empty: portReleaseServerName()); a stale
+  // socket of an ended program is removed, a running program's is left alone
+  // (false).
+  bool listen(const std::string& name = {});
   bool listening() const;
 
  private:
@@ -33,8 +41,8 @@ class PortReleaseServer : public QObject {
   Handler m_handler;
 };
 
-// Sends one message; true when a server took it (used by tests and tools).
-bool sendPortMessage(int port, int32_t code, const char* name = kPortReleaseServerName,
-                     int timeoutMs = 1000);
+// Sends one message to the server of that name (empty: this user's); true
+// when a server took it (used by tests and tools).
+bool sendPortMessage(int port, int32_t code, const std::string& name = {}, int timeoutMs = 1000);
 
 }  // namespace q3

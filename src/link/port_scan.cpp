@@ -2,12 +2,13 @@
 #include "link/port_scan.h"
 
 #include <QSerialPortInfo>
-#include <QStandardPaths>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <system_error>
+
+#include "base/app_paths.h"
 
 namespace q3 {
 
@@ -145,11 +146,8 @@ bool PortNumbering::systemList(std::vector<PortDevice>& out) {
 }
 
 std::string PortNumbering::defaultStorePath() {
-  if (const char* dir = std::getenv("QUELIN3_DATA_DIR"); dir && *dir)
-    return (fs::path(dir) / "ports.ini").string();
-  const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  if (base.isEmpty()) return {};
-  return (fs::path(base.toStdString()) / "Korvelan" / "QUELIN3" / "104" / "ports.ini").string();
+  const std::string dir = dataFolder();
+  return dir.empty() ? std::string() : dir + "ports.ini";
 }
 
 }  // namespace q3

@@ -38,8 +38,7 @@ class PortNumbering {
 
   // System ports (Qt SerialPort) plus the colon-separated QUELIN3_EXTRA_PORTS.
   static bool systemList(std::vector<PortDevice>& out);
-  // <data folder>/ports.ini: QUELIN3_DATA_DIR, else the generic data location
-  // followed by Korvelan/QUELIN3/104.
+  // ports.ini in the program's data folder (base/app_paths.h).
   static std::string defaultStorePath();
 
  private:

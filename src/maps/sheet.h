@@ -3,6 +3,7 @@
 // data; the operations live in TabModel.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,6 +15,10 @@ inline constexpr int kMaxColumns = 50;
 inline constexpr int kMaxRows = 30;
 inline constexpr int kCellStride = 50;  // cell (x, y) is element y * 50 + x
 inline constexpr int kCellCount = kMaxRows * kCellStride;
+// The element of cell (col, row) in a sheet's cell values.
+constexpr size_t cellIndex(int col, int row) {
+  return static_cast<size_t>(row) * kCellStride + static_cast<size_t>(col);
+}
 
 // One record of the graph grid: up to limit, steps 1..4.
 struct GridRange {
@@ -94,10 +99,8 @@ struct CSheet {
   int32_t liveAfr = 0;
   TSel sel;
 
-  int32_t& cell(int col, int row) { return v.values[static_cast<size_t>(row * kCellStride + col)]; }
-  int32_t cell(int col, int row) const {
-    return v.values[static_cast<size_t>(row * kCellStride + col)];
-  }
+  int32_t& cell(int col, int row) { return v.values[cellIndex(col, row)]; }
+  int32_t cell(int col, int row) const { return v.values[cellIndex(col, row)]; }
   // Used columns (rows) as the table shows them: 1 for a collapsed axis.
   int shownColumns() const { return x.collapsed ? 1 : x.count; }
   int shownRows() const { return y.collapsed ? 1 : y.count; }

@@ -204,7 +204,7 @@ bool TabModel::interpolationPreview(std::vector<int32_t>* out, int* kindOut) con
         double wx = sx == 0 ? 0.5 : (pos(s.x, c) - pos(s.x, c0)) / sx;
         double v = wx * (wy * s.cell(c1, r1) + (1 - wy) * s.cell(c1, r0)) +
                    (1 - wx) * (wy * s.cell(c0, r1) + (1 - wy) * s.cell(c0, r0));
-        (*out)[static_cast<size_t>(r * kCellStride + c)] = roundHalfAway(v);
+        (*out)[cellIndex(c, r)] = roundHalfAway(v);
       }
     }
     return true;
@@ -269,7 +269,7 @@ bool TabModel::insertAt(bool columns, int b) {
   clearSelection();
   auto cellAt = [&](int i, int j) -> int32_t& { return columns ? s.cell(i, j) : s.cell(j, i); };
   for (int j = a.count - 1; j >= b; --j) {
-    a.values[static_cast<size_t>(j + 1)] = a.values[static_cast<size_t>(j)];
+    a.values[static_cast<size_t>(j) + 1] = a.values[static_cast<size_t>(j)];
     for (int k = 0; k < o.count; ++k) cellAt(j + 1, k) = cellAt(j, k);
   }
   a.count++;
@@ -307,7 +307,7 @@ bool TabModel::deleteAt(bool columns, int b) {
     return columns ? t.cellMarks[j * kCellStride + i] : t.cellMarks[i * kCellStride + j];
   };
   for (int j = b; j + 1 < a.count; ++j) {
-    a.values[static_cast<size_t>(j)] = a.values[static_cast<size_t>(j + 1)];
+    a.values[static_cast<size_t>(j)] = a.values[static_cast<size_t>(j) + 1];
     marks[j] = marks[j + 1];
     for (int k = 0; k < o.count; ++k) {
       cellAt(j, k) = cellAt(j + 1, k);

@@ -26,8 +26,6 @@ class HookedPageHost : public PageHost {
   std::function<bool()> programAfterChangeChecked;
   std::function<void()> programChanged;  // request the programming of the marked bytes
   std::function<void()> focusProgBox;
-  // After a change of the active page (a running recording notes it).
-  std::function<void(int)> pageChanged;
 
   int activePage() const override { return active ? active() : 0; }
   void storePage(int page) override {

@@ -113,7 +113,7 @@ void clampRun(ParamImage& img, ElemWidth width, bool isSigned, int base, int n, 
               int minimum, int maximum, int step) {
   if (n <= 0) return;
   // Runs of the image are at most 150 elements: no allocation on the usual path.
-  std::array<int, kMapRows * kMapColumns> small;
+  std::array<int, static_cast<std::size_t>(kMapRows) * kMapColumns> small;
   std::vector<int> large;
   int* e = small.data();
   if (n > static_cast<int>(small.size())) {

@@ -12,6 +12,34 @@
 
 namespace {
 
+// Three listeners registered in every order each hear every value once.
+TEST(Event, EveryListenerHearsEveryNotificationOnceInAnyRegistrationOrder) {
+  std::array<int, 3> order = {0, 1, 2};
+  do {
+    q3::Event<int> e;
+    std::array<std::vector<int>, 3> seen;
+    for (int who : order)
+      e.listen([&seen, who](int v) { seen[static_cast<size_t>(who)].push_back(v); });
+    e.notify(7);
+    e.notify(9);
+    for (const auto& s : seen) EXPECT_EQ(s, (std::vector<int>{7, 9}));
+  } while (std::next_permutation(order.begin(), order.end()));
+}
+
+TEST(Event, ListenerMayRemoveItselfWhileRunning) {
+  q3::Event<int> e;
+  int calls = 0;
+  q3::Event<int>::Id self = 0;
+  self = e.listen([&](int) {
+    ++calls;
+    e.unlisten(self);
+  });
+  e.notify(1);
+  e.notify(2);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(e.listenerCount(), 0u);
+}
+
 TEST(Event, ListenersAddedAndRemovedWhileNotifying) {
   q3::Event<int> e;
   std::vector<int> seen;
@@ -43,6 +71,15 @@ TEST(Event, SubscriptionEndsWithItsOwner) {
   e.notify();
   EXPECT_EQ(calls, 2);
   EXPECT_EQ(e.listenerCount(), 0u);
+
+  // Assigning over a live subscription ends the old listener.
+  int a = 0, b = 0;
+  auto s = e.subscribe([&] { ++a; });
+  s = e.subscribe([&] { ++b; });
+  e.notify();
+  EXPECT_EQ(a, 0);
+  EXPECT_EQ(b, 1);
+  EXPECT_EQ(e.listenerCount(), 1u);
 }
 
 TEST(Event, SubscriptionMayOutliveItsEvent) {

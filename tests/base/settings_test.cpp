@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/app_paths.h"
 #include "base/app_settings.h"
 #include "base/key_file.h"
 
@@ -129,6 +130,23 @@ TEST(AppSettings, ShortenedHistoryDropsStaleKeysAndKeepsForeignKeys) {
   q3::AppSettings back;
   back.readFrom(kf);
   EXPECT_EQ(back.history, std::vector<std::u16string>{u"a"});
+}
+
+TEST(AppSettings, DeclinedUpdateSurvivesASaveAndIsLeftOutWhileZero) {
+  q3::AppSettings s;
+  q3::KeyFile kf;
+  s.writeTo(kf);
+  EXPECT_FALSE(kf.value("FORM_HLAV", "DeclinedUpdate"));
+  s.declinedUpdate = 7;
+  s.writeTo(kf);
+  s.writeTo(kf);  // written afresh, not twice
+  EXPECT_EQ(kf.text().find("DeclinedUpdate=7"), kf.text().rfind("DeclinedUpdate="));
+  q3::AppSettings back;
+  back.readFrom(kf);
+  EXPECT_EQ(back.declinedUpdate, 7);
+  kf.set("FORM_HLAV", "DeclinedUpdate", "99999999999");  // no int: ignored
+  back.readFrom(kf);
+  EXPECT_EQ(back.declinedUpdate, 7);
 }
 
 TEST(AppSettings, MissingKeysKeepCurrentStateOrFixedDefaults) {
@@ -267,6 +285,31 @@ TEST(ServiceMode, Words) {
     EXPECT_EQ(m.testCom, c.com) << c.text;
   }
   EXPECT_FALSE(q3::readServiceModeFile("/nonexistent/service.txt").enabled);
+}
+
+// The data folder is decided in one place; every file of the program (the
+// settings, the image, the port numbers) lives under it.
+TEST(DataFolder, FromTheEnvironmentElseTheGenericDataLocation) {
+  TempDir d;
+  const std::string nested = (d.path / "a" / "b").string();
+  struct Case {
+    std::string env;
+    std::string want;
+  };
+  const Case cases[] = {{nested, nested + "/"}, {nested + "/", nested + "/"}};
+  for (const Case& c : cases) {
+    setenv("QUELIN3_DATA_DIR", c.env.c_str(), 1);
+    EXPECT_EQ(q3::dataFolder(), c.want) << c.env;
+    EXPECT_FALSE(fs::exists(nested)) << "asking for the folder creates nothing";
+  }
+  const q3::AppPaths p = q3::resolveAppPaths();
+  EXPECT_TRUE(fs::is_directory(nested));
+  EXPECT_EQ(p.applicationIni(), nested + "/application.ini");
+  EXPECT_EQ(p.defaultIni(), nested + "/default.ini");
+  unsetenv("QUELIN3_DATA_DIR");
+  const std::string generic = q3::dataFolder();
+  EXPECT_NE(generic.find("/Korvelan/QUELIN3/104/"), std::string::npos) << generic;
+  EXPECT_EQ(generic.back(), '/');
 }
 
 TEST(CommandLine, FirstArgumentCaseSensitive) {

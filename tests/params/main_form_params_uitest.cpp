@@ -114,6 +114,22 @@ TEST_F(WindowParamsTest, SpinClicksApplyOnTheWindowTickAndUndoRedoWork) {
   EXPECT_EQ(image().byte(Adrb::Retard), 6);
 }
 
+// A recording notes every applied edit: one announcement per change, none
+// for an apply that changed nothing.
+TEST_F(WindowParamsTest, EveryAppliedEditIsAnnouncedOnce) {
+  int changes = 0;
+  auto sub = form->events().imageChanged.subscribe([&] { ++changes; });
+  retard = 33;
+  form->binder().checkBoxClick(&retard);
+  EXPECT_EQ(changes, 1);
+  form->binder().checkBoxClick(&retard);
+  EXPECT_EQ(changes, 1);
+  form->pageControl()->setCurrentIndex(5);  // shows the page: servo takes the image's value
+  servo = 1;
+  form->binder().checkBoxClick(&servo);
+  EXPECT_EQ(changes, 2);
+}
+
 TEST_F(WindowParamsTest, UndoReturnsToThePageOfTheChange) {
   form->pageControl()->setCurrentIndex(5);
   servo = 1;

@@ -51,6 +51,31 @@ std::string readAll(const fs::path& p) {
   return ss.str();
 }
 
+int threadCount() {
+  int n = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator("/proc/self/task")) ++n;
+  return n;
+}
+
+// Takes part in a window's steps for as long as it lives.
+class Joined {
+ public:
+  Joined(TMainForm& w, q3::Feature& f) : m_core(w.core()), m_f(f) { m_core.addFeature(&m_f); }
+  ~Joined() { m_core.removeFeature(&m_f); }
+  Joined(const Joined&) = delete;
+  Joined& operator=(const Joined&) = delete;
+
+ private:
+  q3::AppCore& m_core;
+  q3::Feature& m_f;
+};
+
+struct TickCounter : q3::Feature {
+  int ticks = 0;
+  const char* featureName() const override { return "tick-counter"; }
+  void tick(q3::TickPhase phase, int32_t) override { ticks += phase == q3::TickPhase::PlayerStep; }
+};
+
 class MainFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -137,16 +162,45 @@ TEST_F(MainFormTest, PagesControlsAndStatusBar) {
 }
 
 TEST_F(MainFormTest, TimerTicksAfterStartUp) {
-  start();
-  form.reset();
-  EXPECT_TRUE(q3::stopRequested());  // destroying a window ends its workers
   TMainForm& w = start();
-  EXPECT_FALSE(q3::stopRequested());  // and a new one runs its own
   EXPECT_TRUE(w.core().initialised());
-  int ticks = 0;
-  w.core().hooks().playerStep = [&] { ++ticks; };
-  QTest::qWaitFor([&] { return ticks >= 2; }, 5000);
-  EXPECT_GE(ticks, 2);
+  TickCounter counter;
+  Joined joined(w, counter);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return counter.ticks >= 2; }, 5000)) << counter.ticks;
+}
+
+// A window runs workers of its own (the engine thread) and ends them when it
+// is destroyed; the next window starts its own again.
+TEST_F(MainFormTest, DestroyingAWindowEndsItsWorkers) {
+  start();
+  form.reset();  // whatever threads Qt keeps for the process exist from here on
+  const int idle = threadCount();
+  for (int round = 0; round < 2; ++round) {
+    TMainForm& w = start();
+    EXPECT_FALSE(w.core().clock().stopRequested());
+    EXPECT_GT(threadCount(), idle) << "round " << round;
+    form.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return threadCount() <= idle; }, 3000))
+        << "round " << round << ": " << threadCount() << " threads, " << idle << " before";
+  }
+}
+
+// Page changes (by the tabs or by undo's page switch) and applied texts reach
+// every listener once.
+TEST_F(MainFormTest, PageAndTextChangesAreAnnounced) {
+  TMainForm& w = start();
+  std::vector<int> pages;
+  int texts = 0;
+  auto first = w.events().pageChanged.subscribe([&](int p) { pages.push_back(p); });
+  auto second = w.events().pageChanged.subscribe([&](int p) { pages.push_back(100 + p); });
+  auto applied = w.events().textsApplied.subscribe([&] { ++texts; });
+  w.pageControl()->setCurrentIndex(3);
+  w.pageHost().switchToPage(6);
+  EXPECT_EQ(w.pageControl()->currentIndex(), 6);
+  EXPECT_EQ(texts, 0);
+  w.MenuGermanClick();
+  EXPECT_EQ(pages, (std::vector<int>{3, 103, 6, 106}));
+  EXPECT_EQ(texts, 1);
 }
 
 TEST_F(MainFormTest, StatusSlotTwoCarriesTheProgressBar) {
@@ -262,45 +316,53 @@ TEST_F(MainFormTest, TerminationSignalClosesTheWindowTheOrdinaryWay) {
   ASSERT_TRUE(q3::closeOnTerminationSignals(&w));
   w.pageControl()->setCurrentIndex(6);
   ::raise(SIGTERM);
-  QTest::qWaitFor([&] { return !w.isVisible(); }, 5000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 5000));
   EXPECT_FALSE(w.isVisible());
   EXPECT_NE(readAll(dir / "application.ini").find("PageControl1->ActivePageIndex=6"),
             std::string::npos);
   std::signal(SIGTERM, SIG_DFL);
 }
 
-// Gives the tests the start-up and closing slots of a constructed window.
-struct ProbeForm : TMainForm {
-  ProbeForm() : TMainForm() {}
-  using TMainForm::m_startup;
-};
-
 TEST_F(MainFormTest, ClosingRunsItsListInOrderAndSavesTheStoredPage) {
-  auto* w = new ProbeForm;
-  form.reset(w);
-  w->show();
-  std::vector<std::string> order;
-  w->m_startup.stopRecordingAndPlayback = [&] { order.push_back("recording"); };
-  w->m_startup.stopUpdateCheck = [&] { order.push_back("update"); };
-  w->m_startup.closePorts = [&] { order.push_back("ports"); };
-  w->m_startup.storeActivePage = [&] {
-    order.push_back("store");
-    w->image().setByte(1000, 123);  // what the page holds goes into the saved image
-  };
-  auto consistent = w->m_startup.makeImageConsistent;
-  w->m_startup.makeImageConsistent = [&] {
-    order.push_back("consistent");
-    EXPECT_FALSE(fs::exists(dir / "default.ini"));
-    if (consistent) consistent();
-  };
-  w->close();
-  w->close();  // a second close does not run the list again
-  EXPECT_EQ(order,
+  TMainForm& w = start();
+  struct CloseRecorder : q3::Feature {
+    std::vector<std::string> order;
+    TMainForm* w = nullptr;
+    fs::path defaultIni;
+    const char* featureName() const override { return "close-recorder"; }
+    void startup(q3::StartupStep s) override {
+      if (s != q3::StartupStep::MakeImageConsistent) return;
+      order.push_back("consistent");
+      EXPECT_FALSE(fs::exists(defaultIni));
+    }
+    void close(q3::CloseStep s) override {
+      switch (s) {
+        case q3::CloseStep::StopRecordingAndPlayback:
+          return order.push_back("recording");
+        case q3::CloseStep::StopUpdateCheck:
+          return order.push_back("update");
+        case q3::CloseStep::ClosePorts:
+          return order.push_back("ports");
+        case q3::CloseStep::StoreActivePage:
+          order.push_back("store");
+          w->image().setByte(1000, 123);  // what the page holds goes into the saved image
+          return;
+        case q3::CloseStep::DestroyProtocolEngine:
+          return order.push_back("destroy");
+      }
+    }
+  } rec;
+  rec.w = &w;
+  rec.defaultIni = dir / "default.ini";
+  Joined joined(w, rec);
+  w.close();
+  w.close();  // a second close does not run the list again
+  EXPECT_EQ(rec.order,
             (std::vector<std::string>{"recording", "update", "ports", "store", "consistent"}));
   q3::ImageBytes saved{};
   q3::parseImageDump(readAll(dir / "default.ini"), saved.data(), q3::kImageBytes);
-  EXPECT_EQ(saved[1000], w->image().byte(1000));
-  EXPECT_FALSE(w->core().status().hasText(1));
+  EXPECT_EQ(saved[1000], w.image().byte(1000));
+  EXPECT_FALSE(w.core().status().hasText(1));
 }
 
 TEST_F(MainFormTest, DebugLogShowsStartUpThenFirstTicks) {

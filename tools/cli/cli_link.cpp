@@ -52,19 +52,6 @@ void printFailure(Run& run, const char* what, const std::optional<OperationResul
     std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(*r).c_str());
 }
 
-// The keyword of the file line that holds image byte i, or "byte N".
-std::string parameterName(int byte) {
-  for (const q3::IgnLine& line : q3::ignElementLines()) {
-    for (const q3::IgnField& f : line.fields) {
-      if (f.kind == q3::IgnFieldKind::Break) continue;
-      const int width = f.kind == q3::IgnFieldKind::Word ? 2 : 1;
-      const int first = f.index * width;
-      if (byte >= first && byte < first + f.count * width) return line.keyword;
-    }
-  }
-  return "byte " + std::to_string(byte);
-}
-
 bool loadFile(Run& r, const std::string& path) {
   q3::IgnDocument doc(r.model);
   if (doc.load(path, -1) != q3::IgnDocument::LoadResult::Loaded) {
@@ -173,12 +160,9 @@ int cmdVerify(const std::vector<std::string>& args) {
     printFailure(r, "verify", res);
     return 2;
   }
-  std::set<std::string> listed;
-  for (int i = 0; i < q3::RS_LEN_EXE; ++i) {
-    if (unit[i] == r.model.image().byte(i)) continue;
-    std::string name = parameterName(i);
-    if (listed.insert(name).second) std::printf("%s\n", name.c_str());
-  }
+  const std::vector<std::string> listed =
+      q3::differingKeywords(unit.data(), r.model.image().data(), q3::RS_LEN_EXE);
+  for (const std::string& name : listed) std::printf("%s\n", name.c_str());
   std::fprintf(stderr, "%zu parameters differ\n", listed.size());
   return 1;
 }

@@ -141,7 +141,8 @@ class TTab : public QWidget {
   void paintRing(QPainter& p, const QRectF& r, uint32_t colour);
   QFont textFont(const CAxe& a, bool italicSmall) const;
 
-  // Input (ttab_input.cpp).
+  // Input: keys and the cell editor (ttab_keys.cpp), mouse, hover and scroll bars
+  // (ttab_mouse.cpp).
   bool changed(bool did);
   void moveCursor(int dc, int dr, bool extend, bool wrap);
   void setCursor(ElemRef e, bool select);

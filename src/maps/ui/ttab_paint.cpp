@@ -228,7 +228,7 @@ void TTab::paintTable(QPainter& p) {
         int32_t v = s.cell(c, r);
         QColor col = s.v.editable ? QColor(Qt::black) : QColor(Qt::darkGray);
         if (preview && (mark & kMarkSelected)) {
-          int32_t pv = m_scratch[static_cast<size_t>(r * kCellStride + c)];
+          int32_t pv = m_scratch[cellIndex(c, r)];
           if (pv != v) col = rgb(kCornerHot);
           v = pv;
         }

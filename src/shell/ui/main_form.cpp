@@ -1,5 +1,5 @@
 // TMainForm: widgets, menus, status bar, the start-up lists, the timer and
-// closing. Features fill the start-up and tick slots from their own files.
+// closing. The features (window_features.cpp) do their part of each step.
 #include "shell/ui/main_form.h"
 
 #include <QAction>
@@ -26,26 +26,20 @@
 #include "base/app_clock.h"
 #include "base/debug_log.h"
 #include "base/version_line.h"
+#include "shell/ui/qt_colour.h"
+#include "shell/ui/window_features.h"
 #include "text/mstring.h"
 #include "text/ui_texts.h"
 
-namespace {
+using q3::CloseStep;
+using q3::StartupStep;
 
-void run(const std::function<void()>& f) {
-  if (f) f();
-}
+namespace {
 
 // The ten pages in page-index order.
 const char* const kPageNames[TMainForm::kPages] = {
     "TabSheetRuzne", "TabSheetBike",  "TabSheetSensors", "TabSheetAdvance", "TabSheetPOut",
     "TabSheetServo", "TabSheet_Gear", "TabSheet_Race",   "TabSheet_N2O",    "TabSheet_Ladeni"};
-
-QString colourCss(q3::Colour c) {
-  return QString("#%1%2%3")
-      .arg(c & 0xFF, 2, 16, QChar('0'))
-      .arg((c >> 8) & 0xFF, 2, 16, QChar('0'))
-      .arg((c >> 16) & 0xFF, 2, 16, QChar('0'));
-}
 
 }  // namespace
 
@@ -56,7 +50,8 @@ TMainForm::TMainForm(const QStringList& args, QWidget* parent) : QMainWindow(par
   buildWidgets();
   buildMenus();
   buildStatusBar();
-  installFeatures();
+  m_features = makeWindowFeatures(m_ctx);
+  for (const auto& f : m_features) m_core.addFeature(f.get());
   constructStartup();
   formCreate();
   Timer1 = new QTimer(this);
@@ -68,8 +63,9 @@ TMainForm::TMainForm(const QStringList& args, QWidget* parent) : QMainWindow(par
 
 TMainForm::~TMainForm() {
   if (Timer1) Timer1->stop();
-  run(m_startup.destroyProtocolEngine);
-  q3::requestStop();
+  m_core.runClose(CloseStep::DestroyProtocolEngine);
+  m_core.clock().requestStop();  // whatever worker of this window is left ends now
+  for (const auto& f : m_features) m_core.removeFeature(f.get());
 }
 
 QAction* TMainForm::action(const char* name) const {
@@ -230,7 +226,6 @@ void TMainForm::buildMenus() {
   addItem(tools, "MenuZnovu");
   tools->addSeparator();
   QAction* player = addItem(tools, "MenuMonitorPlayer", true);
-  player;
   player->setCheckable(true);
   connect(player, &QAction::triggered, this, [this] { MenuMonitorPlayerClick(); });
 
@@ -279,20 +274,18 @@ void TMainForm::buildStatusBar() {
 // ---------------------------------------------------------------- construction
 
 void TMainForm::constructStartup() {
-  q3::clearStop();  // the workers of this window run until it is destroyed
   createProtocolEngine();
   setupPaths();
   clearUnitTexts();
   m_core.status().freeTexts();
   fillProbeTable();
-  setUnitTypeKey();
-  m_core.setSupervisorMask(1);
+  setUnitTypeKey();  // the link also sets its supervisor period mask to 1 here
 }
 
-void TMainForm::createProtocolEngine() { run(m_startup.createProtocolEngine); }
-void TMainForm::clearUnitTexts() { run(m_startup.clearUnitTexts); }
-void TMainForm::fillProbeTable() { run(m_startup.fillProbeTable); }
-void TMainForm::setUnitTypeKey() { run(m_startup.setUnitTypeKey); }
+void TMainForm::createProtocolEngine() { m_core.runStartup(StartupStep::CreateProtocolEngine); }
+void TMainForm::clearUnitTexts() { m_core.runStartup(StartupStep::ClearUnitTexts); }
+void TMainForm::fillProbeTable() { m_core.runStartup(StartupStep::FillProbeTable); }
+void TMainForm::setUnitTypeKey() { m_core.runStartup(StartupStep::SetUnitTypeKey); }
 
 // ---------------------------------------------------------------- form creation
 
@@ -335,18 +328,19 @@ void TMainForm::formCreate() {
 void TMainForm::formDefaultsFolderName() {
   m_defaultsFolder = QString("/NEW_%1").arg(q3::kUnitTypeKey);
 }
-void TMainForm::loadArchive() { run(m_startup.loadArchive); }
+void TMainForm::loadArchive() { m_core.runStartup(StartupStep::LoadArchive); }
 void TMainForm::initStatusSlots() { m_core.status().bind(this); }
-void TMainForm::makeImageConsistent() { run(m_startup.makeImageConsistent); }
-void TMainForm::createComMenuItems() { run(m_startup.createComMenuItems); }
-void TMainForm::collectControlLists() { run(m_startup.collectControlLists); }
+// Also a step of loading the settings and of closing.
+void TMainForm::makeImageConsistent() { m_core.runStartup(StartupStep::MakeImageConsistent); }
+void TMainForm::createComMenuItems() { m_core.runStartup(StartupStep::CreateComMenuItems); }
+void TMainForm::collectControlLists() { m_core.runStartup(StartupStep::CollectControlLists); }
 void TMainForm::routeHintsToStatusBar() { m_panels[0]->clear(); }
 void TMainForm::formVersionLine() {
   m_versionLine = QString::fromStdString(q3::versionLine());
   m_panels[2]->setText(m_versionLine);
   m_panels[4]->setText("not connected");
 }
-void TMainForm::loadAllDefaults() { run(m_startup.loadAllDefaults); }
+void TMainForm::loadAllDefaults() { m_core.runStartup(StartupStep::LoadAllDefaults); }
 void TMainForm::centreWindow() {
   const QScreen* s = screen();
   if (!s) return;
@@ -356,7 +350,7 @@ void TMainForm::centreWindow() {
 void TMainForm::formExeDataPath() {
   m_exeDataFile = QCoreApplication::applicationDirPath() + "/data.ign";
 }
-void TMainForm::buildHistoryMenu() { run(m_startup.buildHistoryMenu); }
+void TMainForm::buildHistoryMenu() { m_core.runStartup(StartupStep::BuildHistoryMenu); }
 void TMainForm::applyCommandLine() {
   std::vector<std::string> args;
   for (const QString& a : m_args) args.push_back(a.toStdString());
@@ -365,10 +359,10 @@ void TMainForm::applyCommandLine() {
   m_settings.language = e.language;
   m_noPatchCheck = e.noPatchCheck;
 }
-void TMainForm::showAllPages() { run(m_startup.showAllPages); }
-void TMainForm::resetUndoHistory() { run(m_startup.resetUndoHistory); }
-void TMainForm::showActivePage() { run(m_startup.showActivePage); }
-void TMainForm::rebuildComMenu() { run(m_startup.rebuildComMenu); }
+void TMainForm::showAllPages() { m_core.runStartup(StartupStep::ShowAllPages); }
+void TMainForm::resetUndoHistory() { m_core.runStartup(StartupStep::ResetUndoHistory); }
+void TMainForm::showActivePage() { m_core.runStartup(StartupStep::ShowActivePage); }
+void TMainForm::rebuildComMenu() { m_core.runStartup(StartupStep::RebuildComMenu); }
 void TMainForm::adjustControls() {
   CGaugeProgram->setMaximum(100);
   CGaugeProgram->hide();
@@ -410,16 +404,20 @@ void TMainForm::adjustControls() {
   for (const char* name : kHidden)
     if (QWidget* w = findChild<QWidget*>(name)) w->hide();
   if (QWidget* w = findChild<QWidget*>("CheckBoxInNeutralSs")) w->show();
-  run(m_startup.adjustPageControls);
+  m_core.runStartup(StartupStep::AdjustPageControls);
 }
-void TMainForm::markPagesForFullRefresh() { run(m_startup.markPagesForFullRefresh); }
-void TMainForm::showActivePageSecondary() { run(m_startup.showActivePageSecondary); }
+void TMainForm::markPagesForFullRefresh() {
+  m_core.runStartup(StartupStep::MarkPagesForFullRefresh);
+}
+void TMainForm::showActivePageSecondary() {
+  m_core.runStartup(StartupStep::ShowActivePageSecondary);
+}
 void TMainForm::acceptDroppedFiles() { setAcceptDrops(true); }
-void TMainForm::checkAddressMap() { run(m_startup.checkAddressMap); }
-void TMainForm::resetConnection() { run(m_startup.resetConnection); }
-void TMainForm::refreshMonitor() { run(m_startup.refreshMonitor); }
-void TMainForm::startUpdateCheck() { run(m_startup.startUpdateCheck); }
-void TMainForm::initRecorderPlayer() { run(m_startup.initRecorderPlayer); }
+void TMainForm::checkAddressMap() { m_core.runStartup(StartupStep::CheckAddressMap); }
+void TMainForm::resetConnection() { m_core.runStartup(StartupStep::ResetConnection); }
+void TMainForm::refreshMonitor() { m_core.runStartup(StartupStep::RefreshMonitor); }
+void TMainForm::startUpdateCheck() { m_core.runStartup(StartupStep::StartUpdateCheck); }
+void TMainForm::initRecorderPlayer() { m_core.runStartup(StartupStep::InitRecorderPlayer); }
 
 // ---------------------------------------------------------------- closing
 
@@ -441,10 +439,10 @@ void TMainForm::formClose() {
   m_core.status().freeTexts();
 }
 
-void TMainForm::stopRecordingAndPlayback() { run(m_startup.stopRecordingAndPlayback); }
-void TMainForm::stopUpdateCheck() { run(m_startup.stopUpdateCheck); }
-void TMainForm::closePorts() { run(m_startup.closePorts); }
-void TMainForm::storeActivePage() { run(m_startup.storeActivePage); }
+void TMainForm::stopRecordingAndPlayback() { m_core.runClose(CloseStep::StopRecordingAndPlayback); }
+void TMainForm::stopUpdateCheck() { m_core.runClose(CloseStep::StopUpdateCheck); }
+void TMainForm::closePorts() { m_core.runClose(CloseStep::ClosePorts); }
+void TMainForm::storeActivePage() { m_core.runClose(CloseStep::StoreActivePage); }
 
 // ---------------------------------------------------------------- commands
 
@@ -472,58 +470,34 @@ bool TMainForm::event(QEvent* e) {
 
 // ---------------------------------------------------------------- status slots
 
-namespace {
-int slotIndex(int slot) { return slot >= 1 && slot <= 4 ? slot : 0; }
-}  // namespace
-
-bool TMainForm::hasLabel(int slot) const { return slotIndex(slot) != 0 && slot != 3; }
+bool TMainForm::hasLabel(int slot) const { return slotLabel(slot) != nullptr; }
 
 bool TMainForm::labelVisible(int slot) const {
-  switch (slot) {
-    case 1:
-      return LabelConnection->isVisibleTo(this);
-    case 2:
-      return LabelResult->isVisibleTo(this);
-    case 4:
-      return LabelCongruence->isVisibleTo(this);
-    default:
-      return false;
-  }
+  const QLabel* l = slotLabel(slot);
+  return l && l->isVisibleTo(this);
 }
 
 void TMainForm::setLabelVisible(int slot, bool visible) {
-  switch (slot) {
-    case 1:
-      LabelConnection->setVisible(visible);
-      break;
-    case 2:
-      LabelResult->setVisible(visible);
-      CGaugeProgram->setVisible(visible);
-      break;
-    case 4:
-      LabelCongruence->setVisible(visible);
-      break;
-    default:
-      break;
-  }
+  if (QLabel* l = slotLabel(slot)) l->setVisible(visible);
+  if (slot == 2) CGaugeProgram->setVisible(visible);
+}
+
+QLabel* TMainForm::slotLabel(int slot) const {
+  return slot == 1   ? LabelConnection
+         : slot == 2 ? LabelResult
+         : slot == 4 ? LabelCongruence
+                     : nullptr;
 }
 
 void TMainForm::setLabelText(int slot, const char* utf8) {
-  QLabel* l = slot == 1   ? LabelConnection
-              : slot == 2 ? LabelResult
-              : slot == 4 ? LabelCongruence
-                          : nullptr;
-  if (l) l->setText(QString::fromUtf8(utf8));
+  if (QLabel* l = slotLabel(slot)) l->setText(QString::fromUtf8(utf8));
 }
 
 void TMainForm::setLabelColours(int slot, q3::Colour font, q3::Colour back) {
-  QLabel* l = slot == 1   ? LabelConnection
-              : slot == 2 ? LabelResult
-              : slot == 4 ? LabelCongruence
-                          : nullptr;
+  QLabel* l = slotLabel(slot);
   if (!l) return;
   QPalette p = l->palette();
-  if (font != q3::kKeepColour) p.setColor(QPalette::WindowText, QColor(colourCss(font)));
-  if (back != q3::kKeepColour) p.setColor(QPalette::Window, QColor(colourCss(back)));
+  if (font != q3::kKeepColour) p.setColor(QPalette::WindowText, qtColour(font));
+  if (back != q3::kKeepColour) p.setColor(QPalette::Window, qtColour(back));
   l->setPalette(p);
 }

@@ -1,35 +1,20 @@
 // TMainForm: the main window. It owns the core objects (AppCore with the time
-// base, tick order and status slots; the settings; the parameter image) and
+// base, tick order and status slots; the settings; the parameter model) and
 // wires them to its widgets. Every control and menu item carries its name as
 // Qt objectName, so features, tests and screenshots find it by name.
 //
-// How a feature joins the window
-// ------------------------------
-// A feature never edits the start-up code. It adds one file
-// src/shell/ui/main_form_<feature>.cpp that defines
-//
-//     void TMainForm::install<Feature>() {
-//       m_startup.loadArchive = [this] { ... };        // a start-up step
-//       m_core.hooks().supervisor = [this] { ... };    // a step of the tick
-//       connect(action("MenuRead"), &QAction::triggered, this, [this] { ... });
-//     }
-//
-// and adds one declaration in the "Feature install list" below and one call
-// in TMainForm::installFeatures() (main_form_install.cpp). install*() runs in
-// the constructor, after every widget and action exists and before any
-// start-up step, so a feature may also create its own child widgets or
-// controller objects there (find the page by name: page("TabSheetBike")).
-//
-// The settings of application.ini live in settings() (AppSettings); a feature
-// that changes one (COM selection, first-run flag, file history) writes it
-// there and calls saveSettings() when it must be kept at once. Texts reach the
-// widgets through applyTexts(): a radio group that is not a QComboBox takes its
-// item list through an invokable setItems(QStringList).
+// The work beyond the window's own widgets is done by features
+// (window_features.h): objects made with a WindowContext (window_context.h)
+// that take part in the start-up steps, the tick phases and the closing steps
+// of AppCore (base/feature.h). The features are made in the constructor, after
+// every widget and action of the window exists and before the first start-up
+// step; a feature makes its own widgets in its constructor and may reach the
+// widgets of others by name from the start-up step CollectControlLists on.
 //
 // The start-up steps run in the fixed order of constructStartup() and
-// formCreate(); each step is a method named after what it does and calls the
-// StartupHooks slot of the same name when a feature has filled it. Closing
-// runs formClose() in its fixed order the same way.
+// formCreate(), closing in the fixed order of formClose(); each step is a
+// method named after what it does, doing the window's own part and running
+// the features' step of the same name.
 #pragma once
 
 #include <QMainWindow>
@@ -37,17 +22,20 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
-#include "params/hooked_page_host.h"
-#include "params/param_binder.h"
-#include "params/param_model.h"
 #include "base/app_core.h"
 #include "base/app_paths.h"
 #include "base/app_settings.h"
+#include "base/feature.h"
+#include "base/key_file.h"
 #include "base/status_slots.h"
+#include "params/hooked_page_host.h"
+#include "params/param_binder.h"
+#include "params/param_model.h"
+#include "shell/ui/qt_dialogs.h"
+#include "shell/ui/window_context.h"
 
 class QAction;
 class QCheckBox;
@@ -55,47 +43,8 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QProgressBar;
-class QPushButton;
 class QTabWidget;
 class QTimer;
-class QToolButton;
-
-// Start-up and closing steps that features fill. Empty slots do nothing.
-struct StartupHooks {
-  // Construction of the window.
-  std::function<void()> createProtocolEngine;
-  std::function<void()> clearUnitTexts;
-  std::function<void()> fillProbeTable;
-  std::function<void()> setUnitTypeKey;
-  // Form creation.
-  std::function<void()> loadArchive;
-  std::function<void()> makeImageConsistent;
-  std::function<void()> createComMenuItems;
-  std::function<void()> collectControlLists;
-  std::function<void()> loadAllDefaults;
-  std::function<void()> buildHistoryMenu;
-  std::function<void()> applyControlCaptions;
-  std::function<void()> showAllPages;
-  std::function<void()> resetUndoHistory;
-  std::function<void()> refreshWindowCaption;
-  std::function<void()> showActivePage;
-  std::function<void()> rebuildComMenu;
-  std::function<void()> adjustPageControls;
-  std::function<void()> markPagesForFullRefresh;
-  std::function<void()> showActivePageSecondary;
-  std::function<void()> checkAddressMap;
-  std::function<void()> resetConnection;
-  std::function<void()> refreshMonitor;
-  std::function<void()> startUpdateCheck;
-  std::function<void()> initRecorderPlayer;
-  // Closing.
-  std::function<void()> stopRecordingAndPlayback;
-  std::function<void()> stopUpdateCheck;
-  std::function<void()> closePorts;
-  std::function<void()> storeActivePage;
-  // Destruction.
-  std::function<void()> destroyProtocolEngine;
-};
 
 class TMainForm : public QMainWindow, private q3::StatusSlotView {
   Q_OBJECT
@@ -111,21 +60,38 @@ class TMainForm : public QMainWindow, private q3::StatusSlotView {
   q3::AppSettings& settings() { return m_settings; }
   const q3::AppSettings& settings() const { return m_settings; }
   q3::ParamImage& image() { return m_params.image(); }
-  // The parameter model, its binding engine and the pages it drives (main_form_params.cpp).
+  // The parameter model, its binding engine and the pages it drives.
   q3::ParamModel& params() { return m_params; }
   q3::ParamBinder& binder() { return m_binder; }
   q3::HookedPageHost& pageHost() { return m_pageHost; }
   const q3::AppPaths& paths() const { return m_paths; }
+  // The serial link while it exists (see WindowContext::link), else null.
+  q3::LinkSession* link() const { return m_ctx.link; }
+  WindowEvents& events() { return m_events; }
+  // What every feature is given (for the program's own entry points such as
+  // printing without a window on screen).
+  WindowContext& context() { return m_ctx; }
+  // application.ini as last read or written.
+  const q3::KeyFile& keyFile() const { return m_keyFile; }
 
+  // ---- widgets, by name or by their place in the window ----
   QAction* action(const char* name) const;
-  // Runs one start-up slot when a feature has filled it.
-  void runHook(std::function<void()> StartupHooks::*slot) {
-    if (m_startup.*slot) (m_startup.*slot)();
-  }
   QWidget* page(const char* name) const;
+  // Any control under the window by objectName (null when there is none).
+  template <typename T>
+  T* control(const char* name) const {
+    return findChild<T*>(QString::fromLatin1(name));
+  }
   QTabWidget* pageControl() const { return PageControl1; }
-  QLabel* statusPanel(int i) const { return m_panels.at(i); }
+  QLabel* statusPanel(int i) const { return m_panels.at(static_cast<size_t>(i)); }
+  // The label of a status-message slot (1, 2, 4), else null.
+  QLabel* slotLabel(int slot) const;
+  QProgressBar* progressBar() const { return CGaugeProgram; }
+  QCheckBox* programAfterChangeBox() const { return CheckBoxProgHned; }
+  const std::array<QAction*, kComItems>& comItems() const { return m_comItems; }
+
   bool serviceMode() const { return m_service.enabled; }
+  const q3::ServiceMode& service() const { return m_service; }
   bool updateCheckSuppressed() const { return m_noPatchCheck; }
   const QString& exeDataFile() const { return m_exeDataFile; }
   const QString& defaultsFolderName() const { return m_defaultsFolder; }
@@ -148,6 +114,9 @@ class TMainForm : public QMainWindow, private q3::StatusSlotView {
 
   // Applies the text tables in the current language (main_form_texts.cpp).
   void applyTexts();
+  // The caption: the loaded file while the image is unmodified, and the note
+  // of a port lent to the bootloader tool.
+  void refreshCaption();
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -199,15 +168,6 @@ class TMainForm : public QMainWindow, private q3::StatusSlotView {
   void closePorts();
   void storeActivePage();
 
-  // ---- Feature install list (one line per feature; see the top of this file) ----
-  void installFeatures();
-  void installLanguage();  // main_form_language.cpp
-  void installSettings();  // main_form_settings.cpp
-  void installParams();    // main_form_params.cpp
-  void installLink();      // main_form_link.cpp
-  void installMaps();      // main_form_maps.cpp
-  void installFiles();     // main_form_files.cpp
-
   // StatusSlotView
   bool hasLabel(int slot) const override;
   bool labelVisible(int slot) const override;
@@ -231,7 +191,12 @@ class TMainForm : public QMainWindow, private q3::StatusSlotView {
   q3::AppPaths m_paths;
   q3::KeyFile m_keyFile;
   q3::ServiceMode m_service;
-  StartupHooks m_startup;
+  q3::InstalledDialogs m_dialogs;
+  WindowEvents m_events;
+  WindowContext m_ctx{*this,           m_params,       m_binder,  m_pageHost, m_settings,
+                      m_core.status(), m_core.clock(), m_dialogs, m_events};
+  // Made in the constructor from makeWindowFeatures(); registered with m_core.
+  std::vector<std::unique_ptr<q3::Feature>> m_features;
   QStringList m_args;
   bool m_noPatchCheck = false;
   bool m_closed = false;

@@ -24,8 +24,6 @@ std::vector<q3::WindowRect> monitorRects() {
 
 }  // namespace
 
-void TMainForm::installSettings() {}
-
 void TMainForm::setupPaths() {
   m_paths = q3::resolveAppPaths();
   m_keyFile.load(m_paths.applicationIni());

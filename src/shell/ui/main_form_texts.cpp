@@ -1,8 +1,12 @@
 // Writes the text tables of the current language into the main window: menu
 // captions, hints, control captions and item lists, found by objectName
-// (q3::WidgetTextTarget); the steps of other features that belong to
-// apply-texts (window caption, monitor displays, active page) run through the
-// window's hooks. A control that does not exist (yet) is skipped.
+// (q3::WidgetTextTarget), and the steps that belong to apply-texts (window
+// caption, status-slot texts, the features' own texts, the active page). A
+// control that does not exist (yet) is skipped. Also the language menu:
+// English, German, Czech, and the unbound French handler that acts like
+// English.
+#include "link/link_session.h"
+#include "link/unit_texts.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"
 #include "text/ui_texts.h"
@@ -12,32 +16,46 @@ namespace {
 
 class WindowTextTarget : public q3::WidgetTextTarget {
  public:
-  explicit WindowTextTarget(TMainForm& w) : q3::WidgetTextTarget(&w), m_w(w) {}
+  WindowTextTarget(TMainForm& w, WindowContext& ctx)
+      : q3::WidgetTextTarget(&w), m_w(w), m_ctx(ctx) {}
 
-  void refreshWindowCaption() override { m_w.runHook(&StartupHooks::refreshWindowCaption); }
-  void reselectStatusTexts() override { m_w.core().status().reselectLanguage(); }
-  void refreshMonitor() override { m_w.runHook(&StartupHooks::refreshMonitor); }
-  void refreshActivePage() override { m_w.runHook(&StartupHooks::showActivePage); }
+  void refreshWindowCaption() override { m_w.refreshCaption(); }
+  void reselectStatusTexts() override { m_ctx.status.reselectLanguage(); }
+  void refreshMonitor() override { m_ctx.events.textsApplied.notify(); }
+  void refreshActivePage() override { m_ctx.showActivePage(); }
 
  private:
   TMainForm& m_w;
+  WindowContext& m_ctx;
 };
 
 }  // namespace
 
 void TMainForm::applyTexts() {
-  WindowTextTarget target(*this);
+  WindowTextTarget target(*this, m_ctx);
   q3::applyTexts(target, m_image.byte(515));
 }
 
 void TMainForm::applyControlCaptions() {
-  WindowTextTarget target(*this);
+  WindowTextTarget target(*this, m_ctx);
   q3::applyControlCaptions(target, m_image.byte(515));
-  runHook(&StartupHooks::applyControlCaptions);
+  m_core.runStartup(q3::StartupStep::ApplyControlCaptions);
 }
 
 void TMainForm::changeLanguage(int lang) {
-  WindowTextTarget target(*this);
+  WindowTextTarget target(*this, m_ctx);
   q3::changeLanguage(lang, target, m_image.byte(515));
   m_settings.language = q3::language();
 }
+
+void TMainForm::refreshCaption() {
+  const bool released = m_ctx.link && m_ctx.link->supervisor().released();
+  std::string file;
+  if (!m_params.modified()) file = QString::fromStdU16String(m_settings.file).toStdString();
+  setWindowTitle(QString::fromStdString(q3::windowCaption(file, released)));
+}
+
+void TMainForm::MenuEnglishClick() { changeLanguage(0); }
+void TMainForm::MenuGermanClick() { changeLanguage(1); }
+void TMainForm::MenuCzechClick() { changeLanguage(2); }
+void TMainForm::MenuFrenchClick() { changeLanguage(0); }

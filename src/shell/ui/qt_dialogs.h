@@ -12,6 +12,18 @@ class QtDialogs final : public UserDialogs {
   Answer ask(const std::string& title, const std::string& text, bool withCancel) override;
 };
 
+// Forwards to the implementation installed at the moment a box is shown (the
+// program's Qt boxes, a test's recorder): what the window hands its features.
+class InstalledDialogs final : public UserDialogs {
+ public:
+  void message(const std::string& title, const std::string& text, DialogKind kind) override {
+    dialogs().message(title, text, kind);
+  }
+  Answer ask(const std::string& title, const std::string& text, bool withCancel) override {
+    return dialogs().ask(title, text, withCancel);
+  }
+};
+
 // Installs QtDialogs for the lifetime of the object and restores the previous
 // implementation afterwards.
 class ScopedQtDialogs {

@@ -17,6 +17,7 @@
 #include "maps/ui/ttab.h"
 #include "params/address_map.h"
 #include "shell/ui/main_form.h"
+#include "shell/ui/window_features.h"
 
 namespace {
 
@@ -44,11 +45,11 @@ const MapPlace kPlaces[] = {
     {q3::kOwnerPoutPwm + 2, "TabSheetPOut", "TabPoutPwm3"},
 };
 
-class MapEditors : public QObject {
+class MapsFeature : public QObject, public q3::Feature {
  public:
-  explicit MapEditors(TMainForm* form) : QObject(form), m_form(form) {
+  explicit MapsFeature(WindowContext& ctx) : m_ctx(ctx), m_form(&ctx.window) {
     for (const MapPlace& p : kPlaces) {
-      QWidget* page = form->page(p.page);
+      QWidget* page = m_form->page(p.page);
       if (!page) continue;
       const q3::MapControlSetup setup = q3::mapControlSetup(p.owner);
       auto* tab = new TTab(p.owner, setup.width, setup.height, setup.options, page);
@@ -62,6 +63,24 @@ class MapEditors : public QObject {
       }
     }
     place();
+    for (auto [name, k] : {std::pair{"MenuAdvancePlus", 1}, std::pair{"MenuAdvanceMinus", -1}}) {
+      if (QAction* a = m_form->action(name)) {
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, this, [this, k = k] { advance(k); });
+      }
+    }
+  }
+
+  const char* featureName() const override { return "maps"; }
+
+  // The page controls that belong to the maps exist once every feature has
+  // made its widgets.
+  void startup(q3::StartupStep step) override {
+    if (step == q3::StartupStep::CollectControlLists) connectPageControls();
+  }
+
+  void tick(q3::TickPhase phase, int32_t) override {
+    if (phase == q3::TickPhase::MapEditors) tick();
   }
 
   TTab* tab(int owner) const {
@@ -73,10 +92,9 @@ class MapEditors : public QObject {
   // The tick step: reload after an outside change of the image, live values,
   // timer entry.
   void tick() {
-    connectPageControls();
-    q3::ParamImage& img = m_form->image();
+    q3::ParamImage& img = m_ctx.params.image();
     if (!m_loaded || img != m_lastImage) reloadAll();
-    const q3::MonitorBuffer& mon = m_form->params().monitor();
+    const q3::MonitorBuffer& mon = m_ctx.params.monitor();
     const int mode = std::min<int>(mon.byte(q3::Monb::LoadSensor), 2);
     const int rpm = mon.word(q3::Monw::EngineSpeed);
     const int tpTenths = mode < 2 ? mon.word(q3::Monw::LoadValue) * 10 : -1;
@@ -129,7 +147,7 @@ class MapEditors : public QObject {
   }
 
   void reloadAll() {
-    const q3::ParamImage& img = m_form->image();
+    const q3::ParamImage& img = m_ctx.params.image();
     // A change that is still gathering steps is stored first, at its deadline.
     for (TTab* t : m_tabs)
       if (t->model().openKey() != 0 || t->model().gatheredFlags() != 0) return;
@@ -145,10 +163,10 @@ class MapEditors : public QObject {
   // A committed change of a map: store its sheet, load it back, run the
   // deferred apply (sanitise, show, undo snapshot, program after change).
   void committed(q3::TabModel& m) {
-    q3::ParamImage& img = m_form->image();
+    q3::ParamImage& img = m_ctx.params.image();
     q3::storeMap(m, img);
     q3::reloadMap(m, img);
-    m_form->binder().applyNow();
+    m_ctx.binder.applyNow();
     reloadAll();
   }
 
@@ -156,9 +174,7 @@ class MapEditors : public QObject {
   // of the advance map shown, that is on the base advance.
   void markBaseAdvance(int rpm) {
     TTab* t = tab(q3::kOwnerAdvance);
-    if (!t || !t->isVisible()) return;
-    if (!m_baseLabel) m_baseLabel = m_form->findChild<QLabel*>("LabelBaseAdv");
-    if (!m_baseLabel) return;
+    if (!t || !t->isVisible() || !m_baseLabel) return;
     const q3::CSheet& s = t->model().cur();
     const bool onBase = rpm < s.x.values[0] * 100;
     if (onBase == m_baseGreen && m_baseKnown) return;
@@ -170,31 +186,25 @@ class MapEditors : public QObject {
     m_baseLabel->setPalette(pal);
   }
 
-  // Page controls that belong to the maps; the pages may create them after
-  // the maps were installed, so this runs until each is found.
+  // Page controls that belong to the maps, made by the pages: the TP buttons,
+  // the servo "Percent" switch and the base-advance label.
   void connectPageControls() {
-    if (!m_tpsButtons) {
-      auto* b0 = m_form->findChild<QAbstractButton*>("BitBtnTps0");
-      auto* b100 = m_form->findChild<QAbstractButton*>("BitBtnTps100");
-      if (b0 && b100) {
-        m_tpsButtons = true;
-        connect(b0, &QAbstractButton::clicked, this, [this] { calibrateTps(0); });
-        connect(b100, &QAbstractButton::clicked, this, [this] { calibrateTps(1); });
-      }
+    auto* b0 = m_form->control<QAbstractButton>("BitBtnTps0");
+    auto* b100 = m_form->control<QAbstractButton>("BitBtnTps100");
+    if (b0 && b100) {
+      connect(b0, &QAbstractButton::clicked, this, [this] { calibrateTps(0); });
+      connect(b100, &QAbstractButton::clicked, this, [this] { calibrateTps(1); });
     }
-    if (!m_percentBox) {
-      if (auto* box = m_form->findChild<QCheckBox*>("CheckBoxServoProcenta")) {
-        m_percentBox = true;
-        connect(box, &QAbstractButton::clicked, this, [this](bool on) { servoPercent(on); });
-      }
-    }
+    if (auto* box = m_form->control<QCheckBox>("CheckBoxServoProcenta"))
+      connect(box, &QAbstractButton::clicked, this, [this](bool on) { servoPercent(on); });
+    m_baseLabel = m_form->control<QLabel>("LabelBaseAdv");
   }
 
   // "TP 0 %" / "TP 100 %": the live sensor voltage [mV] into the curve.
   void calibrateTps(int row) {
     TTab* t = tab(q3::kOwnerTpsCurve);
     if (!t) return;
-    const int mv = m_form->params().monitor().word(q3::Monw::LoadVoltage);
+    const int mv = m_ctx.params.monitor().word(q3::Monw::LoadVoltage);
     q3::TabModel& m = t->model();
     m.beginChange(q3::kKeyStructBegin);
     m.cur().cell(0, row) = mv;
@@ -209,21 +219,20 @@ class MapEditors : public QObject {
     if (!t) return;
     const bool shownPercent = t->model().sheet(0).v.name == "[%]";
     if (shownPercent == on) return;
-    q3::ParamImage& img = m_form->image();
+    q3::ParamImage& img = m_ctx.params.image();
     img.setByte(q3::Adrb::ServoPercent, shownPercent ? 1 : 0);
     q3::setServoPercent(img, on);
     q3::reloadMap(t->model(), img);
-    m_form->binder().applyNow();
+    m_ctx.binder.applyNow();
     reloadAll();
   }
 
+  WindowContext& m_ctx;
   TMainForm* m_form;
   std::vector<TTab*> m_tabs;
   QList<QWidget*> m_pages;
   q3::ParamImage m_lastImage;
   bool m_loaded = false;
-  bool m_tpsButtons = false;
-  bool m_percentBox = false;
   QPointer<QLabel> m_baseLabel;
   bool m_baseGreen = false;
   bool m_baseKnown = false;
@@ -231,13 +240,6 @@ class MapEditors : public QObject {
 
 }  // namespace
 
-void TMainForm::installMaps() {
-  auto* maps = new MapEditors(this);
-  m_core.hooks().mapEditors = [maps] { maps->tick(); };
-  for (auto [name, k] : {std::pair{"MenuAdvancePlus", 1}, std::pair{"MenuAdvanceMinus", -1}}) {
-    if (QAction* a = action(name)) {
-      a->setEnabled(true);
-      connect(a, &QAction::triggered, maps, [maps, k = k] { maps->advance(k); });
-    }
-  }
+std::unique_ptr<q3::Feature> makeMapsFeature(WindowContext& ctx) {
+  return std::make_unique<MapsFeature>(ctx);
 }

@@ -1,0 +1,141 @@
+// The parameter model in the main window: defaults, consistency and the
+// address-map check at start-up, the deferred apply on the timer, undo and
+// redo from the menu and the tool bar, the active page and its change, the
+// unit/PC comparison in slot 4, and storing the active page when closing. The
+// setting pages register their store and show in the page host; the link
+// fills its programChanged.
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QObject>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+#include "base/status_slots.h"
+#include "params/address_map.h"
+#include "shell/ui/main_form.h"
+#include "shell/ui/window_features.h"
+
+namespace {
+
+using q3::StartupStep;
+
+class ParamsFeature : public QObject, public q3::Feature {
+ public:
+  explicit ParamsFeature(WindowContext& ctx) : m_ctx(ctx), m_w(ctx.window) {
+    m_ctx.params.setStatusSink(&m_ctx.status);
+    wireModel();
+    wirePageHost();
+    bindUndoRedo();
+  }
+
+  const char* featureName() const override { return "params"; }
+
+  void startup(StartupStep step) override {
+    switch (step) {
+      case StartupStep::MakeImageConsistent:
+        m_ctx.params.sanitize();
+        break;
+      case StartupStep::LoadAllDefaults:
+        m_ctx.params.applyDefaults(-1);
+        break;
+      case StartupStep::ShowAllPages:
+        m_ctx.showAllPages();
+        break;
+      case StartupStep::ResetUndoHistory:
+        m_ctx.binder.resetHistory();
+        break;
+      case StartupStep::ShowActivePage:
+        m_ctx.showActivePage();
+        break;
+      case StartupStep::CheckAddressMap:
+        q3::checkAddressMap();
+        break;
+      case StartupStep::ResetConnection:
+        // Resetting the connection leaves no valid unit image: slot 4 is cleared.
+        m_ctx.params.setUnitImageValid(false);
+        m_ctx.params.compare();
+        break;
+      default:
+        break;
+    }
+  }
+
+  void tick(q3::TickPhase phase, int32_t) override {
+    if (phase == q3::TickPhase::DeferredApply) m_ctx.binder.timerTick();
+  }
+
+  void close(q3::CloseStep step) override {
+    if (step == q3::CloseStep::StoreActivePage) m_ctx.storeActivePage();
+  }
+
+ private:
+  void wireModel() {
+    q3::ParamModelHooks& h = m_ctx.params.hooks();
+    h.saveSettings = [this] { m_w.saveSettings(); };
+    // The caption names the loaded file only while the image is unmodified.
+    h.captionChanged = [this](bool) { m_w.refreshCaption(); };
+    h.recordImageChange = [this] { m_ctx.events.imageChanged.notify(); };
+    // Defaults may change what the pages show beyond their values (lists, layout).
+    h.pagesNeedLayout = [this] { m_ctx.events.pagesNeedFullRefresh.notify(); };
+    h.undoRedoState = [this](bool undo, bool redo) {
+      enable("MenuZpet", "SpeedButtonZpet", undo);
+      enable("MenuZnovu", "SpeedButtonZnovu", redo);
+    };
+  }
+
+  void enable(const char* actionName, const char* buttonName, bool on) {
+    if (QAction* a = m_w.action(actionName)) a->setEnabled(on);
+    if (auto* b = m_w.control<QAbstractButton>(buttonName)) b->setEnabled(on);
+  }
+
+  // The page-changed reaction: show the new page, tell whoever follows page
+  // changes and take the focus away from any edit of the old page.
+  void pageChanged(int page) {
+    {
+      const q3::ParamBinder::Suppress hold(m_ctx.binder);
+      m_ctx.pageHost.showPage(page);
+    }
+    m_ctx.events.pageChanged.notify(page);
+    m_w.programAfterChangeBox()->setFocus();
+  }
+
+  void wirePageHost() {
+    QTabWidget* tabs = m_w.pageControl();
+    q3::HookedPageHost& host = m_ctx.pageHost;
+    host.active = [tabs] { return tabs->currentIndex(); };
+    host.switchTo = [this, tabs](int page) {
+      {
+        const QSignalBlocker block(tabs);
+        tabs->setCurrentIndex(page);
+      }
+      pageChanged(page);
+    };
+    host.programAfterChangeChecked = [this] { return m_w.programAfterChangeBox()->isChecked(); };
+    host.focusProgBox = [this] { m_w.programAfterChangeBox()->setFocus(); };
+    connect(tabs, &QTabWidget::currentChanged, this, [this](int page) {
+      if (!m_ctx.binder.suppressed() && page >= 0) pageChanged(page);
+    });
+  }
+
+  void bindUndoRedo() {
+    auto bind = [this](const char* actionName, const char* buttonName,
+                       void (q3::ParamBinder::*op)()) {
+      if (QAction* a = m_w.action(actionName))
+        connect(a, &QAction::triggered, this, [this, op] { (m_ctx.binder.*op)(); });
+      if (auto* b = m_w.control<QAbstractButton>(buttonName))
+        connect(b, &QAbstractButton::clicked, this, [this, op] { (m_ctx.binder.*op)(); });
+    };
+    bind("MenuZpet", "SpeedButtonZpet", &q3::ParamBinder::undo);
+    bind("MenuZnovu", "SpeedButtonZnovu", &q3::ParamBinder::redo);
+  }
+
+  WindowContext& m_ctx;
+  TMainForm& m_w;
+};
+
+}  // namespace
+
+std::unique_ptr<q3::Feature> makeParamsFeature(WindowContext& ctx) {
+  return std::make_unique<ParamsFeature>(ctx);
+}
