@@ -57,9 +57,6 @@ MonitorFeature::MonitorFeature(MonitorFeatureContext ctx)
       m_playback(std::make_unique<Playback>(*this)),
       m_monitor(m_ctx.model),
       m_group(m_ctx.model, *m_playback, m_ctx.clock) {
-  m_ctx.model.hooks().recordImageChange = [this] {
-    m_group.recorder().recordImage(m_ctx.model.image());
-  };
   m_group.recorder().onWriteError = [](const std::string& why) {
     dialogs().message("Error", std::string(ml(kCannotWrite)) + "\n" + why, DialogKind::Error);
   };
@@ -114,11 +111,10 @@ bool MonitorFeature::unitConnected() const {
 
 void MonitorFeature::onMonitorAnswer() {
   // The block is in the monitor buffer: it goes into a running recording
-  // just before the refresh shows it.
+  // just before the refresh shows it. (The pickup feed arms the capture from
+  // the same answer; a played record never reaches either.)
   m_group.recorder().recordMonitor(m_ctx.model.monitor().data());
   refresh(RefreshCause::MonitorAnswer);
-  // Only a real answer announces a pickup block; a played one never does.
-  if (m_com) m_com->capture().armFromMonitor(m_ctx.model.monitor().data());
 }
 
 // ---- steps ----
@@ -135,9 +131,6 @@ void MonitorFeature::startup(StartupStep step) {
       refresh(RefreshCause::Startup);
       break;
     case StartupStep::InitRecorderPlayer:
-      m_ctx.model.hooks().recordImageChange = [this] {
-        m_group.recorder().recordImage(m_ctx.model.image());
-      };
       m_playerShown = false;
       showPlayer();
       break;
@@ -222,6 +215,8 @@ RecordingStart MonitorFeature::recordingStart() const {
   s.page = currentPageState();
   return s;
 }
+
+void MonitorFeature::imageChanged() { m_group.recorder().recordImage(m_ctx.model.image()); }
 
 void MonitorFeature::pageStateChanged() { m_group.recorder().recordPageState(currentPageState()); }
 

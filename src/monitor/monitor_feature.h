@@ -88,6 +88,9 @@ class MonitorFeature : public Feature {
   void testButtonClicked(TestButton b);
   // The general refresh's last step, a language change, a CheckBoxPropMon click.
   void refresh(RefreshCause cause);
+  // An edit of the image became an undo step (WindowEvents::imageChanged):
+  // written into a running recording.
+  void imageChanged();
   // The page or a map editor's sheet changed: written into a running recording.
   void pageStateChanged();
   // Writes a recording's monitor records as CSV; false with why.

@@ -1,6 +1,6 @@
 // The monitor feature against the real supervisor and engine on an
 // in-memory line: monitor answers refresh the displays and go into a running
-// recording, the pickup capture is armed only by real answers, test bits are
+// recording, a played record never arms the pickup capture, test bits are
 // dropped on connect, disconnect and play, playback keeps the supervisor off
 // the monitor buffer, and saved settings files carry the unit's texts.
 #include "monitor/monitor_feature.h"
@@ -89,7 +89,8 @@ TEST_F(Feature, MonitorAnswersAreShownAndRecorded) {
   const int polls = link.unit().polls;
   tickUntil([&] { return link.unit().polls >= polls + 3; });
   link.model.image().setByte(300, 77);
-  link.model.snapshot(1);  // an edit: the image goes into the recording
+  link.model.snapshot(1);  // an edit became an undo step: the image goes into the recording
+  feature.imageChanged();
   window.page = 4;
   feature.pageStateChanged();
   tickUntil([&] { return link.unit().polls >= polls + 5; });
@@ -109,21 +110,14 @@ TEST_F(Feature, MonitorAnswersAreShownAndRecorded) {
   EXPECT_EQ(first[2] | (first[3] << 8), 4321);
 }
 
-// The pickup capture starts only from a fresh answer that announces a block,
-// never from a played record.
-TEST_F(Feature, OnlyARealAnswerArmsThePickupCapture) {
+// A played record that announces a pickup block never starts the capture:
+// only the unit's own answers do (through the pickup feed).
+TEST_F(Feature, APlayedRecordNeverArmsThePickupCapture) {
   ASSERT_TRUE(link.connectAndCheck());
-  // The unit's byte j is monitor index j + 1.
-  link.unit().monitor[127] = 1;    // index 128: a block follows
-  link.unit().monitor[98] = 0x10;  // index 99, the high byte of word 49: its length
-  ASSERT_TRUE(tickUntil([&] { return link.com.capture().active(); }));
-  link.unit().monitor[127] = 0;
-  link.com.capture().cancel();
-
   LogBuilder b = LogBuilder::usual();
   std::vector<uint8_t> announcing = monitorWithRpm(100);
-  announcing[128] = 1;
-  announcing[99] = 0x10;
+  announcing[128] = 1;    // a block follows ...
+  announcing[99] = 0x10;  // ... of 4096 bytes (word 49)
   ASSERT_TRUE(b.file.append(q3::IgnlogType::Monitor, 10, announcing));
   ASSERT_TRUE(q3::writeFileReplacing(path("p.ignlog"), b.file.bytes(), nullptr));
   window.playPath = path("p.ignlog");
