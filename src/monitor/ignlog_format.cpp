@@ -133,9 +133,9 @@ std::vector<uint8_t> IgnlogFile::bytes() const {
   uint8_t* p = out.data();
   put16(p + kOffH, uint32_t(h));
   put32(p + kOffStart, header.startTime);
-  for (int i = 0; i < 4; ++i) put32(p + kOffOs + 4 * i, uint32_t(header.os[size_t(i)]));
+  for (int i = 0; i < 4; ++i) put32(p + kOffOs + 4 * size_t(i), uint32_t(header.os[size_t(i)]));
   for (int i = 0; i < 16; ++i)
-    put16(p + kOffMonitors + 2 * i, uint16_t(header.monitors[size_t(i)]));
+    put16(p + kOffMonitors + 2 * size_t(i), uint16_t(header.monitors[size_t(i)]));
   put32(p + kOffLayout, header.layout);
   put16(p + kOffKey, header.key);
   std::memcpy(p + kOffIdent, header.ident.data(),
@@ -145,8 +145,8 @@ std::vector<uint8_t> IgnlogFile::bytes() const {
   put16(p + kOffCount, uint32_t(n));
   for (int i = 0; i < n; ++i) {
     const uint32_t off = m_records[size_t(i)].offset;
-    put16(p + kIgnlogLowTable + 2 * i, off & 0xFFFF);
-    put16(p + kIgnlogHighTable + 2 * i, off >> 16);
+    put16(p + kIgnlogLowTable + 2 * size_t(i), off & 0xFFFF);
+    put16(p + kIgnlogHighTable + 2 * size_t(i), off >> 16);
   }
   std::copy(m_data.begin(), m_data.end(), out.begin() + h);
   return out;
@@ -194,8 +194,9 @@ IgnlogReadResult readIgnlog(std::span<const uint8_t> bytes) {
 
   IgnlogHeader& hd = res.file.header;
   hd.startTime = get32(b + kOffStart);
-  for (int i = 0; i < 4; ++i) hd.os[size_t(i)] = int32_t(get32(b + kOffOs + 4 * i));
-  for (int i = 0; i < 16; ++i) hd.monitors[size_t(i)] = int16_t(get16(b + kOffMonitors + 2 * i));
+  for (int i = 0; i < 4; ++i) hd.os[size_t(i)] = int32_t(get32(b + kOffOs + 4 * size_t(i)));
+  for (int i = 0; i < 16; ++i)
+    hd.monitors[size_t(i)] = int16_t(get16(b + kOffMonitors + 2 * size_t(i)));
   hd.layout = get32(b + kOffLayout);
   hd.key = uint16_t(key);
   const auto* ident = reinterpret_cast<const char*>(b + kOffIdent);

@@ -74,7 +74,7 @@ int csv(const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "-o" && i + 1 < args.size())
       out = args[++i];
-    else if (file.empty() && args[i].rfind("-", 0) != 0)
+    else if (file.empty() && args[i].rfind('-', 0) != 0)
       file = args[i];
     else
       return usage();

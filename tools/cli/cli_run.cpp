@@ -37,7 +37,7 @@ Options parse(const std::vector<std::string>& args, bool wantFile) {
       o.retries = std::atoi(value().c_str());
     else if (a == "--no-backup")
       o.backup = false;
-    else if (wantFile && o.file.empty() && a.rfind("-", 0) != 0)
+    else if (wantFile && o.file.empty() && a.rfind('-', 0) != 0)
       o.file = a;
     else {
       std::fprintf(stderr, "quelin3-tool: unknown argument \"%s\"\n", a.c_str());
