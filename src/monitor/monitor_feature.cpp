@@ -30,10 +30,17 @@ std::string withSuffix(const char* mtext, const std::string& suffix) {
          ml(mtext, 2) + suffix;
 }
 
+// A version of a multi-language text holds at most 255 bytes.
+std::string shortened(const std::string& s) {
+  if (s.size() <= 150) return s;
+  size_t from = s.size() - 147;
+  while (from < s.size() && (s[from] & 0xC0) == 0x80) ++from;  // not inside a character
+  return "..." + s.substr(from);
+}
+
 std::string baseName(const std::string& path) {
   const size_t slash = path.find_last_of('/');
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  return name.size() > 120 ? name.substr(name.size() - 120) : name;
+  return shortened(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 }  // namespace
 
@@ -57,11 +64,13 @@ MonitorFeature::MonitorFeature(MonitorFeatureContext ctx)
       m_playback(std::make_unique<Playback>(*this)),
       m_monitor(m_ctx.model),
       m_group(m_ctx.model, *m_playback, m_ctx.clock) {
-  m_group.recorder().onWriteError = [](const std::string& why) {
-    dialogs().message("Error", std::string(ml(kCannotWrite)) + "\n" + why, DialogKind::Error);
+  // A write that fails while recording is told in slot 2, not in a box in the
+  // middle of the tick; the recording goes on and the next write tries again.
+  m_group.recorder().onWriteError = [this](const std::string& why) {
+    note(withSuffix(kCannotWrite, " " + shortened(why)), kRed);
   };
   m_group.recorder().onNextFile = [this](const std::string& path) {
-    note(withSuffix(kGoesOn, " " + baseName(path)));
+    note(withSuffix(kGoesOn, " " + baseName(path)), kBtnFace);
   };
   m_stateChange = m_group.stateChanged.subscribe([this](PlayerState s) {
     // A click made before playback started never reaches a unit.
@@ -246,7 +255,7 @@ void MonitorFeature::playClicked() {
     dialogs().message("Error", std::string(ml(kNotARecording)) + "\n" + r.message,
                       DialogKind::Error);
   } else if (!r.warnings.empty()) {
-    note(withSuffix(kSkipped, " " + std::to_string(r.warnings.size())));
+    note(withSuffix(kSkipped, " " + std::to_string(r.warnings.size())), kBtnFace);
   }
 }
 
@@ -285,8 +294,8 @@ void MonitorFeature::showPlayer() {
   m_ctx.window.showPlayer(d);
 }
 
-void MonitorFeature::note(const std::string& mtext) {
-  if (m_ctx.status) m_ctx.status->showStatus(2, mtext.c_str(), 4000, kBlack, kBtnFace, 10);
+void MonitorFeature::note(const std::string& mtext, Colour back) {
+  if (m_ctx.status) m_ctx.status->showStatus(2, mtext.c_str(), 8000, kBlack, back, 10);
 }
 
 }  // namespace q3

@@ -122,7 +122,7 @@ class MonitorFeature : public Feature {
   PageState currentPageState() const;
   RecordingStart recordingStart() const;
   void showPlayer();
-  void note(const std::string& mtext);
+  void note(const std::string& mtext, Colour back);
 
   MonitorFeatureContext m_ctx;
   std::unique_ptr<Playback> m_playback;

@@ -197,6 +197,29 @@ TEST_F(Feature, SavedSettingsCarryTheUnitsTexts) {
   EXPECT_NE(text.find("\nHEX  21. 6.2022\t10:30\tQLN03\n"), std::string::npos);
 }
 
+// A write that fails while recording is told in slot 2 (no box in the middle
+// of the tick); the recording goes on and reaches the disk once it can.
+TEST_F(Feature, AFailedWriteWhileRecordingIsToldAndTriedAgain) {
+  ASSERT_TRUE(link.connectAndCheck());
+  std::filesystem::create_directories(dir / "sub");
+  window.recordPath = path("sub/run.ignlog");
+  feature.recordClicked();
+  ASSERT_EQ(feature.player().state(), PlayerState::Recording);
+  std::filesystem::remove_all(dir / "sub");
+  const int polls = link.unit().polls;
+  tickUntil([&] { return link.unit().polls >= polls + 8; });
+  const StatusRecord::Entry* e = link.status.last(2);
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->text.rfind("The recording cannot be written: cannot create", 0), 0u) << e->text;
+  EXPECT_EQ(e->back, q3::kRed);
+  EXPECT_TRUE(link.dialogs.messages.empty());
+  std::filesystem::create_directories(dir / "sub");
+  feature.stopClicked();
+  const q3::IgnlogReadResult r = q3::readIgnlogFile(path("sub/run.ignlog"));
+  ASSERT_TRUE(r.ok()) << r.message;
+  EXPECT_GE(r.file.size() - r.file.header.initial, 7);  // the last poll may still be on its way
+}
+
 TEST_F(Feature, RecordingThatCannotBeWrittenIsReported) {
   window.recordPath = "";  // the dialog was cancelled
   feature.recordClicked();
