@@ -1,0 +1,20 @@
+// The version texts and calibration values of a saved settings file.
+#include "monitor/monitor_ign_info.h"
+
+#include "params/address_map.h"
+
+namespace q3 {
+
+IgnWriteInfo ignWriteInfo(const UnitTexts& shown, const MonitorBuffer& monitor, bool portOpen) {
+  IgnWriteInfo info;
+  info.hexDate = shown.date;
+  info.hexTime = shown.time;
+  info.hexVersion = shown.unit;
+  info.portOpen = portOpen;
+  info.monCalib[0] = monitor.byte(Monb::DwellEe);
+  info.monCalib[1] = monitor.byte(Monb::DwellFlash);
+  info.monCalib[2] = monitor.byte(Monb::DwellNew);
+  return info;
+}
+
+}  // namespace q3
