@@ -106,6 +106,7 @@ void AppSettings::readFrom(const KeyFile& kf) {
   iniFileDir = decodeFileName(kf.value(S, "IniFileDir").value_or(f));
   activePage = kf.intValue(S, "PageControl1->ActivePageIndex", activePage);
   monitorPlayer = kf.intValue(S, "MONITORPLAYER", 0) != 0;
+  declinedUpdate = kf.intValue(S, "DeclinedUpdate", declinedUpdate);
   history.clear();
   for (int i = 0; i < kHistoryEntries; ++i) {
     std::string v = kf.value(S, historyKey(i)).value_or("");
@@ -120,10 +121,13 @@ void AppSettings::writeTo(KeyFile& kf) const {
   // making in this section are kept after them.
   std::vector<std::pair<std::string, std::string>> keep;
   if (KeyFile::Section* s = kf.section(S)) {
-    static const char* known[] = {
-        "Left",        "Top",          "Height", "Width",      "ComPort",
-        "ComPortAuto", "Language",     "File",   "IniFileDir", "PageControl1->ActivePageIndex",
-        "NEWINSTAL",   "MONITORPLAYER"};
+    static const char* known[] = {"Left",          "Top",
+                                  "Height",        "Width",
+                                  "ComPort",       "ComPortAuto",
+                                  "Language",      "File",
+                                  "IniFileDir",    "PageControl1->ActivePageIndex",
+                                  "NEWINSTAL",     "MONITORPLAYER",
+                                  "DeclinedUpdate"};
     for (const auto& kv : s->keys) {
       bool isKnown = kv.first.rfind("MenuHistory", 0) == 0;
       for (const char* k : known) isKnown = isKnown || kv.first == k;
@@ -146,6 +150,7 @@ void AppSettings::writeTo(KeyFile& kf) const {
   kf.set(S, "MONITORPLAYER", num(monitorPlayer ? 1 : 0));
   for (size_t i = 0; i < history.size() && i < kHistoryEntries; ++i)
     kf.set(S, historyKey(static_cast<int>(i)), encodeFileName(history[i]));
+  if (declinedUpdate != 0) kf.set(S, "DeclinedUpdate", num(declinedUpdate));
   for (const auto& kv : keep) kf.set(S, kv.first, kv.second);
 }
 

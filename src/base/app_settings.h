@@ -37,6 +37,9 @@ struct AppSettings {
   int activePage = 0;
   bool monitorPlayer = false;
   std::vector<std::u16string> history;  // most recent first, at most 10
+  // The highest update number the user asked not to be reminded of
+  // (DeclinedUpdate, written only when not 0).
+  int declinedUpdate = 0;
 
   // Reads the keys in their load order. Missing keys keep the current values;
   // the defaults of NEWINSTAL, ComPort, File and MONITORPLAYER are fixed.

@@ -35,4 +35,8 @@ std::string versionLine(const char* compilerDate) {
 
 std::string versionLine() { return versionLine(__DATE__); }
 
+std::string buildDate() { return buildDateFromCompilerDate(__DATE__); }
+
+const char* buildStamp() { return __DATE__ " " __TIME__; }
+
 }  // namespace q3

@@ -15,5 +15,9 @@ std::string buildDateFromCompilerDate(const char* date);
 std::string versionLine(const char* compilerDate);
 // The version line of this build.
 std::string versionLine();
+// This build's date, "2022_06_21".
+std::string buildDate();
+// The compiler's date and time of this build, "Jun 21 2022 14:03:05".
+const char* buildStamp();
 
 }  // namespace q3

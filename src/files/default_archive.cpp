@@ -17,8 +17,12 @@ std::string defaultFolderName() {
 std::string defaultSettingsFolder(const std::string& exeDir) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  std::vector<fs::path> candidates = {fs::path(exeDir) / ".." / "VAZOV" / defaultFolderName(),
-                                      fs::path(exeDir) / "VAZOV" / defaultFolderName()};
+  // Beside the program (a copied folder), then where `cmake --install` puts
+  // it (PREFIX/bin/quelin3 and PREFIX/share/quelin3/VAZOV/...).
+  std::vector<fs::path> candidates = {
+      fs::path(exeDir) / ".." / "VAZOV" / defaultFolderName(),
+      fs::path(exeDir) / "VAZOV" / defaultFolderName(),
+      fs::path(exeDir) / ".." / "share" / "quelin3" / "VAZOV" / defaultFolderName()};
 #ifdef Q3_DEFAULT_FOLDER
   candidates.emplace_back(Q3_DEFAULT_FOLDER);
 #endif

@@ -12,8 +12,9 @@ namespace q3 {
 std::string defaultFolderName();
 
 // The default-settings folder: VAZOV/NEW_104 beside the program's folder
-// (exeDir/../VAZOV/NEW_104), inside it (exeDir/VAZOV/NEW_104), else the one
-// the build generated. "" when none exists.
+// (exeDir/../VAZOV/NEW_104), inside it (exeDir/VAZOV/NEW_104), the installed
+// one (exeDir/../share/quelin3/VAZOV/NEW_104), else the one the build
+// generated. "" when none exists.
 std::string defaultSettingsFolder(const std::string& exeDir);
 
 // Loads the archive with the program file as host; when the root then holds

@@ -70,6 +70,7 @@ bool PickupCapture::feed(uint8_t byte, bool& alsoFrame) {
     BulkArrived& a = m_arrived;
     // An unconsumed block stays as it is: the reader may be looking at it.
     if (a.active.load(std::memory_order_acquire) == 0) {
+      a.state = c.active.load(std::memory_order_relaxed);
       a.length = expected;
       a.xorCheck = x;
       a.sumCheck = s;

@@ -31,6 +31,8 @@ struct BulkCapture {
 // previous one is still unconsumed is dropped rather than overwriting it.
 struct BulkArrived {
   std::atomic<uint8_t> active{0};
+  // The block state the capture was armed with: 1 the unit is synchronised, 2 not.
+  uint8_t state = 0;
   uint16_t length = 0;
   uint8_t xorCheck = 0;
   uint8_t sumCheck = 0;

@@ -132,6 +132,23 @@ TEST(AppSettings, ShortenedHistoryDropsStaleKeysAndKeepsForeignKeys) {
   EXPECT_EQ(back.history, std::vector<std::u16string>{u"a"});
 }
 
+TEST(AppSettings, DeclinedUpdateSurvivesASaveAndIsLeftOutWhileZero) {
+  q3::AppSettings s;
+  q3::KeyFile kf;
+  s.writeTo(kf);
+  EXPECT_FALSE(kf.value("FORM_HLAV", "DeclinedUpdate"));
+  s.declinedUpdate = 7;
+  s.writeTo(kf);
+  s.writeTo(kf);  // written afresh, not twice
+  EXPECT_EQ(kf.text().find("DeclinedUpdate=7"), kf.text().rfind("DeclinedUpdate="));
+  q3::AppSettings back;
+  back.readFrom(kf);
+  EXPECT_EQ(back.declinedUpdate, 7);
+  kf.set("FORM_HLAV", "DeclinedUpdate", "99999999999");  // no int: ignored
+  back.readFrom(kf);
+  EXPECT_EQ(back.declinedUpdate, 7);
+}
+
 TEST(AppSettings, MissingKeysKeepCurrentStateOrFixedDefaults) {
   q3::KeyFile kf;
   kf.parse("[FORM_HLAV]\nMenuHistory00=\nMenuHistory01=x\nMenuHistory02=\nMenuHistory03=y\n");

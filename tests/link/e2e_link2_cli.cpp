@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSerialPort>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -341,6 +342,50 @@ TEST_F(CliLink, ProgrammingLeavesABackupThatRestoresTheUnit) {
   r = tool({"verify", path("before.ign")});
   EXPECT_EQ(r.code, 0) << r.out.toStdString();
   EXPECT_EQ(tool({"backups", "--serial", "no-such-unit"}, false).code, 1);
+}
+
+// The pickup monitor without its window: one line per analysed block in the
+// window's label form, its speed within 1 % of the monitor answer that
+// announced the block, for the trigger wheel in the unit's memory.
+TEST_F(CliLink, PickupPrintsTheSpeedOfEachBlock) {
+  struct Case {
+    QStringList simArgs;
+    QByteArray trigger;  // bytes 184..195 of the unit's memory, empty: the unit's own
+    const char* state;
+  } cases[] = {
+      {{}, {}, "(synchro)"},
+      // 60-2 crank wheel and camshaft, four channels, over 720 degrees.
+      {{"--pickup-unsync"}, QByteArray::fromHex("0e740400c66ae44ccd71eb53"), "(no synchro)"},
+  };
+  for (const Case& c : cases) {
+    stopSim();
+    if (!c.trigger.isEmpty()) {
+      QByteArray memory(1050, '\0');
+      memory.replace(184, c.trigger.size(), c.trigger);
+      QFile m(path("memory.bin"));
+      ASSERT_TRUE(m.open(QIODevice::WriteOnly));
+      m.write(memory);
+    }
+    startSim(c.simArgs);
+    Result r = tool({"pickup", "--count", "3"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList lines = r.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3) << r.out.toStdString();
+    // The speed of the monitor answer that announced each analysed block.
+    QList<double> monitor;
+    static const QRegularExpression block("monitor RPM=(\\d+): analysed");
+    for (auto it = block.globalMatch(r.err); it.hasNext();)
+      monitor << it.next().captured(1).toDouble();
+    ASSERT_EQ(monitor.size(), 3) << r.err.toStdString();
+    static const QRegularExpression label("^RPM=(\\d+\\.\\d) (\\(synchro\\)|\\(no synchro\\))$");
+    for (int i = 0; i < 3; ++i) {
+      const auto m = label.match(lines[i]);
+      ASSERT_TRUE(m.hasMatch()) << lines[i].toStdString();
+      EXPECT_EQ(m.captured(2), c.state);
+      EXPECT_NEAR(m.captured(1).toDouble(), monitor[i], monitor[i] * 0.01) << i;
+      EXPECT_GT(monitor[i], 1000);
+    }
+  }
 }
 
 TEST_F(CliLink, NoUnitMeansAClearFailure) {

@@ -344,6 +344,22 @@ TEST_F(BulkCaptureTest, ValidBlockArrivesAcrossReArming) {
   EXPECT_EQ(cap.supervisorMask(), 1);
 }
 
+TEST_F(BulkCaptureTest, TheBlockStateTravelsWithTheBlock) {
+  const Bytes b = block(48);
+  uint8_t x, s;
+  checks(b, x, s);
+  for (uint8_t state : {2, 1, 2}) {
+    cap.arm(state, 48, x, s, 3);
+    RingFeeder feed;
+    feed.capture = &cap;
+    configureReceiver(feed.rx, kProto3150, 175);
+    feed.push(b.data(), 48);
+    ASSERT_EQ(cap.arrived().active.load(), 1);
+    EXPECT_EQ(cap.arrived().state, state);
+    cap.arrived().active.store(0);
+  }
+}
+
 TEST_F(BulkCaptureTest, FailedChecksWidenThePeriodMask) {
   const Bytes b = block(64);
   uint8_t x, s;

@@ -12,14 +12,17 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QThread>
 #include <functional>
 
+#include "files/unit_backup.h"
 #include "link/ccomcom.h"
 #include "link/link_session.h"
 #include "link/port_release_server.h"
 #include "link/supervisor.h"
+#include "params/param_model.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"
 
@@ -130,6 +133,45 @@ TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
     ASSERT_TRUE(tickUntil(w, [&] { return sup->connected(); }));
     EXPECT_FALSE(w.windowTitle().contains("bootloader"));
   }
+}
+
+// Programming from the window keeps the unit's settings first; the backup is
+// listed for the File menu's restore.
+TEST_F(LinkWindowTest, ProgramFromTheWindowKeepsABackup) {
+  TMainForm w;
+  ASSERT_NE(w.link(), nullptr);
+  q3::ConnectionSupervisor* sup = &w.link()->supervisor();
+  ASSERT_TRUE(tickUntil(w, [&] { return sup->connected() && sup->bikePreset() >= 0; }));
+  ASSERT_TRUE(tickUntil(w, [&] { return sup->step() == q3::kSupIdle; }));
+  w.params().image() = w.params().unitImage();  // the same bike: no question
+  w.settings().newInstal = 0;                   // past the first-run notice
+  w.action("MenuProgram")->trigger();
+  ASSERT_TRUE(tickUntil(
+      w, [&] { return w.findChild<QLabel*>("LabelResult")->text() == "Program device: OK"; },
+      20000));
+  const q3::BackupStore store(w.paths().dataDir);
+  const std::vector<q3::UnitBackup> kept = store.list();
+  ASSERT_EQ(kept.size(), 1u);
+  q3::ParamModel backup;
+  ASSERT_TRUE(q3::BackupStore::load(kept[0].path, backup));
+  EXPECT_NE(w.action("MenuRestoreBackup"), nullptr);
+}
+
+// A port another program holds: its COM menu item and status panel 4 say so.
+TEST_F(LinkWindowTest, PortHeldElsewhereIsShownWithItsCause) {
+  QSerialPort holder(device);
+  ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+  TMainForm w;
+  ASSERT_TRUE(tickUntil(
+      w, [&] { return w.statusPanel(4)->text().startsWith("COM"); }, 5000))
+      << w.statusPanel(4)->text().toStdString();
+  EXPECT_TRUE(w.statusPanel(4)->text().contains("busy: " + device + " is held by test_shell_ui"))
+      << w.statusPanel(4)->text().toStdString();
+  bool marked = false;
+  for (QAction* a : w.findChild<QMenu*>("MenuCom")->actions())
+    marked = marked || (a->isVisible() && a->text().contains(device + "  (busy)"));
+  EXPECT_TRUE(marked);
+  EXPECT_FALSE(w.link()->supervisor().connected());
 }
 
 }  // namespace

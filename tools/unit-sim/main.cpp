@@ -45,6 +45,7 @@ void usage() {
       "  --silent            never answer\n"
       "  --echo              send every received byte back\n"
       "  --silent-after N    stop answering after N frames (a pulled cable)\n"
+      "  --pickup-unsync     pickup-monitor blocks report the unit as not synchronised\n"
       "  --unstable A[:S]    after S reads, every read covering byte A changes it\n"
       "  --key K             type key in the identification answer (default 104)\n"
       "  --version-major V   program version, major part (default 104)\n"
@@ -138,6 +139,8 @@ int main(int argc, char** argv) {
       cfg.silent = true;
     else if (a == "--echo")
       cfg.echo = true;
+    else if (a == "--pickup-unsync")
+      cfg.pickupUnsynchronised = true;
     else if (a == "--unstable") {
       // ADDR or ADDR:SKIP
       const std::string v = next();

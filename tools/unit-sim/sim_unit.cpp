@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "params/address_map.h"
+#include "sim_pickup.h"
 
 namespace q3sim {
 
@@ -20,6 +21,9 @@ inline void put16(uint8_t* monitor150, int word, int v) {
   monitor150[2 * word] = uint8_t(v >> 8);
 }
 inline void putB(uint8_t* monitor150, int index, int v) { monitor150[index - 1] = uint8_t(v); }
+inline int get16(const uint8_t* monitor150, int word) {
+  return monitor150[2 * word - 1] | monitor150[2 * word] << 8;
+}
 }  // namespace
 
 SimUnit::SimUnit(SimConfig cfg) : m_cfg(std::move(cfg)), m_rng(m_cfg.seed) {
@@ -185,60 +189,16 @@ void SimUnit::updateMonitor(int64_t now) {
 }
 
 void SimUnit::makePickupBlock(int64_t now) {
-  // One ignition period of samples from the trigger description in memory:
-  // lobes on pickup 1 (both edges), the edges marked for pickup 2 on signal 2,
-  // and each channel firing inside its window between its maximum-advance and
-  // start-advance edges at the advance of the moment. Time stamps count 0.4 us.
-  const int rpm = std::max(300, int(monitor[0] | (monitor[1] << 8)));
-  const int lobes = std::clamp<int>(memory[Adrb::Lobes], 1, 58);
-  const int channels = std::clamp<int>(memory[Adrb::Channels], 1, 4);
-  const bool twoTurns = memory[Adrb::LobesPerRev] == 0;  // one lobe per two revolutions
-  const double period = twoTurns ? 720.0 : 360.0;
-  const double pitch = period / lobes;
-  const double width = pitch * 0.3;
-  const double ticksPerDeg = 60.0 / rpm / 360.0 / 0.4e-6;
+  // The trigger wheel of the memory's description at the speed and advance
+  // the monitor block reports; time stamps count 0.4 us from the model's clock.
+  const int rpm = std::max(300, get16(monitor, Monw::EngineSpeed));
   const int adv = int(monitor[Monb::Advance - 1]) - 100;
-  // Angle of an edge byte: lobe number in bits 0..5, bit 6 the lobe's second edge.
-  const auto edgeAngle = [&](uint8_t e) {
-    const int lobe = std::clamp(e & 0x3F, 1, lobes);
-    return (lobe - 1) * pitch + ((e & 0x40) ? width : 0.0);
-  };
-  struct Ev {
-    double deg;
-    uint32_t bits;
-  };
-  std::vector<Ev> ev;
-  bool pickup2[64]{};
-  for (int ch = 0; ch < channels; ++ch) {
-    pickup2[std::clamp(memory[Adrb::EdgeStart + ch] & 0x3F, 1, lobes) - 1] |=
-        (memory[Adrb::EdgeStart + ch] & 0x80) != 0;
-  }
-  for (int l = 0; l < lobes; ++l) {
-    const double a = l * pitch;
-    const uint32_t s2 = pickup2[l] ? (1u << 27) : 0;
-    ev.push_back({a, (1u << 26) | s2});
-    ev.push_back({a + width, 0});
-  }
-  for (int ch = 0; ch < channels; ++ch) {
-    double from = edgeAngle(memory[Adrb::EdgeStart + ch]);
-    double to = edgeAngle(memory[Adrb::EdgeEnd + ch]);
-    if (to < from) to += period;
-    const double frac = std::clamp(adv, 0, 60) / 60.0;  // more advance: nearer the first edge
-    const double at = std::fmod(to - (to - from) * frac, period);
-    ev.push_back({at, 1u << (28 + ch)});
-  }
-  std::sort(ev.begin(), ev.end(), [](const Ev& x, const Ev& y) { return x.deg < y.deg; });
+  const TriggerWheel wheel = describeTrigger(memory, adv);
+  m_pickupPeriod = wheel.selector;
+  const std::vector<uint32_t> samples = pickupSamples(wheel, rpm, now * 2500);
   m_pickup.clear();
-  uint32_t phase = 0, level = 0;
-  const double base = double(now) * 2500.0;  // ms in 0.4 us
-  for (const Ev& e : ev) {
-    if (e.bits & (1u << 26)) phase = (phase + 1) & 3;  // every lobe starts a new phase
-    if (e.bits & (3u << 26)) level = e.bits & (3u << 26);
-    if (e.bits == 0) level = 0;
-    const uint32_t ts = uint32_t(int64_t(base + e.deg * ticksPerDeg)) & 0xFFFFFF;
-    const uint32_t w = ts | (phase << 24) | level | (e.bits & 0xF0000000u);
+  for (uint32_t w : samples)
     for (int i = 0; i < 4; ++i) m_pickup.push_back(uint8_t(w >> (8 * i)));
-  }
 }
 
 void SimUnit::announcePickupBlock(int64_t now) {
@@ -249,10 +209,10 @@ void SimUnit::announcePickupBlock(int64_t now) {
     x ^= b;
     s = uint8_t(s + b);
   }
-  putB(monitor, Monb::PickupBlockState, 1);
+  putB(monitor, Monb::PickupBlockState, m_cfg.pickupUnsynchronised ? 2 : 1);
   putB(monitor, Monb::PickupBlockXor, x);
   putB(monitor, Monb::PickupBlockSum, s);
-  putB(monitor, Monb::PickupPeriod, memory[Adrb::LobesPerRev] == 0 ? 0 : 1);
+  putB(monitor, Monb::PickupPeriod, m_pickupPeriod);
   put16(monitor, Monw::PickupBlockLength, int(m_pickup.size()));
 }
 

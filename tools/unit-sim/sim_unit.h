@@ -38,6 +38,8 @@ struct SimConfig {
   // it has been sent, so two reads in a row never agree (-1: off).
   int unstableAddr = -1;
   int unstableSkip = 0;
+  // Pickup blocks go out with the state "not synchronised".
+  bool pickupUnsynchronised = false;
 };
 
 class SimUnit {
@@ -110,6 +112,7 @@ class SimUnit {
   std::mt19937 m_rng;
   std::uniform_real_distribution<double> m_uni{0.0, 1.0};
   std::vector<uint8_t> m_pickup;  // the announced sample block
+  uint8_t m_pickupPeriod = 1;     // its period selector
   uint8_t m_frame[q3::kFrameMax + 16]{};
 };
 

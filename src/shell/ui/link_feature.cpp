@@ -7,7 +7,9 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QBoxLayout>
+#include <QDateTime>
 #include <QLabel>
+#include <QMenu>
 #include <QObject>
 #include <QProgressBar>
 #include <array>
@@ -15,16 +17,23 @@
 
 #include "base/debug_log.h"
 #include "base/status_slots.h"
+#include "files/unit_backup.h"
 #include "link/com_menu_model.h"
 #include "link/link_events.h"
 #include "link/link_session.h"
 #include "link/operation_status.h"
+#include "link/port_diagnosis.h"
 #include "link/port_release_server.h"
 #include "link/supervisor.h"
 #include "link/unit_texts.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/qt_colour.h"
+#include "shell/ui/restore_backup_dialog.h"
+#include "shell/ui/window_context.h"
 #include "shell/ui/window_features.h"
+#include "text/mstring.h"
+#include "text/named_texts.h"
+#include "text/user_dialogs.h"
 
 namespace {
 
@@ -43,6 +52,7 @@ class LinkFeature : public QObject, public q3::Feature {
       if (m_session) m_session->supervisor().requestProgramChanged();
     };
     bindCommands();
+    addRestoreBackupItem();
   }
 
   ~LinkFeature() override { destroy(); }
@@ -93,7 +103,7 @@ class LinkFeature : public QObject, public q3::Feature {
         m_ctx.settings.comPortAuto = com().nextPortHint;
         break;
       case TickPhase::ComMenuRebuild:
-        if (com().portListChanged.exchange(0)) rebuildComMenu();
+        if (com().portListChanged.exchange(0) || openFailuresChanged()) rebuildComMenu();
         break;
       case TickPhase::EnableUnitButtons:
         enableUnitCommands(sup().connected());
@@ -187,7 +197,99 @@ class LinkFeature : public QObject, public q3::Feature {
       m_w.saveSettings();
     };
     h.serviceMode = [this] { return m_w.serviceMode(); };
+    // Before the first write of a connection the unit's settings are kept.
+    h.backupBeforeWrite = [this](const q3::ParamImage& unit, const q3::UnitTexts& texts) {
+      std::string why;
+      const std::string path =
+          q3::BackupStore(m_w.paths().dataDir)
+              .save(texts.serialNumber, unit, QDateTime::currentSecsSinceEpoch(), &why);
+      if (!path.empty()) return true;
+      m_ctx.dialogs.message(
+          q3::namedText(q3::NamedText::Warning),
+          q3::ml("###The unit's settings could not be backed up, so it is not programmed: "
+                 "##Die Einstellungen des Geräts konnten nicht gesichert werden, daher wird es "
+                 "nicht programmiert: ##Nastavení jednotky nelze zálohovat, proto se "
+                 "neprogramuje: ") +
+              why,
+          q3::DialogKind::Error);
+      return false;
+    };
     return h;
+  }
+
+  // Ports that could not be opened show why in their COM menu item, and in
+  // status panel 4 while no unit is connected.
+  bool openFailuresChanged() {
+    std::string now;
+    for (int p = 1; p < q3::kComPorts; ++p) {
+      const q3::CCOM& c = com().com[p];
+      const q3::OpenFailure f = c.openFailure.load();
+      if (c.present.load() && f != q3::OpenFailure::None)
+        now += "COM" + std::to_string(p) + "  " + q3::describeOpenFailure(f, c.devicePath) + "\n";
+    }
+    if (now == m_openFailures) return false;
+    m_openFailures = now;
+    if (!sup().connected()) {
+      if (now.empty())
+        connectionLine(sup().connectionLineText());
+      else
+        connectionLine(now.substr(0, now.find('\n')));
+    }
+    return true;
+  }
+
+  // File -> "Restore unit backup...": a kept setting of the connected unit
+  // programmed back into it.
+  void addRestoreBackupItem() {
+    auto* file = m_w.findChild<QMenu*>("MenuFile");
+    QAction* before = m_w.action("MenuPrint");
+    if (!file) return;
+    m_restore = new QAction(file);
+    m_restore->setObjectName("MenuRestoreBackup");
+    file->insertAction(before, m_restore);
+    auto caption = [this] {
+      m_restore->setText(QString::fromUtf8(
+          q3::ml("###Restore unit backup...##Gerätesicherung wiederherstellen...##Obnovit zálohu "
+                 "jednotky...")));
+    };
+    caption();
+    m_texts = m_ctx.events.textsApplied.subscribe(caption);
+    connect(m_restore, &QAction::triggered, this, [this] { restoreBackup(); });
+  }
+
+  void restoreBackup() {
+    if (!m_session || !sup().connected()) {
+      m_ctx.dialogs.message(q3::namedText(q3::NamedText::Warning),
+                            q3::ml("###Connect the unit first.##Zuerst das Gerät anschließen."
+                                   "##Nejprve připojte jednotku."),
+                            q3::DialogKind::Warning);
+      return;
+    }
+    const q3::BackupStore store(m_w.paths().dataDir);
+    std::vector<q3::UnitBackup> list = store.list(sup().texts().serialNumber);
+    if (list.empty()) list = store.list();
+    RestoreBackupDialog dialog(std::move(list), m_ctx.params.image(), &m_w);
+    if (dialog.exec() != QDialog::Accepted || dialog.chosenPath().empty()) return;
+    q3::ParamModel kept;
+    if (!q3::BackupStore::load(dialog.chosenPath(), kept)) {
+      m_ctx.dialogs.message(q3::namedText(q3::NamedText::Warning),
+                            "Cannot read " + dialog.chosenPath(), q3::DialogKind::Error);
+      return;
+    }
+    const q3::Answer a = m_ctx.dialogs.ask(
+        q3::namedText(q3::NamedText::Warning),
+        q3::ml("###The settings in the window are replaced by the backup and programmed into "
+               "the unit. Go on?##Die Einstellungen im Fenster werden durch die Sicherung "
+               "ersetzt und in das Gerät programmiert. Fortfahren?##Nastavení v okně se "
+               "nahradí zálohou a naprogramuje do jednotky. Pokračovat?"),
+        false);
+    if (a != q3::Answer::Yes && a != q3::Answer::Ok) return;
+    // One undo step back to what the window held.
+    m_ctx.params.image() = kept.image();
+    m_ctx.params.sanitize();
+    m_ctx.params.snapshot(m_w.pageControl()->currentIndex());
+    m_ctx.showAllPages();
+    sup().requestProgram();
   }
 
   void rebuildComMenu() {
@@ -198,6 +300,10 @@ class LinkFeature : public QObject, public q3::Feature {
     in.device = [c](int p) { return std::string(c->com[p].devicePath); };
     in.selection = c->comSelection.load();
     in.connectedPort = c->connectedPort.load();
+    in.failure = [c](int p) {
+      const q3::OpenFailure f = c->com[p].openFailure.load();
+      return f == q3::OpenFailure::None ? std::string() : std::string(q3::openFailureName(f));
+    };
     const auto items = q3::buildComMenu(in);
     const auto& actions = m_w.comItems();
     for (size_t i = 0; i < items.size() && i < actions.size(); ++i) {
@@ -276,6 +382,9 @@ class LinkFeature : public QObject, public q3::Feature {
   std::array<QAbstractButton*, 3> m_unitButtons{};
   std::array<QAction*, 4> m_unitActions{};
   QLabel* m_labelCom = nullptr;
+  QAction* m_restore = nullptr;
+  q3::Event<>::Subscription m_texts;
+  std::string m_openFailures;
   QActionGroup* m_radio = nullptr;
   bool m_selectionApplied = false;
 };

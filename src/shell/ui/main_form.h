@@ -68,6 +68,11 @@ class TMainForm : public QMainWindow, private q3::StatusSlotView {
   // The serial link while it exists (see WindowContext::link), else null.
   q3::LinkSession* link() const { return m_ctx.link; }
   WindowEvents& events() { return m_events; }
+  // What every feature is given (for the program's own entry points such as
+  // printing without a window on screen).
+  WindowContext& context() { return m_ctx; }
+  // application.ini as last read or written.
+  const q3::KeyFile& keyFile() const { return m_keyFile; }
 
   // ---- widgets, by name or by their place in the window ----
   QAction* action(const char* name) const;

@@ -9,5 +9,6 @@ std::vector<std::unique_ptr<q3::Feature>> makeWindowFeatures(WindowContext& ctx)
   list.push_back(makeLinkFeature(ctx));
   list.push_back(makeMapsFeature(ctx));
   list.push_back(makeFilesFeature(ctx));
+  list.push_back(makeHelpFeature(ctx));
   return list;
 }

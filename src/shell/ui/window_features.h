@@ -14,6 +14,7 @@ std::unique_ptr<q3::Feature> makeParamsFeature(WindowContext& ctx);  // params_f
 std::unique_ptr<q3::Feature> makeLinkFeature(WindowContext& ctx);    // link_feature.cpp
 std::unique_ptr<q3::Feature> makeMapsFeature(WindowContext& ctx);    // maps_feature.cpp
 std::unique_ptr<q3::Feature> makeFilesFeature(WindowContext& ctx);   // files_feature.cpp
+std::unique_ptr<q3::Feature> makeHelpFeature(WindowContext& ctx);    // help_feature.cpp
 
 // Every feature of the window, in the order in which they take part in each
 // start-up step, tick phase and closing step.

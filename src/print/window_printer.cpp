@@ -1,0 +1,182 @@
+// Print, Print all, preview and the PDF output of the main window's pages.
+#include "print/window_printer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPainter>
+#include <QPicture>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QWidget>
+#include <algorithm>
+
+#include "print/paper_look.h"
+#include "text/mstring.h"
+#include "text/user_dialogs.h"
+
+namespace q3 {
+
+namespace {
+
+constexpr const char* kPrintFailedText =
+    "###Printing failed##Drucken fehlgeschlagen##Tisk se nezdařil";
+
+// The window drawn onto the printable area with one scale for both
+// directions, at the top left of the sheet.
+void paintWindow(QPainter& painter, QWidget* window) {
+  const double scale =
+      printScale(window->size(), QSize(painter.device()->width(), painter.device()->height()));
+  // Drawn into a picture first: a widget rendered straight into a printer
+  // becomes one bitmap at the printer's resolution, a picture keeps the
+  // drawing commands (text stays text, lines stay lines).
+  QPicture picture;
+  {
+    QPainter recorder(&picture);
+    window->render(&recorder, QPoint(), QRegion(),
+                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
+  }
+  // Playing a picture back already scales it from its resolution to the
+  // device's; the rest of the scale is ours.
+  const double played = double(painter.device()->logicalDpiX()) / picture.logicalDpiX();
+  painter.save();
+  painter.scale(scale / played, scale / played);
+  painter.drawPicture(0, 0, picture);
+  painter.restore();
+}
+
+// A wide window goes on a landscape sheet.
+void orientFor(QPrinter& printer, const QWidget* window) {
+  printer.setPageOrientation(window->width() > window->height() ? QPageLayout::Landscape
+                                                                : QPageLayout::Portrait);
+}
+
+QString printerName(const QPrinter& printer) {
+  return printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+}
+
+}  // namespace
+
+double printScale(QSize window, QSize area) {
+  return std::min(double(area.width()) / window.width(), double(area.height()) / window.height());
+}
+
+WindowPrinter::WindowPrinter(QWidget* window, QTabWidget* pages, PrintHooks hooks)
+    : m_window(window), m_pages(pages), m_hooks(std::move(hooks)) {}
+
+PrintResult WindowPrinter::check(PrintScope scope) const {
+  PrintResult r;
+  if (!m_window || m_window->width() <= 0 || m_window->height() <= 0) {
+    r.error = "The window has no size to print.";
+    return r;
+  }
+  if (scope == PrintScope::AllPages && m_pages && PaperLook::visibleTabs(m_pages).isEmpty()) {
+    r.error = "No page has a visible tab.";
+    return r;
+  }
+  r.status = PrintStatus::Printed;
+  return r;
+}
+
+void WindowPrinter::prepare(PrintScope scope) {
+  if (m_hooks.takeOverEdit) m_hooks.takeOverEdit();
+  if (scope == PrintScope::AllPages && m_hooks.showAllPages) m_hooks.showAllPages();
+}
+
+PrintResult WindowPrinter::printTo(QPrinter& printer, PrintScope scope) {
+  PrintResult r = check(scope);
+  if (r.status != PrintStatus::Printed) return r;
+  PaperLook look(m_window);
+  QList<int> tabs{-1};  // -1: the window as it is
+  if (scope == PrintScope::AllPages && m_pages) tabs = PaperLook::visibleTabs(m_pages);
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    r.status = PrintStatus::Failed;
+    r.error = "Cannot start printing on " + printerName(printer) + ".";
+    return r;
+  }
+  for (int tab : tabs) {
+    if (r.sheets > 0 && !printer.newPage()) {
+      r.status = PrintStatus::Failed;
+      r.error = "The printer refused a new sheet.";
+      break;
+    }
+    if (tab >= 0) look.showOnlyTab(m_pages, tab);
+    paintWindow(painter, m_window);
+    ++r.sheets;
+  }
+  painter.end();
+  if (r.status == PrintStatus::Printed && printer.printerState() == QPrinter::Error) {
+    r.status = PrintStatus::Failed;
+    r.error = "The printer " + printerName(printer) + " reported an error.";
+  }
+  return r;
+}
+
+PrintResult WindowPrinter::run(PrintScope scope) {
+  PrintResult r = check(scope);
+  if (r.status == PrintStatus::Printed) {
+    prepare(scope);
+    QPrinter printer(QPrinter::HighResolution);
+    orientFor(printer, m_window);
+    auto ask = m_hooks.askPrinter ? m_hooks.askPrinter : askPrinterWithDialog;
+    if (!ask(printer, m_window)) {
+      r.status = PrintStatus::Cancelled;
+      return r;
+    }
+    r = printTo(printer, scope);
+  }
+  if (r.status == PrintStatus::Failed || r.status == PrintStatus::NothingToPrint)
+    dialogs().message(ml(kPrintFailedText), r.error.toStdString(), DialogKind::Error);
+  return r;
+}
+
+PrintResult WindowPrinter::preview(PrintScope scope) {
+  PrintResult r = check(scope);
+  if (r.status != PrintStatus::Printed) {
+    dialogs().message(ml(kPrintFailedText), r.error.toStdString(), DialogKind::Error);
+    return r;
+  }
+  prepare(scope);
+  QPrinter printer(QPrinter::HighResolution);
+  orientFor(printer, m_window);
+  QPrintPreviewDialog dialog(&printer, m_window);
+  // Each repaint of the preview applies the paper look and takes it away
+  // again, so the window is itself while the preview is open.
+  QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                   [this, scope, &r](QPrinter* p) { r = printTo(*p, scope); });
+  if (m_hooks.runPreview)
+    m_hooks.runPreview(dialog);
+  else
+    dialog.exec();
+  if (r.status == PrintStatus::Failed)
+    dialogs().message(ml(kPrintFailedText), r.error.toStdString(), DialogKind::Error);
+  return r;
+}
+
+bool askPrinterWithDialog(QPrinter& printer, QWidget* parent) {
+  if (QPrinterInfo::availablePrinters().isEmpty()) {
+    // No printer installed: the dialog offers a PDF file instead.
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    printer.setOutputFileName(QDir(folder).filePath("quelin3-settings.pdf"));
+  }
+  QPrintDialog dialog(&printer, parent);
+  dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+PrintResult printAllToPdf(QTabWidget* pages, const QString& path) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(path);
+  QWidget* window = pages ? pages->window() : nullptr;
+  if (window) orientFor(printer, window);
+  return WindowPrinter(window, pages).printTo(printer, PrintScope::AllPages);
+}
+
+}  // namespace q3

@@ -1,0 +1,35 @@
+// The About window: the program's name, version and build date, the maker's
+// contact texts, the licences of the libraries it is built on, and where the
+// settings folder and the logs are (as links that open them).
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QUrl>
+
+namespace q3 {
+
+struct AboutInfo {
+  QString settingsFolder;  // application.ini and default.ini
+  QString errorLog;        // ZAR.err
+  QString debugLog;        // empty when no debug log is written
+  QUrl webSite;            // the maker's server
+
+  // The places this run uses: the data folder, the error log, the debug log
+  // named by QUELIN3_DEBUG_LOG, and the given server.
+  static AboutInfo current(const QUrl& server);
+};
+
+class TFormAbout : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TFormAbout(const AboutInfo& info, QWidget* parent = nullptr);
+
+  // The text of the window as the user reads it (for logs and tests).
+  QString plainText() const;
+  // Opens a link of the window: web addresses through the web-link rules,
+  // local ones with the desktop's file handler.
+  static bool openLink(const QString& link);
+};
+
+}  // namespace q3
