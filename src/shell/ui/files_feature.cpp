@@ -102,7 +102,7 @@ class FilesFeature : public QObject, public q3::Feature {
       a->setVisible(shown);
       if (shown) a->setText(QString::fromStdString(m_doc.history().caption(i)));
     }
-    for (QAction* a : m_w->findChildren<QAction*>("MenuHistoryEnd")) a->setVisible(e.size() > 1);
+    if (QAction* end = m_w->action("MenuHistoryEnd")) end->setVisible(e.size() > 1);
     m_ctx.settings.history.clear();
     for (const auto& name : e) m_ctx.settings.history.push_back(wide(name));
   }
