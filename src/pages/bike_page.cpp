@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "pages/bike_rules.h"
@@ -229,6 +230,10 @@ void BikePage::layOut(QWidget* sheet) {
   pair(left, "UpDownRpmPulsu", row);
   pair(left, "UpDownRpmKorekce", row);
   pair(left, "ComboBoxSynchPos", row);
+  // Opens the pickup monitor (the window's pickup feature connects it).
+  auto* monitor = new QPushButton(QStringLiteral("monitor PickUps"), page);
+  monitor->setObjectName(QStringLiteral("ButtonMonPu"));
+  left->addWidget(monitor, row++, 0, 1, 1);
   left->setRowStretch(row, 1);
   top->addLayout(left, 2);
 

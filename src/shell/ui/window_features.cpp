@@ -6,9 +6,9 @@
 std::vector<std::unique_ptr<q3::Feature>> makeWindowFeatures(WindowContext& ctx) {
   std::vector<std::unique_ptr<q3::Feature>> list;
   list.push_back(makeParamsFeature(ctx));
+  list.push_back(makePagesFeature(ctx));   // the pages' controls exist for those below
   list.push_back(makePickupFeature(ctx));  // before the link: its feed ends first
   list.push_back(makeLinkFeature(ctx));
-  list.push_back(makePagesFeature(ctx));
   list.push_back(makeMapsFeature(ctx));
   list.push_back(makeFilesFeature(ctx));
   list.push_back(makeHelpFeature(ctx));
