@@ -74,7 +74,8 @@ void GraphDrag::moveTo(double dPrimary, double dValue) {
       if (m_moveValues) {
         const int32_t dv = travel(dValue);
         for (const ElemRef& e : m_marked) {
-          const size_t i = static_cast<size_t>(e.row * kCellStride + e.col);
+          const size_t i = static_cast<size_t>(e.row) * static_cast<size_t>(kCellStride) +
+                           static_cast<size_t>(e.col);
           s.v.values[i] = clampToInt(double(m_cells[i]) + dv);
         }
         flags |= kChangeCells;

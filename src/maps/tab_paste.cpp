@@ -165,7 +165,8 @@ PasteResult pasteSheet(TabModel& m, std::string_view text) {
         s.x.values[k] = rawOf(st.xValues[k].value, s.x);
         flags |= kChangeX;
       }
-  for (size_t r = 0; r < st.cells.size() && r < static_cast<size_t>(ny + extra); ++r) {
+  for (size_t r = 0;
+       r < st.cells.size() && r < static_cast<size_t>(ny) + static_cast<size_t>(extra); ++r) {
     if (s.y.editable && my && r < static_cast<size_t>(ny) &&
         st.yValues[r].kind == PasteField::Number) {
       s.y.values[r] = rawOf(st.yValues[r].value, s.y);
@@ -173,7 +174,8 @@ PasteResult pasteSheet(TabModel& m, std::string_view text) {
     }
     if (!(s.v.editable && mv)) continue;
     const PasteRow& row = st.cells[r];
-    for (size_t c = 0; c < row.size() && c < static_cast<size_t>(nx + extra); ++c)
+    for (size_t c = 0; c < row.size() && c < static_cast<size_t>(nx) + static_cast<size_t>(extra);
+         ++c)
       if (row[c].kind == PasteField::Number) {
         s.cell(static_cast<int>(c), static_cast<int>(r)) = rawOf(row[c].value, s.v);
         flags |= kChangeCells;
