@@ -4,6 +4,7 @@
 // the user's work and left again with the work restored.
 #include <QAbstractButton>
 #include <QAction>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QRegularExpression>
@@ -150,6 +151,17 @@ TEST_F(MonitorWindowTest, RecordingPlaysBackOverTheUsersWorkAndGivesItBack) {
   } else {
     ADD_FAILURE() << "no log view";
   }
+
+  // The played recording's monitor records as CSV, from the player group.
+  const QString csv = dir.filePath("run.csv");
+  answerFileDialog(csv);
+  click(w, "ButtonLogCsv");
+  QFile table(csv);
+  ASSERT_TRUE(table.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(table.readLine().startsWith("time_ms,"));
+  int rows = 0;
+  while (!table.atEnd()) rows += !table.readLine().trimmed().isEmpty();
+  EXPECT_EQ(rows, monitorRecords);
 
   click(w, "SpeedButtonPlay4");
   EXPECT_EQ(img.byte(q3::Adrb::Limiter), mine);
