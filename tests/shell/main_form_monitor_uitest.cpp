@@ -101,6 +101,14 @@ TEST_F(MonitorWindowTest, LiveValuesMoveAndATestCommandIsSentOnce) {
   tickUntil(
       w, [] { return false; }, 300);
   shoot(w, "monitor_live_strip.png");
+  // The longest texts: German, on the Test page.
+  w.changeLanguage(1);
+  w.pageControl()->setCurrentIndex(9);
+  tickUntil(
+      w, [] { return false; }, 300);
+  EXPECT_TRUE(text(w, "LabelMonGear").startsWith("Gang")) << text(w, "LabelMonGear").toStdString();
+  shoot(w, "monitor_test_page_de.png");
+  w.changeLanguage(0);
 }
 
 TEST_F(MonitorWindowTest, RecordingPlaysBackOverTheUsersWorkAndGivesItBack) {

@@ -70,32 +70,32 @@ MonitorArea::MonitorArea(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("PanelMonitor"));
   auto* g = new QGridLayout(this);
   g->setContentsMargins(4, 2, 4, 2);
-  g->setHorizontalSpacing(10);
+  g->setHorizontalSpacing(6);
   g->setVerticalSpacing(1);
-  // Six equal columns; each gauge stands right of its label.
-  place(g, {{"LabelRpm", 0, 0, 1}, {"LabelTpsMon", 0, 2, 1}, {"LabelMonLambda", 0, 4, 1}}, this);
-  g->addWidget(new GaugeBox("CGaugeRpm", {}, this), 0, 1);
-  g->addWidget(new GaugeBox("CGaugeTps", {}, this), 0, 3);
+  // Twelve equal columns; each gauge stands right of its label.
+  place(g, {{"LabelRpm", 0, 0, 2}, {"LabelTpsMon", 0, 4, 2}, {"LabelMonLambda", 0, 8, 2}}, this);
+  g->addWidget(new GaugeBox("CGaugeRpm", {}, this), 0, 2, 1, 2);
+  g->addWidget(new GaugeBox("CGaugeTps", {}, this), 0, 6, 1, 2);
   g->addWidget(
       new GaugeBox("CGaugeLambda", {"LabelLambdaBlue", "LabelLambdaGreen", "LabelLambdaRed"}, this),
-      0, 5);
-  place(g, {{"LabelNapeti", 1, 0, 1},        {"LabelDwell", 1, 1, 2},
-            {"LabelMonSpeed", 1, 3, 1},      {"LabelMonGear", 1, 4, 1},
-            {"LabelMonLimiterOut", 1, 5, 1}, {"LabelAdvance1", 2, 0, 1},
-            {"LabelAdvance2", 2, 1, 1},      {"LabelAdvance3", 2, 2, 1},
-            {"LabelAdvance4", 2, 3, 1},      {"LabelMonStartLimiterOut", 2, 4, 2},
-            {"LabelMonSnimac1", 3, 0, 3},    {"LabelMonSnimac2", 3, 3, 3},
-            {"LabelKillSwitch", 4, 0, 1},    {"LabelBlocking", 4, 1, 1},
-            {"LabelClutchMon", 4, 2, 1},     {"LabelMonRetard", 4, 3, 1},
-            {"Label2ndAdv", 4, 4, 1},        {"LabelMonTachoLambdaOut", 4, 5, 1},
-            {"LabelEeDataErr", 5, 0, 2},     {"LabelDwellCalibError", 5, 2, 2}},
+      0, 10, 1, 2);
+  place(g, {{"LabelNapeti", 1, 0, 2},        {"LabelDwell", 1, 2, 3},
+            {"LabelMonSpeed", 1, 5, 2},      {"LabelMonGear", 1, 7, 1},
+            {"LabelMonLimiterOut", 1, 8, 2}, {"LabelMonStartLimiterOut", 1, 10, 2},
+            {"LabelAdvance1", 2, 0, 3},      {"LabelAdvance2", 2, 3, 3},
+            {"LabelAdvance3", 2, 6, 3},      {"LabelAdvance4", 2, 9, 3},
+            {"LabelMonSnimac1", 3, 0, 6},    {"LabelMonSnimac2", 3, 6, 6},
+            {"LabelKillSwitch", 4, 0, 2},    {"LabelBlocking", 4, 2, 2},
+            {"LabelClutchMon", 4, 4, 2},     {"LabelMonRetard", 4, 6, 2},
+            {"Label2ndAdv", 4, 8, 2},        {"LabelMonTachoLambdaOut", 4, 10, 2},
+            {"LabelEeDataErr", 5, 0, 6},     {"LabelDwellCalibError", 5, 6, 6}},
         this);
   // The service mode's test values.
   for (int i = 0; i < 10; ++i) {
     const QByteArray name = QByteArray("LabelTest") + QByteArray::number(i + 1);
-    g->addWidget(monitorLabel(name.constData(), this), 6 + i / 5, i % 5);
+    g->addWidget(monitorLabel(name.constData(), this), 6 + i / 6, 2 * (i % 6), 1, 2);
   }
-  for (int c = 0; c < 6; ++c) g->setColumnStretch(c, 1);
+  for (int c = 0; c < 12; ++c) g->setColumnStretch(c, 1);
 }
 
 const std::vector<double>& playbackSpeeds() {
