@@ -7,10 +7,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <memory>
 
 #include "link/link_session.h"
 #include "link/supervisor.h"
@@ -27,15 +29,26 @@ class MonitorWindowTest : public q3test::SimWindowTest {
  protected:
   // Answers the next file dialog with path (as the user would type it).
   static void answerFileDialog(const QString& path) {
+    // Tried on every turn until the dialog has taken the answer and closed
+    // (a dialog still filling its list may not take it at once).
     auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, path] {
+    auto seen = std::make_shared<bool>(false);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, path, seen] {
       QFileDialog* d = nullptr;
       for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* f = qobject_cast<QFileDialog*>(top); f && f->isVisible()) d = f;
-      if (!d) return;
-      d->selectFile(path);
+      if (!d) {
+        if (*seen) poll->deleteLater();
+        return;
+      }
+      *seen = true;
+      // Typed into the name field, as a user does: selectFile() may be undone
+      // by the dialog while it still reads the folder.
+      if (auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(path);
+      else
+        d->selectFile(path);
       QMetaObject::invokeMethod(d, "accept");
-      poll->deleteLater();
     });
     poll->start(20);
   }

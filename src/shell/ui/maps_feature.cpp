@@ -69,6 +69,19 @@ class MapsFeature : public QObject, public q3::Feature {
         connect(a, &QAction::triggered, this, [this, k = k] { advance(k); });
       }
     }
+    m_ctx.mapEditors = [this] {
+      std::vector<WindowContext::MapEditorState> list;
+      for (TTab* t : m_tabs)
+        list.push_back({t->model().ownerId(), t->model().current(), t->model().sheetCount()});
+      return list;
+    };
+    m_ctx.showMapSheet = [this](int editor, int sheet) {
+      if (editor < 0 || size_t(editor) >= m_tabs.size()) return;
+      TTab* t = m_tabs[size_t(editor)];
+      if (!t->model().validSheet(sheet) || t->model().current() == sheet) return;
+      t->model().selectSheet(sheet);
+      t->refresh();
+    };
   }
 
   const char* featureName() const override { return "maps"; }

@@ -49,6 +49,16 @@ class WindowMonitor : public q3::MonitorWindow {
   int activePage() const override { return m_ctx.pageHost.activePage(); }
   void showPage(int page) override { m_ctx.pageHost.switchToPage(page); }
   void reloadActivePage() override { m_ctx.showActivePage(); }
+  std::vector<q3::PlaybackHost::Editor> mapEditors() const override {
+    std::vector<q3::PlaybackHost::Editor> list;
+    if (m_ctx.mapEditors)
+      for (const WindowContext::MapEditorState& e : m_ctx.mapEditors())
+        list.push_back({e.ownerId, e.sheet, e.sheetCount});
+    return list;
+  }
+  void showSheet(int editor, int sheet) override {
+    if (m_ctx.showMapSheet) m_ctx.showMapSheet(editor, sheet);
+  }
   void showMonitor(const std::vector<q3::DisplayValue>& values) override {
     if (m_widgets) m_widgets->show(values);
   }

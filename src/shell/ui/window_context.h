@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "base/event.h"
 
@@ -65,6 +66,16 @@ struct WindowContext {
   // The test buttons' command bits for the next monitor poll, cleared as they
   // are taken; set by the monitor feature.
   std::function<std::array<uint8_t, 3>()> testBits = {};
+  // The map editors in a fixed order, with the sheet each shows (a recording
+  // keeps them with the page), and showing a sheet of one (playback); set by
+  // the map feature.
+  struct MapEditorState {
+    int ownerId = 0;
+    int sheet = 0;
+    int sheetCount = 1;
+  };
+  std::function<std::vector<MapEditorState>()> mapEditors = {};
+  std::function<void(int editor, int sheet)> showMapSheet = {};
 
   // The page services every feature may use: show the image in the active
   // page or in all pages (the binder holds back its change handling while the
