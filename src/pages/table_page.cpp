@@ -1,12 +1,15 @@
 #include "pages/table_page.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
+#include <QGroupBox>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <cstring>
 
 #include "text/mstring.h"
+#include "text/ui_texts.h"
 
 namespace q3::pages {
 
@@ -245,9 +248,30 @@ void TablePage::store(ParamImage& img) const {
   }
 }
 
+namespace {
+// Whether the window's caption table names the control; its caption then
+// comes from there, the table's own is a fallback for the others.
+bool captionedByTexts(const QString& name) {
+  for (const TextEntry& e : controlCaptionTable())
+    if (e.kind == TextKind::Caption &&
+        (name == QLatin1String(e.name) || (e.alsoName && name == QLatin1String(e.alsoName))))
+      return true;
+  return false;
+}
+}  // namespace
+
 void TablePage::retranslate() {
   for (Row& r : m_rows) {
     const ControlSpec& s = *r.spec;
+    if (s.caption) {
+      const QString caption = QString::fromUtf8(ml(s.caption));
+      if (r.label && !captionedByTexts(r.label->objectName())) {
+        r.label->setText(caption);
+      } else if (!captionedByTexts(r.widget->objectName())) {
+        if (auto* b = dynamic_cast<QAbstractButton*>(r.widget)) b->setText(caption);
+        if (auto* g = dynamic_cast<QGroupBox*>(r.widget)) g->setTitle(caption);
+      }
+    }
     if (auto* c = dynamic_cast<QComboBox*>(r.widget)) {
       for (int i = 0; i < c->count() && i < static_cast<int>(s.items.size()); ++i)
         c->setItemText(i, QString::fromUtf8(ml(s.items[static_cast<std::size_t>(i)].text)));

@@ -120,6 +120,8 @@ TEST_F(MonitorWindowTest, LiveValuesMoveAndATestCommandIsSentOnce) {
   tickUntil(
       w, [] { return false; }, 300);
   EXPECT_TRUE(text(w, "LabelMonGear").startsWith("Gang")) << text(w, "LabelMonGear").toStdString();
+  // Captions the window's text tables lack follow the language too.
+  EXPECT_EQ(text(w, "LabelProp1"), "Wert 1");
   shoot(w, "monitor_test_page_de.png");
   w.changeLanguage(0);
 }
