@@ -97,12 +97,11 @@ GearInput gearMethodInput(int method) {
 
 int highlightedGear(int engaged) { return engaged >= 0 && engaged <= 6 ? engaged : -1; }
 
-GearTakeOver gearTakeOver(int method, int n, bool connected, int liveVoltage, int liveRatio) {
-  if (!connected || n < 0 || n > 6) return {};
-  if (method == 1 && liveVoltage >= 0 && liveVoltage <= 5000)
-    return {Adrw::GearVoltage + n, liveVoltage};
-  if (method == 2 && n >= 1 && liveRatio >= 1 && liveRatio <= 32000)
-    return {Adrw::GearRatio + n - 1, liveRatio};
+TakeOver gearTakeOver(int method, int n, bool connected, int liveVoltage, int liveRatio) {
+  if (n < 0 || n > 6) return {};
+  if (method == 1) return takeOverInRange(connected, Adrw::GearVoltage + n, liveVoltage, 0, 5000);
+  if (method == 2 && n >= 1)
+    return takeOverInRange(connected, Adrw::GearRatio + n - 1, liveRatio, 1, 32000);
   return {};
 }
 
@@ -210,11 +209,8 @@ void GearPage::showEngagedGear(int engaged) {
 void GearPage::takeOver(int n) {
   const ParamImage& img = m_binder.model().image();
   const MonitorBuffer& mon = m_binder.model().monitor();
-  const GearTakeOver t = gearTakeOver(img.byte(Adrb::GearSystem), n, connected && connected(),
-                                      mon.word(Monw::GearVoltage), mon.word(Monw::GearRatio));
-  if (t.word < 0) return;
-  m_binder.model().image().setWord(t.word, t.value);
-  m_binder.applyNow();
+  applyTakeOver(m_binder, gearTakeOver(img.byte(Adrb::GearSystem), n, connected && connected(),
+                                       mon.word(Monw::GearVoltage), mon.word(Monw::GearRatio)));
 }
 
 void GearPage::chooseMethod(int index) {

@@ -35,6 +35,15 @@ void GridPage::show() {
   applyPageRules(img);
 }
 
+void GridPage::applyChange(const std::function<void(ParamImage&)>& change) {
+  store();
+  change(m_binder.model().image());
+  // The edits are in the image now; shown again they are no longer edits,
+  // so the apply's store keeps what the change wrote.
+  show();
+  m_binder.applyNow();
+}
+
 void GridPage::store() {
   ParamImage& img = m_binder.model().image();
   m_controls->store(img);

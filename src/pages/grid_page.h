@@ -29,6 +29,10 @@ class GridPage : public Page {
   virtual void applyPageRules(const ParamImage&) {}
   // Page-specific store after the table's.
   virtual void afterStore(ParamImage&) {}
+  // A change the page makes itself on a click (defaults of a new choice, a
+  // live value): the page's own edits and the change go into the image
+  // together and become one apply, so one undo entry.
+  void applyChange(const std::function<void(ParamImage&)>& change);
 
   ParamBinder& m_binder;
   QWidget* m_page;

@@ -44,22 +44,14 @@ constexpr Item kPoti[] = {{0, "###Off##Aus##Vypnuto"},
 
 using K = Kind;
 
-#define Q3_INPUT_ROWS(i, pin, items)                                                       \
-  {"RadioGroupInput" #i,                                                                   \
-   K::RadioValue,                                                                          \
-   Adrb::InputFunction + (i)-1,                                                            \
-   0,                                                                                      \
-   1,                                                                                      \
-   0,                                                                                      \
-   0,                                                                                      \
-   255,                                                                                    \
-   1,                                                                                      \
-   "###Multifunction input " #i " (pin " #pin ")##Multifunktionseingang " #i " (pin " #pin \
-   ")##Multifunkční vstup " #i " (pin " #pin ")",                                          \
-   items},                                                                                 \
-  {                                                                                        \
-    "CheckBoxInverseInput" #i, K::Check, -1, 0, 1, 0, 0, 1, 1,                             \
-        "###Inverse polarity##Umgekehrte Polarität##Opačná polarita"                    \
+#define Q3_INPUT_ROWS(i, pin, items)                                                     \
+  radioByValue("RadioGroupInput" #i, Adrb::InputFunction + (i)-1,                        \
+               "###Multifunction input " #i " (pin " #pin ")##Multifunktionseingang " #i \
+               " (pin " #pin ")##Multifunkční vstup " #i " (pin " #pin ")",              \
+               items),                                                                   \
+  {                                                                                      \
+    "CheckBoxInverseInput" #i, K::Check, -1, 0, 1, 0, 0, 1, 1,                           \
+        "###Inverse polarity##Umgekehrte Polarität##Opačná polarita"                  \
   }
 
 const ControlSpec kTable[] = {

@@ -1,6 +1,7 @@
 #include "pages/table_page.h"
 
 #include <QButtonGroup>
+#include <QGridLayout>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -79,6 +80,16 @@ void RadioBox::setItems(std::span<const Item> items) {
 void RadioBox::setItemTexts(const QStringList& texts) {
   for (int i = 0; i < count() && i < texts.size(); ++i)
     m_buttons[static_cast<std::size_t>(i)]->setText(texts[i]);
+}
+
+void RadioBox::setColumns(int columns) {
+  const QMargins margins = layout()->contentsMargins();
+  delete layout();
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(margins);
+  grid->setSpacing(2);
+  const int rows = (count() + columns - 1) / std::max(1, columns);
+  for (int i = 0; i < count(); ++i) grid->addWidget(button(i), i % rows, i / rows);
 }
 
 int RadioBox::checkedIndex() const { return m_group->checkedId(); }

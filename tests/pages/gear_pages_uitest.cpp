@@ -10,6 +10,7 @@
 #include "pages/gear_page.h"
 #include "pages/map_pages.h"
 #include "pages/n2o_page.h"
+#include "pages/pout_page.h"
 #include "pages/race_page.h"
 #include "params/address_map.h"
 
@@ -21,23 +22,16 @@ template <class P>
 class PlainPageTest : public q3test::PageFixture<P> {};
 using PlainPages = ::testing::Types<q3::pages::GearPage, q3::pages::RacePage, q3::pages::N2OPage,
                                     q3::pages::SensorsPage, q3::pages::AdvancePage,
-                                    q3::pages::ServoPage, q3::pages::TestPage>;
+                                    q3::pages::ServoPage, q3::pages::TestPage, q3::pages::PoutPage>;
 TYPED_TEST_SUITE(PlainPageTest, PlainPages);
 
 TYPED_TEST(PlainPageTest, ShowThenStoreKeepsDefaultsAndRandomImages) {
-  std::mt19937 rng(78);
-  for (int n = 0; n < 300; ++n) {
-    if (n == 0) {
-      this->model.applyDefaults(-1);
-      this->model.sanitize();
-    } else {
-      q3test::randomSanitised(this->model, rng);
-    }
+  q3test::forEachRoundTripImage(this->model, 300, 78, [this](const std::string& what) {
     const q3::ParamImage before = this->img();
     this->page->show();
     this->page->store();
-    q3test::expectSame(this->img(), before, "image " + std::to_string(n));
-  }
+    q3test::expectSame(this->img(), before, what);
+  });
 }
 
 TEST(GearTakeOver, OnlyFromAConnectedUnitAndInRange) {
@@ -57,7 +51,7 @@ TEST(GearTakeOver, OnlyFromAConnectedUnitAndInRange) {
       {0, 3, true, 2500, 900, -1, 0},
   };
   for (const Case& c : cases) {
-    const q3::pages::GearTakeOver t =
+    const q3::pages::TakeOver t =
         q3::pages::gearTakeOver(c.method, c.n, c.connected, c.voltage, c.ratio);
     EXPECT_EQ(t.word, c.word) << "method " << c.method << " gear " << c.n;
     if (t.word >= 0) EXPECT_EQ(t.value, c.value);

@@ -28,19 +28,12 @@ q3::ParamImage expectedAfterStore(q3::ParamImage e) {
 }
 
 TEST_F(MiscPageTest, ShowThenStoreKeepsDefaultsAndRandomImages) {
-  std::mt19937 rng(8);
-  for (int n = 0; n < 300; ++n) {
-    if (n == 0) {
-      model.applyDefaults(-1);
-      model.sanitize();
-    } else {
-      q3test::randomSanitised(model, rng);
-    }
+  q3test::forEachRoundTripImage(model, 300, 8, [this](const std::string& what) {
     const q3::ParamImage before = img();
     page->show();
     page->store();
-    q3test::expectSame(img(), expectedAfterStore(before), "image " + std::to_string(n));
-  }
+    q3test::expectSame(img(), expectedAfterStore(before), what);
+  });
 }
 
 TEST_F(MiscPageTest, DwellModeDecidesTheDwellTime) {

@@ -10,6 +10,7 @@
 #include "pages/map_pages.h"
 #include "pages/misc_page.h"
 #include "pages/n2o_page.h"
+#include "pages/pout_page.h"
 #include "pages/race_page.h"
 #include "params/address_map.h"
 #include "params/hooked_page_host.h"
@@ -23,8 +24,10 @@ class PagesFeature : public QObject, public q3::Feature {
   explicit PagesFeature(WindowContext& ctx) : m_ctx(ctx) {
     add<q3::pages::MiscPage>(0, "TabSheetRuzne");
     add<q3::pages::BikePage>(1, "TabSheetBike");
-    add<q3::pages::SensorsPage>(2, "TabSheetSensors");
+    m_sensors = add<q3::pages::SensorsPage>(2, "TabSheetSensors");
+    if (m_sensors) m_sensors->connected = [this] { return m_connected; };
     add<q3::pages::AdvancePage>(3, "TabSheetAdvance");
+    add<q3::pages::PoutPage>(4, "TabSheetPOut");
     add<q3::pages::ServoPage>(5, "TabSheetServo");
     m_gear = add<q3::pages::GearPage>(kGearPage, "TabSheet_Gear");
     if (m_gear) m_gear->connected = [this] { return m_connected; };
@@ -79,6 +82,7 @@ class PagesFeature : public QObject, public q3::Feature {
   WindowContext& m_ctx;
   std::vector<q3::pages::Page*> m_pages;
   q3::pages::GearPage* m_gear = nullptr;
+  q3::pages::SensorsPage* m_sensors = nullptr;
   bool m_connected = false;
   q3::Event<const q3::UnitTexts&>::Subscription m_onConnect;
   q3::Event<>::Subscription m_onDisconnect;
