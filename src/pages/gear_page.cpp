@@ -199,10 +199,23 @@ void GearPage::applyPageRules(const ParamImage& img) {
 
 void GearPage::showEngagedGear(int engaged) {
   const int e = highlightedGear(engaged);
+  const int method = m_binder.model().image().byte(Adrb::GearSystem);
   for (int g = 0; g <= 6; ++g) {
-    QFont f = m_buttons[static_cast<std::size_t>(g)]->font();
-    f.setBold(g == e);
-    m_buttons[static_cast<std::size_t>(g)]->setFont(f);
+    QPushButton* b = m_buttons[static_cast<std::size_t>(g)];
+    if (b->font().bold() != (g == e)) {
+      QFont f = b->font();
+      f.setBold(g == e);
+      b->setFont(f);
+    }
+    // The setting the unit uses now: the voltage in method 1, the ratio in
+    // method 2.
+    const QByteArray volt = ruleName("UpDownGearVolt%d", g).toLatin1();
+    const QByteArray ratio = ruleName("UpDownGearRatio%d", g).toLatin1();
+    for (auto [name, on] : {std::pair{volt.constData(), method == 1 && g == e},
+                            std::pair{ratio.constData(), method == 2 && g == e}}) {
+      markEngaged(m_controls->control(name), on);
+      markEngaged(m_controls->label(name), on);
+    }
   }
 }
 

@@ -1,7 +1,9 @@
 #include "pages/race_page.h"
 
 #include <QGridLayout>
+#include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "params/address_map.h"
 #include "text/mstring.h"
@@ -179,6 +181,28 @@ RacePage::RacePage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet
   gears->setColumnStretch(8, 1);
   top->addLayout(gears);
   top->addStretch(1);
+}
+
+int raceRow(int engaged) {
+  if (engaged < 0 || engaged > 6) return -1;
+  return std::max(engaged, 1);
+}
+
+void RacePage::showEngagedGear(int engaged) {
+  const int row = raceRow(engaged);
+  const bool quickshift = functionFlags(m_binder.model().image())[Fn::Quickshift];
+  for (int g = 1; g <= 6; ++g) {
+    const bool engagedRow = g == row;
+    for (const char* column :
+         {"UpDownGearKorAdv%d", "UpDownGearKorLim%d", "UpDownGearKorServo%d",
+          "UpDownGearKorPoutA%d", "UpDownGearKorPoutB%d", "UpDownGearKorPoutC%d"})
+      markEngaged(m_controls->control(ruleName(column, g).toLatin1().constData()), engagedRow);
+    // The cut time matters only with a quickshift input.
+    markEngaged(m_controls->control(ruleName("UpDownClutchTime%d", g).toLatin1().constData()),
+                engagedRow && quickshift);
+    // The row's caption names its gear: neutral leaves "0-1 " unmarked.
+    markEngaged(m_page->findChild<QLabel*>(ruleName("LabelGearKor%d", g)), engaged == g);
+  }
 }
 
 void RacePage::applyPageRules(const ParamImage& img) {

@@ -113,6 +113,22 @@ QString ruleName(const char* pattern, int number) {
   return QString::fromLatin1(pattern).replace(QLatin1String("%d"), QString::number(number));
 }
 
+void markEngaged(QWidget* w, bool engaged) {
+  if (!w || w->property("q3Engaged").toBool() == engaged) return;
+  w->setProperty("q3Engaged", engaged);
+  if (!engaged) {
+    w->setPalette(QPalette());  // the colours of the window again
+    w->setAutoFillBackground(false);
+    return;
+  }
+  QPalette p = w->palette();
+  p.setColor(QPalette::Base, QColor(0, 255, 0));
+  p.setColor(QPalette::Window, QColor(0, 255, 0));
+  w->setPalette(p);
+  // A label shows its window colour only when it fills its background.
+  if (qobject_cast<QLabel*>(w)) w->setAutoFillBackground(true);
+}
+
 QWidget* scrollingContent(QWidget* sheet, const char* name) {
   auto* scroll = new QScrollArea(sheet);
   scroll->setFrameShape(QFrame::NoFrame);

@@ -60,11 +60,18 @@ TEST(GearTakeOver, OnlyFromAConnectedUnitAndInRange) {
 
 TEST(GearHighlight, GearsAboveSixHighlightNothing) {
   struct Case {
-    int engaged, edit;
+    int engaged, edit, raceRow;
   };
-  for (const Case& c :
-       {Case{0, 0}, Case{3, 3}, Case{6, 6}, Case{7, -1}, Case{255, -1}, Case{-1, -1}})
+  for (const Case& c : {Case{0, 0, 1}, Case{1, 1, 1}, Case{3, 3, 3}, Case{6, 6, 6}, Case{7, -1, -1},
+                        Case{255, -1, -1}, Case{-1, -1, -1}}) {
     EXPECT_EQ(q3::pages::highlightedGear(c.engaged), c.edit) << c.engaged;
+    EXPECT_EQ(q3::pages::raceRow(c.engaged), c.raceRow) << c.engaged;
+  }
+}
+
+bool lime(QWidget* w) {
+  const QPalette::ColorRole role = qobject_cast<QLabel*>(w) ? QPalette::Window : QPalette::Base;
+  return w->palette().color(role) == QColor(0, 255, 0);
 }
 
 class GearPageTest : public q3test::PageFixture<q3::pages::GearPage> {
@@ -107,7 +114,62 @@ TEST_F(GearPageTest, GearMethodAsksBeforeReplacingAnInputsFunction) {
   }
 }
 
+// The edit and label the unit uses in the engaged gear are lime: the
+// voltage in method 1, the ratio in method 2; a gear above 6 marks nothing.
+TEST_F(GearPageTest, EngagedGearIsLime) {
+  struct Case {
+    int method, engaged;
+    const char* marked;  // nullptr: nothing
+  };
+  const Case cases[] = {
+      {1, 3, "GearVolt3"}, {1, 0, "GearVolt0"}, {2, 3, "GearRatio3"}, {2, 0, nullptr},
+      {1, 7, nullptr},     {2, 200, nullptr},   {0, 3, nullptr},      {1, -1, nullptr},
+  };
+  for (const Case& c : cases) {
+    img().setByte(Adrb::GearSystem, c.method);
+    page->show();
+    page->showEngagedGear(c.engaged);
+    for (const char* kind : {"GearVolt", "GearRatio"})
+      for (int g = 0; g <= 6; ++g) {
+        const QString stem = QString::fromLatin1(kind) + QString::number(g);
+        auto* edit = sheet.findChild<QWidget*>("UpDown" + stem);
+        auto* label = sheet.findChild<QWidget*>("Label" + stem);
+        if (!edit) continue;
+        const bool want = c.marked && stem == QLatin1String(c.marked);
+        EXPECT_EQ(lime(edit), want)
+            << "method " << c.method << " gear " << c.engaged << " " << stem.toStdString();
+        EXPECT_EQ(lime(label), want) << stem.toStdString();
+      }
+  }
+}
+
 using RacePageTest = q3test::PageFixture<q3::pages::RacePage>;
+
+TEST_F(RacePageTest, EngagedGearsRowIsLime) {
+  struct Case {
+    const char* what;
+    int input1, engaged;
+    const char* control;
+    bool marked;
+  };
+  const Case cases[] = {
+      {"neutral uses row 0-1", 3, 0, "UpDownGearKorAdv1", true},
+      {"neutral leaves the row caption", 3, 0, "LabelGearKor1", false},
+      {"first gear marks the caption", 3, 1, "LabelGearKor1", true},
+      {"cut time with quickshift", 3, 0, "UpDownClutchTime1", true},
+      {"no cut time without quickshift", 0, 0, "UpDownClutchTime1", false},
+      {"corrections without quickshift", 0, 4, "UpDownGearKorPoutC4", true},
+      {"other rows normal", 3, 4, "UpDownGearKorLim3", false},
+      {"gear 7 marks nothing", 3, 7, "UpDownGearKorServo6", false},
+  };
+  for (const Case& c : cases) {
+    img().setByte(Adrb::InputFunction, c.input1);
+    img().setByte(Adrb::GearSystem, 1);
+    page->show();
+    page->showEngagedGear(c.engaged);
+    EXPECT_EQ(lime(sheet.findChild<QWidget*>(c.control)), c.marked) << c.what;
+  }
+}
 
 TEST_F(RacePageTest, PerGearEditsStoreTheirScaling) {
   struct Case {
