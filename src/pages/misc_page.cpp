@@ -250,6 +250,9 @@ void MiscPage::store() {
   if (mode == 1) img.setByte(Adrb::DwellTime, 30);
   // A new potentiometer function starts from its own default range.
   if (potChosen) img.setWord(Adrw::PotRange, potRange(img.byte(Adrb::PotFunction)).defaultRange);
+  // An input that lost the gear or speed function takes the gear method
+  // along; the Gear page shows the image when it becomes the active one.
+  applyFunctionConsequences(img);
 }
 
 }  // namespace q3::pages
