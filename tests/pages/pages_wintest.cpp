@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <cstdlib>
@@ -58,14 +59,12 @@ TEST_F(PagesWindowTest, OneControlChangeIsOneUndoStepAndReachesTheFile) {
     const char* spin;
     int byte;
   };
-  const Case cases[] = {{0, "UpDownLimiter", Adrb::Limiter},
-                        {1, "UpDownRevWoIgnition", Adrb::RevWoIgnition},
-                        {3, "UpDownBaseAdv", Adrb::BaseAdv},
-                        {5, "UpDownServoHyster", Adrb::ServoHyster},
-                        {6, "UpDownGearAutoBand", Adrb::GearAutoBand},
-                        {7, "UpDownGearKorAdv1", Adrb::GearCorrAdv},
-                        {8, "UpDownGas1", Adrb::N2oGas1},
-                        {9, "UpDownLambdaBar1", Adrb::LambdaBar + 1}};
+  const Case cases[] = {
+      {0, "UpDownLimiter", Adrb::Limiter},         {1, "UpDownRevWoIgnition", Adrb::RevWoIgnition},
+      {3, "UpDownBaseAdv", Adrb::BaseAdv},         {4, "UpDownPOutHyster2", Adrb::PoutFurther + 1},
+      {5, "UpDownServoHyster", Adrb::ServoHyster}, {6, "UpDownGearAutoBand", Adrb::GearAutoBand},
+      {7, "UpDownGearKorAdv1", Adrb::GearCorrAdv}, {8, "UpDownGas1", Adrb::N2oGas1},
+      {9, "UpDownLambdaBar1", Adrb::LambdaBar + 1}};
   for (const Case& c : cases) {
     form->pageControl()->setCurrentIndex(c.page);
     auto* spin = form->findChild<QSpinBox*>(c.spin);
@@ -89,6 +88,29 @@ TEST_F(PagesWindowTest, OneControlChangeIsOneUndoStepAndReachesTheFile) {
     form->action("MenuZpet")->trigger();
     EXPECT_EQ(form->image().byte(c.byte), before) << c.spin;
     EXPECT_EQ(spin->value(), shown) << c.spin;
+  }
+}
+
+// The load sensor decides which calibration shows on the Sensors page: the
+// throttle table with its two buttons, the pressure table, or neither.
+TEST_F(PagesWindowTest, LoadSensorShowsItsCalibration) {
+  struct Case {
+    int load;
+    bool throttle, pressure;
+  };
+  form->pageControl()->setCurrentIndex(2);
+  for (const Case& c : {Case{1, true, false}, Case{2, false, true}, Case{0, false, false}}) {
+    form->findChild<QRadioButton*>("RadioGroupTpsIap" + QString::number(c.load))->click();
+    form->core().tick();  // the maps follow the image on the next tick
+    EXPECT_EQ(form->image().byte(Adrb::TpsIapSensor), c.load);
+    EXPECT_EQ(form->findChild<QWidget*>("TabSensorTps")->isVisibleTo(form.get()), c.throttle)
+        << c.load;
+    EXPECT_EQ(form->findChild<QWidget*>("BitBtnTps0")->isVisibleTo(form.get()), c.throttle)
+        << c.load;
+    EXPECT_EQ(form->findChild<QWidget*>("BitBtnTps100")->isVisibleTo(form.get()), c.throttle)
+        << c.load;
+    EXPECT_EQ(form->findChild<QWidget*>("TabSensorIap")->isVisibleTo(form.get()), c.pressure)
+        << c.load;
   }
 }
 
