@@ -82,6 +82,7 @@ const Rule<GearState> kRules[] = {
     {"GroupBoxNapetiProGear", [](S s, int) { return s.method == 1; }, nullptr},
     {"GroupBoxRpmSpeedProGear", [](S s, int) { return s.method == 2; }, nullptr},
     {"GroupBoxMonAutoGear", [](S s, int) { return s.method == 3; }, nullptr},
+    {"GroupBoxGearTakeOver", [](S s, int) { return s.method == 1 || s.method == 2; }, nullptr},
     {"GroupBoxPulsuProSpeed", [](S s, int) { return s.speed; }, nullptr},
     {"UpDownGearRatio%d", upTo, nullptr},
     {"LabelGearRatio%d", upTo, nullptr},
@@ -152,13 +153,28 @@ GearPage::GearPage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet
       page);
   ratio->setObjectName(QStringLiteral("GroupBoxRpmSpeedProGear"));
   auto* rg = new QGridLayout(ratio);
+  // The take-over buttons stand in a group of their own beside the voltages
+  // or ratios, one row per gear in step with the edits' rows.
+  auto* take =
+      new QGroupBox(QString::fromUtf8(ml("###Live value##Live-Wert##Aktuální hodnota")), page);
+  take->setObjectName(QStringLiteral("GroupBoxGearTakeOver"));
+  auto* bg = new QGridLayout(take);
+  const int rowHeight = c.control("UpDownGearVolt0")->sizeHint().height();
+  for (QGridLayout* grid : {vg, rg, bg}) {
+    grid->setVerticalSpacing(6);
+    grid->setRowStretch(7, 1);
+  }
+  // Gear 0 has no ratio; its row stays empty.
+  rg->addItem(new QSpacerItem(0, rowHeight), 0, 0);
   for (int g = 0; g <= 6; ++g) {
     const QByteArray v = ruleName("UpDownGearVolt%d", g).toLatin1();
     vg->addWidget(c.label(v.constData()), g, 0);
     vg->addWidget(c.control(v.constData()), g, 1);
-    auto* button = new QPushButton(QStringLiteral("<- Gear %1").arg(g), page);
+    auto* button = new QPushButton(QStringLiteral("<- Gear %1").arg(g), take);
     button->setObjectName(QStringLiteral("ButtonGear%1").arg(g));
+    button->setFixedHeight(rowHeight);
     connect(button, &QPushButton::clicked, this, [this, g] { takeOver(g); });
+    bg->addWidget(button, g, 0);
     if (g >= 1) {
       const QByteArray q = ruleName("UpDownGearRatio%d", g).toLatin1();
       rg->addWidget(c.label(q.constData()), g, 0);
@@ -169,12 +185,9 @@ GearPage::GearPage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet
   auto* right = new QHBoxLayout;
   right->addWidget(volt);
   right->addWidget(ratio);
-  auto* bl = new QVBoxLayout;
-  for (QPushButton* b : m_buttons) bl->addWidget(b);
-  bl->addStretch(1);
-  right->addLayout(bl);
+  right->addWidget(take);
   right->addStretch(1);
-  top->addLayout(right, 0, 1);
+  top->addLayout(right, 0, 1, Qt::AlignTop);
   top->setColumnStretch(1, 1);
   c.onChange("RadioGroupGearSystem", [this](int index) { chooseMethod(index); });
 }
