@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/app_settings.h"
 #include "files/ign_reader.h"
 #include "files/ign_writer.h"
 #include "params/address_map.h"
@@ -112,6 +113,18 @@ TEST_F(PagesWindowTest, LoadSensorShowsItsCalibration) {
     EXPECT_EQ(form->findChild<QWidget*>("TabSensorIap")->isVisibleTo(form.get()), c.pressure)
         << c.load;
   }
+}
+
+// The image kept for the next start follows every change: it is written at
+// the tick after the apply.
+TEST_F(PagesWindowTest, ChangedImageIsKeptForTheNextStart) {
+  form->pageControl()->setCurrentIndex(0);
+  auto* limiter = form->findChild<QSpinBox*>("UpDownLimiter");
+  limiter->setValue(limiter->value() == 12000 ? 13000 : 12000);
+  for (int i = 0; i <= q3::kSpinApplyDelayTicks + 1; ++i) form->core().tick();
+  q3::ParamImage kept;
+  ASSERT_TRUE(q3::readImageDump(form->paths().defaultIni(), kept.data(), q3::RS_LEN_EXE));
+  EXPECT_EQ(kept.byte(Adrb::Limiter), limiter->value() / 100);
 }
 
 }  // namespace
