@@ -155,8 +155,8 @@ GearPage::GearPage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet
   auto* rg = new QGridLayout(ratio);
   // The take-over buttons stand in a group of their own beside the voltages
   // or ratios, one row per gear in step with the edits' rows.
-  auto* take =
-      new QGroupBox(QString::fromUtf8(ml("###Live value##Live-Wert##Aktuální hodnota")), page);
+  auto* take = new QGroupBox(page);
+  ownCaption(take, "###Live value##Live-Wert##Aktuální hodnota");
   take->setObjectName(QStringLiteral("GroupBoxGearTakeOver"));
   auto* bg = new QGridLayout(take);
   const int rowHeight = c.control("UpDownGearVolt0")->sizeHint().height();

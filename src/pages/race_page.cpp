@@ -114,6 +114,11 @@ const Rule<RaceState> kRules[] = {
     {"UpDownClutchTime%d", [](S s, int g) { return g == 1 || g <= s.gears; }, quick},
     {"LabelGearKor%d", [](S s, int g) { return g == 1 || g <= s.gears; }, nullptr},
     {"UpDownGearKorAdv%d", corrections, nullptr},
+    // The heads of the correction columns go with their edits.
+    {"LabelGearKorAdv", corrections, nullptr},
+    {"LabelGearKorLimiter", corrections, nullptr},
+    {"LabelGearKorServo", corrections, nullptr},
+    {"LabelGearKorPout%d", [](S s, int k) { return corrections(s, 1) && k <= 3; }, nullptr},
     {"UpDownGearKorLim%d", corrections, nullptr},
     {"UpDownGearKorServo%d", corrections, nullptr},
     {"UpDownGearKorPoutA%d", corrections, nullptr},
@@ -151,16 +156,22 @@ RacePage::RacePage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet
   clutch->setColumnStretch(3, 1);
   top->addLayout(clutch);
   auto* gears = new QGridLayout;
-  const char* heads[] = {"###Cut time [ms]##Unterbrechung [ms]##Přerušení [ms]",
-                         "###Advance [°]##Vorzündung [°]##Předstih [°]",
-                         "###Limiter [rpm]##Begrenzer [U/min]##Omezovač [ot/min]",
-                         "###Servo [rpm]##Servo [U/min]##Servo [ot/min]",
-                         "Pout1 [rpm]",
-                         "Pout2 [rpm]",
-                         "Pout3 [rpm]"};
+  // The column heads; the text tables name the first three.
+  const std::pair<const char*, const char*> heads[] = {
+      {"LabelClutchTime", "###Cut time [ms]##Unterbrechung [ms]##Přerušení [ms]"},
+      {"LabelGearKorAdv", "###Advance [°]##Vorzündung [°]##Předstih [°]"},
+      {"LabelGearKorLimiter", "###Limiter [rpm]##Begrenzer [U/min]##Omezovač [ot/min]"},
+      {"LabelGearKorServo", "###Servo [rpm]##Servo [U/min]##Servo [ot/min]"},
+      {"LabelGearKorPout1", "Pout1 [rpm]"},
+      {"LabelGearKorPout2", "Pout2 [rpm]"},
+      {"LabelGearKorPout3", "Pout3 [rpm]"}};
   for (int k = 0; k < 7; ++k) {
-    auto* h = new QLabel(QString::fromUtf8(ml(heads[k])), page);
-    h->setObjectName(QStringLiteral("LabelRaceHead%1").arg(k));
+    auto* h = new QLabel(page);
+    h->setObjectName(QString::fromLatin1(heads[k].first));
+    if (k < 3)
+      h->setText(QString::fromUtf8(ml(heads[k].second)));
+    else
+      ownCaption(h, heads[k].second);
     gears->addWidget(h, 0, k + 1);
   }
   const char* columns[] = {"UpDownClutchTime%d",   "UpDownGearKorAdv%d",   "UpDownGearKorLim%d",

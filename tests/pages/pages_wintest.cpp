@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -125,6 +127,15 @@ TEST_F(PagesWindowTest, ChangedImageIsKeptForTheNextStart) {
   q3::ParamImage kept;
   ASSERT_TRUE(q3::readImageDump(form->paths().defaultIni(), kept.data(), q3::RS_LEN_EXE));
   EXPECT_EQ(kept.byte(Adrb::Limiter), limiter->value() / 100);
+}
+
+// Captions the pages make themselves follow a change of language.
+TEST_F(PagesWindowTest, PageCaptionsFollowTheLanguage) {
+  form->changeLanguage(1);
+  EXPECT_EQ(form->findChild<QLabel*>("LabelGearKorServo")->text(), "Servo [U/min]");
+  EXPECT_EQ(form->findChild<QGroupBox*>("GroupBoxGearTakeOver")->title(), "Live-Wert");
+  form->changeLanguage(0);
+  EXPECT_EQ(form->findChild<QGroupBox*>("GroupBoxGearTakeOver")->title(), "Live value");
 }
 
 }  // namespace
