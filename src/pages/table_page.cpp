@@ -4,10 +4,12 @@
 #include <QGridLayout>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QSet>
 #include <QVBoxLayout>
 #include <cstring>
 
 #include "text/mstring.h"
+#include "text/ui_texts.h"
 
 namespace q3::pages {
 
@@ -272,9 +274,34 @@ void TablePage::store(ParamImage& img) const {
   }
 }
 
+namespace {
+// Whether the text tables give the control its caption (they then write it
+// on every change of language, and the page leaves it to them).
+bool captionFromTextTables(const QString& name) {
+  static const QSet<QString> names = [] {
+    QSet<QString> n;
+    for (const TextEntry& e : controlCaptionTable()) {
+      if (e.kind != TextKind::Caption) continue;
+      n.insert(QString::fromLatin1(e.name));
+      if (e.alsoName) n.insert(QString::fromLatin1(e.alsoName));
+    }
+    return n;
+  }();
+  return names.contains(name);
+}
+}  // namespace
+
 void TablePage::retranslate() {
   for (Row& r : m_rows) {
     const ControlSpec& s = *r.spec;
+    // The table's own caption where no text table gives one.
+    QWidget* captioned = r.label ? static_cast<QWidget*>(r.label) : r.widget;
+    if (s.caption && !captionFromTextTables(captioned->objectName())) {
+      const QString t = QString::fromUtf8(ml(s.caption));
+      if (auto* l = qobject_cast<QLabel*>(captioned)) l->setText(t);
+      if (auto* b = qobject_cast<QCheckBox*>(captioned)) b->setText(t);
+      if (auto* g = qobject_cast<QGroupBox*>(captioned)) g->setTitle(t);
+    }
     if (auto* c = dynamic_cast<QComboBox*>(r.widget)) {
       for (int i = 0; i < c->count() && i < static_cast<int>(s.items.size()); ++i)
         c->setItemText(i, QString::fromUtf8(ml(s.items[static_cast<std::size_t>(i)].text)));

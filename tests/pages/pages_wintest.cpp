@@ -134,6 +134,9 @@ TEST_F(PagesWindowTest, PageCaptionsFollowTheLanguage) {
   form->changeLanguage(1);
   EXPECT_EQ(form->findChild<QLabel*>("LabelGearKorServo")->text(), "Servo [U/min]");
   EXPECT_EQ(form->findChild<QGroupBox*>("GroupBoxGearTakeOver")->title(), "Live-Wert");
+  // A table caption no text table covers, and one a text table gives.
+  EXPECT_EQ(form->findChild<QLabel*>("LabelLambdaBar1")->text(), "Lambda-Balken 1");
+  EXPECT_EQ(form->findChild<QLabel*>("LabelLimiter")->text(), "Begrenzer [rpm]");
   form->changeLanguage(0);
   EXPECT_EQ(form->findChild<QGroupBox*>("GroupBoxGearTakeOver")->title(), "Live value");
 }
