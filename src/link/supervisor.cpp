@@ -282,8 +282,10 @@ void ConnectionSupervisor::startMonitorPoll() {
   if (!d) return;
   uint8_t* tx = d->tx();
   std::memset(tx, 0, kBlockLen);
-  for (int i = 0; i < 3; ++i) tx[20 + i] = m_testBits[static_cast<size_t>(i)];
-  m_testBits.fill(0);
+  if (m_host.testBits) {
+    const std::array<uint8_t, 3> bits = m_host.testBits();
+    std::memcpy(tx + 20, bits.data(), bits.size());
+  }
   tx[23] = (m_host.pickupRequest && m_host.pickupRequest()) ? 1 : 0;
   tx[148] = static_cast<uint8_t>(kProgramKeyMinor);
   tx[149] = static_cast<uint8_t>(kProgramKeyMajor);

@@ -74,6 +74,10 @@ struct SupervisorHost {
   std::function<bool()> playbackRunning;  // player playing or paused in playback
   std::function<bool()> pickupRequest;    // pickup monitor visible and not paused
   std::function<bool()> serviceMode;
+  // The test-command bits of the test buttons for the monitor request being
+  // built (request bytes 20, 21, 22); the host clears them as it hands them
+  // over, so each click is sent once.
+  std::function<std::array<uint8_t, 3>()> testBits;
   // Keeps the unit's settings as the connection check read them, before the
   // first write of a connection; false stops the programming (the settings
   // could not be kept). Given the unit image and the unit's texts.
@@ -105,8 +109,6 @@ class ConnectionSupervisor {
   void portMessage(int port, int32_t code);
   void releasePort();
   void takePortBack();
-  // Test-command bits sent once with the next monitor request, then cleared.
-  void setTestBits(const std::array<uint8_t, 3>& bits) { m_testBits = bits; }
 
   // --- state (read by the window, the command-line tool and tests) ---
   int32_t step() const { return m_step; }
@@ -173,7 +175,6 @@ class ConnectionSupervisor {
   std::array<uint8_t, 1050> m_compare{};
   std::array<uint8_t, kIdentBlockLen> m_identBlock{};
   UnitTexts m_texts;
-  std::array<uint8_t, 3> m_testBits{};
   bool m_firstRun = true;
   bool m_backedUp = false;  // this connection's unit settings are kept
   std::string m_lastLabelCom;

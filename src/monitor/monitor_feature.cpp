@@ -72,6 +72,10 @@ MonitorFeature::MonitorFeature(MonitorFeatureContext ctx)
   m_group.recorder().onNextFile = [this](const std::string& path) {
     note(withSuffix(kGoesOn, " " + baseName(path)), kBtnFace);
   };
+  // The pickup signal came or went: the active page shows its rules again.
+  MonitorHooks hooks;
+  hooks.pickupSignalChanged = [this] { m_ctx.window.reloadActivePage(); };
+  m_monitor.setHooks(std::move(hooks));
   m_stateChange = m_group.stateChanged.subscribe([this](PlayerState s) {
     // A click made before playback started never reaches a unit.
     if (s == PlayerState::Playing || s == PlayerState::Idle) m_tests.clear();

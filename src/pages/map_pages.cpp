@@ -2,10 +2,12 @@
 
 #include <QEvent>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "monitor/ui/monitor_area.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
 
@@ -205,8 +207,69 @@ void ServoPage::applyPageRules(const ParamImage& img) {
   const ServoState s{img.byte(Adrb::ServoSensor) == 0, img.byte(Adrb::ServoEnable) != 0};
   applyRules(m_page, std::span<const Rule<ServoState>>(kServoRules), s, 1);
 }
+
+// The Test page: the test commands with the settings they use, the lambda
+// bar, the proprietary values beside their live readings, the unit's
+// counters and the live values of the functions the other pages set up.
 TestPage::TestPage(ParamBinder& binder, QWidget* sheet)
-    : GridPage(binder, sheet, kTest, 6, "TestPageContent") {}
+    : GridPage(binder, sheet, kTest, 0, "TestPageContent") {
+  QWidget* page = scrollingContent(sheet, "TestPageContent");
+  auto* columns = new QHBoxLayout(page);
+  TablePage& c = *m_controls;
+  // A setting's caption and control into row of grid.
+  auto setting = [&c](QGridLayout* grid, int row, const char* name) {
+    if (QLabel* l = c.label(name)) grid->addWidget(l, row, 0);
+    grid->addWidget(c.control(name), row, 1);
+  };
+  auto group = [page](const char* name, const char* caption) {
+    auto* g = new QGroupBox(QString::fromUtf8(caption), page);
+    g->setObjectName(QString::fromLatin1(name));
+    return g;
+  };
+
+  auto* tests = new QVBoxLayout;
+  tests->addWidget(testpage::ignitionGroup(page));
+  QGroupBox* rpm = group("GroupBoxTestRpm", "Rpm");
+  auto* rpmGrid = new QGridLayout(rpm);
+  setting(rpmGrid, 0, "UpDownTestRpm");
+  rpmGrid->addWidget(testpage::button("ButtonTestRpm", rpm), 1, 0, 1, 2);
+  tests->addWidget(rpm);
+  QGroupBox* servo = group("GroupBoxTestServo", "Servo");
+  auto* servoGrid = new QGridLayout(servo);
+  setting(servoGrid, 0, "UpDownTestServo");
+  servoGrid->addWidget(testpage::button("ButtonTestServoPlus", servo), 1, 0);
+  servoGrid->addWidget(testpage::button("ButtonTestServoMinus", servo), 1, 1);
+  tests->addWidget(servo);
+  tests->addWidget(testpage::powerOutGroup(page));
+  tests->addStretch(1);
+  columns->addLayout(tests);
+
+  auto* settings = new QVBoxLayout;
+  QGroupBox* bar = group("GroupBoxLambdaBar", "Setting of Lambda bar graph");
+  auto* barGrid = new QGridLayout(bar);
+  const char* const bars[] = {"UpDownLambdaBar0", "UpDownLambdaBar1", "UpDownLambdaBar2",
+                              "UpDownLambdaBar3"};
+  for (int i = 0; i < 4; ++i) setting(barGrid, i, bars[i]);
+  settings->addWidget(bar);
+  QGroupBox* prop = group("GroupBoxProprietary", "Proprietary settings");
+  auto* propGrid = new QGridLayout(prop);
+  const char* const props[] = {"UpDownProp1", "UpDownProp2", "UpDownProp3", "UpDownProp4",
+                               "UpDownProp5"};
+  for (int i = 0; i < 5; ++i) {
+    setting(propGrid, i, props[i]);
+    testpage::addProprietaryValue(propGrid, i, 2, i + 1, prop);
+  }
+  propGrid->setColumnStretch(2, 1);
+  settings->addWidget(prop);
+  settings->addWidget(testpage::unitGroup(page));
+  settings->addStretch(1);
+  columns->addLayout(settings, 2);
+
+  auto* live = new QVBoxLayout;
+  live->addWidget(testpage::liveGroup(page));
+  live->addStretch(1);
+  columns->addLayout(live, 2);
+}
 
 std::span<const ControlSpec> SensorsPage::table() { return kSensors; }
 std::span<const ControlSpec> AdvancePage::table() { return kAdvance; }

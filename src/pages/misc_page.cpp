@@ -209,7 +209,7 @@ void MiscPage::layOut(QWidget* sheet) {
     cell->addWidget(c.control(group.constData()));
     // The live state of the input, filled by the monitor.
     auto* live = new QLabel(QStringLiteral("-"), page);
-    live->setObjectName(ruleName("LabelInput%d", i));
+    live->setObjectName(ruleName("LabelMonInput%dIn", i));
     cell->addWidget(live);
     cell->addWidget(c.control(inverse.constData()));
     cell->addStretch(1);

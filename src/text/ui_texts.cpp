@@ -508,6 +508,23 @@ constexpr TextEntry kControlCaptions[] = {
      "GroupBoxProprietary",
      nullptr,
      {"Proprietary settings", "Proprietäre Einstellungen", "Proprietární nastavení"}},
+    // The monitor's groups and buttons on the Test page and in the player.
+    {K::Caption, "GroupBoxTestRpm", nullptr, {"Rpm", "Drehzahl", "Otáčky"}},
+    {K::Caption, "GroupBoxTestServo", nullptr, {"Servo", "Servo", "Servo"}},
+    {K::Caption, "ButtonTestServoPlus", nullptr, {"Servo +", "Servo +", "Servo +"}},
+    {K::Caption, "ButtonTestServoMinus", nullptr, {"Servo -", "Servo -", "Servo -"}},
+    {K::Caption, "GroupBoxTestSmes", nullptr, {"Power out", "Leistungsausgang", "Výkonový výstup"}},
+    {K::Caption, "GroupBoxUnitCounters", nullptr, {"Unit", "Zündung", "Zapalování"}},
+    {K::Caption, "GroupBoxLiveValues", nullptr, {"Live values", "Live-Werte", "Aktuální hodnoty"}},
+    {K::Caption,
+     "GroupBoxPlayer",
+     nullptr,
+     {"Monitor player", "Monitor-Player", "Přehrávač monitoru"}},
+    {K::Caption, "ButtonLogView", nullptr, {"Log view", "Log-Ansicht", "Graf záznamu"}},
+    {K::Caption,
+     "ButtonLogCsv",
+     nullptr,
+     {"Export CSV...", "CSV exportieren...", "Export do CSV..."}},
 };
 
 // Item lists of RadioGroupTpsIap: [servo sensor set][language].

@@ -112,9 +112,17 @@ void LogView::paintEvent(QPaintEvent*) {
     p.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DashLine));
     p.drawLine(QPointF(x, a.top()), QPointF(x, a.bottom()));
   }
-  p.setPen(palette().color(QPalette::Text));
-  p.drawText(QRectF(kMargin, 2, width() - 2 * kMargin, kReadoutHeight),
-             Qt::AlignLeft | Qt::AlignVCenter, readout());
+  // The readout doubles as the legend: each value in its curve's colour.
+  const QStringList parts = readout().split(QStringLiteral("  "));
+  double x = kMargin;
+  for (int i = 0; i < parts.size(); ++i) {
+    const bool channel = i > 0 && size_t(i - 1) < m_channels.size();
+    p.setPen(channel ? channelColour(m_channels[size_t(i - 1)]) : palette().color(QPalette::Text));
+    const QString part = parts[i] + QStringLiteral("   ");
+    p.drawText(QRectF(x, 2, width() - kMargin - x, kReadoutHeight),
+               Qt::AlignLeft | Qt::AlignVCenter, part);
+    x += p.fontMetrics().horizontalAdvance(part);
+  }
 }
 
 void LogView::chooseAt(double x) {

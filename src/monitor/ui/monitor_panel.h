@@ -1,8 +1,6 @@
-// A ready-made monitor area: every control the monitor refresh writes (the
-// live-value labels, the five gauges with their bands, the test buttons) and
-// the "Monitor player" group (GroupBoxPlayer), each with its objectName, in
-// a plain grid. The main window may show it as it stands until its pages
-// carry the controls themselves; benchmarks and screenshots use it too.
+// Every monitor control in one widget: the live-value strip, the Test page's
+// monitor groups and a player group. Benchmarks and widget tests use it; the
+// main window places the same parts on its own.
 #pragma once
 
 #include <QWidget>

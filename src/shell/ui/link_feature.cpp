@@ -48,8 +48,9 @@ class LinkFeature : public QObject, public q3::Feature {
     // Port items are drawn as radio items while the selection is automatic.
     m_radio = new QActionGroup(this);
     m_radio->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    // A played recording changes the image; that is never programmed.
     m_ctx.pageHost.programChanged = [this] {
-      if (m_session) m_session->supervisor().requestProgramChanged();
+      if (m_session && !playing()) m_session->supervisor().requestProgramChanged();
     };
     bindCommands();
     addRestoreBackupItem();
@@ -106,7 +107,7 @@ class LinkFeature : public QObject, public q3::Feature {
         if (com().portListChanged.exchange(0) || openFailuresChanged()) rebuildComMenu();
         break;
       case TickPhase::EnableUnitButtons:
-        enableUnitCommands(sup().connected());
+        enableUnitCommands(sup().connected() && !playing());
         break;
       default:
         break;
@@ -198,6 +199,8 @@ class LinkFeature : public QObject, public q3::Feature {
     };
     h.serviceMode = [this] { return m_w.serviceMode(); };
     h.pickupRequest = [this] { return m_ctx.pickupRequest && m_ctx.pickupRequest(); };
+    h.playbackRunning = [this] { return playing(); };
+    h.testBits = [this] { return m_ctx.testBits ? m_ctx.testBits() : std::array<uint8_t, 3>{}; };
     // Before the first write of a connection the unit's settings are kept.
     h.backupBeforeWrite = [this](const q3::ParamImage& unit, const q3::UnitTexts& texts) {
       std::string why;
@@ -350,9 +353,18 @@ class LinkFeature : public QObject, public q3::Feature {
       connect(actions[i], &QAction::triggered, this, [this, i] { comItemClicked(i); });
   }
 
-  void read() { sup().requestRead(); }
-  void verify() { sup().requestVerify(); }
-  void program() { sup().requestProgram(); }
+  bool playing() const { return m_ctx.playbackRunning && m_ctx.playbackRunning(); }
+
+  // A played recording owns the image until Stop: no unit command meanwhile.
+  void read() {
+    if (!playing()) sup().requestRead();
+  }
+  void verify() {
+    if (!playing()) sup().requestVerify();
+  }
+  void program() {
+    if (!playing()) sup().requestProgram();
+  }
   void reset() { sup().requestReset(); }
 
   void comItemClicked(size_t i) {

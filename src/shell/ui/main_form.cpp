@@ -160,6 +160,11 @@ void TMainForm::buildWidgets() {
   setCentralWidget(central);
 }
 
+void TMainForm::addBelowPages(QWidget* w) {
+  auto* box = qobject_cast<QBoxLayout*>(centralWidget()->layout());
+  box->insertWidget(box->indexOf(GroupBoxPlayer), w);
+}
+
 QMenu* TMainForm::addMenu(QMenu* parent, const char* name) {
   QMenu* m = parent ? parent->addMenu(QString()) : menuBar()->addMenu(QString());
   m->setObjectName(name);

@@ -83,6 +83,8 @@ class TMainForm : public QMainWindow, private q3::StatusSlotView {
     return findChild<T*>(QString::fromLatin1(name));
   }
   QTabWidget* pageControl() const { return PageControl1; }
+  // Puts w between the pages and the player group.
+  void addBelowPages(QWidget* w);
   QLabel* statusPanel(int i) const { return m_panels.at(static_cast<size_t>(i)); }
   // The label of a status-message slot (1, 2, 4), else null.
   QLabel* slotLabel(int slot) const;

@@ -6,6 +6,8 @@
 // another one up.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <functional>
 
 #include "base/event.h"
@@ -57,6 +59,12 @@ struct WindowContext {
   // Whether the pickup monitor wants sample blocks with each monitor poll
   // (request byte 23); set by the pickup monitor feature.
   std::function<bool()> pickupRequest = {};
+  // Whether a recording is being played back (playing or paused): the unit
+  // commands and programming after change wait; set by the monitor feature.
+  std::function<bool()> playbackRunning = {};
+  // The test buttons' command bits for the next monitor poll, cleared as they
+  // are taken; set by the monitor feature.
+  std::function<std::array<uint8_t, 3>()> testBits = {};
 
   // The page services every feature may use: show the image in the active
   // page or in all pages (the binder holds back its change handling while the

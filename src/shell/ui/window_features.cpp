@@ -6,8 +6,9 @@
 std::vector<std::unique_ptr<q3::Feature>> makeWindowFeatures(WindowContext& ctx) {
   std::vector<std::unique_ptr<q3::Feature>> list;
   list.push_back(makeParamsFeature(ctx));
-  list.push_back(makePagesFeature(ctx));   // the pages' controls exist for those below
-  list.push_back(makePickupFeature(ctx));  // before the link: its feed ends first
+  list.push_back(makePagesFeature(ctx));    // the pages' controls exist for those below
+  list.push_back(makePickupFeature(ctx));   // before the link: its feed ends first
+  list.push_back(makeMonitorFeature(ctx));  // before the link: it asks for playback and tests
   list.push_back(makeLinkFeature(ctx));
   list.push_back(makeMapsFeature(ctx));
   list.push_back(makeFilesFeature(ctx));

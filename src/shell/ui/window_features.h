@@ -17,6 +17,8 @@ std::unique_ptr<q3::Feature> makeFilesFeature(WindowContext& ctx);   // files_fe
 std::unique_ptr<q3::Feature> makePickupFeature(WindowContext& ctx);  // pickup_feature.cpp
 std::unique_ptr<q3::Feature> makeHelpFeature(WindowContext& ctx);    // help_feature.cpp
 std::unique_ptr<q3::Feature> makePagesFeature(WindowContext& ctx);   // pages_feature.cpp
+// monitor_window_feature.cpp
+std::unique_ptr<q3::Feature> makeMonitorFeature(WindowContext& ctx);
 
 // Every feature of the window, in the order in which they take part in each
 // start-up step, tick phase and closing step.
