@@ -189,8 +189,11 @@ void MiscPage::layOut(QWidget* sheet) {
     }
     return g;
   };
-  // Settings on the left, one under the other; the six inputs in two rows
+  // Settings on the left, one under the other, the dwell modes in a row and
+  // the potentiometer functions in two columns; the six inputs in two rows
   // of three on the right.
+  c.as<RadioBox>("RadioButtonDwellMode")->setColumns(3);
+  c.as<RadioBox>("RadioButtonPoti")->setColumns(2);
   auto* left = new QVBoxLayout;
   left->addLayout(column({"UpDownLimiter", "UpDownStartLimiter", "UpDownStartLimiterMin",
                           "UpDownStartLimiterDelay", "UpDownRetard", "UpDownMap2Akcel",
@@ -207,11 +210,15 @@ void MiscPage::layOut(QWidget* sheet) {
     const QByteArray group = ruleName("RadioGroupInput%d", i).toLatin1();
     const QByteArray inverse = ruleName("CheckBoxInverseInput%d", i).toLatin1();
     cell->addWidget(c.control(group.constData()));
-    // The live state of the input, filled by the monitor.
+    // The live state of the input, filled by the monitor, beside its
+    // inverse box.
     auto* live = new QLabel(QStringLiteral("-"), page);
     live->setObjectName(ruleName("LabelMonInput%dIn", i));
-    cell->addWidget(live);
-    cell->addWidget(c.control(inverse.constData()));
+    auto* row = new QHBoxLayout;
+    row->addWidget(live);
+    row->addWidget(c.control(inverse.constData()));
+    row->addStretch(1);
+    cell->addLayout(row);
     cell->addStretch(1);
     inputs->addLayout(cell, (i - 1) / 3, (i - 1) % 3);
   }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -33,7 +34,12 @@ class MonitorWindowTest : public q3test::SimWindowTest {
       for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* f = qobject_cast<QFileDialog*>(top); f && f->isVisible()) d = f;
       if (!d) return;
-      d->selectFile(path);
+      // selectFile leaves the name alone while the name edit has the focus
+      // (the user is typing), so the name is typed there as a user would.
+      if (auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(path);
+      else
+        d->selectFile(path);
       QMetaObject::invokeMethod(d, "accept");
       poll->deleteLater();
     });
