@@ -61,6 +61,14 @@ void BM_ApplyOnRacePage(benchmark::State& state) {
 }
 BENCHMARK(BM_ApplyOnRacePage)->Unit(benchmark::kMillisecond);
 
+// The part of an apply that writes files: the window settings and the image
+// kept for the next start, saved with every undo snapshot.
+void BM_SaveSettings(benchmark::State& state) {
+  auto form = makeWindow();
+  for (auto _ : state) form->saveSettings();
+}
+BENCHMARK(BM_SaveSettings)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

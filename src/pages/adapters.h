@@ -73,6 +73,8 @@ class RadioBox : public QGroupBox {
   void setItems(std::span<const Item> items);
   // Item texts (one a line), as the text tables give them.
   void setItemTexts(const QStringList& texts);
+  // The items in that many columns, filled column by column.
+  void setColumns(int columns);
   int count() const { return static_cast<int>(m_buttons.size()); }
   int checkedIndex() const;
   void setCheckedIndex(int i);

@@ -265,6 +265,7 @@ void BikePage::layOut(QWidget* sheet) {
     box->setObjectName(chName("GroupBoxPalec%d", ch));
     auto* bg = new QGridLayout(box);
     bg->setContentsMargins(6, 2, 6, 2);
+    bg->setVerticalSpacing(2);
     for (int e = 0; e < 2; ++e) {
       const char* end = e == 0 ? "Zac" : "End";
       const QString spin = chName("UpDownPalec%d", ch) + QLatin1String(end);
@@ -292,6 +293,9 @@ void BikePage::layOut(QWidget* sheet) {
     g->addWidget(box, r++, 0, 1, 2);
   }
   g->setRowStretch(r, 1);
+  // Four channels and the settings above them fit the page above the live
+  // values only with close rows.
+  g->setVerticalSpacing(3);
   top->addWidget(special, 3);
 }
 

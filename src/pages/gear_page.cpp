@@ -82,6 +82,7 @@ const Rule<GearState> kRules[] = {
     {"GroupBoxNapetiProGear", [](S s, int) { return s.method == 1; }, nullptr},
     {"GroupBoxRpmSpeedProGear", [](S s, int) { return s.method == 2; }, nullptr},
     {"GroupBoxMonAutoGear", [](S s, int) { return s.method == 3; }, nullptr},
+    {"GroupBoxGearTakeOver", [](S s, int) { return s.method == 1 || s.method == 2; }, nullptr},
     {"GroupBoxPulsuProSpeed", [](S s, int) { return s.speed; }, nullptr},
     {"UpDownGearRatio%d", upTo, nullptr},
     {"LabelGearRatio%d", upTo, nullptr},
@@ -97,12 +98,11 @@ GearInput gearMethodInput(int method) {
 
 int highlightedGear(int engaged) { return engaged >= 0 && engaged <= 6 ? engaged : -1; }
 
-GearTakeOver gearTakeOver(int method, int n, bool connected, int liveVoltage, int liveRatio) {
-  if (!connected || n < 0 || n > 6) return {};
-  if (method == 1 && liveVoltage >= 0 && liveVoltage <= 5000)
-    return {Adrw::GearVoltage + n, liveVoltage};
-  if (method == 2 && n >= 1 && liveRatio >= 1 && liveRatio <= 32000)
-    return {Adrw::GearRatio + n - 1, liveRatio};
+TakeOver gearTakeOver(int method, int n, bool connected, int liveVoltage, int liveRatio) {
+  if (n < 0 || n > 6) return {};
+  if (method == 1) return takeOverInRange(connected, Adrw::GearVoltage + n, liveVoltage, 0, 5000);
+  if (method == 2 && n >= 1)
+    return takeOverInRange(connected, Adrw::GearRatio + n - 1, liveRatio, 1, 32000);
   return {};
 }
 
@@ -153,13 +153,28 @@ GearPage::GearPage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet
       page);
   ratio->setObjectName(QStringLiteral("GroupBoxRpmSpeedProGear"));
   auto* rg = new QGridLayout(ratio);
+  // The take-over buttons stand in a group of their own beside the voltages
+  // or ratios, one row per gear in step with the edits' rows.
+  auto* take = new QGroupBox(page);
+  ownCaption(take, "###Live value##Live-Wert##Aktuální hodnota");
+  take->setObjectName(QStringLiteral("GroupBoxGearTakeOver"));
+  auto* bg = new QGridLayout(take);
+  const int rowHeight = c.control("UpDownGearVolt0")->sizeHint().height();
+  for (QGridLayout* grid : {vg, rg, bg}) {
+    grid->setVerticalSpacing(6);
+    grid->setRowStretch(7, 1);
+  }
+  // Gear 0 has no ratio; its row stays empty.
+  rg->addItem(new QSpacerItem(0, rowHeight), 0, 0);
   for (int g = 0; g <= 6; ++g) {
     const QByteArray v = ruleName("UpDownGearVolt%d", g).toLatin1();
     vg->addWidget(c.label(v.constData()), g, 0);
     vg->addWidget(c.control(v.constData()), g, 1);
-    auto* button = new QPushButton(QStringLiteral("<- Gear %1").arg(g), page);
+    auto* button = new QPushButton(QStringLiteral("<- Gear %1").arg(g), take);
     button->setObjectName(QStringLiteral("ButtonGear%1").arg(g));
+    button->setFixedHeight(rowHeight);
     connect(button, &QPushButton::clicked, this, [this, g] { takeOver(g); });
+    bg->addWidget(button, g, 0);
     if (g >= 1) {
       const QByteArray q = ruleName("UpDownGearRatio%d", g).toLatin1();
       rg->addWidget(c.label(q.constData()), g, 0);
@@ -170,12 +185,9 @@ GearPage::GearPage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet
   auto* right = new QHBoxLayout;
   right->addWidget(volt);
   right->addWidget(ratio);
-  auto* bl = new QVBoxLayout;
-  for (QPushButton* b : m_buttons) bl->addWidget(b);
-  bl->addStretch(1);
-  right->addLayout(bl);
+  right->addWidget(take);
   right->addStretch(1);
-  top->addLayout(right, 0, 1);
+  top->addLayout(right, 0, 1, Qt::AlignTop);
   top->setColumnStretch(1, 1);
   c.onChange("RadioGroupGearSystem", [this](int index) { chooseMethod(index); });
 }
@@ -200,21 +212,31 @@ void GearPage::applyPageRules(const ParamImage& img) {
 
 void GearPage::showEngagedGear(int engaged) {
   const int e = highlightedGear(engaged);
+  const int method = m_binder.model().image().byte(Adrb::GearSystem);
   for (int g = 0; g <= 6; ++g) {
-    QFont f = m_buttons[static_cast<std::size_t>(g)]->font();
-    f.setBold(g == e);
-    m_buttons[static_cast<std::size_t>(g)]->setFont(f);
+    QPushButton* b = m_buttons[static_cast<std::size_t>(g)];
+    if (b->font().bold() != (g == e)) {
+      QFont f = b->font();
+      f.setBold(g == e);
+      b->setFont(f);
+    }
+    // The setting the unit uses now: the voltage in method 1, the ratio in
+    // method 2.
+    const QByteArray volt = ruleName("UpDownGearVolt%d", g).toLatin1();
+    const QByteArray ratio = ruleName("UpDownGearRatio%d", g).toLatin1();
+    for (auto [name, on] : {std::pair{volt.constData(), method == 1 && g == e},
+                            std::pair{ratio.constData(), method == 2 && g == e}}) {
+      markEngaged(m_controls->control(name), on);
+      markEngaged(m_controls->label(name), on);
+    }
   }
 }
 
 void GearPage::takeOver(int n) {
   const ParamImage& img = m_binder.model().image();
   const MonitorBuffer& mon = m_binder.model().monitor();
-  const GearTakeOver t = gearTakeOver(img.byte(Adrb::GearSystem), n, connected && connected(),
-                                      mon.word(Monw::GearVoltage), mon.word(Monw::GearRatio));
-  if (t.word < 0) return;
-  m_binder.model().image().setWord(t.word, t.value);
-  m_binder.applyNow();
+  applyTakeOver(m_binder, gearTakeOver(img.byte(Adrb::GearSystem), n, connected && connected(),
+                                       mon.word(Monw::GearVoltage), mon.word(Monw::GearRatio)));
 }
 
 void GearPage::chooseMethod(int index) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "pages/grid_page.h"
+#include "pages/take_over.h"
 
 class QPushButton;
 
@@ -25,14 +26,10 @@ GearInput gearMethodInput(int method);
 // -1 when none: gears above 6 or below 0 highlight nothing.
 int highlightedGear(int engaged);
 
-// A live value for gear n taken over into the image: the word index and the
-// value, or word -1 when the value may not be taken (no unit, method without
-// a live value for n, value outside the edit's range).
-struct GearTakeOver {
-  int word = -1;
-  int value = 0;
-};
-GearTakeOver gearTakeOver(int method, int n, bool connected, int liveVoltage, int liveRatio);
+// A live value for gear n taken over into the image, nothing when the value
+// may not be taken (no unit, method without a live value for n, value outside
+// the edit's range).
+TakeOver gearTakeOver(int method, int n, bool connected, int liveVoltage, int liveRatio);
 
 class GearPage : public GridPage {
  public:

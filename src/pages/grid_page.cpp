@@ -1,6 +1,9 @@
 #include "pages/grid_page.h"
 
 #include <QGridLayout>
+#include <QGroupBox>
+
+#include "text/mstring.h"
 
 namespace q3::pages {
 
@@ -28,11 +31,38 @@ GridPage::GridPage(ParamBinder& binder, QWidget* sheet, std::span<const ControlS
 
 GridPage::~GridPage() = default;
 
+namespace {
+void setCaption(QWidget* w, const char* text) {
+  const QString t = QString::fromUtf8(ml(text));
+  if (auto* l = qobject_cast<QLabel*>(w)) l->setText(t);
+  if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(t);
+}
+}  // namespace
+
+void GridPage::retranslate() {
+  m_controls->retranslate();
+  for (auto [w, text] : m_ownCaptions) setCaption(w, text);
+}
+
+void GridPage::ownCaption(QWidget* w, const char* text) {
+  setCaption(w, text);
+  m_ownCaptions.emplace_back(w, text);
+}
+
 void GridPage::show() {
   const ParamImage& img = m_binder.model().image();
   m_controls->show(img);
   const ParamBinder::Suppress hold(m_binder);
   applyPageRules(img);
+}
+
+void GridPage::applyChange(const std::function<void(ParamImage&)>& change) {
+  store();
+  change(m_binder.model().image());
+  // The edits are in the image now; shown again they are no longer edits,
+  // so the apply's store keeps what the change wrote.
+  show();
+  m_binder.applyNow();
 }
 
 void GridPage::store() {

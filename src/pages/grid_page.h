@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "pages/page.h"
 #include "pages/table_page.h"
@@ -21,7 +23,7 @@ class GridPage : public Page {
 
   void show() override;
   void store() override;
-  void retranslate() override { m_controls->retranslate(); }
+  void retranslate() override;
   TablePage& controls() { return *m_controls; }
 
  protected:
@@ -29,10 +31,21 @@ class GridPage : public Page {
   virtual void applyPageRules(const ParamImage&) {}
   // Page-specific store after the table's.
   virtual void afterStore(ParamImage&) {}
+  // A change the page makes itself on a click (defaults of a new choice, a
+  // live value): the page's own edits and the change go into the image
+  // together and become one apply, so one undo entry.
+  void applyChange(const std::function<void(ParamImage&)>& change);
+
+  // A caption the page made itself (a label's text or a group's title)
+  // that no text table covers: set now and again on a change of language.
+  void ownCaption(QWidget* w, const char* text);
 
   ParamBinder& m_binder;
   QWidget* m_page;
   std::unique_ptr<TablePage> m_controls;
+
+ private:
+  std::vector<std::pair<QWidget*, const char*>> m_ownCaptions;
 };
 
 }  // namespace q3::pages

@@ -4,10 +4,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "monitor/ui/monitor_area.h"
 #include "params/address_map.h"
+#include "params/param_model.h"
 
 namespace q3::pages {
 
@@ -80,12 +82,49 @@ const ControlSpec kTest[] = {
 #undef Q3_BAR
 #undef Q3_PROP
 
+struct SensorsState {
+  int load = 0;  // byte 216: 0 none, 1 throttle, 2 pressure
+};
+// The throttle calibration buttons go with the throttle sensor; the
+// calibration tables themselves are maps and follow the same byte.
+const Rule<SensorsState> kSensorsRules[] = {
+    {"BitBtnTps0", [](const SensorsState& s, int) { return s.load == 1; }, nullptr},
+    {"BitBtnTps100", [](const SensorsState& s, int) { return s.load == 1; }, nullptr},
+};
+
+// A cylinder correction for each ignition channel.
+struct AdvanceState {
+  int channels = 1;  // byte 186
+};
+bool channelShown(const AdvanceState& s, int k) { return k <= s.channels; }
+const Rule<AdvanceState> kAdvanceRules[] = {
+    {"UpDownKorAdv%d", channelShown, nullptr},
+    {"LabelKorAdv%d", channelShown, nullptr},
+};
+
+// The servo can be switched on only with the servo sensor, and its
+// hysteresis and off position matter only while it is on.
+struct ServoState {
+  bool servoSensor = true;  // byte 515 = 0
+  bool enabled = false;     // byte 408
+};
+bool servoOn(const ServoState& s, int) { return s.enabled; }
+bool servoSensor(const ServoState& s, int) { return s.servoSensor; }
+const Rule<ServoState> kServoRules[] = {
+    {"CheckBoxServoEnable", nullptr, servoSensor}, {"CheckBoxServoProcenta", nullptr, servoSensor},
+    {"UpDownServoHyster", servoOn, nullptr},       {"LabelServoHyster", servoOn, nullptr},
+    {"UpDownServoNo", servoOn, nullptr},           {"LabelServoNo", servoOn, nullptr},
+};
+
 }  // namespace
 
 PanelPage::PanelPage(ParamBinder& binder, QWidget* sheet, std::span<const ControlSpec> table,
-                     PanelPlace where, const char* panelName)
+                     PanelPlace where, const char* panelName, bool layOutControls)
     : GridPage(binder, sheet, table, 0, ""), m_panel(new QWidget(sheet)), m_place(where) {
   m_panel->setObjectName(QString::fromLatin1(panelName));
+  sheet->installEventFilter(this);
+  place();
+  if (!layOutControls) return;
   QBoxLayout* box = where == PanelPlace::TopStrip
                         ? static_cast<QBoxLayout*>(new QHBoxLayout(m_panel))
                         : static_cast<QBoxLayout*>(new QVBoxLayout(m_panel));
@@ -95,8 +134,6 @@ PanelPage::PanelPage(ParamBinder& binder, QWidget* sheet, std::span<const Contro
     box->addWidget(m_controls->control(s.name));
   }
   box->addStretch(1);
-  sheet->installEventFilter(this);
-  place();
 }
 
 bool PanelPage::eventFilter(QObject* o, QEvent* e) {
@@ -106,18 +143,71 @@ bool PanelPage::eventFilter(QObject* o, QEvent* e) {
 
 void PanelPage::place() {
   const int w = m_page->width(), h = m_page->height();
-  if (m_place == PanelPlace::TopStrip)
-    m_panel->setGeometry(0, 0, w, 35);
-  else
-    m_panel->setGeometry(0, 0, std::max(200, w - 580), h);
+  switch (m_place) {
+    case PanelPlace::TopStrip:
+      m_panel->setGeometry(0, 0, w, 35);
+      break;
+    case PanelPlace::LeftColumn:
+      m_panel->setGeometry(0, 0, std::max(200, w - 580), h);
+      break;
+    case PanelPlace::LeftOfMaps:
+      m_panel->setGeometry(0, 0, std::max(300, w - 440), h);
+      break;
+  }
+}
+
+TakeOver tpsTakeOver(int point, bool connected, int liveMillivolts) {
+  if (point != 0 && point != 1) return {};
+  return takeOverInRange(connected, Adrw::TpsLow + point, liveMillivolts, 0, 5000);
 }
 
 SensorsPage::SensorsPage(ParamBinder& binder, QWidget* sheet)
-    : PanelPage(binder, sheet, kSensors, PanelPlace::LeftColumn, "SensorsPanel") {}
+    : PanelPage(binder, sheet, kSensors, PanelPlace::LeftColumn, "SensorsPanel") {
+  // The calibration buttons under the load sensor choice.
+  auto* box = static_cast<QBoxLayout*>(m_panel->layout());
+  int at = 1;
+  for (auto [name, text, point] :
+       {std::tuple{"BitBtnTps0", " TP 0 %    ", 0}, std::tuple{"BitBtnTps100", "TP 100 %", 1}}) {
+    auto* b = new QPushButton(QString::fromLatin1(text), m_panel);
+    b->setObjectName(QString::fromLatin1(name));
+    connect(b, &QPushButton::clicked, this, [this, point = point] { takeOverTps(point); });
+    box->insertWidget(at++, b);
+  }
+  // A new lambda sensor type starts from that type's curve.
+  m_controls->onChange("RadioGroupCidloLambdaMode", [this](int type) {
+    applyChange([type](ParamImage& img) {
+      img.setByte(Adrb::LambdaSensor, type);
+      applyLambdaCurve(img, type);
+    });
+  });
+}
+
+void SensorsPage::takeOverTps(int point) {
+  applyTakeOver(m_binder, tpsTakeOver(point, connected && connected(),
+                                      m_binder.model().monitor().word(Monw::LoadVoltage)));
+}
+
+void SensorsPage::applyPageRules(const ParamImage& img) {
+  const SensorsState s{img.byte(Adrb::TpsIapSensor)};
+  applyRules(m_page, std::span<const Rule<SensorsState>>(kSensorsRules), s, 1);
+}
+
 AdvancePage::AdvancePage(ParamBinder& binder, QWidget* sheet)
     : PanelPage(binder, sheet, kAdvance, PanelPlace::TopStrip, "AdvancePanel") {}
+
+void AdvancePage::applyPageRules(const ParamImage& img) {
+  const AdvanceState s{img.byte(Adrb::Channels)};
+  applyRules(m_page, std::span<const Rule<AdvanceState>>(kAdvanceRules), s, 4);
+}
+
 ServoPage::ServoPage(ParamBinder& binder, QWidget* sheet)
     : PanelPage(binder, sheet, kServo, PanelPlace::TopStrip, "ServoPanel") {}
+
+void ServoPage::applyPageRules(const ParamImage& img) {
+  const ServoState s{img.byte(Adrb::ServoSensor) == 0, img.byte(Adrb::ServoEnable) != 0};
+  applyRules(m_page, std::span<const Rule<ServoState>>(kServoRules), s, 1);
+}
+
 // The Test page: the test commands with the settings they use, the lambda
 // bar, the proprietary values beside their live readings, the unit's
 // counters and the live values of the functions the other pages set up.

@@ -44,22 +44,14 @@ constexpr Item kPoti[] = {{0, "###Off##Aus##Vypnuto"},
 
 using K = Kind;
 
-#define Q3_INPUT_ROWS(i, pin, items)                                                       \
-  {"RadioGroupInput" #i,                                                                   \
-   K::RadioValue,                                                                          \
-   Adrb::InputFunction + (i)-1,                                                            \
-   0,                                                                                      \
-   1,                                                                                      \
-   0,                                                                                      \
-   0,                                                                                      \
-   255,                                                                                    \
-   1,                                                                                      \
-   "###Multifunction input " #i " (pin " #pin ")##Multifunktionseingang " #i " (pin " #pin \
-   ")##Multifunkční vstup " #i " (pin " #pin ")",                                          \
-   items},                                                                                 \
-  {                                                                                        \
-    "CheckBoxInverseInput" #i, K::Check, -1, 0, 1, 0, 0, 1, 1,                             \
-        "###Inverse polarity##Umgekehrte Polarität##Opačná polarita"                    \
+#define Q3_INPUT_ROWS(i, pin, items)                                                     \
+  radioByValue("RadioGroupInput" #i, Adrb::InputFunction + (i)-1,                        \
+               "###Multifunction input " #i " (pin " #pin ")##Multifunktionseingang " #i \
+               " (pin " #pin ")##Multifunkční vstup " #i " (pin " #pin ")",              \
+               items),                                                                   \
+  {                                                                                      \
+    "CheckBoxInverseInput" #i, K::Check, -1, 0, 1, 0, 0, 1, 1,                           \
+        "###Inverse polarity##Umgekehrte Polarität##Opačná polarita"                  \
   }
 
 const ControlSpec kTable[] = {
@@ -197,8 +189,11 @@ void MiscPage::layOut(QWidget* sheet) {
     }
     return g;
   };
-  // Settings on the left, one under the other; the six inputs in two rows
+  // Settings on the left, one under the other, the dwell modes in a row and
+  // the potentiometer functions in two columns; the six inputs in two rows
   // of three on the right.
+  c.as<RadioBox>("RadioButtonDwellMode")->setColumns(3);
+  c.as<RadioBox>("RadioButtonPoti")->setColumns(2);
   auto* left = new QVBoxLayout;
   left->addLayout(column({"UpDownLimiter", "UpDownStartLimiter", "UpDownStartLimiterMin",
                           "UpDownStartLimiterDelay", "UpDownRetard", "UpDownMap2Akcel",
@@ -215,11 +210,15 @@ void MiscPage::layOut(QWidget* sheet) {
     const QByteArray group = ruleName("RadioGroupInput%d", i).toLatin1();
     const QByteArray inverse = ruleName("CheckBoxInverseInput%d", i).toLatin1();
     cell->addWidget(c.control(group.constData()));
-    // The live state of the input, filled by the monitor.
+    // The live state of the input, filled by the monitor, beside its
+    // inverse box.
     auto* live = new QLabel(QStringLiteral("-"), page);
     live->setObjectName(ruleName("LabelMonInput%dIn", i));
-    cell->addWidget(live);
-    cell->addWidget(c.control(inverse.constData()));
+    auto* row = new QHBoxLayout;
+    row->addWidget(live);
+    row->addWidget(c.control(inverse.constData()));
+    row->addStretch(1);
+    cell->addLayout(row);
     cell->addStretch(1);
     inputs->addLayout(cell, (i - 1) / 3, (i - 1) % 3);
   }
@@ -258,6 +257,9 @@ void MiscPage::store() {
   if (mode == 1) img.setByte(Adrb::DwellTime, 30);
   // A new potentiometer function starts from its own default range.
   if (potChosen) img.setWord(Adrw::PotRange, potRange(img.byte(Adrb::PotFunction)).defaultRange);
+  // An input that lost the gear or speed function takes the gear method
+  // along; the Gear page shows the image when it becomes the active one.
+  applyFunctionConsequences(img);
 }
 
 }  // namespace q3::pages

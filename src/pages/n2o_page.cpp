@@ -57,6 +57,11 @@ N2OPage::N2OPage(ParamBinder& binder, QWidget* sheet)
     static_cast<QGridLayout*>(l->parentWidget()->layout())
         ->addWidget(l, name[9] == 'I' ? 8 : 9, 0, 1, 4);
   }
+  // The hints stand right under the settings; the free space goes below them.
+  auto* grid = static_cast<QGridLayout*>(
+      m_page->findChild<QWidget*>(QStringLiteral("N2OPageContent"))->layout());
+  grid->setRowStretch(7, 0);
+  grid->setRowStretch(10, 1);
 }
 
 void N2OPage::applyPageRules(const ParamImage& img) {

@@ -42,6 +42,13 @@ struct ControlSpec {
 
 TransferKind transferKind(Kind k);
 
+// A radio group that selects the item whose value equals the byte (an
+// input's or an output's function).
+constexpr ControlSpec radioByValue(const char* name, int byte, const char* caption,
+                                   std::span<const Item> items) {
+  return {name, Kind::RadioValue, byte, 0, 1, 0, 0, 255, 1, caption, items};
+}
+
 // One visibility / enabling rule of a page: the controls it names (a "%d" in
 // the name stands for the numbers 1..n of a channel or input), and when they
 // are visible and enabled. A null predicate means always.

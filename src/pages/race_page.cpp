@@ -1,7 +1,9 @@
 #include "pages/race_page.h"
 
 #include <QGridLayout>
+#include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "params/address_map.h"
 #include "text/mstring.h"
@@ -112,6 +114,11 @@ const Rule<RaceState> kRules[] = {
     {"UpDownClutchTime%d", [](S s, int g) { return g == 1 || g <= s.gears; }, quick},
     {"LabelGearKor%d", [](S s, int g) { return g == 1 || g <= s.gears; }, nullptr},
     {"UpDownGearKorAdv%d", corrections, nullptr},
+    // The heads of the correction columns go with their edits.
+    {"LabelGearKorAdv", corrections, nullptr},
+    {"LabelGearKorLimiter", corrections, nullptr},
+    {"LabelGearKorServo", corrections, nullptr},
+    {"LabelGearKorPout%d", [](S s, int k) { return corrections(s, 1) && k <= 3; }, nullptr},
     {"UpDownGearKorLim%d", corrections, nullptr},
     {"UpDownGearKorServo%d", corrections, nullptr},
     {"UpDownGearKorPoutA%d", corrections, nullptr},
@@ -149,16 +156,22 @@ RacePage::RacePage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet
   clutch->setColumnStretch(3, 1);
   top->addLayout(clutch);
   auto* gears = new QGridLayout;
-  const char* heads[] = {"###Cut time [ms]##Unterbrechung [ms]##Přerušení [ms]",
-                         "###Advance [°]##Vorzündung [°]##Předstih [°]",
-                         "###Limiter [rpm]##Begrenzer [U/min]##Omezovač [ot/min]",
-                         "###Servo [rpm]##Servo [U/min]##Servo [ot/min]",
-                         "Pout1 [rpm]",
-                         "Pout2 [rpm]",
-                         "Pout3 [rpm]"};
+  // The column heads; the text tables name the first three.
+  const std::pair<const char*, const char*> heads[] = {
+      {"LabelClutchTime", "###Cut time [ms]##Unterbrechung [ms]##Přerušení [ms]"},
+      {"LabelGearKorAdv", "###Advance [°]##Vorzündung [°]##Předstih [°]"},
+      {"LabelGearKorLimiter", "###Limiter [rpm]##Begrenzer [U/min]##Omezovač [ot/min]"},
+      {"LabelGearKorServo", "###Servo [rpm]##Servo [U/min]##Servo [ot/min]"},
+      {"LabelGearKorPout1", "Pout1 [rpm]"},
+      {"LabelGearKorPout2", "Pout2 [rpm]"},
+      {"LabelGearKorPout3", "Pout3 [rpm]"}};
   for (int k = 0; k < 7; ++k) {
-    auto* h = new QLabel(QString::fromUtf8(ml(heads[k])), page);
-    h->setObjectName(QStringLiteral("LabelRaceHead%1").arg(k));
+    auto* h = new QLabel(page);
+    h->setObjectName(QString::fromLatin1(heads[k].first));
+    if (k < 3)
+      h->setText(QString::fromUtf8(ml(heads[k].second)));
+    else
+      ownCaption(h, heads[k].second);
     gears->addWidget(h, 0, k + 1);
   }
   const char* columns[] = {"UpDownClutchTime%d",   "UpDownGearKorAdv%d",   "UpDownGearKorLim%d",
@@ -179,6 +192,28 @@ RacePage::RacePage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet
   gears->setColumnStretch(8, 1);
   top->addLayout(gears);
   top->addStretch(1);
+}
+
+int raceRow(int engaged) {
+  if (engaged < 0 || engaged > 6) return -1;
+  return std::max(engaged, 1);
+}
+
+void RacePage::showEngagedGear(int engaged) {
+  const int row = raceRow(engaged);
+  const bool quickshift = functionFlags(m_binder.model().image())[Fn::Quickshift];
+  for (int g = 1; g <= 6; ++g) {
+    const bool engagedRow = g == row;
+    for (const char* column :
+         {"UpDownGearKorAdv%d", "UpDownGearKorLim%d", "UpDownGearKorServo%d",
+          "UpDownGearKorPoutA%d", "UpDownGearKorPoutB%d", "UpDownGearKorPoutC%d"})
+      markEngaged(m_controls->control(ruleName(column, g).toLatin1().constData()), engagedRow);
+    // The cut time matters only with a quickshift input.
+    markEngaged(m_controls->control(ruleName("UpDownClutchTime%d", g).toLatin1().constData()),
+                engagedRow && quickshift);
+    // The row's caption names its gear: neutral leaves "0-1 " unmarked.
+    markEngaged(m_page->findChild<QLabel*>(ruleName("LabelGearKor%d", g)), engaged == g);
+  }
 }
 
 void RacePage::applyPageRules(const ParamImage& img) {

@@ -1,10 +1,10 @@
 #include "pages/table_page.h"
 
-#include <QAbstractButton>
 #include <QButtonGroup>
-#include <QGroupBox>
+#include <QGridLayout>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QSet>
 #include <QVBoxLayout>
 #include <cstring>
 
@@ -84,6 +84,16 @@ void RadioBox::setItemTexts(const QStringList& texts) {
     m_buttons[static_cast<std::size_t>(i)]->setText(texts[i]);
 }
 
+void RadioBox::setColumns(int columns) {
+  const QMargins margins = layout()->contentsMargins();
+  delete layout();
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(margins);
+  grid->setSpacing(2);
+  const int rows = (count() + columns - 1) / std::max(1, columns);
+  for (int i = 0; i < count(); ++i) grid->addWidget(button(i), i % rows, i / rows);
+}
+
 int RadioBox::checkedIndex() const { return m_group->checkedId(); }
 
 void RadioBox::setCheckedIndex(int i) {
@@ -103,6 +113,22 @@ int RadioBox::itemValue(int i) const {
 
 QString ruleName(const char* pattern, int number) {
   return QString::fromLatin1(pattern).replace(QLatin1String("%d"), QString::number(number));
+}
+
+void markEngaged(QWidget* w, bool engaged) {
+  if (!w || w->property("q3Engaged").toBool() == engaged) return;
+  w->setProperty("q3Engaged", engaged);
+  if (!engaged) {
+    w->setPalette(QPalette());  // the colours of the window again
+    w->setAutoFillBackground(false);
+    return;
+  }
+  QPalette p = w->palette();
+  p.setColor(QPalette::Base, QColor(0, 255, 0));
+  p.setColor(QPalette::Window, QColor(0, 255, 0));
+  w->setPalette(p);
+  // A label shows its window colour only when it fills its background.
+  if (qobject_cast<QLabel*>(w)) w->setAutoFillBackground(true);
 }
 
 QWidget* scrollingContent(QWidget* sheet, const char* name) {
@@ -249,28 +275,32 @@ void TablePage::store(ParamImage& img) const {
 }
 
 namespace {
-// Whether the window's caption table names the control; its caption then
-// comes from there, the table's own is a fallback for the others.
-bool captionedByTexts(const QString& name) {
-  for (const TextEntry& e : controlCaptionTable())
-    if (e.kind == TextKind::Caption &&
-        (name == QLatin1String(e.name) || (e.alsoName && name == QLatin1String(e.alsoName))))
-      return true;
-  return false;
+// Whether the text tables give the control its caption (they then write it
+// on every change of language, and the page leaves it to them).
+bool captionFromTextTables(const QString& name) {
+  static const QSet<QString> names = [] {
+    QSet<QString> n;
+    for (const TextEntry& e : controlCaptionTable()) {
+      if (e.kind != TextKind::Caption) continue;
+      n.insert(QString::fromLatin1(e.name));
+      if (e.alsoName) n.insert(QString::fromLatin1(e.alsoName));
+    }
+    return n;
+  }();
+  return names.contains(name);
 }
 }  // namespace
 
 void TablePage::retranslate() {
   for (Row& r : m_rows) {
     const ControlSpec& s = *r.spec;
-    if (s.caption) {
-      const QString caption = QString::fromUtf8(ml(s.caption));
-      if (r.label && !captionedByTexts(r.label->objectName())) {
-        r.label->setText(caption);
-      } else if (!captionedByTexts(r.widget->objectName())) {
-        if (auto* b = dynamic_cast<QAbstractButton*>(r.widget)) b->setText(caption);
-        if (auto* g = dynamic_cast<QGroupBox*>(r.widget)) g->setTitle(caption);
-      }
+    // The table's own caption where no text table gives one.
+    QWidget* captioned = r.label ? static_cast<QWidget*>(r.label) : r.widget;
+    if (s.caption && !captionFromTextTables(captioned->objectName())) {
+      const QString t = QString::fromUtf8(ml(s.caption));
+      if (auto* l = qobject_cast<QLabel*>(captioned)) l->setText(t);
+      if (auto* b = qobject_cast<QCheckBox*>(captioned)) b->setText(t);
+      if (auto* g = qobject_cast<QGroupBox*>(captioned)) g->setTitle(t);
     }
     if (auto* c = dynamic_cast<QComboBox*>(r.widget)) {
       for (int i = 0; i < c->count() && i < static_cast<int>(s.items.size()); ++i)

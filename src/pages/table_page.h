@@ -41,6 +41,10 @@ void applyRules(QWidget* root, std::span<const Rule<State>> rules, const State& 
   }
 }
 
+// Marks a control as belonging to the engaged gear (lime background) or
+// gives it back its normal colours; nothing is repainted when the mark stays.
+void markEngaged(QWidget* w, bool engaged);
+
 // A sheet whose content scrolls when the window is smaller than it: returns
 // the content widget to lay the page out in.
 QWidget* scrollingContent(QWidget* sheet, const char* name);

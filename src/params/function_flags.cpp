@@ -40,4 +40,14 @@ FunctionFlags functionFlags(const ParamImage& img) {
   return r;
 }
 
+bool applyFunctionConsequences(ParamImage& img) {
+  img.setByte(Adrb::ForeignMark, 0);
+  const FunctionFlags f = functionFlags(img);
+  const int method = img.byte(Adrb::GearSystem);
+  const bool orphan =
+      (method == 1 && !f[Fn::Gear]) || ((method == 2 || method == 3) && !f[Fn::Speed]);
+  if (orphan) img.setByte(Adrb::GearSystem, 0);
+  return orphan;
+}
+
 }  // namespace q3

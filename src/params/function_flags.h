@@ -40,4 +40,10 @@ inline constexpr int kInputOff = 0, kInputKill = 1, kInputBlocking = 2, kInputQu
 // The functions input i (0..5) may carry, as a mask over the values.
 int inputFunctionMask(int input);
 
+// What follows from the flags when the inputs change: a gear method whose
+// input function is gone (the voltage method without the gear function, the
+// ratio methods without the speed function) falls back to "No", and the
+// foreign-file mark is cleared. Returns whether the gear method changed.
+bool applyFunctionConsequences(ParamImage& img);
+
 }  // namespace q3

@@ -10,6 +10,7 @@
 #include "pages/gear_page.h"
 #include "pages/map_pages.h"
 #include "pages/n2o_page.h"
+#include "pages/pout_page.h"
 #include "pages/race_page.h"
 #include "params/address_map.h"
 
@@ -21,23 +22,16 @@ template <class P>
 class PlainPageTest : public q3test::PageFixture<P> {};
 using PlainPages = ::testing::Types<q3::pages::GearPage, q3::pages::RacePage, q3::pages::N2OPage,
                                     q3::pages::SensorsPage, q3::pages::AdvancePage,
-                                    q3::pages::ServoPage, q3::pages::TestPage>;
+                                    q3::pages::ServoPage, q3::pages::TestPage, q3::pages::PoutPage>;
 TYPED_TEST_SUITE(PlainPageTest, PlainPages);
 
 TYPED_TEST(PlainPageTest, ShowThenStoreKeepsDefaultsAndRandomImages) {
-  std::mt19937 rng(78);
-  for (int n = 0; n < 300; ++n) {
-    if (n == 0) {
-      this->model.applyDefaults(-1);
-      this->model.sanitize();
-    } else {
-      q3test::randomSanitised(this->model, rng);
-    }
+  q3test::forEachRoundTripImage(this->model, 300, 78, [this](const std::string& what) {
     const q3::ParamImage before = this->img();
     this->page->show();
     this->page->store();
-    q3test::expectSame(this->img(), before, "image " + std::to_string(n));
-  }
+    q3test::expectSame(this->img(), before, what);
+  });
 }
 
 TEST(GearTakeOver, OnlyFromAConnectedUnitAndInRange) {
@@ -57,7 +51,7 @@ TEST(GearTakeOver, OnlyFromAConnectedUnitAndInRange) {
       {0, 3, true, 2500, 900, -1, 0},
   };
   for (const Case& c : cases) {
-    const q3::pages::GearTakeOver t =
+    const q3::pages::TakeOver t =
         q3::pages::gearTakeOver(c.method, c.n, c.connected, c.voltage, c.ratio);
     EXPECT_EQ(t.word, c.word) << "method " << c.method << " gear " << c.n;
     if (t.word >= 0) EXPECT_EQ(t.value, c.value);
@@ -66,11 +60,18 @@ TEST(GearTakeOver, OnlyFromAConnectedUnitAndInRange) {
 
 TEST(GearHighlight, GearsAboveSixHighlightNothing) {
   struct Case {
-    int engaged, edit;
+    int engaged, edit, raceRow;
   };
-  for (const Case& c :
-       {Case{0, 0}, Case{3, 3}, Case{6, 6}, Case{7, -1}, Case{255, -1}, Case{-1, -1}})
+  for (const Case& c : {Case{0, 0, 1}, Case{1, 1, 1}, Case{3, 3, 3}, Case{6, 6, 6}, Case{7, -1, -1},
+                        Case{255, -1, -1}, Case{-1, -1, -1}}) {
     EXPECT_EQ(q3::pages::highlightedGear(c.engaged), c.edit) << c.engaged;
+    EXPECT_EQ(q3::pages::raceRow(c.engaged), c.raceRow) << c.engaged;
+  }
+}
+
+bool lime(QWidget* w) {
+  const QPalette::ColorRole role = qobject_cast<QLabel*>(w) ? QPalette::Window : QPalette::Base;
+  return w->palette().color(role) == QColor(0, 255, 0);
 }
 
 class GearPageTest : public q3test::PageFixture<q3::pages::GearPage> {
@@ -113,7 +114,62 @@ TEST_F(GearPageTest, GearMethodAsksBeforeReplacingAnInputsFunction) {
   }
 }
 
+// The edit and label the unit uses in the engaged gear are lime: the
+// voltage in method 1, the ratio in method 2; a gear above 6 marks nothing.
+TEST_F(GearPageTest, EngagedGearIsLime) {
+  struct Case {
+    int method, engaged;
+    const char* marked;  // nullptr: nothing
+  };
+  const Case cases[] = {
+      {1, 3, "GearVolt3"}, {1, 0, "GearVolt0"}, {2, 3, "GearRatio3"}, {2, 0, nullptr},
+      {1, 7, nullptr},     {2, 200, nullptr},   {0, 3, nullptr},      {1, -1, nullptr},
+  };
+  for (const Case& c : cases) {
+    img().setByte(Adrb::GearSystem, c.method);
+    page->show();
+    page->showEngagedGear(c.engaged);
+    for (const char* kind : {"GearVolt", "GearRatio"})
+      for (int g = 0; g <= 6; ++g) {
+        const QString stem = QString::fromLatin1(kind) + QString::number(g);
+        auto* edit = sheet.findChild<QWidget*>("UpDown" + stem);
+        auto* label = sheet.findChild<QWidget*>("Label" + stem);
+        if (!edit) continue;
+        const bool want = c.marked && stem == QLatin1String(c.marked);
+        EXPECT_EQ(lime(edit), want)
+            << "method " << c.method << " gear " << c.engaged << " " << stem.toStdString();
+        EXPECT_EQ(lime(label), want) << stem.toStdString();
+      }
+  }
+}
+
 using RacePageTest = q3test::PageFixture<q3::pages::RacePage>;
+
+TEST_F(RacePageTest, EngagedGearsRowIsLime) {
+  struct Case {
+    const char* what;
+    int input1, engaged;
+    const char* control;
+    bool marked;
+  };
+  const Case cases[] = {
+      {"neutral uses row 0-1", 3, 0, "UpDownGearKorAdv1", true},
+      {"neutral leaves the row caption", 3, 0, "LabelGearKor1", false},
+      {"first gear marks the caption", 3, 1, "LabelGearKor1", true},
+      {"cut time with quickshift", 3, 0, "UpDownClutchTime1", true},
+      {"no cut time without quickshift", 0, 0, "UpDownClutchTime1", false},
+      {"corrections without quickshift", 0, 4, "UpDownGearKorPoutC4", true},
+      {"other rows normal", 3, 4, "UpDownGearKorLim3", false},
+      {"gear 7 marks nothing", 3, 7, "UpDownGearKorServo6", false},
+  };
+  for (const Case& c : cases) {
+    img().setByte(Adrb::InputFunction, c.input1);
+    img().setByte(Adrb::GearSystem, 1);
+    page->show();
+    page->showEngagedGear(c.engaged);
+    EXPECT_EQ(lime(sheet.findChild<QWidget*>(c.control)), c.marked) << c.what;
+  }
+}
 
 TEST_F(RacePageTest, PerGearEditsStoreTheirScaling) {
   struct Case {

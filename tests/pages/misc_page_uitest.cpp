@@ -20,27 +20,22 @@ namespace {
 using MiscPageTest = q3test::PageFixture<MiscPage>;
 
 // What store changes on a page nobody edited: the short and long dwell modes
-// carry their fixed dwell time.
+// carry their fixed dwell time, a gear method without its input falls back
+// to "No" and the foreign-file mark is cleared.
 q3::ParamImage expectedAfterStore(q3::ParamImage e) {
   if (e.byte(Adrb::DwellMode) == 0) e.setByte(Adrb::DwellTime, 10);
   if (e.byte(Adrb::DwellMode) == 1) e.setByte(Adrb::DwellTime, 30);
+  q3::applyFunctionConsequences(e);
   return e;
 }
 
 TEST_F(MiscPageTest, ShowThenStoreKeepsDefaultsAndRandomImages) {
-  std::mt19937 rng(8);
-  for (int n = 0; n < 300; ++n) {
-    if (n == 0) {
-      model.applyDefaults(-1);
-      model.sanitize();
-    } else {
-      q3test::randomSanitised(model, rng);
-    }
+  q3test::forEachRoundTripImage(model, 300, 8, [this](const std::string& what) {
     const q3::ParamImage before = img();
     page->show();
     page->store();
-    q3test::expectSame(img(), expectedAfterStore(before), "image " + std::to_string(n));
-  }
+    q3test::expectSame(img(), expectedAfterStore(before), what);
+  });
 }
 
 TEST_F(MiscPageTest, DwellModeDecidesTheDwellTime) {
@@ -75,6 +70,22 @@ TEST_F(MiscPageTest, PotentiometerFunctionSetsItsRange) {
     EXPECT_EQ(w<QSpinBox>("UpDownPotencRozsah")->maximum(), c.maximum);
     EXPECT_EQ(visible("UpDownPotencRozsah"), c.rangeShown);
   }
+}
+
+// Input 3 from Gear to Off while the gear method is "Voltage": the method
+// becomes "No" in the same change.
+TEST_F(MiscPageTest, GearMethodFollowsItsInput) {
+  model.applyDefaults(-1);
+  img().setByte(Adrb::InputFunction + 2, 8);
+  img().setByte(Adrb::GearSystem, 1);
+  model.sanitize();
+  binder.resetHistory();
+  page->show();
+  auto* input3 = sheet.findChild<q3::pages::RadioBox*>("RadioGroupInput3");
+  input3->button(0)->click();  // Off
+  EXPECT_EQ(img().byte(Adrb::InputFunction + 2), 0);
+  EXPECT_EQ(img().byte(Adrb::GearSystem), 0);
+  EXPECT_EQ(model.current(), 1);
 }
 
 TEST_F(MiscPageTest, InverseBoxesSetOnlyTheirBit) {

@@ -10,6 +10,8 @@
 #include <random>
 #include <string>
 
+#include "pages/bike_page.h"
+#include "params/address_map.h"
 #include "params/hooked_page_host.h"
 #include "params/param_binder.h"
 #include "params/param_model.h"
@@ -47,6 +49,25 @@ inline void expectSame(const q3::ParamImage& got, const q3::ParamImage& want,
 inline void randomSanitised(q3::ParamModel& model, std::mt19937& rng) {
   for (int i = 0; i < q3::RS_LEN_EXE; ++i) model.image().setByte(i, static_cast<int>(rng() & 0xFF));
   model.sanitize();
+}
+
+// The images a page must show and store back unchanged: every bike preset's
+// defaults, then `random` random sanitised images. check(what) runs with
+// each one in the model.
+template <class Check>
+void forEachRoundTripImage(q3::ParamModel& model, int random, unsigned seed, Check check) {
+  for (const q3::pages::Item& bike : q3::pages::BikePage::bikes()) {
+    model.image().clear();
+    model.image().setByte(q3::Adrb::Bike, bike.value);
+    model.applyDefaults(-1);
+    model.sanitize();
+    check("defaults of bike " + std::to_string(bike.value));
+  }
+  std::mt19937 rng(seed);
+  for (int n = 0; n < random; ++n) {
+    randomSanitised(model, rng);
+    check("random image " + std::to_string(n));
+  }
 }
 
 template <class Page>

@@ -6,11 +6,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/app_settings.h"
 #include "files/ign_reader.h"
 #include "files/ign_writer.h"
 #include "params/address_map.h"
@@ -58,14 +62,12 @@ TEST_F(PagesWindowTest, OneControlChangeIsOneUndoStepAndReachesTheFile) {
     const char* spin;
     int byte;
   };
-  const Case cases[] = {{0, "UpDownLimiter", Adrb::Limiter},
-                        {1, "UpDownRevWoIgnition", Adrb::RevWoIgnition},
-                        {3, "UpDownBaseAdv", Adrb::BaseAdv},
-                        {5, "UpDownServoHyster", Adrb::ServoHyster},
-                        {6, "UpDownGearAutoBand", Adrb::GearAutoBand},
-                        {7, "UpDownGearKorAdv1", Adrb::GearCorrAdv},
-                        {8, "UpDownGas1", Adrb::N2oGas1},
-                        {9, "UpDownLambdaBar1", Adrb::LambdaBar + 1}};
+  const Case cases[] = {
+      {0, "UpDownLimiter", Adrb::Limiter},         {1, "UpDownRevWoIgnition", Adrb::RevWoIgnition},
+      {3, "UpDownBaseAdv", Adrb::BaseAdv},         {4, "UpDownPOutHyster2", Adrb::PoutFurther + 1},
+      {5, "UpDownServoHyster", Adrb::ServoHyster}, {6, "UpDownGearAutoBand", Adrb::GearAutoBand},
+      {7, "UpDownGearKorAdv1", Adrb::GearCorrAdv}, {8, "UpDownGas1", Adrb::N2oGas1},
+      {9, "UpDownLambdaBar1", Adrb::LambdaBar + 1}};
   for (const Case& c : cases) {
     form->pageControl()->setCurrentIndex(c.page);
     auto* spin = form->findChild<QSpinBox*>(c.spin);
@@ -90,6 +92,53 @@ TEST_F(PagesWindowTest, OneControlChangeIsOneUndoStepAndReachesTheFile) {
     EXPECT_EQ(form->image().byte(c.byte), before) << c.spin;
     EXPECT_EQ(spin->value(), shown) << c.spin;
   }
+}
+
+// The load sensor decides which calibration shows on the Sensors page: the
+// throttle table with its two buttons, the pressure table, or neither.
+TEST_F(PagesWindowTest, LoadSensorShowsItsCalibration) {
+  struct Case {
+    int load;
+    bool throttle, pressure;
+  };
+  form->pageControl()->setCurrentIndex(2);
+  for (const Case& c : {Case{1, true, false}, Case{2, false, true}, Case{0, false, false}}) {
+    form->findChild<QRadioButton*>("RadioGroupTpsIap" + QString::number(c.load))->click();
+    form->core().tick();  // the maps follow the image on the next tick
+    EXPECT_EQ(form->image().byte(Adrb::TpsIapSensor), c.load);
+    EXPECT_EQ(form->findChild<QWidget*>("TabSensorTps")->isVisibleTo(form.get()), c.throttle)
+        << c.load;
+    EXPECT_EQ(form->findChild<QWidget*>("BitBtnTps0")->isVisibleTo(form.get()), c.throttle)
+        << c.load;
+    EXPECT_EQ(form->findChild<QWidget*>("BitBtnTps100")->isVisibleTo(form.get()), c.throttle)
+        << c.load;
+    EXPECT_EQ(form->findChild<QWidget*>("TabSensorIap")->isVisibleTo(form.get()), c.pressure)
+        << c.load;
+  }
+}
+
+// The image kept for the next start follows every change: it is written at
+// the tick after the apply.
+TEST_F(PagesWindowTest, ChangedImageIsKeptForTheNextStart) {
+  form->pageControl()->setCurrentIndex(0);
+  auto* limiter = form->findChild<QSpinBox*>("UpDownLimiter");
+  limiter->setValue(limiter->value() == 12000 ? 13000 : 12000);
+  for (int i = 0; i <= q3::kSpinApplyDelayTicks + 1; ++i) form->core().tick();
+  q3::ParamImage kept;
+  ASSERT_TRUE(q3::readImageDump(form->paths().defaultIni(), kept.data(), q3::RS_LEN_EXE));
+  EXPECT_EQ(kept.byte(Adrb::Limiter), limiter->value() / 100);
+}
+
+// Captions the pages make themselves follow a change of language.
+TEST_F(PagesWindowTest, PageCaptionsFollowTheLanguage) {
+  form->changeLanguage(1);
+  EXPECT_EQ(form->findChild<QLabel*>("LabelGearKorServo")->text(), "Servo [U/min]");
+  EXPECT_EQ(form->findChild<QGroupBox*>("GroupBoxGearTakeOver")->title(), "Live-Wert");
+  // A table caption no text table covers, and one a text table gives.
+  EXPECT_EQ(form->findChild<QLabel*>("LabelLambdaBar1")->text(), "Lambda-Balken 1");
+  EXPECT_EQ(form->findChild<QLabel*>("LabelLimiter")->text(), "Begrenzer [rpm]");
+  form->changeLanguage(0);
+  EXPECT_EQ(form->findChild<QGroupBox*>("GroupBoxGearTakeOver")->title(), "Live value");
 }
 
 }  // namespace

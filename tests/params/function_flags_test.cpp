@@ -70,4 +70,34 @@ TEST(FunctionFlags, InputsOfferTheirFunctions) {
         << "input " << o.input + 1 << " value " << o.value;
 }
 
+// A gear method keeps its input's function or falls back to "No".
+TEST(FunctionFlags, GearMethodNeedsItsInput) {
+  struct Method {
+    const char* what;
+    int method, input1, input3, neutral, after;
+  };
+  const Method cases[] = {
+      {"voltage with gear on input 3", 1, 0, 8, 0, 1},
+      {"voltage after input 3 went off", 1, 0, 0, 0, 0},
+      {"voltage with speed only", 1, 9, 0, 0, 0},
+      {"ratio with speed on input 1", 2, 9, 0, 0, 2},
+      {"ratio after input 1 became a kill switch", 2, 1, 8, 0, 0},
+      {"automat without speed", 3, 0, 8, 0, 0},
+      {"automat with speed", 3, 9, 0, 0, 3},
+      {"speed input reserved by neutral", 2, 9, 0, 1, 0},
+      {"no method stays", 0, 0, 0, 0, 0},
+  };
+  for (const Method& c : cases) {
+    q3::ParamImage img;
+    img.setByte(Adrb::GearSystem, c.method);
+    img.setByte(Adrb::InputFunction, c.input1);
+    img.setByte(Adrb::InputFunction + 2, c.input3);
+    img.setByte(Adrb::InputNeutralSs, c.neutral);
+    img.setByte(Adrb::ForeignMark, 1);
+    EXPECT_EQ(q3::applyFunctionConsequences(img), c.after != c.method) << c.what;
+    EXPECT_EQ(img.byte(Adrb::GearSystem), c.after) << c.what;
+    EXPECT_EQ(img.byte(Adrb::ForeignMark), 0) << c.what;
+  }
+}
+
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
 #include <functional>
@@ -88,7 +89,24 @@ TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
   // For looking at: Q3_SCREENSHOT_DIR=... keeps a picture of the connected window.
   if (const char* shots = std::getenv("Q3_SCREENSHOT_DIR")) {
     w.resize(1280, 800);
+    w.show();  // laid out as on the screen, tab bar included
+    app().processEvents();
     w.grab().save(QString(shots) + "/window_connected.png");
+    // And every page in English and German, with the unit's live values.
+    for (int lang : {0, 1}) {
+      w.changeLanguage(lang);
+      for (int p = 0; p < TMainForm::kPages; ++p) {
+        w.pageControl()->setCurrentIndex(p);
+        for (int i = 0; i < 10; ++i) {
+          w.core().tick();
+          app().processEvents();
+          QThread::msleep(20);
+        }
+        w.grab().save(QString(shots) +
+                      QStringLiteral("/connected_page%1_%2.png").arg(p).arg(lang ? "de" : "en"));
+      }
+    }
+    w.changeLanguage(0);
   }
 }
 

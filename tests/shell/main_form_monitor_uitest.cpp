@@ -42,8 +42,8 @@ class MonitorWindowTest : public q3test::SimWindowTest {
         return;
       }
       *seen = true;
-      // Typed into the name field, as a user does: selectFile() may be undone
-      // by the dialog while it still reads the folder.
+      // selectFile leaves the name alone while the name edit has the focus
+      // (the user is typing), so the name is typed there as a user would.
       if (auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
         name->setText(path);
       else

@@ -2,8 +2,9 @@
 // Advance Map, Power out and Servo pages, their load from the image and their
 // store on each committed change (followed by the deferred apply, so that
 // every map edit is one undoable change), the tick step that feeds them the
-// live engine values and runs their timer entry, the "TP 0 %" / "TP 100 %"
-// buttons, the servo "Percent" switch and "Advance +" / "Advance -".
+// live engine values and runs their timer entry, the servo "Percent" switch
+// and "Advance +" / "Advance -". The throttle calibration buttons write the
+// image (Sensors page); the curve follows at the next reload.
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -199,30 +200,12 @@ class MapsFeature : public QObject, public q3::Feature {
     m_baseLabel->setPalette(pal);
   }
 
-  // Page controls that belong to the maps, made by the pages: the TP buttons,
-  // the servo "Percent" switch and the base-advance label.
+  // Page controls that belong to the maps, made by the pages: the servo
+  // "Percent" switch and the base-advance label.
   void connectPageControls() {
-    auto* b0 = m_form->control<QAbstractButton>("BitBtnTps0");
-    auto* b100 = m_form->control<QAbstractButton>("BitBtnTps100");
-    if (b0 && b100) {
-      connect(b0, &QAbstractButton::clicked, this, [this] { calibrateTps(0); });
-      connect(b100, &QAbstractButton::clicked, this, [this] { calibrateTps(1); });
-    }
     if (auto* box = m_form->control<QCheckBox>("CheckBoxServoProcenta"))
       connect(box, &QAbstractButton::clicked, this, [this](bool on) { servoPercent(on); });
     m_baseLabel = m_form->control<QLabel>("LabelBaseAdv");
-  }
-
-  // "TP 0 %" / "TP 100 %": the live sensor voltage [mV] into the curve.
-  void calibrateTps(int row) {
-    TTab* t = tab(q3::kOwnerTpsCurve);
-    if (!t) return;
-    const int mv = m_ctx.params.monitor().word(q3::Monw::LoadVoltage);
-    q3::TabModel& m = t->model();
-    m.beginChange(q3::kKeyStructBegin);
-    m.cur().cell(0, row) = mv;
-    m.commitChange(q3::kChangeCells, q3::kKeyStructEnd);
-    t->refresh();
   }
 
   // The "Percent" switch converts the servo cells from the unit they are

@@ -10,6 +10,7 @@
 #include "pages/map_pages.h"
 #include "pages/misc_page.h"
 #include "pages/n2o_page.h"
+#include "pages/pout_page.h"
 #include "pages/race_page.h"
 #include "params/address_map.h"
 #include "params/hooked_page_host.h"
@@ -23,12 +24,14 @@ class PagesFeature : public QObject, public q3::Feature {
   explicit PagesFeature(WindowContext& ctx) : m_ctx(ctx) {
     add<q3::pages::MiscPage>(0, "TabSheetRuzne");
     add<q3::pages::BikePage>(1, "TabSheetBike");
-    add<q3::pages::SensorsPage>(2, "TabSheetSensors");
+    m_sensors = add<q3::pages::SensorsPage>(2, "TabSheetSensors");
+    if (m_sensors) m_sensors->connected = [this] { return m_connected; };
     add<q3::pages::AdvancePage>(3, "TabSheetAdvance");
+    add<q3::pages::PoutPage>(4, "TabSheetPOut");
     add<q3::pages::ServoPage>(5, "TabSheetServo");
     m_gear = add<q3::pages::GearPage>(kGearPage, "TabSheet_Gear");
     if (m_gear) m_gear->connected = [this] { return m_connected; };
-    add<q3::pages::RacePage>(7, "TabSheet_Race");
+    m_race = add<q3::pages::RacePage>(kRacePage, "TabSheet_Race");
     add<q3::pages::N2OPage>(8, "TabSheet_N2O");
     add<q3::pages::TestPage>(9, "TabSheet_Ladeni");
     m_texts = ctx.events.textsApplied.subscribe([this] {
@@ -50,12 +53,14 @@ class PagesFeature : public QObject, public q3::Feature {
         m_ctx.link->events().unitDisconnected.subscribe([this] { setConnected(false); });
   }
 
-  // The engaged gear on the Gear page while it is the active one.
+  // The engaged gear on the Gear and Race pages while one of them is the
+  // active one; nothing is marked without a unit.
   void tick(q3::TickPhase phase, int32_t) override {
-    if (phase != q3::TickPhase::ActivePageStep || !m_gear ||
-        m_ctx.pageHost.activePage() != kGearPage)
-      return;
-    m_gear->showEngagedGear(m_connected ? m_ctx.params.monitor().byte(q3::Monb::Gear) : -1);
+    if (phase != q3::TickPhase::ActivePageStep) return;
+    const int engaged = m_connected ? m_ctx.params.monitor().byte(q3::Monb::Gear) : -1;
+    const int active = m_ctx.pageHost.activePage();
+    if (m_gear && active == kGearPage) m_gear->showEngagedGear(engaged);
+    if (m_race && active == kRacePage) m_race->showEngagedGear(engaged);
   }
 
  private:
@@ -75,10 +80,12 @@ class PagesFeature : public QObject, public q3::Feature {
     if (m_gear && m_ctx.pageHost.activePage() == kGearPage) m_ctx.showActivePage();
   }
 
-  static constexpr int kGearPage = 6;
+  static constexpr int kGearPage = 6, kRacePage = 7;
   WindowContext& m_ctx;
   std::vector<q3::pages::Page*> m_pages;
   q3::pages::GearPage* m_gear = nullptr;
+  q3::pages::SensorsPage* m_sensors = nullptr;
+  q3::pages::RacePage* m_race = nullptr;
   bool m_connected = false;
   q3::Event<const q3::UnitTexts&>::Subscription m_onConnect;
   q3::Event<>::Subscription m_onDisconnect;

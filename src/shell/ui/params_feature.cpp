@@ -62,7 +62,12 @@ class ParamsFeature : public QObject, public q3::Feature {
   }
 
   void tick(q3::TickPhase phase, int32_t) override {
-    if (phase == q3::TickPhase::DeferredApply) m_ctx.binder.timerTick();
+    if (phase != q3::TickPhase::DeferredApply) return;
+    m_ctx.binder.timerTick();
+    if (m_settingsDue) {
+      m_settingsDue = false;
+      m_w.saveSettings();
+    }
   }
 
   void close(q3::CloseStep step) override {
@@ -72,7 +77,11 @@ class ParamsFeature : public QObject, public q3::Feature {
  private:
   void wireModel() {
     q3::ParamModelHooks& h = m_ctx.params.hooks();
-    h.saveSettings = [this] { m_w.saveSettings(); };
+    // The settings and the image kept for the next start are written (and
+    // synced to disk) at the next tick, not inside the apply that took the
+    // snapshot: the click stays quick, and the snapshots of one tick are
+    // written once.
+    h.saveSettings = [this] { m_settingsDue = true; };
     // The caption names the loaded file only while the image is unmodified.
     h.captionChanged = [this](bool) { m_w.refreshCaption(); };
     h.recordImageChange = [this] { m_ctx.events.imageChanged.notify(); };
@@ -132,6 +141,7 @@ class ParamsFeature : public QObject, public q3::Feature {
 
   WindowContext& m_ctx;
   TMainForm& m_w;
+  bool m_settingsDue = false;
 };
 
 }  // namespace
