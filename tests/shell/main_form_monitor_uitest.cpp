@@ -123,6 +123,10 @@ TEST_F(MonitorWindowTest, LiveValuesMoveAndATestCommandIsSentOnce) {
   // Captions the window's text tables lack follow the language too.
   EXPECT_EQ(text(w, "LabelProp1"), "Wert 1");
   shoot(w, "monitor_test_page_de.png");
+  w.changeLanguage(2);
+  tickUntil(
+      w, [] { return false; }, 300);
+  shoot(w, "monitor_test_page_cz.png");
   w.changeLanguage(0);
 }
 

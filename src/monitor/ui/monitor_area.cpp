@@ -79,8 +79,8 @@ MonitorArea::MonitorArea(QWidget* parent) : QWidget(parent) {
   g->addWidget(
       new GaugeBox("CGaugeLambda", {"LabelLambdaBlue", "LabelLambdaGreen", "LabelLambdaRed"}, this),
       0, 10, 1, 2);
-  place(g, {{"LabelNapeti", 1, 0, 2},        {"LabelDwell", 1, 2, 3},
-            {"LabelMonSpeed", 1, 5, 2},      {"LabelMonGear", 1, 7, 1},
+  place(g, {{"LabelNapeti", 1, 0, 1},        {"LabelDwell", 1, 1, 3},
+            {"LabelMonSpeed", 1, 4, 2},      {"LabelMonGear", 1, 6, 2},
             {"LabelMonLimiterOut", 1, 8, 2}, {"LabelMonStartLimiterOut", 1, 10, 2},
             {"LabelAdvance1", 2, 0, 3},      {"LabelAdvance2", 2, 3, 3},
             {"LabelAdvance3", 2, 6, 3},      {"LabelAdvance4", 2, 9, 3},
