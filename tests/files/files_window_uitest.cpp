@@ -17,6 +17,7 @@
 #include "files/files_fixture.h"
 #include "files/ign_writer.h"
 #include "files/service_tools.h"
+#include "qt_app.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"
 
@@ -24,13 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_files_ui";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return *a;
-}
+using q3test::app;
 
 class FilesWindow : public q3test::ScratchDir {
  protected:

@@ -22,6 +22,7 @@
 #include "monitor/ui/monitor_widgets.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
+#include "qt_app.h"
 
 namespace {
 
@@ -29,13 +30,7 @@ using q3::MonitorWidgets;
 
 // One application for the whole run, never destroyed: the widgets' statics
 // outlive the tests.
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_monitor_ui";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return *a;
-}
+using q3test::app;
 
 // Every control of the monitor, each of the kind the window uses for it.
 std::unique_ptr<QWidget> makePanel() {

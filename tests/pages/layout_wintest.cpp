@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #include "params/address_map.h"
+#include "qt_app.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"
 #include "text/ui_texts.h"
@@ -25,13 +26,7 @@ using q3::Adrb;
 
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_pages_window";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return *a;
-}
+using q3test::app;
 
 const char* const kLanguages[] = {"en", "de", "cz"};
 

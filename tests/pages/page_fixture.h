@@ -15,18 +15,11 @@
 #include "params/hooked_page_host.h"
 #include "params/param_binder.h"
 #include "params/param_model.h"
+#include "qt_app.h"
 #include "text/mstring.h"
 #include "text/user_dialogs.h"
 
 namespace q3test {
-
-inline QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_pages_ui";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return *a;
-}
 
 class ScriptedDialogs : public q3::UserDialogs {
  public:

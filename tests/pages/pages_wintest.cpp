@@ -19,6 +19,7 @@
 #include "files/ign_writer.h"
 #include "params/address_map.h"
 #include "params/param_binder.h"
+#include "qt_app.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"
 
@@ -27,13 +28,7 @@ using q3::Adrb;
 
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_pages_window";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return *a;
-}
+using q3test::app;
 
 class PagesWindowTest : public ::testing::Test {
  protected:

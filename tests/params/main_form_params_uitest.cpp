@@ -18,6 +18,7 @@
 
 #include "params/address_map.h"
 #include "params_fixture.h"
+#include "qt_app.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"
 
@@ -26,13 +27,7 @@ using q3::Adrb;
 
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_params_ui";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return *a;
-}
+using q3test::app;
 
 class WindowParamsTest : public ::testing::Test {
  protected:

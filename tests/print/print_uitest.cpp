@@ -28,17 +28,12 @@
 #include "maps/ui/ttab.h"
 #include "print/paper_look.h"
 #include "print/window_printer.h"
+#include "qt_app.h"
 #include "text/recording_dialogs.h"
 
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_print_ui";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return *a;
-}
+using q3test::app;
 
 QColor face() { return QApplication::palette().color(QPalette::Window); }
 

@@ -23,20 +23,13 @@
 
 #include "params/param_model.h"
 #include "print/window_printer.h"
+#include "qt_app.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"
 
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_shell_ui";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = QApplication::instance()
-                               ? static_cast<QApplication*>(QApplication::instance())
-                               : new QApplication(argc, argv);
-  return *a;
-}
+using q3test::app;
 
 // The addresses the desktop would open.
 class UrlCatcher : public QObject {

@@ -24,6 +24,7 @@
 #include "base/app_clock.h"
 #include "base/app_settings.h"
 #include "base/debug_log.h"
+#include "qt_app.h"
 #include "shell/ui/close_on_signal.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"
@@ -33,16 +34,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_shell_ui";
-  static char* argv[] = {name, nullptr};
-  // Another test file of this program may have made the application already.
-  static QApplication* a = QApplication::instance()
-                               ? static_cast<QApplication*>(QApplication::instance())
-                               : new QApplication(argc, argv);
-  return *a;
-}
+using q3test::app;
 
 std::string readAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);

@@ -14,20 +14,11 @@
 #include <functional>
 #include <string>
 
+#include "qt_app.h"
 #include "shell/ui/main_form.h"
 #include "text/mstring.h"
 
 namespace q3test {
-
-inline QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_shell_ui";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = QApplication::instance()
-                               ? static_cast<QApplication*>(QApplication::instance())
-                               : new QApplication(argc, argv);
-  return *a;
-}
 
 class SimWindowTest : public ::testing::Test {
  protected:

@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "qt_app.h"
 #include "text/mstring.h"
 #include "text/widgets/widget_text_target.h"
 
@@ -36,13 +37,7 @@ class ListWidget : public QWidget {
   QPointer<QWidget> doomed;
 };
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_text_ui";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return *a;
-}
+using q3test::app;
 
 template <class T>
 T* named(QWidget* parent, const char* name) {

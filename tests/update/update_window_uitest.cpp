@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "qt_app.h"
 #include "text/mstring.h"
 #include "text/recording_dialogs.h"
 #include "update/ui/about_window.h"
@@ -21,13 +22,7 @@
 
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "test_update_ui";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return *a;
-}
+using q3test::app;
 
 // Takes the addresses the desktop would open, for the schemes it registers.
 class UrlCatcher : public QObject {
