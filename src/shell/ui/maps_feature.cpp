@@ -71,7 +71,7 @@ class MapsFeature : public QObject, public q3::Feature {
       }
     }
     m_ctx.mapEditors = [this] {
-      std::vector<WindowContext::MapEditorState> list;
+      std::vector<q3::PlaybackHost::Editor> list;
       for (TTab* t : m_tabs)
         list.push_back({t->model().ownerId(), t->model().current(), t->model().sheetCount()});
       return list;

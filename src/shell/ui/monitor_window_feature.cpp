@@ -50,11 +50,7 @@ class WindowMonitor : public q3::MonitorWindow {
   void showPage(int page) override { m_ctx.pageHost.switchToPage(page); }
   void reloadActivePage() override { m_ctx.showActivePage(); }
   std::vector<q3::PlaybackHost::Editor> mapEditors() const override {
-    std::vector<q3::PlaybackHost::Editor> list;
-    if (m_ctx.mapEditors)
-      for (const WindowContext::MapEditorState& e : m_ctx.mapEditors())
-        list.push_back({e.ownerId, e.sheet, e.sheetCount});
-    return list;
+    return m_ctx.mapEditors ? m_ctx.mapEditors() : std::vector<q3::PlaybackHost::Editor>{};
   }
   void showSheet(int editor, int sheet) override {
     if (m_ctx.showMapSheet) m_ctx.showMapSheet(editor, sheet);
@@ -72,11 +68,7 @@ class WindowMonitor : public q3::MonitorWindow {
   }
   std::array<bool, 5> propSigned() const override {
     std::array<bool, 5> on{};
-    for (size_t i = 0; i < on.size(); ++i) {
-      const auto* box = m_ctx.window.control<QCheckBox>(
-          QStringLiteral("CheckBoxPropMon%1").arg(i + 1).toLatin1().constData());
-      on[i] = box && box->isChecked();
-    }
+    for (size_t i = 0; i < on.size(); ++i) on[i] = propBoxes[i] && propBoxes[i]->isChecked();
     return on;
   }
   bool serviceMode() const override { return m_ctx.window.serviceMode(); }
@@ -96,6 +88,8 @@ class WindowMonitor : public q3::MonitorWindow {
 
   // The folder of the last recording chosen (the data folder at first).
   QString folder;
+  // CheckBoxPropMon1..5, found once: the refresh reads them after every answer.
+  std::array<QCheckBox*, 5> propBoxes{};
 
  private:
   std::string ask(bool save) {
@@ -126,6 +120,7 @@ class LogWindow : public QDialog {
       on->setChecked(std::find(shown.begin(), shown.end(), c) != shown.end());
       connect(on, &QCheckBox::toggled, this, [this] { chooseChannels(); });
       choice->addWidget(on);
+      m_choice.push_back(on);
     }
     choice->addStretch(1);
     box->addLayout(choice);
@@ -142,14 +137,13 @@ class LogWindow : public QDialog {
  private:
   void chooseChannels() {
     std::vector<q3::LogChannel> on;
-    for (int i = 0; i < q3::kLogChannels; ++i)
-      if (auto* box = findChild<QCheckBox*>(QStringLiteral("CheckBoxLogChannel%1").arg(i));
-          box && box->isChecked())
-        on.push_back(q3::LogChannel(i));
+    for (size_t i = 0; i < m_choice.size(); ++i)
+      if (m_choice[i]->isChecked()) on.push_back(q3::LogChannel(i));
     m_view->setChannels(on);
   }
 
   q3::LogView* m_view;
+  std::vector<QCheckBox*> m_choice;  // one per channel, in channel order
 };
 
 class MonitorWindowFeature : public QObject, public q3::Feature {
@@ -170,11 +164,14 @@ class MonitorWindowFeature : public QObject, public q3::Feature {
     m_window.attach(m_widgets.get());
     m_widgets->connectTo(m_feature);
     wirePlayerExtras();
-    for (int i = 1; i <= 5; ++i)
-      if (auto* box = ctx.window.control<QCheckBox>(
-              QStringLiteral("CheckBoxPropMon%1").arg(i).toLatin1().constData()))
+    for (size_t i = 0; i < m_window.propBoxes.size(); ++i) {
+      const QByteArray name = "CheckBoxPropMon" + QByteArray::number(int(i) + 1);
+      QCheckBox* box = ctx.window.control<QCheckBox>(name.constData());
+      m_window.propBoxes[i] = box;
+      if (box)
         connect(box, &QCheckBox::clicked, this,
                 [this] { m_feature.refresh(q3::RefreshCause::General); });
+    }
 
     ctx.playbackRunning = [this] { return m_feature.playbackRunning(); };
     ctx.testBits = [this] { return m_feature.takeTestBits(); };

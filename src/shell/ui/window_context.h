@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/event.h"
+#include "monitor/ignlog_player.h"
 
 class TMainForm;
 
@@ -69,12 +70,7 @@ struct WindowContext {
   // The map editors in a fixed order, with the sheet each shows (a recording
   // keeps them with the page), and showing a sheet of one (playback); set by
   // the map feature.
-  struct MapEditorState {
-    int ownerId = 0;
-    int sheet = 0;
-    int sheetCount = 1;
-  };
-  std::function<std::vector<MapEditorState>()> mapEditors = {};
+  std::function<std::vector<q3::PlaybackHost::Editor>()> mapEditors = {};
   std::function<void(int editor, int sheet)> showMapSheet = {};
 
   // The page services every feature may use: show the image in the active
