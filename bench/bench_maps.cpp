@@ -13,8 +13,8 @@
 
 #include "maps/map_defs.h"
 #include "maps/sheet_text.h"
-#include "maps/tab_paste.h"
-#include "maps/ui/ttab.h"
+#include "maps/map_paste.h"
+#include "maps/ui/map_editor.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
 
@@ -46,16 +46,16 @@ struct AdvancePage {
   QWidget page;
   q3::ParamModel params;
   q3::ParamImage& img = params.image();
-  q3::TTab* tab;
+  q3::MapEditor* tab;
   AdvancePage() {
     img = advanceImage();
     params.resetHistory(3);
     page.resize(1000, 520);
-    tab = new q3::TTab(q3::kOwnerAdvance, 980, 480, q3::mapControlSetup(q3::kOwnerAdvance).options,
+    tab = new q3::MapEditor(q3::kOwnerAdvance, 980, 480, q3::mapControlSetup(q3::kOwnerAdvance).options,
                        &page);
     q3::defineMap(tab->model());
     q3::loadMap(tab->model(), img);
-    tab->model().setOwnerNotify([this](q3::TabModel& m) {
+    tab->model().setOwnerNotify([this](q3::MapModel& m) {
       q3::storeMap(m, img);
       q3::reloadMap(m, img);
       params.sanitize();
@@ -70,7 +70,7 @@ struct AdvancePage {
   }
 };
 
-void paintLoop(benchmark::State& state, q3::TTab* tab) {
+void paintLoop(benchmark::State& state, q3::MapEditor* tab) {
   for (auto _ : state) {
     tab->render();
     benchmark::DoNotOptimize(tab->offscreen().constBits());
@@ -108,11 +108,11 @@ BENCHMARK(BM_PaintAdvance3D)->Arg(4)->Arg(1)->Arg(5)->Unit(benchmark::kMilliseco
 // with a ridge, in the finest mode (grain 3) at 1000 x 600 px.
 struct LargeSheet {
   QWidget page;
-  q3::TTab* tab;
+  q3::MapEditor* tab;
   LargeSheet() {
     page.resize(1020, 640);
-    tab = new q3::TTab(60, 1000, 600, q3::kOptTable | q3::kOptGraph2D | q3::kOptGraph3D, &page);
-    q3::TabModel& m = tab->model();
+    tab = new q3::MapEditor(60, 1000, 600, q3::kOptTable | q3::kOptGraph2D | q3::kOptGraph3D, &page);
+    q3::MapModel& m = tab->model();
     m.visibleColumns = 50;
     m.visibleRows = 30;
     m.addSheet("Large", "RPM", "TP", "ADV", 50, 30, 0x0001);
@@ -138,7 +138,7 @@ struct LargeSheet {
     v.editable = 1;
     v.options = 3;
     m.setAxis(0, 4, v);
-    q3::CSheet& s = m.sheet(0);
+    q3::MapSheet& s = m.sheet(0);
     for (int c = 0; c < 50; ++c) s.x.values[static_cast<size_t>(c)] = 10 + 10 * c;
     for (int r = 0; r < 30; ++r) s.y.values[static_cast<size_t>(r)] = r * 100 / 29;
     for (int r = 0; r < 30; ++r)

@@ -18,14 +18,14 @@ int clampToInt(double v) { return static_cast<int>(std::clamp(v, -2147483647.0, 
 
 }  // namespace
 
-bool GraphDrag::begin(TabModel& m, const GraphItem& item, std::vector<ElemRef> marked) {
+bool GraphDrag::begin(MapModel& m, const GraphItem& item, std::vector<ElemRef> marked) {
   m_model = nullptr;
   if (m.sheetCount() == 0 || item.kind == GraphItem::None) return false;
-  CSheet& s = m.cur();
+  MapSheet& s = m.cur();
   if (!s.enabled) return false;
   m_item = item;
   m_curves = curvesOf(s);
-  const CAxe& prim = m_curves.primaryY ? s.y : s.x;
+  const SheetAxis& prim = m_curves.primaryY ? s.y : s.x;
   m_moveValues = false;
   m_moveBreakpoints = false;
   switch (item.kind) {
@@ -44,7 +44,7 @@ bool GraphDrag::begin(TabModel& m, const GraphItem& item, std::vector<ElemRef> m
       break;
     case GraphItem::XLine:
     case GraphItem::YLine: {
-      const CAxe& a = item.kind == GraphItem::XLine ? s.x : s.y;
+      const SheetAxis& a = item.kind == GraphItem::XLine ? s.x : s.y;
       if (!a.editable || item.index < 0 || item.index >= a.count) return false;
       m_lineAxis = a.values;
       break;
@@ -65,9 +65,9 @@ bool GraphDrag::begin(TabModel& m, const GraphItem& item, std::vector<ElemRef> m
 
 void GraphDrag::moveTo(double dPrimary, double dValue) {
   if (!m_model) return;
-  TabModel& m = *m_model;
-  CSheet& s = m.cur();
-  CAxe& prim = m_curves.primaryY ? s.y : s.x;
+  MapModel& m = *m_model;
+  MapSheet& s = m.cur();
+  SheetAxis& prim = m_curves.primaryY ? s.y : s.x;
   int flags = 0;
   switch (m_item.kind) {
     case GraphItem::Point: {
@@ -112,7 +112,7 @@ void GraphDrag::moveTo(double dPrimary, double dValue) {
     case GraphItem::XLine:
     case GraphItem::YLine: {
       const bool isX = m_item.kind == GraphItem::XLine;
-      CAxe& a = isX ? s.x : s.y;
+      SheetAxis& a = isX ? s.x : s.y;
       const size_t i = static_cast<size_t>(m_item.index);
       a.values[i] = clampToInt(double(m_lineAxis[i]) + travel(dPrimary));
       flags |= isX ? kChangeX : kChangeY;
@@ -126,15 +126,15 @@ void GraphDrag::moveTo(double dPrimary, double dValue) {
 
 void GraphDrag::end() {
   if (!m_model) return;
-  TabModel& m = *m_model;
+  MapModel& m = *m_model;
   m_model = nullptr;
   m.holdChange(false);
   m.commitChange(0, kKeyStructEnd);
 }
 
-bool switchAreas(TabModel& m, int c0, int r0, int c1, int r1) {
+bool switchAreas(MapModel& m, int c0, int r0, int c1, int r1) {
   if (m.sheetCount() == 0) return false;
-  CSheet& s = m.cur();
+  MapSheet& s = m.cur();
   if (!s.enabled || !s.v.editable) return false;
   const int cols = s.x.collapsed ? 1 : s.x.count + 1;
   const int rows = s.y.collapsed ? 1 : s.y.count + 1;
@@ -152,19 +152,19 @@ bool switchAreas(TabModel& m, int c0, int r0, int c1, int r1) {
   return true;
 }
 
-std::string graphStatusText(const TabModel& m, const GraphItem& item, bool dragging) {
+std::string graphStatusText(const MapModel& m, const GraphItem& item, bool dragging) {
   if (m.sheetCount() == 0 || item.kind == GraphItem::None) return {};
-  const CSheet& s = m.cur();
+  const MapSheet& s = m.cur();
   std::string prefix = dragging ? ml(kDragging) : "";
   if (!prefix.empty() && prefix.back() != ' ') prefix += ' ';
-  auto axisText = [](const CAxe& a, int32_t raw) {
+  auto axisText = [](const SheetAxis& a, int32_t raw) {
     return valueText(raw, a.scale, a.unit.c_str());
   };
   switch (item.kind) {
     case GraphItem::Point: {
       const CurveSet cs = curvesOf(s);
-      const CAxe& p = cs.primaryY ? s.y : s.x;
-      const CAxe& o = cs.primaryY ? s.x : s.y;
+      const SheetAxis& p = cs.primaryY ? s.y : s.x;
+      const SheetAxis& o = cs.primaryY ? s.x : s.y;
       const int pi = cs.primaryY ? item.cell.row : item.cell.col;
       const int oi = cs.primaryY ? item.cell.col : item.cell.row;
       std::string t = prefix;
@@ -189,7 +189,7 @@ std::string graphStatusText(const TabModel& m, const GraphItem& item, bool dragg
     }
     case GraphItem::XLine:
     case GraphItem::YLine: {
-      const CAxe& a = item.kind == GraphItem::XLine ? s.x : s.y;
+      const SheetAxis& a = item.kind == GraphItem::XLine ? s.x : s.y;
       if (item.index < 0 || item.index >= a.count) return {};
       return prefix + languageText(a.label) + " = " +
              axisText(a, a.values[static_cast<size_t>(item.index)]);
@@ -200,11 +200,11 @@ std::string graphStatusText(const TabModel& m, const GraphItem& item, bool dragg
   return {};
 }
 
-std::string graphReadout(const TabModel& m, double primaryRaw, double valueRaw) {
+std::string graphReadout(const MapModel& m, double primaryRaw, double valueRaw) {
   if (m.sheetCount() == 0) return {};
-  const CSheet& s = m.cur();
+  const MapSheet& s = m.cur();
   const CurveSet cs = curvesOf(s);
-  const CAxe& p = cs.primaryY ? s.y : s.x;
+  const SheetAxis& p = cs.primaryY ? s.y : s.x;
   std::string prim;
   if (p.proportional) {
     prim = valueText(roundHalfAway(primaryRaw), p.scale, p.unit.c_str());

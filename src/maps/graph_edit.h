@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "maps/graph_math.h"
-#include "maps/tab_model.h"
+#include "maps/map_model.h"
 
 namespace q3 {
 
@@ -30,7 +30,7 @@ class GraphDrag {
   // Opens the change of a drag of item; marked are the points moved with a
   // point (markedPoints). False, and no change opened, when nothing of it
   // may move.
-  bool begin(TabModel& m, const GraphItem& item, std::vector<ElemRef> marked = {});
+  bool begin(MapModel& m, const GraphItem& item, std::vector<ElemRef> marked = {});
   // The pointer's whole travel since the press, in raw units of the primary
   // axis (of the line's axis for a grid line) and of the value axis.
   void moveTo(double dPrimary, double dValue);
@@ -40,7 +40,7 @@ class GraphDrag {
   const GraphItem& item() const { return m_item; }
 
  private:
-  TabModel* m_model = nullptr;
+  MapModel* m_model = nullptr;
   GraphItem m_item;
   std::vector<ElemRef> m_marked;
   CurveSet m_curves;
@@ -52,15 +52,15 @@ class GraphDrag {
 // Switches the areas of a condition map from column c0 to c1 and row r0 to
 // r1 (area indices): 0 becomes 1, anything else 0. Only an enabled sheet
 // whose areas are editable switches; one change.
-bool switchAreas(TabModel& m, int c0, int r0, int c1, int r1);
+bool switchAreas(MapModel& m, int c0, int r0, int c1, int r1);
 
 // The status text of a graph item: "X = 3 000; Advance = 12" with the row
 // first for stacked curves, or the base advance or a limiter; with the
 // "Dragging: " prefix while dragging. Empty for no item.
-std::string graphStatusText(const TabModel& m, const GraphItem& item, bool dragging);
+std::string graphStatusText(const MapModel& m, const GraphItem& item, bool dragging);
 
 // The read-out under the pointer of the 2D graph: the primary axis and the
 // value at raw positions ("RPM = 4 300; Advance = 17 °").
-std::string graphReadout(const TabModel& m, double primaryRaw, double valueRaw);
+std::string graphReadout(const MapModel& m, double primaryRaw, double valueRaw);
 
 }  // namespace q3

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "maps/tab_model.h"
+#include "maps/map_model.h"
 
 namespace q3 {
 
@@ -15,9 +15,9 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr int kMaxGridLines = 400;
 
-const CAxe& axisK(const CSheet& s, int k) { return k == 0 ? s.x : (k == 1 ? s.y : s.v); }
+const SheetAxis& axisK(const MapSheet& s, int k) { return k == 0 ? s.x : (k == 1 ? s.y : s.v); }
 
-GridRange chooseGrid(const CAxe& a, double spanShown) {
+GridRange chooseGrid(const SheetAxis& a, double spanShown) {
   GridRange g;  // steps of 1.0
   if (!a.proportional || a.gridCount <= 0) return g;
   for (int i = 0; i < a.gridCount; ++i)
@@ -47,22 +47,22 @@ bool usable(double v) { return std::isfinite(v) && v > 0; }
 
 }  // namespace
 
-bool sharesRanges(const TabModel& m, int cur, int other, int k) {
+bool sharesRanges(const MapModel& m, int cur, int other, int k) {
   if (cur == other) return true;
   if (!m.validSheet(cur) || !m.validSheet(other)) return false;
-  const CSheet& a = m.sheet(cur);
-  const CSheet& b = m.sheet(other);
+  const MapSheet& a = m.sheet(cur);
+  const MapSheet& b = m.sheet(other);
   if (!b.enabled || b.hidden) return false;
-  const CAxe& aa = axisK(a, k);
-  const CAxe& ba = axisK(b, k);
+  const SheetAxis& aa = axisK(a, k);
+  const SheetAxis& ba = axisK(b, k);
   if ((aa.graphGroup & ba.graphGroup) == 0) return false;
   return k == 2 || aa.proportional == ba.proportional;
 }
 
-GraphRanges graphRanges(const TabModel& m, int sheet) {
+GraphRanges graphRanges(const MapModel& m, int sheet) {
   GraphRanges r;
   if (!m.validSheet(sheet)) return r;
-  const CSheet& cur = m.sheet(sheet);
+  const MapSheet& cur = m.sheet(sheet);
   GraphAxis* axes[3] = {&r.x, &r.y, &r.v};
   for (int k = 0; k < 3; ++k) {
     axes[k]->scale = axisK(cur, k).scale == 0 ? 1.0 : axisK(cur, k).scale;
@@ -71,7 +71,7 @@ GraphRanges graphRanges(const TabModel& m, int sheet) {
   // 1. Breakpoint ranges, value range, rise between curves, first curve.
   for (int k = 0; k < 2; ++k) {
     GraphAxis& ax = *axes[k];
-    const CAxe& own = axisK(cur, k);
+    const SheetAxis& own = axisK(cur, k);
     if (!ax.proportional) {
       ax.lo = 0;
       ax.hi = std::max(0, own.count - 1);
@@ -80,7 +80,7 @@ GraphRanges graphRanges(const TabModel& m, int sheet) {
     double lo = kInf, hi = -kInf;
     for (int i = 0; i < m.sheetCount(); ++i) {
       if (!sharesRanges(m, sheet, i, k)) continue;
-      const CAxe& a = axisK(m.sheet(i), k);
+      const SheetAxis& a = axisK(m.sheet(i), k);
       for (int j = 0; j < a.count; ++j) {
         lo = std::min<double>(lo, a.values[static_cast<size_t>(j)]);
         hi = std::max<double>(hi, a.values[static_cast<size_t>(j)]);
@@ -92,7 +92,7 @@ GraphRanges graphRanges(const TabModel& m, int sheet) {
   double vlo = kInf, vhi = -kInf, rise = -kInf, first = -kInf;
   for (int i = 0; i < m.sheetCount(); ++i) {
     if (!sharesRanges(m, sheet, i, 2)) continue;
-    const CSheet& s = m.sheet(i);
+    const MapSheet& s = m.sheet(i);
     const CurveSet cs = curvesOf(s);
     for (int k = 0; k < cs.curves; ++k)
       for (int p = 0; p < cs.points; ++p) {
@@ -132,7 +132,7 @@ GraphRanges graphRanges(const TabModel& m, int sheet) {
   // 2. A least span, 4. the grid record, 5. whole grid steps.
   for (int k = 0; k < 3; ++k) {
     GraphAxis& ax = *axes[k];
-    const CAxe& own = axisK(cur, k);
+    const SheetAxis& own = axisK(cur, k);
     double least = 2;
     if (ax.proportional && own.gridCount > 0 && usable(own.grid[0].step[0]))
       least = std::max(least, own.grid[0].step[0] / ax.scale);
@@ -221,14 +221,14 @@ std::string gridLabel(double v, double step4) {
 // ---------------------------------------------------------------------------
 // Curves
 
-CurveSet curvesOf(const CSheet& s) {
+CurveSet curvesOf(const MapSheet& s) {
   CurveSet c;
   c.primaryY = (s.flags0 & 2) != 0;
   // A collapsed primary axis leaves one point: the other axis runs instead.
   if (c.primaryY ? (s.y.collapsed && !s.x.collapsed) : (s.x.collapsed && !s.y.collapsed))
     c.primaryY = !c.primaryY;
-  const CAxe& p = c.primaryY ? s.y : s.x;
-  const CAxe& o = c.primaryY ? s.x : s.y;
+  const SheetAxis& p = c.primaryY ? s.y : s.x;
+  const SheetAxis& o = c.primaryY ? s.x : s.y;
   c.points = p.collapsed ? 1 : p.count;
   c.firstPoint = p.collapsed ? p.collapsedIndex : 0;
   c.curves = o.collapsed ? 1 : o.count;
@@ -236,7 +236,7 @@ CurveSet curvesOf(const CSheet& s) {
   return c;
 }
 
-std::vector<ElemRef> markedPoints(const CSheet& s, ElemRef hovered, bool shift, bool ctrl) {
+std::vector<ElemRef> markedPoints(const MapSheet& s, ElemRef hovered, bool shift, bool ctrl) {
   std::vector<ElemRef> out;
   const CurveSet cs = curvesOf(s);
   auto add = [&](ElemRef e) {
@@ -374,7 +374,7 @@ double heightIndex(double h, double low, double high) {
   return std::clamp((h - low) / (high - low) * (kPaletteSize - 1), 0.0, double(kPaletteSize - 1));
 }
 
-bool interestingCell(const CSheet& s, int col, int row) {
+bool interestingCell(const MapSheet& s, int col, int row) {
   const int32_t v = s.cell(col, row);
   bool smaller = true, larger = true;
   auto neighbour = [&](int c, int r) {
@@ -397,7 +397,7 @@ bool interestingCell(const CSheet& s, int col, int row) {
 // Condition map
 
 namespace {
-std::vector<double> conditionLines(const CAxe& a, bool proportional, bool fromZero) {
+std::vector<double> conditionLines(const SheetAxis& a, bool proportional, bool fromZero) {
   std::vector<double> out;
   if (a.collapsed) return out;
   const double lo = fromZero ? 0.0 : a.minValue;
@@ -418,7 +418,7 @@ int areaAt(const std::vector<double>& lines, double f) {
 }
 }  // namespace
 
-ConditionGeometry conditionGeometry(const CSheet& s, bool proportional) {
+ConditionGeometry conditionGeometry(const MapSheet& s, bool proportional) {
   ConditionGeometry g;
   g.xLines = conditionLines(s.x, proportional, true);
   g.yLines = conditionLines(s.y, proportional, false);

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "maps/sheet.h"
+#include "maps/map_sheet.h"
 
 namespace q3 {
 
-class TabModel;
+class MapModel;
 
 // ---------------------------------------------------------------------------
 // Ranges and grids
@@ -38,10 +38,10 @@ struct GraphRanges {
 // Whether sheet `other` is taken into the ranges of sheet `cur` for axis k
 // (0 X, 1 Y, 2 values): enabled, not hidden, sharing a graph-group bit, and
 // for X and Y of the same proportional kind. A sheet always shares with itself.
-bool sharesRanges(const TabModel& m, int cur, int other, int k);
+bool sharesRanges(const MapModel& m, int cur, int other, int k);
 
 // The ranges of the graphs of sheet `sheet`, the linked limits included.
-GraphRanges graphRanges(const TabModel& m, int sheet);
+GraphRanges graphRanges(const MapModel& m, int sheet);
 
 // Lifts n stacked curves apart so that they do not cross and ends the value
 // axis above the lifted first curve. n <= 1 leaves the ranges as they are.
@@ -78,12 +78,12 @@ struct CurveSet {
   int curveOf(ElemRef e) const { return (primaryY ? e.col : e.row) - firstCurve; }
   int pointOf(ElemRef e) const { return (primaryY ? e.row : e.col) - firstPoint; }
 };
-CurveSet curvesOf(const CSheet& s);
+CurveSet curvesOf(const MapSheet& s);
 
 // The points moved together with the hovered one: with Shift its curve, with
 // Ctrl its column across the curves, and every selected cell when it is
 // selected itself.
-std::vector<ElemRef> markedPoints(const CSheet& s, ElemRef hovered, bool shift, bool ctrl);
+std::vector<ElemRef> markedPoints(const MapSheet& s, ElemRef hovered, bool shift, bool ctrl);
 
 // The transform of the 2D plot. Sizes below 1 pixel are taken as 1 and an
 // empty range as one raw unit.
@@ -147,7 +147,7 @@ double heightIndex(double h, double low, double high);
 
 // A cell strictly smaller or strictly larger than all of its used
 // neighbours (left, right, above, below); a lone cell is interesting.
-bool interestingCell(const CSheet& s, int col, int row);
+bool interestingCell(const MapSheet& s, int col, int row);
 
 // ---------------------------------------------------------------------------
 // Condition map (compact layout)
@@ -165,6 +165,6 @@ struct ConditionGeometry {
   double columnStart(int i) const;
   double rowStart(int i) const;
 };
-ConditionGeometry conditionGeometry(const CSheet& s, bool proportional);
+ConditionGeometry conditionGeometry(const MapSheet& s, bool proportional);
 
 }  // namespace q3

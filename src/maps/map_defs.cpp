@@ -53,8 +53,8 @@ int loadSensor(const ParamImage& img) { return std::min<int>(img.byte(Adrb::TpsI
 // The load axis (Y) of a map that follows the load sensor. Sets name, unit,
 // range, editability; breakpoints come from the pressure words with sensor 2
 // and are the fixed throttle steps with sensor 1.
-void loadAxisForSensor(CSheet& s, int sensor, int pressureWord, const ParamImage& img, int rows) {
-  CAxe& y = s.y;
+void loadAxisForSensor(MapSheet& s, int sensor, int pressureWord, const ParamImage& img, int rows) {
+  SheetAxis& y = s.y;
   if (sensor == 2) {
     y.name = y.label = "IAP";
     y.unit = "kPa";
@@ -78,31 +78,31 @@ void loadAxisForSensor(CSheet& s, int sensor, int pressureWord, const ParamImage
 }
 
 // Cells of a 10 x 15 map at base, stored with offset.
-void loadCells(CSheet& s, const ParamImage& img, int base, int offset) {
+void loadCells(MapSheet& s, const ParamImage& img, int base, int offset) {
   for (int r = 0; r < kMapRows; ++r)
     for (int c = 0; c < kMapColumns; ++c)
       s.cell(c, r) = img.byte(base + r * kMapColumns + c) - offset;
 }
 
 // Stores the cells; columns beyond the used count take the last used column.
-void storeCells(const CSheet& s, ParamImage& img, int base, int offset) {
+void storeCells(const MapSheet& s, ParamImage& img, int base, int offset) {
   const int n = std::clamp(s.x.count, 1, kMapColumns);
   for (int r = 0; r < kMapRows; ++r)
     for (int c = 0; c < kMapColumns; ++c)
       img.setByte(base + r * kMapColumns + c, s.cell(std::min(c, n - 1), r) + offset);
 }
 
-void loadRpmAxis(CSheet& s, const ParamImage& img, int base, int columnsByte) {
+void loadRpmAxis(MapSheet& s, const ParamImage& img, int base, int columnsByte) {
   for (int c = 0; c < kMapColumns; ++c) s.x.values[static_cast<size_t>(c)] = img.byte(base + c);
   s.x.count = std::clamp<int>(img.byte(columnsByte), 1, kMapColumns);
 }
 
-void storeRpmAxis(const CSheet& s, ParamImage& img, int base, int columnsByte) {
+void storeRpmAxis(const MapSheet& s, ParamImage& img, int base, int columnsByte) {
   for (int c = 0; c < kMapColumns; ++c) img.setByte(base + c, s.x.values[static_cast<size_t>(c)]);
   img.setByte(columnsByte, std::clamp(s.x.count, 1, kMapColumns));
 }
 
-void finishLoad(TabModel& m) {
+void finishLoad(MapModel& m) {
   for (int i = 0; i < m.sheetCount(); ++i)
     m.normalizeAxes(i, kNormalizeForget | kChangeX | kChangeY | kChangeCells);
   m.computeIndices();
@@ -113,7 +113,7 @@ void finishLoad(TabModel& m) {
 // ---------------------------------------------------------------------------
 // Advance maps
 
-void defineAdvance(TabModel& m) {
+void defineAdvance(MapModel& m) {
   static const char* names[2] = {"###Advance 1##Vorzündung 1##Předstih 1",
                                  "###Advance 2##Vorzündung 2##Předstih 2"};
   static const uint32_t colours[2][3] = {{0x0000FF, 0xFFC0C0, 0xFF00C0},
@@ -153,10 +153,10 @@ void defineAdvance(TabModel& m) {
   }
 }
 
-void loadAdvance(TabModel& m, const ParamImage& img) {
+void loadAdvance(MapModel& m, const ParamImage& img) {
   const int sensor = loadSensor(img);
   for (int i = 0; i < 2 && i < m.sheetCount(); ++i) {
-    CSheet& s = m.sheet(i);
+    MapSheet& s = m.sheet(i);
     loadRpmAxis(s, img, i == 0 ? Adrb::RpmAdv : Adrb::RpmAdv2,
                 i == 0 ? Adrb::AdvColumns : Adrb::Adv2Columns);
     s.y.usage = 1;
@@ -166,8 +166,8 @@ void loadAdvance(TabModel& m, const ParamImage& img) {
   }
   // Each map carries the other one as its comparison curve.
   for (int i = 0; i < 2 && m.sheetCount() == 2; ++i) {
-    CSheet& s = m.sheet(i);
-    const CSheet& o = m.sheet(1 - i);
+    MapSheet& s = m.sheet(i);
+    const MapSheet& o = m.sheet(1 - i);
     s.x.compareValues = o.x.values;
     s.x.compareCount = o.x.count;
     s.v.compareValues = o.v.values;
@@ -178,9 +178,9 @@ void loadAdvance(TabModel& m, const ParamImage& img) {
   finishLoad(m);
 }
 
-void storeAdvance(TabModel& m, ParamImage& img) {
+void storeAdvance(MapModel& m, ParamImage& img) {
   const int i = m.current();
-  const CSheet& s = m.sheet(i);
+  const MapSheet& s = m.sheet(i);
   storeRpmAxis(s, img, i == 0 ? Adrb::RpmAdv : Adrb::RpmAdv2,
                i == 0 ? Adrb::AdvColumns : Adrb::Adv2Columns);
   storeCells(s, img, i == 0 ? Adrb::Advance : Adrb::Advance2, 100);
@@ -199,7 +199,7 @@ void storeAdvance(TabModel& m, ParamImage& img) {
 // ---------------------------------------------------------------------------
 // Servo map
 
-void servoValueAxis(TabModel& m, bool percent) {
+void servoValueAxis(MapModel& m, bool percent) {
   AxisSetup v;
   if (percent) {
     v.name = "[%]";
@@ -221,7 +221,7 @@ void servoValueAxis(TabModel& m, bool percent) {
   m.sheet(0).x.headerColour = percent ? kServoPercentColour : kServoColour;
 }
 
-void defineServo(TabModel& m) {
+void defineServo(MapModel& m) {
   int s = m.addSheet("Servo", "RPM", "TP", "STPS[V]", kMapColumns, kMapRows, 0x0609);
   AxisSetup x = rpmAxis(kMapColumns, kMapColumns);
   x.usage = 1;
@@ -240,8 +240,8 @@ void defineServo(TabModel& m) {
   servoValueAxis(m, false);
 }
 
-void loadServo(TabModel& m, const ParamImage& img) {
-  CSheet& s = m.sheet(0);
+void loadServo(MapModel& m, const ParamImage& img) {
+  MapSheet& s = m.sheet(0);
   const int sensor = loadSensor(img);
   servoValueAxis(m, img.byte(Adrb::ServoPercent) != 0);
   loadRpmAxis(s, img, Adrb::ServoRpm, Adrb::ServoColumns);
@@ -257,8 +257,8 @@ void loadServo(TabModel& m, const ParamImage& img) {
   finishLoad(m);
 }
 
-void storeServo(TabModel& m, ParamImage& img) {
-  const CSheet& s = m.sheet(0);
+void storeServo(MapModel& m, ParamImage& img) {
+  const MapSheet& s = m.sheet(0);
   storeRpmAxis(s, img, Adrb::ServoRpm, Adrb::ServoColumns);
   storeCells(s, img, Adrb::Servo, 0);
   if (img.byte(Adrb::ServoMap) != 0 && loadSensor(img) == 2)
@@ -313,7 +313,7 @@ const CurveDef* curveDef(int owner) {
   return nullptr;
 }
 
-void defineCurve(TabModel& m, const CurveDef& d) {
+void defineCurve(MapModel& m, const CurveDef& d) {
   int s = m.addSheet(d.name, "", d.yLabel, d.vLabel, 1, d.rows, d.flags);
   AxisSetup x;
   x.name = "";
@@ -346,14 +346,14 @@ void defineCurve(TabModel& m, const CurveDef& d) {
   v.options = 3;
   v.headerColour = d.owner == kOwnerLambdaCurve ? kLambdaColour : 0xFFFFFF;
   m.setAxis(s, 4, v);
-  CSheet& sh = m.sheet(s);
+  MapSheet& sh = m.sheet(s);
   sh.v.showUnit = d.showUnit;
   sh.tabFontSize = 9;
   if (d.owner != kOwnerLambdaRpm) sh.titleFontSize = 9;
 }
 
-void loadCurve(TabModel& m, const ParamImage& img) {
-  CSheet& s = m.sheet(0);
+void loadCurve(MapModel& m, const ParamImage& img) {
+  MapSheet& s = m.sheet(0);
   auto y = [&](int r) -> int32_t& { return s.y.values[static_cast<size_t>(r)]; };
   switch (m.ownerId()) {
     case kOwnerTpsCurve:
@@ -384,8 +384,8 @@ void loadCurve(TabModel& m, const ParamImage& img) {
   finishLoad(m);
 }
 
-void storeCurve(TabModel& m, ParamImage& img) {
-  const CSheet& s = m.sheet(0);
+void storeCurve(MapModel& m, ParamImage& img) {
+  const MapSheet& s = m.sheet(0);
   auto y = [&](int r) { return s.y.values[static_cast<size_t>(r)]; };
   switch (m.ownerId()) {
     case kOwnerTpsCurve:
@@ -416,14 +416,14 @@ void storeCurve(TabModel& m, ParamImage& img) {
 // ---------------------------------------------------------------------------
 // Power outputs
 
-int outputOf(const TabModel& m) {
+int outputOf(const MapModel& m) {
   return m.ownerId() >= kOwnerPoutPwm ? m.ownerId() - kOwnerPoutPwm
                                       : m.ownerId() - kOwnerPoutCondition;
 }
 
 int poutFunction(const ParamImage& img, int k) { return img.byte(Adrb::PoutFunction + k); }
 
-void definePoutCondition(TabModel& m, int k) {
+void definePoutCondition(MapModel& m, int k) {
   std::string label = "Pout" + std::to_string(k + 1);
   int s = m.addSheet("1", "RPM", "TP", label.c_str(), 3, 2, 1);
   AxisSetup x = rpmAxis(3, 3);
@@ -445,16 +445,16 @@ void definePoutCondition(TabModel& m, int k) {
   v.grid = kAdvanceGrid;
   v.options = 3;
   m.setAxis(s, 4, v);
-  CSheet& sh = m.sheet(s);
+  MapSheet& sh = m.sheet(s);
   sh.titleFontSize = 10;
   sh.x.fontHeight = sh.y.fontHeight = sh.v.fontHeight = 8;
 }
 
-void loadPoutCondition(TabModel& m, const ParamImage& img) {
+void loadPoutCondition(MapModel& m, const ParamImage& img) {
   const int k = outputOf(m);
   const int fn = poutFunction(img, k);
   const int sensor = loadSensor(img);
-  CSheet& s = m.sheet(0);
+  MapSheet& s = m.sheet(0);
   // The areas (row i, column j) live in the cell store, beyond the used cells.
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 4; ++j) s.cell(j, i) = (img.byte(Adrb::PoutCondition + 3 * k + i) >> j) & 1;
@@ -478,9 +478,9 @@ void loadPoutCondition(TabModel& m, const ParamImage& img) {
   if (fn == 2) s.cell(1, 0) = 3;
 }
 
-void storePoutCondition(TabModel& m, ParamImage& img) {
+void storePoutCondition(MapModel& m, ParamImage& img) {
   const int k = outputOf(m);
-  const CSheet& s = m.sheet(0);
+  const MapSheet& s = m.sheet(0);
   const int fn = poutFunction(img, k);
   for (int c = 0; c < s.x.count; ++c)
     img.setByte(Adrb::PoutThreshold + 3 * k + c, s.x.values[static_cast<size_t>(c)]);
@@ -496,7 +496,7 @@ void storePoutCondition(TabModel& m, ParamImage& img) {
   }
 }
 
-void definePoutPwm(TabModel& m, int k) {
+void definePoutPwm(MapModel& m, int k) {
   std::string label = "Pout" + std::to_string(k + 1);
   int s = m.addSheet("1", "RPM", "TP", label.c_str(), 6, 4, 1);
   AxisSetup x = rpmAxis(6, 6);
@@ -518,17 +518,17 @@ void definePoutPwm(TabModel& m, int k) {
   v.editable = 1;
   v.options = 3;
   m.setAxis(s, 4, v);
-  CSheet& sh = m.sheet(s);
+  MapSheet& sh = m.sheet(s);
   sh.titleFontSize = 8;
   sh.x.fontHeight = sh.y.fontHeight = sh.v.fontHeight = 8;
   sh.v.showUnit = 1;
 }
 
-void loadPoutPwm(TabModel& m, const ParamImage& img) {
+void loadPoutPwm(MapModel& m, const ParamImage& img) {
   const int k = outputOf(m);
   const int fn = poutFunction(img, k);
   const int sensor = loadSensor(img);
-  CSheet& s = m.sheet(0);
+  MapSheet& s = m.sheet(0);
   if (fn == 253) {
     s.v.label = "###Periode##Periode##Perioda";
     s.v.name = "T";
@@ -556,9 +556,9 @@ void loadPoutPwm(TabModel& m, const ParamImage& img) {
   finishLoad(m);
 }
 
-void storePoutPwm(TabModel& m, ParamImage& img) {
+void storePoutPwm(MapModel& m, ParamImage& img) {
   const int k = outputOf(m);
-  const CSheet& s = m.sheet(0);
+  const MapSheet& s = m.sheet(0);
   for (int c = 0; c < 6; ++c)
     img.setByte(Adrb::PoutPwmRpm + 6 * k + c, s.x.values[static_cast<size_t>(c)]);
   for (int r = 0; r < 4; ++r)
@@ -601,7 +601,7 @@ MapControlSetup mapControlSetup(int owner) {
   return s;
 }
 
-void defineMap(TabModel& m) {
+void defineMap(MapModel& m) {
   const MapControlSetup setup = mapControlSetup(m.ownerId());
   m.visibleColumns = setup.visibleColumns;
   m.visibleRows = setup.visibleRows;
@@ -619,7 +619,7 @@ void defineMap(TabModel& m) {
   m.selectSheet(0);
 }
 
-void loadMap(TabModel& m, const ParamImage& img) {
+void loadMap(MapModel& m, const ParamImage& img) {
   const int owner = m.ownerId();
   if (m.sheetCount() == 0) return;
   if (owner == kOwnerAdvance)
@@ -634,7 +634,7 @@ void loadMap(TabModel& m, const ParamImage& img) {
     loadPoutPwm(m, img);
 }
 
-void storeMap(TabModel& m, ParamImage& img) {
+void storeMap(MapModel& m, ParamImage& img) {
   const int owner = m.ownerId();
   if (m.sheetCount() == 0) return;
   if (owner == kOwnerAdvance)
@@ -649,7 +649,7 @@ void storeMap(TabModel& m, ParamImage& img) {
     storePoutPwm(m, img);
 }
 
-void reloadMap(TabModel& m, const ParamImage& img) {
+void reloadMap(MapModel& m, const ParamImage& img) {
   struct Kept {
     std::vector<int32_t> values, from;
     std::vector<uint8_t> pushed;
@@ -657,12 +657,12 @@ void reloadMap(TabModel& m, const ParamImage& img) {
   };
   std::vector<Kept> kept;
   for (int i = 0; i < m.sheetCount(); ++i)
-    for (const CAxe* a : {&m.sheet(i).x, &m.sheet(i).y})
+    for (const SheetAxis* a : {&m.sheet(i).x, &m.sheet(i).y})
       kept.push_back({a->values, a->pushedFrom, a->pushed, a->count, a->lastChanged});
   loadMap(m, img);
   size_t k = 0;
   for (int i = 0; i < m.sheetCount(); ++i)
-    for (CAxe* a : {&m.sheet(i).x, &m.sheet(i).y}) {
+    for (SheetAxis* a : {&m.sheet(i).x, &m.sheet(i).y}) {
       const Kept& old = kept[k++];
       if (old.count != a->count ||
           !std::equal(a->values.begin(), a->values.begin() + a->count, old.values.begin()))
@@ -673,14 +673,14 @@ void reloadMap(TabModel& m, const ParamImage& img) {
     }
 }
 
-void loadUnitCopy(TabModel& m, const ParamImage& unitImage, bool valid) {
-  TabModel unit(m.options(), m.ownerId());
+void loadUnitCopy(MapModel& m, const ParamImage& unitImage, bool valid) {
+  MapModel unit(m.options(), m.ownerId());
   if (valid) {
     defineMap(unit);
     loadMap(unit, unitImage);
   }
   for (int i = 0; i < m.sheetCount(); ++i) {
-    CSheet& s = m.sheet(i);
+    MapSheet& s = m.sheet(i);
     const bool have = valid && i < unit.sheetCount();
     s.unitX = have ? unit.sheet(i).x.values : std::vector<int32_t>();
     s.unitY = have ? unit.sheet(i).y.values : std::vector<int32_t>();
@@ -688,7 +688,7 @@ void loadUnitCopy(TabModel& m, const ParamImage& unitImage, bool valid) {
   }
 }
 
-bool differsFromUnit(const CSheet& s, ElemRef e) {
+bool differsFromUnit(const MapSheet& s, ElemRef e) {
   auto differs = [](const std::vector<int32_t>& unit, const std::vector<int32_t>& pc, int i) {
     return i >= 0 && static_cast<size_t>(i) < unit.size() && static_cast<size_t>(i) < pc.size() &&
            unit[static_cast<size_t>(i)] != pc[static_cast<size_t>(i)];

@@ -3,7 +3,7 @@
 // Each control is identified by its owner id.
 #pragma once
 
-#include "maps/tab_model.h"
+#include "maps/map_model.h"
 #include "params/param_image.h"
 
 namespace q3 {
@@ -30,23 +30,23 @@ struct MapControlSetup {
 MapControlSetup mapControlSetup(int ownerId);
 
 // Creates the sheets and fixed axes of the map with this owner id.
-void defineMap(TabModel& m);
+void defineMap(MapModel& m);
 // Loads the map from the image: axes that follow the load sensor and other
 // settings, breakpoints, cells, counts, collapsed flags, linked limits.
-void loadMap(TabModel& m, const ParamImage& img);
+void loadMap(MapModel& m, const ParamImage& img);
 // Stores the current sheet of the map into the image (the sheet that changed).
-void storeMap(TabModel& m, ParamImage& img);
+void storeMap(MapModel& m, ParamImage& img);
 // Loads the map again after a store or an outside change of the image. A
 // breakpoint axis whose values came back unchanged keeps its edit state, so
 // that breakpoints pushed by the one being edited still spring back.
-void reloadMap(TabModel& m, const ParamImage& img);
+void reloadMap(MapModel& m, const ParamImage& img);
 
 // Takes the unit's copy of the map's tables (the image last read from the
 // unit) into its sheets, so that the table marks what differs from it; with
 // valid false the marks go.
-void loadUnitCopy(TabModel& m, const ParamImage& unitImage, bool valid);
+void loadUnitCopy(MapModel& m, const ParamImage& unitImage, bool valid);
 // Whether an element of a sheet differs from the unit's copy.
-bool differsFromUnit(const CSheet& s, ElemRef e);
+bool differsFromUnit(const MapSheet& s, ElemRef e);
 
 // Whether the map is shown for the current settings (sensor curves by load
 // sensor, power-output maps by output function).

@@ -215,7 +215,7 @@ long readSize(std::string_view v) {
 
 // The grid of a whole table: all rows and columns, plus the areas beyond
 // the last breakpoints in the compact layout.
-void writeGrid(const CSheet& s, bool compact, char decimal, const char* sep, const char* eol,
+void writeGrid(const MapSheet& s, bool compact, char decimal, const char* sep, const char* eol,
                std::string& out) {
   const int cols = s.x.count + (compact ? 1 : 0);
   const int rows = s.y.count + (compact ? 1 : 0);
@@ -317,8 +317,8 @@ SheetText parseSheetText(std::string_view text) {
   return st;
 }
 
-std::string copySelectionText(const CSheet& s, char decimal) {
-  const TSel& t = s.sel;
+std::string copySelectionText(const MapSheet& s, char decimal) {
+  const SheetSelection& t = s.sel;
   std::string out;
   if (!t.count) return out;
   const int mode = t.mode & 0xFF;
@@ -358,7 +358,7 @@ std::string copySelectionText(const CSheet& s, char decimal) {
   return {};
 }
 
-TableTexts copyTableTexts(const CSheet& s, bool compact, char decimal) {
+TableTexts copyTableTexts(const MapSheet& s, bool compact, char decimal) {
   TableTexts t;
   std::string& sh = t.sheet;
   sh += "Label:\t" + s.name + "\n";
@@ -401,7 +401,7 @@ TableTexts copyTableTexts(const CSheet& s, bool compact, char decimal) {
   return t;
 }
 
-std::string tableCsv(const CSheet& s, bool compact, char decimal) {
+std::string tableCsv(const MapSheet& s, bool compact, char decimal) {
   std::string out;
   writeGrid(s, compact, decimal, ";", "\r\n", out);
   out += "\r\n";

@@ -2,14 +2,14 @@
 // plain grid of a whole table, the sheet format that carries a table with its
 // labels and dimensions) and the readers of pasted text. The readers take
 // outside input of any shape; they return what they read and never touch a
-// sheet. Applying a paste to a map is tab_paste.cpp.
+// sheet. Applying a paste to a map is map_paste.cpp.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "maps/sheet.h"
+#include "maps/map_sheet.h"
 
 namespace q3 {
 
@@ -26,18 +26,18 @@ char copyDecimalSeparator();
 
 // Copy of the selection: the selected cells (or breakpoints) as tab- and
 // line-feed-separated text; empty when nothing is selected.
-std::string copySelectionText(const CSheet& s, char decimal);
+std::string copySelectionText(const MapSheet& s, char decimal);
 
 // Copy of a whole table: the plain grid and the sheet format.
 struct TableTexts {
   std::string plain;
   std::string sheet;
 };
-TableTexts copyTableTexts(const CSheet& s, bool compact, char decimal);
+TableTexts copyTableTexts(const MapSheet& s, bool compact, char decimal);
 
 // The whole grid (corner, breakpoints, cells, all rows and columns) with ";"
 // between fields and CR LF after every line, for a file.
-std::string tableCsv(const CSheet& s, bool compact, char decimal);
+std::string tableCsv(const MapSheet& s, bool compact, char decimal);
 
 // One pasted field.
 struct PasteField {

@@ -16,7 +16,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "maps/ui/ttab.h"
+#include "maps/ui/map_editor.h"
 
 namespace q3 {
 
@@ -117,10 +117,10 @@ void PaperLook::walk(QWidget* parent, const QColor& face) {
             [w, white] { w->setPalette(white); });
       }
     }
-    if (auto* tab = qobject_cast<TTab*>(w)) {
+    if (auto* tab = qobject_cast<MapEditor*>(w)) {
       if (!tab->isHidden() && !tab->printAppearance())
         change(
-            [p = QPointer<TTab>(tab)] {
+            [p = QPointer<MapEditor>(tab)] {
               if (p) p->setPrintAppearance(false);
             },
             [tab] { tab->setPrintAppearance(true); });

@@ -11,7 +11,7 @@
 
 #include "maps/map_defs.h"
 #include "maps/sheet_text.h"
-#include "maps/tab_paste.h"
+#include "maps/map_paste.h"
 #include "params/address_map.h"
 #include "text/user_dialogs.h"
 
@@ -27,7 +27,7 @@ void check(bool ok) {
   if (!ok) __builtin_trap();
 }
 
-void checkAxis(const q3::CAxe& a) {
+void checkAxis(const q3::SheetAxis& a) {
   check(a.count >= a.minCount && a.count <= a.maxCount);
   for (int i = 0; i < a.count; ++i) {
     const int32_t v = a.values[static_cast<size_t>(i)];
@@ -36,7 +36,7 @@ void checkAxis(const q3::CAxe& a) {
   }
 }
 
-void checkSheet(const q3::CSheet& s) {
+void checkSheet(const q3::MapSheet& s) {
   checkAxis(s.x);
   checkAxis(s.y);
   for (int r = 0; r < s.y.count; ++r)
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)q3::parsePlainText(text);
   (void)q3::parseSheetText(text);
   for (int owner : {q3::kOwnerAdvance, q3::kOwnerPoutCondition, q3::kOwnerIapCurve}) {
-    q3::TabModel m(q3::mapControlSetup(owner).options, owner);
+    q3::MapModel m(q3::mapControlSetup(owner).options, owner);
     q3::defineMap(m);
     q3::loadMap(m, img);
     m.selectRect(q3::kSelCells, 1, 0, 2, 1, false);

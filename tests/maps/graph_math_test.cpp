@@ -48,7 +48,7 @@ TEST(GraphRanges, EngineSpeedGridAndLabels) {
   for (const Case& c : cases) {
     BoundMap b(kOwnerAdvance);
     for (int m = 0; m < 2; ++m) {
-      CSheet& s = b.m.sheet(m);
+      MapSheet& s = b.m.sheet(m);
       for (int i = 0; i < 15; ++i)
         s.x.values[static_cast<size_t>(i)] = 3 + (c.lastBreakpoint - 3) * i / 14;
     }
@@ -82,7 +82,7 @@ TEST(GraphLabels, FormatFollowsTheLabelStep) {
 
 TEST(GraphRanges, StackedCurvesDoNotCrossAndNoStepLoops) {
   BoundMap b(kOwnerAdvance);
-  CSheet& s = b.m.sheet(0);
+  MapSheet& s = b.m.sheet(0);
   for (int m = 0; m < 2; ++m)  // map 2 shares the ranges
     for (int r = 0; r < 10; ++r)
       for (int c = 0; c < 15; ++c) b.m.sheet(m).cell(c, r) = 10 + (c == 4 && m == 0 ? 3 * r : 0);
@@ -167,9 +167,9 @@ TEST(Palette3D, AnchorsAndHeightIndex) {
 }
 
 TEST(Values3D, InterestingCells) {
-  TabModel m;
+  MapModel m;
   m.addSheet("S", "RPM", "TP", "V", 3, 3, 0);
-  CSheet& s = m.sheet(0);
+  MapSheet& s = m.sheet(0);
   const int grid[3][3] = {{1, 1, 1}, {1, 5, 1}, {0, 1, 2}};
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c) s.cell(c, r) = grid[r][c];
@@ -197,7 +197,7 @@ TEST(ConditionMap, LinesAreasAndSwitching) {
   img.setByte(Adrb::PoutCondition, 0b0110);  // row 0: areas 1 and 2 on
   img.setByte(Adrb::PoutFurther, 30);        // hysteresis 300 rpm
   BoundMap b(kOwnerPoutCondition, img);
-  const CSheet& s = b.sheet();
+  const MapSheet& s = b.sheet();
   EXPECT_EQ(b.m.hysteresisRpm, 300);
   const ConditionGeometry eq = conditionGeometry(s, false);
   EXPECT_EQ(eq.xLines, (std::vector<double>{0.25, 0.5, 0.75}));
@@ -229,7 +229,7 @@ TEST(ConditionMap, LinesAreasAndSwitching) {
 
 TEST(GraphDragEdit, OnePointDragIsOneChangeMovedByTravel) {
   BoundMap b(kOwnerAdvance);
-  CSheet& s = b.sheet();
+  MapSheet& s = b.sheet();
   const int before = s.cell(3, 2), bp = s.x.values[3];
   GraphDrag d;
   ASSERT_TRUE(d.begin(b.m, GraphItem{GraphItem::Point, {3, 2}}, {{3, 2}}));

@@ -37,18 +37,18 @@ ParamImage advanceImage(int sensor, int advMap) {
   return img;
 }
 
-TabModel makeMap(int owner) {
-  TabModel m(mapControlSetup(owner).options, owner);
+MapModel makeMap(int owner) {
+  MapModel m(mapControlSetup(owner).options, owner);
   defineMap(m);
   return m;
 }
 
 TEST(AdvanceMaps, StoreWithTwelveColumnsFillsTheRest) {
   ParamImage img = advanceImage(1, 1);
-  TabModel m = makeMap(kOwnerAdvance);
+  MapModel m = makeMap(kOwnerAdvance);
   loadMap(m, img);
   ASSERT_EQ(m.sheetCount(), 2);
-  CSheet& s = m.sheet(0);
+  MapSheet& s = m.sheet(0);
   EXPECT_EQ(s.x.count, 15);
   EXPECT_EQ(s.cell(3, 2), img.byte(Adrb::Advance + 2 * 15 + 3) - 100);
   s.x.count = 12;
@@ -77,9 +77,9 @@ TEST(AdvanceMaps, LoadSensorShapesTheLoadAxis) {
       {0, 1, "TP", 0, 1, 2, -1},
   };
   for (const Case& c : cases) {
-    TabModel m = makeMap(kOwnerAdvance);
+    MapModel m = makeMap(kOwnerAdvance);
     loadMap(m, advanceImage(c.sensor, c.advMap));
-    const CSheet& s = m.sheet(0);
+    const MapSheet& s = m.sheet(0);
     EXPECT_EQ(s.y.name, c.name) << c.sensor;
     EXPECT_EQ(s.y.editable, c.editable) << c.sensor;
     EXPECT_EQ(s.y.collapsed, c.collapsed) << c.sensor << " " << c.advMap;
@@ -88,7 +88,7 @@ TEST(AdvanceMaps, LoadSensorShapesTheLoadAxis) {
       EXPECT_EQ(s.y.values[3], c.row3) << c.sensor;
     }
   }
-  TabModel m = makeMap(kOwnerAdvance);
+  MapModel m = makeMap(kOwnerAdvance);
   loadMap(m, advanceImage(2, 1));
   EXPECT_EQ(m.sheet(1).y.values[0], 25);
   EXPECT_EQ(m.baseAdvance, 12);
@@ -102,7 +102,7 @@ TEST(AdvanceMaps, LoadSensorShapesTheLoadAxis) {
 TEST(AdvanceMaps, StoreWritesAxisModeLimitsAndKeepsPressureAxis) {
   // No load sensor: ADV_MAP is stored as 0.
   ParamImage img = advanceImage(0, 1);
-  TabModel m = makeMap(kOwnerAdvance);
+  MapModel m = makeMap(kOwnerAdvance);
   loadMap(m, img);
   storeMap(m, img);
   EXPECT_EQ(img.byte(Adrb::AdvMap), 0);
@@ -129,10 +129,10 @@ TEST(AdvanceMaps, StoreWritesAxisModeLimitsAndKeepsPressureAxis) {
 
 TEST(AdvanceMaps, OwnerNotificationStoresEachEdit) {
   ParamImage img = advanceImage(1, 1);
-  TabModel m = makeMap(kOwnerAdvance);
+  MapModel m = makeMap(kOwnerAdvance);
   loadMap(m, img);
   int stores = 0;
-  m.setOwnerNotify([&](TabModel& t) {
+  m.setOwnerNotify([&](MapModel& t) {
     storeMap(t, img);
     reloadMap(t, img);
     ++stores;
@@ -158,7 +158,7 @@ TEST(AdvanceMaps, ElementsThatDifferFromTheUnitsCopy) {
   ParamImage unit = pc;
   unit.setByte(Adrb::Advance + 2 * 15 + 3, unit.byte(Adrb::Advance + 2 * 15 + 3) + 1);
   unit.setByte(Adrb::RpmAdv2 + 4, unit.byte(Adrb::RpmAdv2 + 4) + 1);
-  TabModel m = makeMap(kOwnerAdvance);
+  MapModel m = makeMap(kOwnerAdvance);
   loadMap(m, pc);
   loadUnitCopy(m, unit, true);
   int cells = 0, breakpoints = 0;
@@ -187,10 +187,10 @@ TEST(ServoMap, EnableDisableIsStoredAsOneUndoStep) {
   params.image() = advanceImage(1, 1);
   params.image().setByte(Adrb::ServoEnable, 1);
   params.resetHistory(5);
-  TabModel m = makeMap(kOwnerServo);
+  MapModel m = makeMap(kOwnerServo);
   loadMap(m, params.image());
   int notes = 0;
-  m.setOwnerNotify([&](TabModel& t) {
+  m.setOwnerNotify([&](MapModel& t) {
     storeMap(t, params.image());
     reloadMap(t, params.image());
     params.snapshot(5);
@@ -206,7 +206,7 @@ TEST(ServoMap, EnableDisableIsStoredAsOneUndoStep) {
   EXPECT_FALSE(params.canUndo());
   EXPECT_EQ(params.image().byte(Adrb::ServoEnable), 1);
   // The advance maps cannot be disabled.
-  TabModel adv = makeMap(kOwnerAdvance);
+  MapModel adv = makeMap(kOwnerAdvance);
   EXPECT_FALSE(adv.toggleEnabled());
   EXPECT_TRUE(adv.cur().enabled);
 }
@@ -218,7 +218,7 @@ TEST(ServoMap, PercentSwitchConvertsCellsBothWays) {
   img.setByte(Adrb::ServoColumns, 15);
   for (int c = 0; c < 15; ++c) img.setByte(Adrb::ServoRpm + c, 10 + 10 * c);
   img.setByte(Adrb::Servo, 100);
-  TabModel m = makeMap(kOwnerServo);
+  MapModel m = makeMap(kOwnerServo);
   loadMap(m, img);
   EXPECT_EQ(valueText(m.sheet(0).cell(0, 0), m.sheet(0).v.scale, m.sheet(0).v.unit.c_str()), "2 V");
   setServoPercent(img, true);
@@ -242,7 +242,7 @@ TEST(ServoMap, DimensionModesAndEnableFlag) {
     img.setByte(Adrb::ServoMap, c.mode);
     img.setByte(Adrb::ServoColumns, 15);
     img.setByte(Adrb::ServoEnable, 1);
-    TabModel m = makeMap(kOwnerServo);
+    MapModel m = makeMap(kOwnerServo);
     loadMap(m, img);
     EXPECT_EQ(m.sheet(0).x.collapsed, c.xCollapsed) << c.mode;
     EXPECT_EQ(m.sheet(0).y.collapsed, c.yCollapsed) << c.mode;
@@ -258,9 +258,9 @@ TEST(SensorCurves, LoadStoreAndVisibility) {
   img.setByte(Adrb::TpsIapSensor, 1);
   img.setWord(Adrw::TpsLow, 700);
   img.setWord(Adrw::TpsHigh, 3790);
-  TabModel tp = makeMap(kOwnerTpsCurve);
+  MapModel tp = makeMap(kOwnerTpsCurve);
   loadMap(tp, img);
-  const CSheet& s = tp.sheet(0);
+  const MapSheet& s = tp.sheet(0);
   EXPECT_TRUE(s.x.collapsed);
   EXPECT_EQ(s.shownRows(), 2);
   EXPECT_EQ(valueText(s.cell(0, 1), s.v.scale, s.v.unit.c_str()), "3.79 V");
@@ -272,7 +272,7 @@ TEST(SensorCurves, LoadStoreAndVisibility) {
 
   img.setByte(Adrb::LambdaCurveBytes + 5, 170);
   img.setWord(Adrw::LambdaCurveWords + 5, 900);
-  TabModel lambda = makeMap(kOwnerLambdaCurve);
+  MapModel lambda = makeMap(kOwnerLambdaCurve);
   loadMap(lambda, img);
   EXPECT_EQ(lambda.sheet(0).y.values[5], 170);
   EXPECT_EQ(lambda.sheet(0).cell(0, 5), 900);
@@ -289,9 +289,9 @@ TEST(PowerOutputs, FunctionShapesTheConditionMapAndPwmTable) {
   img.setByte(Adrb::PoutFunction + 1, 2);  // output 2: shift light
   img.setByte(Adrb::PoutThreshold + 3, 80);
   img.setByte(Adrb::PoutThreshold + 4, 80);
-  TabModel cond = makeMap(kOwnerPoutCondition + 1);
+  MapModel cond = makeMap(kOwnerPoutCondition + 1);
   loadMap(cond, img);
-  const CSheet& s = cond.sheet(0);
+  const MapSheet& s = cond.sheet(0);
   EXPECT_EQ(s.x.count, 2);
   EXPECT_EQ(s.x.minGap, 0);
   EXPECT_EQ(s.x.values[1], 80);  // equal thresholds are allowed
@@ -303,7 +303,7 @@ TEST(PowerOutputs, FunctionShapesTheConditionMapAndPwmTable) {
 
   img.setByte(Adrb::PoutFunction + 2, 255);
   img.setByte(Adrb::PoutCondition + 6 + 1, 0x5);
-  TabModel special = makeMap(kOwnerPoutCondition + 2);
+  MapModel special = makeMap(kOwnerPoutCondition + 2);
   loadMap(special, img);
   EXPECT_EQ(special.sheet(0).x.count, 3);
   EXPECT_EQ(special.sheet(0).cell(2, 1), 1);
@@ -314,7 +314,7 @@ TEST(PowerOutputs, FunctionShapesTheConditionMapAndPwmTable) {
   img.setByte(Adrb::PoutFunction, 253);
   img.setByte(Adrb::PoutPulse, 31);
   img.setByte(Adrb::PoutPwmTable + 6 + 2, 77);
-  TabModel pwm = makeMap(kOwnerPoutPwm);
+  MapModel pwm = makeMap(kOwnerPoutPwm);
   loadMap(pwm, img);
   EXPECT_EQ(pwm.sheet(0).v.name, "T");
   EXPECT_EQ(pwm.sheet(0).v.minValue, 4);

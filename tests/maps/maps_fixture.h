@@ -53,19 +53,19 @@ inline q3::ParamImage servoImage(int mode, bool flat = false) {
 // stored into the image and loaded back, as the window does.
 struct BoundMap {
   q3::ParamImage img;
-  q3::TabModel m;
+  q3::MapModel m;
   int stores = 0;
   explicit BoundMap(int owner, q3::ParamImage image = advanceImage())
       : img(std::move(image)), m(q3::mapControlSetup(owner).options, owner) {
     q3::defineMap(m);
     q3::loadMap(m, img);
-    m.setOwnerNotify([this](q3::TabModel& t) {
+    m.setOwnerNotify([this](q3::MapModel& t) {
       q3::storeMap(t, img);
       q3::reloadMap(t, img);
       ++stores;
     });
   }
-  q3::CSheet& sheet() { return m.cur(); }
+  q3::MapSheet& sheet() { return m.cur(); }
 };
 
 class RecordingDialogs : public q3::UserDialogs {

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "maps/maps_fixture.h"
-#include "maps/tab_paste.h"
+#include "maps/map_paste.h"
 #include "text/mstring.h"
 
 namespace q3 {
@@ -46,7 +46,7 @@ struct Language {
 };
 
 // The advance map cut to 2 x 2: 1 000 and 12 000 rpm, 0 and 100 %.
-void twoByTwo(CSheet& s) {
+void twoByTwo(MapSheet& s) {
   s.x.count = 2;
   s.y.count = 2;
   s.x.values[0] = 10;
@@ -83,7 +83,7 @@ TEST(CopyTexts, TwoByTwoAdvanceSheetByteExact) {
 }
 
 TEST(CopyTexts, SelectionWithTheCzechDecimalComma) {
-  TabModel m;
+  MapModel m;
   m.addSheet("S", "RPM", "TP", "V", 4, 2, 0);
   AxisSetup v;
   v.minValue = -100;
@@ -247,7 +247,7 @@ TEST(PasteSheet, MapOneIntoMapTwoAndIntoSensorCurves) {
 TEST(PasteSheet, DimensionsThatMayAndMayNotChange) {
   BoundMap source(kOwnerAdvance);
   auto sheetWith = [&](int cols, int rows) {
-    CSheet s = source.m.sheet(0);
+    MapSheet s = source.m.sheet(0);
     s.x.count = cols;
     s.y.count = rows;
     return copyTableTexts(s, false, '.').sheet;
@@ -315,7 +315,7 @@ TEST(PasteSheet, SizesAndGridsThatDoNotHoldTogetherAreRefused) {
   servoImage.setByte(Adrb::ServoEnable, 1);
   BoundMap servo(kOwnerServo, servoImage);
   servo.sheet().y.collapsed = 0;
-  CSheet src = servo.sheet();
+  MapSheet src = servo.sheet();
   src.y.collapsed = 1;
   const std::string text = copyTableTexts(src, false, '.').sheet;
   EXPECT_EQ(pasteSheet(servo.m, text).status, PasteStatus::Refused);
@@ -326,7 +326,7 @@ TEST(PasteSheet, SizesAndGridsThatDoNotHoldTogetherAreRefused) {
 }
 
 TEST(PasteSheet, FiftyByThirtyRoundTripsWhole) {
-  TabModel m;
+  MapModel m;
   m.addSheet("Big", "RPM", "TP", "V", 50, 30, 0);
   AxisSetup a;
   a.name = "A";
@@ -346,7 +346,7 @@ TEST(PasteSheet, FiftyByThirtyRoundTripsWhole) {
     for (int c = 0; c < 50; ++c) m.sheet(0).cell(c, r) = -123456 + 7 * (r * 50 + c);
   const TableTexts t = copyTableTexts(m.sheet(0), false, '.');
   EXPECT_GT(t.sheet.size(), 9000u);
-  TabModel copy = m;
+  MapModel copy = m;
   for (int r = 0; r < 30; ++r)
     for (int c = 0; c < 50; ++c) copy.sheet(0).cell(c, r) = 0;
   ASSERT_EQ(pasteSheet(copy, t.sheet).status, PasteStatus::Pasted);

@@ -25,7 +25,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "maps/ui/ttab.h"
+#include "maps/ui/map_editor.h"
 #include "print/paper_look.h"
 #include "print/window_printer.h"
 #include "qt_app.h"
@@ -50,7 +50,7 @@ struct TestWindow {
   QApplication& application = app();
   std::unique_ptr<QMainWindow> win = std::make_unique<QMainWindow>();
   QTabWidget* pages = nullptr;
-  q3::TTab* map = nullptr;
+  q3::MapEditor* map = nullptr;
 
   TestWindow() {
     win->setObjectName("MainForm");
@@ -118,7 +118,7 @@ struct TestWindow {
                        static_cast<QWidget*>(gauge)})
       l->addWidget(w);
     if (i == 0) {
-      map = new q3::TTab(1, 400, 160, q3::kOptTable);
+      map = new q3::MapEditor(1, 400, 160, q3::kOptTable);
       map->setObjectName("TabAdvance");
       map->model().addSheet("Advance", "RPM", "TP", "deg", 4, 4, 0);
       l->addWidget(map);
@@ -144,7 +144,7 @@ struct TestWindow {
                               w->palette().color(QPalette::Button).name());
       if (auto* spin = qobject_cast<QAbstractSpinBox*>(w))
         line += QString(" arrows=%1").arg(spin->buttonSymbols());
-      if (auto* t = qobject_cast<q3::TTab*>(w))
+      if (auto* t = qobject_cast<q3::MapEditor*>(w))
         line += QString(" print=%1").arg(t->printAppearance());
       s.push_back(line.toStdString());
     }

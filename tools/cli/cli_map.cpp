@@ -24,7 +24,7 @@
 #include "files/ign_document.h"
 #include "maps/map_defs.h"
 #include "maps/sheet_text.h"
-#include "maps/tab_paste.h"
+#include "maps/map_paste.h"
 #include "params/param_model.h"
 #include "text/mstring.h"
 
@@ -86,7 +86,7 @@ int usage() {
 // A settings file opened with one of its maps defined, loaded and current.
 struct OpenMap {
   q3::ParamModel params;
-  q3::TabModel map;
+  q3::MapModel map;
   explicit OpenMap(const MapName& m) : map(q3::mapControlSetup(m.owner).options, m.owner) {}
 };
 
@@ -164,9 +164,9 @@ int runImport(const std::vector<std::string>& args) {
   OpenMap o(*m);
   if (!openMap(o, *m, plain[0], "import")) return 1;
   // Each committed change is stored into the image, as the window stores it.
-  o.map.setOwnerNotify([&o](q3::TabModel& t) { q3::storeMap(t, o.params.image()); });
+  o.map.setOwnerNotify([&o](q3::MapModel& t) { q3::storeMap(t, o.params.image()); });
   const std::string text(std::istreambuf_iterator<char>(std::cin), {});
-  const q3::CSheet& s = o.map.cur();
+  const q3::MapSheet& s = o.map.cur();
   if (!atGiven) at = q3::ElemRef{s.dataColumn(0), s.dataRow(0)};
   const q3::PasteResult r =
       q3::isSheetText(text) ? q3::pasteSheet(o.map, text) : q3::pastePlainAt(o.map, text, at);

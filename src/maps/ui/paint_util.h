@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "maps/sheet.h"
+#include "maps/map_sheet.h"
 #include "text/mstring.h"
 
 namespace q3 {

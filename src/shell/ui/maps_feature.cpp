@@ -1,4 +1,4 @@
-// The map editors of the main window: the TTab controls on the Sensors,
+// The map editors of the main window: the MapEditor controls on the Sensors,
 // Advance Map, Power out and Servo pages, their load from the image and their
 // store on each committed change (followed by the deferred apply, so that
 // every map edit is one undoable change), the tick step that feeds them the
@@ -15,14 +15,14 @@
 #include <vector>
 
 #include "maps/map_defs.h"
-#include "maps/ui/ttab.h"
+#include "maps/ui/map_editor.h"
 #include "params/address_map.h"
 #include "shell/ui/main_form.h"
 #include "shell/ui/window_features.h"
 
 namespace {
 
-using q3::TTab;
+using q3::MapEditor;
 
 struct MapPlace {
   int owner;
@@ -53,10 +53,10 @@ class MapsFeature : public QObject, public q3::Feature {
       QWidget* page = m_form->page(p.page);
       if (!page) continue;
       const q3::MapControlSetup setup = q3::mapControlSetup(p.owner);
-      auto* tab = new TTab(p.owner, setup.width, setup.height, setup.options, page);
+      auto* tab = new MapEditor(p.owner, setup.width, setup.height, setup.options, page);
       tab->setObjectName(QString::fromLatin1(p.name));
       q3::defineMap(tab->model());
-      tab->model().setOwnerNotify([this](q3::TabModel& m) { committed(m); });
+      tab->model().setOwnerNotify([this](q3::MapModel& m) { committed(m); });
       m_tabs.push_back(tab);
       if (!m_pages.contains(page)) {
         m_pages.push_back(page);
@@ -72,13 +72,13 @@ class MapsFeature : public QObject, public q3::Feature {
     }
     m_ctx.mapEditors = [this] {
       std::vector<q3::PlaybackHost::Editor> list;
-      for (TTab* t : m_tabs)
+      for (MapEditor* t : m_tabs)
         list.push_back({t->model().ownerId(), t->model().current(), t->model().sheetCount()});
       return list;
     };
     m_ctx.showMapSheet = [this](int editor, int sheet) {
       if (editor < 0 || size_t(editor) >= m_tabs.size()) return;
-      TTab* t = m_tabs[size_t(editor)];
+      MapEditor* t = m_tabs[size_t(editor)];
       if (!t->model().validSheet(sheet) || t->model().current() == sheet) return;
       t->model().selectSheet(sheet);
       t->refresh();
@@ -97,8 +97,8 @@ class MapsFeature : public QObject, public q3::Feature {
     if (phase == q3::TickPhase::MapEditors) tick();
   }
 
-  TTab* tab(int owner) const {
-    for (TTab* t : m_tabs)
+  MapEditor* tab(int owner) const {
+    for (MapEditor* t : m_tabs)
       if (t->model().ownerId() == owner) return t;
     return nullptr;
   }
@@ -115,7 +115,7 @@ class MapsFeature : public QObject, public q3::Feature {
     const int iap = mode == 2 ? mon.word(q3::Monw::LoadValue) : -1;
     const bool second = (mon.byte(q3::Monb::FunctionStates) & 0x20) != 0;
     const int flags = q3::liveMapFlags(second, mode);
-    for (TTab* t : m_tabs) {
+    for (MapEditor* t : m_tabs) {
       t->model().setLiveValues(rpm, tpTenths, iap, flags);
       t->timerEntry();
     }
@@ -123,7 +123,7 @@ class MapsFeature : public QObject, public q3::Feature {
   }
 
   void advance(int k) {
-    if (auto* t = qobject_cast<TTab*>(QApplication::focusWidget())) t->advance(k);
+    if (auto* t = qobject_cast<MapEditor*>(QApplication::focusWidget())) t->advance(k);
   }
 
  protected:
@@ -135,7 +135,7 @@ class MapsFeature : public QObject, public q3::Feature {
  private:
   // Positions on the pages, following their size.
   void place() {
-    for (TTab* t : m_tabs) {
+    for (MapEditor* t : m_tabs) {
       QWidget* page = t->parentWidget();
       const int w = page->width(), h = page->height();
       const int owner = t->model().ownerId();
@@ -163,9 +163,9 @@ class MapsFeature : public QObject, public q3::Feature {
   void reloadAll() {
     const q3::ParamImage& img = m_ctx.params.image();
     // A change that is still gathering steps is stored first, at its deadline.
-    for (TTab* t : m_tabs)
+    for (MapEditor* t : m_tabs)
       if (t->model().openKey() != 0 || t->model().gatheredFlags() != 0) return;
-    for (TTab* t : m_tabs) {
+    for (MapEditor* t : m_tabs) {
       q3::reloadMap(t->model(), img);
       t->setVisible(q3::mapVisible(t->model().ownerId(), img));
       t->refresh();
@@ -176,7 +176,7 @@ class MapsFeature : public QObject, public q3::Feature {
 
   // A committed change of a map: store its sheet, load it back, run the
   // deferred apply (sanitise, show, undo snapshot, program after change).
-  void committed(q3::TabModel& m) {
+  void committed(q3::MapModel& m) {
     q3::ParamImage& img = m_ctx.params.image();
     q3::storeMap(m, img);
     q3::reloadMap(m, img);
@@ -187,9 +187,9 @@ class MapsFeature : public QObject, public q3::Feature {
   // LabelBaseAdv is green while the engine runs below the first breakpoint
   // of the advance map shown, that is on the base advance.
   void markBaseAdvance(int rpm) {
-    TTab* t = tab(q3::kOwnerAdvance);
+    MapEditor* t = tab(q3::kOwnerAdvance);
     if (!t || !t->isVisible() || !m_baseLabel) return;
-    const q3::CSheet& s = t->model().cur();
+    const q3::MapSheet& s = t->model().cur();
     const bool onBase = rpm < s.x.values[0] * 100;
     if (onBase == m_baseGreen && m_baseKnown) return;
     m_baseGreen = onBase;
@@ -211,7 +211,7 @@ class MapsFeature : public QObject, public q3::Feature {
   // The "Percent" switch converts the servo cells from the unit they are
   // shown in, whatever the page's own binding stored into the flag already.
   void servoPercent(bool on) {
-    TTab* t = tab(q3::kOwnerServo);
+    MapEditor* t = tab(q3::kOwnerServo);
     if (!t) return;
     const bool shownPercent = t->model().sheet(0).v.name == "[%]";
     if (shownPercent == on) return;
@@ -225,7 +225,7 @@ class MapsFeature : public QObject, public q3::Feature {
 
   WindowContext& m_ctx;
   TMainForm* m_form;
-  std::vector<TTab*> m_tabs;
+  std::vector<MapEditor*> m_tabs;
   QList<QWidget*> m_pages;
   q3::ParamImage m_lastImage;
   bool m_loaded = false;

@@ -4,7 +4,7 @@
 // texts in narrow controls, and touchpad wheels.
 #include <QWheelEvent>
 
-#include "maps/ttab_fixture.h"
+#include "maps/map_editor_fixture.h"
 
 namespace q3 {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 using q3test::flatAdvanceImage;
 using q3test::Page;
 
-TEST(TTabFillHandle, WinsAtEveryPressPointAndSelectionWidth) {
+TEST(MapEditorFillHandle, WinsAtEveryPressPointAndSelectionWidth) {
   struct Point {
     const char* where;
     QPoint offset;  // from the bottom-right corner of the selection
@@ -40,7 +40,7 @@ TEST(TTabFillHandle, WinsAtEveryPressPointAndSelectionWidth) {
     }
 }
 
-TEST(TTabFillHandle, OneRowMapKeepsItsHiddenRows) {
+TEST(MapEditorFillHandle, OneRowMapKeepsItsHiddenRows) {
   q3::ParamImage img = flatAdvanceImage();
   img.setByte(Adrb::AdvMap, 0);  // map 1 over engine speed only
   for (int i = 0; i < 150; ++i) img.setByte(Adrb::Advance + i, 100 + i / 15);
@@ -70,7 +70,7 @@ TEST(TTabFillHandle, OneRowMapKeepsItsHiddenRows) {
     ASSERT_EQ(p.img.byte(Adrb::Advance + 15 * (used - 2) + c), 100 + used - 2) << c;
 }
 
-TEST(TTabInterpolation, BreakpointRunsGetCornersAndInterpolate) {
+TEST(MapEditorInterpolation, BreakpointRunsGetCornersAndInterpolate) {
   Page p;
   p.sheet().x.values[3] = 47;
   p.tab->model().copyValuesToPrevious();
@@ -89,7 +89,7 @@ TEST(TTabInterpolation, BreakpointRunsGetCornersAndInterpolate) {
   EXPECT_EQ(p.stores, 1);
 }
 
-TEST(TTabSelection, CtrlDragShrinksAgain) {
+TEST(MapEditorSelection, CtrlDragShrinksAgain) {
   Page p;
   p.click(0, 0);
   const QPoint from = p.centre(2, 2);
@@ -103,7 +103,7 @@ TEST(TTabSelection, CtrlDragShrinksAgain) {
   EXPECT_TRUE(p.tab->model().isSelected(ElemRef{0, 0}));
 }
 
-TEST(TTabHeaders, LongTextsStayInsideTheirCells) {
+TEST(MapEditorHeaders, LongTextsStayInsideTheirCells) {
   // Dark text pixels never cross from one engine-speed header cell into the
   // next; a narrow control shows fewer, wider columns instead.
   for (int width : {880, 600, 420}) {
@@ -125,7 +125,7 @@ TEST(TTabHeaders, LongTextsStayInsideTheirCells) {
   }
 }
 
-TEST(TTabWheel, TouchpadPartsOfANotchAddUp) {
+TEST(MapEditorWheel, TouchpadPartsOfANotchAddUp) {
   Page p;
   const QPoint at = p.centre(4, 2);
   QTest::mouseMove(p.tab, at);

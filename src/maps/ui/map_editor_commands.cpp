@@ -1,4 +1,4 @@
-// TTab: the command surface around the table and the graphs: the tool
+// MapEditor: the command surface around the table and the graphs: the tool
 // buttons of the title row and the small view buttons, the popup menu, the
 // hints, and the clipboard (plain text, the sheet format under its own MIME
 // type, the graph as an image), which the control follows through
@@ -16,7 +16,7 @@
 
 #include "maps/sheet_text.h"
 #include "maps/ui/paint_util.h"
-#include "maps/ui/ttab.h"
+#include "maps/ui/map_editor.h"
 #include "text/user_dialogs.h"
 
 static void initMapBitmaps() { Q_INIT_RESOURCE(maps_bitmaps); }
@@ -85,9 +85,9 @@ const QImage& bitmap(const QString& name) {
 // ---------------------------------------------------------------------------
 // State of the selection and the clipboard
 
-bool TTab::usableSelection() const {
-  const CSheet& s = m_model.cur();
-  const TSel& t = s.sel;
+bool MapEditor::usableSelection() const {
+  const MapSheet& s = m_model.cur();
+  const SheetSelection& t = s.sel;
   if (!t.count) return false;
   const int mode = t.mode & 0xFF;
   if (mode & kSelX) return !s.x.collapsed;
@@ -99,14 +99,14 @@ bool TTab::usableSelection() const {
   return false;
 }
 
-bool TTab::selectionEditable() const {
-  const CSheet& s = m_model.cur();
+bool MapEditor::selectionEditable() const {
+  const MapSheet& s = m_model.cur();
   const int mode = s.sel.mode & 0xFF;
-  const CAxe& a = (mode & kSelX) ? s.x : ((mode & kSelY) ? s.y : s.v);
+  const SheetAxis& a = (mode & kSelX) ? s.x : ((mode & kSelY) ? s.y : s.v);
   return a.editable != 0;
 }
 
-void TTab::clipboardChanged() {
+void MapEditor::clipboardChanged() {
   const QMimeData* md = QGuiApplication::clipboard()->mimeData();
   int state = 0;
   if (md && md->hasText() && !md->text().isEmpty()) state |= 1;
@@ -122,7 +122,7 @@ void TTab::clipboardChanged() {
 // ---------------------------------------------------------------------------
 // Clipboard commands
 
-void TTab::copySelection() {
+void MapEditor::copySelection() {
   if (m_model.sheetCount() == 0) return;
   QString text;
   if (m_edit.open && m_edit.anchor != m_edit.caret) {
@@ -135,7 +135,7 @@ void TTab::copySelection() {
   QGuiApplication::clipboard()->setText(text);
 }
 
-void TTab::copyTable() {
+void MapEditor::copyTable() {
   if (m_model.sheetCount() == 0) return;
   const TableTexts t = copyTableTexts(m_model.cur(), m_model.compact(), copyDecimalSeparator());
   auto* md = new QMimeData;
@@ -144,7 +144,7 @@ void TTab::copyTable() {
   QGuiApplication::clipboard()->setMimeData(md);
 }
 
-void TTab::copyGraph() {
+void MapEditor::copyGraph() {
   if (m_model.sheetCount() == 0) return;
   computeLayout();
   QRect area = m_l.graphFrame;
@@ -170,7 +170,7 @@ void TTab::copyGraph() {
   update();
 }
 
-PasteResult TTab::paste() {
+PasteResult MapEditor::paste() {
   PasteResult r;
   if (m_model.sheetCount() == 0) return r;
   commitEditor();
@@ -188,7 +188,7 @@ PasteResult TTab::paste() {
   return r;
 }
 
-bool TTab::exportCsv(const QString& path) {
+bool MapEditor::exportCsv(const QString& path) {
   if (m_model.sheetCount() == 0) return false;
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
@@ -196,7 +196,7 @@ bool TTab::exportCsv(const QString& path) {
   return f.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size());
 }
 
-PasteResult TTab::importCsv(const QString& path) {
+PasteResult MapEditor::importCsv(const QString& path) {
   QFile f(path);
   if (m_model.sheetCount() == 0 || !f.open(QIODevice::ReadOnly)) return {};
   const QByteArray data = f.read(static_cast<qint64>(kPasteLimit));
@@ -210,28 +210,28 @@ PasteResult TTab::importCsv(const QString& path) {
 // ---------------------------------------------------------------------------
 // Tool buttons
 
-bool TTab::buttonShown(const ToolButton& b) const {
+bool MapEditor::buttonShown(const ToolButton& b) const {
   if (!b.show || m_print) return false;
   const int viewBit = m_view == 1 ? 0x10 : (m_view == 2 ? 0x20 : 0x40);
   return (b.show & 1) || (b.show & viewBit);
 }
 
-const TTab::ToolButton* TTab::toolButton(const QString& name) const {
+const MapEditor::ToolButton* MapEditor::toolButton(const QString& name) const {
   for (const ToolButton& b : m_buttons)
     if (b.name == name) return &b;
   return nullptr;
 }
 
-void TTab::runCommand(const std::function<bool()>& f) {
+void MapEditor::runCommand(const std::function<bool()>& f) {
   f();
   refresh();
 }
 
-void TTab::layoutButtons() {
+void MapEditor::layoutButtons() {
   m_buttons.clear();
   if (m_model.sheetCount() == 0) return;
   const Layout& l = m_l;
-  const CSheet& s = m_model.cur();
+  const MapSheet& s = m_model.cur();
   const int opts = m_model.options();
   const bool usable = usableSelection();
   const bool editable = usable && selectionEditable();
@@ -412,13 +412,13 @@ void TTab::layoutButtons() {
   }
 }
 
-int TTab::buttonAt(QPoint p) const {
+int MapEditor::buttonAt(QPoint p) const {
   for (size_t i = 0; i < m_buttons.size(); ++i)
     if (buttonShown(m_buttons[i]) && m_buttons[i].rect.contains(p)) return static_cast<int>(i);
   return -1;
 }
 
-bool TTab::buttonPress(QMouseEvent* e) {
+bool MapEditor::buttonPress(QMouseEvent* e) {
   const int i = buttonAt(e->pos());
   if (i < 0) return false;
   const ToolButton b = m_buttons[static_cast<size_t>(i)];
@@ -433,7 +433,7 @@ bool TTab::buttonPress(QMouseEvent* e) {
   return true;
 }
 
-bool TTab::buttonRelease(QMouseEvent* e) {
+bool MapEditor::buttonRelease(QMouseEvent* e) {
   if (m_buttonDown.isEmpty()) return false;
   const QString name = m_buttonDown;
   m_buttonDown.clear();
@@ -446,10 +446,10 @@ bool TTab::buttonRelease(QMouseEvent* e) {
   return true;
 }
 
-void TTab::paintButtons(QPainter& p) {
+void MapEditor::paintButtons(QPainter& p) {
   if (m_print) return;
   const QPoint over = mapFromGlobal(QCursor::pos());
-  const CSheet& s = m_model.cur();
+  const MapSheet& s = m_model.cur();
   for (const ToolButton& b : m_buttons) {
     if (!buttonShown(b)) continue;
     const bool inert = b.show & 0x80;
@@ -501,7 +501,7 @@ void TTab::paintButtons(QPainter& p) {
 // ---------------------------------------------------------------------------
 // Popup menu
 
-QMenu* TTab::buildPopupMenu(QPoint pos) {
+QMenu* MapEditor::buildPopupMenu(QPoint pos) {
   if (m_menu) m_menu->deleteLater();
   m_menu = new QMenu(this);
   m_menu->setObjectName("TabPopupMenu");
@@ -534,7 +534,7 @@ QMenu* TTab::buildPopupMenu(QPoint pos) {
            [this] { paste(); });
     return m_menu;
   }
-  CSheet& s = m_model.cur();
+  MapSheet& s = m_model.cur();
   const bool on = s.enabled != 0;
   const bool inGraph = (m_view != 1 || m_l.graphBeside) && m_l.graphFrame.contains(pos);
   const bool onTable =
@@ -595,7 +595,7 @@ QMenu* TTab::buildPopupMenu(QPoint pos) {
     }
     // 5. Delete the wholly selected rows or columns, but not all of them.
     for (bool columns : {false, true}) {
-      const CAxe& a = columns ? s.x : s.y;
+      const SheetAxis& a = columns ? s.x : s.y;
       const int n = m_model.wholeLinesSelected(columns);
       if (!a.resizable || n == 0 || n >= a.count) continue;
       const char* one = columns ? "###Delete column##Spalte löschen##Vymazat sloupec"
@@ -616,7 +616,7 @@ QMenu* TTab::buildPopupMenu(QPoint pos) {
   if (m_view == 1 && onTable &&
       ((s.x.count > m_l.visCols && !s.x.collapsed) ||
        (s.y.count > m_l.visRows && !s.y.collapsed))) {
-    int& flag = TabModel::sharedAutoscroll();
+    int& flag = MapModel::sharedAutoscroll();
     item(
         "MenuAutoscroll",
         mls("###Autoscroll actual position##Autoscroll aktuelle Position##Automaticky posunovat na "
@@ -630,7 +630,7 @@ QMenu* TTab::buildPopupMenu(QPoint pos) {
   }
   // 7. The 3D view.
   if (m_view == 4) {
-    TTabGraph& g = m_graph;
+    MapGraphView& g = m_graph;
     const int preset = presetOf(g.rotation);
     item(
         "MenuTop", mls("###Top view##Aufsicht##Pohled seshora"), [&g] { g.setPreset(Preset::Top); },
@@ -726,7 +726,7 @@ QMenu* TTab::buildPopupMenu(QPoint pos) {
 // ---------------------------------------------------------------------------
 // Hints
 
-QString TTab::hintAt(QPoint pos) const {
+QString MapEditor::hintAt(QPoint pos) const {
   if (m_model.sheetCount() == 0) return {};
   const int b = buttonAt(pos);
   if (b >= 0) return mls(m_buttons[static_cast<size_t>(b)].hint);
@@ -737,7 +737,7 @@ QString TTab::hintAt(QPoint pos) const {
   return {};
 }
 
-void TTab::showHint(QPoint pos) {
+void MapEditor::showHint(QPoint pos) {
   const QString hint = hintAt(pos);
   const int bar = hint.indexOf('|');
   const QString status = bar < 0 ? hint : hint.mid(bar + 1);

@@ -6,7 +6,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
-#include "maps/ttab_fixture.h"
+#include "maps/map_editor_fixture.h"
 
 namespace q3 {
 namespace {
@@ -46,7 +46,7 @@ struct Graph2D {
   }
 };
 
-TEST(TTabGraph2D, PointDragIsOneStoredChangeMovedByTheTravel) {
+TEST(MapGraphView2D, PointDragIsOneStoredChangeMovedByTheTravel) {
   Graph2D g;
   ASSERT_GT(g.perValue, 2);
   const QPoint from = g.pos(4, 0).toPoint();
@@ -57,7 +57,7 @@ TEST(TTabGraph2D, PointDragIsOneStoredChangeMovedByTheTravel) {
   EXPECT_EQ(g.p.stores, 1);
 }
 
-TEST(TTabGraph2D, WithXNotEditableOnlyTheValueMoves) {
+TEST(MapGraphView2D, WithXNotEditableOnlyTheValueMoves) {
   Graph2D g;
   g.p.sheet().x.editable = 0;
   const std::vector<int32_t> xs = g.p.sheet().x.values;
@@ -76,7 +76,7 @@ TEST(TTabGraph2D, WithXNotEditableOnlyTheValueMoves) {
   EXPECT_EQ(g.p.stores, 2);
 }
 
-TEST(TTabGraph2D, BaseAdvancePointAndLimiterLineChangeTheirSettings) {
+TEST(MapGraphView2D, BaseAdvancePointAndLimiterLineChangeTheirSettings) {
   Graph2D g;
   const int curve = 0;
   const QPoint base = g.p.tab->graph().basePointPos(g.frame, curve).toPoint();
@@ -98,7 +98,7 @@ TEST(TTabGraph2D, BaseAdvancePointAndLimiterLineChangeTheirSettings) {
   EXPECT_EQ(g.p.img.byte(Adrb::Limiter), 130);
 }
 
-TEST(TTabGraph2D, WheelStepsTheHoveredPointOrTheSelection) {
+TEST(MapGraphView2D, WheelStepsTheHoveredPointOrTheSelection) {
   Graph2D g;
   const QPoint at = g.pos(6, 2).toPoint();
   QTest::mouseMove(g.p.tab, at);
@@ -128,7 +128,7 @@ ParamImage conditionImage(int function) {
   return img;
 }
 
-TEST(TTabGraph2D, ReadoutUnderThePointerAndUnitMarks) {
+TEST(MapGraphView2D, ReadoutUnderThePointerAndUnitMarks) {
   Graph2D g;
   // Half way between two points of the first curve, above it.
   const QPointF a = g.pos(6, 0), b = g.pos(7, 0);
@@ -152,7 +152,7 @@ TEST(TTabGraph2D, ReadoutUnderThePointerAndUnitMarks) {
   EXPECT_NE(g.p.tab->offscreen().pixelColor(other.right() - 2, other.top() + 2), QColor(Qt::red));
 }
 
-TEST(TTabConditionMap, RubberBandSwitchesOnlyEditableAreasOfAnEnabledSheet) {
+TEST(MapEditorConditionMap, RubberBandSwitchesOnlyEditableAreasOfAnEnabledSheet) {
   struct Case {
     const char* what;
     int function;
@@ -179,9 +179,9 @@ TEST(TTabConditionMap, RubberBandSwitchesOnlyEditableAreasOfAnEnabledSheet) {
   }
 }
 
-TEST(TTabConditionMap, ProportionalLinesDragAndWheel) {
+TEST(MapEditorConditionMap, ProportionalLinesDragAndWheel) {
   Page p(kOwnerPoutCondition, conditionImage(255));
-  TTabGraph& g = p.tab->graph();
+  MapGraphView& g = p.tab->graph();
   const QRectF plot = p.tab->conditionPlot();
   // At equal distances the lines do not move (the drag switches areas).
   const QPoint eq(static_cast<int>(std::lround(g.conditionLineX(plot, 1))),
@@ -208,10 +208,10 @@ TEST(TTabConditionMap, ProportionalLinesDragAndWheel) {
   EXPECT_EQ(p.sheet().x.values[1], 82);
 }
 
-TEST(TTabGraph3D, TurningWheelKeysAndPresets) {
+TEST(MapGraphView3D, TurningWheelKeysAndPresets) {
   Page p;
   ASSERT_TRUE(p.tab->setView(4));
-  TTabGraph& g = p.tab->graph();
+  MapGraphView& g = p.tab->graph();
   const QRect frame = p.tab->graphFrame();
   EXPECT_EQ(g.rotation, presetRotation(Preset::Iso2));
   const QPoint from = frame.center();
@@ -240,7 +240,7 @@ TEST(TTabGraph3D, TurningWheelKeysAndPresets) {
   p.tab->model().setLiveValues(3000, 0, 0, 0);
   p.tab->model().updateActual();
   p.tab->model().selectRect(kSelCells, 0, 5, 0, 5, false);
-  const CSheet& s = p.sheet();
+  const MapSheet& s = p.sheet();
   ASSERT_EQ(s.actualState, 1);
   EXPECT_GT(g.hint3D(frame, QPoint(frame.left() + 20, frame.top() + 100)).indexOf('|'), 0);
   wheel(QPoint(frame.left() + 20, frame.top() + 100), Qt::NoModifier);
@@ -251,7 +251,7 @@ TEST(TTabGraph3D, TurningWheelKeysAndPresets) {
   EXPECT_EQ(presetOf(g.rotation), static_cast<int>(Preset::Top));
 }
 
-TEST(TTabGraph3D, ASurfaceSeenFromAboveShowsNoUnderside) {
+TEST(MapGraphView3D, ASurfaceSeenFromAboveShowsNoUnderside) {
   // A gently sloped map seen from above in every preset and mode: none of
   // its triangles is drawn in the grey of an underside.
   for (Preset preset : {Preset::Top, Preset::Iso1, Preset::Iso2})
@@ -265,7 +265,7 @@ TEST(TTabGraph3D, ASurfaceSeenFromAboveShowsNoUnderside) {
       p.tab->graph().labelMode = 0;
       p.tab->render();
       const QImage& img = p.tab->offscreen();
-      const TTabGraph& g = p.tab->graph();
+      const MapGraphView& g = p.tab->graph();
       int grey = 0;
       // A point inside each of the four triangles of every patch.
       for (int r = 0; r + 1 < 10; ++r)
@@ -282,7 +282,7 @@ TEST(TTabGraph3D, ASurfaceSeenFromAboveShowsNoUnderside) {
     }
 }
 
-TEST(TTabGraphBeside, AOneRowMapShowsItsCurveBelowTheTable) {
+TEST(MapGraphViewBeside, AOneRowMapShowsItsCurveBelowTheTable) {
   ParamImage img = flatAdvanceImage();
   img.setByte(Adrb::AdvMap, 0);
   Page one(kOwnerAdvance, img);
@@ -301,7 +301,7 @@ TEST(TTabGraphBeside, AOneRowMapShowsItsCurveBelowTheTable) {
   EXPECT_TRUE(full.tab->graphFrame().isEmpty());
 }
 
-TEST(TTabPaint, AnyPainterAndTinyControls) {
+TEST(MapEditorPaint, AnyPainterAndTinyControls) {
   for (int view : {1, 2, 4}) {
     Page p;
     ASSERT_TRUE(p.tab->setView(view));

@@ -10,7 +10,7 @@
 
 #include "maps/maps_fixture.h"
 #include "maps/sheet_text.h"
-#include "maps/ttab_fixture.h"
+#include "maps/map_editor_fixture.h"
 #include "text/mstring.h"
 
 namespace q3 {
@@ -21,7 +21,7 @@ using q3test::Page;
 using q3test::RecordingDialogs;
 
 bool shown(const Page& p, const char* name) {
-  const TTab::ToolButton* b = p.tab->toolButton(name);
+  const MapEditor::ToolButton* b = p.tab->toolButton(name);
   return b && p.tab->buttonShown(*b);
 }
 
@@ -45,7 +45,7 @@ QMenu* rightClick(Page& p, QPoint at) {
   return menu;
 }
 
-TEST(TTabButtons, TitleRowFollowsTheSelectionAndTheActualCell) {
+TEST(MapEditorButtons, TitleRowFollowsTheSelectionAndTheActualCell) {
   QGuiApplication::clipboard()->clear();
   Page p;
   EXPECT_FALSE(shown(p, "Copy"));
@@ -84,7 +84,7 @@ TEST(TTabButtons, TitleRowFollowsTheSelectionAndTheActualCell) {
   EXPECT_EQ(presetOf(p.tab->graph().rotation), static_cast<int>(Preset::Top));
 }
 
-TEST(TTabButtons, PasteFollowsTheClipboardAsItChanges) {
+TEST(MapEditorButtons, PasteFollowsTheClipboardAsItChanges) {
   Page p;
   QClipboard* clip = QGuiApplication::clipboard();
   clip->setText("5");
@@ -104,9 +104,9 @@ TEST(TTabButtons, PasteFollowsTheClipboardAsItChanges) {
   EXPECT_EQ(p.tab->clipboardState(), 0);
 }
 
-TEST(TTabButtons, AddAndRemoveColumnAtTheirLimits) {
+TEST(MapEditorButtons, AddAndRemoveColumnAtTheirLimits) {
   Page p;
-  const TTab::ToolButton* add = p.tab->toolButton("AddColumn");
+  const MapEditor::ToolButton* add = p.tab->toolButton("AddColumn");
   ASSERT_TRUE(add && shown(p, "AddColumn"));
   EXPECT_TRUE(add->show & 0x80);  // 15 of 15: inert, light grey
   QTest::mouseClick(p.tab, Qt::LeftButton, Qt::NoModifier, add->rect.center());
@@ -125,7 +125,7 @@ TEST(TTabButtons, AddAndRemoveColumnAtTheirLimits) {
   EXPECT_EQ(p.sheet().x.count, 2);
 }
 
-TEST(TTabClipboard, CopyAndPasteThroughTheClipboard) {
+TEST(MapEditorClipboard, CopyAndPasteThroughTheClipboard) {
   Page p;
   p.sheet().cell(2, 2) = 7;
   p.sheet().cell(3, 2) = -3;
@@ -165,7 +165,7 @@ TEST(TTabClipboard, CopyAndPasteThroughTheClipboard) {
   EXPECT_NE(rec.messages[0].find("Table dimensions are not eqal"), std::string::npos);
 }
 
-TEST(TTabClipboard, CopyGraphPutsAnImage) {
+TEST(MapEditorClipboard, CopyGraphPutsAnImage) {
   Page p;
   p.tab->setView(2);
   QGuiApplication::clipboard()->clear();
@@ -176,7 +176,7 @@ TEST(TTabClipboard, CopyGraphPutsAnImage) {
   EXPECT_EQ(img.pixelColor(1, 1), QColor(Qt::white));  // drawn on white
 }
 
-TEST(TTabMenu, OffersWhatTheStateAllows) {
+TEST(MapEditorMenu, OffersWhatTheStateAllows) {
   Page p;
   QGuiApplication::clipboard()->clear();
   // Two whole columns selected by their strips: delete them (not all).
@@ -218,7 +218,7 @@ TEST(TTabMenu, OffersWhatTheStateAllows) {
   EXPECT_TRUE(p.tab->model().isSelected(ElemRef{5, 0}));
 }
 
-TEST(TTabMenu, DisabledSheetAndSheetTabs) {
+TEST(MapEditorMenu, DisabledSheetAndSheetTabs) {
   Page p(kOwnerServo, q3test::servoImage(2, true));
   QMenu* menu = rightClick(p, p.centre(2, 2));
   QAction* toggle = action(menu, "MenuEnable");
@@ -253,7 +253,7 @@ TEST(TTabMenu, DisabledSheetAndSheetTabs) {
   EXPECT_EQ(actionNames(menu), (QStringList{"MenuCopyTable", "MenuPaste"}));
 }
 
-TEST(TTabMenu, CsvExportAndImport) {
+TEST(MapEditorMenu, CsvExportAndImport) {
   Page p;
   QTemporaryDir dir;
   const QString file = dir.filePath("map.csv");
@@ -266,7 +266,7 @@ TEST(TTabMenu, CsvExportAndImport) {
   EXPECT_EQ(p.img.byte(Adrb::Advance + 4 * 15 + 4), 112);
 }
 
-TEST(TTabHints, ButtonsCornersAndThe3DView) {
+TEST(MapEditorHints, ButtonsCornersAndThe3DView) {
   Page p;
   const QPoint copyTable = p.tab->toolButton("CopyTable")->rect.center();
   EXPECT_EQ(p.tab->hintAt(copyTable), "Copy table");
@@ -281,14 +281,14 @@ TEST(TTabHints, ButtonsCornersAndThe3DView) {
   EXPECT_EQ(p.tab->hintAt(corner), "Interpolation");
   // The 3D view tells the status line what the wheel does over its panel.
   p.tab->setView(4);
-  QSignalSpy spy(p.tab, &TTab::statusHint);
+  QSignalSpy spy(p.tab, &MapEditor::statusHint);
   const QPoint panel(p.tab->graphFrame().left() + 20, p.tab->graphFrame().top() + 100);
   QTest::mouseMove(p.tab, panel);
   ASSERT_FALSE(spy.isEmpty());
   EXPECT_TRUE(spy.last().at(0).toString().startsWith("Set actual value"));
 }
 
-TEST(TTabButtons, SmallViewButtonsAndTheConditionMapView) {
+TEST(MapEditorButtons, SmallViewButtonsAndTheConditionMapView) {
   // The lambda-over-rpm curve: no title row, table and 2D view.
   Page p(kOwnerLambdaRpm);
   ASSERT_TRUE(shown(p, "SmallGraph"));

@@ -1,4 +1,4 @@
-// The TTab control driven by keys, wheel and mouse on the off-screen
+// The MapEditor control driven by keys, wheel and mouse on the off-screen
 // platform, found by objectName like the main window's controls.
 #include <gtest/gtest.h>
 
@@ -8,14 +8,14 @@
 #include <QWheelEvent>
 #include <memory>
 
-#include "maps/ttab_fixture.h"
+#include "maps/map_editor_fixture.h"
 
 namespace q3 {
 namespace {
 
 using q3test::Page;
 
-TEST(TTabKeys, TypingAValueAndEnterStoresItAndMovesDown) {
+TEST(MapEditorKeys, TypingAValueAndEnterStoresItAndMovesDown) {
   Page p;
   p.click(2, 3);
   p.keys("12");
@@ -46,7 +46,7 @@ TEST(TTabKeys, TypingAValueAndEnterStoresItAndMovesDown) {
   EXPECT_EQ(p.sheet().cell(0, 0), -5);
 }
 
-TEST(TTabKeys, ArrowsWrapThroughTheHeaders) {
+TEST(MapEditorKeys, ArrowsWrapThroughTheHeaders) {
   Page p;
   struct Step {
     Qt::Key key;
@@ -82,7 +82,7 @@ TEST(TTabKeys, ArrowsWrapThroughTheHeaders) {
   EXPECT_EQ(p.sheet().sel.cursorCol, 14);
 }
 
-TEST(TTabMouse, FillHandleExtrapolatesRightAndLeft) {
+TEST(MapEditorMouse, FillHandleExtrapolatesRightAndLeft) {
   for (int dir : {1, -1}) {
     Page p;
     p.sheet().cell(6, 0) = 10;
@@ -109,7 +109,7 @@ TEST(TTabMouse, FillHandleExtrapolatesRightAndLeft) {
   }
 }
 
-TEST(TTabMouse, CornerSelectsAllAndClearsAFullSelection) {
+TEST(MapEditorMouse, CornerSelectsAllAndClearsAFullSelection) {
   Page p;
   p.tab->render();
   // The inner corner cell sits left of the first X header cell.
@@ -121,14 +121,14 @@ TEST(TTabMouse, CornerSelectsAllAndClearsAFullSelection) {
   EXPECT_EQ(p.sheet().sel.count, 0);
 }
 
-TEST(TTabKeys, TabSkipsAHiddenSheetAndCtrlTabGoesBack) {
+TEST(MapEditorKeys, TabSkipsAHiddenSheetAndCtrlTabGoesBack) {
   QWidget page;
-  auto* t = new TTab(7, 600, 300, kOptTable, &page);
+  auto* t = new MapEditor(7, 600, 300, kOptTable, &page);
   t->setObjectName("TabThree");
   for (int i = 0; i < 3; ++i) t->model().addSheet("s", "RPM", "TP", "V", 4, 4, 0);
   t->model().sheet(1).hidden = 1;
   page.show();
-  TTab* tab = page.findChild<TTab*>("TabThree");
+  MapEditor* tab = page.findChild<MapEditor*>("TabThree");
   tab->refresh();
   QTest::keyClick(tab, Qt::Key_Tab);
   EXPECT_EQ(tab->model().current(), 2);
@@ -138,7 +138,7 @@ TEST(TTabKeys, TabSkipsAHiddenSheetAndCtrlTabGoesBack) {
   EXPECT_EQ(tab->model().current(), 2);
 }
 
-TEST(TTabMouse, WheelStepsTheHoverCellButNotWhileAButtonIsHeld) {
+TEST(MapEditorMouse, WheelStepsTheHoverCellButNotWhileAButtonIsHeld) {
   Page p;
   const QPoint at = p.centre(4, 2);
   QTest::mouseMove(p.tab, at);
@@ -158,7 +158,7 @@ TEST(TTabMouse, WheelStepsTheHoverCellButNotWhileAButtonIsHeld) {
   EXPECT_EQ(p.stores, 1);
 }
 
-TEST(TTabMouse, ArrowButtonStepsOnceThenRepeatsFromTick16) {
+TEST(MapEditorMouse, ArrowButtonStepsOnceThenRepeatsFromTick16) {
   // Advance cells step by one on every repeat; the engine speeds of the
   // lambda-on-rpm curve go on in steps of 10 every second tick from tick 36.
   struct Case {
@@ -187,11 +187,11 @@ TEST(TTabMouse, ArrowButtonStepsOnceThenRepeatsFromTick16) {
   }
 }
 
-TEST(TTabKeys, PlusAndMinusStepTheActualCell) {
+TEST(MapEditorKeys, PlusAndMinusStepTheActualCell) {
   Page p;
   p.tab->model().setLiveValues(3000, 250, 0, 0);
   p.tab->model().updateActual();
-  const CSheet& s = p.sheet();
+  const MapSheet& s = p.sheet();
   ASSERT_EQ(s.actualState, 1);
   p.tab->setFocus();
   p.keys("++");
@@ -206,7 +206,7 @@ TEST(TTabKeys, PlusAndMinusStepTheActualCell) {
 namespace q3 {
 namespace {
 
-TEST(TTabMouse, StripsAndLabelCornerSelectWholeLinesAndAxes) {
+TEST(MapEditorMouse, StripsAndLabelCornerSelectWholeLinesAndAxes) {
   Page p;
   const QRect x4 = p.tab->elementRect(4, -1), c40 = p.tab->elementRect(4, 0);
   const QRect y2 = p.tab->elementRect(-1, 2), c02 = p.tab->elementRect(0, 2);
@@ -231,7 +231,7 @@ TEST(TTabMouse, StripsAndLabelCornerSelectWholeLinesAndAxes) {
   EXPECT_FALSE(p.tab->editorOpen());
 }
 
-TEST(TTabKeys, EditorCommitsOnFocusLossAndDoubleClickSelectsTheValue) {
+TEST(MapEditorKeys, EditorCommitsOnFocusLossAndDoubleClickSelectsTheValue) {
   Page p;
   QLineEdit other(&p.page);
   other.setObjectName("OtherControl");
@@ -251,7 +251,7 @@ TEST(TTabKeys, EditorCommitsOnFocusLossAndDoubleClickSelectsTheValue) {
   EXPECT_EQ(p.sheet().cell(1, 1), 4);
 }
 
-TEST(TTabPaint, PrintAppearanceDrawsHeadersInTheControlColour) {
+TEST(MapEditorPaint, PrintAppearanceDrawsHeadersInTheControlColour) {
   Page p;
   const QPoint at = p.tab->elementRect(2, -1).topLeft() + QPoint(4, 4);
   p.tab->render();
@@ -262,15 +262,15 @@ TEST(TTabPaint, PrintAppearanceDrawsHeadersInTheControlColour) {
   EXPECT_EQ(p.tab->offscreen().pixelColor(at), QColor(0xF4, 0xE2, 0xFC));
 }
 
-TEST(TTabMouse, ScrollBarArrowStepsAndRepeatsAfterTwoTicks) {
+TEST(MapEditorMouse, ScrollBarArrowStepsAndRepeatsAfterTwoTicks) {
   QWidget page;
-  auto* t = new TTab(9, 600, 300, kOptTable, &page);
+  auto* t = new MapEditor(9, 600, 300, kOptTable, &page);
   t->setObjectName("TabWide");
   t->model().addSheet("s", "RPM", "TP", "V", 30, 3, 0);
   t->model().visibleColumns = 10;
   t->model().visibleRows = 3;
   page.show();
-  TTab* tab = page.findChild<TTab*>("TabWide");
+  MapEditor* tab = page.findChild<MapEditor*>("TabWide");
   tab->refresh();
   tab->render();
   // The right arrow sits at the right end of the bar below the table.
@@ -294,7 +294,7 @@ TEST(TTabMouse, ScrollBarArrowStepsAndRepeatsAfterTwoTicks) {
 namespace q3 {
 namespace {
 
-TEST(TTabMouse, CornerTriangleInterpolatesAndBorderDragMovesTheBlock) {
+TEST(MapEditorMouse, CornerTriangleInterpolatesAndBorderDragMovesTheBlock) {
   Page p;
   p.sheet().cell(0, 0) = 10;
   p.sheet().cell(2, 0) = 30;
@@ -330,9 +330,9 @@ TEST(TTabMouse, CornerTriangleInterpolatesAndBorderDragMovesTheBlock) {
 namespace q3 {
 namespace {
 
-TEST(TTabGuard, InputReachingAControlWhileAnotherHandlesOneIsDropped) {
+TEST(MapEditorGuard, InputReachingAControlWhileAnotherHandlesOneIsDropped) {
   Page p;
-  auto* other = new TTab(kOwnerServo, 600, 300, kOptTable, &p.page);
+  auto* other = new MapEditor(kOwnerServo, 600, 300, kOptTable, &p.page);
   other->setObjectName("TabOther");
   defineMap(other->model());
   other->refresh();
@@ -340,7 +340,7 @@ TEST(TTabGuard, InputReachingAControlWhileAnotherHandlesOneIsDropped) {
   const QPoint at = other->elementRect(0, 0).center();
   // The owner of the first control delivers a click and keys to the second
   // one while the first is still handling its Enter (as a message box would).
-  p.tab->model().setOwnerNotify([&](TabModel&) {
+  p.tab->model().setOwnerNotify([&](MapModel&) {
     QTest::mouseClick(other, Qt::LeftButton, Qt::NoModifier, at);
     QTest::keyClicks(other, "7");
   });
@@ -356,7 +356,7 @@ TEST(TTabGuard, InputReachingAControlWhileAnotherHandlesOneIsDropped) {
   EXPECT_TRUE(other->editorOpen());
 }
 
-TEST(TTabMouse, CtrlAddsAndShiftExtendsFromTheAnchor) {
+TEST(MapEditorMouse, CtrlAddsAndShiftExtendsFromTheAnchor) {
   Page p;
   p.click(0, 0);
   p.click(2, 2, Qt::ControlModifier);

@@ -1,4 +1,4 @@
-// TTabGraph: the condition map of a power output (compact layout): the
+// MapGraphView: the condition map of a power output (compact layout): the
 // areas between the breakpoint lines, switched by a rubber band, and the
 // lines dragged in the proportional view.
 #include <QPainterPath>
@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "maps/ui/paint_util.h"
-#include "maps/ui/ttab.h"
-#include "maps/ui/ttab_graph.h"
+#include "maps/ui/map_editor.h"
+#include "maps/ui/map_graph_view.h"
 
 namespace q3 {
 
@@ -39,32 +39,32 @@ void checkMark(QPainter& p, const QRectF& box, const QColor& colour) {
 
 }  // namespace
 
-double TTabGraph::conditionLineX(const QRectF& plot, int i) const {
+double MapGraphView::conditionLineX(const QRectF& plot, int i) const {
   const ConditionGeometry g = conditionGeometry(m_tab.model().cur(), conditionProportional);
   if (i < 0 || i >= static_cast<int>(g.xLines.size())) return NAN;
   return plot.left() + g.xLines[static_cast<size_t>(i)] * plot.width();
 }
 
-double TTabGraph::conditionLineY(const QRectF& plot, int i) const {
+double MapGraphView::conditionLineY(const QRectF& plot, int i) const {
   const ConditionGeometry g = conditionGeometry(m_tab.model().cur(), conditionProportional);
   if (i < 0 || i >= static_cast<int>(g.yLines.size())) return NAN;
   return plot.top() + g.yLines[static_cast<size_t>(i)] * plot.height();
 }
 
-int TTabGraph::areaColumn(const QRectF& plot, double x) const {
+int MapGraphView::areaColumn(const QRectF& plot, double x) const {
   const ConditionGeometry g = conditionGeometry(m_tab.model().cur(), conditionProportional);
   return g.columnAt((x - plot.left()) / std::max(1.0, plot.width()));
 }
 
-int TTabGraph::areaRow(const QRectF& plot, double y) const {
+int MapGraphView::areaRow(const QRectF& plot, double y) const {
   const ConditionGeometry g = conditionGeometry(m_tab.model().cur(), conditionProportional);
   return g.rowAt((y - plot.top()) / std::max(1.0, plot.height()));
 }
 
-void TTabGraph::paintCondition(QPainter& p, const QRectF& plot, bool print) {
-  const TabModel& m = m_tab.model();
+void MapGraphView::paintCondition(QPainter& p, const QRectF& plot, bool print) {
+  const MapModel& m = m_tab.model();
   if (m.sheetCount() == 0 || plot.width() < 4 || plot.height() < 4) return;
-  const CSheet& s = m.cur();
+  const MapSheet& s = m.cur();
   const ConditionGeometry g = conditionGeometry(s, conditionProportional);
   const bool editable = s.v.editable != 0;
   p.save();
@@ -162,7 +162,7 @@ void TTabGraph::paintCondition(QPainter& p, const QRectF& plot, bool print) {
   p.restore();
 }
 
-GraphItem TTabGraph::conditionLineAt(const QRectF& plot, QPoint pos) const {
+GraphItem MapGraphView::conditionLineAt(const QRectF& plot, QPoint pos) const {
   GraphItem item;
   if (!conditionProportional) return item;  // lines move only where they stand by value
   const ConditionGeometry g = conditionGeometry(m_tab.model().cur(), conditionProportional);
@@ -180,13 +180,13 @@ GraphItem TTabGraph::conditionLineAt(const QRectF& plot, QPoint pos) const {
   return item;
 }
 
-bool TTabGraph::pressCondition(const QRectF& plot, QPoint pos) {
-  TabModel& m = m_tab.model();
+bool MapGraphView::pressCondition(const QRectF& plot, QPoint pos) {
+  MapModel& m = m_tab.model();
   if (m.sheetCount() == 0 || !plot.contains(pos)) return false;
   m_hovered = conditionLineAt(plot, pos);
   if (m_hovered.kind != GraphItem::None) {
     if (m_drag.begin(m, m_hovered)) {
-      const CSheet& s = m.cur();
+      const MapSheet& s = m.cur();
       // Pixels per raw unit of the line's axis: X from 0, Y from its minimum.
       m_xPerRaw = m_hovered.kind == GraphItem::XLine
                       ? plot.width() / std::max(1, s.x.maxValue)
@@ -202,8 +202,8 @@ bool TTabGraph::pressCondition(const QRectF& plot, QPoint pos) {
   return true;
 }
 
-bool TTabGraph::moveCondition(const QRectF& plot, QPoint pos, Qt::MouseButtons buttons) {
-  TabModel& m = m_tab.model();
+bool MapGraphView::moveCondition(const QRectF& plot, QPoint pos, Qt::MouseButtons buttons) {
+  MapModel& m = m_tab.model();
   if (m_drag.active()) {
     const bool x = m_drag.item().kind == GraphItem::XLine;
     m_travelPrimary += (x ? pos.x() - m_last.x() : pos.y() - m_last.y()) / m_xPerRaw;
@@ -223,8 +223,8 @@ bool TTabGraph::moveCondition(const QRectF& plot, QPoint pos, Qt::MouseButtons b
   return before != m_hovered;
 }
 
-bool TTabGraph::releaseCondition(const QRectF& plot, QPoint pos) {
-  TabModel& m = m_tab.model();
+bool MapGraphView::releaseCondition(const QRectF& plot, QPoint pos) {
+  MapModel& m = m_tab.model();
   if (finishDrag()) return true;
   if (!m_band) return false;
   m_band = false;
@@ -234,8 +234,8 @@ bool TTabGraph::releaseCondition(const QRectF& plot, QPoint pos) {
   return true;
 }
 
-bool TTabGraph::wheelCondition(const QRectF& plot, QPoint pos, int notches) {
-  TabModel& m = m_tab.model();
+bool MapGraphView::wheelCondition(const QRectF& plot, QPoint pos, int notches) {
+  MapModel& m = m_tab.model();
   const GraphItem line = plot.contains(pos) ? conditionLineAt(plot, pos) : GraphItem{};
   if (line.kind == GraphItem::None || notches == 0) return false;
   const ElemRef e =

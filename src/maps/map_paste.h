@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "maps/tab_model.h"
+#include "maps/map_model.h"
 
 namespace q3 {
 
@@ -28,16 +28,16 @@ std::string dimensionMessage();
 
 // Plain text from the top-left element of the selection, or from the cursor
 // when nothing is selected.
-PasteResult pastePlain(TabModel& m, std::string_view text);
+PasteResult pastePlain(MapModel& m, std::string_view text);
 // Plain text from the element start, as if it alone were selected.
-PasteResult pastePlainAt(TabModel& m, std::string_view text, ElemRef start);
+PasteResult pastePlainAt(MapModel& m, std::string_view text, ElemRef start);
 // A whole table in the sheet format.
-PasteResult pasteSheet(TabModel& m, std::string_view text);
+PasteResult pasteSheet(MapModel& m, std::string_view text);
 // The paste command with one text: the sheet format when it is one, plain
 // text otherwise.
-PasteResult pasteText(TabModel& m, std::string_view text);
+PasteResult pasteText(MapModel& m, std::string_view text);
 // A table written by tableCsv (";" or tab between fields) into the current
 // sheet, with the rules of the sheet format.
-PasteResult importCsv(TabModel& m, std::string_view text);
+PasteResult importCsv(MapModel& m, std::string_view text);
 
 }  // namespace q3

@@ -1,6 +1,6 @@
 // Sheets, axes, normalisation, live position and the change protocol of a
 // map editor control.
-#include "maps/tab_model.h"
+#include "maps/map_model.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +14,7 @@ namespace {
 
 int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-void sizeAxis(CAxe& a, int n) {
+void sizeAxis(SheetAxis& a, int n) {
   a.values.assign(static_cast<size_t>(n), 0);
   a.previousValues.assign(static_cast<size_t>(n), 0);
   a.pushedFrom.assign(static_cast<size_t>(n), 0);
@@ -24,7 +24,7 @@ void sizeAxis(CAxe& a, int n) {
 // The elastic rule: one moved breakpoint pushes its neighbours along with the
 // minimum gap and lets them spring back when it returns; several changed
 // breakpoints are put in order.
-void normalizeBreakpoints(CAxe& a) {
+void normalizeBreakpoints(SheetAxis& a) {
   const int n = a.count;
   if (n <= 0) return;
   const int g = a.minGap;
@@ -99,19 +99,19 @@ int limitInto(int value, double lo, double hi) {
 
 }  // namespace
 
-int& TabModel::sharedAutoscroll() {
+int& MapModel::sharedAutoscroll() {
   static int flag = 0;
   return flag;
 }
 
-TabModel::TabModel(int options, int ownerId) : m_options(options), m_ownerId(ownerId) {}
+MapModel::MapModel(int options, int ownerId) : m_options(options), m_ownerId(ownerId) {}
 
-int TabModel::addSheet(const char* name, const char* xLabel, const char* yLabel, const char* vLabel,
+int MapModel::addSheet(const char* name, const char* xLabel, const char* yLabel, const char* vLabel,
                        int columns, int rows, int sheetFlags) {
   if (m_sheetCount >= kMaxSheets) return -1;
   const int n = m_sheetCount;
-  CSheet& s = m_sheets[n];
-  s = CSheet();
+  MapSheet& s = m_sheets[n];
+  s = MapSheet();
   s.flags0 = sheetFlags & 0xFF;
   s.flags1 = (sheetFlags >> 8) & 0xFF;
   s.name = name ? name : "";
@@ -134,10 +134,10 @@ int TabModel::addSheet(const char* name, const char* xLabel, const char* yLabel,
   return n;
 }
 
-void TabModel::setAxis(int sheetIndex, int which, const AxisSetup& a) {
+void MapModel::setAxis(int sheetIndex, int which, const AxisSetup& a) {
   if (!validSheet(sheetIndex)) return;
-  CSheet& s = m_sheets[sheetIndex];
-  auto common = [&](CAxe& x) {
+  MapSheet& s = m_sheets[sheetIndex];
+  auto common = [&](SheetAxis& x) {
     x.name = a.name;
     x.unit = a.unit;
     x.minValue = a.minValue;
@@ -153,7 +153,7 @@ void TabModel::setAxis(int sheetIndex, int which, const AxisSetup& a) {
   };
   for (int bit = 0; bit < 2; ++bit) {
     if (!(which & (1 << bit))) continue;
-    CAxe& x = bit == 0 ? s.x : s.y;
+    SheetAxis& x = bit == 0 ? s.x : s.y;
     common(x);
     x.minGap = a.minGap;
     x.proportional = a.options & 1;
@@ -171,7 +171,7 @@ void TabModel::setAxis(int sheetIndex, int which, const AxisSetup& a) {
   computeIndices();
 }
 
-void TabModel::selectSheet(int index) {
+void MapModel::selectSheet(int index) {
   if (!validSheet(index)) return;
   if (index != m_current) m_previous = m_current;
   m_current = index;
@@ -179,7 +179,7 @@ void TabModel::selectSheet(int index) {
   updateActual(index);
 }
 
-int TabModel::nextVisibleSheet(int dir) const {
+int MapModel::nextVisibleSheet(int dir) const {
   for (int step = 1; step < m_sheetCount; ++step) {
     int i = ((m_current + dir * step) % m_sheetCount + m_sheetCount) % m_sheetCount;
     if (!m_sheets[i].hidden) return i;
@@ -187,9 +187,9 @@ int TabModel::nextVisibleSheet(int dir) const {
   return -1;
 }
 
-void TabModel::normalizeAxes(int sheetIndex, int flags) {
+void MapModel::normalizeAxes(int sheetIndex, int flags) {
   if (!validSheet(sheetIndex)) return;
-  CSheet& s = m_sheets[sheetIndex];
+  MapSheet& s = m_sheets[sheetIndex];
   if (flags & kNormalizeForget) {
     s.x.lastChanged = -3;
     s.y.lastChanged = -3;
@@ -214,18 +214,18 @@ void TabModel::normalizeAxes(int sheetIndex, int flags) {
   }
 }
 
-void TabModel::copyValuesToPrevious() {
+void MapModel::copyValuesToPrevious() {
   for (int i = 0; i < m_sheetCount; ++i) {
-    CSheet& s = m_sheets[i];
+    MapSheet& s = m_sheets[i];
     s.x.previousValues = s.x.values;
     s.y.previousValues = s.y.values;
   }
 }
 
-void TabModel::computeIndices() {
+void MapModel::computeIndices() {
   for (int i = 0; i < m_sheetCount; ++i) {
-    CSheet& s = m_sheets[i];
-    for (CAxe* a : {&s.x, &s.y}) {
+    MapSheet& s = m_sheets[i];
+    for (SheetAxis* a : {&s.x, &s.y}) {
       int p = a->collapsedPreference;
       if (p == -1)
         a->collapsedIndex = 0;
@@ -243,7 +243,7 @@ void TabModel::computeIndices() {
   }
 }
 
-void TabModel::setLiveValues(int rpm, int tpTenths, int iap, int flags) {
+void MapModel::setLiveValues(int rpm, int tpTenths, int iap, int flags) {
   m_rpm = rpm;
   m_tp = tpTenths < 0 ? 100 : tpTenths / 10;
   m_iap = iap;
@@ -253,7 +253,7 @@ void TabModel::setLiveValues(int rpm, int tpTenths, int iap, int flags) {
 // ---------------------------------------------------------------------------
 // Change protocol
 
-void TabModel::change(int flags, int key) {
+void MapModel::change(int flags, int key) {
   if (key == kKeyStructEnd && m_openKey != kKeyStructBegin) return;
   m_flagsGathered |= flags;
   normalizeAxes(m_current, flags);
@@ -268,7 +268,7 @@ void TabModel::change(int flags, int key) {
   m_deadline = m_tick + 5;
 }
 
-void TabModel::commitNow() {
+void MapModel::commitNow() {
   int f = m_flagsGathered;
   m_flagsGathered = 0;
   m_openKey = 0;
@@ -279,7 +279,7 @@ void TabModel::commitNow() {
   }
 }
 
-bool TabModel::timerStep() {
+bool MapModel::timerStep() {
   ++m_tick;
   bool repaint = false;
   if (m_tick & 2) repaint |= updateActual();
@@ -293,14 +293,14 @@ bool TabModel::timerStep() {
 // ---------------------------------------------------------------------------
 // Actual position
 
-bool TabModel::updateActual() { return updateActual(m_current); }
+bool MapModel::updateActual() { return updateActual(m_current); }
 
-bool TabModel::updateActual(int sheetIndex) {
+bool MapModel::updateActual(int sheetIndex) {
   if (!validSheet(sheetIndex)) return false;
-  CSheet& s = m_sheets[sheetIndex];
+  MapSheet& s = m_sheets[sheetIndex];
   const int oc = s.actualCol, orow = s.actualRow, ost = s.actualState;
   int col = -2, row = -2, state = 0;
-  auto position = [&](const CAxe& a, bool isX) -> int {
+  auto position = [&](const SheetAxis& a, bool isX) -> int {
     if (a.collapsed) return a.collapsedIndex;
     double val;
     if (a.name == "RPM")
@@ -350,26 +350,26 @@ bool TabModel::updateActual(int sheetIndex) {
 // ---------------------------------------------------------------------------
 // Elements and increments
 
-int32_t* TabModel::element(int sheetIndex, ElemRef e) {
+int32_t* MapModel::element(int sheetIndex, ElemRef e) {
   if (!validSheet(sheetIndex)) return nullptr;
-  CSheet& s = m_sheets[sheetIndex];
+  MapSheet& s = m_sheets[sheetIndex];
   if (e.isCell() && e.col < s.x.count && e.row < s.y.count) return &s.cell(e.col, e.row);
   if (e.isX() && e.col < s.x.count) return &s.x.values[static_cast<size_t>(e.col)];
   if (e.isY() && e.row < s.y.count) return &s.y.values[static_cast<size_t>(e.row)];
   return nullptr;
 }
 
-CAxe* TabModel::axisOf(int sheetIndex, ElemRef e) {
+SheetAxis* MapModel::axisOf(int sheetIndex, ElemRef e) {
   if (!validSheet(sheetIndex)) return nullptr;
-  CSheet& s = m_sheets[sheetIndex];
+  MapSheet& s = m_sheets[sheetIndex];
   if (e.isCell()) return &s.v;
   if (e.isX()) return &s.x;
   if (e.isY()) return &s.y;
   return nullptr;
 }
 
-bool TabModel::editableElement(int sheetIndex, ElemRef e) {
-  CAxe* a = axisOf(sheetIndex, e);
+bool MapModel::editableElement(int sheetIndex, ElemRef e) {
+  SheetAxis* a = axisOf(sheetIndex, e);
   return a && a->editable && m_sheets[sheetIndex].enabled && element(sheetIndex, e);
 }
 
@@ -383,14 +383,14 @@ int elementKey(int base, ElemRef e) {
 }
 }  // namespace
 
-bool TabModel::incrementCursor(int k) {
-  CSheet& s = cur();
+bool MapModel::incrementCursor(int k) {
+  MapSheet& s = cur();
   if (!s.enabled) return false;
   ElemRef e{s.sel.cursorCol, s.sel.cursorRow};
   if (!element(m_current, e)) return false;
   if (isSelected(e) && s.sel.count > 0) {
     int kind = e.isX() ? kChangeX : (e.isY() ? kChangeY : kChangeCells);
-    CAxe& a = kind == kChangeX ? s.x : (kind == kChangeY ? s.y : s.v);
+    SheetAxis& a = kind == kChangeX ? s.x : (kind == kChangeY ? s.y : s.v);
     if (!a.editable) return false;
     int key =
         (kind == kChangeX ? 0x510000 : (kind == kChangeY ? 0x520000 : 0x540000)) + s.sel.count;
@@ -412,7 +412,7 @@ bool TabModel::incrementCursor(int k) {
   return incrementElement(e, k);
 }
 
-bool TabModel::incrementElement(ElemRef e, int k) {
+bool MapModel::incrementElement(ElemRef e, int k) {
   if (!editableElement(m_current, e)) return false;
   int kind = e.isX() ? kChangeX : (e.isY() ? kChangeY : kChangeCells);
   int key = elementKey(kind == kChangeX ? 0x110001 : (kind == kChangeY ? 0x120000 : 0x140000), e);
@@ -422,7 +422,7 @@ bool TabModel::incrementElement(ElemRef e, int k) {
   return true;
 }
 
-bool TabModel::toggleEnabled() {
+bool MapModel::toggleEnabled() {
   if (!validSheet(m_current) || !(cur().flags0 & 8)) return false;
   beginChange(kKeyStructBegin);
   cur().enabled = !cur().enabled;
@@ -430,8 +430,8 @@ bool TabModel::toggleEnabled() {
   return true;
 }
 
-bool TabModel::incrementActual(int k, bool useSelection) {
-  CSheet& s = cur();
+bool MapModel::incrementActual(int k, bool useSelection) {
+  MapSheet& s = cur();
   if (!s.enabled) return false;
   if (useSelection && s.sel.count > 0) {
     int kinds = 0, last = 0;
@@ -478,11 +478,11 @@ bool TabModel::incrementActual(int k, bool useSelection) {
   return true;
 }
 
-bool TabModel::enterText(ElemRef e, const std::string& text) {
+bool MapModel::enterText(ElemRef e, const std::string& text) {
   if (!editableElement(m_current, e)) return false;
   double v;
   if (!parseEnteredNumber(text, &v)) return false;
-  CAxe* a = axisOf(m_current, e);
+  SheetAxis* a = axisOf(m_current, e);
   double scale = a->scale == 0 ? 1.0 : a->scale;
   int kind = e.isX() ? kChangeX : (e.isY() ? kChangeY : kChangeCells);
   beginChange(kKeyStructBegin);

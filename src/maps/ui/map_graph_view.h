@@ -1,4 +1,4 @@
-// TTabGraph: the graph views of a map editor control. The 2D graph draws
+// MapGraphView: the graph views of a map editor control. The 2D graph draws
 // the current sheet as curves over its primary axis (stacked per load row,
 // with the comparison curve, the base advance, the limiters and the live
 // marker) and lets points, the base-advance point and the limiter lines be
@@ -20,11 +20,11 @@
 
 namespace q3 {
 
-class TTab;
+class MapEditor;
 
-class TTabGraph {
+class MapGraphView {
  public:
-  explicit TTabGraph(TTab& owner);
+  explicit MapGraphView(MapEditor& owner);
 
   // 3D view state: the angles, the drawing mode (0 wire model, 1 one
   // colour, 2..5 height colours of grain 0..3) and the value labels (0 none,
@@ -92,7 +92,7 @@ class TTabGraph {
   // Ends a drag of a point, a limit or a line: one change.
   bool finishDrag();
 
-  TTab& m_tab;
+  MapEditor& m_tab;
   int m_currentCurve = 0;
   GraphItem m_hovered;
   Qt::KeyboardModifiers m_mods;

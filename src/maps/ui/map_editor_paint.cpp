@@ -1,4 +1,4 @@
-// TTab: painting of the table view into the off-screen image.
+// MapEditor: painting of the table view into the off-screen image.
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -8,7 +8,7 @@
 
 #include "maps/map_defs.h"
 #include "maps/ui/paint_util.h"
-#include "maps/ui/ttab.h"
+#include "maps/ui/map_editor.h"
 #include "text/mstring.h"
 
 namespace q3 {
@@ -57,25 +57,25 @@ class TextFit {
 
 }  // namespace
 
-void TTab::paintEvent(QPaintEvent*) {
+void MapEditor::paintEvent(QPaintEvent*) {
   if (m_dirty || m_image.size() != size()) render();
   QPainter p(this);
   p.drawImage(0, 0, m_image);
 }
 
-void TTab::resizeEvent(QResizeEvent*) {
+void MapEditor::resizeEvent(QResizeEvent*) {
   computeLayout();
   markDirty();
 }
 
-void TTab::render() {
+void MapEditor::render() {
   if (m_image.size() != size()) m_image = QImage(size(), QImage::Format_RGB32);
   m_dirty = false;
   QPainter p(&m_image);
   paint(p);
 }
 
-void TTab::paint(QPainter& p) {
+void MapEditor::paint(QPainter& p) {
   p.fillRect(rect(), rgb(m_controlColour));
   if (m_model.sheetCount() == 0) return;
   computeLayout();
@@ -98,7 +98,7 @@ void TTab::paint(QPainter& p) {
   paintButtons(p);
 }
 
-QFont TTab::textFont(const CAxe& a, bool italicSmall) const {
+QFont MapEditor::textFont(const SheetAxis& a, bool italicSmall) const {
   QFont f = font();
   double base = font().pointSizeF() > 0 ? font().pointSizeF() : 9;
   double size = std::trunc(1.4 * base);
@@ -114,10 +114,10 @@ QFont TTab::textFont(const CAxe& a, bool italicSmall) const {
   return f;
 }
 
-void TTab::paintTable(QPainter& p) {
-  const CSheet& s = m_model.cur();
+void MapEditor::paintTable(QPainter& p) {
+  const MapSheet& s = m_model.cur();
   const Layout& l = m_l;
-  const TSel& t = s.sel;
+  const SheetSelection& t = s.sel;
   const bool compact = m_model.compact();
   const bool raised = !m_print;
   // The compact layout's headers stand along the condition map.
@@ -192,7 +192,7 @@ void TTab::paintTable(QPainter& p) {
   const bool previewing = m_previewOn && m_model.interpolationPreview(&m_scratch, &previewKind);
 
   // Header cells.
-  auto headerCell = [&](const QRectF& r, const CAxe& a, int idx, uint16_t mark, int kind) {
+  auto headerCell = [&](const QRectF& r, const SheetAxis& a, int idx, uint16_t mark, int kind) {
     if (pattern && (mark & kMarkSelected)) {
       p.fillRect(r.adjusted(1, 1, -1, -1), dots);
       p.setPen(Qt::white);
@@ -354,7 +354,7 @@ void TTab::paintTable(QPainter& p) {
                QString("(%1)").arg(s.y.count));
 }
 
-void TTab::paintRing(QPainter& p, const QRectF& r, uint32_t colour) {
+void MapEditor::paintRing(QPainter& p, const QRectF& r, uint32_t colour) {
   p.save();
   p.setRenderHint(QPainter::Antialiasing, true);
   p.setBrush(Qt::NoBrush);
@@ -366,9 +366,9 @@ void TTab::paintRing(QPainter& p, const QRectF& r, uint32_t colour) {
   p.restore();
 }
 
-void TTab::paintScrollBars(QPainter& p) {
+void MapEditor::paintScrollBars(QPainter& p) {
   const Layout& l = m_l;
-  const CSheet& s = m_model.cur();
+  const MapSheet& s = m_model.cur();
   auto bar = [&](const QRect& r, bool vertical, int count, int visible, int offset) {
     p.fillRect(r, rgb(0xE8E8E8));
     const int len = vertical ? r.height() : r.width();
@@ -392,11 +392,11 @@ void TTab::paintScrollBars(QPainter& p) {
   if (l.vBar) bar(l.vBarRect, true, s.y.count, l.visRows, s.y.scrollOffset);
 }
 
-void TTab::paintTabs(QPainter& p) {
+void MapEditor::paintTabs(QPainter& p) {
   const int n = m_model.sheetCount();
   QFont f = font();
   if (n == 1 && (m_model.options() & kOptSingleTitle)) {
-    const CSheet& s = m_model.cur();
+    const MapSheet& s = m_model.cur();
     f.setPointSize(std::max(4, std::abs(s.titleFontSize)));
     f.setBold(s.titleFontSize > 0);
     p.setFont(f);
@@ -408,7 +408,7 @@ void TTab::paintTabs(QPainter& p) {
   f.setPointSize(9);
   int x = 10;
   for (int i = 0; i < n; ++i) {
-    const CSheet& s = m_model.sheet(i);
+    const MapSheet& s = m_model.sheet(i);
     if (s.hidden) continue;
     const bool cur = i == m_model.current();
     QRect r(x - (cur ? 2 : 0), m_l.tabsTop + (cur ? 0 : 2), s.tabWidth + (cur ? 4 : 0),
@@ -424,7 +424,7 @@ void TTab::paintTabs(QPainter& p) {
   }
 }
 
-void TTab::paintHoverButtons(QPainter& p) {
+void MapEditor::paintHoverButtons(QPainter& p) {
   if (!m_hover.valid || m_print || m_edit.open) return;
   for (int k : {1, -1}) {
     QRect r = k > 0 ? m_hover.up : m_hover.down;
@@ -446,11 +446,11 @@ void TTab::paintHoverButtons(QPainter& p) {
   }
 }
 
-void TTab::paintEditor(QPainter& p) {
+void MapEditor::paintEditor(QPainter& p) {
   if (!m_edit.open) return;
   QRect r = elementRect(m_edit.elem.col, m_edit.elem.row);
   if (r.isEmpty()) return;
-  CAxe* a = m_model.axisOf(m_model.current(), m_edit.elem);
+  SheetAxis* a = m_model.axisOf(m_model.current(), m_edit.elem);
   p.fillRect(r.adjusted(1, 1, -1, -1), Qt::white);
   p.setPen(QPen(Qt::black, 1));
   p.drawRect(r.adjusted(1, 1, -2, -2));

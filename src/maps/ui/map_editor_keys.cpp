@@ -1,8 +1,8 @@
-// TTab: the keyboard and the cell editor.
+// MapEditor: the keyboard and the cell editor.
 #include <QKeyEvent>
 #include <algorithm>
 
-#include "maps/ui/ttab.h"
+#include "maps/ui/map_editor.h"
 
 namespace q3 {
 
@@ -17,7 +17,7 @@ bool editorChar(QChar c) { return c.isDigit() || c == ' ' || c == ',' || c == '-
 // ---------------------------------------------------------------------------
 // Keyboard
 
-void TTab::keyPressEvent(QKeyEvent* e) {
+void MapEditor::keyPressEvent(QKeyEvent* e) {
   if (m_model.sheetCount() == 0) return QWidget::keyPressEvent(e);
   const int key = e->key();
   const Qt::KeyboardModifiers mods = e->modifiers();
@@ -67,7 +67,7 @@ void TTab::keyPressEvent(QKeyEvent* e) {
   }
   if (m_view != 1) return QWidget::keyPressEvent(e);
   const bool shift = mods & Qt::ShiftModifier;
-  const CSheet& s = m_model.cur();
+  const MapSheet& s = m_model.cur();
   switch (key) {
     case Qt::Key_Left:
       moveCursor(-1, 0, shift, !shift);
@@ -127,7 +127,7 @@ void TTab::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_Insert: {
       ElemRef el{s.sel.cursorCol, s.sel.cursorRow};
       int32_t* v = m_model.element(m_model.current(), el);
-      CAxe* a = m_model.axisOf(m_model.current(), el);
+      SheetAxis* a = m_model.axisOf(m_model.current(), el);
       if (v && a) openEditor(el, QString::fromUtf8(valueText(*v, a->scale).c_str()), true);
       return e->accept();
     }
@@ -141,15 +141,15 @@ void TTab::keyPressEvent(QKeyEvent* e) {
   QWidget::keyPressEvent(e);
 }
 
-void TTab::moveCursor(int dc, int dr, bool extend, bool wrap) {
-  CSheet& s = m_model.cur();
-  TSel& t = s.sel;
+void MapEditor::moveCursor(int dc, int dr, bool extend, bool wrap) {
+  MapSheet& s = m_model.cur();
+  SheetSelection& t = s.sel;
   int c = t.cursorCol, r = t.cursorRow;
   if (c == -2 || r == -2) {
     setCursor(ElemRef{shownToDataCol(0), shownToDataRow(0)}, true);
     return;
   }
-  auto step = [&](int pos, int d, const CAxe& a, bool skipHeader) -> int {
+  auto step = [&](int pos, int d, const SheetAxis& a, bool skipHeader) -> int {
     const int first = a.collapsed ? a.collapsedIndex : 0;
     const int last = a.collapsed ? a.collapsedIndex : a.count - 1;
     if (a.collapsed) return skipHeader ? first : (pos == -1 ? first : -1);
@@ -179,8 +179,8 @@ void TTab::moveCursor(int dc, int dr, bool extend, bool wrap) {
   changed(true);
 }
 
-void TTab::setCursor(ElemRef e, bool select) {
-  TSel& t = m_model.cur().sel;
+void MapEditor::setCursor(ElemRef e, bool select) {
+  SheetSelection& t = m_model.cur().sel;
   if (!e.valid()) return;
   t.cursorCol = e.col;
   t.cursorRow = e.row;
@@ -196,7 +196,7 @@ void TTab::setCursor(ElemRef e, bool select) {
 // ---------------------------------------------------------------------------
 // Cell editor
 
-void TTab::openEditor(ElemRef e, const QString& text, bool selectAll) {
+void MapEditor::openEditor(ElemRef e, const QString& text, bool selectAll) {
   if (!m_model.editableElement(m_model.current(), e)) return;
   m_edit.open = true;
   m_edit.elem = e;
@@ -208,19 +208,19 @@ void TTab::openEditor(ElemRef e, const QString& text, bool selectAll) {
   changed(true);
 }
 
-void TTab::commitEditor() {
+void MapEditor::commitEditor() {
   if (!m_edit.open) return;
   m_edit.open = false;
   m_model.enterText(m_edit.elem, m_edit.text.toStdString());
   changed(true);
 }
 
-void TTab::cancelEditor() {
+void MapEditor::cancelEditor() {
   m_edit.open = false;
   changed(true);
 }
 
-bool TTab::editorKey(QKeyEvent* e) {
+bool MapEditor::editorKey(QKeyEvent* e) {
   const int key = e->key();
   const bool shift = e->modifiers() & Qt::ShiftModifier;
   Editor& ed = m_edit;

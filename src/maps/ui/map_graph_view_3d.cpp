@@ -1,11 +1,11 @@
-// TTabGraph: the 3D view, its painting, turning and wheel.
+// MapGraphView: the 3D view, its painting, turning and wheel.
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 
 #include "maps/ui/paint_util.h"
-#include "maps/ui/ttab.h"
-#include "maps/ui/ttab_graph.h"
+#include "maps/ui/map_editor.h"
+#include "maps/ui/map_graph_view.h"
 
 namespace q3 {
 
@@ -35,7 +35,7 @@ struct SurfaceLine {
 // Along a proportional axis the surface runs on level to both ends of the
 // displayed range; an engine-speed axis with the base advance linked starts
 // with a plateau at the base advance and a step at its first breakpoint.
-std::vector<SurfaceLine> surfaceLines(const CAxe& a, const GraphAxis& g, bool plateau) {
+std::vector<SurfaceLine> surfaceLines(const SheetAxis& a, const GraphAxis& g, bool plateau) {
   std::vector<SurfaceLine> out;
   if (a.collapsed || a.count < 1) {
     out.push_back({g.lo, a.collapsed ? a.collapsedIndex : 0});
@@ -158,16 +158,16 @@ void heightTriangle(TriangleFill& fill, const Vertex& a, const Vertex& b, const 
   fill(a.screen, b.screen, c.screen, palette[static_cast<size_t>(std::lround((ia + ib + ic) / 3))]);
 }
 
-bool selectedCell(const CSheet& s, int col, int row, uint16_t mark) {
+bool selectedCell(const MapSheet& s, int col, int row, uint16_t mark) {
   return col >= 0 && row >= 0 && (s.sel.cellMarks[row * kCellStride + col] & mark);
 }
 
 }  // namespace
 
-void TTabGraph::paint3D(QPainter& p, const QRect& frame) {
-  const TabModel& m = m_tab.model();
+void MapGraphView::paint3D(QPainter& p, const QRect& frame) {
+  const MapModel& m = m_tab.model();
   if (m.sheetCount() == 0) return;
-  const CSheet& s = m.cur();
+  const MapSheet& s = m.cur();
   p.save();
   p.setClipRect(frame);
   p.setRenderHint(QPainter::Antialiasing, false);
@@ -209,8 +209,8 @@ void TTabGraph::paint3D(QPainter& p, const QRect& frame) {
   }
   const CurveSet cs = curvesOf(s);
   const bool primY = cs.primaryY;
-  const CAxe& pa = primY ? s.y : s.x;
-  const CAxe& sa = primY ? s.x : s.y;
+  const SheetAxis& pa = primY ? s.y : s.x;
+  const SheetAxis& sa = primY ? s.x : s.y;
   const GraphAxis& ga = primY ? r.y : r.x;
   const GraphAxis& gb = primY ? r.x : r.y;
   const double h = plotH;
@@ -268,7 +268,7 @@ void TTabGraph::paint3D(QPainter& p, const QRect& frame) {
   p.drawLine(at(0, 0, 0), at(0, h, 0));
   p.drawLine(at(0, 0, 0), at(0, 0, h));
   const QFontMetricsF small(font);
-  auto labels = [&](const GraphAxis& a, const CAxe& ax, int which) {
+  auto labels = [&](const GraphAxis& a, const SheetAxis& ax, int which) {
     auto place = [&](double c) {
       return which == 0 ? at(c, 0, 0) : (which == 1 ? at(0, c, 0) : at(0, 0, c));
     };
@@ -440,7 +440,7 @@ void TTabGraph::paint3D(QPainter& p, const QRect& frame) {
   p.restore();
 }
 
-bool TTabGraph::press3D(const QRect& frame, QPoint pos) {
+bool MapGraphView::press3D(const QRect& frame, QPoint pos) {
   if (pos.x() < frame.left() + kPanelWidth) return false;
   m_turning = true;
   m_turnFrom = pos;
@@ -448,7 +448,7 @@ bool TTabGraph::press3D(const QRect& frame, QPoint pos) {
   return true;
 }
 
-bool TTabGraph::move3D(const QRect& frame, QPoint pos, Qt::MouseButtons buttons) {
+bool MapGraphView::move3D(const QRect& frame, QPoint pos, Qt::MouseButtons buttons) {
   (void)frame;
   if (!m_turning || !(buttons & Qt::LeftButton)) return false;
   const QPoint d = pos - m_turnFrom;
@@ -461,13 +461,13 @@ bool TTabGraph::move3D(const QRect& frame, QPoint pos, Qt::MouseButtons buttons)
   return true;
 }
 
-bool TTabGraph::release3D() {
+bool MapGraphView::release3D() {
   const bool was = m_turning;
   m_turning = false;
   return was;
 }
 
-bool TTabGraph::wheel3D(const QRect& frame, QPoint pos, int notches, Qt::KeyboardModifiers mods) {
+bool MapGraphView::wheel3D(const QRect& frame, QPoint pos, int notches, Qt::KeyboardModifiers mods) {
   if (notches == 0) return false;
   const int k = notches > 0 ? 1 : -1;
   if (pos.x() < frame.left() + kPanelWidth) {
@@ -486,13 +486,13 @@ bool TTabGraph::wheel3D(const QRect& frame, QPoint pos, int notches, Qt::Keyboar
   return true;
 }
 
-QPointF TTabGraph::drawnCell3D(ElemRef cell) const {
+QPointF MapGraphView::drawnCell3D(ElemRef cell) const {
   for (const DrawnCell& c : m_cells3D)
     if (c.cell.col == cell.col && c.cell.row == cell.row) return c.at;
   return {};
 }
 
-QString TTabGraph::hint3D(const QRect& frame, QPoint pos) const {
+QString MapGraphView::hint3D(const QRect& frame, QPoint pos) const {
   if (pos.y() < frame.top() + 45) return {};
   if (pos.x() < frame.left() + kPanelWidth - 10) {
     const QString t = mls(kSetValueHint);

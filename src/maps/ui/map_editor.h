@@ -1,4 +1,4 @@
-// TTab: the map editor control. It draws its model (TabModel) as a table into
+// MapEditor: the map editor control. It draws its model (MapModel) as a table into
 // an off-screen 32-bit image and copies that image to the screen; it turns the
 // mouse, the wheel and the keys into edits of the model, runs the cell editor,
 // the hover arrow buttons with their repeat, the fill handle, the block move
@@ -15,9 +15,9 @@
 #include <functional>
 #include <vector>
 
-#include "maps/tab_model.h"
-#include "maps/tab_paste.h"
-#include "maps/ui/ttab_graph.h"
+#include "maps/map_model.h"
+#include "maps/map_paste.h"
+#include "maps/ui/map_graph_view.h"
 
 class QMenu;
 
@@ -39,15 +39,15 @@ enum TabHit : int {
 // Header and cell texts are made smaller to fit, but not below this.
 inline constexpr double kMinTextPoints = 7.0;
 
-class TTab : public QWidget {
+class MapEditor : public QWidget {
   Q_OBJECT
  public:
   // width/height 0 give 500 x 200.
-  TTab(int ownerId, int width, int height, int options, QWidget* parent = nullptr);
-  ~TTab() override;
+  MapEditor(int ownerId, int width, int height, int options, QWidget* parent = nullptr);
+  ~MapEditor() override;
 
-  TabModel& model() { return m_model; }
-  const TabModel& model() const { return m_model; }
+  MapModel& model() { return m_model; }
+  const MapModel& model() const { return m_model; }
 
   // Called by the main window once per tick after it wrote the live values.
   void timerEntry();
@@ -70,7 +70,7 @@ class TTab : public QWidget {
   // refused.
   bool setView(int view);
   bool viewAvailable(int view) const;
-  TTabGraph& graph() { return m_graph; }
+  MapGraphView& graph() { return m_graph; }
   // Where the 2D or 3D graph is drawn (the graph beside the table in the
   // table view; empty when there is none), and the condition map's plot.
   QRect graphFrame() const { return m_l.graphFrame; }
@@ -92,7 +92,7 @@ class TTab : public QWidget {
   // The number of controls alive; the main window keeps at most 50.
   static int instances();
 
-  // --- Clipboard (ttab_commands.cpp) ---
+  // --- Clipboard (map_editor_commands.cpp) ---
   // Copy of the selection as plain text (or the text selected in the open
   // cell editor); copy of the whole table as plain text and in the sheet
   // format; copy of the graph as an image; paste of the sheet format when it
@@ -206,20 +206,20 @@ class TTab : public QWidget {
   QRectF xHeaderRectF(int shownCol) const;
   QRectF yHeaderRectF(int shownRow) const;
 
-  // Painting (ttab_paint.cpp).
+  // Painting (map_editor_paint.cpp).
   void paintTable(class QPainter& p);
   void paintScrollBars(QPainter& p);
   void paintTabs(QPainter& p);
   void paintHoverButtons(QPainter& p);
   void paintEditor(QPainter& p);
   void paintRing(QPainter& p, const QRectF& r, uint32_t colour);
-  QFont textFont(const CAxe& a, bool italicSmall) const;
+  QFont textFont(const SheetAxis& a, bool italicSmall) const;
   // Width of the widest breakpoint text of an axis at the smallest size
   // header texts are drawn in.
-  double widestHeaderText(const CAxe& a) const;
+  double widestHeaderText(const SheetAxis& a) const;
 
-  // Input: keys and the cell editor (ttab_keys.cpp), mouse, hover and scroll bars
-  // (ttab_mouse.cpp).
+  // Input: keys and the cell editor (map_editor_keys.cpp), mouse, hover and scroll bars
+  // (map_editor_mouse.cpp).
   bool changed(bool did);
   void moveCursor(int dc, int dr, bool extend, bool wrap);
   void setCursor(ElemRef e, bool select);
@@ -236,7 +236,7 @@ class TTab : public QWidget {
   QRect selectionRect() const;
   void updateFocusPolicy();
   void markDirty() { m_dirty = true; }
-  // Command surface (ttab_commands.cpp).
+  // Command surface (map_editor_commands.cpp).
   void layoutButtons();
   void paintButtons(QPainter& p);
   int buttonAt(QPoint p) const;
@@ -247,13 +247,13 @@ class TTab : public QWidget {
   void clipboardChanged();
   void showHint(QPoint pos);
   void runCommand(const std::function<bool()>& f);
-  // Graph input (ttab_mouse.cpp): true when a graph took the event.
+  // Graph input (map_editor_mouse.cpp): true when a graph took the event.
   bool graphPress(QMouseEvent* e);
   bool graphMove(QMouseEvent* e);
   bool graphRelease(QMouseEvent* e);
   bool graphWheel(QPoint pos, int notches, Qt::KeyboardModifiers mods);
 
-  TabModel m_model;
+  MapModel m_model;
   QImage m_image;
   Layout m_l;
   Editor m_edit;
@@ -270,8 +270,8 @@ class TTab : public QWidget {
   std::vector<int32_t> m_scratch;
   bool m_previewOn = false;
   int m_wheelRest = 0;  // wheel travel short of a notch
-  TSel m_selAtPress;    // the selection a Ctrl drag adds to
-  TTabGraph m_graph{*this};
+  SheetSelection m_selAtPress;    // the selection a Ctrl drag adds to
+  MapGraphView m_graph{*this};
   std::vector<ToolButton> m_buttons;
   QString m_buttonDown;  // the push button pressed and not yet released
   QMenu* m_menu = nullptr;

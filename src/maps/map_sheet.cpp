@@ -1,5 +1,5 @@
 // Value texts and number entry of the map editor.
-#include "maps/sheet.h"
+#include "maps/map_sheet.h"
 
 #include <cmath>
 #include <cstdio>

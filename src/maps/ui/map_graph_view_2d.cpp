@@ -1,12 +1,12 @@
-// TTabGraph: the 2D graph, its painting and its pointer.
+// MapGraphView: the 2D graph, its painting and its pointer.
 #include <QCursor>
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 
 #include "maps/ui/paint_util.h"
-#include "maps/ui/ttab.h"
-#include "maps/ui/ttab_graph.h"
+#include "maps/ui/map_editor.h"
+#include "maps/ui/map_graph_view.h"
 
 namespace q3 {
 
@@ -19,17 +19,17 @@ constexpr double kMinPlot = 20;
 const QColor kStackBackground(0xFF, 0xFB, 0xF0);  // 0xF0FBFF
 const QColor kPointYellow(0xFF, 0xFF, 0x00);
 
-bool isCorner(const CSheet& s, ElemRef e) {
+bool isCorner(const MapSheet& s, ElemRef e) {
   return e.isCell() && (s.sel.cellMarks[e.row * kCellStride + e.col] & kMarkCorner);
 }
-bool isSelectedCell(const CSheet& s, ElemRef e) {
+bool isSelectedCell(const MapSheet& s, ElemRef e) {
   return e.isCell() && (s.sel.cellMarks[e.row * kCellStride + e.col] & kMarkSelected);
 }
 
 }  // namespace
 
 // Where everything of the 2D graph stands in a frame.
-struct TTabGraph::Layout2D {
+struct MapGraphView::Layout2D {
   QRect frame;
   Plot2D plot;
   GraphRanges r;
@@ -48,21 +48,21 @@ struct TTabGraph::Layout2D {
   const PointF& at(int k, int i) const { return pts[static_cast<size_t>(k * cs.points + i)]; }
 };
 
-TTabGraph::TTabGraph(TTab& owner) : m_tab(owner) {}
+MapGraphView::MapGraphView(MapEditor& owner) : m_tab(owner) {}
 
-TTabGraph::Layout2D TTabGraph::layout2D(const QRect& frame) const {
+MapGraphView::Layout2D MapGraphView::layout2D(const QRect& frame) const {
   Layout2D g;
   g.frame = frame;
-  const TabModel& m = m_tab.model();
+  const MapModel& m = m_tab.model();
   if (m.sheetCount() == 0) return g;
-  const CSheet& s = m.cur();
+  const MapSheet& s = m.cur();
   g.cs = curvesOf(s);
   g.r = graphRanges(m, m.current());
   g.bandHigh = g.r.v.hi;
   stackCurves(g.r, g.cs.curves);
   const bool primY = g.cs.primaryY;
   const GraphAxis& pa = primY ? g.r.y : g.r.x;
-  const CAxe& prim = primY ? s.y : s.x;
+  const SheetAxis& prim = primY ? s.y : s.x;
   g.plot.left = frame.left() + 45;
   g.plot.bottom = frame.bottom() - 18;
   g.plot.width = frame.width() - 75 + (g.cs.curves == 1 ? 15 : 0);
@@ -90,20 +90,20 @@ TTabGraph::Layout2D TTabGraph::layout2D(const QRect& frame) const {
   return g;
 }
 
-QPointF TTabGraph::pointPos(const QRect& frame, ElemRef cell) const {
+QPointF MapGraphView::pointPos(const QRect& frame, ElemRef cell) const {
   const Layout2D g = layout2D(frame);
   const int k = g.cs.curveOf(cell), i = g.cs.pointOf(cell);
   if (k < 0 || k >= g.cs.curves || i < 0 || i >= g.cs.points) return {};
   return QPointF(g.at(k, i).x, g.at(k, i).y);
 }
 
-QPointF TTabGraph::basePointPos(const QRect& frame, int curve) const {
+QPointF MapGraphView::basePointPos(const QRect& frame, int curve) const {
   const Layout2D g = layout2D(frame);
   if (!g.base || curve < 0 || curve >= g.cs.curves) return {};
   return QPointF(g.basePts[static_cast<size_t>(curve)].x, g.basePts[static_cast<size_t>(curve)].y);
 }
 
-double TTabGraph::limiterX(const QRect& frame, GraphItem::Kind which) const {
+double MapGraphView::limiterX(const QRect& frame, GraphItem::Kind which) const {
   const Layout2D g = layout2D(frame);
   return which == GraphItem::RevLimiter ? g.revX : g.startX;
 }
@@ -111,13 +111,13 @@ double TTabGraph::limiterX(const QRect& frame, GraphItem::Kind which) const {
 // ---------------------------------------------------------------------------
 // Painting
 
-void TTabGraph::paintAxes2D(QPainter& p, const Layout2D& g, bool beside) {
-  const TabModel& m = m_tab.model();
-  const CSheet& s = m.cur();
+void MapGraphView::paintAxes2D(QPainter& p, const Layout2D& g, bool beside) {
+  const MapModel& m = m_tab.model();
+  const MapSheet& s = m.cur();
   const QRectF plot = g.plotRect();
   const bool primY = g.cs.primaryY;
   const GraphAxis& pa = primY ? g.r.y : g.r.x;
-  const CAxe& prim = primY ? s.y : s.x;
+  const SheetAxis& prim = primY ? s.y : s.x;
   QFont f = m_tab.font();
   f.setPointSize(beside ? 7 : 8);
   p.setFont(f);
@@ -173,10 +173,10 @@ void TTabGraph::paintAxes2D(QPainter& p, const Layout2D& g, bool beside) {
   p.drawRect(plot);
 }
 
-void TTabGraph::paint2D(QPainter& p, const QRect& frame, bool beside) {
-  const TabModel& m = m_tab.model();
+void MapGraphView::paint2D(QPainter& p, const QRect& frame, bool beside) {
+  const MapModel& m = m_tab.model();
   if (m.sheetCount() == 0) return;
-  const CSheet& s = m.cur();
+  const MapSheet& s = m.cur();
   const Layout2D g = layout2D(frame);
   if (!g.drawable()) return;
   const QRectF plot = g.plotRect();
@@ -300,7 +300,7 @@ void TTabGraph::paint2D(QPainter& p, const QRect& frame, bool beside) {
   }
   // Row texts at the left ends of stacked curves.
   if (n > 1) {
-    const CAxe& o = g.cs.primaryY ? s.x : s.y;
+    const SheetAxis& o = g.cs.primaryY ? s.x : s.y;
     QFont f = m_tab.font();
     f.setPointSize(7);
     p.setFont(f);
@@ -368,8 +368,8 @@ void TTabGraph::paint2D(QPainter& p, const QRect& frame, bool beside) {
 // ---------------------------------------------------------------------------
 // Pointer
 
-void TTabGraph::hover2D(const Layout2D& g, QPoint pos, Qt::KeyboardModifiers mods) {
-  const TabModel& m = m_tab.model();
+void MapGraphView::hover2D(const Layout2D& g, QPoint pos, Qt::KeyboardModifiers mods) {
+  const MapModel& m = m_tab.model();
   m_mods = mods;
   GraphItem item;
   std::vector<PointF> all = g.pts;
@@ -403,12 +403,12 @@ void TTabGraph::hover2D(const Layout2D& g, QPoint pos, Qt::KeyboardModifiers mod
                      g.plot.rawV(pos.y(), g.lift(std::clamp(m_currentCurve, 0, g.cs.curves - 1)))));
 }
 
-bool TTabGraph::press2D(const QRect& frame, QPoint pos, Qt::KeyboardModifiers mods) {
-  TabModel& m = m_tab.model();
+bool MapGraphView::press2D(const QRect& frame, QPoint pos, Qt::KeyboardModifiers mods) {
+  MapModel& m = m_tab.model();
   const Layout2D g = layout2D(frame);
   if (!g.drawable() || m.sheetCount() == 0) return false;
   hover2D(g, pos, mods);
-  const CSheet& s = m.cur();
+  const MapSheet& s = m.cur();
   if (m_hovered.kind == GraphItem::Point && isCorner(s, m_hovered.cell) && s.sel.interpReady &&
       s.v.editable) {
     m.interpolate();
@@ -442,9 +442,9 @@ bool TTabGraph::press2D(const QRect& frame, QPoint pos, Qt::KeyboardModifiers mo
   return true;
 }
 
-bool TTabGraph::move2D(const QRect& frame, QPoint pos, Qt::MouseButtons buttons,
+bool MapGraphView::move2D(const QRect& frame, QPoint pos, Qt::MouseButtons buttons,
                        Qt::KeyboardModifiers mods) {
-  TabModel& m = m_tab.model();
+  MapModel& m = m_tab.model();
   if (m_drag.active()) {
     // The whole travel of the pointer, at the scales under it.
     m_travelPrimary += (pos.x() - m_last.x()) / m_xPerRaw;
@@ -492,15 +492,15 @@ bool TTabGraph::move2D(const QRect& frame, QPoint pos, Qt::MouseButtons buttons,
   return before != m_hovered || curve != m_currentCurve || oldMods != mods;
 }
 
-bool TTabGraph::release2D(const QRect& frame, QPoint pos, Qt::KeyboardModifiers mods) {
-  TabModel& m = m_tab.model();
+bool MapGraphView::release2D(const QRect& frame, QPoint pos, Qt::KeyboardModifiers mods) {
+  MapModel& m = m_tab.model();
   if (finishDrag()) return true;
   if (!m_band) return false;
   m_band = false;
   m_bandTo = pos;
   const Layout2D g = layout2D(frame);
   const QRectF band = QRectF(QRect(m_bandFrom, m_bandTo).normalized()).adjusted(-1, -1, 1, 1);
-  CSheet& s = m.cur();
+  MapSheet& s = m.cur();
   const bool add = (m_bandMods | mods) & (Qt::ShiftModifier | Qt::ControlModifier);
   if (!add || (s.sel.mode & 0xFF) != kSelCells) m.clearSelection();
   s.sel.mode = kSelCells | (s.sel.mode & kSelButtonHeld);
@@ -514,14 +514,14 @@ bool TTabGraph::release2D(const QRect& frame, QPoint pos, Qt::KeyboardModifiers 
   return true;
 }
 
-bool TTabGraph::wheel2D(const QRect& frame, QPoint pos, int notches) {
-  TabModel& m = m_tab.model();
+bool MapGraphView::wheel2D(const QRect& frame, QPoint pos, int notches) {
+  MapModel& m = m_tab.model();
   if (m_drag.active() || m_band) return true;
   if (m.sheetCount() == 0 || notches == 0) return false;
   const Layout2D g = layout2D(frame);
   if (!g.drawable()) return false;
   hover2D(g, pos, m_mods);
-  const CSheet& s = m.cur();
+  const MapSheet& s = m.cur();
   const int k = notches > 0 ? 1 : -1;
   for (int i = 0; i < std::abs(notches); ++i) {
     if (m_hovered.kind == GraphItem::Point && !isSelectedCell(s, m_hovered.cell))
@@ -536,14 +536,14 @@ bool TTabGraph::wheel2D(const QRect& frame, QPoint pos, int notches) {
   return true;
 }
 
-bool TTabGraph::finishDrag() {
+bool MapGraphView::finishDrag() {
   if (!m_drag.active()) return false;
   m_drag.end();
   m_status = qs(graphStatusText(m_tab.model(), m_hovered, false));
   return true;
 }
 
-void TTabGraph::leave() {
+void MapGraphView::leave() {
   if (m_drag.active() || m_band || m_turning) return;
   m_hovered = GraphItem{};
   m_status.clear();

@@ -1,5 +1,5 @@
 // Paste of plain text and of whole sheets into a map.
-#include "maps/tab_paste.h"
+#include "maps/map_paste.h"
 
 #include <algorithm>
 
@@ -17,7 +17,7 @@ PasteResult refused() {
   return r;
 }
 
-int32_t rawOf(double number, const CAxe& a) {
+int32_t rawOf(double number, const SheetAxis& a) {
   return roundHalfAway(number / (a.scale == 0 ? 1.0 : a.scale));
 }
 
@@ -45,9 +45,9 @@ std::string dimensionMessage() {
       "zrušeno...");
 }
 
-PasteResult pastePlain(TabModel& m, std::string_view text) {
+PasteResult pastePlain(MapModel& m, std::string_view text) {
   if (m.sheetCount() == 0) return {};
-  const TSel& t = m.cur().sel;
+  const SheetSelection& t = m.cur().sel;
   if (t.count > 0) {
     const ElemRef start{t.firstCol, t.firstRow};
     return pastePlainAt(m, text, start);
@@ -55,18 +55,18 @@ PasteResult pastePlain(TabModel& m, std::string_view text) {
   return pastePlainAt(m, text, ElemRef{t.cursorCol, t.cursorRow});
 }
 
-PasteResult pastePlainAt(TabModel& m, std::string_view text, ElemRef start) {
+PasteResult pastePlainAt(MapModel& m, std::string_view text, ElemRef start) {
   PasteResult result;
   if (m.sheetCount() == 0 || !start.valid()) return result;
-  CSheet& s = m.cur();
+  MapSheet& s = m.cur();
   if (!s.enabled) return result;
   const int kind = start.isX() ? kChangeX : (start.isY() ? kChangeY : kChangeCells);
-  CAxe& axis = kind == kChangeX ? s.x : (kind == kChangeY ? s.y : s.v);
+  SheetAxis& axis = kind == kChangeX ? s.x : (kind == kChangeY ? s.y : s.v);
   if (!axis.editable) return result;
   // The breakpoints of a collapsed axis are not shown and take no paste.
   if ((kind == kChangeX && s.x.collapsed) || (kind == kChangeY && s.y.collapsed)) return result;
   // The selected block limits where a collapsed axis' used line may be hit.
-  const TSel& t = s.sel;
+  const SheetSelection& t = s.sel;
   const int lastCol = t.count > 0 ? t.lastCol : start.col;
   const int lastRow = t.count > 0 ? t.lastRow : start.row;
   auto shownCol = [&](int c) {
@@ -102,7 +102,7 @@ PasteResult pastePlainAt(TabModel& m, std::string_view text, ElemRef start) {
   }
   if (!stored.empty()) {
     m.clearSelection();
-    TSel& sel = s.sel;
+    SheetSelection& sel = s.sel;
     sel.mode = kind == kChangeX ? kSelX : (kind == kChangeY ? kSelY : kSelCells);
     for (const ElemRef& e : stored) {
       if (e.isX())
@@ -120,10 +120,10 @@ PasteResult pastePlainAt(TabModel& m, std::string_view text, ElemRef start) {
   return result;
 }
 
-PasteResult pasteSheet(TabModel& m, std::string_view text) {
+PasteResult pasteSheet(MapModel& m, std::string_view text) {
   PasteResult result;
   if (m.sheetCount() == 0) return result;
-  CSheet& s = m.cur();
+  MapSheet& s = m.cur();
   if (!s.enabled) return result;
   const SheetText st = parseSheetText(text);
   const bool mx = st.hasLabelX && st.labelX == s.x.name;
@@ -138,7 +138,7 @@ PasteResult pasteSheet(TabModel& m, std::string_view text) {
   const bool canX = s.x.editable && s.x.resizable && mx && mv;
   const bool canY = s.y.editable && s.y.resizable && my && mv;
   if ((st.sizeX != s.x.count && !canX) || (st.sizeY != s.y.count && !canY)) return refused();
-  auto collapseWanted = [](const CAxe& a, bool asked) {
+  auto collapseWanted = [](const SheetAxis& a, bool asked) {
     return !a.collapsed && (a.usage == 2 || (asked && a.usage != 0));
   };
   const bool collapseX = collapseWanted(s.x, st.onlyXY == 'X');
@@ -192,13 +192,13 @@ PasteResult pasteSheet(TabModel& m, std::string_view text) {
   return result;
 }
 
-PasteResult pasteText(TabModel& m, std::string_view text) {
+PasteResult pasteText(MapModel& m, std::string_view text) {
   return isSheetText(text) ? pasteSheet(m, text) : pastePlain(m, text);
 }
 
-PasteResult importCsv(TabModel& m, std::string_view text) {
+PasteResult importCsv(MapModel& m, std::string_view text) {
   if (m.sheetCount() == 0) return {};
-  const CSheet& s = m.cur();
+  const MapSheet& s = m.cur();
   std::string grid(text.substr(0, std::min(text.size(), kPasteLimit)));
   std::replace(grid.begin(), grid.end(), ';', '\t');
   while (!grid.empty() && (grid.back() == '\n' || grid.back() == '\r')) grid.pop_back();

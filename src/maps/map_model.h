@@ -2,7 +2,7 @@
 // the engine, the linked limits, the edits (breakpoint normalisation, cell
 // clamp, insert and delete, increments, interpolation, text entry, fill and
 // block move), the actual operating position and the change protocol that
-// reports each finished edit to the owner. No widgets: the table view (TTab)
+// reports each finished edit to the owner. No widgets: the table view (MapEditor)
 // draws this model and turns mouse and keys into these calls.
 #pragma once
 
@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "maps/sheet.h"
+#include "maps/map_sheet.h"
 
 namespace q3 {
 
@@ -59,11 +59,11 @@ struct AxisSetup {
 // Which axes a sheet uses: the dimension choice of the table.
 enum class AxisUse { OnlyX = 1, OnlyY = 2, Both = 3 };
 
-class TabModel {
+class MapModel {
  public:
-  using OwnerNotify = std::function<void(TabModel&)>;
+  using OwnerNotify = std::function<void(MapModel&)>;
 
-  explicit TabModel(int options = kOptTable, int ownerId = 0);
+  explicit MapModel(int options = kOptTable, int ownerId = 0);
 
   int options() const { return m_options; }
   int ownerId() const { return m_ownerId; }
@@ -78,10 +78,10 @@ class TabModel {
   int sheetCount() const { return m_sheetCount; }
   int current() const { return m_current; }
   int previous() const { return m_previous; }
-  CSheet& sheet(int i) { return m_sheets[i]; }
-  const CSheet& sheet(int i) const { return m_sheets[i]; }
-  CSheet& cur() { return m_sheets[m_current]; }
-  const CSheet& cur() const { return m_sheets[m_current]; }
+  MapSheet& sheet(int i) { return m_sheets[i]; }
+  const MapSheet& sheet(int i) const { return m_sheets[i]; }
+  MapSheet& cur() { return m_sheets[m_current]; }
+  const MapSheet& cur() const { return m_sheets[m_current]; }
   bool validSheet(int i) const { return i >= 0 && i < m_sheetCount; }
   // Next / previous non-hidden sheet (cyclic); -1 when there is none other.
   int nextVisibleSheet(int dir) const;
@@ -146,7 +146,7 @@ class TabModel {
 
   // Elements.
   int32_t* element(int sheet, ElemRef e);
-  CAxe* axisOf(int sheet, ElemRef e);
+  SheetAxis* axisOf(int sheet, ElemRef e);
   bool editableElement(int sheet, ElemRef e);
 
   // Edits of the current sheet. They follow the change protocol.
@@ -207,7 +207,7 @@ class TabModel {
 
   int m_options;
   int m_ownerId;
-  CSheet m_sheets[kMaxSheets];
+  MapSheet m_sheets[kMaxSheets];
   int m_sheetCount = 0;
   int m_current = 0;
   int m_previous = 0;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "maps/tab_model.h"
+#include "maps/map_model.h"
 #include "text/mstring.h"
 #include "text/user_dialogs.h"
 
@@ -16,7 +16,7 @@ int clampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 // A view of the selected kind of elements as a grid: cells, the X breakpoints
 // as one row, or the Y breakpoints as one column.
 struct Grid {
-  CSheet& s;
+  MapSheet& s;
   int kind;  // kChangeX, kChangeY, kChangeCells
   int cols() const { return kind == kChangeY ? 1 : s.x.count; }
   int rows() const { return kind == kChangeX ? 1 : s.y.count; }
@@ -25,7 +25,7 @@ struct Grid {
     if (kind == kChangeY) return s.y.values[static_cast<size_t>(r)];
     return s.cell(c, r);
   }
-  CAxe& axis() { return kind == kChangeX ? s.x : (kind == kChangeY ? s.y : s.v); }
+  SheetAxis& axis() { return kind == kChangeX ? s.x : (kind == kChangeY ? s.y : s.v); }
 };
 
 // The selected block of a sheet with the grid it lies in, when its values may
@@ -42,25 +42,25 @@ struct SelectedBlock {
 struct ShownRange {
   int c0, c1, r0, r1;
 };
-ShownRange shownRange(const CSheet& s, const Grid& g) {
+ShownRange shownRange(const MapSheet& s, const Grid& g) {
   ShownRange r{0, g.cols() - 1, 0, g.rows() - 1};
   if (g.kind != kChangeY && s.x.collapsed) r.c0 = r.c1 = s.x.collapsedIndex;
   if (g.kind != kChangeX && s.y.collapsed) r.r0 = r.r1 = s.y.collapsedIndex;
   return r;
 }
 
-std::optional<SelectedBlock> editableBlock(CSheet& s, int kind) {
+std::optional<SelectedBlock> editableBlock(MapSheet& s, int kind) {
   if (!s.enabled || !kind || !s.sel.count) return std::nullopt;
   Grid g{s, kind};
   if (!g.axis().editable) return std::nullopt;
-  const TSel& t = s.sel;
+  const SheetSelection& t = s.sel;
   return SelectedBlock{g, std::max(0, t.firstCol), std::max(0, t.lastCol), std::max(0, t.firstRow),
                        std::max(0, t.lastRow)};
 }
 
 }  // namespace
 
-int TabModel::kindOfSelection() const {
+int MapModel::kindOfSelection() const {
   const int m = cur().sel.mode & 0xFF;
   if (m & kSelX) return kChangeX;
   if (m & kSelY) return kChangeY;
@@ -71,8 +71,8 @@ int TabModel::kindOfSelection() const {
 // ---------------------------------------------------------------------------
 // Selection
 
-void TabModel::clearSelection() {
-  TSel& t = cur().sel;
+void MapModel::clearSelection() {
+  SheetSelection& t = cur().sel;
   t.mode = 0;
   std::fill(std::begin(t.xMarks), std::end(t.xMarks), 0);
   std::fill(std::begin(t.yMarks), std::end(t.yMarks), 0);
@@ -83,9 +83,9 @@ void TabModel::clearSelection() {
   t.ic0 = t.ic1 = t.ir0 = t.ir1 = -2;
 }
 
-void TabModel::selectRect(int mode, int c0, int r0, int c1, int r1, bool add) {
-  CSheet& s = cur();
-  TSel& t = s.sel;
+void MapModel::selectRect(int mode, int c0, int r0, int c1, int r1, bool add) {
+  MapSheet& s = cur();
+  SheetSelection& t = s.sel;
   if (mode == kSelColumns || mode == kSelRows) mode = kSelCells;
   const int held = t.mode & kSelButtonHeld;
   if (!add || (t.mode & 0xFF) != mode) clearSelection();
@@ -106,8 +106,8 @@ void TabModel::selectRect(int mode, int c0, int r0, int c1, int r1, bool add) {
   updateSelection();
 }
 
-void TabModel::selectAllCells() {
-  CSheet& s = cur();
+void MapModel::selectAllCells() {
+  MapSheet& s = cur();
   int c0 = s.x.collapsed ? s.x.collapsedIndex : 0;
   int c1 = s.x.collapsed ? s.x.collapsedIndex : s.x.count - 1;
   int r0 = s.y.collapsed ? s.y.collapsedIndex : 0;
@@ -115,8 +115,8 @@ void TabModel::selectAllCells() {
   selectRect(kSelCells, c0, r0, c1, r1, false);
 }
 
-bool TabModel::allCellsSelected() const {
-  const CSheet& s = cur();
+bool MapModel::allCellsSelected() const {
+  const MapSheet& s = cur();
   for (int i = 0; i < s.shownRows(); ++i)
     for (int j = 0; j < s.shownColumns(); ++j)
       if (!(s.sel.cellMarks[s.dataRow(i) * kCellStride + s.dataColumn(j)] & kMarkSelected))
@@ -124,8 +124,8 @@ bool TabModel::allCellsSelected() const {
   return true;
 }
 
-bool TabModel::isSelected(ElemRef e) const {
-  const CSheet& s = cur();
+bool MapModel::isSelected(ElemRef e) const {
+  const MapSheet& s = cur();
   if (e.isX()) return e.col < kMaxColumns && (s.sel.xMarks[e.col] & kMarkSelected);
   if (e.isY()) return e.row < kMaxRows && (s.sel.yMarks[e.row] & kMarkSelected);
   if (e.isCell() && e.col < kMaxColumns && e.row < kMaxRows)
@@ -133,9 +133,9 @@ bool TabModel::isSelected(ElemRef e) const {
   return false;
 }
 
-void TabModel::updateSelection() {
-  CSheet& s = cur();
-  TSel& t = s.sel;
+void MapModel::updateSelection() {
+  MapSheet& s = cur();
+  SheetSelection& t = s.sel;
   const int kind = kindOfSelection();
   t.count = 0;
   t.firstCol = t.lastCol = t.firstRow = t.lastRow = -2;
@@ -179,8 +179,8 @@ void TabModel::updateSelection() {
   }
 }
 
-void TabModel::scrollTo(int col, int row) {
-  CSheet& s = cur();
+void MapModel::scrollTo(int col, int row) {
+  MapSheet& s = cur();
   if (!s.x.collapsed && col >= 0) {
     int vis = std::min(shownColumnLimit(), s.x.count);
     if (col < s.x.scrollOffset) s.x.scrollOffset = col;
@@ -196,15 +196,15 @@ void TabModel::scrollTo(int col, int row) {
 // ---------------------------------------------------------------------------
 // Interpolation
 
-bool TabModel::interpolationPreview(std::vector<int32_t>* out, int* kindOut) const {
-  const CSheet& s = cur();
-  const TSel& t = s.sel;
+bool MapModel::interpolationPreview(std::vector<int32_t>* out, int* kindOut) const {
+  const MapSheet& s = cur();
+  const SheetSelection& t = s.sel;
   if (!t.interpReady) return false;
   const int kind = kindOfSelection();
   if (kindOut) *kindOut = kind;
   if (kind == kChangeCells) {
     *out = s.v.values;
-    auto pos = [](const CAxe& a, int i) -> double {
+    auto pos = [](const SheetAxis& a, int i) -> double {
       return a.proportional ? a.values[static_cast<size_t>(i)] : i;
     };
     const int c0 = t.ic0, c1 = t.ic1, r0 = t.ir0, r1 = t.ir1;
@@ -222,7 +222,7 @@ bool TabModel::interpolationPreview(std::vector<int32_t>* out, int* kindOut) con
     }
     return true;
   }
-  const CAxe& a = kind == kChangeX ? s.x : s.y;
+  const SheetAxis& a = kind == kChangeX ? s.x : s.y;
   const int i0 = kind == kChangeX ? t.ic0 : t.ir0;
   const int i1 = kind == kChangeX ? t.ic1 : t.ir1;
   *out = a.values;
@@ -234,8 +234,8 @@ bool TabModel::interpolationPreview(std::vector<int32_t>* out, int* kindOut) con
   return true;
 }
 
-bool TabModel::interpolate() {
-  CSheet& s = cur();
+bool MapModel::interpolate() {
+  MapSheet& s = cur();
   if (!s.enabled) return false;
   std::vector<int32_t> out;
   int kind = 0;
@@ -255,15 +255,15 @@ bool TabModel::interpolate() {
 // ---------------------------------------------------------------------------
 // Insert and delete of columns and rows
 
-bool TabModel::insertColumn(int b) { return insertAt(true, b); }
-bool TabModel::insertRow(int b) { return insertAt(false, b); }
-bool TabModel::deleteColumn(int b) { return deleteAt(true, b); }
-bool TabModel::deleteRow(int b) { return deleteAt(false, b); }
+bool MapModel::insertColumn(int b) { return insertAt(true, b); }
+bool MapModel::insertRow(int b) { return insertAt(false, b); }
+bool MapModel::deleteColumn(int b) { return deleteAt(true, b); }
+bool MapModel::deleteRow(int b) { return deleteAt(false, b); }
 
-bool TabModel::insertAt(bool columns, int b) {
-  CSheet& s = cur();
-  CAxe& a = columns ? s.x : s.y;
-  CAxe& o = columns ? s.y : s.x;
+bool MapModel::insertAt(bool columns, int b) {
+  MapSheet& s = cur();
+  SheetAxis& a = columns ? s.x : s.y;
+  SheetAxis& o = columns ? s.y : s.x;
   if (!s.enabled || !a.resizable) return false;
   if (a.count >= a.maxCount) {
     dialogs().message(
@@ -306,14 +306,14 @@ bool TabModel::insertAt(bool columns, int b) {
   return true;
 }
 
-bool TabModel::deleteAt(bool columns, int b) {
-  CSheet& s = cur();
-  CAxe& a = columns ? s.x : s.y;
-  CAxe& o = columns ? s.y : s.x;
+bool MapModel::deleteAt(bool columns, int b) {
+  MapSheet& s = cur();
+  SheetAxis& a = columns ? s.x : s.y;
+  SheetAxis& o = columns ? s.y : s.x;
   if (!s.enabled || !a.resizable || a.collapsed || a.count <= a.minCount) return false;
   if (b < 0 || b >= a.count) return false;
   beginChange(kKeyStructBegin);
-  TSel& t = s.sel;
+  SheetSelection& t = s.sel;
   uint16_t* marks = columns ? t.xMarks : t.yMarks;
   auto cellAt = [&](int i, int j) -> int32_t& { return columns ? s.cell(i, j) : s.cell(j, i); };
   auto markAt = [&](int i, int j) -> uint16_t& {
@@ -339,9 +339,9 @@ bool TabModel::deleteAt(bool columns, int b) {
 
 namespace {
 // Columns (rows) that are wholly selected or whose breakpoint is selected.
-std::vector<int> selectedLines(const CSheet& s, bool columns) {
-  const CAxe& a = columns ? s.x : s.y;
-  const CAxe& o = columns ? s.y : s.x;
+std::vector<int> selectedLines(const MapSheet& s, bool columns) {
+  const SheetAxis& a = columns ? s.x : s.y;
+  const SheetAxis& o = columns ? s.y : s.x;
   const uint16_t* marks = columns ? s.sel.xMarks : s.sel.yMarks;
   std::vector<int> out;
   for (int i = 0; i < a.count; ++i) {
@@ -358,14 +358,14 @@ std::vector<int> selectedLines(const CSheet& s, bool columns) {
 }
 }  // namespace
 
-int TabModel::wholeLinesSelected(bool columns) const {
+int MapModel::wholeLinesSelected(bool columns) const {
   return static_cast<int>(selectedLines(cur(), columns).size());
 }
 
-bool TabModel::wholeLineSelected(bool columns, int i) const {
-  const CSheet& s = cur();
-  const CAxe& a = columns ? s.x : s.y;
-  const CAxe& o = columns ? s.y : s.x;
+bool MapModel::wholeLineSelected(bool columns, int i) const {
+  const MapSheet& s = cur();
+  const SheetAxis& a = columns ? s.x : s.y;
+  const SheetAxis& o = columns ? s.y : s.x;
   if (i < 0 || i >= a.count) return false;
   const int k0 = o.collapsed ? o.collapsedIndex : 0;
   const int k1 = o.collapsed ? o.collapsedIndex : o.count - 1;
@@ -375,7 +375,7 @@ bool TabModel::wholeLineSelected(bool columns, int i) const {
   return true;
 }
 
-void TabModel::deleteSelectedColumns() {
+void MapModel::deleteSelectedColumns() {
   std::vector<int> lines = selectedLines(cur(), true);
   int removed = 0;
   for (int i : lines)
@@ -384,7 +384,7 @@ void TabModel::deleteSelectedColumns() {
   change(0, 0);
 }
 
-void TabModel::deleteSelectedRows() {
+void MapModel::deleteSelectedRows() {
   std::vector<int> lines = selectedLines(cur(), false);
   int removed = 0;
   for (int i : lines)
@@ -396,8 +396,8 @@ void TabModel::deleteSelectedRows() {
 // ---------------------------------------------------------------------------
 // Use of one axis only
 
-bool TabModel::canUseAxes(AxisUse u) const {
-  const CSheet& s = cur();
+bool MapModel::canUseAxes(AxisUse u) const {
+  const MapSheet& s = cur();
   switch (u) {
     case AxisUse::OnlyX:
       return s.x.usage < 2 && s.y.usage != 0;
@@ -409,15 +409,15 @@ bool TabModel::canUseAxes(AxisUse u) const {
   return false;
 }
 
-AxisUse TabModel::axesInUse() const {
-  const CSheet& s = cur();
+AxisUse MapModel::axesInUse() const {
+  const MapSheet& s = cur();
   if (s.y.collapsed && !s.x.collapsed) return AxisUse::OnlyX;
   if (s.x.collapsed && !s.y.collapsed) return AxisUse::OnlyY;
   return AxisUse::Both;
 }
 
-bool TabModel::useAxes(AxisUse u) {
-  CSheet& s = cur();
+bool MapModel::useAxes(AxisUse u) {
+  MapSheet& s = cur();
   if (!s.enabled || !canUseAxes(u)) return false;
   beginChange(kKeyStructBegin);
   s.x.collapsed = u == AxisUse::OnlyY;
@@ -431,8 +431,8 @@ bool TabModel::useAxes(AxisUse u) {
 // ---------------------------------------------------------------------------
 // Fill handle and block move
 
-bool TabModel::fillTo(int c0, int r0, int c1, int r1) {
-  CSheet& s = cur();
+bool MapModel::fillTo(int c0, int r0, int c1, int r1) {
+  MapSheet& s = cur();
   const int kind = kindOfSelection();
   auto block = editableBlock(s, kind);
   if (!block) return false;
@@ -472,8 +472,8 @@ bool TabModel::fillTo(int c0, int r0, int c1, int r1) {
   return true;
 }
 
-bool TabModel::moveTo(int c0, int r0) {
-  CSheet& s = cur();
+bool MapModel::moveTo(int c0, int r0) {
+  MapSheet& s = cur();
   const int kind = kindOfSelection();
   auto block = editableBlock(s, kind);
   if (!block) return false;

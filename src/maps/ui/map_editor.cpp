@@ -1,5 +1,5 @@
-// TTab: creation, layout, hit test and the timer entry.
-#include "maps/ui/ttab.h"
+// MapEditor: creation, layout, hit test and the timer entry.
+#include "maps/ui/map_editor.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,9 +16,9 @@ namespace {
 int g_instances = 0;
 }
 
-int TTab::instances() { return g_instances; }
+int MapEditor::instances() { return g_instances; }
 
-TTab::TTab(int ownerId, int width, int height, int options, QWidget* parent)
+MapEditor::MapEditor(int ownerId, int width, int height, int options, QWidget* parent)
     : QWidget(parent), m_model(options, ownerId) {
   ++g_instances;
   resize(width ? width : 500, height ? height : 200);
@@ -30,7 +30,7 @@ TTab::TTab(int ownerId, int width, int height, int options, QWidget* parent)
   m_scratch.assign(kCellCount, 0);
   // The Paste button follows the clipboard as it changes.
   if (QClipboard* clip = QGuiApplication::clipboard()) {
-    connect(clip, &QClipboard::dataChanged, this, &TTab::clipboardChanged);
+    connect(clip, &QClipboard::dataChanged, this, &MapEditor::clipboardChanged);
     clipboardChanged();
   }
   m_csvFile = [this](bool save) {
@@ -40,15 +40,15 @@ TTab::TTab(int ownerId, int width, int height, int options, QWidget* parent)
   };
 }
 
-TTab::~TTab() { --g_instances; }
+MapEditor::~MapEditor() { --g_instances; }
 
-void TTab::refresh() {
+void MapEditor::refresh() {
   computeLayout();
   markDirty();
   update();
 }
 
-void TTab::setPrintAppearance(bool on) {
+void MapEditor::setPrintAppearance(bool on) {
   if (m_print == on) return;
   m_print = on;
   markDirty();
@@ -59,7 +59,7 @@ void TTab::setPrintAppearance(bool on) {
 // ---------------------------------------------------------------------------
 // Layout
 
-void TTab::computeLayout() {
+void MapEditor::computeLayout() {
   Layout& l = m_l;
   const int opts = m_model.options();
   const int n = m_model.sheetCount();
@@ -71,7 +71,7 @@ void TTab::computeLayout() {
   // Tab widths in the tab font: the widest language version plus 15.
   for (int i = 0; i < n; ++i) {
     if (m_model.sheet(i).tabWidth > 0) continue;
-    CSheet& sh = m_model.sheet(i);
+    MapSheet& sh = m_model.sheet(i);
     QFont f = font();
     f.setPointSize(9);
     QFontMetrics fm(f);
@@ -85,7 +85,7 @@ void TTab::computeLayout() {
   l.buttonsLeft = width();
   l.titleShift = 0;
   if ((opts & kOptTitleRow) && n > 0) {
-    const CSheet& s = m_model.cur();
+    const MapSheet& s = m_model.cur();
     const bool dims = (s.x.usage == 1 || s.y.usage == 1) && s.x.usage != 2 && s.y.usage != 2;
     const int c = dims ? 1 + (s.x.usage == 1) + (s.y.usage == 1) : 0;
     const int views = viewAvailable(1) + viewAvailable(2) + viewAvailable(4);
@@ -108,7 +108,7 @@ void TTab::computeLayout() {
   l.right = 27;
   l.bottom = 27;
   if (n == 0) return;
-  const CSheet& s = m_model.cur();
+  const MapSheet& s = m_model.cur();
   const int vr = std::max(1, m_model.visibleRows);
   // Header texts stay legible: a header column that cannot hold its widest
   // text at the smallest size widens, and fewer engine-speed columns are
@@ -172,13 +172,13 @@ void TTab::computeLayout() {
   layoutButtons();
 }
 
-bool TTab::viewAvailable(int view) const {
+bool MapEditor::viewAvailable(int view) const {
   const int opts = m_model.options();
   return (view == 1 && (opts & kOptTable)) || (view == 2 && (opts & kOptGraph2D)) ||
          (view == 4 && (opts & kOptGraph3D));
 }
 
-bool TTab::setView(int view) {
+bool MapEditor::setView(int view) {
   if (!viewAvailable(view)) return false;
   if (view != m_view) {
     commitEditor();
@@ -191,7 +191,7 @@ bool TTab::setView(int view) {
   return true;
 }
 
-double TTab::widestHeaderText(const CAxe& a) const {
+double MapEditor::widestHeaderText(const SheetAxis& a) const {
   QFont f = textFont(a, !a.editable);
   f.setPointSizeF(std::min(f.pointSizeF(), kMinTextPoints));
   const QFontMetricsF fm(f);
@@ -203,35 +203,35 @@ double TTab::widestHeaderText(const CAxe& a) const {
   return w + 4;
 }
 
-int TTab::shownToDataCol(int j) const {
-  const CSheet& s = m_model.cur();
+int MapEditor::shownToDataCol(int j) const {
+  const MapSheet& s = m_model.cur();
   return s.x.collapsed ? s.x.collapsedIndex : s.x.scrollOffset + j;
 }
-int TTab::shownToDataRow(int i) const {
-  const CSheet& s = m_model.cur();
+int MapEditor::shownToDataRow(int i) const {
+  const MapSheet& s = m_model.cur();
   return s.y.collapsed ? s.y.collapsedIndex : s.y.scrollOffset + i;
 }
-int TTab::dataToShownCol(int c) const {
-  const CSheet& s = m_model.cur();
+int MapEditor::dataToShownCol(int c) const {
+  const MapSheet& s = m_model.cur();
   if (c < 0) return c;
   if (s.x.collapsed) return c == s.x.collapsedIndex ? 0 : -2;
   int j = c - s.x.scrollOffset;
   return (j >= 0 && j < m_l.visCols) ? j : -2;
 }
-int TTab::dataToShownRow(int r) const {
-  const CSheet& s = m_model.cur();
+int MapEditor::dataToShownRow(int r) const {
+  const MapSheet& s = m_model.cur();
   if (r < 0) return r;
   if (s.y.collapsed) return r == s.y.collapsedIndex ? 0 : -2;
   int i = r - s.y.scrollOffset;
   return (i >= 0 && i < m_l.visRows) ? i : -2;
 }
 
-QRectF TTab::cellRectF(int j, int i) const {
+QRectF MapEditor::cellRectF(int j, int i) const {
   return QRectF(m_l.cellLeft + j * m_l.colW, m_l.cellTop + i * m_l.rowH, m_l.colW, m_l.rowH);
 }
 // In the compact layout each header cell stands over its line of the
 // condition map in the equidistant view.
-QRectF TTab::xHeaderRectF(int j) const {
+QRectF MapEditor::xHeaderRectF(int j) const {
   if (m_model.compact()) {
     const QRectF& plot = m_l.conditionPlot;
     const double x = plot.left() + plot.width() * (j + 1) / (m_model.cur().x.count + 1);
@@ -239,7 +239,7 @@ QRectF TTab::xHeaderRectF(int j) const {
   }
   return QRectF(m_l.cellLeft + j * m_l.colW, m_l.top, m_l.colW, m_l.headerH);
 }
-QRectF TTab::yHeaderRectF(int i) const {
+QRectF MapEditor::yHeaderRectF(int i) const {
   if (m_model.compact()) {
     const QRectF& plot = m_l.conditionPlot;
     const double y = plot.top() + plot.height() * (i + 1) / (m_model.cur().y.count + 1);
@@ -248,7 +248,7 @@ QRectF TTab::yHeaderRectF(int i) const {
   return QRectF(m_l.left + m_l.labelW, m_l.cellTop + i * m_l.rowH, m_l.yHeaderW, m_l.rowH);
 }
 
-QRect TTab::elementRect(int col, int row) const {
+QRect MapEditor::elementRect(int col, int row) const {
   if (m_model.sheetCount() == 0) return {};
   int j = dataToShownCol(col), i = dataToShownRow(row);
   if (col >= 0 && row >= 0) {
@@ -260,7 +260,7 @@ QRect TTab::elementRect(int col, int row) const {
   return {};
 }
 
-TTab::Hit TTab::hitTest(QPoint p) const {
+MapEditor::Hit MapEditor::hitTest(QPoint p) const {
   Hit h;
   if (m_model.sheetCount() == 0) return h;
   const Layout& l = m_l;
@@ -269,7 +269,7 @@ TTab::Hit TTab::hitTest(QPoint p) const {
   if (m_model.sheetCount() > 1 && p.y() >= l.tabsTop && p.y() < l.tabsTop + 20) {
     int x = 10;
     for (int i = 0; i < m_model.sheetCount(); ++i) {
-      const CSheet& s = m_model.sheet(i);
+      const MapSheet& s = m_model.sheet(i);
       if (s.hidden) continue;
       if (p.x() >= x && p.x() < x + s.tabWidth) {
         h.bits = kHitSheetTab;
@@ -339,7 +339,7 @@ TTab::Hit TTab::hitTest(QPoint p) const {
 // ---------------------------------------------------------------------------
 // Timer entry
 
-void TTab::timerEntry() {
+void MapEditor::timerEntry() {
   if (m_model.sheetCount() == 0) return;
   bool repaint = m_model.timerStep();
   const int tick = m_model.tickCount();
@@ -350,7 +350,7 @@ void TTab::timerEntry() {
   if (m_hover.pressed && m_hover.valid) {
     int held = tick - m_hover.pressTick;
     if (held >= 16) {
-      const CSheet& s = m_model.cur();
+      const MapSheet& s = m_model.cur();
       int bit = m_hover.elem.isX() ? 0x10 : (m_hover.elem.isY() ? 0x20 : 0x40);
       bool accel = (s.flags1 & bit) != 0;
       if (held >= 36 && accel) {
@@ -406,7 +406,7 @@ void TTab::timerEntry() {
   }
 }
 
-void TTab::updateFocusPolicy() {
+void MapEditor::updateFocusPolicy() {
   bool stop = m_view == 1 && m_model.sheetCount() > 0 && m_model.cur().sel.count > 0;
   setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
 }

@@ -12,7 +12,7 @@
 
 #include "maps/map_defs.h"
 #include "maps/maps_fixture.h"
-#include "maps/ui/ttab.h"
+#include "maps/ui/map_editor.h"
 #include "params/address_map.h"
 
 namespace q3test {
@@ -39,28 +39,28 @@ struct Page {
   QWidget page;
   q3::ParamImage img;
   int stores = 0;
-  q3::TTab* tab = nullptr;
+  q3::MapEditor* tab = nullptr;
   explicit Page(int owner = q3::kOwnerAdvance, q3::ParamImage image = flatAdvanceImage(),
                 int width = 880, int height = 460)
       : img(std::move(image)) {
     page.resize(width + 20, height + 40);
     const q3::MapControlSetup setup = q3::mapControlSetup(owner);
-    auto* t = new q3::TTab(owner, setup.width ? setup.width : width,
+    auto* t = new q3::MapEditor(owner, setup.width ? setup.width : width,
                            setup.height ? setup.height : height, setup.options, &page);
     t->setObjectName("TabUnderTest");
     q3::defineMap(t->model());
     q3::loadMap(t->model(), img);
-    t->model().setOwnerNotify([this](q3::TabModel& m) {
+    t->model().setOwnerNotify([this](q3::MapModel& m) {
       q3::storeMap(m, img);
       q3::reloadMap(m, img);
       ++stores;
     });
     page.show();
-    tab = page.findChild<q3::TTab*>("TabUnderTest");
+    tab = page.findChild<q3::MapEditor*>("TabUnderTest");
     tab->refresh();
     tab->render();
   }
-  q3::CSheet& sheet() { return tab->model().cur(); }
+  q3::MapSheet& sheet() { return tab->model().cur(); }
   QPoint centre(int col, int row) { return tab->elementRect(col, row).center(); }
   void click(int col, int row, Qt::KeyboardModifiers m = Qt::NoModifier) {
     QTest::mouseClick(tab, Qt::LeftButton, m, centre(col, row));

@@ -1,6 +1,6 @@
 // The sheet of the map editor: one table with its X and Y breakpoint axes, its
 // value axis (which holds the 30 x 50 cell store) and its selection. Plain
-// data; the operations live in TabModel.
+// data; the operations live in MapModel.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +26,7 @@ struct GridRange {
   double step[4] = {1, 1, 1, 1};
 };
 
-struct CAxe {
+struct SheetAxis {
   uint32_t headerColour = 0xFFFFFF;
   uint32_t colour2 = 0;
   std::string label;  // given by AddSheet
@@ -71,7 +71,7 @@ enum SelMode : int {
   kSelButtonHeld = 0x100,
 };
 
-struct TSel {
+struct SheetSelection {
   int mode = 0;
   uint16_t xMarks[kMaxColumns] = {};
   uint16_t yMarks[kMaxRows] = {};
@@ -94,7 +94,7 @@ struct ElemRef {
   bool valid() const { return isCell() || isX() || isY(); }
 };
 
-struct CSheet {
+struct MapSheet {
   int flags0 = 0;  // bit 0 actual position, bit 1 Y primary, bit 3 may disable, 5, 7 curve ends
   int flags1 = 0;  // bits 0..2 linked limits, bits 4..6 accelerated steps
   int enabled = 1;
@@ -104,13 +104,13 @@ struct CSheet {
   int tabWidth = 0;
   int tabFontSize = 13;
   int titleFontSize = 12;
-  CAxe x, y, v;
+  SheetAxis x, y, v;
   int actualCol = -2, actualRow = -2, actualState = 0;
   // The unit's copy of this sheet (breakpoints and cells as last read from
   // the unit), empty when there is none; the table marks what differs.
   std::vector<int32_t> unitX, unitY, unitCells;
   int32_t liveAfr = 0;
-  TSel sel;
+  SheetSelection sel;
 
   int32_t& cell(int col, int row) { return v.values[cellIndex(col, row)]; }
   int32_t cell(int col, int row) const { return v.values[cellIndex(col, row)]; }

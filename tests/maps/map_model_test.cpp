@@ -1,6 +1,6 @@
 // The sheet model: limits, value texts, the elastic breakpoint rule, insert,
 // interpolation, the actual position and the change protocol.
-#include "maps/tab_model.h"
+#include "maps/map_model.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ class RecordingDialogs : public UserDialogs {
 
 // A model with one sheet of n columns and m rows; X axis "RPM" (scale 100).
 struct Fixture {
-  TabModel m{kOptTable, 0};
+  MapModel m{kOptTable, 0};
   int commits = 0;
   explicit Fixture(int cols = 5, int rows = 1, int flags = 1, int xmax = 60) {
     m.addSheet("S", "RPM", "TP", "V", std::max(cols, 15), rows + 2, flags);
@@ -54,14 +54,14 @@ struct Fixture {
     v.maxValue = 60;
     v.editable = 1;
     m.setAxis(0, 4, v);
-    m.setOwnerNotify([this](TabModel&) { ++commits; });
+    m.setOwnerNotify([this](MapModel&) { ++commits; });
   }
   std::vector<int> xs() {
-    CSheet& s = m.sheet(0);
+    MapSheet& s = m.sheet(0);
     return std::vector<int>(s.x.values.begin(), s.x.values.begin() + s.x.count);
   }
   void setX(std::vector<int> v) {
-    CSheet& s = m.sheet(0);
+    MapSheet& s = m.sheet(0);
     for (size_t i = 0; i < v.size(); ++i) s.x.values[i] = v[i];
     m.normalizeAxes(0, kNormalizeForget | kChangeX);
   }
@@ -71,7 +71,7 @@ struct Fixture {
 };
 
 TEST(SheetLimits, NinthSheetAndOversizeRequests) {
-  TabModel m;
+  MapModel m;
   for (int i = 0; i < 8; ++i) EXPECT_EQ(m.addSheet("s", "RPM", "TP", "V", 60, 40, 0), i);
   EXPECT_EQ(m.addSheet("s", "RPM", "TP", "V", 5, 5, 0), -1);
   EXPECT_EQ(m.sheetCount(), 8);
@@ -150,7 +150,7 @@ TEST(ElasticRule, PushSpringBackForgetAndCut) {
 
 TEST(ElasticRule, LoadedValuesAreOrderedAndCellsClamped) {
   Fixture f(4, 2);
-  CSheet& s = f.m.sheet(0);
+  MapSheet& s = f.m.sheet(0);
   s.x.values[0] = 30;
   s.x.values[1] = 10;
   s.x.values[2] = 10;
@@ -168,7 +168,7 @@ TEST(ElasticRule, LoadedValuesAreOrderedAndCellsClamped) {
 TEST(InsertColumn, MiddleEndAndMaximum) {
   Fixture f(3, 1);
   f.setX({10, 20, 30});
-  CSheet& s = f.m.sheet(0);
+  MapSheet& s = f.m.sheet(0);
   s.cell(1, 0) = -3;
   s.cell(2, 0) = 0;
   ASSERT_TRUE(f.m.insertColumn(2));
@@ -202,7 +202,7 @@ TEST(InsertColumn, MiddleEndAndMaximum) {
 TEST(DeleteColumns, MinimumCollapsedAndSelectedColumns) {
   Fixture f(5, 2);
   f.setX({10, 20, 30, 40, 50});
-  CSheet& s = f.m.sheet(0);
+  MapSheet& s = f.m.sheet(0);
   for (int c = 0; c < 5; ++c) s.cell(c, 1) = c;
   f.m.selectRect(kSelCells, 1, 0, 1, 1, false);
   f.m.selectRect(kSelCells, 3, 0, 3, 1, true);
@@ -224,7 +224,7 @@ TEST(Interpolation, ProportionalAndEquidistant) {
   for (int proportional : {1, 0}) {
     Fixture f(3, 1);
     f.setX({10, 15, 30});
-    CSheet& s = f.m.sheet(0);
+    MapSheet& s = f.m.sheet(0);
     s.x.proportional = proportional;
     s.cell(0, 0) = 10;
     s.cell(1, 0) = 0;
@@ -250,7 +250,7 @@ TEST(Interpolation, ProportionalAndEquidistant) {
 TEST(ActualPosition, MidpointBaseAreaZeroRpmAndNoThrottle) {
   Fixture f(3, 1, 0x0101);
   f.setX({10, 20, 30});
-  CSheet& s = f.m.sheet(0);
+  MapSheet& s = f.m.sheet(0);
   struct Case {
     int rpm, col, state;
   } cases[] = {
@@ -275,7 +275,7 @@ TEST(ActualPosition, MidpointBaseAreaZeroRpmAndNoThrottle) {
 }
 
 TEST(ActualPosition, AdvanceMapStates) {
-  TabModel m;
+  MapModel m;
   for (int i = 0; i < 2; ++i) {
     m.addSheet("A", "RPM", "TP", "ADV", 2, 2, 0x0701);
     AxisSetup x;
@@ -307,7 +307,7 @@ TEST(ActualPosition, AdvanceMapStates) {
 
 TEST(ChangeProtocol, StepsMergeWithinFiveTicksOnOneElement) {
   Fixture f(5, 2);
-  CSheet& s = f.m.sheet(0);
+  MapSheet& s = f.m.sheet(0);
   s.sel.cursorCol = 1;
   s.sel.cursorRow = 0;
   ASSERT_TRUE(f.m.incrementCursor(1));
@@ -340,7 +340,7 @@ TEST(ChangeProtocol, StepsMergeWithinFiveTicksOnOneElement) {
 TEST(Increments, SelectionActualCellAndBaseAdvance) {
   Fixture f(3, 2, 0x0101);
   f.setX({10, 20, 30});
-  CSheet& s = f.m.sheet(0);
+  MapSheet& s = f.m.sheet(0);
   f.m.baseAdvance = 10;
   // Without a selection: the actual cell, or the base advance below the map.
   f.m.setLiveValues(2000, 0, 0, 0);
@@ -367,7 +367,7 @@ TEST(Increments, SelectionActualCellAndBaseAdvance) {
 
 TEST(FillHandle, ExtrapolatesRightLeftAndCopiesSingleColumn) {
   Fixture f(6, 2);
-  CSheet& s = f.m.sheet(0);
+  MapSheet& s = f.m.sheet(0);
   s.cell(2, 0) = 10;
   s.cell(3, 0) = 12;
   f.m.selectRect(kSelCells, 2, 0, 3, 0, false);
@@ -382,7 +382,7 @@ TEST(FillHandle, ExtrapolatesRightLeftAndCopiesSingleColumn) {
 
   // One column wide: copied down into the next row; corners add both slopes.
   Fixture g(3, 3);
-  CSheet& t = g.m.sheet(0);
+  MapSheet& t = g.m.sheet(0);
   t.cell(0, 0) = 5;
   g.m.selectRect(kSelCells, 0, 0, 0, 0, false);
   ASSERT_TRUE(g.m.fillTo(0, 0, 1, 1));
@@ -431,7 +431,7 @@ TEST(LinkedLimits, KeptInsideTheAxisRangesOfAnRpmSheet) {
 
 TEST(AxisUse, UsageRulesAndCollapse) {
   Fixture f(3, 3);
-  CSheet& s = f.m.sheet(0);
+  MapSheet& s = f.m.sheet(0);
   s.x.usage = 0;
   s.y.usage = 1;
   EXPECT_TRUE(f.m.canUseAxes(AxisUse::OnlyX));
@@ -447,7 +447,7 @@ TEST(AxisUse, UsageRulesAndCollapse) {
 }
 
 TEST(SheetSwitching, TabSkipsHiddenSheets) {
-  TabModel m;
+  MapModel m;
   for (int i = 0; i < 3; ++i) m.addSheet("s", "RPM", "TP", "V", 3, 3, 0);
   m.sheet(1).hidden = 1;
   EXPECT_EQ(m.nextVisibleSheet(1), 2);

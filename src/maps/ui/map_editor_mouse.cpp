@@ -1,4 +1,4 @@
-// TTab: the shared nesting guard, the mouse, the wheel, the hover arrow
+// MapEditor: the shared nesting guard, the mouse, the wheel, the hover arrow
 // buttons, the fill handle and block move, the scroll bars and the focus.
 #include <QFocusEvent>
 #include <QHelpEvent>
@@ -10,14 +10,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "maps/ui/ttab.h"
+#include "maps/ui/map_editor.h"
 
 namespace q3 {
 
 namespace {
 
-// One flag for every control: an input event that reaches any TTab while a
-// TTab is still handling one (a nested delivery, for example from inside a
+// One flag for every control: an input event that reaches any MapEditor while a
+// MapEditor is still handling one (a nested delivery, for example from inside a
 // message box) is dropped.
 bool g_handling = false;
 
@@ -39,7 +39,7 @@ bool guardedType(QEvent::Type t) {
 }
 
 // The element under a hit: a cell or a header cell.
-ElemRef elementOf(const TTab::Hit& h) {
+ElemRef elementOf(const MapEditor::Hit& h) {
   if (h.bits & kHitCell) return {h.col, h.row};
   if (h.bits & kHitXHeader) return {h.col, -1};
   if (h.bits & kHitYHeader) return {-1, h.row};
@@ -48,7 +48,7 @@ ElemRef elementOf(const TTab::Hit& h) {
 
 }  // namespace
 
-bool TTab::changed(bool did) {
+bool MapEditor::changed(bool did) {
   if (did) {
     // The buttons follow the selection and the actual cell at once.
     layoutButtons();
@@ -58,7 +58,7 @@ bool TTab::changed(bool did) {
   return did;
 }
 
-bool TTab::event(QEvent* e) {
+bool MapEditor::event(QEvent* e) {
   if (e->type() == QEvent::ToolTip) {
     auto* h = static_cast<QHelpEvent*>(e);
     const QString hint = hintAt(h->pos());
@@ -98,9 +98,9 @@ bool TTab::event(QEvent* e) {
 // ---------------------------------------------------------------------------
 // Mouse
 
-QRect TTab::selectionRect() const {
-  const CSheet& s = m_model.cur();
-  const TSel& t = s.sel;
+QRect MapEditor::selectionRect() const {
+  const MapSheet& s = m_model.cur();
+  const SheetSelection& t = s.sel;
   if (!t.count) return {};
   auto shownC = [&](int c) {
     return s.x.collapsed ? 0 : std::clamp(c - s.x.scrollOffset, 0, m_l.visCols - 1);
@@ -122,11 +122,11 @@ QRect TTab::selectionRect() const {
   return a.united(b).toAlignedRect();
 }
 
-int TTab::selectionHandle(QPoint p) const {
-  const CSheet& s = m_model.cur();
+int MapEditor::selectionHandle(QPoint p) const {
+  const MapSheet& s = m_model.cur();
   if (!s.sel.count || !s.enabled || m_model.compact()) return 0;
   const int mode = s.sel.mode & 0xFF;
-  const CAxe& a = (mode & kSelX) ? s.x : ((mode & kSelY) ? s.y : s.v);
+  const SheetAxis& a = (mode & kSelX) ? s.x : ((mode & kSelY) ? s.y : s.v);
   if (!a.editable) return 0;
   QRect box = selectionRect();
   if (box.isEmpty()) return 0;
@@ -136,9 +136,9 @@ int TTab::selectionHandle(QPoint p) const {
   return 0;
 }
 
-void TTab::selectByMouse(const Hit& h, Qt::KeyboardModifiers mods, bool press) {
-  CSheet& s = m_model.cur();
-  TSel& t = s.sel;
+void MapEditor::selectByMouse(const Hit& h, Qt::KeyboardModifiers mods, bool press) {
+  MapSheet& s = m_model.cur();
+  SheetSelection& t = s.sel;
   const bool shift = mods & Qt::ShiftModifier, ctrl = mods & Qt::ControlModifier;
   const int k0r = s.y.collapsed ? s.y.collapsedIndex : 0,
             k1r = s.y.collapsed ? s.y.collapsedIndex : s.y.count - 1;
@@ -216,7 +216,7 @@ void TTab::selectByMouse(const Hit& h, Qt::KeyboardModifiers mods, bool press) {
   changed(true);
 }
 
-void TTab::mousePressEvent(QMouseEvent* e) {
+void MapEditor::mousePressEvent(QMouseEvent* e) {
   m_pointer = e->pos();
   if (m_model.sheetCount() == 0) return;
   if (m_edit.open) {
@@ -257,7 +257,7 @@ void TTab::mousePressEvent(QMouseEvent* e) {
   if (!m_model.cur().enabled) return;
   const int handle = selectionHandle(e->pos());
   auto startHandleDrag = [&] {
-    const TSel& t = m_model.cur().sel;
+    const SheetSelection& t = m_model.cur().sel;
     m_drag.mode = handle;
     m_drag.start = e->pos();
     const int mode = t.mode & 0xFF;
@@ -289,14 +289,14 @@ void TTab::mousePressEvent(QMouseEvent* e) {
   selectByMouse(h, e->modifiers(), true);
 }
 
-void TTab::mouseMoveEvent(QMouseEvent* e) {
+void MapEditor::mouseMoveEvent(QMouseEvent* e) {
   m_pointer = e->pos();
   if (m_model.sheetCount() == 0) return;
   showHint(e->pos());
   if (!m_buttonDown.isEmpty()) return changed(true), void();
   if (graphMove(e)) return showHint(e->pos());
   if (m_drag.mode == 1 || m_drag.mode == 2) {
-    const CSheet& s = m_model.cur();
+    const MapSheet& s = m_model.cur();
     int dc = static_cast<int>(std::lround((e->pos().x() - m_drag.start.x()) / m_l.colW));
     int dr = static_cast<int>(std::lround((e->pos().y() - m_drag.start.y()) / m_l.rowH));
     // Only shown columns and rows: not the hidden ones of a collapsed axis.
@@ -327,7 +327,7 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
     q.setY(std::clamp(q.y(), static_cast<int>(m_l.cellTop) + 1,
                       static_cast<int>(m_l.cellTop + m_l.rowH * m_l.visRows) - 1));
     Hit h = hitTest(q);
-    const CSheet& s = m_model.cur();
+    const MapSheet& s = m_model.cur();
     if (m_drag.kind == kSelX) h = Hit{kHitXHeader, h.col, -1};
     if (m_drag.kind == kSelY) h = Hit{kHitYHeader, -1, h.row};
     if (m_drag.kind == kSelColumns)
@@ -338,14 +338,14 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
     return;
   }
   if (m_drag.mode == 4) {
-    const CSheet& s = m_model.cur();
+    const MapSheet& s = m_model.cur();
     const bool v = m_drag.vertical;
     const int track = (v ? m_l.vBarRect.height() : m_l.hBarRect.width()) - 30;
     const int count = v ? s.y.count : s.x.count;
     const int vis = v ? m_l.visRows : m_l.visCols;
     const int d = v ? e->pos().y() - m_drag.start.y() : e->pos().x() - m_drag.start.x();
     int off = m_drag.startOffset + (track > 0 ? d * count / track : 0);
-    CAxe& a = v ? m_model.cur().y : m_model.cur().x;
+    SheetAxis& a = v ? m_model.cur().y : m_model.cur().x;
     a.scrollOffset = std::clamp(off, 0, std::max(0, count - vis));
     changed(true);
     return;
@@ -359,7 +359,7 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
     shape = hnd == 1 ? Qt::CrossCursor : Qt::SizeAllCursor;
   QWidget::setCursor(shape);
   // The interpolation preview while the pointer rests on a corner triangle.
-  const TSel& t = m_model.cur().sel;
+  const SheetSelection& t = m_model.cur().sel;
   bool on = false;
   if (t.interpReady && selectionHandle(e->pos()) != 1) {
     for (bool right : {false, true})
@@ -377,7 +377,7 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
   }
 }
 
-void TTab::mouseReleaseEvent(QMouseEvent* e) {
+void MapEditor::mouseReleaseEvent(QMouseEvent* e) {
   m_pointer = e->pos();
   if (buttonRelease(e)) return;
   if (graphRelease(e)) return;
@@ -395,20 +395,20 @@ void TTab::mouseReleaseEvent(QMouseEvent* e) {
   m_model.cur().sel.mode &= ~kSelButtonHeld;
 }
 
-void TTab::mouseDoubleClickEvent(QMouseEvent* e) {
+void MapEditor::mouseDoubleClickEvent(QMouseEvent* e) {
   if (m_model.sheetCount() == 0 || e->button() != Qt::LeftButton) return;
   if (buttonAt(e->pos()) >= 0 || m_view != 1) return mousePressEvent(e);
   const Hit h = hitTest(e->pos());
   const ElemRef el = elementOf(h);
   if (!el.valid()) return mousePressEvent(e);
   int32_t* v = m_model.element(m_model.current(), el);
-  CAxe* a = m_model.axisOf(m_model.current(), el);
+  SheetAxis* a = m_model.axisOf(m_model.current(), el);
   if (!v || !a) return;
   setCursor(el, false);
   openEditor(el, QString::fromUtf8(valueText(*v, a->scale).c_str()), true);
 }
 
-void TTab::wheelEvent(QWheelEvent* e) {
+void MapEditor::wheelEvent(QWheelEvent* e) {
   e->accept();
   if (m_model.sheetCount() == 0 || !m_model.cur().enabled) return;
   // Touchpads send parts of a notch: they add up to whole steps.
@@ -430,7 +430,7 @@ void TTab::wheelEvent(QWheelEvent* e) {
   scrollBy(m_l.vBar, notches > 0 ? -1 : 1);
 }
 
-void TTab::updateHover(QPoint p) {
+void MapEditor::updateHover(QPoint p) {
   Hover old = m_hover;
   m_hover.valid = false;
   if (!m_drag.mode && m_model.sheetCount() && !m_model.compact() && selectionHandle(p) != 1) {
@@ -451,8 +451,8 @@ void TTab::updateHover(QPoint p) {
   }
 }
 
-void TTab::stepHover(int k) {
-  TSel& t = m_model.cur().sel;
+void MapEditor::stepHover(int k) {
+  SheetSelection& t = m_model.cur().sel;
   t.cursorCol = m_hover.elem.col;
   t.cursorRow = m_hover.elem.row;
   changed(m_model.incrementCursor(k));
@@ -461,12 +461,12 @@ void TTab::stepHover(int k) {
 // ---------------------------------------------------------------------------
 // Scroll bars
 
-bool TTab::scrollBarPress(QPoint p) {
+bool MapEditor::scrollBarPress(QPoint p) {
   for (bool vertical : {false, true}) {
     const bool shown = vertical ? m_l.vBar : m_l.hBar;
     const QRect r = vertical ? m_l.vBarRect : m_l.hBarRect;
     if (!shown || !r.contains(p)) continue;
-    const CSheet& s = m_model.cur();
+    const MapSheet& s = m_model.cur();
     const int pos = vertical ? p.y() - r.top() : p.x() - r.left();
     const int len = vertical ? r.height() : r.width();
     const int count = vertical ? s.y.count : s.x.count;
@@ -495,9 +495,9 @@ bool TTab::scrollBarPress(QPoint p) {
   return false;
 }
 
-void TTab::scrollBy(bool vertical, int delta) {
-  CSheet& s = m_model.cur();
-  CAxe& a = vertical ? s.y : s.x;
+void MapEditor::scrollBy(bool vertical, int delta) {
+  MapSheet& s = m_model.cur();
+  SheetAxis& a = vertical ? s.y : s.x;
   if (a.collapsed) return;
   a.scrollOffset += delta;
   m_model.computeIndices();
@@ -508,12 +508,12 @@ void TTab::scrollBy(bool vertical, int delta) {
 // ---------------------------------------------------------------------------
 // Focus and leave
 
-void TTab::focusInEvent(QFocusEvent* e) {
+void MapEditor::focusInEvent(QFocusEvent* e) {
   QWidget::focusInEvent(e);
   changed(true);
 }
 
-void TTab::focusOutEvent(QFocusEvent* e) {
+void MapEditor::focusOutEvent(QFocusEvent* e) {
   commitEditor();
   QWidget::focusOutEvent(e);
   updateFocusPolicy();
@@ -523,7 +523,7 @@ void TTab::focusOutEvent(QFocusEvent* e) {
 // ---------------------------------------------------------------------------
 // Graphs
 
-bool TTab::graphPress(QMouseEvent* e) {
+bool MapEditor::graphPress(QMouseEvent* e) {
   const QPoint pos = e->pos();
   bool took = false;
   m_graphCapture = 0;
@@ -544,7 +544,7 @@ bool TTab::graphPress(QMouseEvent* e) {
   return took;
 }
 
-bool TTab::graphMove(QMouseEvent* e) {
+bool MapEditor::graphMove(QMouseEvent* e) {
   const QPoint pos = e->pos();
   bool repaint = false, took = true;
   switch (m_graphCapture) {
@@ -580,7 +580,7 @@ bool TTab::graphMove(QMouseEvent* e) {
   return took;
 }
 
-bool TTab::graphRelease(QMouseEvent* e) {
+bool MapEditor::graphRelease(QMouseEvent* e) {
   bool took = false;
   switch (m_graphCapture) {
     case 2:
@@ -600,7 +600,7 @@ bool TTab::graphRelease(QMouseEvent* e) {
   return took;
 }
 
-bool TTab::graphWheel(QPoint pos, int notches, Qt::KeyboardModifiers mods) {
+bool MapEditor::graphWheel(QPoint pos, int notches, Qt::KeyboardModifiers mods) {
   bool took = false;
   if (m_view == 4)
     took = m_graph.wheel3D(m_l.graphFrame, pos, notches, mods) || true;
@@ -614,7 +614,7 @@ bool TTab::graphWheel(QPoint pos, int notches, Qt::KeyboardModifiers mods) {
   return took;
 }
 
-void TTab::leaveEvent(QEvent* e) {
+void MapEditor::leaveEvent(QEvent* e) {
   QWidget::leaveEvent(e);
   m_graph.leave();
   if (m_hover.valid || m_previewOn) {
