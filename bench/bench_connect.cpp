@@ -137,7 +137,7 @@ void BM_ProgramAllUntilOk(benchmark::State& state) {
   int flip = 0;
   for (auto _ : state) {
     ++flip;
-    for (int i = 0; i < q3::RS_LEN_EXE; ++i)
+    for (int i = 0; i < q3::kImageSize; ++i)
       model.image().setByte(i, model.unitImage().byte(i) ^ (flip & 1));
     // The same bike as the unit's, so that no question stops the programming.
     if (session.supervisor().bikePreset() >= 0)

@@ -29,7 +29,7 @@ BENCHMARK(BM_SanitizeClean);
 void BM_SanitizeScrambled(benchmark::State& state) {
   q3::ParamImage scrambled;
   uint32_t x = 12345;
-  for (int i = 0; i < q3::RS_LEN_EXE; ++i) {
+  for (int i = 0; i < q3::kImageSize; ++i) {
     x = x * 1103515245u + 12345u;
     scrambled.setByte(i, static_cast<int>(x >> 16));
   }

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "base/debug_log.h"
-#include "link/bulk_capture.h"
-#include "link/ccom_io.h"
+#include "link/pickup_capture.h"
+#include "link/port_manager.h"
 
 namespace q3 {
 
@@ -265,7 +265,7 @@ void restartReceive(FrameReceiver& rx) {
     rx.position = 0;
 }
 
-bool receive(FrameReceiver& rx, CCOM& port, int32_t now, PickupCapture* capture) {
+bool receive(FrameReceiver& rx, PortRecord& port, int32_t now, PickupCapture* capture) {
   if (rx.protocol == kProtoNone) {
     port.rxDiscard();
     return false;
@@ -291,7 +291,7 @@ bool receive(FrameReceiver& rx, CCOM& port, int32_t now, PickupCapture* capture)
   return false;
 }
 
-int transmitStep(FrameReceiver& rx, CCOM& port) {
+int transmitStep(FrameReceiver& rx, PortRecord& port) {
   if (rx.txPosition < 0) {
     rx.txPosition = 0;
     rx.txRemaining = rx.txLength;

@@ -10,7 +10,7 @@
 
 namespace q3 {
 
-class CCOM;
+class PortRecord;
 class PickupCapture;
 
 inline constexpr int kFrameMax = 1040;
@@ -123,12 +123,12 @@ bool receiveByte(FrameReceiver& rx, uint8_t byte, int32_t now);
 // (the pickup capture, when given and active, takes the bytes first). Stops at
 // a complete frame, leaving later bytes in the ring; true when a complete
 // valid frame stands in the buffer.
-bool receive(FrameReceiver& rx, CCOM& port, int32_t now, PickupCapture* capture);
+bool receive(FrameReceiver& rx, PortRecord& port, int32_t now, PickupCapture* capture);
 // Drops a frame the receiver has begun (the bytes before a new request).
 void restartReceive(FrameReceiver& rx);
 // Moves the next chunk (at most 330 bytes) of the transmit frame into the
 // port's transmit buffer when it is free. Returns the bytes still to send.
-int transmitStep(FrameReceiver& rx, CCOM& port);
+int transmitStep(FrameReceiver& rx, PortRecord& port);
 // Sets the transmit frame to be sent from the beginning.
 inline void restartTransmit(FrameReceiver& rx) { rx.txPosition = -1; }
 

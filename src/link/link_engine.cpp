@@ -8,7 +8,7 @@
 
 #include "base/app_clock.h"
 #include "base/debug_log.h"
-#include "link/bulk_capture.h"
+#include "link/pickup_capture.h"
 
 namespace q3 {
 
@@ -32,7 +32,7 @@ const char* jobRefusalText(JobRefusal r) {
   return nullptr;
 }
 
-LinkEngine::LinkEngine(const AppClock& clock) : CCOMIOSYS(clock) {}
+LinkEngine::LinkEngine(const AppClock& clock) : PortManager(clock) {}
 
 uint8_t* JobDraft::tx() const { return m_engine.m_tx; }
 uint8_t* JobDraft::pending() const { return m_engine.m_pending; }
@@ -79,8 +79,8 @@ int LinkEngine::maxData() const {
 
 bool LinkEngine::startJob(int jobCode, int start, int cnt, int flags) {
   if (m_job.load(std::memory_order_acquire) != kJobNone) return false;
-  start = std::clamp(start, 0, COMMAXBUF);
-  const int stop = std::clamp(start + std::max(cnt, 0), start, COMMAXBUF);
+  start = std::clamp(start, 0, kJobBufferSize);
+  const int stop = std::clamp(start + std::max(cnt, 0), start, kJobBufferSize);
   m_currentAddress.store(start, std::memory_order_relaxed);
   m_count = stop - start;
   m_end = stop;
@@ -180,7 +180,7 @@ bool LinkEngine::chooseBlock(int& start, int& length) const {
     for (int blk = m_currentAddress.load(std::memory_order_relaxed) / m; blk <= (m_end - 1) / m;
          ++blk) {
       const int a0 = blk * m;
-      const int a1 = std::min(a0 + m, COMMAXBUF);
+      const int a1 = std::min(a0 + m, kJobBufferSize);
       for (int a = a0; a < a1; ++a)
         if (m_pending[a]) {
           start = a0;
@@ -244,7 +244,7 @@ void LinkEngine::buildRequest(int start, int length) {
   const int m = maxData();
   // The frame always carries M data bytes; near the end of the arrays the tail is zeros.
   uint8_t data[kFrameMax];
-  const int avail = std::clamp(COMMAXBUF - start, 0, m);
+  const int avail = std::clamp(kJobBufferSize - start, 0, m);
   std::memcpy(data, m_tx + start, size_t(avail));
   std::memset(data + avail, 0, size_t(m - avail));
   const int blk = start / m;
@@ -294,7 +294,7 @@ void LinkEngine::validateAnswer() {
       rejectAnswer();
       return;
     }
-    const int n = std::clamp(COMMAXBUF - addr, 0, len);
+    const int n = std::clamp(kJobBufferSize - addr, 0, len);
     if (jobCode == kJobWrite) {
       int errors = 0;
       for (int i = 0; i < n; ++i) errors += rx.frame[1 + i] != m_tx[addr + i];
@@ -322,7 +322,7 @@ void LinkEngine::validateAnswer() {
       return;
     }
     if (stores) {
-      const int n = std::clamp(COMMAXBUF - addr, 0, len);
+      const int n = std::clamp(kJobBufferSize - addr, 0, len);
       std::memcpy(m_rx + addr, rx.dataA(), size_t(n));
       std::memset(m_rxMarks + addr, 1, size_t(n));
     }
@@ -347,7 +347,7 @@ int LinkEngine::enginePass() {
     m_takenGeneration = gen;
     takeConnection(port);
   }
-  CCOM& c = com[port];
+  PortRecord& c = com[port];
 
   bool got = false;
   if (m_capture.active()) {

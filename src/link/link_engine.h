@@ -3,8 +3,8 @@
 // block), split into blocks, one request per block, the answer validated,
 // retried and the end state reported in the job field.
 //
-// Layering: CCOMIOSYS (ports) <- LinkEngine (connection record, engine state
-// and passes) <- CCOMSEARCH (port search, src/link/ccom_search.h) <- CCOMCOM
+// Layering: PortManager (ports) <- LinkEngine (connection record, engine state
+// and passes) <- PortSearch (port search, src/link/port_search.h) <- ProtocolEngine
 // (engine thread, watchdog run with the search). The search writes the
 // connection fields declared here when it accepts a unit.
 #pragma once
@@ -13,14 +13,13 @@
 #include <cstdint>
 #include <optional>
 
-#include "link/bulk_capture.h"
-#include "link/ccom_io.h"
+#include "link/pickup_capture.h"
+#include "link/port_manager.h"
 #include "link/frame.h"
 
 namespace q3 {
 
-inline constexpr int COMMAXBUF = 8000;
-inline constexpr int RS_LEN_EXE_LINK = 1050;  // the parameter image that must fit the job arrays
+inline constexpr int kJobBufferSize = 8000;
 
 // Jobs and end states.
 inline constexpr int kJobNone = 0;
@@ -79,8 +78,8 @@ class LinkEngine;
 
 class JobDraft {
  public:
-  uint8_t* tx() const;       // the transmit data, COMMAXBUF bytes
-  uint8_t* pending() const;  // the pending marks, COMMAXBUF bytes
+  uint8_t* tx() const;       // the transmit data, kJobBufferSize bytes
+  uint8_t* pending() const;  // the pending marks, kJobBufferSize bytes
   // The command, address and length of a command job (kJobCommand).
   void setCommand(int32_t command, int32_t address, int32_t length) const;
   // Starts the job (see LinkEngine::startJob); false when the engine is busy.
@@ -103,7 +102,7 @@ class JobEnd {
   int rejectedFrames() const { return m_rejected; }
   // The address the job had reached when it ended.
   int address() const { return m_address; }
-  const uint8_t* rx() const;     // the received data, COMMAXBUF bytes
+  const uint8_t* rx() const;     // the received data, kJobBufferSize bytes
   const uint8_t* marks() const;  // 1 where rx holds a received byte
 
  private:
@@ -117,7 +116,7 @@ class JobEnd {
   int m_address = 0;
 };
 
-class LinkEngine : public CCOMIOSYS {
+class LinkEngine : public PortManager {
  public:
   explicit LinkEngine(const AppClock& clock);
   ~LinkEngine() override;
@@ -164,7 +163,7 @@ class LinkEngine : public CCOMIOSYS {
   const PickupCapture& capture() const { return m_capture; }
 
   // --- the engine's work ---
-  // The engine's part of the watchdog run (user-interface thread; CCOMCOM
+  // The engine's part of the watchdog run (user-interface thread; ProtocolEngine
   // runs the search first).
   void watchdogStep();
   // One pass of the engine thread; returns the sleep it asks for in ms.
@@ -214,10 +213,10 @@ class LinkEngine : public CCOMIOSYS {
   // Owned by the user-interface thread while the job field is 0 (filled
   // through a JobDraft) and while it is 136 or 132 (read through a JobEnd);
   // owned by the engine thread in between.
-  uint8_t m_tx[COMMAXBUF]{};
-  uint8_t m_pending[COMMAXBUF]{};
-  uint8_t m_rx[COMMAXBUF]{};
-  uint8_t m_rxMarks[COMMAXBUF]{};
+  uint8_t m_tx[kJobBufferSize]{};
+  uint8_t m_pending[kJobBufferSize]{};
+  uint8_t m_rx[kJobBufferSize]{};
+  uint8_t m_rxMarks[kJobBufferSize]{};
   int32_t m_command = kCmdReset;
   int32_t m_commandAddress = 1600;
   int32_t m_commandLength = 0;

@@ -14,7 +14,7 @@ int64_t nowUs() {
 
 LinkSession::LinkSession(ParamModel& model, AppClock& clock, StatusSink* status)
     : m_clock(clock),
-      m_com(std::make_unique<CCOMCOM>(clock, true)),
+      m_com(std::make_unique<ProtocolEngine>(clock, true)),
       m_sup(std::make_unique<ConnectionSupervisor>(*m_com, model, clock)) {
   m_com->fillProbeTable();
   m_com->setStatusSink(status);

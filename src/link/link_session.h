@@ -11,7 +11,7 @@
 #include <string>
 
 #include "base/app_clock.h"
-#include "link/ccomcom.h"
+#include "link/protocol_engine.h"
 #include "link/operation_status.h"
 #include "link/supervisor.h"
 
@@ -27,7 +27,7 @@ class LinkSession {
   LinkSession(const LinkSession&) = delete;
   LinkSession& operator=(const LinkSession&) = delete;
 
-  CCOMCOM& com() { return *m_com; }
+  ProtocolEngine& com() { return *m_com; }
   ConnectionSupervisor& supervisor() { return *m_sup; }
   LinkEvents& events() { return m_sup->events(); }
   OperationStatusView* statusView() { return m_view.get(); }
@@ -52,7 +52,7 @@ class LinkSession {
 
  private:
   AppClock& m_clock;
-  std::unique_ptr<CCOMCOM> m_com;
+  std::unique_ptr<ProtocolEngine> m_com;
   std::unique_ptr<ConnectionSupervisor> m_sup;
   std::unique_ptr<OperationStatusView> m_view;
   int m_ticks = 0;

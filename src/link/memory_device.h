@@ -48,7 +48,7 @@ class MemoryLine {
   Peer m_peer;
 };
 
-// Paths to lines; its factory() makes devices for CCOMIOSYS::setDeviceFactory.
+// Paths to lines; its factory() makes devices for PortManager::setDeviceFactory.
 class MemoryLineSet {
  public:
   std::shared_ptr<MemoryLine> add(const std::string& path);

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "base/debug_log.h"
-#include "link/ccomcom.h"
+#include "link/protocol_engine.h"
 #include "link/supervisor_steps.h"
 #include "params/param_model.h"
 #include "text/mstring.h"
@@ -21,7 +21,7 @@ struct ConnectionSupervisor::StepRow : SupervisorStepRow {};
 namespace {
 
 constexpr int kBlockLen = 150;
-constexpr int kImageLen = RS_LEN_EXE;
+constexpr int kImageLen = kImageSize;
 
 }  // namespace
 
@@ -30,7 +30,7 @@ AddressRange quarterRange(int q) {
   return {up(q * kImageLen / 4), up((q + 1) * kImageLen / 4)};
 }
 
-ConnectionSupervisor::ConnectionSupervisor(CCOMCOM& com, ParamModel& model, const AppClock& clock)
+ConnectionSupervisor::ConnectionSupervisor(ProtocolEngine& com, ParamModel& model, const AppClock& clock)
     : m_com(com), m_model(model), m_clock(clock) {}
 
 const ConnectionSupervisor::StepRow* ConnectionSupervisor::row(int32_t step) {

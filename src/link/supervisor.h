@@ -20,7 +20,7 @@
 
 namespace q3 {
 
-class CCOMCOM;
+class ProtocolEngine;
 class ParamModel;
 class ParamImage;
 
@@ -86,7 +86,7 @@ struct SupervisorHost {
 
 class ConnectionSupervisor {
  public:
-  ConnectionSupervisor(CCOMCOM& com, ParamModel& model, const AppClock& clock);
+  ConnectionSupervisor(ProtocolEngine& com, ParamModel& model, const AppClock& clock);
 
   void setHost(SupervisorHost h) { m_host = std::move(h); }
   LinkEvents& events() { return m_events; }
@@ -151,7 +151,7 @@ class ConnectionSupervisor {
   int firstDifference(const uint8_t* a, int start, int end, const uint8_t* b) const;
   int32_t ticks() const { return m_clock.tmr() / 50; }
 
-  CCOMCOM& m_com;
+  ProtocolEngine& m_com;
   ParamModel& m_model;
   const AppClock& m_clock;
   SupervisorHost m_host;

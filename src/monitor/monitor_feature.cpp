@@ -1,7 +1,7 @@
 // The monitor feature: refresh, test buttons, recording and playback.
 #include "monitor/monitor_feature.h"
 
-#include "link/ccomcom.h"
+#include "link/protocol_engine.h"
 #include "link/supervisor.h"
 #include "monitor/monitor_csv.h"
 #include "monitor/monitor_ign_info.h"
@@ -202,7 +202,7 @@ IgnWriteInfo MonitorFeature::ignWriteInfo() const {
   const UnitTexts& shown = m_sup ? m_sup->texts() : none;
   bool portOpen = false;
   if (m_com)
-    for (const CCOM& c : m_com->com) portOpen = portOpen || c.isOpen();
+    for (const PortRecord& c : m_com->com) portOpen = portOpen || c.isOpen();
   return q3::ignWriteInfo(shown, m_ctx.model.monitor(), portOpen);
 }
 

@@ -26,7 +26,7 @@
 
 namespace q3 {
 
-class CCOMCOM;
+class ProtocolEngine;
 class ConnectionSupervisor;
 
 // What the feature needs of the window.
@@ -63,7 +63,7 @@ struct MonitorFeatureContext {
   // The link while it exists (made at CreateProtocolEngine): its supervisor
   // (events, state, unit texts) and its engine (ports, pickup capture).
   std::function<ConnectionSupervisor*()> supervisor;
-  std::function<CCOMCOM*()> engine;
+  std::function<ProtocolEngine*()> engine;
   // Slot 2 notes (a recording that goes on in a new file); may be null.
   StatusSink* status = nullptr;
 };
@@ -132,7 +132,7 @@ class MonitorFeature : public Feature {
   PlayerDisplay m_shownPlayer;
   bool m_playerShown = false;
   ConnectionSupervisor* m_sup = nullptr;
-  CCOMCOM* m_com = nullptr;
+  ProtocolEngine* m_com = nullptr;
   std::vector<Event<>::Subscription> m_plain;
   Event<std::span<const uint8_t>>::Subscription m_answer;
   Event<const UnitTexts&>::Subscription m_connected;

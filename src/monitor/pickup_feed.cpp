@@ -1,7 +1,7 @@
 // Arming the pickup capture and taking its blocks.
 #include "monitor/pickup_feed.h"
 
-#include "link/bulk_capture.h"
+#include "link/pickup_capture.h"
 #include "link/link_events.h"
 #include "link/link_session.h"
 #include "params/address_map.h"

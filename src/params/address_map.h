@@ -247,7 +247,7 @@ struct AddressLayout {
   int monbEnd = Monb::End;
   int bitWidths[6] = {kBitFields[0].width, kBitFields[1].width, kBitFields[2].width,
                       kBitFields[3].width, kBitFields[4].width, kBitFields[5].width};
-  int imageLen = RS_LEN_EXE;
+  int imageLen = kImageSize;
   int comMaxBuf = 8000;  // size of the serial transfer buffer
 };
 

@@ -90,7 +90,7 @@ void ParamImage::fillWords(int base, int n, int stored) {
 
 int ParamImage::countDifferences(const ParamImage& other) const {
   int n = 0;
-  for (int i = 0; i < RS_LEN_EXE; ++i)
+  for (int i = 0; i < kImageSize; ++i)
     n += m_b[static_cast<std::size_t>(i)] != other.m_b[static_cast<std::size_t>(i)];
   return n;
 }

@@ -11,9 +11,9 @@
 namespace q3 {
 
 // Length of the unit's parameter block and so of every image copy.
-inline constexpr int RS_LEN_EXE = 1050;
+inline constexpr int kImageSize = 1050;
 // Number of 16-bit words the image holds (word w = bytes 2w, 2w+1).
-inline constexpr int kImageWords = RS_LEN_EXE / 2;
+inline constexpr int kImageWords = kImageSize / 2;
 
 // Sub-index flag: the element is read as a two's-complement value.
 inline constexpr int kSignedFlag = 0x8000;
@@ -32,10 +32,10 @@ class ParamImage {
 
   void clear() { m_b.fill(0); }
 
-  // Raw storage (RS_LEN_EXE bytes).
+  // Raw storage (kImageSize bytes).
   uint8_t* data() { return m_b.data(); }
   const uint8_t* data() const { return m_b.data(); }
-  static constexpr int size() { return RS_LEN_EXE; }
+  static constexpr int size() { return kImageSize; }
 
   // Byte view. Indices outside 0..1049 read 0 and are not written.
   uint8_t byte(int i) const { return inRange(i) ? m_b[static_cast<std::size_t>(i)] : 0; }
@@ -86,8 +86,8 @@ class ParamImage {
   bool operator!=(const ParamImage& o) const { return !(*this == o); }
 
  private:
-  static bool inRange(int i) { return i >= 0 && i < RS_LEN_EXE; }
-  std::array<uint8_t, RS_LEN_EXE> m_b;
+  static bool inRange(int i) { return i >= 0 && i < kImageSize; }
+  std::array<uint8_t, kImageSize> m_b;
 };
 
 }  // namespace q3

@@ -28,7 +28,7 @@ void MonitorBuffer::storeBlock(const uint8_t* block, int len) {
 ParamModel::ParamModel() { setPageMask(-1); }
 
 void ParamModel::clearChangeMarks(int from, int count) {
-  for (int i = std::max(from, 0); i < std::min(from + count, RS_LEN_EXE); ++i)
+  for (int i = std::max(from, 0); i < std::min(from + count, kImageSize); ++i)
     m_marks[static_cast<std::size_t>(i)] = 0;
 }
 
@@ -39,8 +39,8 @@ int ParamModel::changeMarkCount() const {
 bool ParamModel::snapshot(int activePage) {
   const uint8_t* now = m_image.data();
   const uint8_t* last = m_ring[static_cast<std::size_t>(m_current)].image.data();
-  if (std::memcmp(now, last, RS_LEN_EXE) == 0) return false;  // the usual apply of no change
-  for (int i = 0; i < RS_LEN_EXE; ++i)
+  if (std::memcmp(now, last, kImageSize) == 0) return false;  // the usual apply of no change
+  for (int i = 0; i < kImageSize; ++i)
     if (now[i] != last[i]) m_marks[static_cast<std::size_t>(i)] = 1;
   if (m_hooks.recordImageChange) m_hooks.recordImageChange();
   compare();
@@ -78,7 +78,7 @@ bool ParamModel::stepForward() {
 bool ParamModel::restoreCurrent() {
   const ParamImage& src = m_ring[static_cast<std::size_t>(m_current)].image;
   bool changed = false;
-  for (int i = 0; i < RS_LEN_EXE; ++i) {
+  for (int i = 0; i < kImageSize; ++i) {
     if (m_image.byte(i) != src.byte(i)) {
       m_image.setByte(i, src.byte(i));
       m_marks[static_cast<std::size_t>(i)] = 1;

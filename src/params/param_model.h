@@ -84,15 +84,15 @@ class ParamModel {
 
   // Change marks: one flag per byte.
   bool changeMark(int i) const {
-    return i >= 0 && i < RS_LEN_EXE && m_marks[static_cast<std::size_t>(i)] != 0;
+    return i >= 0 && i < kImageSize && m_marks[static_cast<std::size_t>(i)] != 0;
   }
   void setChangeMark(int i) {
-    if (i >= 0 && i < RS_LEN_EXE) m_marks[static_cast<std::size_t>(i)] = 1;
+    if (i >= 0 && i < kImageSize) m_marks[static_cast<std::size_t>(i)] = 1;
   }
   void clearChangeMarks() { m_marks.fill(0); }
   void clearChangeMarks(int from, int count);
   int changeMarkCount() const;
-  const std::array<uint8_t, RS_LEN_EXE>& changeMarks() const { return m_marks; }
+  const std::array<uint8_t, kImageSize>& changeMarks() const { return m_marks; }
 
   MonitorBuffer& monitor() { return m_monitor; }
   const MonitorBuffer& monitor() const { return m_monitor; }
@@ -148,7 +148,7 @@ class ParamModel {
  private:
   ParamImage m_image, m_unit, m_saved;
   bool m_unitValid = false;
-  std::array<uint8_t, RS_LEN_EXE> m_marks{};
+  std::array<uint8_t, kImageSize> m_marks{};
   MonitorBuffer m_monitor;
   std::array<UndoEntry, kUndoDepth> m_ring;
   int m_current = 0, m_oldest = 0, m_newest = 0;

@@ -165,7 +165,7 @@ TEST_F(IgnFiles, EveryBikesDefaultsSurviveWriteAndOpen) {
     ParamImage expected = original;
     // Bike 22 has no entry in the bike list; a file naming it loads as 255.
     if (bike == 22) expected.setByte(170, 255);
-    for (int i = 0; i < RS_LEN_EXE; ++i)
+    for (int i = 0; i < kImageSize; ++i)
       ASSERT_EQ(int(model.image().byte(i)), int(expected.byte(i))) << "byte " << i;
     // And the image written again gives the same file.
     if (bike != 22)

@@ -22,7 +22,7 @@ struct Reading {
   q3test::MessageRecorder messages;
 
   Reading(const std::string& text, bool testMode = false) {
-    for (int i = 0; i < RS_LEN_EXE; ++i) model.image().setByte(i, kFill);
+    for (int i = 0; i < kImageSize; ++i) model.image().setByte(i, kFill);
     before = model.image();
     result = readIgn(text, model, state, {true, testMode});
   }

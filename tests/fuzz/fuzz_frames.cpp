@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/bulk_capture.h"
+#include "link/pickup_capture.h"
 #include "link/frame.h"
 #include "sim_unit.h"
 

@@ -186,7 +186,7 @@ TEST_F(EngineSim, WriteOfOnePendingAddressSendsItsWholeBlock) {
     const auto d = eng.draft();
     ASSERT_TRUE(d);
     std::copy(tx.begin(), tx.end(), d->tx());
-    std::fill(d->pending(), d->pending() + COMMAXBUF, 0);
+    std::fill(d->pending(), d->pending() + kJobBufferSize, 0);
     d->pending()[400] = 1;
     ASSERT_TRUE(d->start(kJobWrite, 0, 1050, 0));  // flags 0: the marks stay as drafted
   }
@@ -210,7 +210,7 @@ TEST_F(EngineSim, FamilyAGapsUpTo50MergeIntoOneBlock) {
     framesIn.clear();
     const auto d = eng.draft();
     ASSERT_TRUE(d);
-    std::fill(d->pending(), d->pending() + COMMAXBUF, 0);
+    std::fill(d->pending(), d->pending() + kJobBufferSize, 0);
     d->pending()[500] = 1;
     d->pending()[c.second] = 1;
     ASSERT_TRUE(d->start(kJobWrite, 0, 1050, 0));

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/app_clock.h"
-#include "link/bulk_capture.h"
-#include "link/ccom_io.h"
+#include "link/pickup_capture.h"
+#include "link/port_manager.h"
 #include "link/frame.h"
 
 namespace q3 {
@@ -103,7 +103,7 @@ TEST(FrameChecks, KeyPlacementByProtocol) {
 // and collects every frame the receiver reports.
 struct RingFeeder {
   PickupCapture* capture = nullptr;  // the pickup capture that sees the bytes first
-  CCOM port;
+  PortRecord port;
   FrameReceiver rx;
   std::vector<Bytes> frames;
 
@@ -277,7 +277,7 @@ TEST(FrameReceiver, OversizedLengthFieldIsNotAFrame) {
 }
 
 TEST(FrameTransmitter, SendsInChunksOfAtMost330WhenTheBufferIsFree) {
-  CCOM port;
+  PortRecord port;
   FrameReceiver rx;
   configureReceiver(rx, kProtoCrc, 175);
   rx.txLength = 700;

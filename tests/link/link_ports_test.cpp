@@ -13,7 +13,7 @@
 
 #include "base/app_clock.h"
 #include "base/debug_log.h"
-#include "link/ccom_io.h"
+#include "link/port_manager.h"
 #include "link/memory_device.h"
 
 namespace q3 {
@@ -40,7 +40,7 @@ struct Ports {
   std::vector<std::string> paths;
   bool listFails = false;
 
-  explicit Ports(CCOMIOSYS& sys, std::vector<std::string> p = {"/mem/a"}) : paths(std::move(p)) {
+  explicit Ports(PortManager& sys, std::vector<std::string> p = {"/mem/a"}) : paths(std::move(p)) {
     for (const auto& path : paths) lines.add(path);
     sys.numbering().setStorePath("");
     sys.numbering().setLister([this](std::vector<PortDevice>& out) {
@@ -55,7 +55,7 @@ struct Ports {
 TEST(Ring, WrapsAroundUnderTwoThreads) {
   AppClock clock;
   clock.setTmr(0);
-  CCOMIOSYS sys{clock};
+  PortManager sys{clock};
   Ports ports(sys);
   auto line = ports.lines.find("/mem/a");
   sys.requestOpen(1, 57600);
@@ -98,7 +98,7 @@ TEST(Ring, WrapsAroundUnderTwoThreads) {
 
 // Thread-less: the test runs manager and I/O steps itself.
 struct Stepper {
-  CCOMIOSYS& sys;
+  PortManager& sys;
   void run(int n = 5) {
     for (int i = 0; i < n; ++i) {
       sys.managerRun();
@@ -110,7 +110,7 @@ struct Stepper {
 TEST(PortManager, ReopenAtAnotherRateClosesFirst) {
   AppClock clock;
   clock.setTmr(0);
-  CCOMIOSYS sys{clock};
+  PortManager sys{clock};
   sys.setThreadless(true);
   Ports ports(sys);
   auto line = ports.lines.find("/mem/a");
@@ -132,7 +132,7 @@ TEST(PortManager, ReopenAtAnotherRateClosesFirst) {
 TEST(PortManager, RequestsOnClosedAndUnknownPorts) {
   AppClock clock;
   clock.setTmr(0);
-  CCOMIOSYS sys{clock};
+  PortManager sys{clock};
   sys.setThreadless(true);
   Ports ports(sys);
   Stepper s{sys};
@@ -150,7 +150,7 @@ TEST(PortManager, RequestsOnClosedAndUnknownPorts) {
 TEST(PortManager, BusyDeviceGivesError1) {
   AppClock clock;
   clock.setTmr(0);
-  CCOMIOSYS sys{clock};
+  PortManager sys{clock};
   sys.setThreadless(true);
   Ports ports(sys);
   ports.lines.find("/mem/a")->failOpen = true;
@@ -165,7 +165,7 @@ TEST(PortManager, BusyDeviceGivesError1) {
 TEST(PortManager, OpenThatHangsPastFiveSecondsEndsWithError2AndClosed) {
   AppClock clock;
   clock.setTmr(0);
-  CCOMIOSYS sys{clock};
+  PortManager sys{clock};
   Ports ports(sys);
   ports.lines.find("/mem/a")->openDelayMs = 300;  // the device answers the open late
   sys.requestOpen(1, 57600);
@@ -187,7 +187,7 @@ TEST(PortManager, OpenThatHangsPastFiveSecondsEndsWithError2AndClosed) {
 TEST(PortManager, TransmitChunkReachesTheLine) {
   AppClock clock;
   clock.setTmr(0);
-  CCOMIOSYS sys{clock};
+  PortManager sys{clock};
   sys.setThreadless(true);
   Ports ports(sys);
   Stepper s{sys};
@@ -208,7 +208,7 @@ TEST(PortTrace, OpenTransmitAndCloseLines) {
   AppClock clock;
   clock.setTmr(100);
   {
-    CCOMIOSYS sys{clock};
+    PortManager sys{clock};
     sys.setThreadless(true);
     Ports ports(sys);
     Stepper s{sys};
@@ -249,7 +249,7 @@ TEST(PortTrace, OpenTransmitAndCloseLines) {
 TEST(PortScan, PresentFlagsAndChanges) {
   AppClock clock;
   clock.setTmr(0);
-  CCOMIOSYS sys{clock};
+  PortManager sys{clock};
   sys.setThreadless(true);
   Ports ports(sys, {"/mem/a", "/mem/b"});
   EXPECT_TRUE(sys.scanPorts());
@@ -257,7 +257,7 @@ TEST(PortScan, PresentFlagsAndChanges) {
   EXPECT_EQ(sys.com[2].present.load(), 1);
   EXPECT_EQ(sys.com[0].present.load(), 0);
   EXPECT_STREQ(sys.com[2].devicePath, "/mem/b");
-  EXPECT_EQ(CCOMIOSYS::menuText(sys.com[2]), "COM2  /mem/b");
+  EXPECT_EQ(PortManager::menuText(sys.com[2]), "COM2  /mem/b");
   EXPECT_FALSE(sys.scanPorts());
   ports.paths = {"/mem/b"};
   EXPECT_TRUE(sys.scanPorts());
@@ -272,7 +272,7 @@ TEST(PortScan, PresentFlagsAndChanges) {
 TEST(PortScan, ManagerScansEverySecondAndFlagsChanges) {
   AppClock clock;
   clock.setTmr(0);
-  CCOMIOSYS sys{clock};
+  PortManager sys{clock};
   sys.setThreadless(true);
   Ports ports(sys);
   sys.managerRun();

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "base/app_clock.h"
-#include "link/bulk_capture.h"
+#include "link/pickup_capture.h"
 #include "link/link_engine.h"
 #include "link/memory_device.h"
 #include "sim_unit.h"

@@ -12,7 +12,7 @@
 
 #include "base/app_clock.h"
 #include "base/debug_log.h"
-#include "link/ccom_search.h"
+#include "link/port_search.h"
 #include "supervisor_harness.h"
 
 namespace q3 {
@@ -46,7 +46,7 @@ class LogCapture {
 
 TEST(SearchTest, ProbeTableAfterStartUp) {
   AppClock clock;
-  CCOMSEARCH s{clock};
+  PortSearch s{clock};
   EXPECT_EQ(s.probeTable[0].protocol, kOpenRow);
   s.fillProbeTable();
   const ProbeRow expected[kProbeRows] = {
@@ -77,7 +77,7 @@ TEST(SearchTest, ProbeFrames) {
   for (const auto& c : cases) {
     FrameReceiver rx;
     configureReceiver(rx, c.protocol, 100);
-    EXPECT_EQ(CCOMSEARCH::buildProbe(rx, c.protocol, 104, 0), c.length) << c.protocol;
+    EXPECT_EQ(PortSearch::buildProbe(rx, c.protocol, 104, 0), c.length) << c.protocol;
     for (auto [off, v] : c.bytes) EXPECT_EQ(rx.txFrame[off], v) << c.protocol << " @" << off;
   }
 }

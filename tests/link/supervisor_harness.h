@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "base/app_clock.h"
-#include "link/ccomcom.h"
+#include "link/protocol_engine.h"
 #include "link/memory_device.h"
 #include "link/operation_status.h"
 #include "link/supervisor.h"
@@ -247,7 +247,7 @@ class LinkHarness {
   q3::AppClock clock;
   q3::MemoryLineSet lines;
   std::vector<FakeUnit> units;
-  q3::CCOMCOM com;
+  q3::ProtocolEngine com;
   q3::ParamModel model;
   StatusRecord status;
   DialogRecord dialogs;

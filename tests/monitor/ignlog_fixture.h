@@ -48,7 +48,7 @@ class HostRecorder : public q3::PlaybackHost {
 // An image whose bytes all hold v (so images are told apart at a glance).
 inline q3::ParamImage imageOf(int v) {
   q3::ParamImage img;
-  img.fillBytes(0, q3::RS_LEN_EXE, v);
+  img.fillBytes(0, q3::kImageSize, v);
   return img;
 }
 

@@ -165,7 +165,7 @@ TEST_F(BikePageTest, ChoosingSv650AnsweredNoWritesOnlyItsTriggerSystem) {
         Expect{190, 1}, Expect{191, 1}, Expect{194, 1}, Expect{195, 1}})
     EXPECT_EQ(img().byte(e.at), e.v) << "byte " << e.at;
   // The other pages' bytes stay.
-  for (int i = 198; i < q3::RS_LEN_EXE; ++i)
+  for (int i = 198; i < q3::kImageSize; ++i)
     if (i != 512 && i != 514) EXPECT_EQ(img().byte(i), before.byte(i)) << "byte " << i;
   EXPECT_TRUE(model.canUndo());
 }
@@ -178,7 +178,7 @@ TEST_F(BikePageTest, SpecialSettingAsksNothingAndUnlocksTheDescription) {
   const q3::ParamImage before = img();
   choose(255);
   EXPECT_EQ(dialogs.asked, 0);
-  for (int i = 0; i < q3::RS_LEN_EXE; ++i)
+  for (int i = 0; i < q3::kImageSize; ++i)
     if (i != Adrb::Bike) EXPECT_EQ(img().byte(i), before.byte(i)) << "byte " << i;
   EXPECT_EQ(img().byte(Adrb::Bike), 255);
   EXPECT_TRUE(sheet.findChild<QWidget*>("ComboBoxSynchro")->isEnabledTo(&sheet));

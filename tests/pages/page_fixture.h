@@ -34,13 +34,13 @@ class ScriptedDialogs : public q3::UserDialogs {
 
 inline void expectSame(const q3::ParamImage& got, const q3::ParamImage& want,
                        const std::string& what) {
-  for (int i = 0; i < q3::RS_LEN_EXE; ++i)
+  for (int i = 0; i < q3::kImageSize; ++i)
     ASSERT_EQ(got.byte(i), want.byte(i)) << what << ": byte " << i;
 }
 
 // A random image brought into its valid ranges.
 inline void randomSanitised(q3::ParamModel& model, std::mt19937& rng) {
-  for (int i = 0; i < q3::RS_LEN_EXE; ++i) model.image().setByte(i, static_cast<int>(rng() & 0xFF));
+  for (int i = 0; i < q3::kImageSize; ++i) model.image().setByte(i, static_cast<int>(rng() & 0xFF));
   model.sanitize();
 }
 

@@ -120,7 +120,7 @@ TEST_F(PagesWindowTest, ChangedImageIsKeptForTheNextStart) {
   limiter->setValue(limiter->value() == 12000 ? 13000 : 12000);
   for (int i = 0; i <= q3::kSpinApplyDelayTicks + 1; ++i) form->core().tick();
   q3::ParamImage kept;
-  ASSERT_TRUE(q3::readImageDump(form->paths().defaultIni(), kept.data(), q3::RS_LEN_EXE));
+  ASSERT_TRUE(q3::readImageDump(form->paths().defaultIni(), kept.data(), q3::kImageSize));
   EXPECT_EQ(kept.byte(Adrb::Limiter), limiter->value() / 100);
 }
 

@@ -89,7 +89,7 @@ void applyRow(ParamImage& img, int bike) {
 // A model whose image holds a recognisable non-default pattern.
 ParamModel patternModel(int bike) {
   ParamModel m;
-  for (int i = 0; i < RS_LEN_EXE; ++i) m.image().setByte(i, (i * 7 + 3) & 0xFF);
+  for (int i = 0; i < kImageSize; ++i) m.image().setByte(i, (i * 7 + 3) & 0xFF);
   m.image().setByte(Adrb::Bike, bike);
   return m;
 }
@@ -107,7 +107,7 @@ TEST(BikePreset, EveryBikeSetsExactlyItsRow) {
     ParamImage want;
     want.setByte(Adrb::Bike, r.bike);
     applyRow(want, r.bike);
-    for (int i = 0; i < RS_LEN_EXE; ++i) EXPECT_EQ(m.image().byte(i), want.byte(i)) << "byte " << i;
+    for (int i = 0; i < kImageSize; ++i) EXPECT_EQ(m.image().byte(i), want.byte(i)) << "byte " << i;
   }
 }
 

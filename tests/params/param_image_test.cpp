@@ -19,18 +19,18 @@ TEST(ParamImage, WordViewIsLittleEndianOverTheSameBytes) {
   EXPECT_EQ(img.byte(510), 0x88);
   EXPECT_EQ(img.byte(511), 0x13);
   img.setWord(kImageWords - 1, 0xFFFF);
-  EXPECT_EQ(img.byte(RS_LEN_EXE - 1), 0xFF);
+  EXPECT_EQ(img.byte(kImageSize - 1), 0xFF);
 }
 
 TEST(ParamImage, IndicesOutsideTheImageAreNeitherReadNorWritten) {
   ParamImage img;
   const ParamImage before = img;
-  img.setByte(RS_LEN_EXE, 7);
+  img.setByte(kImageSize, 7);
   img.setByte(-1, 7);
   img.setWord(kImageWords, 7);
-  img.writeByteElement(RS_LEN_EXE - 1, 1, 7);
+  img.writeByteElement(kImageSize - 1, 1, 7);
   EXPECT_EQ(img, before);
-  EXPECT_EQ(img.byte(RS_LEN_EXE), 0);
+  EXPECT_EQ(img.byte(kImageSize), 0);
   EXPECT_EQ(img.word(-1), 0);
 }
 

@@ -194,7 +194,7 @@ TEST(Sanitize, RulesAsBeforeAndAfterImages) {
     for (auto [w, v] : c.wantWords) want.setWord(w, v);
     if (c.wantMore) c.wantMore(want);
     sanitizeImage(img);
-    for (int i = 0; i < RS_LEN_EXE; ++i) EXPECT_EQ(img.byte(i), want.byte(i)) << "byte " << i;
+    for (int i = 0; i < kImageSize; ++i) EXPECT_EQ(img.byte(i), want.byte(i)) << "byte " << i;
   }
 }
 
@@ -214,7 +214,7 @@ TEST(Sanitize, ASecondPassChangesNothing) {
   uint32_t x = 1;
   for (int t = 0; t < 2000; ++t) {
     ParamImage once;
-    for (int i = 0; i < RS_LEN_EXE; ++i) {
+    for (int i = 0; i < kImageSize; ++i) {
       x = x * 1103515245u + 12345u;
       once.setByte(i, static_cast<int>((x >> 16) & 0xFF));
     }

@@ -19,7 +19,7 @@
 #include <functional>
 
 #include "files/unit_backup.h"
-#include "link/ccomcom.h"
+#include "link/protocol_engine.h"
 #include "link/link_session.h"
 #include "link/port_release_server.h"
 #include "link/supervisor.h"

@@ -65,7 +65,7 @@ int runDump(const std::vector<std::string>& args) {
   int key = openInto(model, o.files[0], o.testMode);
   std::fprintf(stderr, "key: %i%s\n", key, key ? "" : " (file not accepted)");
   if (!key) return 1;
-  std::string text = q3::formatImageDump(model.image().data(), q3::RS_LEN_EXE);
+  std::string text = q3::formatImageDump(model.image().data(), q3::kImageSize);
   std::fwrite(text.data(), 1, text.size(), stdout);
   return 0;
 }

@@ -90,7 +90,7 @@ int cmdScan(const std::vector<std::string>& args) {
   // The ports the search could not open, and why.
   const std::vector<int> failed = r.portsThatFailed();
   for (int port : failed) {
-    const q3::CCOM& c = r.session.com().com[port];
+    const q3::PortRecord& c = r.session.com().com[port];
     std::printf("COM%-3i %-24s cannot open: %s\n", port, c.devicePath,
                 q3::describeOpenFailure(c.openFailure.load(), c.devicePath).c_str());
   }
@@ -139,7 +139,7 @@ int cmdVerify(const std::vector<std::string>& args) {
   Run r(o);
   if (!loadFile(r, o.file)) return 2;
   // The unit's block as each verify read brought it.
-  std::array<uint8_t, q3::RS_LEN_EXE> unit{};
+  std::array<uint8_t, q3::kImageSize> unit{};
   auto keep = r.session.events().verifyRead.subscribe(
       [&](std::span<const uint8_t> block) { std::copy(block.begin(), block.end(), unit.begin()); });
   const q3::ParamImage file = r.model.image();
@@ -161,7 +161,7 @@ int cmdVerify(const std::vector<std::string>& args) {
     return 2;
   }
   const std::vector<std::string> listed =
-      q3::differingKeywords(unit.data(), r.model.image().data(), q3::RS_LEN_EXE);
+      q3::differingKeywords(unit.data(), r.model.image().data(), q3::kImageSize);
   for (const std::string& name : listed) std::printf("%s\n", name.c_str());
   std::fprintf(stderr, "%zu parameters differ\n", listed.size());
   return 1;
@@ -190,7 +190,7 @@ int cmdProgram(const std::vector<std::string>& args) {
           // Only the bytes in which the file differs from the unit as just checked.
           r.model.clearChangeMarks();
           int n = 0;
-          for (int i = 0; i < q3::RS_LEN_EXE; ++i)
+          for (int i = 0; i < q3::kImageSize; ++i)
             if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
           std::fprintf(stderr, "%i bytes differ from the unit\n", n);
           if (n == 0) {

@@ -90,7 +90,7 @@ int runDefaults(const std::vector<std::string>& args) {
     model.sanitize();
   }
 
-  const std::string text = q3::formatImageDump(model.image().data(), q3::RS_LEN_EXE);
+  const std::string text = q3::formatImageDump(model.image().data(), q3::kImageSize);
   if (outPath.empty()) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;

@@ -208,7 +208,7 @@ struct Run {
   std::vector<int> portsThatFailed() {
     std::vector<int> out;
     for (int p = 1; p < q3::kComPorts; ++p) {
-      const q3::CCOM& c = session.com().com[p];
+      const q3::PortRecord& c = session.com().com[p];
       if (c.present.load() && c.openFailure.load() != q3::OpenFailure::None) out.push_back(p);
     }
     return out;
@@ -222,7 +222,7 @@ struct Run {
       return;
     }
     for (int port : failed) {
-      const q3::CCOM& c = session.com().com[port];
+      const q3::PortRecord& c = session.com().com[port];
       std::fprintf(stderr, "quelin3-tool: %s: COM%i %s\n", what, port,
                    q3::describeOpenFailure(c.openFailure.load(), c.devicePath).c_str());
     }

@@ -120,7 +120,7 @@ class LinkFeature : public QObject, public q3::Feature {
   }
 
  private:
-  q3::CCOMCOM& com() { return m_session->com(); }
+  q3::ProtocolEngine& com() { return m_session->com(); }
   q3::ConnectionSupervisor& sup() { return m_session->supervisor(); }
 
   void create() {
@@ -226,7 +226,7 @@ class LinkFeature : public QObject, public q3::Feature {
   bool openFailuresChanged() {
     std::string now;
     for (int p = 1; p < q3::kComPorts; ++p) {
-      const q3::CCOM& c = com().com[p];
+      const q3::PortRecord& c = com().com[p];
       const q3::OpenFailure f = c.openFailure.load();
       if (c.present.load() && f != q3::OpenFailure::None)
         now += "COM" + std::to_string(p) + "  " + q3::describeOpenFailure(f, c.devicePath) + "\n";
@@ -299,7 +299,7 @@ class LinkFeature : public QObject, public q3::Feature {
   void rebuildComMenu() {
     if (!m_session) return;
     q3::ComMenuInput in;
-    q3::CCOMCOM* c = &com();
+    q3::ProtocolEngine* c = &com();
     in.present = [c](int p) { return c->com[p].present.load() != 0; };
     in.device = [c](int p) { return std::string(c->com[p].devicePath); };
     in.selection = c->comSelection.load();

@@ -55,7 +55,7 @@ void TMainForm::loadSettings() {
   m_settings.activePage = PageControl1->currentIndex();
   setPlayerVisible(m_settings.monitorPlayer);
 
-  q3::readImageDump(m_paths.defaultIni(), m_image.data(), q3::RS_LEN_EXE);
+  q3::readImageDump(m_paths.defaultIni(), m_image.data(), q3::kImageSize);
   makeImageConsistent();
 }
 
@@ -69,5 +69,5 @@ void TMainForm::saveSettings() {
   m_keyFile.load(m_paths.applicationIni());
   m_settings.writeTo(m_keyFile);
   m_keyFile.save(m_paths.applicationIni());
-  q3::writeImageDump(m_paths.defaultIni(), m_image.data(), q3::RS_LEN_EXE);
+  q3::writeImageDump(m_paths.defaultIni(), m_image.data(), q3::kImageSize);
 }

@@ -156,7 +156,7 @@ class MonitorWindowFeature : public QObject, public q3::Feature {
             [&ctx]() -> q3::ConnectionSupervisor* {
               return ctx.link ? &ctx.link->supervisor() : nullptr;
             },
-            [&ctx]() -> q3::CCOMCOM* { return ctx.link ? &ctx.link->com() : nullptr; },
+            [&ctx]() -> q3::ProtocolEngine* { return ctx.link ? &ctx.link->com() : nullptr; },
             &ctx.status}) {
     m_window.folder = QString::fromStdString(ctx.window.paths().dataDir);
     placeControls();

@@ -48,7 +48,7 @@ RestoreBackupDialog::RestoreBackupDialog(std::vector<q3::UnitBackup> backups,
     int differ = -1;
     if (q3::BackupStore::load(b.path, kept))
       differ =
-          int(q3::differingKeywords(kept.image().data(), current.data(), q3::RS_LEN_EXE).size());
+          int(q3::differingKeywords(kept.image().data(), current.data(), q3::kImageSize).size());
     const QString cells[4] = {QString::fromStdString(b.stamp), QString::fromStdString(b.serial),
                               QString::number(b.bike),
                               differ < 0 ? QStringLiteral("?") : QString::number(differ)};

@@ -1,6 +1,6 @@
-// CCOMCOM: the protocol engine object the main window owns. It carries the
-// port records (CCOMIOSYS), the engine state (LinkEngine) and the port search
-// (CCOMSEARCH); constructing it starts the engine thread, destroying it
+// ProtocolEngine: the protocol engine object the main window owns. It carries the
+// port records (PortManager), the engine state (LinkEngine) and the port search
+// (PortSearch); constructing it starts the engine thread, destroying it
 // requests close of every port and stops the threads.
 //
 // Use from the user-interface thread:
@@ -9,21 +9,21 @@
 //   ... each supervisor run: com.watchdogRun(); ...
 //   if (auto e = com.end()) { read e->rx(); com.acknowledge(); }
 //
-// CCOMSEARCH (link/ccom_search.h) derives publicly from LinkEngine and offers
+// PortSearch (link/port_search.h) derives publicly from LinkEngine and offers
 // `void searchRun();`; on accepting a unit it fills `conn` (ConnectionRecord,
 // with the slot's receiver context) and then sets `connectedPort` (release).
 #pragma once
 
-#include "link/ccom_search.h"
+#include "link/port_search.h"
 
 namespace q3 {
 
-class CCOMCOM : public CCOMSEARCH {
+class ProtocolEngine : public PortSearch {
  public:
   // clock: the run's time base and stop flag. startThread false leaves the
   // engine thread to the caller (tests).
-  explicit CCOMCOM(const AppClock& clock, bool startThread = true);
-  ~CCOMCOM() override;
+  explicit ProtocolEngine(const AppClock& clock, bool startThread = true);
+  ~ProtocolEngine() override;
 
   // Watchdog run (user-interface thread, first thing of every supervisor run):
   // the port search, then the engine's step supervision.

@@ -1,5 +1,5 @@
 // Port records, the port manager, the I/O threads and the port scan.
-#include "link/ccom_io.h"
+#include "link/port_manager.h"
 
 #include <QThread>
 #include <algorithm>
@@ -34,7 +34,7 @@ RingFree ringFree(int rd, int wr) {
   return f;
 }
 
-int CCOM::putChunk(const uint8_t* src, int n) {
+int PortRecord::putChunk(const uint8_t* src, int n) {
   if (txCount.load(std::memory_order_acquire) != 0) return 0;
   n = std::min(n, kRingSize);
   if (n <= 0) return 0;
@@ -43,13 +43,13 @@ int CCOM::putChunk(const uint8_t* src, int n) {
   return n;
 }
 
-int CCOM::rxAvailable() const {
+int PortRecord::rxAvailable() const {
   const int rd = rdIdx.load(std::memory_order_relaxed);
   const int wr = wrIdx.load(std::memory_order_acquire);
   return wr >= rd ? wr - rd : kRingSize - rd + wr;
 }
 
-bool CCOM::takeByte(uint8_t& b) {
+bool PortRecord::takeByte(uint8_t& b) {
   const int rd = rdIdx.load(std::memory_order_relaxed);
   if (rd == wrIdx.load(std::memory_order_acquire)) return false;
   b = rxRing[rd];
@@ -57,11 +57,11 @@ bool CCOM::takeByte(uint8_t& b) {
   return true;
 }
 
-void CCOM::rxDiscard() {
+void PortRecord::rxDiscard() {
   rdIdx.store(wrIdx.load(std::memory_order_acquire), std::memory_order_release);
 }
 
-CCOMIOSYS::CCOMIOSYS(const AppClock& clock) : m_clock(clock), m_factory(qtSerialDeviceFactory()) {
+PortManager::PortManager(const AppClock& clock) : m_clock(clock), m_factory(qtSerialDeviceFactory()) {
   for (int i = 0; i < kComPorts; ++i) {
     com[i].number = uint8_t(i);
     std::snprintf(com[i].comName, sizeof com[i].comName, "COM%i", i);
@@ -70,11 +70,11 @@ CCOMIOSYS::CCOMIOSYS(const AppClock& clock) : m_clock(clock), m_factory(qtSerial
   lastScan = m_clock.tmr();
 }
 
-CCOMIOSYS::~CCOMIOSYS() {
+PortManager::~PortManager() {
   // Close what is open and wait for every port thread: the records die with us.
   closeAll();
   for (int i = 0; i < kComPorts; ++i) {
-    CCOM& c = com[i];
+    PortRecord& c = com[i];
     if (c.thread) {
       c.threadCommand.store(kCmdClose, std::memory_order_release);
       c.thread->wait(2000);
@@ -95,9 +95,9 @@ CCOMIOSYS::~CCOMIOSYS() {
   }
 }
 
-void CCOMIOSYS::requestOpen(int port, int baud) {
+void PortManager::requestOpen(int port, int baud) {
   if (port < 0 || port >= kComPorts) return;
-  CCOM& c = com[port];
+  PortRecord& c = com[port];
   c.error.store(kErrNone, std::memory_order_release);
   c.baud.store(baud, std::memory_order_release);
   if (c.portState.load(std::memory_order_acquire) != kPortClosed ||
@@ -107,9 +107,9 @@ void CCOMIOSYS::requestOpen(int port, int baud) {
     c.requestFlags.store(kReqOpen, std::memory_order_release);
 }
 
-void CCOMIOSYS::requestClose(int port) {
+void PortManager::requestClose(int port) {
   if (port < 0 || port >= kComPorts) return;
-  CCOM& c = com[port];
+  PortRecord& c = com[port];
   if (c.portState.load(std::memory_order_acquire) != kPortClosed ||
       c.requestFlags.load(std::memory_order_acquire) != 0) {
     c.error.store(kErrNone, std::memory_order_release);
@@ -117,11 +117,11 @@ void CCOMIOSYS::requestClose(int port) {
   }
 }
 
-void CCOMIOSYS::closeAll() {
+void PortManager::closeAll() {
   for (int i = 0; i < kComPorts; ++i) requestClose(i);
 }
 
-void CCOMIOSYS::releaseThread(CCOM& c) {
+void PortManager::releaseThread(PortRecord& c) {
   if (c.thread) {
     c.thread->wait();
     delete c.thread;
@@ -130,7 +130,7 @@ void CCOMIOSYS::releaseThread(CCOM& c) {
   c.threadState.store(0, std::memory_order_release);
 }
 
-void CCOMIOSYS::managerRun() {
+void PortManager::managerRun() {
   const int32_t now = m_clock.tmr();
   if (now - lastScan > 1000 || scanDone.load(std::memory_order_acquire) == 0) {
     lastScan = now;
@@ -138,7 +138,7 @@ void CCOMIOSYS::managerRun() {
     scanDone.store(1, std::memory_order_release);
   }
   for (int i = 0; i < kComPorts; ++i) {
-    CCOM& c = com[i];
+    PortRecord& c = com[i];
     if (c.threadState.load(std::memory_order_acquire) == 2) releaseThread(c);
     const uint8_t req = c.requestFlags.load(std::memory_order_acquire);
     if (req == 0) continue;
@@ -193,7 +193,7 @@ void CCOMIOSYS::managerRun() {
   }
 }
 
-std::string CCOMIOSYS::menuText(const CCOM& c) {
+std::string PortManager::menuText(const PortRecord& c) {
   std::string s = c.comName;
   if (c.devicePath[0]) {
     s += "  ";
@@ -202,7 +202,7 @@ std::string CCOMIOSYS::menuText(const CCOM& c) {
   return s;
 }
 
-bool CCOMIOSYS::ioStep(CCOM& c) {
+bool PortManager::ioStep(PortRecord& c) {
   const uint8_t state = c.portState.load(std::memory_order_acquire);
   const uint8_t cmd = c.threadCommand.load(std::memory_order_acquire);
   if (state == kPortClosed && cmd == kCmdOpen) {
@@ -278,7 +278,7 @@ bool CCOMIOSYS::ioStep(CCOM& c) {
   return true;
 }
 
-void CCOMIOSYS::ioThreadMain(CCOM& c) {
+void PortManager::ioThreadMain(PortRecord& c) {
   while (!m_clock.stopRequested() && c.threadState.load(std::memory_order_acquire) == 1) {
     const uint8_t state = c.portState.load(std::memory_order_acquire);
     QThread::msleep(state == kPortClosed ? 50 : 1);
@@ -299,15 +299,15 @@ void CCOMIOSYS::ioThreadMain(CCOM& c) {
   c.threadState.store(2, std::memory_order_release);
 }
 
-void CCOMIOSYS::ioStepAll() {
+void PortManager::ioStepAll() {
   for (int i = 0; i < kComPorts; ++i) {
-    CCOM& c = com[i];
+    PortRecord& c = com[i];
     if (c.threadState.load(std::memory_order_acquire) != 1) continue;
     if (!ioStep(c)) c.threadState.store(2, std::memory_order_release);
   }
 }
 
-bool CCOMIOSYS::scanPorts() {
+bool PortManager::scanPorts() {
   std::vector<std::string> paths;
   bool changed = false;
   if (!m_numbering.scan(paths)) {
@@ -318,7 +318,7 @@ bool CCOMIOSYS::scanPorts() {
     return changed;
   }
   for (int i = 0; i < kComPorts; ++i) {
-    CCOM& c = com[i];
+    PortRecord& c = com[i];
     const bool there = i > 0 && size_t(i) < paths.size() && !paths[size_t(i)].empty();
     if (there && std::strcmp(c.devicePath, paths[size_t(i)].c_str()) != 0 &&
         c.portState.load(std::memory_order_acquire) == kPortClosed &&

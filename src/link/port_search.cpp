@@ -1,5 +1,5 @@
 // The port search: probe table, search slots and answer decoding.
-#include "link/ccom_search.h"
+#include "link/port_search.h"
 
 #include <cstdio>
 #include <cstring>
@@ -55,44 +55,44 @@ void showSlot1(StatusSink* sink, int slotIndex, const char* fmt, int durationMs,
 
 }  // namespace
 
-CCOMSEARCH::CCOMSEARCH(const AppClock& clock) : LinkEngine(clock) {
+PortSearch::PortSearch(const AppClock& clock) : LinkEngine(clock) {
   std::memcpy(probeTable, kInitialProbeTable, sizeof probeTable);
 }
 
-void CCOMSEARCH::fillProbeTable(int protocol, int baud, int timeoutMs) {
+void PortSearch::fillProbeTable(int protocol, int baud, int timeoutMs) {
   for (ProbeRow& r : probeTable) {
     if (r.protocol == 0) break;
     if (r.protocol == kOpenRow) r = ProbeRow{protocol, baud, timeoutMs};
   }
 }
 
-int CCOMSEARCH::buildProbe(FrameReceiver& rx, int protocol, int keyMajor, int keyMinor) {
+int PortSearch::buildProbe(FrameReceiver& rx, int protocol, int keyMajor, int keyMinor) {
   rx.protocol = protocol;
   if (isFamilyA(protocol)) return buildRequestA(rx, kCmdIdentify, 0, nullptr, 0);
   if (protocol == kProto3300) return buildRequestB(rx, kOpMonitor, 0, nullptr, 0, 0);
   return buildRequestB(rx, kOpMonitor, 0, nullptr, keyMajor, keyMinor);
 }
 
-void CCOMSEARCH::setState(SearchSlot& s, int state) {
+void PortSearch::setState(SearchSlot& s, int state) {
   s.state = state;
   if (state >= kSearchOpening && state <= kSearchProbeAgain) s.stateTime = clock().tmr();
 }
 
-int CCOMSEARCH::firstRow() const { return probeTable[0].protocol == kOpenRow ? 1 : 0; }
+int PortSearch::firstRow() const { return probeTable[0].protocol == kOpenRow ? 1 : 0; }
 
-bool CCOMSEARCH::portReady(int port) const {
+bool PortSearch::portReady(int port) const {
   // A port whose close is still pending is not open for a new probe.
-  const CCOM& c = com[port];
+  const PortRecord& c = com[port];
   return c.isOpen() && !(c.requestFlags.load(std::memory_order_acquire) & kReqClose);
 }
 
-bool CCOMSEARCH::heldBySlot(int port) const {
+bool PortSearch::heldBySlot(int port) const {
   for (const SearchSlot& s : slot)
     if (s.port == port) return true;
   return false;
 }
 
-void CCOMSEARCH::searchRun() {
+void PortSearch::searchRun() {
   managerRun();
   if (!scanDone.load(std::memory_order_acquire) || connectedPort.load(std::memory_order_acquire) ||
       !linkEnabled.load(std::memory_order_acquire))
@@ -113,7 +113,7 @@ void CCOMSEARCH::searchRun() {
     if (runSlot(i)) return;
 }
 
-bool CCOMSEARCH::runSlot(int i) {
+bool PortSearch::runSlot(int i) {
   SearchSlot& s = slot[i];
   const int sel = comSelection.load(std::memory_order_acquire);
   for (int pass = 0; pass < 2; ++pass) {  // a port that is already open is processed again at once
@@ -228,7 +228,7 @@ bool CCOMSEARCH::runSlot(int i) {
   return false;
 }
 
-void CCOMSEARCH::decodeAnswer(int i) {
+void PortSearch::decodeAnswer(int i) {
   SearchSlot& s = slot[i];
   FrameReceiver& rx = s.rx;
   const int len = rx.frameLength();
@@ -277,7 +277,7 @@ void CCOMSEARCH::decodeAnswer(int i) {
   setState(s, kSearchIdentified);
 }
 
-bool CCOMSEARCH::acceptOrRefuse(int i) {
+bool PortSearch::acceptOrRefuse(int i) {
   SearchSlot& s = slot[i];
   const bool compatible = s.typeKey == keyMajor.load();
   if (onUnitFound)

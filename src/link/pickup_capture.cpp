@@ -1,5 +1,5 @@
 // The pickup capture of one engine.
-#include "link/bulk_capture.h"
+#include "link/pickup_capture.h"
 
 #include <cstring>
 

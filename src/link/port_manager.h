@@ -1,4 +1,4 @@
-// Port I/O: 256 port records (CCOM), the port manager that opens and closes
+// Port I/O: 256 port records (PortRecord), the port manager that opens and closes
 // ports on request, one I/O thread per port in use, and the port scan with
 // persistent COM numbers. The layers above never touch a device: they post
 // open and close requests, place one chunk into a port's transmit buffer and
@@ -53,7 +53,7 @@ RingFree ringFree(int readIndex, int writeIndex);
 // thread), the port's I/O thread and the ring consumer is atomic; the
 // transmit buffer is published by its count and the receive ring by its write
 // index (release after the data, acquire before reading it).
-class CCOM {
+class PortRecord {
  public:
   uint8_t number = 0;      // the COM number, set at construction
   char devicePath[256]{};  // the device behind the number (empty: none known)
@@ -93,16 +93,16 @@ class CCOM {
 };
 
 // The port records, the port manager and the scan.
-class CCOMIOSYS {
+class PortManager {
  public:
   // clock: the time base of the run (read by the port threads too); its stop
   // flag ends the port threads.
-  explicit CCOMIOSYS(const AppClock& clock);
-  virtual ~CCOMIOSYS();
-  CCOMIOSYS(const CCOMIOSYS&) = delete;
-  CCOMIOSYS& operator=(const CCOMIOSYS&) = delete;
+  explicit PortManager(const AppClock& clock);
+  virtual ~PortManager();
+  PortManager(const PortManager&) = delete;
+  PortManager& operator=(const PortManager&) = delete;
 
-  CCOM com[kComPorts];
+  PortRecord com[kComPorts];
   int32_t lastScan = 0;
   std::atomic<int32_t> scanDone{0};
   std::atomic<int32_t> portListChanged{0};  // set by a scan that found a difference
@@ -125,17 +125,17 @@ class CCOMIOSYS {
   void ioStepAll();
   // One pass of the I/O loop body for one port (open, close, transmit, receive);
   // false when the port's thread would end now.
-  bool ioStep(CCOM& c);
+  bool ioStep(PortRecord& c);
 
   // The device name shown in the trace and menus ("COM3  /dev/ttyUSB0").
-  static std::string menuText(const CCOM& c);
+  static std::string menuText(const PortRecord& c);
 
  protected:
-  void ioThreadMain(CCOM& c);
+  void ioThreadMain(PortRecord& c);
   const AppClock& clock() const { return m_clock; }
 
  private:
-  void releaseThread(CCOM& c);
+  void releaseThread(PortRecord& c);
   const AppClock& m_clock;
   DeviceFactory m_factory;
   PortNumbering m_numbering;

@@ -1,4 +1,4 @@
-// CCOMSEARCH: the port search. While no unit is connected it opens the
+// PortSearch: the port search. While no unit is connected it opens the
 // present COM ports, sends an identification probe in each known protocol at
 // the matching baud rate and waits for an answer, probing up to three ports at
 // once (the search slots). A unit of this program's type key becomes the
@@ -66,9 +66,9 @@ struct FoundUnit {
   bool compatible;
 };
 
-class CCOMSEARCH : public LinkEngine {
+class PortSearch : public LinkEngine {
  public:
-  explicit CCOMSEARCH(const AppClock& clock);
+  explicit PortSearch(const AppClock& clock);
 
   // The probe table; open rows stay -1 until fillProbeTable().
   ProbeRow probeTable[kProbeRows];
