@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "monitor/cmon_pickup.h"
+#include "monitor/pickup_analyzer.h"
 #include "monitor/ui/pickup_painter.h"
 
 namespace {
@@ -36,7 +36,7 @@ q3::PickupBlock busyBlock(int n) {
 
 void BM_AnalyseFullBlock(benchmark::State& state) {
   const q3::PickupBlock b = busyBlock(q3::kPickupMaxSamples);
-  q3::CMonPickup m;
+  q3::PickupAnalyzer m;
   for (auto _ : state) {
     m.handOver(b);
     benchmark::DoNotOptimize(m.analyse());
@@ -47,7 +47,7 @@ void BM_AnalyseFullBlock(benchmark::State& state) {
 BENCHMARK(BM_AnalyseFullBlock)->Unit(benchmark::kMicrosecond);
 
 void BM_Redraw600Events(benchmark::State& state) {
-  q3::CMonPickup m;
+  q3::PickupAnalyzer m;
   m.show(busyBlock(q3::kPickupMaxSamples));  // more than fit: 598 events and the markers
   q3::PickupView view;
   view.resize(800, 600);

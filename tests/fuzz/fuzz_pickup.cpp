@@ -10,13 +10,13 @@
 #include <span>
 #include <string_view>
 
-#include "monitor/cmon_pickup.h"
+#include "monitor/pickup_analyzer.h"
 #include "monitor/pickup_capture_file.h"
 
 namespace {
 
-void checkPicture(const q3::CMonPickup& m, const q3::PickupView& view) {
-  assert(m.events().size() <= size_t(q3::CMonPickup::kMaxEvents));
+void checkPicture(const q3::PickupAnalyzer& m, const q3::PickupView& view) {
+  assert(m.events().size() <= size_t(q3::PickupAnalyzer::kMaxEvents));
   assert(m.rangeSpan() > 0);
   for (const q3::PickupEvent& e : m.events()) {
     assert(std::isfinite(e.pos));
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool asFile = data[3] & 1;
   const std::span<const uint8_t> rest(data + 4, size - 4);
 
-  static q3::CMonPickup m;  // large: kept between runs like the window's engine
+  static q3::PickupAnalyzer m;  // large: kept between runs like the window's engine
   q3::PickupView view;
   view.resize(100 + data[2] * 4, 200 + data[3]);
   for (int i = 0; i < zoomSteps; ++i) view.wheel(true, data[2] * 3);
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       m.commitDimension(*d);
     }
   }
-  assert(m.dimensions().size() <= size_t(q3::CMonPickup::kMaxDimensions));
+  assert(m.dimensions().size() <= size_t(q3::PickupAnalyzer::kMaxDimensions));
   for (const q3::PickupDimension& d : m.dimensions()) {
     const q3::PickupDimension r = m.resolve(d);
     assert(std::isfinite(r.start) && std::isfinite(r.end));

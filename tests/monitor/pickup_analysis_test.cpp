@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "monitor/cmon_pickup.h"
+#include "monitor/pickup_analyzer.h"
 #include "pickup_fixture.h"
 
 namespace q3 {
@@ -23,7 +23,7 @@ TEST(PickupAnalysis, PeriodSelectorGivesPeriodAndRange) {
   } cases[] = {{0, 720, -360, 1080}, {1, 360, -180, 540}, {2, 180, -90, 270},
                {3, 120, -60, 180},   {4, 360, -180, 540}, {255, 360, -180, 540}};
   for (const Case& c : cases) {
-    CMonPickup m;
+    PickupAnalyzer m;
     ASSERT_EQ(m.show(periods(1000, 1000, 1000, c.selector)), PickupAnalysis::Done);
     EXPECT_EQ(m.period(), c.period) << c.selector;
     EXPECT_EQ(m.rangeStart(), c.start) << c.selector;
@@ -43,7 +43,7 @@ TEST(PickupAnalysis, EngineSpeedFromTheMiddlePeriod) {
       {3, 1, 50000, "RPM=1000.0 (synchro)"},     // 20 ms per 120 degrees
   };
   for (const Case& c : cases) {
-    CMonPickup m;
+    PickupAnalyzer m;
     // The outer periods differ: only the one between the 2nd and 3rd change counts.
     ASSERT_EQ(m.show(periods(7000, c.d, 90000, c.selector, c.state)), PickupAnalysis::Done);
     EXPECT_EQ(m.rpmLabel(), c.label);
@@ -53,7 +53,7 @@ TEST(PickupAnalysis, EngineSpeedFromTheMiddlePeriod) {
 TEST(PickupAnalysis, TimeStampsCountAcrossTheWrap) {
   // 16 ticks before the wrap and 16 after make 32 ticks (12.8 us).
   const int64_t w = int64_t(1) << 24;
-  CMonPickup m;
+  PickupAnalyzer m;
   ASSERT_EQ(m.show(block({{w - 100, 0}, {w - 50, 1}, {w - 16, 2}, {w + 16, 3}, {w + 40, 0}})),
             PickupAnalysis::Done);
   EXPECT_DOUBLE_EQ(m.rpm(), 60.0 / (32 * 0.4e-6));
@@ -65,7 +65,7 @@ TEST(PickupAnalysis, EventsSpanThreePeriodsWithTheMarkersLast) {
   // Periods of 1000, 2000 and 4000 ticks, one edge in the middle of each.
   const auto b = periods(1000, 2000, 4000, 1, 1,
                          {{600, 1, true}, {1100 + 1000, 2, false, true}, {3100 + 2000, 3, true}});
-  CMonPickup m;
+  PickupAnalyzer m;
   ASSERT_EQ(m.show(b), PickupAnalysis::Done);
   const auto ev = m.events();
   ASSERT_EQ(ev.size(), 9u);
@@ -85,7 +85,7 @@ TEST(PickupAnalysis, EventsSpanThreePeriodsWithTheMarkersLast) {
 }
 
 TEST(PickupAnalysis, OnlyTheNewestBlockIsAnalysed) {
-  CMonPickup m;
+  PickupAnalyzer m;
   m.handOver(periods(25000, 25000, 25000));
   m.handOver(periods(50000, 50000, 50000));
   ASSERT_EQ(m.analyse(), PickupAnalysis::Done);
@@ -131,7 +131,7 @@ TEST(PickupAnalysis, BadBlocksAreSurvived) {
        PickupAnalysis::BadInterval, 0},
   };
   for (const Case& c : cases) {
-    CMonPickup m;
+    PickupAnalyzer m;
     ASSERT_EQ(m.show(periods(25000, 25000, 25000)), PickupAnalysis::Done);
     EXPECT_EQ(m.show(c.b), c.outcome) << c.name;
     EXPECT_EQ(m.ring().pending(), c.pendingAfter) << c.name;
@@ -145,16 +145,16 @@ TEST(PickupAnalysis, TheEventListHoldsAtMost600) {
   // 2000 samples in the first period: 598 of them and the two markers are kept.
   std::vector<S> extra;
   for (int i = 0; i < 2000; ++i) extra.push_back({101 + i, 1, bool(i & 1)});
-  CMonPickup m;
+  PickupAnalyzer m;
   ASSERT_EQ(m.show(periods(3000, 3000, 3000, 1, 1, extra)), PickupAnalysis::Done);
-  ASSERT_EQ(m.events().size(), size_t(CMonPickup::kMaxEvents));
+  ASSERT_EQ(m.events().size(), size_t(PickupAnalyzer::kMaxEvents));
   EXPECT_EQ(m.events()[598].flags, PickupFlag::kMarker0);
   EXPECT_EQ(m.events()[599].flags, PickupFlag::kMarkerP);
   for (const PickupEvent& e : m.events()) EXPECT_TRUE(std::isfinite(e.pos));
 }
 
 TEST(PickupAnalysis, AChangeOfSynchronisationClearsEventsAndDimensions) {
-  CMonPickup m;
+  PickupAnalyzer m;
   ASSERT_EQ(m.show(periods(25000, 25000, 25000, 1, 1, {{12600, 1, true}})), PickupAnalysis::Done);
   ASSERT_TRUE(m.commitDimension({-180, 0, 150, PickupFlag::kSignal1, PickupFlag::kMarker0}));
   m.handOver(periods(25000, 25000, 25000, 1, 1));  // same state: kept
@@ -187,7 +187,7 @@ class PickupDimensions : public ::testing::Test {
               PickupAnalysis::Done);
   }
   int x(double pos) const { return int(std::lround(view.x(pos, m.rangeSpan()))); }
-  CMonPickup m;
+  PickupAnalyzer m;
   PickupView view;
 };
 
@@ -280,7 +280,7 @@ TEST_F(PickupDimensions, EndsFollowTheSignalAndLabelsFollowTheState) {
 }
 
 TEST(PickupLabels, IgnitionLabelsAndTimeWithoutSpeed) {
-  CMonPickup m;
+  PickupAnalyzer m;
   EXPECT_EQ(m.millisecondsText(90), "---ms");  // no speed measured yet: no division by zero
   ASSERT_EQ(m.show(periods(25000, 25000, 25000)), PickupAnalysis::Done);
   EXPECT_EQ(m.ignitionLabel(3, 347.24).text, "CH3=347.2");

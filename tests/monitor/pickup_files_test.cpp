@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "monitor/cmon_pickup.h"
+#include "monitor/pickup_analyzer.h"
 #include "monitor/pickup_capture_file.h"
 #include "monitor/pickup_settings.h"
 #include "pickup_fixture.h"
@@ -29,7 +29,7 @@ TEST(PickupCaptureFile, SavedCaptureOpensToTheSamePicture) {
   EXPECT_EQ(r.block.state, 2);
   EXPECT_EQ(r.block.selector, 3);
   EXPECT_EQ(r.block.monitorRpm, 1999);
-  CMonPickup m;
+  PickupAnalyzer m;
   ASSERT_EQ(m.show(r.block), PickupAnalysis::Done);
   EXPECT_EQ(m.rpmLabel(), "RPM=2000.0 (no synchro)");
 }

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "monitor/cmon_pickup.h"
+#include "monitor/pickup_analyzer.h"
 #include "params/address_map.h"
 #include "sim_pickup.h"
 
@@ -72,7 +72,7 @@ PickupBlock simulatedBlock(const std::vector<uint8_t>& memory, int rpm, int64_t 
 }
 
 // Rising edges of a signal (bit 2 or 3 of the flags) at positions 0 <= pos < P.
-int risesInOnePeriod(const CMonPickup& m, uint32_t signal) {
+int risesInOnePeriod(const PickupAnalyzer& m, uint32_t signal) {
   int n = 0;
   for (int i = 0; i < m.sampleEventCount(); ++i) {
     const PickupEvent& e = m.events()[size_t(i)];
@@ -82,7 +82,7 @@ int risesInOnePeriod(const CMonPickup& m, uint32_t signal) {
   return n;
 }
 
-int firingsInOnePeriod(const CMonPickup& m) {
+int firingsInOnePeriod(const PickupAnalyzer& m) {
   int n = 0;
   for (int i = 0; i < m.sampleEventCount(); ++i) {
     const PickupEvent& e = m.events()[size_t(i)];
@@ -97,7 +97,7 @@ TEST(PickupSimulation, MeasuredSpeedIsTheSimulatedSpeed) {
     for (int rpm : {1300, 6000, 10700}) {
       // Start just before the time stamp wraps, so the wrap falls inside the block.
       const PickupBlock b = simulatedBlock(memoryOf(*t), rpm, (int64_t(1) << 24) - 5000);
-      CMonPickup m;
+      PickupAnalyzer m;
       ASSERT_EQ(m.show(b), PickupAnalysis::Done) << t->name << " " << rpm;
       EXPECT_NEAR(m.rpm(), rpm, rpm * 5e-4) << t->name;
       // More than three periods: samples after the fourth phase change.
@@ -124,7 +124,7 @@ TEST(PickupSimulation, LobesGapsAndFiringFollowTheTriggerDescription) {
       {&kFourPerTurn, 180, 2, 2, 1},  // four per turn shown over two of them
   };
   for (const Case& c : cases) {
-    CMonPickup m;
+    PickupAnalyzer m;
     ASSERT_EQ(m.show(simulatedBlock(memoryOf(*c.trigger), 6000)), PickupAnalysis::Done);
     EXPECT_EQ(m.period(), c.period) << c.trigger->name;
     EXPECT_EQ(risesInOnePeriod(m, PickupFlag::kSignal1), c.lobes) << c.trigger->name;
@@ -146,7 +146,7 @@ TEST(PickupSimulation, LobesGapsAndFiringFollowTheTriggerDescription) {
 }
 
 TEST(PickupSimulation, PolarityInterchangeAndSecondPickupShowInThePicture) {
-  CMonPickup plain, minus, swapped;
+  PickupAnalyzer plain, minus, swapped;
   ASSERT_EQ(plain.show(simulatedBlock(memoryOf(kClassic), 6000)), PickupAnalysis::Done);
   ASSERT_EQ(minus.show(simulatedBlock(memoryOf(kClassic, {{172, 1}}), 6000)), PickupAnalysis::Done);
   ASSERT_EQ(swapped.show(simulatedBlock(memoryOf(kClassic, {{174, 1}}), 6000)),
@@ -165,7 +165,7 @@ TEST(PickupSimulation, PolarityInterchangeAndSecondPickupShowInThePicture) {
   // The second pickup sees the lobe half a turn after the first one.
   EXPECT_EQ(risesInOnePeriod(plain, PickupFlag::kSignal2), 1);
   // A camshaft pickup gives one pulse per 720 degrees; a one-pickup wheel none.
-  CMonPickup bmw, three;
+  PickupAnalyzer bmw, three;
   ASSERT_EQ(bmw.show(simulatedBlock(memoryOf(kBmw), 6000)), PickupAnalysis::Done);
   EXPECT_EQ(risesInOnePeriod(bmw, PickupFlag::kSignal2), 1);
   ASSERT_EQ(three.show(simulatedBlock(memoryOf(kHonda7P), 6000)), PickupAnalysis::Done);

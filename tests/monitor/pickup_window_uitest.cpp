@@ -25,7 +25,7 @@
 #include "link/supervisor.h"
 #include "monitor/pickup_capture_file.h"
 #include "monitor/ui/pickup_monitor_feature.h"
-#include "monitor/ui/tformmon.h"
+#include "monitor/ui/pickup_scope_window.h"
 #include "params/param_model.h"
 #include "pickup_fixture.h"
 #include "sim_pickup.h"
@@ -62,8 +62,8 @@ QRgb rgb(uint32_t v) { return 0xFF000000u | v; }
 class PickupWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    w = std::make_unique<TFormMon>(engine, settings);
-    TFormMon::Hooks h;
+    w = std::make_unique<PickupScopeWindow>(engine, settings);
+    PickupScopeWindow::Hooks h;
     h.chooseFile = [this](bool, const QString&, const QString&) { return nextFile; };
     h.error = [this](const QString& text) { errors << text; };
     h.pauseChanged = [this](bool on) { pauses << on; };
@@ -96,9 +96,9 @@ class PickupWindow : public ::testing::Test {
     w->tick();
   }
 
-  CMonPickup engine;
+  PickupAnalyzer engine;
   PickupMonitorSettings settings;
-  std::unique_ptr<TFormMon> w;
+  std::unique_ptr<PickupScopeWindow> w;
   QString nextFile;
   QStringList errors;
   QList<bool> pauses;
@@ -318,7 +318,7 @@ TEST_F(PickupFeature, ButtonOpensTogglesAndResumes) {
   EXPECT_EQ(f.window()->findChild<QPushButton*>("ButtonPause")->text(), "Pause");
   EXPECT_EQ(f.window()->pos(), QPoint(123, 77));
   // Closed by its close box it is hidden, not gone.
-  CMonPickup* engine = f.engine();
+  PickupAnalyzer* engine = f.engine();
   f.window()->close();
   EXPECT_NE(f.window(), nullptr);
   EXPECT_EQ(f.engine(), engine);
@@ -500,9 +500,9 @@ TEST(PickupScreenshots, SynchronisedMeasuredAndZoomed) {
   b.selector = wheel.selector;
   b.samples = q3sim::pickupSamples(wheel, 6000, 1000000);
 
-  CMonPickup engine;
+  PickupAnalyzer engine;
   PickupMonitorSettings settings;
-  TFormMon w(engine, settings);
+  PickupScopeWindow w(engine, settings);
   w.show();
   ASSERT_EQ(engine.show(b), PickupAnalysis::Done);
   w.tick();

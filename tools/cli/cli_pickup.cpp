@@ -11,7 +11,7 @@
 #include "cli_command.h"
 #include "link/link_session.h"
 #include "link/operation_result.h"
-#include "monitor/cmon_pickup.h"
+#include "monitor/pickup_analyzer.h"
 #include "monitor/pickup_feed.h"
 #include "params/param_model.h"
 
@@ -93,7 +93,7 @@ int cmdPickup(const std::vector<std::string>& args) {
   host.pickupRequest = [] { return true; };  // the monitor is open and running
   session.supervisor().setHost(host);
   q3::PickupFeed feed(session);
-  q3::CMonPickup engine;
+  q3::PickupAnalyzer engine;
 
   std::fprintf(stderr, "Searching for a unit...\n");
   std::vector<OperationResult> checks;

@@ -3,7 +3,7 @@
 
 #include "link/link_session.h"
 #include "monitor/pickup_feed.h"
-#include "monitor/ui/tformmon.h"
+#include "monitor/ui/pickup_scope_window.h"
 
 namespace q3 {
 
@@ -16,7 +16,7 @@ PickupMonitorFeature::~PickupMonitorFeature() {
   delete m_window.data();  // unless its owner took it along already
 }
 
-TFormMon* PickupMonitorFeature::window() const { return m_window.data(); }
+PickupScopeWindow* PickupMonitorFeature::window() const { return m_window.data(); }
 
 bool PickupMonitorFeature::requestsBlocks() const {
   return m_window && m_window->isVisible() && !m_window->paused();
@@ -24,9 +24,9 @@ bool PickupMonitorFeature::requestsBlocks() const {
 
 void PickupMonitorFeature::buttonMonPuClick() {
   if (!m_engine) {
-    m_engine = std::make_unique<CMonPickup>();
-    auto* w = new TFormMon(*m_engine, m_settings, m_ctx.owner);
-    TFormMon::Hooks hooks;
+    m_engine = std::make_unique<PickupAnalyzer>();
+    auto* w = new PickupScopeWindow(*m_engine, m_settings, m_ctx.owner);
+    PickupScopeWindow::Hooks hooks;
     hooks.settingsChanged = [this] { saveSettings(); };
     w->setHooks(std::move(hooks));
     m_window = w;

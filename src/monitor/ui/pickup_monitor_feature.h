@@ -1,7 +1,7 @@
 // The pickup monitor as a feature of the main window. It owns the engine
-// CMonPickup (made at the first press of the window's "monitor PickUps"
+// PickupAnalyzer (made at the first press of the window's "monitor PickUps"
 // button and kept for the whole run, so the capture never loses it), the
-// window TFormMon, the window's settings and the feed that arms the link's
+// window PickupScopeWindow, the window's settings and the feed that arms the link's
 // pickup capture after every monitor answer. On the main loop's tick phases:
 //   PickupMonitor   an arrived block is handed over to the engine (dropped
 //                   while paused; with "Freeze on sync loss" a block that lost
@@ -19,7 +19,7 @@
 #include <string>
 
 #include "base/feature.h"
-#include "monitor/cmon_pickup.h"
+#include "monitor/pickup_analyzer.h"
 #include "monitor/pickup_settings.h"
 
 class QWidget;
@@ -28,7 +28,7 @@ namespace q3 {
 
 class LinkSession;
 class PickupFeed;
-class TFormMon;
+class PickupScopeWindow;
 
 struct PickupMonitorContext {
   // The window's link session; null while there is none.
@@ -57,8 +57,8 @@ class PickupMonitorFeature : public Feature {
   // For SupervisorHost::pickupRequest: the window is visible and not paused.
   bool requestsBlocks() const;
 
-  TFormMon* window() const;
-  CMonPickup* engine() const { return m_engine.get(); }
+  PickupScopeWindow* window() const;
+  PickupAnalyzer* engine() const { return m_engine.get(); }
   PickupMonitorSettings& settings() { return m_settings; }
   // What becomes of a block that arrived: dropped while the window is paused
   // or not yet open; with "Freeze on sync loss" a block without
@@ -75,8 +75,8 @@ class PickupMonitorFeature : public Feature {
 
   PickupMonitorContext m_ctx;
   PickupMonitorSettings m_settings;
-  std::unique_ptr<CMonPickup> m_engine;
-  QPointer<TFormMon> m_window;
+  std::unique_ptr<PickupAnalyzer> m_engine;
+  QPointer<PickupScopeWindow> m_window;
   std::unique_ptr<PickupFeed> m_feed;
   LinkSession* m_fedBy = nullptr;
   int m_handedOver = 0;

@@ -213,7 +213,7 @@ class Painter {
 
   QPainter m_p;
   const PickupScene& m_s;
-  const CMonPickup& m_e;
+  const PickupAnalyzer& m_e;
   const PickupView& m_v;
   PickupHits* m_hits;
   int m_left = 0;

@@ -1,7 +1,7 @@
 // Paints the pickup monitor's picture into an off-screen image: the period
 // box, ignition arrows with their labels, both traces with their edges and
 // guide lines, the measuring lines, the engine speed and the legends of the
-// colour slots. The window TFormMon and the benchmarks use it.
+// colour slots. The window PickupScopeWindow and the benchmarks use it.
 #pragma once
 
 #include <QImage>
@@ -10,7 +10,7 @@
 #include <QString>
 #include <vector>
 
-#include "monitor/cmon_pickup.h"
+#include "monitor/pickup_analyzer.h"
 #include "monitor/pickup_settings.h"
 #include "monitor/pickup_view.h"
 
@@ -22,7 +22,7 @@ struct PickupLegend {
 };
 
 struct PickupScene {
-  const CMonPickup* engine = nullptr;
+  const PickupAnalyzer* engine = nullptr;
   const PickupView* view = nullptr;
   const PickupMonitorSettings* settings = nullptr;
   const PickupDimension* preview = nullptr;  // the dimension being drawn, if any

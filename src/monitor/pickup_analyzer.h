@@ -1,8 +1,8 @@
-// CMonPickup: the pickup monitor's engine without its window. It takes the
+// PickupAnalyzer: the pickup monitor's engine without its window. It takes the
 // sample blocks into the ring, turns the newest one into the picture's data
 // (ignition period, engine speed, the event list in degrees over three periods
 // with the markers of 0 and P) and keeps the measuring lines ("dimensions")
-// the user draws between edges. The window TFormMon only paints what this
+// the user draws between edges. The window PickupScopeWindow only paints what this
 // object holds; the command-line tool prints the same analysis.
 #pragma once
 
@@ -59,7 +59,7 @@ struct PickupLabel {
   bool degree = false;
 };
 
-class CMonPickup {
+class PickupAnalyzer {
  public:
   static constexpr int kMaxEvents = 600;  // including the two markers
   static constexpr int kMaxDimensions = 10;

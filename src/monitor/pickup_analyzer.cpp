@@ -1,5 +1,5 @@
 // The pickup monitor's analysis, dimensions and label texts.
-#include "monitor/cmon_pickup.h"
+#include "monitor/pickup_analyzer.h"
 
 #include <cmath>
 #include <cstdio>
@@ -25,7 +25,7 @@ bool matches(const PickupEvent& e, uint32_t k) {
 
 }  // namespace
 
-void CMonPickup::handOver(const PickupBlock& block) {
+void PickupAnalyzer::handOver(const PickupBlock& block) {
   m_ring.append(block.samples);
   m_pending.state = block.state;
   m_pending.selector = block.selector;
@@ -39,14 +39,14 @@ void CMonPickup::handOver(const PickupBlock& block) {
   }
 }
 
-void CMonPickup::clearPicture() { m_eventCount = 0; }
+void PickupAnalyzer::clearPicture() { m_eventCount = 0; }
 
-PickupAnalysis CMonPickup::show(const PickupBlock& block) {
+PickupAnalysis PickupAnalyzer::show(const PickupBlock& block) {
   handOver(block);
   return analyse();
 }
 
-PickupAnalysis CMonPickup::analyse() {
+PickupAnalysis PickupAnalyzer::analyse() {
   const int P = pickupPeriodDegrees(m_pending.selector);
   m_period = P;
   const int half = P / 2;  // rounded towards zero
@@ -123,13 +123,13 @@ PickupAnalysis CMonPickup::analyse() {
   return PickupAnalysis::Done;
 }
 
-bool CMonPickup::signal2Changes() const {
+bool PickupAnalyzer::signal2Changes() const {
   for (int i = 0; i < sampleEventCount(); ++i)
     if (m_events[size_t(i)].changed & PickupFlag::kSignal2) return true;
   return false;
 }
 
-int CMonPickup::nearestEvent(const PickupView& view, int x, uint32_t mask, int direction,
+int PickupAnalyzer::nearestEvent(const PickupView& view, int x, uint32_t mask, int direction,
                              double beyond) const {
   int best = -1;
   double bestDist = std::numeric_limits<double>::infinity();
@@ -148,7 +148,7 @@ int CMonPickup::nearestEvent(const PickupView& view, int x, uint32_t mask, int d
   return best;
 }
 
-std::optional<PickupDimension> CMonPickup::dragDimension(const PickupView& view, int xs, int ys,
+std::optional<PickupDimension> PickupAnalyzer::dragDimension(const PickupView& view, int xs, int ys,
                                                          int xe, int ye) const {
   if (m_eventCount == 0) return std::nullopt;
   // What the start may snap to follows the row the drag began in.
@@ -180,26 +180,26 @@ std::optional<PickupDimension> CMonPickup::dragDimension(const PickupView& view,
                          b->flags & PickupFlag::kKindMask};
 }
 
-bool CMonPickup::commitDimension(const PickupDimension& d) {
+bool PickupAnalyzer::commitDimension(const PickupDimension& d) {
   if (m_dimCount >= kMaxDimensions) return false;
   m_dims[size_t(m_dimCount++)] = d;
   m_redraw = true;
   return true;
 }
 
-void CMonPickup::removeDimension(int index) {
+void PickupAnalyzer::removeDimension(int index) {
   if (index < 0 || index >= m_dimCount) return;
   for (size_t i = size_t(index); i + 1 < size_t(m_dimCount); ++i) m_dims[i] = m_dims[i + 1];
   --m_dimCount;
   m_redraw = true;
 }
 
-void CMonPickup::clearDimensions() {
+void PickupAnalyzer::clearDimensions() {
   m_dimCount = 0;
   m_redraw = true;
 }
 
-PickupDimension CMonPickup::resolve(const PickupDimension& d) const {
+PickupDimension PickupAnalyzer::resolve(const PickupDimension& d) const {
   PickupDimension r = d;
   auto follow = [&](double pos, uint32_t kind) {
     double best = pos;
@@ -222,23 +222,23 @@ PickupDimension CMonPickup::resolve(const PickupDimension& d) const {
   return r;
 }
 
-std::string CMonPickup::rpmLabel() const {
+std::string PickupAnalyzer::rpmLabel() const {
   return format(m_shownSync ? "RPM=%.1f (synchro)" : "RPM=%.1f (no synchro)", m_rpm);
 }
 
-std::string CMonPickup::millisecondsText(double degrees) const {
+std::string PickupAnalyzer::millisecondsText(double degrees) const {
   if (!(m_rpm > 0) || !std::isfinite(m_rpm)) return "---ms";
   return format("%.1fms", degrees * 60000.0 / m_rpm / 360.0);
 }
 
-PickupLabel CMonPickup::ignitionLabel(int channel, double pos) const {
+PickupLabel PickupAnalyzer::ignitionLabel(int channel, double pos) const {
   if (!m_shownSync) return {millisecondsText(pos), false};
   char buf[64];
   std::snprintf(buf, sizeof buf, "CH%i=%.1f", channel, pos);
   return {buf, true};
 }
 
-PickupLabel CMonPickup::dimensionLabel(const PickupDimension& d) const {
+PickupLabel PickupAnalyzer::dimensionLabel(const PickupDimension& d) const {
   const double length = std::fabs(d.end - d.start);
   const bool startMarker = (d.startKind & PickupFlag::kMarkers) != 0;
   const bool endMarker = (d.endKind & PickupFlag::kMarkers) != 0;

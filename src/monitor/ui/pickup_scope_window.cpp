@@ -1,5 +1,5 @@
 // The pickup monitor window: controls, mouse, keys and painting.
-#include "monitor/ui/tformmon.h"
+#include "monitor/ui/pickup_scope_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -29,7 +29,7 @@ constexpr int kExtrasX = 450;
 const char* const kCaptureFilter = "Pickup captures (*.q3pickup);;All files (*)";
 }  // namespace
 
-TFormMon::TFormMon(CMonPickup& engine, PickupMonitorSettings& settings, QWidget* parent)
+PickupScopeWindow::PickupScopeWindow(PickupAnalyzer& engine, PickupMonitorSettings& settings, QWidget* parent)
     : QWidget(parent, Qt::Window), m_engine(engine), m_settings(settings) {
   setObjectName("FormMon");
   setWindowTitle("PickUp monitor");
@@ -41,7 +41,7 @@ TFormMon::TFormMon(CMonPickup& engine, PickupMonitorSettings& settings, QWidget*
   applySettings();
 }
 
-void TFormMon::buildControls() {
+void PickupScopeWindow::buildControls() {
   for (int i = 0; i < kPickupSlots; ++i) {
     auto* c = new QComboBox(this);
     c->setObjectName(pickupSlots()[size_t(i)].combo);
@@ -89,7 +89,7 @@ void TFormMon::buildControls() {
   });
 }
 
-void TFormMon::placeControls() {
+void PickupScopeWindow::placeControls() {
   const int h = height(), w = width();
   for (int i = 0; i < kPickupSlots; ++i)
     m_combos[size_t(i)]->setGeometry(kColumns[i / 3], h - kRows[i % 3], kComboWidth, kRowHeight);
@@ -101,7 +101,7 @@ void TFormMon::placeControls() {
   m_freeze->setGeometry(kExtrasX + 80, h - kRows[0], 170, kRowHeight);
 }
 
-void TFormMon::applySettings() {
+void PickupScopeWindow::applySettings() {
   m_loadingCombos = true;
   for (int i = 0; i < kPickupSlots; ++i)
     m_combos[size_t(i)]->setCurrentIndex(m_settings.colours[size_t(i)]);
@@ -122,17 +122,17 @@ void TFormMon::applySettings() {
   redraw();
 }
 
-void TFormMon::storePlacement() {
+void PickupScopeWindow::storePlacement() {
   const QRect g = geometry();
   m_settings.rect = {g.x(), g.y(), g.width(), g.height()};
   m_settings.zoom = m_view.zoom();
 }
 
-void TFormMon::settingsChanged() {
+void PickupScopeWindow::settingsChanged() {
   if (m_hooks.settingsChanged) m_hooks.settingsChanged();
 }
 
-void TFormMon::boxChange() {
+void PickupScopeWindow::boxChange() {
   if (m_loadingCombos) return;
   for (int i = 0; i < kPickupSlots; ++i)
     m_settings.colours[size_t(i)] = std::max(0, m_combos[size_t(i)]->currentIndex());
@@ -140,7 +140,7 @@ void TFormMon::boxChange() {
   settingsChanged();
 }
 
-void TFormMon::setPaused(bool on) {
+void PickupScopeWindow::setPaused(bool on) {
   if (!on) m_frozen = false;
   const bool changed = on != m_paused;
   m_paused = on;
@@ -149,18 +149,18 @@ void TFormMon::setPaused(bool on) {
   if (changed && m_hooks.pauseChanged) m_hooks.pauseChanged(on);
 }
 
-void TFormMon::freezeForSyncLoss() {
+void PickupScopeWindow::freezeForSyncLoss() {
   m_frozen = true;
   setPaused(true);
 }
 
-void TFormMon::tick() {
+void PickupScopeWindow::tick() {
   const bool asked = m_redrawRequested || m_engine.redrawPending();
   m_redrawRequested = false;
   if (asked) redraw();
 }
 
-void TFormMon::redraw() {
+void PickupScopeWindow::redraw() {
   if (m_image.size() != size()) {
     m_view.resize(width(), height());
     m_image = QImage(m_view.width(), m_view.height(), QImage::Format_RGB32);
@@ -181,7 +181,7 @@ void TFormMon::redraw() {
   update();
 }
 
-void TFormMon::paintEvent(QPaintEvent*) {
+void PickupScopeWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   if (m_image.isNull()) {
     p.fillRect(rect(), Qt::black);
@@ -193,20 +193,20 @@ void TFormMon::paintEvent(QPaintEvent*) {
   p.drawImage(0, 0, m_image);
 }
 
-void TFormMon::resizeEvent(QResizeEvent*) { redraw(); }
+void PickupScopeWindow::resizeEvent(QResizeEvent*) { redraw(); }
 
-bool TFormMon::comboHasFocus() const {
+bool PickupScopeWindow::comboHasFocus() const {
   for (const QComboBox* c : m_combos)
     if (c->hasFocus()) return true;
   return false;
 }
 
-void TFormMon::zoomAt(bool in, int x) {
+void PickupScopeWindow::zoomAt(bool in, int x) {
   if (m_view.wheel(in, x)) m_settings.zoom = m_view.zoom();
   requestRedraw();
 }
 
-void TFormMon::wheelEvent(QWheelEvent* e) {
+void PickupScopeWindow::wheelEvent(QWheelEvent* e) {
   e->accept();
   if (comboHasFocus()) return;
   const Qt::KeyboardModifiers mods = e->modifiers();
@@ -216,7 +216,7 @@ void TFormMon::wheelEvent(QWheelEvent* e) {
   zoomAt(delta > 0, int(e->position().x()));
 }
 
-void TFormMon::mousePressEvent(QMouseEvent* e) {
+void PickupScopeWindow::mousePressEvent(QMouseEvent* e) {
   if (comboHasFocus()) {
     setFocus();
     return;
@@ -252,7 +252,7 @@ void TFormMon::mousePressEvent(QMouseEvent* e) {
   requestRedraw();
 }
 
-void TFormMon::mouseMoveEvent(QMouseEvent* e) {
+void PickupScopeWindow::mouseMoveEvent(QMouseEvent* e) {
   const QPoint at = e->position().toPoint();
   if (m_leftDrag) {
     m_dragAt = at;
@@ -274,7 +274,7 @@ void TFormMon::mouseMoveEvent(QMouseEvent* e) {
   requestRedraw();
 }
 
-void TFormMon::mouseReleaseEvent(QMouseEvent* e) {
+void PickupScopeWindow::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton && m_leftDrag) {
     m_leftDrag = false;
     if (m_preview) m_engine.commitDimension(*m_preview);  // the eleventh is not kept
@@ -284,18 +284,18 @@ void TFormMon::mouseReleaseEvent(QMouseEvent* e) {
   requestRedraw();
 }
 
-void TFormMon::releaseButtons() {
+void PickupScopeWindow::releaseButtons() {
   m_leftDrag = false;
   m_middleDrag = false;
   m_preview.reset();
 }
 
-void TFormMon::leaveEvent(QEvent*) {
+void PickupScopeWindow::leaveEvent(QEvent*) {
   releaseButtons();
   requestRedraw();
 }
 
-void TFormMon::keyPressEvent(QKeyEvent* e) {
+void PickupScopeWindow::keyPressEvent(QKeyEvent* e) {
   const QPoint pointer = mapFromGlobal(QCursor::pos());
   const int x = rect().contains(pointer) ? pointer.x() : width() / 2;
   switch (e->key()) {
@@ -325,32 +325,32 @@ void TFormMon::keyPressEvent(QKeyEvent* e) {
   }
 }
 
-void TFormMon::closeEvent(QCloseEvent* e) {
+void PickupScopeWindow::closeEvent(QCloseEvent* e) {
   // The close box hides the window; the engine and its picture stay.
   e->ignore();
   hide();
 }
 
-void TFormMon::hideEvent(QHideEvent*) {
+void PickupScopeWindow::hideEvent(QHideEvent*) {
   releaseButtons();
   storePlacement();
   settingsChanged();
 }
 
-QString TFormMon::chooseFile(bool save, const QString& caption, const QString& filter) {
+QString PickupScopeWindow::chooseFile(bool save, const QString& caption, const QString& filter) {
   if (m_hooks.chooseFile) return m_hooks.chooseFile(save, caption, filter);
   return save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
               : QFileDialog::getOpenFileName(this, caption, QString(), filter);
 }
 
-void TFormMon::showError(const QString& text) {
+void PickupScopeWindow::showError(const QString& text) {
   if (m_hooks.error)
     m_hooks.error(text);
   else
     QMessageBox::warning(this, windowTitle(), text);
 }
 
-bool TFormMon::writeShown(const QString& path, const QString& nothingYet,
+bool PickupScopeWindow::writeShown(const QString& path, const QString& nothingYet,
                           bool (*write)(const std::string&, const PickupBlock&)) {
   if (m_engine.shownBlock().samples.empty()) {
     showError(nothingYet);
@@ -363,15 +363,15 @@ bool TFormMon::writeShown(const QString& path, const QString& nothingYet,
   return true;
 }
 
-bool TFormMon::saveCapture(const QString& path) {
+bool PickupScopeWindow::saveCapture(const QString& path) {
   return writeShown(path, "There is no capture to save yet.", &savePickupCapture);
 }
 
-bool TFormMon::exportCsv(const QString& path) {
+bool PickupScopeWindow::exportCsv(const QString& path) {
   return writeShown(path, "There are no samples to export yet.", &savePickupCsv);
 }
 
-bool TFormMon::openCapture(const QString& path) {
+bool PickupScopeWindow::openCapture(const QString& path) {
   const PickupFileResult r = loadPickupCapture(path.toStdString());
   if (!r.ok) {
     showError(QString::fromStdString(path.toStdString() + ": " + r.error));

@@ -1,5 +1,5 @@
-// TFormMon: the pickup monitor window ("PickUp monitor"). It shows what its
-// CMonPickup holds like a small oscilloscope, painted into an off-screen image:
+// PickupScopeWindow: the pickup monitor window ("PickUp monitor"). It shows what its
+// PickupAnalyzer holds like a small oscilloscope, painted into an off-screen image:
 // the trigger signals over one ignition period with their edges, the ignition
 // arrows and labels, the engine speed and the measuring lines the user draws
 // with the mouse. The wheel and the + and - keys zoom (1..1024), a middle
@@ -20,7 +20,7 @@
 #include <optional>
 #include <string>
 
-#include "monitor/cmon_pickup.h"
+#include "monitor/pickup_analyzer.h"
 #include "monitor/pickup_settings.h"
 #include "monitor/pickup_view.h"
 #include "monitor/ui/pickup_painter.h"
@@ -31,7 +31,7 @@ class QPushButton;
 
 namespace q3 {
 
-class TFormMon : public QWidget {
+class PickupScopeWindow : public QWidget {
   Q_OBJECT
 
  public:
@@ -46,7 +46,7 @@ class TFormMon : public QWidget {
     std::function<void(const QString& text)> error;
   };
 
-  TFormMon(CMonPickup& engine, PickupMonitorSettings& settings, QWidget* parent = nullptr);
+  PickupScopeWindow(PickupAnalyzer& engine, PickupMonitorSettings& settings, QWidget* parent = nullptr);
   void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
 
   // ButtonPause: "Continue" while paused, "Pause" otherwise.
@@ -102,7 +102,7 @@ class TFormMon : public QWidget {
   bool writeShown(const QString& path, const QString& nothingYet,
                   bool (*write)(const std::string&, const PickupBlock&));
 
-  CMonPickup& m_engine;
+  PickupAnalyzer& m_engine;
   PickupMonitorSettings& m_settings;
   Hooks m_hooks;
   PickupView m_view;
