@@ -31,7 +31,7 @@ std::string defaultSettingsFolder(const std::string& exeDir) {
   return {};
 }
 
-bool loadStartupArchive(CVazov& archive, const std::string& exePath, const std::string& exeDir) {
+bool loadStartupArchive(EmbeddedArchive& archive, const std::string& exePath, const std::string& exeDir) {
   archive.load(exePath);
   if (archive.root().children.empty()) {
     std::string folder = defaultSettingsFolder(exeDir);

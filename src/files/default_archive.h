@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "files/vazov.h"
+#include "files/embedded_archive.h"
 
 namespace q3 {
 
@@ -20,6 +20,6 @@ std::string defaultSettingsFolder(const std::string& exeDir);
 // Loads the archive with the program file as host; when the root then holds
 // nothing, imports the default-settings folder into the root (in memory
 // only). Returns whether the archive holds any entries afterwards.
-bool loadStartupArchive(CVazov& archive, const std::string& exePath, const std::string& exeDir);
+bool loadStartupArchive(EmbeddedArchive& archive, const std::string& exePath, const std::string& exeDir);
 
 }  // namespace q3

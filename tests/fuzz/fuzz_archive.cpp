@@ -11,24 +11,24 @@
 #include <string>
 #include <vector>
 
-#include "files/vazov.h"
+#include "files/embedded_archive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string host = "/tmp/q3_fuzz_archive_" + std::to_string(getpid()) + ".bin";
   // Put the bytes behind a marker on a 256-byte boundary so the loader
   // always gets past the search.
   std::string file(256, 'h');
-  file.append(reinterpret_cast<const char*>(q3::kVazovMarker.data()), q3::kVazovMarker.size());
+  file.append(reinterpret_cast<const char*>(q3::kArchiveMarker.data()), q3::kArchiveMarker.size());
   file.append(reinterpret_cast<const char*>(data), size);
   if (FILE* f = std::fopen(host.c_str(), "wb")) {
     std::fwrite(file.data(), 1, file.size(), f);
     std::fclose(f);
   }
-  q3::CVazov v;
-  if (v.load(host) == q3::CVazov::kLoadOk) {
+  q3::EmbeddedArchive v;
+  if (v.load(host) == q3::EmbeddedArchive::kLoadOk) {
     std::vector<uint8_t> out;
-    std::function<void(const q3::VAZOV_FILE&)> walk = [&](const q3::VAZOV_FILE& e) {
-      if (!e.dir) q3::CVazov::content(e, out);
+    std::function<void(const q3::ArchiveEntry&)> walk = [&](const q3::ArchiveEntry& e) {
+      if (!e.dir) q3::EmbeddedArchive::content(e, out);
       for (const auto& c : e.children) walk(*c);
     };
     walk(v.root());

@@ -15,7 +15,7 @@
 #include "files/ign_scanner.h"
 #include "files/ign_writer.h"
 #include "files/service_tools.h"
-#include "files/vazov.h"
+#include "files/embedded_archive.h"
 #include "params/param_model.h"
 
 namespace q3cli {
@@ -147,7 +147,7 @@ int runArchive(const std::vector<std::string>& args) {
     // A new host: an empty file that the archive is appended to.
     if (FILE* f = std::fopen(host.c_str(), "wb")) std::fclose(f);
   }
-  q3::CVazov v;
+  q3::EmbeddedArchive v;
   bool failed = false;
   auto run = [&](const std::string& line) {
     v.execute(line);

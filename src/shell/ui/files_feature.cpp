@@ -260,7 +260,7 @@ class FilesFeature : public QObject, public q3::Feature {
   TMainForm* m_w;
   q3::ParamBinder& m_binder;
   q3::IgnDocument m_doc;
-  q3::CVazov m_archive;
+  q3::EmbeddedArchive m_archive;
   QString m_dialogFile;
 };
 

@@ -1,5 +1,5 @@
 // The archive of default files: host layout, compression, cut-back, commands.
-#include "files/vazov.h"
+#include "files/embedded_archive.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@
 
 namespace {
 
-using q3::CVazov;
-using q3::VAZOV_FILE;
+using q3::EmbeddedArchive;
+using q3::ArchiveEntry;
 
-class Vazov : public q3test::ScratchDir {
+class EmbeddedArchiveTest : public q3test::ScratchDir {
  protected:
   // A host of n bytes that are not zero, so padding is told apart.
   std::string makeHost(const std::string& leaf, size_t n) {
@@ -24,7 +24,7 @@ class Vazov : public q3test::ScratchDir {
     return s;
   }
   // Runs commands, returning the console text of the last one.
-  std::string run(CVazov& v, const std::string& line) {
+  std::string run(EmbeddedArchive& v, const std::string& line) {
     v.console().clear();
     v.execute(line);
     return v.console();
@@ -37,8 +37,8 @@ class Vazov : public q3test::ScratchDir {
   }
 };
 
-TEST_F(Vazov, RecordLayoutIsByteExact) {
-  VAZOV_FILE d;
+TEST_F(EmbeddedArchiveTest, RecordLayoutIsByteExact) {
+  ArchiveEntry d;
   d.name = "NEW_104";
   d.dir = true;
   d.offset = 0x01020304;
@@ -56,7 +56,7 @@ TEST_F(Vazov, RecordLayoutIsByteExact) {
   EXPECT_EQ(r[73], 3);
   EXPECT_EQ(r[74], 0x80);  // bit 15: directory
 
-  VAZOV_FILE back;
+  ArchiveEntry back;
   ASSERT_TRUE(back.setRecord(r.data()));
   EXPECT_TRUE(back.dir);
   EXPECT_EQ(back.children.size(), 3u);
@@ -68,10 +68,10 @@ TEST_F(Vazov, RecordLayoutIsByteExact) {
   EXPECT_FALSE(back.setRecord(unterminated.data()));
 }
 
-TEST_F(Vazov, SaveOnHostWithoutArchiveStartsAtNext256Boundary) {
+TEST_F(EmbeddedArchiveTest, SaveOnHostWithoutArchiveStartsAtNext256Boundary) {
   std::string original = makeHost("host.bin", 1000);
-  CVazov v;
-  ASSERT_EQ(v.execute("OPEN " + path("host.bin")), CVazov::kOpened);
+  EmbeddedArchive v;
+  ASSERT_EQ(v.execute("OPEN " + path("host.bin")), EmbeddedArchive::kOpened);
   EXPECT_EQ(v.hostOffset(), 1000u);
   EXPECT_EQ(run(v, "SET \\A\\note.txt \"hello\""),
             "SET \\A\\note.txt \"hello\"\n (file rewritten)\n");
@@ -81,7 +81,7 @@ TEST_F(Vazov, SaveOnHostWithoutArchiveStartsAtNext256Boundary) {
   ASSERT_EQ(host.size(), 1024u + 32 + 79 + 79 + 79 + 5);
   EXPECT_EQ(host.substr(0, 1000), original);
   EXPECT_EQ(host.substr(1000, 24), std::string(24, '\0'));
-  EXPECT_EQ(std::memcmp(host.data() + 1024, q3::kVazovMarker.data(), 32), 0);
+  EXPECT_EQ(std::memcmp(host.data() + 1024, q3::kArchiveMarker.data(), 32), 0);
   // Root record: a directory of one child whose records follow it directly.
   const auto* root = reinterpret_cast<const uint8_t*>(host.data() + 1056);
   EXPECT_EQ(root[0], 0);
@@ -90,27 +90,27 @@ TEST_F(Vazov, SaveOnHostWithoutArchiveStartsAtNext256Boundary) {
   EXPECT_EQ(root[74], 0x80);
   EXPECT_EQ(host.substr(host.size() - 5), "hello");
 
-  CVazov again;
-  ASSERT_EQ(again.load(path("host.bin")), CVazov::kLoadOk);
+  EmbeddedArchive again;
+  ASSERT_EQ(again.load(path("host.bin")), EmbeddedArchive::kLoadOk);
   EXPECT_EQ(again.hostOffset(), 1024u);
-  const VAZOV_FILE* f = again.find("a\\NOTE.TXT");
+  const ArchiveEntry* f = again.find("a\\NOTE.TXT");
   ASSERT_NE(f, nullptr);
   std::vector<uint8_t> content;
-  ASSERT_TRUE(CVazov::content(*f, content));
+  ASSERT_TRUE(EmbeddedArchive::content(*f, content));
   EXPECT_EQ(std::string(content.begin(), content.end()), "hello");
 }
 
-TEST_F(Vazov, MarkerOffTheBoundaryIsNotFound) {
+TEST_F(EmbeddedArchiveTest, MarkerOffTheBoundaryIsNotFound) {
   std::string host = makeHost("host.bin", 600);
-  host.replace(300, 32, reinterpret_cast<const char*>(q3::kVazovMarker.data()), 32);
+  host.replace(300, 32, reinterpret_cast<const char*>(q3::kArchiveMarker.data()), 32);
   writeAll(path("host.bin"), host);
-  CVazov v;
-  EXPECT_EQ(v.load(path("host.bin")), CVazov::kLoadNoArchive);
+  EmbeddedArchive v;
+  EXPECT_EQ(v.load(path("host.bin")), EmbeddedArchive::kLoadNoArchive);
   EXPECT_EQ(v.hostOffset(), 600u);
   EXPECT_TRUE(v.isOpen());
 }
 
-TEST_F(Vazov, FilesUpTo100BytesAndIncompressibleFilesAreStoredPlain) {
+TEST_F(EmbeddedArchiveTest, FilesUpTo100BytesAndIncompressibleFilesAreStoredPlain) {
   struct Case {
     const char* name;
     std::string data;
@@ -124,17 +124,17 @@ TEST_F(Vazov, FilesUpTo100BytesAndIncompressibleFilesAreStoredPlain) {
   std::filesystem::create_directories(dir / "src");
   for (auto& c : cases) writeAll((dir / "src" / c.name).string(), c.data);
   makeHost("host.bin", 10);
-  CVazov v;
+  EmbeddedArchive v;
   v.execute("OPEN " + path("host.bin"));
   ASSERT_EQ(run(v, "IMPORT " + (dir / "src").string() + " \"\""),
             "IMPORT " + (dir / "src").string() + " \"\"\n (4 files added)\n");
-  ASSERT_EQ(v.execute("SAVE"), CVazov::kStored);
+  ASSERT_EQ(v.execute("SAVE"), EmbeddedArchive::kStored);
 
-  CVazov back;
-  ASSERT_EQ(back.load(path("host.bin")), CVazov::kLoadOk);
+  EmbeddedArchive back;
+  ASSERT_EQ(back.load(path("host.bin")), EmbeddedArchive::kLoadOk);
   for (auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const VAZOV_FILE* f = back.find(std::string("\\src\\") + c.name);
+    const ArchiveEntry* f = back.find(std::string("\\src\\") + c.name);
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->size, c.data.size());
     if (c.packed) {
@@ -144,16 +144,16 @@ TEST_F(Vazov, FilesUpTo100BytesAndIncompressibleFilesAreStoredPlain) {
       EXPECT_EQ(f->storedSize, 0u);
     }
     std::vector<uint8_t> content;
-    ASSERT_TRUE(CVazov::content(*f, content));
+    ASSERT_TRUE(EmbeddedArchive::content(*f, content));
     EXPECT_EQ(std::string(content.begin(), content.end()), c.data);
   }
 }
 
-TEST_F(Vazov, ClearAndSaveCutsTheHostBackToItsOriginalLength) {
+TEST_F(EmbeddedArchiveTest, ClearAndSaveCutsTheHostBackToItsOriginalLength) {
   std::string original = makeHost("host.bin", 1000);
   std::filesystem::permissions(path("host.bin"), std::filesystem::perms::owner_all);
   {
-    CVazov v;
+    EmbeddedArchive v;
     v.execute("OPEN " + path("host.bin"));
     v.execute("SET big.txt \"" + std::string(300, 'x') + "\"");
     v.execute("MKDIR \\d1\\d2");
@@ -175,7 +175,7 @@ TEST_F(Vazov, ClearAndSaveCutsTheHostBackToItsOriginalLength) {
   }
   // Opened later, the archive is known only by its marker: clearing it cuts
   // the host back to the marker, keeping the padding in front of it.
-  CVazov v;
+  EmbeddedArchive v;
   v.execute("OPEN " + path("host.bin"));
   v.execute("CLEAR");
   v.execute("SAVE");
@@ -184,46 +184,46 @@ TEST_F(Vazov, ClearAndSaveCutsTheHostBackToItsOriginalLength) {
   EXPECT_EQ(host.substr(0, 1000), original);
 }
 
-TEST_F(Vazov, NamesCompareWithoutCase) {
+TEST_F(EmbeddedArchiveTest, NamesCompareWithoutCase) {
   std::filesystem::create_directories(dir / "disk");
   writeAll((dir / "disk" / "A.IGN").string(), "new content");
-  CVazov v;
+  EmbeddedArchive v;
   v.execute("SET \\Bikes\\a.ign old");
   ASSERT_NE(v.find("\\BIKES\\A.ign"), nullptr);
   EXPECT_EQ(run(v, "import \\bikes\\A.IGN " + (dir / "disk").string()),
             "import \\bikes\\A.IGN " + (dir / "disk").string() + "\n (1 file added)\n");
-  const VAZOV_FILE& bikes = *v.find("bikes");
+  const ArchiveEntry& bikes = *v.find("bikes");
   ASSERT_EQ(bikes.children.size(), 1u);
   std::vector<uint8_t> content;
-  ASSERT_TRUE(CVazov::content(*bikes.children[0], content));
+  ASSERT_TRUE(EmbeddedArchive::content(*bikes.children[0], content));
   EXPECT_EQ(std::string(content.begin(), content.end()), "new content");
 }
 
-TEST_F(Vazov, CommandResults) {
+TEST_F(EmbeddedArchiveTest, CommandResults) {
   struct Step {
     const char* line;
     const char* result;  // console text after the echoed line
     int code;
   } steps[] = {
-      {"MKDIR \\a\\b", " (directory created)\n", CVazov::kDone},
-      {"MKDIR a", " (directory created)\n", CVazov::kDone},
-      {"SET \\a\\b\\x.ign 1", " (file rewritten)\n", CVazov::kDone},
-      {"SET \\a\\b\\y.ign \"2 3\"", " (file rewritten)\n", CVazov::kDone},
-      {"SET \\a\\b \"text\"", " (error)\n", CVazov::kDone},  // a directory
-      {"MKDIR \\a\\b\\x.ign", " (error)\n", CVazov::kDone},  // a file
-      {"RENAME \\a\\b\\x.ign \\a\\b\\z.ign", " (1 file renamed)\n", CVazov::kDone},
-      {"RENAME \\a\\b\\missing \\a\\b\\q", " (error)\n", CVazov::kDone},
-      {"RENAME \\a\\b\\z.ign \\nowhere\\z.ign", " (error)\n", CVazov::kDone},
-      {"RENAME \\a\\b\\z.ign \\z.ign", " (1 file renamed)\n", CVazov::kDone},  // moves to the root
-      {"SET \\a\\b\\z.ign again", " (file rewritten)\n", CVazov::kDone},
-      {"RENAME \\a\\b\\z.ign \\z.ign", " (error)\n", CVazov::kDone},  // root holds z.ign
-      {"RENAME \\a \\a\\b\\a", " (error)\n", CVazov::kDone},          // into its own subtree
-      {"DELETE \\a", " (4 files deleted)\n", CVazov::kDone},
-      {"DELETE \\a", " (error)\n", CVazov::kDone},
-      {"  delete\t\"z.ign\"  ", " (1 files deleted)\n", CVazov::kDone},
-      {"FROB x", "", CVazov::kNone},
+      {"MKDIR \\a\\b", " (directory created)\n", EmbeddedArchive::kDone},
+      {"MKDIR a", " (directory created)\n", EmbeddedArchive::kDone},
+      {"SET \\a\\b\\x.ign 1", " (file rewritten)\n", EmbeddedArchive::kDone},
+      {"SET \\a\\b\\y.ign \"2 3\"", " (file rewritten)\n", EmbeddedArchive::kDone},
+      {"SET \\a\\b \"text\"", " (error)\n", EmbeddedArchive::kDone},  // a directory
+      {"MKDIR \\a\\b\\x.ign", " (error)\n", EmbeddedArchive::kDone},  // a file
+      {"RENAME \\a\\b\\x.ign \\a\\b\\z.ign", " (1 file renamed)\n", EmbeddedArchive::kDone},
+      {"RENAME \\a\\b\\missing \\a\\b\\q", " (error)\n", EmbeddedArchive::kDone},
+      {"RENAME \\a\\b\\z.ign \\nowhere\\z.ign", " (error)\n", EmbeddedArchive::kDone},
+      {"RENAME \\a\\b\\z.ign \\z.ign", " (1 file renamed)\n", EmbeddedArchive::kDone},  // moves to the root
+      {"SET \\a\\b\\z.ign again", " (file rewritten)\n", EmbeddedArchive::kDone},
+      {"RENAME \\a\\b\\z.ign \\z.ign", " (error)\n", EmbeddedArchive::kDone},  // root holds z.ign
+      {"RENAME \\a \\a\\b\\a", " (error)\n", EmbeddedArchive::kDone},          // into its own subtree
+      {"DELETE \\a", " (4 files deleted)\n", EmbeddedArchive::kDone},
+      {"DELETE \\a", " (error)\n", EmbeddedArchive::kDone},
+      {"  delete\t\"z.ign\"  ", " (1 files deleted)\n", EmbeddedArchive::kDone},
+      {"FROB x", "", EmbeddedArchive::kNone},
   };
-  CVazov v;
+  EmbeddedArchive v;
   for (const auto& s : steps) {
     SCOPED_TRACE(s.line);
     v.console().clear();
@@ -235,7 +235,7 @@ TEST_F(Vazov, CommandResults) {
             std::string::npos);
 }
 
-TEST_F(Vazov, ExportWritesTreeWithTimeStamps) {
+TEST_F(EmbeddedArchiveTest, ExportWritesTreeWithTimeStamps) {
   std::filesystem::create_directories(dir / "in" / "sub");
   writeAll((dir / "in" / "one.ign").string(), std::string(500, 'q'));
   writeAll((dir / "in" / "sub" / "two.ign").string(), "2");
@@ -243,7 +243,7 @@ TEST_F(Vazov, ExportWritesTreeWithTimeStamps) {
   std::filesystem::last_write_time(
       dir / "in" / "one.ign",
       std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
-  CVazov v;
+  EmbeddedArchive v;
   EXPECT_EQ(run(v, "IMPORT " + (dir / "in").string() + " \\"),
             "IMPORT " + (dir / "in").string() + " \\\n (2 files added)\n");
   std::filesystem::create_directories(dir / "out");
@@ -256,16 +256,16 @@ TEST_F(Vazov, ExportWritesTreeWithTimeStamps) {
   auto drift = std::filesystem::last_write_time(dir / "out" / "in" / "one.ign") -
                std::filesystem::last_write_time(dir / "in" / "one.ign");
   EXPECT_LT(std::chrono::abs(drift), std::chrono::microseconds(1));
-  EXPECT_EQ(v.execute("EXPORT \\in\\sub\\two.ign " + (dir / "out").string()), CVazov::kExported);
+  EXPECT_EQ(v.execute("EXPORT \\in\\sub\\two.ign " + (dir / "out").string()), EmbeddedArchive::kExported);
   EXPECT_EQ(v.console().substr(v.console().rfind('\n', v.console().size() - 2)),
             "\n (1 file extracted)\n");
 }
 
-TEST_F(Vazov, ImportLimits) {
+TEST_F(EmbeddedArchiveTest, ImportLimits) {
   std::filesystem::create_directories(dir / "d");
   writeAll((dir / "d" / "huge.bin").string(), std::string(5242881, 'h'));
   writeAll((dir / "d" / "max.bin").string(), std::string(5242880, 'm'));
-  CVazov v;
+  EmbeddedArchive v;
   EXPECT_NE(run(v, "IMPORT huge.bin " + (dir / "d").string()).find(" (error)\n"),
             std::string::npos);
   EXPECT_NE(v.errors().find("ERROR - file >5M:"), std::string::npos);
@@ -281,11 +281,11 @@ TEST_F(Vazov, ImportLimits) {
             std::string::npos);
 }
 
-TEST_F(Vazov, DamagedArchiveClosesUntilReopenedOrCleared) {
+TEST_F(EmbeddedArchiveTest, DamagedArchiveClosesUntilReopenedOrCleared) {
   std::string host(512, 'h');
-  host.replace(256, 32, reinterpret_cast<const char*>(q3::kVazovMarker.data()), 32);
+  host.replace(256, 32, reinterpret_cast<const char*>(q3::kArchiveMarker.data()), 32);
   // A root record that claims 5 children with no bytes behind it.
-  VAZOV_FILE root;
+  ArchiveEntry root;
   root.dir = true;
   root.children.resize(5);
   auto rec = root.record();
@@ -293,21 +293,21 @@ TEST_F(Vazov, DamagedArchiveClosesUntilReopenedOrCleared) {
   host.resize(288 + 79);
   writeAll(path("host.bin"), host);
 
-  CVazov v;
+  EmbeddedArchive v;
   EXPECT_EQ(run(v, "OPEN " + path("host.bin")), "OPEN " + path("host.bin") + "\n (error)\n");
   EXPECT_FALSE(v.isOpen());
-  EXPECT_EQ(v.execute("SET a b"), CVazov::kNone);
-  EXPECT_EQ(v.execute("CLEAR"), CVazov::kOpened);
-  EXPECT_EQ(v.execute("SET a b"), CVazov::kDone);
+  EXPECT_EQ(v.execute("SET a b"), EmbeddedArchive::kNone);
+  EXPECT_EQ(v.execute("CLEAR"), EmbeddedArchive::kOpened);
+  EXPECT_EQ(v.execute("SET a b"), EmbeddedArchive::kDone);
   // Saving replaces the damaged archive in place.
   EXPECT_EQ(run(v, "SAVE"), "SAVE\n (stored 159 bytes - 1 items)\n");
-  CVazov back;
-  EXPECT_EQ(back.load(path("host.bin")), CVazov::kLoadOk);
+  EmbeddedArchive back;
+  EXPECT_EQ(back.load(path("host.bin")), EmbeddedArchive::kLoadOk);
   EXPECT_EQ(back.hostOffset(), 256u);
   EXPECT_NE(back.find("A"), nullptr);
 }
 
-TEST_F(Vazov, CommandLineSplitting) {
+TEST_F(EmbeddedArchiveTest, CommandLineSplitting) {
   struct Case {
     const char* line;
     const char *cmd, *a1, *a2;
@@ -319,32 +319,32 @@ TEST_F(Vazov, CommandLineSplitting) {
   };
   for (const auto& c : cases) {
     std::string cmd, a1, a2;
-    ASSERT_TRUE(q3::vazovSplit(c.line, cmd, a1, a2)) << c.line;
+    ASSERT_TRUE(q3::archiveSplit(c.line, cmd, a1, a2)) << c.line;
     EXPECT_EQ(cmd, c.cmd);
     EXPECT_EQ(a1, c.a1);
     EXPECT_EQ(a2, c.a2);
   }
   std::string cmd, a1, a2;
-  EXPECT_FALSE(q3::vazovSplit(" \t ", cmd, a1, a2));
+  EXPECT_FALSE(q3::archiveSplit(" \t ", cmd, a1, a2));
 }
 
-TEST_F(Vazov, StartUpImportsTheDefaultFolderOnlyWhenTheProgramCarriesNoArchive) {
+TEST_F(EmbeddedArchiveTest, StartUpImportsTheDefaultFolderOnlyWhenTheProgramCarriesNoArchive) {
   std::filesystem::create_directories(dir / "VAZOV" / "NEW_104");
   std::filesystem::create_directories(dir / "bin");
   writeAll((dir / "VAZOV" / "NEW_104" / "Harley.ign").string(), "KORVELAN_KEY 104");
   std::string program = makeHost("bin/quelin3", 700);
 
-  CVazov v;
+  EmbeddedArchive v;
   ASSERT_TRUE(q3::loadStartupArchive(v, path("bin/quelin3"), path("bin")));
   EXPECT_NE(v.find("\\NEW_104\\Harley.ign"), nullptr);
   EXPECT_EQ(readAll(path("bin/quelin3")), program);  // nothing written
 
   // A program file that carries an archive is used as it is.
-  CVazov carrier;
+  EmbeddedArchive carrier;
   carrier.load(path("bin/quelin3"));
   carrier.execute("SET \\own\\x.ign 1");
   ASSERT_TRUE(carrier.save());
-  CVazov again;
+  EmbeddedArchive again;
   ASSERT_TRUE(q3::loadStartupArchive(again, path("bin/quelin3"), path("bin")));
   EXPECT_EQ(again.find("\\NEW_104"), nullptr);
   EXPECT_NE(again.find("\\own\\x.ign"), nullptr);

@@ -1,5 +1,5 @@
 // The archive of default files: records, host layout, load, save and commands.
-#include "files/vazov.h"
+#include "files/embedded_archive.h"
 
 #include <strings.h>
 #include <zlib.h>
@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace q3 {
 
-const std::array<uint8_t, 32> kVazovMarker = {
+const std::array<uint8_t, 32> kArchiveMarker = {
     '#',  '#',  'V',  'A',  'Z',  'O',  'V',  '_',  'H',  'E',  'A',  'D',  'E',  'R',  '#',  '#',
     0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x29, 0x2A, 0x2B, 0x2C, 0x2D, 0x2E, 0x3A, 0x3E};
 
@@ -61,21 +61,21 @@ std::string diskPath(const std::string& p) {
   return r;
 }
 
-VAZOV_FILE* childNamed(VAZOV_FILE& dir, const std::string& name) {
+ArchiveEntry* childNamed(ArchiveEntry& dir, const std::string& name) {
   for (auto& c : dir.children)
     if (sameName(c->name, name)) return c.get();
   return nullptr;
 }
 
-uint32_t storedBytes(const VAZOV_FILE& f) { return f.storedSize ? f.storedSize : f.size; }
+uint32_t storedBytes(const ArchiveEntry& f) { return f.storedSize ? f.storedSize : f.size; }
 
 uint64_t diskTime(const fs::path& p) {
   std::error_code ec;
   auto t = fs::last_write_time(p, ec);
-  if (ec) return vazovNow();
+  if (ec) return archiveNow();
   auto sys = std::chrono::file_clock::to_sys(t);
   auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(sys.time_since_epoch()).count();
-  return vazovFromUnix(ns / 1000000000, ns % 1000000000);
+  return archiveFromUnix(ns / 1000000000, ns % 1000000000);
 }
 
 void setDiskTime(const fs::path& p, uint64_t filetime) {
@@ -85,13 +85,13 @@ void setDiskTime(const fs::path& p, uint64_t filetime) {
   fs::last_write_time(p, std::chrono::file_clock::from_sys(sys), ec);
 }
 
-int countEntries(const VAZOV_FILE& e) {
+int countEntries(const ArchiveEntry& e) {
   int n = 1;
   for (auto& c : e.children) n += countEntries(*c);
   return n;
 }
 
-bool contains(const VAZOV_FILE& tree, const VAZOV_FILE* e) {
+bool contains(const ArchiveEntry& tree, const ArchiveEntry* e) {
   if (&tree == e) return true;
   for (auto& c : tree.children)
     if (contains(*c, e)) return true;
@@ -136,26 +136,26 @@ bool cutBack(const std::string& host, uint64_t n) {
 
 }  // namespace
 
-uint64_t vazovFromUnix(int64_t seconds, int64_t nanoseconds) {
+uint64_t archiveFromUnix(int64_t seconds, int64_t nanoseconds) {
   return uint64_t((seconds + kFiletimeUnixShift) * 10000000LL + nanoseconds / 100);
 }
 
-int64_t vazovToUnix(uint64_t filetime) {
+int64_t archiveToUnix(uint64_t filetime) {
   return int64_t(filetime / 10000000ULL) - kFiletimeUnixShift;
 }
 
-uint64_t vazovNow() {
+uint64_t archiveNow() {
   auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
                 std::chrono::system_clock::now().time_since_epoch())
                 .count();
-  return vazovFromUnix(ns / 1000000000, ns % 1000000000);
+  return archiveFromUnix(ns / 1000000000, ns % 1000000000);
 }
 
-std::array<uint8_t, kVazovRecordSize> VAZOV_FILE::record() const {
-  std::array<uint8_t, kVazovRecordSize> r{};
-  std::memcpy(r.data(), name.data(), std::min<size_t>(name.size(), kVazovNameMax));
+std::array<uint8_t, kArchiveRecordSize> ArchiveEntry::record() const {
+  std::array<uint8_t, kArchiveRecordSize> r{};
+  std::memcpy(r.data(), name.data(), std::min<size_t>(name.size(), kArchiveNameMax));
   put32(&r[53], offset);
-  put32(&r[57], dir ? uint32_t(children.size() * kVazovRecordSize) : size);
+  put32(&r[57], dir ? uint32_t(children.size() * kArchiveRecordSize) : size);
   put32(&r[61], dir ? 0 : storedSize);
   for (int i = 0; i < 8; ++i) r[65 + i] = uint8_t(time >> (8 * i));
   uint16_t flags = uint16_t((dir ? 0x8000 : 0) | (dir ? children.size() & 0x0FFF : 0));
@@ -164,8 +164,8 @@ std::array<uint8_t, kVazovRecordSize> VAZOV_FILE::record() const {
   return r;
 }
 
-bool VAZOV_FILE::setRecord(const uint8_t* rec) {
-  const void* end = std::memchr(rec, 0, kVazovNameMax + 1);
+bool ArchiveEntry::setRecord(const uint8_t* rec) {
+  const void* end = std::memchr(rec, 0, kArchiveNameMax + 1);
   if (!end) return false;
   name.assign(reinterpret_cast<const char*>(rec), static_cast<const uint8_t*>(end) - rec);
   offset = get32(rec + 53);
@@ -185,7 +185,7 @@ bool VAZOV_FILE::setRecord(const uint8_t* rec) {
   return true;
 }
 
-bool vazovSplit(const std::string& line, std::string& cmd, std::string& a1, std::string& a2) {
+bool archiveSplit(const std::string& line, std::string& cmd, std::string& a1, std::string& a2) {
   size_t i = 0, n = line.size();
   auto blank = [&](size_t k) { return line[k] == ' ' || line[k] == '\t'; };
   auto skip = [&] {
@@ -212,20 +212,20 @@ bool vazovSplit(const std::string& line, std::string& cmd, std::string& a1, std:
   return true;
 }
 
-CVazov::CVazov() { reset(); }
+EmbeddedArchive::EmbeddedArchive() { reset(); }
 
-void CVazov::reset() {
-  m_root = VAZOV_FILE{};
+void EmbeddedArchive::reset() {
+  m_root = ArchiveEntry{};
   m_root.dir = true;
-  m_root.time = vazovNow();
+  m_root.time = archiveNow();
   m_hostOffset = 0;
   m_hadArchive = false;
   m_open = true;
 }
 
-void CVazov::error(const std::string& s) { m_errors += s + "\n"; }
+void EmbeddedArchive::error(const std::string& s) { m_errors += s + "\n"; }
 
-int CVazov::load(const std::string& hostPath) {
+int EmbeddedArchive::load(const std::string& hostPath) {
   reset();
   m_hostPath = hostPath;
   std::error_code ec;
@@ -244,8 +244,8 @@ int CVazov::load(const std::string& hostPath) {
     in.read(reinterpret_cast<char*>(buf.data()), std::streamsize(kLoadChunk));
     size_t got = size_t(in.gcount());
     if (got == 0) break;
-    for (size_t off = 0; off + kVazovMarker.size() <= got; off += 256) {
-      if (std::memcmp(&buf[off], kVazovMarker.data(), kVazovMarker.size()) == 0) {
+    for (size_t off = 0; off + kArchiveMarker.size() <= got; off += 256) {
+      if (std::memcmp(&buf[off], kArchiveMarker.data(), kArchiveMarker.size()) == 0) {
         start = base + off;
         break;
       }
@@ -258,8 +258,8 @@ int CVazov::load(const std::string& hostPath) {
   m_hostOffset = start;
   m_hadArchive = true;
   in.clear();
-  in.seekg(std::streamoff(start + kVazovMarker.size()));
-  uint64_t left = len - start - kVazovMarker.size();
+  in.seekg(std::streamoff(start + kArchiveMarker.size()));
+  uint64_t left = len - start - kArchiveMarker.size();
 
   auto readBytes = [&](uint8_t* dst, uint64_t n) {
     if (n > left) return false;
@@ -268,14 +268,14 @@ int CVazov::load(const std::string& hostPath) {
     left -= n;
     return true;
   };
-  std::function<bool(VAZOV_FILE&, int)> readDir = [&](VAZOV_FILE& d, int depth) {
+  std::function<bool(ArchiveEntry&, int)> readDir = [&](ArchiveEntry& d, int depth) {
     if (depth > kMaxDepth) return false;
     size_t count = d.children.size();
-    std::vector<uint8_t> recs(count * kVazovRecordSize);
+    std::vector<uint8_t> recs(count * kArchiveRecordSize);
     if (!readBytes(recs.data(), recs.size())) return false;
     for (size_t k = 0; k < count; ++k) {
-      d.children[k] = std::make_unique<VAZOV_FILE>();
-      if (!d.children[k]->setRecord(&recs[k * kVazovRecordSize])) return false;
+      d.children[k] = std::make_unique<ArchiveEntry>();
+      if (!d.children[k]->setRecord(&recs[k * kArchiveRecordSize])) return false;
     }
     for (auto& c : d.children) {
       if (c->dir) {
@@ -290,8 +290,8 @@ int CVazov::load(const std::string& hostPath) {
     return true;
   };
 
-  uint8_t rec[kVazovRecordSize];
-  VAZOV_FILE root;
+  uint8_t rec[kArchiveRecordSize];
+  ArchiveEntry root;
   bool ok = readBytes(rec, sizeof rec) && root.setRecord(rec) && root.dir && readDir(root, 0);
   if (!ok) {
     m_root.children.clear();
@@ -303,13 +303,13 @@ int CVazov::load(const std::string& hostPath) {
   return kLoadOk;
 }
 
-bool CVazov::save() {
+bool EmbeddedArchive::save() {
   if (m_hostPath.empty()) return false;
-  uint64_t size = kVazovRecordSize;
-  std::function<void(VAZOV_FILE&)> layout = [&](VAZOV_FILE& e) {
+  uint64_t size = kArchiveRecordSize;
+  std::function<void(ArchiveEntry&)> layout = [&](ArchiveEntry& e) {
     e.offset = uint32_t(size);
     if (e.dir) {
-      size += e.children.size() * kVazovRecordSize;
+      size += e.children.size() * kArchiveRecordSize;
       for (auto& c : e.children) layout(*c);
     } else {
       size += storedBytes(e);
@@ -321,7 +321,7 @@ bool CVazov::save() {
   std::error_code ec;
   uint64_t len = fs::exists(m_hostPath, ec) ? fs::file_size(m_hostPath, ec) : 0;
   if (ec) return false;
-  if (size == kVazovRecordSize) {
+  if (size == kArchiveRecordSize) {
     if (m_hadArchive && len > m_hostOffset && !cutBack(m_hostPath, m_hostOffset)) return false;
     m_hadArchive = false;
     return true;
@@ -343,9 +343,9 @@ bool CVazov::save() {
     f.write(zeros.data(), std::streamsize(zeros.size()));
   }
   f.seekp(std::streamoff(offset));
-  f.write(reinterpret_cast<const char*>(kVazovMarker.data()), kVazovMarker.size());
-  m_root.time = vazovNow();
-  std::function<void(const VAZOV_FILE&)> writeTree = [&](const VAZOV_FILE& d) {
+  f.write(reinterpret_cast<const char*>(kArchiveMarker.data()), kArchiveMarker.size());
+  m_root.time = archiveNow();
+  std::function<void(const ArchiveEntry&)> writeTree = [&](const ArchiveEntry& d) {
     for (auto& c : d.children) {
       auto r = c->record();
       f.write(reinterpret_cast<const char*>(r.data()), r.size());
@@ -369,24 +369,24 @@ bool CVazov::save() {
   return true;
 }
 
-VAZOV_FILE* CVazov::walk(const std::string& path, bool create, bool* wrongKind) {
+ArchiveEntry* EmbeddedArchive::walk(const std::string& path, bool create, bool* wrongKind) {
   if (wrongKind) *wrongKind = false;
-  VAZOV_FILE* cur = &m_root;
+  ArchiveEntry* cur = &m_root;
   for (const auto& part : splitPath(path)) {
-    VAZOV_FILE* next = childNamed(*cur, part);
+    ArchiveEntry* next = childNamed(*cur, part);
     if (next && !next->dir) {
       if (wrongKind) *wrongKind = true;
       error("ERROR - directory name used already for file: " + part);
       return nullptr;
     }
     if (!next) {
-      if (!create || part.size() > size_t(kVazovNameMax) ||
-          cur->children.size() >= size_t(kVazovMaxChildren))
+      if (!create || part.size() > size_t(kArchiveNameMax) ||
+          cur->children.size() >= size_t(kArchiveMaxChildren))
         return nullptr;
-      auto d = std::make_unique<VAZOV_FILE>();
+      auto d = std::make_unique<ArchiveEntry>();
       d->name = part;
       d->dir = true;
-      d->time = vazovNow();
+      d->time = archiveNow();
       next = d.get();
       cur->children.push_back(std::move(d));
     }
@@ -395,7 +395,7 @@ VAZOV_FILE* CVazov::walk(const std::string& path, bool create, bool* wrongKind) 
   return cur;
 }
 
-VAZOV_FILE* CVazov::dirOf(const std::string& path, bool create, std::string* leaf) {
+ArchiveEntry* EmbeddedArchive::dirOf(const std::string& path, bool create, std::string* leaf) {
   auto parts = splitPath(path);
   leaf->clear();
   if (parts.empty()) return &m_root;
@@ -406,17 +406,17 @@ VAZOV_FILE* CVazov::dirOf(const std::string& path, bool create, std::string* lea
   return walk(parent, create, nullptr);
 }
 
-const VAZOV_FILE* CVazov::find(const std::string& path) const {
-  const VAZOV_FILE* cur = &m_root;
+const ArchiveEntry* EmbeddedArchive::find(const std::string& path) const {
+  const ArchiveEntry* cur = &m_root;
   for (const auto& part : splitPath(path)) {
     if (!cur->dir) return nullptr;
-    cur = childNamed(const_cast<VAZOV_FILE&>(*cur), part);
+    cur = childNamed(const_cast<ArchiveEntry&>(*cur), part);
     if (!cur) return nullptr;
   }
   return cur;
 }
 
-bool CVazov::content(const VAZOV_FILE& f, std::vector<uint8_t>& out) {
+bool EmbeddedArchive::content(const ArchiveEntry& f, std::vector<uint8_t>& out) {
   if (f.dir) return false;
   if (f.storedSize == 0) {
     if (f.data.size() != f.size) return false;
@@ -425,34 +425,34 @@ bool CVazov::content(const VAZOV_FILE& f, std::vector<uint8_t>& out) {
   }
   // The archive never takes in files above the import limit, so a larger
   // size in a record is damage and is not allocated.
-  if (f.size > kVazovImportLimit) return false;
+  if (f.size > kArchiveImportLimit) return false;
   out.assign(f.size, 0);
   uLongf n = f.size;
   if (uncompress(out.data(), &n, f.data.data(), f.data.size()) != Z_OK || n != f.size) return false;
   return true;
 }
 
-bool CVazov::importFile(VAZOV_FILE& parent, const std::string& name, const std::string& path) {
+bool EmbeddedArchive::importFile(ArchiveEntry& parent, const std::string& name, const std::string& path) {
   std::error_code ec;
   uint64_t len = fs::file_size(path, ec);
   if (ec) {
     error("ERROR - can't open file: " + path);
     return false;
   }
-  if (len > kVazovImportLimit) {
+  if (len > kArchiveImportLimit) {
     error("ERROR - file >5M: " + path);
     return false;
   }
-  if (name.empty() || name.size() > size_t(kVazovNameMax)) {
+  if (name.empty() || name.size() > size_t(kArchiveNameMax)) {
     error("ERROR - name too long: " + name);
     return false;
   }
-  VAZOV_FILE* e = childNamed(parent, name);
+  ArchiveEntry* e = childNamed(parent, name);
   if (e && e->dir) {
     error("ERROR - file name used already for directory: " + name);
     return false;
   }
-  if (!e && parent.children.size() >= size_t(kVazovMaxChildren)) {
+  if (!e && parent.children.size() >= size_t(kArchiveMaxChildren)) {
     error("ERROR - too many entries in directory: " + parent.name);
     return false;
   }
@@ -464,7 +464,7 @@ bool CVazov::importFile(VAZOV_FILE& parent, const std::string& name, const std::
     return false;
   }
   if (!e) {
-    auto f = std::make_unique<VAZOV_FILE>();
+    auto f = std::make_unique<ArchiveEntry>();
     e = f.get();
     parent.children.push_back(std::move(f));
   }
@@ -473,7 +473,7 @@ bool CVazov::importFile(VAZOV_FILE& parent, const std::string& name, const std::
   e->size = uint32_t(len);
   e->storedSize = 0;
   e->data = raw;
-  if (len > kVazovCompressAbove) {
+  if (len > kArchiveCompressAbove) {
     std::vector<uint8_t> packed(len);
     uLongf n = len;
     if (compress(packed.data(), &n, raw.data(), len) == Z_OK) {
@@ -486,7 +486,7 @@ bool CVazov::importFile(VAZOV_FILE& parent, const std::string& name, const std::
   return true;
 }
 
-int CVazov::importDir(VAZOV_FILE& parent, const std::string& diskDir, int depth) {
+int EmbeddedArchive::importDir(ArchiveEntry& parent, const std::string& diskDir, int depth) {
   std::vector<fs::directory_entry> list;
   std::error_code ec;
   for (auto& de : fs::directory_iterator(diskDir, ec)) list.push_back(de);
@@ -498,18 +498,18 @@ int CVazov::importDir(VAZOV_FILE& parent, const std::string& diskDir, int depth)
     if (name.empty() || name[0] == '.') continue;
     if (de.is_directory(ec)) {
       if (de.is_symlink(ec) || depth >= kMaxDepth) continue;  // no loops through links
-      VAZOV_FILE* d = childNamed(parent, name);
+      ArchiveEntry* d = childNamed(parent, name);
       if (d && !d->dir) {
         error("ERROR - directory name used already for file: " + name);
         continue;
       }
       if (!d) {
-        if (name.size() > size_t(kVazovNameMax) ||
-            parent.children.size() >= size_t(kVazovMaxChildren)) {
+        if (name.size() > size_t(kArchiveNameMax) ||
+            parent.children.size() >= size_t(kArchiveMaxChildren)) {
           error("ERROR - name too long: " + name);
           continue;
         }
-        auto nd = std::make_unique<VAZOV_FILE>();
+        auto nd = std::make_unique<ArchiveEntry>();
         nd->name = name;
         nd->dir = true;
         d = nd.get();
@@ -524,7 +524,7 @@ int CVazov::importDir(VAZOV_FILE& parent, const std::string& diskDir, int depth)
   return files;
 }
 
-int CVazov::cmdImport(const std::string& a1, const std::string& a2) {
+int EmbeddedArchive::cmdImport(const std::string& a1, const std::string& a2) {
   std::string src = diskPath(a1);
   std::error_code ec;
   if (fs::is_directory(src, ec)) {
@@ -533,19 +533,19 @@ int CVazov::cmdImport(const std::string& a1, const std::string& a2) {
     if (name.empty() || name == "." || name == "..")
       name = fs::weakly_canonical(p, ec).filename().string();
     bool wrong = false;
-    VAZOV_FILE* target = walk(a2, true, &wrong);
+    ArchiveEntry* target = walk(a2, true, &wrong);
     if (!target || name.empty()) return -1;
-    VAZOV_FILE* d = childNamed(*target, name);
+    ArchiveEntry* d = childNamed(*target, name);
     if (d && !d->dir) {
       error("ERROR - directory name used already for file: " + name);
       return -1;
     }
     if (!d) {
-      if (name.size() > size_t(kVazovNameMax)) {
+      if (name.size() > size_t(kArchiveNameMax)) {
         error("ERROR - name too long: " + name);
         return -1;
       }
-      auto nd = std::make_unique<VAZOV_FILE>();
+      auto nd = std::make_unique<ArchiveEntry>();
       nd->name = name;
       nd->dir = true;
       d = nd.get();
@@ -557,7 +557,7 @@ int CVazov::cmdImport(const std::string& a1, const std::string& a2) {
     return kDone;
   }
   std::string leaf;
-  VAZOV_FILE* dir = dirOf(a1, true, &leaf);
+  ArchiveEntry* dir = dirOf(a1, true, &leaf);
   if (!dir || leaf.empty()) return -1;
   std::string from = a2.empty() ? leaf : (fs::path(diskPath(a2)) / leaf).string();
   if (!importFile(*dir, leaf, from)) return -1;
@@ -565,7 +565,7 @@ int CVazov::cmdImport(const std::string& a1, const std::string& a2) {
   return kDone;
 }
 
-int CVazov::exportEntry(const VAZOV_FILE& e, const std::string& diskDir) {
+int EmbeddedArchive::exportEntry(const ArchiveEntry& e, const std::string& diskDir) {
   fs::path target = fs::path(diskDir) / e.name;
   std::error_code ec;
   if (e.dir) {
@@ -600,8 +600,8 @@ int CVazov::exportEntry(const VAZOV_FILE& e, const std::string& diskDir) {
   return 1;
 }
 
-int CVazov::cmdExport(const std::string& a1, const std::string& a2) {
-  const VAZOV_FILE* e = find(a1);
+int EmbeddedArchive::cmdExport(const std::string& a1, const std::string& a2) {
+  const ArchiveEntry* e = find(a1);
   if (!e) return -1;
   std::string dir = a2.empty() ? "." : diskPath(a2);
   int n = exportEntry(*e, dir);
@@ -614,18 +614,18 @@ int CVazov::cmdExport(const std::string& a1, const std::string& a2) {
   return kExported;
 }
 
-int CVazov::cmdSet(const std::string& a1, const std::string& text) {
+int EmbeddedArchive::cmdSet(const std::string& a1, const std::string& text) {
   std::string leaf;
-  VAZOV_FILE* dir = dirOf(a1, true, &leaf);
-  if (!dir || leaf.empty() || leaf.size() > size_t(kVazovNameMax)) return -1;
-  VAZOV_FILE* e = childNamed(*dir, leaf);
+  ArchiveEntry* dir = dirOf(a1, true, &leaf);
+  if (!dir || leaf.empty() || leaf.size() > size_t(kArchiveNameMax)) return -1;
+  ArchiveEntry* e = childNamed(*dir, leaf);
   if (e && e->dir) {
     error("ERROR - file name used already for directory: " + leaf);
     return -1;
   }
   if (!e) {
-    if (dir->children.size() >= size_t(kVazovMaxChildren)) return -1;
-    auto f = std::make_unique<VAZOV_FILE>();
+    if (dir->children.size() >= size_t(kArchiveMaxChildren)) return -1;
+    auto f = std::make_unique<ArchiveEntry>();
     f->name = leaf;
     e = f.get();
     dir->children.push_back(std::move(f));
@@ -633,13 +633,13 @@ int CVazov::cmdSet(const std::string& a1, const std::string& text) {
   e->data.assign(text.begin(), text.end());
   e->size = uint32_t(text.size());
   e->storedSize = 0;
-  e->time = vazovNow();
+  e->time = archiveNow();
   m_touched = 1;
   out(" (file rewritten)\n");
   return kDone;
 }
 
-int CVazov::cmdMkdir(const std::string& a1) {
+int EmbeddedArchive::cmdMkdir(const std::string& a1) {
   if (splitPath(a1).empty()) return -1;
   if (!walk(a1, true, nullptr)) return -1;
   m_touched = 1;
@@ -647,9 +647,9 @@ int CVazov::cmdMkdir(const std::string& a1) {
   return kDone;
 }
 
-int CVazov::cmdDelete(const std::string& a1) {
+int EmbeddedArchive::cmdDelete(const std::string& a1) {
   std::string leaf;
-  VAZOV_FILE* dir = dirOf(a1, false, &leaf);
+  ArchiveEntry* dir = dirOf(a1, false, &leaf);
   if (!dir || leaf.empty()) return -1;
   auto it = std::find_if(dir->children.begin(), dir->children.end(),
                          [&](auto& c) { return sameName(c->name, leaf); });
@@ -661,23 +661,23 @@ int CVazov::cmdDelete(const std::string& a1) {
   return kDone;
 }
 
-int CVazov::cmdRename(const std::string& a1, const std::string& a2) {
+int EmbeddedArchive::cmdRename(const std::string& a1, const std::string& a2) {
   std::string oldLeaf, newLeaf;
-  VAZOV_FILE* from = dirOf(a1, false, &oldLeaf);
-  VAZOV_FILE* to = dirOf(a2, false, &newLeaf);
+  ArchiveEntry* from = dirOf(a1, false, &oldLeaf);
+  ArchiveEntry* to = dirOf(a2, false, &newLeaf);
   if (!from || !to || oldLeaf.empty() || newLeaf.empty()) return -1;
   auto it = std::find_if(from->children.begin(), from->children.end(),
                          [&](auto& c) { return sameName(c->name, oldLeaf); });
   if (it == from->children.end()) return -1;
   if (from == to) {
-    if (newLeaf.size() > size_t(kVazovNameMax)) return -1;
+    if (newLeaf.size() > size_t(kArchiveNameMax)) return -1;
     (*it)->name = newLeaf;
   } else {
     // A move keeps the entry's name. Refused when the target already holds the
     // new name, or the entry's own name (two entries of one name could never
     // both be found again), or when a directory would move into itself.
     if (childNamed(*to, newLeaf) || childNamed(*to, (*it)->name) || contains(**it, to) ||
-        to->children.size() >= size_t(kVazovMaxChildren))
+        to->children.size() >= size_t(kArchiveMaxChildren))
       return -1;
     to->children.push_back(std::move(*it));
     from->children.erase(it);
@@ -687,12 +687,12 @@ int CVazov::cmdRename(const std::string& a1, const std::string& a2) {
   return kDone;
 }
 
-int CVazov::execute(const std::string& line) {
+int EmbeddedArchive::execute(const std::string& line) {
   out(line + "\n");
   m_failed = false;
   m_touched = 0;
   std::string cmd, a1, a2;
-  if (!vazovSplit(line, cmd, a1, a2)) return kNone;
+  if (!archiveSplit(line, cmd, a1, a2)) return kNone;
   auto is = [&](const char* w) { return strcasecmp(cmd.c_str(), w) == 0; };
 
   if (is("OPEN")) {
@@ -717,8 +717,8 @@ int CVazov::execute(const std::string& line) {
     }
     uint64_t bytes = 0;
     int items = 0;
-    std::function<void(const VAZOV_FILE&)> sum = [&](const VAZOV_FILE& e) {
-      bytes += kVazovRecordSize + (e.dir ? 0 : storedBytes(e));
+    std::function<void(const ArchiveEntry&)> sum = [&](const ArchiveEntry& e) {
+      bytes += kArchiveRecordSize + (e.dir ? 0 : storedBytes(e));
       for (auto& c : e.children) {
         ++items;
         sum(*c);
