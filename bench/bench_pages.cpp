@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "params/param_binder.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "shell/ui/window_context.h"
 
 namespace {
@@ -23,7 +23,7 @@ QApplication& app() {
   return *a;
 }
 
-std::unique_ptr<TMainForm> makeWindow() {
+std::unique_ptr<MainWindow> makeWindow() {
   app();
   static const std::filesystem::path dir = [] {
     char tmpl[] = "/tmp/q3benchpagesXXXXXX";
@@ -31,7 +31,7 @@ std::unique_ptr<TMainForm> makeWindow() {
   }();
   setenv("QUELIN3_DATA_DIR", dir.c_str(), 1);
   setenv("QUELIN3_SERVICE_FILE", (dir / "service.txt").c_str(), 1);
-  auto form = std::make_unique<TMainForm>();
+  auto form = std::make_unique<MainWindow>();
   form->resize(1280, 800);
   form->show();
   return form;

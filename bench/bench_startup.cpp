@@ -11,7 +11,7 @@
 #include <QObject>
 #include <filesystem>
 
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 
 namespace {
 
@@ -36,15 +36,15 @@ class PaintWatch : public QObject {
 };
 
 // Constructs and shows the window and returns it once its first frame is painted.
-TMainForm* startAndPaint(PaintWatch& watch) {
-  auto* w = new TMainForm;
+MainWindow* startAndPaint(PaintWatch& watch) {
+  auto* w = new MainWindow;
   w->installEventFilter(&watch);
   w->show();
   while (!watch.painted) QApplication::processEvents(QEventLoop::AllEvents, 5);
   return w;
 }
 
-void closeAndDestroy(TMainForm* w) {
+void closeAndDestroy(MainWindow* w) {
   w->close();
   delete w;
 }
@@ -67,7 +67,7 @@ void BM_StartToFirstPaint(benchmark::State& state) {
       state.ResumeTiming();
     }
     PaintWatch watch;
-    TMainForm* w = startAndPaint(watch);
+    MainWindow* w = startAndPaint(watch);
     // Closing (saving the settings) and destruction are not part of the start.
     state.PauseTiming();
     closeAndDestroy(w);

@@ -18,7 +18,7 @@
 #include "files/ign_writer.h"
 #include "files/service_tools.h"
 #include "qt_app.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "text/mstring.h"
 
 namespace fs = std::filesystem;
@@ -36,7 +36,7 @@ class FilesWindow : public q3test::ScratchDir {
     setenv("QUELIN3_DATA_DIR", (dir / "data").c_str(), 1);
     setenv("QUELIN3_SERVICE_FILE", (dir / "service.txt").c_str(), 1);
     q3::setLanguage(0);
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<MainWindow>();
     form->show();
     messages = std::make_unique<q3test::MessageRecorder>();
   }
@@ -65,7 +65,7 @@ class FilesWindow : public q3test::ScratchDir {
   std::string loadedFile() const {
     return QString::fromStdU16String(form->settings().file).toStdString();
   }
-  std::unique_ptr<TMainForm> form;
+  std::unique_ptr<MainWindow> form;
   std::unique_ptr<q3test::MessageRecorder> messages;
 };
 

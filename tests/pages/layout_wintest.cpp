@@ -17,7 +17,7 @@
 
 #include "params/address_map.h"
 #include "qt_app.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "text/mstring.h"
 #include "text/ui_texts.h"
 
@@ -83,7 +83,7 @@ TEST(PagesLayout, NoVisibleControlsOverlapAt1280x800) {
   const char* shots = std::getenv("Q3_SCREENSHOT_DIR");
   for (int lang : {0, 1, 2}) {
     q3::setLanguage(lang);
-    TMainForm form;
+    MainWindow form;
     form.resize(1280, 800);
     form.show();
     form.applyTexts();
@@ -92,7 +92,7 @@ TEST(PagesLayout, NoVisibleControlsOverlapAt1280x800) {
         showMost(form.image());
         form.params().sanitize();
       }
-      for (int p = 0; p < TMainForm::kPages; ++p) {
+      for (int p = 0; p < MainWindow::kPages; ++p) {
         form.pageControl()->setCurrentIndex(p);
         form.pageHost().showPage(p);
         form.core().tick();  // the maps follow the image

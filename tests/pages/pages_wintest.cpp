@@ -20,7 +20,7 @@
 #include "params/address_map.h"
 #include "params/param_binder.h"
 #include "qt_app.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "text/mstring.h"
 
 namespace fs = std::filesystem;
@@ -39,14 +39,14 @@ class PagesWindowTest : public ::testing::Test {
     setenv("QUELIN3_DATA_DIR", dir.c_str(), 1);
     setenv("QUELIN3_SERVICE_FILE", (dir / "service.txt").c_str(), 1);
     q3::setLanguage(0);
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<MainWindow>();
   }
   void TearDown() override {
     form.reset();
     fs::remove_all(dir);
   }
   fs::path dir;
-  std::unique_ptr<TMainForm> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 // One spin edit of each page, one step up (or down at its maximum): one byte

@@ -19,7 +19,7 @@
 #include "params/address_map.h"
 #include "params_fixture.h"
 #include "qt_app.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "text/mstring.h"
 
 namespace fs = std::filesystem;
@@ -38,7 +38,7 @@ class WindowParamsTest : public ::testing::Test {
     setenv("QUELIN3_DATA_DIR", dir.c_str(), 1);
     setenv("QUELIN3_SERVICE_FILE", (dir / "service.txt").c_str(), 1);
     q3::setLanguage(0);
-    form = std::make_unique<TMainForm>();
+    form = std::make_unique<MainWindow>();
     // A stand-in for the Miscellaneous and Servo pages: one value each.
     form->pageHost().pages[0].store = [this] { image().setByte(Adrb::Retard, retard); };
     form->pageHost().pages[0].show = [this] { retard = image().byte(Adrb::Retard); };
@@ -64,7 +64,7 @@ class WindowParamsTest : public ::testing::Test {
   }
 
   fs::path dir;
-  std::unique_ptr<TMainForm> form;
+  std::unique_ptr<MainWindow> form;
   int retard = 0, servo = 0;
 };
 

@@ -24,7 +24,7 @@
 #include "params/param_model.h"
 #include "print/window_printer.h"
 #include "qt_app.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "text/mstring.h"
 
 namespace {
@@ -69,7 +69,7 @@ class HelpWindowTest : public ::testing::Test {
     int undo = 0;
     bool operator==(const Snapshot&) const = default;
   };
-  static Snapshot snapshot(TMainForm& w) {
+  static Snapshot snapshot(MainWindow& w) {
     Snapshot s;
     // Qt's own parts of a tab bar (its scroll buttons) follow the layout.
     for (QWidget* c : w.findChildren<QWidget*>())
@@ -87,7 +87,7 @@ class HelpWindowTest : public ::testing::Test {
 };
 
 TEST_F(HelpWindowTest, HelpItemsOpenThePagesOfTheServer) {
-  TMainForm w;
+  MainWindow w;
   UrlCatcher urls;
   for (const char* item : {"MenuContens", "MenuUpdate", "MenuAbout", "MenuPrint", "MenuPrintAll"})
     EXPECT_TRUE(w.action(item)->isEnabled()) << item;
@@ -113,7 +113,7 @@ TEST_F(HelpWindowTest, HelpItemsOpenThePagesOfTheServer) {
 }
 
 TEST_F(HelpWindowTest, PrintingLeavesWindowAndSettingsAsTheyWere) {
-  TMainForm w;
+  MainWindow w;
   w.resize(1000, 720);
   w.pageControl()->setTabVisible(8, false);  // hidden before printing: stays hidden
   w.pageControl()->setCurrentIndex(3);
@@ -174,7 +174,7 @@ int pdfPages(const QString& path) {
 TEST_F(HelpWindowTest, PrintPdfFromTheCommandLineHasOnePagePerVisibleTab) {
   int visibleTabs = 0;
   {
-    TMainForm w;
+    MainWindow w;
     for (int i = 0; i < w.pageControl()->count(); ++i)
       visibleTabs += w.pageControl()->isTabVisible(i);
   }

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "qt_app.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "text/mstring.h"
 
 namespace q3test {
@@ -47,7 +47,7 @@ class SimWindowTest : public ::testing::Test {
   }
 
   // Runs the window's timer by hand, in step with the wall clock.
-  bool tickUntil(TMainForm& w, const std::function<bool()>& pred, int ms = 10000) {
+  bool tickUntil(MainWindow& w, const std::function<bool()>& pred, int ms = 10000) {
     for (int waited = 0; waited < ms; waited += 50) {
       if (pred()) return true;
       w.core().tick();

@@ -20,7 +20,7 @@
 #include "files/ign_document.h"
 #include "files/service_tools.h"
 #include "link/link_session.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "shell/ui/window_features.h"
 
 namespace {
@@ -257,7 +257,7 @@ class FilesFeature : public QObject, public q3::Feature {
   }
 
   WindowContext& m_ctx;
-  TMainForm* m_w;
+  MainWindow* m_w;
   q3::ParamBinder& m_binder;
   q3::IgnDocument m_doc;
   q3::EmbeddedArchive m_archive;

@@ -12,12 +12,12 @@
 #include "base/version_line.h"
 #include "link/link_session.h"
 #include "print/window_printer.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "shell/ui/window_context.h"
 #include "shell/ui/window_features.h"
 #include "text/mstring.h"
-#include "update/ui/about_window.h"
-#include "update/ui/update_window.h"
+#include "update/ui/about_dialog.h"
+#include "update/ui/update_offer_dialog.h"
 #include "update/ui/web_links.h"
 #include "update/update_feature.h"
 #include "update/update_server.h"
@@ -54,7 +54,7 @@ class HelpFeature : public QObject, public q3::Feature {
     };
     on("MenuContens", [this] { q3::openWebPage(server(), q3::WebPage::Manuals); });
     on("MenuUpdate", [this] { q3::openWebPage(server(), q3::WebPage::Upload); });
-    on("MenuAbout", [this] { q3::TFormAbout(q3::AboutInfo::current(server()), m_w).exec(); });
+    on("MenuAbout", [this] { q3::AboutDialog(q3::AboutInfo::current(server()), m_w).exec(); });
     on("MenuPrint", [this] { printer().print(); });
     on("MenuPrintAll", [this] { printer().printAll(); });
     if (QAction* all = m_w->action("MenuPrintAll")) all->setVisible(true);
@@ -103,7 +103,7 @@ class HelpFeature : public QObject, public q3::Feature {
   }
 
   WindowContext& m_ctx;
-  TMainForm* m_w;
+  MainWindow* m_w;
   std::unique_ptr<q3::UpdateCheckFeature> m_update;
 };
 

@@ -26,7 +26,7 @@
 #include "link/port_release_server.h"
 #include "link/supervisor.h"
 #include "link/unit_texts.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "shell/ui/qt_colour.h"
 #include "shell/ui/restore_backup_dialog.h"
 #include "shell/ui/window_context.h"
@@ -384,7 +384,7 @@ class LinkFeature : public QObject, public q3::Feature {
   }
 
   WindowContext& m_ctx;
-  TMainForm& m_w;
+  MainWindow& m_w;
   std::unique_ptr<q3::LinkSession> m_session;
   std::unique_ptr<q3::PortReleaseServer> m_server;
   struct Listening {

@@ -12,7 +12,7 @@
 #include "files/ign_document.h"
 #include "print/window_printer.h"
 #include "shell/ui/close_on_signal.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "shell/ui/qt_dialogs.h"
 #include "shell/ui/window_context.h"
 
@@ -47,7 +47,7 @@ int printPdf(QStringList args) {
   q3::UserDialogs* previous = q3::setDialogs(&console);
   int rc = 0;
   {
-    TMainForm w(args << "nopatchcheck");
+    MainWindow w(args << "nopatchcheck");
     if (!file.isEmpty()) {
       q3::IgnDocument doc(w.params());
       if (doc.load(file.toStdString(), -1) != q3::IgnDocument::LoadResult::Loaded) {
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
   args.removeFirst();
   int rc = 0;
   try {
-    TMainForm w(args);
+    MainWindow w(args);
     q3::closeOnTerminationSignals(&w);
     w.show();
     rc = app.exec();

@@ -17,7 +17,7 @@
 #include "maps/map_defs.h"
 #include "maps/ui/map_editor.h"
 #include "params/address_map.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "shell/ui/window_features.h"
 
 namespace {
@@ -224,7 +224,7 @@ class MapsFeature : public QObject, public q3::Feature {
   }
 
   WindowContext& m_ctx;
-  TMainForm* m_form;
+  MainWindow* m_form;
   std::vector<MapEditor*> m_tabs;
   QList<QWidget*> m_pages;
   q3::ParamImage m_lastImage;

@@ -31,7 +31,7 @@
 #include "params/function_flags.h"
 #include "params/hooked_page_host.h"
 #include "params/param_model.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "shell/ui/window_context.h"
 #include "shell/ui/window_features.h"
 #include "text/mstring.h"
@@ -196,14 +196,14 @@ class MonitorWindowFeature : public QObject, public q3::Feature {
   // The strip below the pages; the Test page makes its own monitor controls,
   // the player group its buttons.
   void placeControls() {
-    TMainForm& w = m_ctx.window;
+    MainWindow& w = m_ctx.window;
     if (!w.control<QWidget>("PanelMonitor")) w.addBelowPages(new q3::MonitorArea(&w));
     if (auto* group = w.control<QGroupBox>("GroupBoxPlayer"); group && !group->layout())
       q3::fillPlayerGroup(group);
   }
 
   void wirePlayerExtras() {
-    TMainForm& w = m_ctx.window;
+    MainWindow& w = m_ctx.window;
     if (auto* speed = w.control<QComboBox>("ComboBoxPlaySpeed"))
       connect(speed, &QComboBox::currentIndexChanged, this, [this](int i) {
         const std::vector<double>& speeds = q3::playbackSpeeds();

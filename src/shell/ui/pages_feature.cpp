@@ -14,7 +14,7 @@
 #include "pages/race_page.h"
 #include "params/address_map.h"
 #include "params/hooked_page_host.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "shell/ui/window_features.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "base/status_slots.h"
 #include "params/address_map.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "shell/ui/window_features.h"
 
 namespace {
@@ -140,7 +140,7 @@ class ParamsFeature : public QObject, public q3::Feature {
   }
 
   WindowContext& m_ctx;
-  TMainForm& m_w;
+  MainWindow& m_w;
   bool m_settingsDue = false;
 };
 

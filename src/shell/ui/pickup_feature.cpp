@@ -7,13 +7,13 @@
 #include <QPushButton>
 
 #include "monitor/ui/pickup_monitor_feature.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "shell/ui/window_context.h"
 #include "shell/ui/window_features.h"
 
 namespace {
 
-QAbstractButton* monitorButton(TMainForm& w) {
+QAbstractButton* monitorButton(MainWindow& w) {
   if (auto* b = w.control<QAbstractButton>("ButtonMonPu")) return b;
   QWidget* page = w.page("TabSheetBike");
   auto* b = new QPushButton(QStringLiteral("monitor PickUps"), page);

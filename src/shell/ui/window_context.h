@@ -14,7 +14,7 @@
 #include "base/event.h"
 #include "monitor/ignlog_player.h"
 
-class TMainForm;
+class MainWindow;
 
 namespace q3 {
 class AppClock;
@@ -45,7 +45,7 @@ struct WindowEvents {
 };
 
 struct WindowContext {
-  TMainForm& window;
+  MainWindow& window;
   q3::ParamModel& params;
   q3::ParamBinder& binder;
   q3::HookedPageHost& pageHost;

@@ -9,7 +9,7 @@
 
 #include "base/app_paths.h"
 #include "base/window_fit.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "text/mstring.h"
 
 namespace {
@@ -24,16 +24,16 @@ std::vector<q3::WindowRect> monitorRects() {
 
 }  // namespace
 
-void TMainForm::setupPaths() {
+void MainWindow::setupPaths() {
   m_paths = q3::resolveAppPaths();
   m_keyFile.load(m_paths.applicationIni());
 }
 
-void TMainForm::readServiceMode() {
+void MainWindow::readServiceMode() {
   m_service = q3::readServiceModeFile(q3::serviceModeFilePath());
 }
 
-void TMainForm::loadSettings() {
+void MainWindow::loadSettings() {
   m_settings.rect = toRect(geometry());
   m_settings.activePage = PageControl1->currentIndex();
   m_settings.language = q3::language();
@@ -59,7 +59,7 @@ void TMainForm::loadSettings() {
   makeImageConsistent();
 }
 
-void TMainForm::saveSettings() {
+void MainWindow::saveSettings() {
   m_settings.rect = toRect(geometry());
   m_settings.activePage = PageControl1->currentIndex();
   m_settings.language = q3::language();

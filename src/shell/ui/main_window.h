@@ -1,4 +1,4 @@
-// TMainForm: the main window. It owns the core objects (AppCore with the time
+// MainWindow: the main window. It owns the core objects (AppCore with the time
 // base, tick order and status slots; the settings; the parameter model) and
 // wires them to its widgets. Every control and menu item carries its name as
 // Qt objectName, so features, tests and screenshots find it by name.
@@ -46,15 +46,15 @@ class QProgressBar;
 class QTabWidget;
 class QTimer;
 
-class TMainForm : public QMainWindow, private q3::StatusSlotView {
+class MainWindow : public QMainWindow, private q3::StatusSlotView {
   Q_OBJECT
  public:
   static constexpr int kPages = 10;
   static constexpr int kComItems = 30;
 
   // args: the command-line arguments after the program name.
-  explicit TMainForm(const QStringList& args = {}, QWidget* parent = nullptr);
-  ~TMainForm() override;
+  explicit MainWindow(const QStringList& args = {}, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   q3::AppCore& core() { return m_core; }
   q3::AppSettings& settings() { return m_settings; }
@@ -110,11 +110,11 @@ class TMainForm : public QMainWindow, private q3::StatusSlotView {
   // Sets the language (0..2), applies every text again and refreshes the active page.
   void changeLanguage(int lang);
 
-  // Settings (main_form_settings.cpp).
+  // Settings (main_window_settings.cpp).
   void loadSettings();
   void saveSettings();
 
-  // Applies the text tables in the current language (main_form_texts.cpp).
+  // Applies the text tables in the current language (main_window_texts.cpp).
   void applyTexts();
   // The caption: the loaded file while the image is unmodified, and the note
   // of a port lent to the bootloader tool.

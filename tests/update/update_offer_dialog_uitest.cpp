@@ -16,8 +16,8 @@
 #include "qt_app.h"
 #include "text/mstring.h"
 #include "text/recording_dialogs.h"
-#include "update/ui/about_window.h"
-#include "update/ui/update_window.h"
+#include "update/ui/about_dialog.h"
+#include "update/ui/update_offer_dialog.h"
 #include "update/ui/web_links.h"
 
 namespace {
@@ -122,7 +122,7 @@ TEST(UpdateWindow, ButtonsFollowTheLinksAndCaptionsTheLanguage) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.language);
     LanguageScope lang(c.language);
-    q3::TFormPatch w(offer(c.web, c.download), nullptr);
+    q3::UpdateOfferDialog w(offer(c.web, c.download), nullptr);
     EXPECT_EQ(w.windowTitle(), c.title);
     EXPECT_EQ(button(w, "ButtonPatchDownload")->isHidden(), !c.download);
     EXPECT_EQ(button(w, "ButtonPatchWWW")->isHidden(), !c.web);
@@ -150,7 +150,7 @@ TEST(UpdateWindow, EachButtonEndsWithItsChoice) {
     QWidget parent;
     // Clicks the button once the modal window runs.
     QTimer::singleShot(0, [&] {
-      auto* w = qobject_cast<q3::TFormPatch*>(QApplication::activeModalWidget());
+      auto* w = qobject_cast<q3::UpdateOfferDialog*>(QApplication::activeModalWidget());
       ASSERT_NE(w, nullptr);
       button(*w, c.button)->click();
     });
@@ -165,7 +165,7 @@ TEST(UpdateWindow, EachButtonEndsWithItsChoice) {
 TEST(UpdateWindow, WwwOpensThePageAndStaysOpen) {
   app();
   std::vector<QUrl> opened;
-  q3::TFormPatch w(offer(true, true), [&](const QUrl& u) {
+  q3::UpdateOfferDialog w(offer(true, true), [&](const QUrl& u) {
     opened.push_back(u);
     return true;
   });
@@ -182,7 +182,7 @@ TEST(AboutWindow, NamesTheProgramLicencesAndPlaces) {
   info.settingsFolder = "/tmp/q3-about/settings";
   info.errorLog = "/tmp/q3-about/ZAR.err";
   info.webSite = QUrl("https://w.example.org");
-  q3::TFormAbout about(info);
+  q3::AboutDialog about(info);
   const QString text = about.plainText();
   for (const char* part :
        {"QUELIN3 Setup", "RSKEY=104.00", "Qt 6.", "GNU LGPL v3", "zlib 1.", "zlib licence",
@@ -194,7 +194,7 @@ TEST(AboutWindow, NamesTheProgramLicencesAndPlaces) {
   // The places are links: a missing file opens its folder.
   auto* label = about.findChild<QLabel*>("LabelAbout");
   emit label->linkActivated(QUrl::fromLocalFile("/tmp/q3-about/settings").toString());
-  EXPECT_TRUE(q3::TFormAbout::openLink("https://w.example.org"));
+  EXPECT_TRUE(q3::AboutDialog::openLink("https://w.example.org"));
   EXPECT_EQ(catcher.urls, (std::vector<QUrl>{QUrl::fromLocalFile("/tmp/q3-about/settings"),
                                              QUrl("https://w.example.org")}));
   EXPECT_TRUE(label->text().contains("href=\"file:///tmp/q3-about\""));
@@ -208,15 +208,15 @@ TEST(AboutWindow, SpeaksTheUsersLanguage) {
   const char* titles[] = {"About", "Über Programm", "O programu"};
   for (int lang = 0; lang < 3; ++lang) {
     LanguageScope scope(lang);
-    q3::TFormAbout about(q3::AboutInfo::current(QUrl("https://w.example.org")));
+    q3::AboutDialog about(q3::AboutInfo::current(QUrl("https://w.example.org")));
     EXPECT_EQ(about.windowTitle(), titles[lang]);
     EXPECT_TRUE(about.plainText().contains(data.path()));
   }
   qunsetenv("QUELIN3_DATA_DIR");
   LanguageScope scope(1);
-  EXPECT_TRUE(q3::TFormAbout(q3::AboutInfo{}).plainText().contains("Einstellungsordner"));
+  EXPECT_TRUE(q3::AboutDialog(q3::AboutInfo{}).plainText().contains("Einstellungsordner"));
 }
 
 }  // namespace
 
-#include "update_window_uitest.moc"
+#include "update_offer_dialog_uitest.moc"

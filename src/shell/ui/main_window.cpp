@@ -1,6 +1,6 @@
-// TMainForm: widgets, menus, status bar, the start-up lists, the timer and
+// MainWindow: widgets, menus, status bar, the start-up lists, the timer and
 // closing. The features (window_features.cpp) do their part of each step.
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -37,13 +37,13 @@ using q3::StartupStep;
 namespace {
 
 // The ten pages in page-index order.
-const char* const kPageNames[TMainForm::kPages] = {
+const char* const kPageNames[MainWindow::kPages] = {
     "TabSheetRuzne", "TabSheetBike",  "TabSheetSensors", "TabSheetAdvance", "TabSheetPOut",
     "TabSheetServo", "TabSheet_Gear", "TabSheet_Race",   "TabSheet_N2O",    "TabSheet_Ladeni"};
 
 }  // namespace
 
-TMainForm::TMainForm(const QStringList& args, QWidget* parent) : QMainWindow(parent), m_args(args) {
+MainWindow::MainWindow(const QStringList& args, QWidget* parent) : QMainWindow(parent), m_args(args) {
   setObjectName("MainForm");
   setWindowTitle(QString::fromLatin1(q3::kProductName));
   resize(1000, 720);
@@ -61,18 +61,18 @@ TMainForm::TMainForm(const QStringList& args, QWidget* parent) : QMainWindow(par
   Timer1->start();
 }
 
-TMainForm::~TMainForm() {
+MainWindow::~MainWindow() {
   if (Timer1) Timer1->stop();
   m_core.runClose(CloseStep::DestroyProtocolEngine);
   m_core.clock().requestStop();  // whatever worker of this window is left ends now
   for (const auto& f : m_features) m_core.removeFeature(f.get());
 }
 
-QAction* TMainForm::action(const char* name) const {
+QAction* MainWindow::action(const char* name) const {
   return findChild<QAction*>(QString::fromLatin1(name));
 }
 
-QWidget* TMainForm::page(const char* name) const {
+QWidget* MainWindow::page(const char* name) const {
   for (QWidget* p : m_pages)
     if (p->objectName() == QLatin1String(name)) return p;
   return nullptr;
@@ -80,7 +80,7 @@ QWidget* TMainForm::page(const char* name) const {
 
 // ---------------------------------------------------------------- widgets
 
-void TMainForm::buildWidgets() {
+void MainWindow::buildWidgets() {
   auto* central = new QWidget(this);
   central->setObjectName("PanelMain");
   auto* v = new QVBoxLayout(central);
@@ -160,19 +160,19 @@ void TMainForm::buildWidgets() {
   setCentralWidget(central);
 }
 
-void TMainForm::addBelowPages(QWidget* w) {
+void MainWindow::addBelowPages(QWidget* w) {
   auto* box = qobject_cast<QBoxLayout*>(centralWidget()->layout());
   box->insertWidget(box->indexOf(GroupBoxPlayer), w);
 }
 
-QMenu* TMainForm::addMenu(QMenu* parent, const char* name) {
+QMenu* MainWindow::addMenu(QMenu* parent, const char* name) {
   QMenu* m = parent ? parent->addMenu(QString()) : menuBar()->addMenu(QString());
   m->setObjectName(name);
   m->menuAction()->setObjectName(name);
   return m;
 }
 
-QAction* TMainForm::addItem(QMenu* menu, const char* name, bool enabled) {
+QAction* MainWindow::addItem(QMenu* menu, const char* name, bool enabled) {
   QAction* a = menu->addAction(QString());
   a->setObjectName(name);
   a->setEnabled(enabled);
@@ -181,7 +181,7 @@ QAction* TMainForm::addItem(QMenu* menu, const char* name, bool enabled) {
   return a;
 }
 
-void TMainForm::buildMenus() {
+void MainWindow::buildMenus() {
   menuBar()->setObjectName("MainMenu1");
   QMenu* file = addMenu(nullptr, "MenuFile");
   addItem(file, "MenuNew");
@@ -255,7 +255,7 @@ void TMainForm::buildMenus() {
   servis->menuAction()->setVisible(false);
 }
 
-void TMainForm::buildStatusBar() {
+void MainWindow::buildStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName("StatusBar1");
   bar->setSizeGripEnabled(false);
@@ -278,7 +278,7 @@ void TMainForm::buildStatusBar() {
 
 // ---------------------------------------------------------------- construction
 
-void TMainForm::constructStartup() {
+void MainWindow::constructStartup() {
   createProtocolEngine();
   setupPaths();
   clearUnitTexts();
@@ -287,14 +287,14 @@ void TMainForm::constructStartup() {
   setUnitTypeKey();  // the link also sets its supervisor period mask to 1 here
 }
 
-void TMainForm::createProtocolEngine() { m_core.runStartup(StartupStep::CreateProtocolEngine); }
-void TMainForm::clearUnitTexts() { m_core.runStartup(StartupStep::ClearUnitTexts); }
-void TMainForm::fillProbeTable() { m_core.runStartup(StartupStep::FillProbeTable); }
-void TMainForm::setUnitTypeKey() { m_core.runStartup(StartupStep::SetUnitTypeKey); }
+void MainWindow::createProtocolEngine() { m_core.runStartup(StartupStep::CreateProtocolEngine); }
+void MainWindow::clearUnitTexts() { m_core.runStartup(StartupStep::ClearUnitTexts); }
+void MainWindow::fillProbeTable() { m_core.runStartup(StartupStep::FillProbeTable); }
+void MainWindow::setUnitTypeKey() { m_core.runStartup(StartupStep::SetUnitTypeKey); }
 
 // ---------------------------------------------------------------- form creation
 
-void TMainForm::formCreate() {
+void MainWindow::formCreate() {
   formDefaultsFolderName();
   loadArchive();
   initStatusSlots();
@@ -330,33 +330,33 @@ void TMainForm::formCreate() {
   q3::debugLog("FORM Initialised");
 }
 
-void TMainForm::formDefaultsFolderName() {
+void MainWindow::formDefaultsFolderName() {
   m_defaultsFolder = QString("/NEW_%1").arg(q3::kUnitTypeKey);
 }
-void TMainForm::loadArchive() { m_core.runStartup(StartupStep::LoadArchive); }
-void TMainForm::initStatusSlots() { m_core.status().bind(this); }
+void MainWindow::loadArchive() { m_core.runStartup(StartupStep::LoadArchive); }
+void MainWindow::initStatusSlots() { m_core.status().bind(this); }
 // Also a step of loading the settings and of closing.
-void TMainForm::makeImageConsistent() { m_core.runStartup(StartupStep::MakeImageConsistent); }
-void TMainForm::createComMenuItems() { m_core.runStartup(StartupStep::CreateComMenuItems); }
-void TMainForm::collectControlLists() { m_core.runStartup(StartupStep::CollectControlLists); }
-void TMainForm::routeHintsToStatusBar() { m_panels[0]->clear(); }
-void TMainForm::formVersionLine() {
+void MainWindow::makeImageConsistent() { m_core.runStartup(StartupStep::MakeImageConsistent); }
+void MainWindow::createComMenuItems() { m_core.runStartup(StartupStep::CreateComMenuItems); }
+void MainWindow::collectControlLists() { m_core.runStartup(StartupStep::CollectControlLists); }
+void MainWindow::routeHintsToStatusBar() { m_panels[0]->clear(); }
+void MainWindow::formVersionLine() {
   m_versionLine = QString::fromStdString(q3::versionLine());
   m_panels[2]->setText(m_versionLine);
   m_panels[4]->setText("not connected");
 }
-void TMainForm::loadAllDefaults() { m_core.runStartup(StartupStep::LoadAllDefaults); }
-void TMainForm::centreWindow() {
+void MainWindow::loadAllDefaults() { m_core.runStartup(StartupStep::LoadAllDefaults); }
+void MainWindow::centreWindow() {
   const QScreen* s = screen();
   if (!s) return;
   QRect g = s->geometry();
   move(g.left() + (g.width() - width()) / 2, g.top() + (g.height() - height()) / 2);
 }
-void TMainForm::formExeDataPath() {
+void MainWindow::formExeDataPath() {
   m_exeDataFile = QCoreApplication::applicationDirPath() + "/data.ign";
 }
-void TMainForm::buildHistoryMenu() { m_core.runStartup(StartupStep::BuildHistoryMenu); }
-void TMainForm::applyCommandLine() {
+void MainWindow::buildHistoryMenu() { m_core.runStartup(StartupStep::BuildHistoryMenu); }
+void MainWindow::applyCommandLine() {
   std::vector<std::string> args;
   for (const QString& a : m_args) args.push_back(a.toStdString());
   q3::CommandLineEffect e = q3::applyCommandLine(args, q3::language());
@@ -364,11 +364,11 @@ void TMainForm::applyCommandLine() {
   m_settings.language = e.language;
   m_noPatchCheck = e.noPatchCheck;
 }
-void TMainForm::showAllPages() { m_core.runStartup(StartupStep::ShowAllPages); }
-void TMainForm::resetUndoHistory() { m_core.runStartup(StartupStep::ResetUndoHistory); }
-void TMainForm::showActivePage() { m_core.runStartup(StartupStep::ShowActivePage); }
-void TMainForm::rebuildComMenu() { m_core.runStartup(StartupStep::RebuildComMenu); }
-void TMainForm::adjustControls() {
+void MainWindow::showAllPages() { m_core.runStartup(StartupStep::ShowAllPages); }
+void MainWindow::resetUndoHistory() { m_core.runStartup(StartupStep::ResetUndoHistory); }
+void MainWindow::showActivePage() { m_core.runStartup(StartupStep::ShowActivePage); }
+void MainWindow::rebuildComMenu() { m_core.runStartup(StartupStep::RebuildComMenu); }
+void MainWindow::adjustControls() {
   CGaugeProgram->setMaximum(100);
   CGaugeProgram->hide();
   if (QWidget* w = findChild<QWidget*>("LabelEeDataErr")) w->hide();
@@ -411,27 +411,27 @@ void TMainForm::adjustControls() {
   if (QWidget* w = findChild<QWidget*>("CheckBoxInNeutralSs")) w->show();
   m_core.runStartup(StartupStep::AdjustPageControls);
 }
-void TMainForm::markPagesForFullRefresh() {
+void MainWindow::markPagesForFullRefresh() {
   m_core.runStartup(StartupStep::MarkPagesForFullRefresh);
 }
-void TMainForm::showActivePageSecondary() {
+void MainWindow::showActivePageSecondary() {
   m_core.runStartup(StartupStep::ShowActivePageSecondary);
 }
-void TMainForm::acceptDroppedFiles() { setAcceptDrops(true); }
-void TMainForm::checkAddressMap() { m_core.runStartup(StartupStep::CheckAddressMap); }
-void TMainForm::resetConnection() { m_core.runStartup(StartupStep::ResetConnection); }
-void TMainForm::refreshMonitor() { m_core.runStartup(StartupStep::RefreshMonitor); }
-void TMainForm::startUpdateCheck() { m_core.runStartup(StartupStep::StartUpdateCheck); }
-void TMainForm::initRecorderPlayer() { m_core.runStartup(StartupStep::InitRecorderPlayer); }
+void MainWindow::acceptDroppedFiles() { setAcceptDrops(true); }
+void MainWindow::checkAddressMap() { m_core.runStartup(StartupStep::CheckAddressMap); }
+void MainWindow::resetConnection() { m_core.runStartup(StartupStep::ResetConnection); }
+void MainWindow::refreshMonitor() { m_core.runStartup(StartupStep::RefreshMonitor); }
+void MainWindow::startUpdateCheck() { m_core.runStartup(StartupStep::StartUpdateCheck); }
+void MainWindow::initRecorderPlayer() { m_core.runStartup(StartupStep::InitRecorderPlayer); }
 
 // ---------------------------------------------------------------- closing
 
-void TMainForm::closeEvent(QCloseEvent* e) {
+void MainWindow::closeEvent(QCloseEvent* e) {
   formClose();
   e->accept();
 }
 
-void TMainForm::formClose() {
+void MainWindow::formClose() {
   if (m_closed) return;
   m_closed = true;
   if (Timer1) Timer1->stop();
@@ -444,27 +444,27 @@ void TMainForm::formClose() {
   m_core.status().freeTexts();
 }
 
-void TMainForm::stopRecordingAndPlayback() { m_core.runClose(CloseStep::StopRecordingAndPlayback); }
-void TMainForm::stopUpdateCheck() { m_core.runClose(CloseStep::StopUpdateCheck); }
-void TMainForm::closePorts() { m_core.runClose(CloseStep::ClosePorts); }
-void TMainForm::storeActivePage() { m_core.runClose(CloseStep::StoreActivePage); }
+void MainWindow::stopRecordingAndPlayback() { m_core.runClose(CloseStep::StopRecordingAndPlayback); }
+void MainWindow::stopUpdateCheck() { m_core.runClose(CloseStep::StopUpdateCheck); }
+void MainWindow::closePorts() { m_core.runClose(CloseStep::ClosePorts); }
+void MainWindow::storeActivePage() { m_core.runClose(CloseStep::StoreActivePage); }
 
 // ---------------------------------------------------------------- commands
 
-void TMainForm::MenuExitClick() { close(); }
+void MainWindow::MenuExitClick() { close(); }
 
-void TMainForm::setPlayerVisible(bool on) {
+void MainWindow::setPlayerVisible(bool on) {
   GroupBoxPlayer->setVisible(on);
   action("MenuMonitorPlayer")->setChecked(on);
   m_settings.monitorPlayer = on;
 }
 
-void TMainForm::MenuMonitorPlayerClick() {
+void MainWindow::MenuMonitorPlayerClick() {
   setPlayerVisible(!GroupBoxPlayer->isVisibleTo(this));
   saveSettings();
 }
 
-bool TMainForm::event(QEvent* e) {
+bool MainWindow::event(QEvent* e) {
   // Hints of controls and menu items go to status panel 0.
   if (e->type() == QEvent::StatusTip) {
     m_panels[0]->setText(static_cast<QStatusTipEvent*>(e)->tip());
@@ -475,30 +475,30 @@ bool TMainForm::event(QEvent* e) {
 
 // ---------------------------------------------------------------- status slots
 
-bool TMainForm::hasLabel(int slot) const { return slotLabel(slot) != nullptr; }
+bool MainWindow::hasLabel(int slot) const { return slotLabel(slot) != nullptr; }
 
-bool TMainForm::labelVisible(int slot) const {
+bool MainWindow::labelVisible(int slot) const {
   const QLabel* l = slotLabel(slot);
   return l && l->isVisibleTo(this);
 }
 
-void TMainForm::setLabelVisible(int slot, bool visible) {
+void MainWindow::setLabelVisible(int slot, bool visible) {
   if (QLabel* l = slotLabel(slot)) l->setVisible(visible);
   if (slot == 2) CGaugeProgram->setVisible(visible);
 }
 
-QLabel* TMainForm::slotLabel(int slot) const {
+QLabel* MainWindow::slotLabel(int slot) const {
   return slot == 1   ? LabelConnection
          : slot == 2 ? LabelResult
          : slot == 4 ? LabelCongruence
                      : nullptr;
 }
 
-void TMainForm::setLabelText(int slot, const char* utf8) {
+void MainWindow::setLabelText(int slot, const char* utf8) {
   if (QLabel* l = slotLabel(slot)) l->setText(QString::fromUtf8(utf8));
 }
 
-void TMainForm::setLabelColours(int slot, q3::Colour font, q3::Colour back) {
+void MainWindow::setLabelColours(int slot, q3::Colour font, q3::Colour back) {
   QLabel* l = slotLabel(slot);
   if (!l) return;
   QPalette p = l->palette();

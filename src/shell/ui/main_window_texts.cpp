@@ -7,7 +7,7 @@
 // English.
 #include "link/link_session.h"
 #include "link/unit_texts.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "text/mstring.h"
 #include "text/ui_texts.h"
 #include "text/widgets/widget_text_target.h"
@@ -16,7 +16,7 @@ namespace {
 
 class WindowTextTarget : public q3::WidgetTextTarget {
  public:
-  WindowTextTarget(TMainForm& w, WindowContext& ctx)
+  WindowTextTarget(MainWindow& w, WindowContext& ctx)
       : q3::WidgetTextTarget(&w), m_w(w), m_ctx(ctx) {}
 
   void refreshWindowCaption() override { m_w.refreshCaption(); }
@@ -25,37 +25,37 @@ class WindowTextTarget : public q3::WidgetTextTarget {
   void refreshActivePage() override { m_ctx.showActivePage(); }
 
  private:
-  TMainForm& m_w;
+  MainWindow& m_w;
   WindowContext& m_ctx;
 };
 
 }  // namespace
 
-void TMainForm::applyTexts() {
+void MainWindow::applyTexts() {
   WindowTextTarget target(*this, m_ctx);
   q3::applyTexts(target, m_image.byte(515));
 }
 
-void TMainForm::applyControlCaptions() {
+void MainWindow::applyControlCaptions() {
   WindowTextTarget target(*this, m_ctx);
   q3::applyControlCaptions(target, m_image.byte(515));
   m_core.runStartup(q3::StartupStep::ApplyControlCaptions);
 }
 
-void TMainForm::changeLanguage(int lang) {
+void MainWindow::changeLanguage(int lang) {
   WindowTextTarget target(*this, m_ctx);
   q3::changeLanguage(lang, target, m_image.byte(515));
   m_settings.language = q3::language();
 }
 
-void TMainForm::refreshCaption() {
+void MainWindow::refreshCaption() {
   const bool released = m_ctx.link && m_ctx.link->supervisor().released();
   std::string file;
   if (!m_params.modified()) file = QString::fromStdU16String(m_settings.file).toStdString();
   setWindowTitle(QString::fromStdString(q3::windowCaption(file, released)));
 }
 
-void TMainForm::MenuEnglishClick() { changeLanguage(0); }
-void TMainForm::MenuGermanClick() { changeLanguage(1); }
-void TMainForm::MenuCzechClick() { changeLanguage(2); }
-void TMainForm::MenuFrenchClick() { changeLanguage(0); }
+void MainWindow::MenuEnglishClick() { changeLanguage(0); }
+void MainWindow::MenuGermanClick() { changeLanguage(1); }
+void MainWindow::MenuCzechClick() { changeLanguage(2); }
+void MainWindow::MenuFrenchClick() { changeLanguage(0); }

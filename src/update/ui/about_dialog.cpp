@@ -1,5 +1,5 @@
 // The About window's texts and links.
-#include "update/ui/about_window.h"
+#include "update/ui/about_dialog.h"
 
 #include <zlib.h>
 
@@ -50,7 +50,7 @@ AboutInfo AboutInfo::current(const QUrl& server) {
   return info;
 }
 
-TFormAbout::TFormAbout(const AboutInfo& info, QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(const AboutInfo& info, QWidget* parent) : QDialog(parent) {
   setObjectName("FormAbout");
   setWindowTitle(tr3("###About##Über Programm##O programu"));
 
@@ -108,13 +108,13 @@ TFormAbout::TFormAbout(const AboutInfo& info, QWidget* parent) : QDialog(parent)
   layout->addWidget(buttons);
 }
 
-QString TFormAbout::plainText() const {
+QString AboutDialog::plainText() const {
   QTextDocument doc;
   doc.setHtml(findChild<QLabel*>("LabelAbout")->text());
   return doc.toPlainText();
 }
 
-bool TFormAbout::openLink(const QString& link) {
+bool AboutDialog::openLink(const QString& link) {
   const QUrl url(link);
   if (url.isLocalFile()) return openLocalPath(url.toLocalFile());
   return openWebLink(url);

@@ -26,7 +26,7 @@
 #include "base/debug_log.h"
 #include "qt_app.h"
 #include "shell/ui/close_on_signal.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "text/mstring.h"
 #include "text/ui_texts.h"
 
@@ -52,7 +52,7 @@ int threadCount() {
 // Takes part in a window's steps for as long as it lives.
 class Joined {
  public:
-  Joined(TMainForm& w, q3::Feature& f) : m_core(w.core()), m_f(f) { m_core.addFeature(&m_f); }
+  Joined(MainWindow& w, q3::Feature& f) : m_core(w.core()), m_f(f) { m_core.addFeature(&m_f); }
   ~Joined() { m_core.removeFeature(&m_f); }
   Joined(const Joined&) = delete;
   Joined& operator=(const Joined&) = delete;
@@ -83,8 +83,8 @@ class MainFormTest : public ::testing::Test {
     fs::remove_all(dir);
     q3::setLanguage(0);
   }
-  TMainForm& start(const QStringList& args = {}) {
-    form = std::make_unique<TMainForm>(args);
+  MainWindow& start(const QStringList& args = {}) {
+    form = std::make_unique<MainWindow>(args);
     form->show();
     return *form;
   }
@@ -93,11 +93,11 @@ class MainFormTest : public ::testing::Test {
   }
   QString caption(const char* name) { return form->action(name)->text(); }
   fs::path dir;
-  std::unique_ptr<TMainForm> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 TEST_F(MainFormTest, EveryMenuItemExistsWithItsCaptionAndShortcut) {
-  TMainForm& w = start();
+  MainWindow& w = start();
   q3::TextTable menus = q3::menuCaptionTable();
   ASSERT_GT(menus.size, 20u);
   for (const q3::TextEntry& e : menus) {
@@ -118,7 +118,7 @@ TEST_F(MainFormTest, EveryMenuItemExistsWithItsCaptionAndShortcut) {
 }
 
 TEST_F(MainFormTest, UnitCommandsWaitForAUnitOtherCommandsWork) {
-  TMainForm& w = start();
+  MainWindow& w = start();
   for (int i = 0; i < 4; ++i) w.core().tick();
   for (const char* name : {"MenuRead", "MenuVerify", "MenuProgram", "MenuReset", "MenuSaveVersion"})
     EXPECT_FALSE(w.action(name)->isEnabled()) << name;
@@ -133,7 +133,7 @@ TEST_F(MainFormTest, UnitCommandsWaitForAUnitOtherCommandsWork) {
 }
 
 TEST_F(MainFormTest, PagesControlsAndStatusBar) {
-  TMainForm& w = start();
+  MainWindow& w = start();
   QTabWidget* tabs = w.pageControl();
   ASSERT_EQ(tabs->count(), 10);
   const char* names[] = {"TabSheetRuzne", "TabSheetBike",   "TabSheetSensors", "TabSheetAdvance",
@@ -154,7 +154,7 @@ TEST_F(MainFormTest, PagesControlsAndStatusBar) {
 }
 
 TEST_F(MainFormTest, TimerTicksAfterStartUp) {
-  TMainForm& w = start();
+  MainWindow& w = start();
   EXPECT_TRUE(w.core().initialised());
   TickCounter counter;
   Joined joined(w, counter);
@@ -168,7 +168,7 @@ TEST_F(MainFormTest, DestroyingAWindowEndsItsWorkers) {
   form.reset();  // whatever threads Qt keeps for the process exist from here on
   const int idle = threadCount();
   for (int round = 0; round < 2; ++round) {
-    TMainForm& w = start();
+    MainWindow& w = start();
     EXPECT_FALSE(w.core().clock().stopRequested());
     EXPECT_GT(threadCount(), idle) << "round " << round;
     form.reset();
@@ -180,7 +180,7 @@ TEST_F(MainFormTest, DestroyingAWindowEndsItsWorkers) {
 // Page changes (by the tabs or by undo's page switch) and applied texts reach
 // every listener once.
 TEST_F(MainFormTest, PageAndTextChangesAreAnnounced) {
-  TMainForm& w = start();
+  MainWindow& w = start();
   std::vector<int> pages;
   int texts = 0;
   auto first = w.events().pageChanged.subscribe([&](int p) { pages.push_back(p); });
@@ -196,7 +196,7 @@ TEST_F(MainFormTest, PageAndTextChangesAreAnnounced) {
 }
 
 TEST_F(MainFormTest, StatusSlotTwoCarriesTheProgressBar) {
-  TMainForm& w = start();
+  MainWindow& w = start();
   auto* result = w.findChild<QLabel*>("LabelResult");
   auto* gauge = w.findChild<QProgressBar*>("CGaugeProgram");
   w.core().status().showStatus(2, "###Reading...##Lesen...##Čtení...", 100, q3::kBlack, q3::kAqua,
@@ -212,7 +212,7 @@ TEST_F(MainFormTest, StatusSlotTwoCarriesTheProgressBar) {
 }
 
 TEST_F(MainFormTest, CloseWritesSettingsAndSecondStartRestoresThem) {
-  TMainForm& w = start();
+  MainWindow& w = start();
   w.setGeometry(40, 30, 700, 500);
   w.MenuGermanClick();
   w.pageControl()->setCurrentIndex(3);
@@ -233,7 +233,7 @@ TEST_F(MainFormTest, CloseWritesSettingsAndSecondStartRestoresThem) {
   form.reset();
 
   q3::setLanguage(0);
-  TMainForm& again = start();
+  MainWindow& again = start();
   EXPECT_EQ(again.geometry(), rect);
   EXPECT_EQ(q3::language(), 1);
   EXPECT_TRUE(again.action("MenuGerman")->isChecked());
@@ -245,7 +245,7 @@ TEST_F(MainFormTest, CloseWritesSettingsAndSecondStartRestoresThem) {
 }
 
 TEST_F(MainFormTest, MonitorPlayerToggleIsSavedAtOnce) {
-  TMainForm& w = start();
+  MainWindow& w = start();
   w.MenuMonitorPlayerClick();
   EXPECT_NE(readAll(dir / "application.ini").find("MONITORPLAYER=1"), std::string::npos);
   w.MenuMonitorPlayerClick();
@@ -265,7 +265,7 @@ TEST_F(MainFormTest, CommandLineLanguageOverridesSettings) {
                         {{"x", "DEUTSCH"}, 2, false}};
   for (const Case& c : cases) {
     writeSettings("Language=3\n");
-    TMainForm& w = start(c.args);
+    MainWindow& w = start(c.args);
     EXPECT_EQ(q3::language(), c.language) << c.args.join(' ').toStdString();
     EXPECT_EQ(w.updateCheckSuppressed(), c.noPatch);
     form.reset();
@@ -276,7 +276,7 @@ TEST_F(MainFormTest, SavedRectangleOffTheScreensIsMovedOntoOne) {
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   writeSettings("Left=" + std::to_string(screen.right() + 2000) +
                 "\nTop=10\nWidth=700\nHeight=500\n");
-  TMainForm& w = start();
+  MainWindow& w = start();
   EXPECT_TRUE(screen.contains(w.geometry())) << w.geometry().x() << "," << w.geometry().y();
   EXPECT_EQ(w.geometry().size(), QSize(700, 500));
 }
@@ -284,14 +284,14 @@ TEST_F(MainFormTest, SavedRectangleOffTheScreensIsMovedOntoOne) {
 TEST_F(MainFormTest, ServiceModeShowsServiceMenuAndTakesTestPort) {
   std::ofstream(dir / "service.txt") << "TEST_ENABLE TEST_COM 7\n";
   writeSettings("ComPort=2\n");
-  TMainForm& w = start();
+  MainWindow& w = start();
   EXPECT_TRUE(w.serviceMode());
   EXPECT_TRUE(w.action("MenuServis")->isVisible());
   EXPECT_EQ(w.settings().comPort, 7);
 }
 
 TEST_F(MainFormTest, LanguageRoundTripLeavesNoGermanCaption) {
-  TMainForm& w = start();
+  MainWindow& w = start();
   w.MenuGermanClick();
   EXPECT_EQ(caption("MenuExit"), "&Beenden");
   EXPECT_EQ(w.findChild<QCheckBox*>("CheckBoxProgHned")->text(), "Programmierung nach Änderung");
@@ -304,7 +304,7 @@ TEST_F(MainFormTest, LanguageRoundTripLeavesNoGermanCaption) {
 }
 
 TEST_F(MainFormTest, TerminationSignalClosesTheWindowTheOrdinaryWay) {
-  TMainForm& w = start();
+  MainWindow& w = start();
   ASSERT_TRUE(q3::closeOnTerminationSignals(&w));
   w.pageControl()->setCurrentIndex(6);
   ::raise(SIGTERM);
@@ -316,10 +316,10 @@ TEST_F(MainFormTest, TerminationSignalClosesTheWindowTheOrdinaryWay) {
 }
 
 TEST_F(MainFormTest, ClosingRunsItsListInOrderAndSavesTheStoredPage) {
-  TMainForm& w = start();
+  MainWindow& w = start();
   struct CloseRecorder : q3::Feature {
     std::vector<std::string> order;
-    TMainForm* w = nullptr;
+    MainWindow* w = nullptr;
     fs::path defaultIni;
     const char* featureName() const override { return "close-recorder"; }
     void startup(q3::StartupStep s) override {
@@ -360,7 +360,7 @@ TEST_F(MainFormTest, ClosingRunsItsListInOrderAndSavesTheStoredPage) {
 TEST_F(MainFormTest, DebugLogShowsStartUpThenFirstTicks) {
   const fs::path log = dir / "debug.log";
   ASSERT_TRUE(q3::debugLogOpen(log.c_str()));
-  TMainForm& w = start();
+  MainWindow& w = start();
   for (int i = 0; i < 60; ++i) w.core().tick();
   q3::debugLogClose();
   const std::string text = readAll(log);

@@ -53,32 +53,32 @@ class MonitorWindowTest : public q3test::SimWindowTest {
     poll->start(20);
   }
 
-  static QString text(TMainForm& w, const char* label) {
+  static QString text(MainWindow& w, const char* label) {
     auto* l = w.findChild<QLabel*>(label);
     return l ? l->text() : QStringLiteral("<no %1>").arg(label);
   }
 
-  static void click(TMainForm& w, const char* name) {
+  static void click(MainWindow& w, const char* name) {
     auto* b = w.findChild<QAbstractButton*>(name);
     ASSERT_NE(b, nullptr) << name;
     ASSERT_TRUE(b->isEnabled()) << name;
     b->click();
   }
 
-  bool connected(TMainForm& w) {
+  bool connected(MainWindow& w) {
     q3::ConnectionSupervisor& sup = w.link()->supervisor();
     return tickUntil(
         w, [&] { return sup.connected() && sup.step() == q3::kSupIdle; }, 15000);
   }
 
-  static void shoot(TMainForm& w, const char* name) {
+  static void shoot(MainWindow& w, const char* name) {
     if (const char* shots = std::getenv("Q3_SCREENSHOT_DIR"))
       w.grab().save(QString(shots) + "/" + name);
   }
 };
 
 TEST_F(MonitorWindowTest, LiveValuesMoveAndATestCommandIsSentOnce) {
-  TMainForm w;
+  MainWindow w;
   w.resize(1280, 800);
   w.show();
   EXPECT_EQ(text(w, "LabelRpm"), "RPM = ---");
@@ -131,7 +131,7 @@ TEST_F(MonitorWindowTest, LiveValuesMoveAndATestCommandIsSentOnce) {
 }
 
 TEST_F(MonitorWindowTest, RecordingPlaysBackOverTheUsersWorkAndGivesItBack) {
-  TMainForm w;
+  MainWindow w;
   w.resize(1280, 800);
   w.show();
   w.action("MenuMonitorPlayer")->trigger();

@@ -1,5 +1,5 @@
 // The update window's layout, captions and buttons.
-#include "update/ui/update_window.h"
+#include "update/ui/update_offer_dialog.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -17,7 +17,7 @@ QString caption(const char* english, const char* czech) {
 }
 }  // namespace
 
-TFormPatch::TFormPatch(const PatchOffer& offer, std::function<bool(const QUrl&)> openLink,
+UpdateOfferDialog::UpdateOfferDialog(const PatchOffer& offer, std::function<bool(const QUrl&)> openLink,
                        QWidget* parent)
     : QDialog(parent) {
   setObjectName("FormPatch");
@@ -63,14 +63,14 @@ TFormPatch::TFormPatch(const PatchOffer& offer, std::function<bool(const QUrl&)>
   resize(560, 320);
 }
 
-void TFormPatch::finishWith(UpdateChoice c) {
+void UpdateOfferDialog::finishWith(UpdateChoice c) {
   m_choice = c;
   accept();
 }
 
 UpdateChoice showUpdateWindow(const PatchOffer& offer, QWidget* parent,
                               std::function<bool(const QUrl&)> openLink) {
-  TFormPatch w(offer, std::move(openLink), parent);
+  UpdateOfferDialog w(offer, std::move(openLink), parent);
   w.exec();
   return w.choice();
 }

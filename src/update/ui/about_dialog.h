@@ -20,10 +20,10 @@ struct AboutInfo {
   static AboutInfo current(const QUrl& server);
 };
 
-class TFormAbout : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TFormAbout(const AboutInfo& info, QWidget* parent = nullptr);
+  explicit AboutDialog(const AboutInfo& info, QWidget* parent = nullptr);
 
   // The text of the window as the user reads it (for logs and tests).
   QString plainText() const;

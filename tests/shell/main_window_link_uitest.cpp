@@ -24,7 +24,7 @@
 #include "link/port_release_server.h"
 #include "link/supervisor.h"
 #include "params/param_model.h"
-#include "shell/ui/main_form.h"
+#include "shell/ui/main_window.h"
 #include "sim_window_fixture.h"
 #include "text/mstring.h"
 
@@ -34,7 +34,7 @@ using q3test::app;
 class LinkWindowTest : public q3test::SimWindowTest {};
 
 TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
-  TMainForm w;
+  MainWindow w;
   auto* labelCom = w.findChild<QLabel*>("LabelCom");
   auto* read = w.findChild<QPushButton*>("ButtonRead");
   auto* gauge = w.findChild<QProgressBar*>("CGaugeProgram");
@@ -95,7 +95,7 @@ TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
     // And every page in English and German, with the unit's live values.
     for (int lang : {0, 1}) {
       w.changeLanguage(lang);
-      for (int p = 0; p < TMainForm::kPages; ++p) {
+      for (int p = 0; p < MainWindow::kPages; ++p) {
         w.pageControl()->setCurrentIndex(p);
         for (int i = 0; i < 10; ++i) {
           w.core().tick();
@@ -113,7 +113,7 @@ TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
 // Programming from the window keeps the unit's settings first; the backup is
 // listed for the File menu's restore.
 TEST_F(LinkWindowTest, ProgramFromTheWindowKeepsABackup) {
-  TMainForm w;
+  MainWindow w;
   ASSERT_NE(w.link(), nullptr);
   q3::ConnectionSupervisor* sup = &w.link()->supervisor();
   ASSERT_TRUE(tickUntil(w, [&] { return sup->connected() && sup->bikePreset() >= 0; }));
@@ -136,7 +136,7 @@ TEST_F(LinkWindowTest, ProgramFromTheWindowKeepsABackup) {
 TEST_F(LinkWindowTest, PortHeldElsewhereIsShownWithItsCause) {
   QSerialPort holder(device);
   ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-  TMainForm w;
+  MainWindow w;
   ASSERT_TRUE(tickUntil(
       w, [&] { return w.statusPanel(4)->text().startsWith("COM"); }, 5000))
       << w.statusPanel(4)->text().toStdString();

@@ -1,4 +1,4 @@
-// TFormPatch: the update window. It shows the offer's text and lets the user
+// UpdateOfferDialog: the update window. It shows the offer's text and lets the user
 // download the update, visit the maker's page, or cancel (with or without
 // being reminded again). A button whose link is absent stays hidden.
 #pragma once
@@ -14,11 +14,11 @@ class QTextEdit;
 
 namespace q3 {
 
-class TFormPatch : public QDialog {
+class UpdateOfferDialog : public QDialog {
   Q_OBJECT
  public:
   // openLink opens the web page for "go to WWW" (the window stays open).
-  TFormPatch(const PatchOffer& offer, std::function<bool(const QUrl&)> openLink,
+  UpdateOfferDialog(const PatchOffer& offer, std::function<bool(const QUrl&)> openLink,
              QWidget* parent = nullptr);
 
   // The button that ended the window; closing it otherwise is "remind later".
