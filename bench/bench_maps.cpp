@@ -21,20 +21,20 @@
 namespace {
 
 q3::ParamImage advanceImage() {
-  using q3::Adrb;
+  using q3::ImageByte;
   q3::ParamImage img;
-  img.setByte(Adrb::TpsIapSensor, 1);
-  img.setByte(Adrb::AdvMap, 1);
-  img.setByte(Adrb::Adv2Map, 1);
-  img.setByte(Adrb::AdvColumns, 15);
-  img.setByte(Adrb::Adv2Columns, 15);
+  img.setByte(ImageByte::TpsIapSensor, 1);
+  img.setByte(ImageByte::AdvMap, 1);
+  img.setByte(ImageByte::Adv2Map, 1);
+  img.setByte(ImageByte::AdvColumns, 15);
+  img.setByte(ImageByte::Adv2Columns, 15);
   for (int c = 0; c < 15; ++c) {
-    img.setByte(Adrb::RpmAdv + c, 10 + 12 * c);
-    img.setByte(Adrb::RpmAdv2 + c, 10 + 12 * c);
+    img.setByte(ImageByte::RpmAdv + c, 10 + 12 * c);
+    img.setByte(ImageByte::RpmAdv2 + c, 10 + 12 * c);
   }
   for (int i = 0; i < 150; ++i) {
-    img.setByte(Adrb::Advance + i, 100 + (i * 7) % 45);
-    img.setByte(Adrb::Advance2 + i, 100 + (i * 5) % 40);
+    img.setByte(ImageByte::Advance + i, 100 + (i * 7) % 45);
+    img.setByte(ImageByte::Advance2 + i, 100 + (i * 5) % 40);
   }
   return img;
 }
@@ -181,9 +181,9 @@ void BM_EditRoundTrip(benchmark::State& state) {
     QTest::keyClick(p.tab, digit);
     QTest::keyClick(p.tab, Qt::Key_Return);
     QTest::keyClick(p.tab, Qt::Key_Up);
-    benchmark::DoNotOptimize(p.img.byte(q3::Adrb::Advance + 5 * 15 + 5));
+    benchmark::DoNotOptimize(p.img.byte(q3::ImageByte::Advance + 5 * 15 + 5));
   }
-  if (p.img.byte(q3::Adrb::Advance + 5 * 15 + 5) == 100 || !p.params.canUndo())
+  if (p.img.byte(q3::ImageByte::Advance + 5 * 15 + 5) == 100 || !p.params.canUndo())
     state.SkipWithError("edit not stored");
 }
 BENCHMARK(BM_EditRoundTrip)->Unit(benchmark::kMicrosecond);

@@ -18,8 +18,8 @@
 
 namespace {
 
-using q3::Monb;
-using q3::Monw;
+using q3::MonitorByte;
+using q3::MonitorWord;
 
 void setWord(q3::MonitorBuffer& m, int w, int v) {
   m.setByte(2 * w, v & 0xFF);
@@ -28,33 +28,33 @@ void setWord(q3::MonitorBuffer& m, int w, int v) {
 
 // A running engine whose values change with every answer, as on the bench.
 void nextAnswer(q3::MonitorBuffer& m, int i) {
-  setWord(m, Monw::EngineSpeed, 1300 + (i * 37) % 11000);
-  setWord(m, Monw::LoadVoltage, 500 + (i * 13) % 4000);
-  setWord(m, Monw::LoadValue, (i * 3) % 101);
-  setWord(m, Monw::SupplyVoltage, 12500 + (i * 7) % 2500);
-  setWord(m, Monw::Dwell, 30 + i % 10);
-  setWord(m, Monw::DwellOpt, 30);
-  setWord(m, Monw::Acceleration, (i * 97) % 5000);
-  setWord(m, Monw::LambdaVoltage, 300 + i % 500);
-  for (int ch = 0; ch < 4; ++ch) m.setByte(Monb::Advance + ch, 110 + (i + ch) % 30);
-  m.setByte(Monb::LoadSensor, 1);
-  m.setByte(Monb::Channels, 4);
-  m.setByte(Monb::Gear, 1 + i % 6);
-  m.setByte(Monb::Lambda, 120 + i % 40);
-  m.setByte(Monb::PickupStatus, 0x03);
-  m.setByte(Monb::InputsGrounded, i & 0x3F);
-  m.setByte(Monb::FunctionStates, (i >> 3) & 0x7F);
-  m.setByte(Monb::FunctionEnables, 0x7F);
-  m.setByte(Monb::StatusFlags, 0xF0);
+  setWord(m, MonitorWord::EngineSpeed, 1300 + (i * 37) % 11000);
+  setWord(m, MonitorWord::LoadVoltage, 500 + (i * 13) % 4000);
+  setWord(m, MonitorWord::LoadValue, (i * 3) % 101);
+  setWord(m, MonitorWord::SupplyVoltage, 12500 + (i * 7) % 2500);
+  setWord(m, MonitorWord::Dwell, 30 + i % 10);
+  setWord(m, MonitorWord::DwellOpt, 30);
+  setWord(m, MonitorWord::Acceleration, (i * 97) % 5000);
+  setWord(m, MonitorWord::LambdaVoltage, 300 + i % 500);
+  for (int ch = 0; ch < 4; ++ch) m.setByte(MonitorByte::Advance + ch, 110 + (i + ch) % 30);
+  m.setByte(MonitorByte::LoadSensor, 1);
+  m.setByte(MonitorByte::Channels, 4);
+  m.setByte(MonitorByte::Gear, 1 + i % 6);
+  m.setByte(MonitorByte::Lambda, 120 + i % 40);
+  m.setByte(MonitorByte::PickupStatus, 0x03);
+  m.setByte(MonitorByte::InputsGrounded, i & 0x3F);
+  m.setByte(MonitorByte::FunctionStates, (i >> 3) & 0x7F);
+  m.setByte(MonitorByte::FunctionEnables, 0x7F);
+  m.setByte(MonitorByte::StatusFlags, 0xF0);
 }
 
 struct Monitor {
   Monitor() {
     ctx.unitConnected = true;
     ctx.serviceMode = true;
-    model.image().setByte(q3::Adrb::Limiter, 120);
-    for (int i = 0; i < 4; ++i) model.image().setByte(q3::Adrb::LambdaBar + i, 100 + 30 * i);
-    model.image().setByte(q3::Adrb::Map2Accel, 30);
+    model.image().setByte(q3::ImageByte::Limiter, 120);
+    for (int i = 0; i < 4; ++i) model.image().setByte(q3::ImageByte::LambdaBar + i, 100 + 30 * i);
+    model.image().setByte(q3::ImageByte::Map2Accel, 30);
   }
   q3::ParamModel model;
   q3::MonitorModel mon{model};

@@ -10,7 +10,7 @@ namespace {
 
 q3::ParamImage defaultImage() {
   q3::ParamModel m;
-  m.image().setByte(q3::Adrb::Bike, 20);
+  m.image().setByte(q3::ImageByte::Bike, 20);
   m.applyDefaults(-1);
   m.sanitize();
   return m.image();
@@ -48,7 +48,7 @@ void BM_SnapshotWithChange(benchmark::State& state) {
   m.resetHistory(0);
   int v = 0;
   for (auto _ : state) {
-    m.image().setByte(q3::Adrb::Retard, ++v & 0xFF);
+    m.image().setByte(q3::ImageByte::Retard, ++v & 0xFF);
     benchmark::DoNotOptimize(m.snapshot(0));
   }
 }

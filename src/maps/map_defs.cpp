@@ -48,7 +48,7 @@ AxisSetup rpmAxis(int count, int maxCount) {
   return a;
 }
 
-int loadSensor(const ParamImage& img) { return std::min<int>(img.byte(Adrb::TpsIapSensor), 2); }
+int loadSensor(const ParamImage& img) { return std::min<int>(img.byte(ImageByte::TpsIapSensor), 2); }
 
 // The load axis (Y) of a map that follows the load sensor. Sets name, unit,
 // range, editability; breakpoints come from the pressure words with sensor 2
@@ -157,12 +157,12 @@ void loadAdvance(MapModel& m, const ParamImage& img) {
   const int sensor = loadSensor(img);
   for (int i = 0; i < 2 && i < m.sheetCount(); ++i) {
     MapSheet& s = m.sheet(i);
-    loadRpmAxis(s, img, i == 0 ? Adrb::RpmAdv : Adrb::RpmAdv2,
-                i == 0 ? Adrb::AdvColumns : Adrb::Adv2Columns);
+    loadRpmAxis(s, img, i == 0 ? ImageByte::RpmAdv : ImageByte::RpmAdv2,
+                i == 0 ? ImageByte::AdvColumns : ImageByte::Adv2Columns);
     s.y.usage = 1;
-    s.y.collapsed = img.byte(i == 0 ? Adrb::AdvMap : Adrb::Adv2Map) == 0;
-    loadAxisForSensor(s, sensor, i == 0 ? Adrw::AdvIap : Adrw::Adv2Iap, img, kMapRows);
-    loadCells(s, img, i == 0 ? Adrb::Advance : Adrb::Advance2, 100);
+    s.y.collapsed = img.byte(i == 0 ? ImageByte::AdvMap : ImageByte::Adv2Map) == 0;
+    loadAxisForSensor(s, sensor, i == 0 ? ImageWord::AdvIap : ImageWord::Adv2Iap, img, kMapRows);
+    loadCells(s, img, i == 0 ? ImageByte::Advance : ImageByte::Advance2, 100);
   }
   // Each map carries the other one as its comparison curve.
   for (int i = 0; i < 2 && m.sheetCount() == 2; ++i) {
@@ -172,28 +172,28 @@ void loadAdvance(MapModel& m, const ParamImage& img) {
     s.x.compareCount = o.x.count;
     s.v.compareValues = o.v.values;
   }
-  m.baseAdvance = img.byte(Adrb::BaseAdv);
-  m.revLimiter = img.byte(Adrb::Limiter) * 100;
-  m.startLimiter = img.byte(Adrb::StartLim) * 100;
+  m.baseAdvance = img.byte(ImageByte::BaseAdv);
+  m.revLimiter = img.byte(ImageByte::Limiter) * 100;
+  m.startLimiter = img.byte(ImageByte::StartLim) * 100;
   finishLoad(m);
 }
 
 void storeAdvance(MapModel& m, ParamImage& img) {
   const int i = m.current();
   const MapSheet& s = m.sheet(i);
-  storeRpmAxis(s, img, i == 0 ? Adrb::RpmAdv : Adrb::RpmAdv2,
-               i == 0 ? Adrb::AdvColumns : Adrb::Adv2Columns);
-  storeCells(s, img, i == 0 ? Adrb::Advance : Adrb::Advance2, 100);
-  const int mapByte = i == 0 ? Adrb::AdvMap : Adrb::Adv2Map;
+  storeRpmAxis(s, img, i == 0 ? ImageByte::RpmAdv : ImageByte::RpmAdv2,
+               i == 0 ? ImageByte::AdvColumns : ImageByte::Adv2Columns);
+  storeCells(s, img, i == 0 ? ImageByte::Advance : ImageByte::Advance2, 100);
+  const int mapByte = i == 0 ? ImageByte::AdvMap : ImageByte::Adv2Map;
   // The pressure axis is written back only while the map uses it and the
   // pressure sensor is chosen: the fixed throttle steps must not overwrite it.
   if (img.byte(mapByte) == 1 && loadSensor(img) == 2)
     for (int r = 0; r < kMapRows; ++r)
-      img.setWord((i == 0 ? Adrw::AdvIap : Adrw::Adv2Iap) + r, s.y.values[static_cast<size_t>(r)]);
+      img.setWord((i == 0 ? ImageWord::AdvIap : ImageWord::Adv2Iap) + r, s.y.values[static_cast<size_t>(r)]);
   img.setByte(mapByte, s.y.collapsed ? 0 : 1);
-  img.setByte(Adrb::BaseAdv, m.baseAdvance);
-  img.setByte(Adrb::Limiter, m.revLimiter / 100);
-  img.setByte(Adrb::StartLim, m.startLimiter / 100);
+  img.setByte(ImageByte::BaseAdv, m.baseAdvance);
+  img.setByte(ImageByte::Limiter, m.revLimiter / 100);
+  img.setByte(ImageByte::StartLim, m.startLimiter / 100);
 }
 
 // ---------------------------------------------------------------------------
@@ -243,33 +243,33 @@ void defineServo(MapModel& m) {
 void loadServo(MapModel& m, const ParamImage& img) {
   MapSheet& s = m.sheet(0);
   const int sensor = loadSensor(img);
-  servoValueAxis(m, img.byte(Adrb::ServoPercent) != 0);
-  loadRpmAxis(s, img, Adrb::ServoRpm, Adrb::ServoColumns);
+  servoValueAxis(m, img.byte(ImageByte::ServoPercent) != 0);
+  loadRpmAxis(s, img, ImageByte::ServoRpm, ImageByte::ServoColumns);
   s.y.usage = 1;
-  loadAxisForSensor(s, sensor, Adrw::ServoIap, img, kMapRows);
-  int mode = sensor == 0 ? 0 : std::min<int>(img.byte(Adrb::ServoMap), 2);
+  loadAxisForSensor(s, sensor, ImageWord::ServoIap, img, kMapRows);
+  int mode = sensor == 0 ? 0 : std::min<int>(img.byte(ImageByte::ServoMap), 2);
   s.y.collapsed = mode == 0;
   s.x.collapsed = mode == 1;
-  loadCells(s, img, Adrb::Servo, 0);
-  s.enabled = img.byte(Adrb::ServoEnable) != 0;
-  m.revLimiter = img.byte(Adrb::Limiter) * 100;
-  m.startLimiter = img.byte(Adrb::StartLim) * 100;
+  loadCells(s, img, ImageByte::Servo, 0);
+  s.enabled = img.byte(ImageByte::ServoEnable) != 0;
+  m.revLimiter = img.byte(ImageByte::Limiter) * 100;
+  m.startLimiter = img.byte(ImageByte::StartLim) * 100;
   finishLoad(m);
 }
 
 void storeServo(MapModel& m, ParamImage& img) {
   const MapSheet& s = m.sheet(0);
-  storeRpmAxis(s, img, Adrb::ServoRpm, Adrb::ServoColumns);
-  storeCells(s, img, Adrb::Servo, 0);
-  if (img.byte(Adrb::ServoMap) != 0 && loadSensor(img) == 2)
+  storeRpmAxis(s, img, ImageByte::ServoRpm, ImageByte::ServoColumns);
+  storeCells(s, img, ImageByte::Servo, 0);
+  if (img.byte(ImageByte::ServoMap) != 0 && loadSensor(img) == 2)
     for (int r = 0; r < kMapRows; ++r)
-      img.setWord(Adrw::ServoIap + r, s.y.values[static_cast<size_t>(r)]);
+      img.setWord(ImageWord::ServoIap + r, s.y.values[static_cast<size_t>(r)]);
   int mode = s.y.collapsed ? 0 : (s.x.collapsed ? 1 : 2);
   if (loadSensor(img) == 0) mode = 0;
-  img.setByte(Adrb::ServoMap, mode);
-  img.setByte(Adrb::ServoEnable, s.enabled ? 1 : 0);
-  img.setByte(Adrb::Limiter, m.revLimiter / 100);
-  img.setByte(Adrb::StartLim, m.startLimiter / 100);
+  img.setByte(ImageByte::ServoMap, mode);
+  img.setByte(ImageByte::ServoEnable, s.enabled ? 1 : 0);
+  img.setByte(ImageByte::Limiter, m.revLimiter / 100);
+  img.setByte(ImageByte::StartLim, m.startLimiter / 100);
 }
 
 // ---------------------------------------------------------------------------
@@ -359,25 +359,25 @@ void loadCurve(MapModel& m, const ParamImage& img) {
     case kOwnerTpsCurve:
       y(0) = 0;
       y(1) = 100;
-      s.cell(0, 0) = img.word(Adrw::TpsLow);
-      s.cell(0, 1) = img.word(Adrw::TpsHigh);
+      s.cell(0, 0) = img.word(ImageWord::TpsLow);
+      s.cell(0, 1) = img.word(ImageWord::TpsHigh);
       break;
     case kOwnerIapCurve:
       for (int r = 0; r < 2; ++r) {
-        y(r) = img.word(Adrw::IapCal + 2 * r);
-        s.cell(0, r) = img.word(Adrw::IapCal + 2 * r + 1);
+        y(r) = img.word(ImageWord::IapCal + 2 * r);
+        s.cell(0, r) = img.word(ImageWord::IapCal + 2 * r + 1);
       }
       break;
     case kOwnerLambdaCurve:
       for (int r = 0; r < 6; ++r) {
-        y(r) = img.byte(Adrb::LambdaCurveBytes + r);
-        s.cell(0, r) = img.word(Adrw::LambdaCurveWords + r);
+        y(r) = img.byte(ImageByte::LambdaCurveBytes + r);
+        s.cell(0, r) = img.word(ImageWord::LambdaCurveWords + r);
       }
       break;
     case kOwnerLambdaRpm:
       for (int r = 0; r < 2; ++r) {
-        y(r) = img.byte(Adrb::LambdaTachoAxis + r);
-        s.cell(0, r) = img.byte(Adrb::LambdaTachoValues + r);
+        y(r) = img.byte(ImageByte::LambdaTachoAxis + r);
+        s.cell(0, r) = img.byte(ImageByte::LambdaTachoValues + r);
       }
       break;
   }
@@ -389,25 +389,25 @@ void storeCurve(MapModel& m, ParamImage& img) {
   auto y = [&](int r) { return s.y.values[static_cast<size_t>(r)]; };
   switch (m.ownerId()) {
     case kOwnerTpsCurve:
-      img.setWord(Adrw::TpsLow, s.cell(0, 0));
-      img.setWord(Adrw::TpsHigh, s.cell(0, 1));
+      img.setWord(ImageWord::TpsLow, s.cell(0, 0));
+      img.setWord(ImageWord::TpsHigh, s.cell(0, 1));
       break;
     case kOwnerIapCurve:
       for (int r = 0; r < 2; ++r) {
-        img.setWord(Adrw::IapCal + 2 * r, y(r));
-        img.setWord(Adrw::IapCal + 2 * r + 1, s.cell(0, r));
+        img.setWord(ImageWord::IapCal + 2 * r, y(r));
+        img.setWord(ImageWord::IapCal + 2 * r + 1, s.cell(0, r));
       }
       break;
     case kOwnerLambdaCurve:
       for (int r = 0; r < 6; ++r) {
-        img.setByte(Adrb::LambdaCurveBytes + r, y(r));
-        img.setWord(Adrw::LambdaCurveWords + r, s.cell(0, r));
+        img.setByte(ImageByte::LambdaCurveBytes + r, y(r));
+        img.setWord(ImageWord::LambdaCurveWords + r, s.cell(0, r));
       }
       break;
     case kOwnerLambdaRpm:
       for (int r = 0; r < 2; ++r) {
-        img.setByte(Adrb::LambdaTachoAxis + r, y(r));
-        img.setByte(Adrb::LambdaTachoValues + r, s.cell(0, r));
+        img.setByte(ImageByte::LambdaTachoAxis + r, y(r));
+        img.setByte(ImageByte::LambdaTachoValues + r, s.cell(0, r));
       }
       break;
   }
@@ -421,7 +421,7 @@ int outputOf(const MapModel& m) {
                                       : m.ownerId() - kOwnerPoutCondition;
 }
 
-int poutFunction(const ParamImage& img, int k) { return img.byte(Adrb::PoutFunction + k); }
+int poutFunction(const ParamImage& img, int k) { return img.byte(ImageByte::PoutFunction + k); }
 
 void definePoutCondition(MapModel& m, int k) {
   std::string label = "Pout" + std::to_string(k + 1);
@@ -457,11 +457,11 @@ void loadPoutCondition(MapModel& m, const ParamImage& img) {
   MapSheet& s = m.sheet(0);
   // The areas (row i, column j) live in the cell store, beyond the used cells.
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 4; ++j) s.cell(j, i) = (img.byte(Adrb::PoutCondition + 3 * k + i) >> j) & 1;
+    for (int j = 0; j < 4; ++j) s.cell(j, i) = (img.byte(ImageByte::PoutCondition + 3 * k + i) >> j) & 1;
   for (int c = 0; c < 3; ++c)
-    s.x.values[static_cast<size_t>(c)] = img.byte(Adrb::PoutThreshold + 3 * k + c);
+    s.x.values[static_cast<size_t>(c)] = img.byte(ImageByte::PoutThreshold + 3 * k + c);
   for (int r = 0; r < 2; ++r)
-    s.y.values[static_cast<size_t>(r)] = img.word(Adrw::PoutWords + 2 * k + r);
+    s.y.values[static_cast<size_t>(r)] = img.word(ImageWord::PoutWords + 2 * k + r);
   s.y.name = s.y.label = sensor == 2 ? "IAP" : "TP";
   s.y.unit = sensor == 2 ? "kPa" : "%";
   s.y.maxValue = sensor == 2 ? 999 : 100;
@@ -471,7 +471,7 @@ void loadPoutCondition(MapModel& m, const ParamImage& img) {
   s.y.count = fn == 255 ? 2 : 1;
   s.y.collapsed = sensor == 0 || fn == 2;
   // The output's hysteresis [rpm], drawn as a band around each threshold.
-  m.hysteresisRpm = img.byte(Adrb::PoutFurther + k) * 10;
+  m.hysteresisRpm = img.byte(ImageByte::PoutFurther + k) * 10;
   finishLoad(m);
   // The band between the two shift-light thresholds is drawn in the mixed
   // state; set after the clamp, which keeps areas to 0..2.
@@ -483,15 +483,15 @@ void storePoutCondition(MapModel& m, ParamImage& img) {
   const MapSheet& s = m.sheet(0);
   const int fn = poutFunction(img, k);
   for (int c = 0; c < s.x.count; ++c)
-    img.setByte(Adrb::PoutThreshold + 3 * k + c, s.x.values[static_cast<size_t>(c)]);
+    img.setByte(ImageByte::PoutThreshold + 3 * k + c, s.x.values[static_cast<size_t>(c)]);
   for (int r = 0; r < s.y.count; ++r)
-    img.setWord(Adrw::PoutWords + 2 * k + r, s.y.values[static_cast<size_t>(r)]);
+    img.setWord(ImageWord::PoutWords + 2 * k + r, s.y.values[static_cast<size_t>(r)]);
   if (fn == 255) {
     for (int i = 0; i < 3; ++i) {
       int b = 0;
       for (int j = 0; j < 4; ++j)
         if (s.cell(j, i) != 0) b |= 1 << j;
-      img.setByte(Adrb::PoutCondition + 3 * k + i, b);
+      img.setByte(ImageByte::PoutCondition + 3 * k + i, b);
     }
   }
 }
@@ -534,7 +534,7 @@ void loadPoutPwm(MapModel& m, const ParamImage& img) {
     s.v.name = "T";
     s.v.unit = "s";
     s.v.scale = 0.05;
-    s.v.minValue = (img.byte(Adrb::PoutPulse + k) + 9) / 10;
+    s.v.minValue = (img.byte(ImageByte::PoutPulse + k) + 9) / 10;
     s.v.maxValue = 200;
   } else {
     s.v.label = s.v.name = fn == 254 ? "PWM" : "PO";
@@ -544,11 +544,11 @@ void loadPoutPwm(MapModel& m, const ParamImage& img) {
     s.v.maxValue = 100;
   }
   for (int c = 0; c < 6; ++c)
-    s.x.values[static_cast<size_t>(c)] = img.byte(Adrb::PoutPwmRpm + 6 * k + c);
+    s.x.values[static_cast<size_t>(c)] = img.byte(ImageByte::PoutPwmRpm + 6 * k + c);
   for (int r = 0; r < 4; ++r)
-    s.y.values[static_cast<size_t>(r)] = img.word(Adrw::PoutPwmWords + 4 * k + r);
+    s.y.values[static_cast<size_t>(r)] = img.word(ImageWord::PoutPwmWords + 4 * k + r);
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 6; ++c) s.cell(c, r) = img.byte(Adrb::PoutPwmTable + 24 * k + 6 * r + c);
+    for (int c = 0; c < 6; ++c) s.cell(c, r) = img.byte(ImageByte::PoutPwmTable + 24 * k + 6 * r + c);
   s.y.name = s.y.label = sensor == 2 ? "IAP" : "TP";
   s.y.unit = sensor == 2 ? "kPa" : "%";
   s.y.maxValue = sensor == 2 ? 999 : 100;
@@ -560,11 +560,11 @@ void storePoutPwm(MapModel& m, ParamImage& img) {
   const int k = outputOf(m);
   const MapSheet& s = m.sheet(0);
   for (int c = 0; c < 6; ++c)
-    img.setByte(Adrb::PoutPwmRpm + 6 * k + c, s.x.values[static_cast<size_t>(c)]);
+    img.setByte(ImageByte::PoutPwmRpm + 6 * k + c, s.x.values[static_cast<size_t>(c)]);
   for (int r = 0; r < 4; ++r)
-    img.setWord(Adrw::PoutPwmWords + 4 * k + r, s.y.values[static_cast<size_t>(r)]);
+    img.setWord(ImageWord::PoutPwmWords + 4 * k + r, s.y.values[static_cast<size_t>(r)]);
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 6; ++c) img.setByte(Adrb::PoutPwmTable + 24 * k + 6 * r + c, s.cell(c, r));
+    for (int c = 0; c < 6; ++c) img.setByte(ImageByte::PoutPwmTable + 24 * k + 6 * r + c, s.cell(c, r));
 }
 
 bool isCondition(int owner) {
@@ -715,13 +715,13 @@ bool mapVisible(int owner, const ParamImage& img) {
 }
 
 void setServoPercent(ParamImage& img, bool percent) {
-  if ((img.byte(Adrb::ServoPercent) != 0) == percent) return;
+  if ((img.byte(ImageByte::ServoPercent) != 0) == percent) return;
   for (int i = 0; i < kMapRows * kMapColumns; ++i) {
-    int raw = img.byte(Adrb::Servo + i);
+    int raw = img.byte(ImageByte::Servo + i);
     double v = percent ? std::floor(raw * 2 * 0.2 + 0.5) : std::floor(raw * 5 * 0.5 + 0.5);
-    img.setByte(Adrb::Servo + i, std::min(255, static_cast<int>(v)));
+    img.setByte(ImageByte::Servo + i, std::min(255, static_cast<int>(v)));
   }
-  img.setByte(Adrb::ServoPercent, percent ? 1 : 0);
+  img.setByte(ImageByte::ServoPercent, percent ? 1 : 0);
 }
 
 int liveMapFlags(bool secondMapActive, int sensorMode) {

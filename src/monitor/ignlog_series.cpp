@@ -26,26 +26,26 @@ constexpr LogChannelInfo kInfo[kLogChannels] = {
 double channelValue(LogChannel c, const MonitorBuffer& m) {
   switch (c) {
     case LogChannel::Rpm:
-      return m.word(Monw::EngineSpeed);
+      return m.word(MonitorWord::EngineSpeed);
     case LogChannel::Load:
-      return m.word(Monw::LoadValue);
+      return m.word(MonitorWord::LoadValue);
     case LogChannel::Voltage:
-      return m.word(Monw::SupplyVoltage) / 1000.0;
+      return m.word(MonitorWord::SupplyVoltage) / 1000.0;
     case LogChannel::Advance1:
-      return m.byte(Monb::Advance) == 0 ? 0 : m.byte(Monb::Advance) - 100;
+      return m.byte(MonitorByte::Advance) == 0 ? 0 : m.byte(MonitorByte::Advance) - 100;
     case LogChannel::Dwell:
-      return m.word(Monw::Dwell) / 10.0;
+      return m.word(MonitorWord::Dwell) / 10.0;
     case LogChannel::Lambda:
-      return m.byte(Monb::Lambda) / 10.0;
+      return m.byte(MonitorByte::Lambda) / 10.0;
     case LogChannel::Speed:
-      return m.word(Monw::Speed);
+      return m.word(MonitorWord::Speed);
     case LogChannel::Gear:
-      return m.byte(Monb::Gear);
+      return m.byte(MonitorByte::Gear);
     case LogChannel::Acceleration:
     case LogChannel::Count:
       break;
   }
-  return m.word(Monw::Acceleration);
+  return m.word(MonitorWord::Acceleration);
 }
 }  // namespace
 

@@ -11,9 +11,9 @@ IgnWriteInfo ignWriteInfo(const UnitTexts& shown, const MonitorBuffer& monitor, 
   info.hexTime = shown.time;
   info.hexVersion = shown.unit;
   info.portOpen = portOpen;
-  info.monCalib[0] = monitor.byte(Monb::DwellEe);
-  info.monCalib[1] = monitor.byte(Monb::DwellFlash);
-  info.monCalib[2] = monitor.byte(Monb::DwellNew);
+  info.monCalib[0] = monitor.byte(MonitorByte::DwellEe);
+  info.monCalib[1] = monitor.byte(MonitorByte::DwellFlash);
+  info.monCalib[2] = monitor.byte(MonitorByte::DwellNew);
   return info;
 }
 

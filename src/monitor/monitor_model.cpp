@@ -206,12 +206,12 @@ bool MonitorModel::refresh(const MonitorContext& ctx, RefreshCause cause) {
   calibration(ctx);
   engine();
   const ParamImage& img = m_model.image();
-  load(img.byte(Adrb::TpsIapSensor));
+  load(img.byte(ImageByte::TpsIapSensor));
   lambda();
   potentiometer();
   const MonitorBuffer& mon = m_model.monitor();
-  pickups(m_connected ? mon.byte(Monb::PickupSystem) : img.byte(Adrb::PickupSystem));
-  voltageAndAdvance(m_connected ? mon.byte(Monb::Channels) : img.byte(Adrb::Channels));
+  pickups(m_connected ? mon.byte(MonitorByte::PickupSystem) : img.byte(ImageByte::PickupSystem));
+  voltageAndAdvance(m_connected ? mon.byte(MonitorByte::Channels) : img.byte(ImageByte::Channels));
   dwellSpeedGear(ctx);
   functionStates(ctx);
   testAndInputs(ctx);
@@ -227,7 +227,7 @@ bool MonitorModel::refresh(const MonitorContext& ctx, RefreshCause cause) {
   // 9. The pickup signal came or went: the active page shows its rules again.
   // The state is remembered first, and the guard is still held, so the page
   // refresh that follows cannot run this refresh again.
-  const bool signal = m_connected && (mon.byte(Monb::PickupStatus) & 0x03) != 0;
+  const bool signal = m_connected && (mon.byte(MonitorByte::PickupStatus) & 0x03) != 0;
   const bool changed = m_signal && *m_signal != signal;
   m_signal = signal;
   if (changed && m_hooks.pickupSignalChanged) m_hooks.pickupSignalChanged();
@@ -239,27 +239,27 @@ bool MonitorModel::refresh(const MonitorContext& ctx, RefreshCause cause) {
 void MonitorModel::copyLive() {
   const MonitorBuffer& m = m_model.monitor();
   MonitorLive& l = m_live;
-  l.rpm = m.word(Monw::EngineSpeed);
-  l.sensorMode = std::min<int>(m.byte(Monb::LoadSensor), 2);
-  l.throttle = l.sensorMode < 2 ? m.word(Monw::LoadValue) * 10 : -1;
-  l.pressure = l.sensorMode == 2 ? m.word(Monw::LoadValue) : -1;
-  l.sensorMv = m.word(Monw::LoadVoltage);
-  l.tpsError = bit(m.byte(Monb::ErrorFlags), 2);
-  l.iapError = bit(m.byte(Monb::ErrorFlags), 1);
-  l.gear = m.byte(Monb::Gear);
-  l.n2oPercent = m.byte(Monb::N2oPercent);
-  l.gearMv = m.word(Monw::GearVoltage);
-  l.rpmSpeedRatio = m.word(Monw::GearRatio);
-  l.secondMap = bit(m.byte(Monb::FunctionStates), 5);
-  l.lambda = m.byte(Monb::Lambda);
-  l.lambdaMv = m.word(Monw::LambdaVoltage);
-  l.savingCounter = m.word(Monw::SavingCounter);
-  l.potMv = m.word(Monw::PotVoltage);
-  l.unitBike = m.byte(Monb::UnitBike);
-  l.programmedDataError = m_connected && bit(m.byte(Monb::ErrorFlags), 0);
-  l.dwellEe = m.byte(Monb::DwellEe);
-  l.dwellFlash = m.byte(Monb::DwellFlash);
-  l.dwellNew = m.byte(Monb::DwellNew);
+  l.rpm = m.word(MonitorWord::EngineSpeed);
+  l.sensorMode = std::min<int>(m.byte(MonitorByte::LoadSensor), 2);
+  l.throttle = l.sensorMode < 2 ? m.word(MonitorWord::LoadValue) * 10 : -1;
+  l.pressure = l.sensorMode == 2 ? m.word(MonitorWord::LoadValue) : -1;
+  l.sensorMv = m.word(MonitorWord::LoadVoltage);
+  l.tpsError = bit(m.byte(MonitorByte::ErrorFlags), 2);
+  l.iapError = bit(m.byte(MonitorByte::ErrorFlags), 1);
+  l.gear = m.byte(MonitorByte::Gear);
+  l.n2oPercent = m.byte(MonitorByte::N2oPercent);
+  l.gearMv = m.word(MonitorWord::GearVoltage);
+  l.rpmSpeedRatio = m.word(MonitorWord::GearRatio);
+  l.secondMap = bit(m.byte(MonitorByte::FunctionStates), 5);
+  l.lambda = m.byte(MonitorByte::Lambda);
+  l.lambdaMv = m.word(MonitorWord::LambdaVoltage);
+  l.savingCounter = m.word(MonitorWord::SavingCounter);
+  l.potMv = m.word(MonitorWord::PotVoltage);
+  l.unitBike = m.byte(MonitorByte::UnitBike);
+  l.programmedDataError = m_connected && bit(m.byte(MonitorByte::ErrorFlags), 0);
+  l.dwellEe = m.byte(MonitorByte::DwellEe);
+  l.dwellFlash = m.byte(MonitorByte::DwellFlash);
+  l.dwellNew = m.byte(MonitorByte::DwellNew);
 }
 
 // 3. Dwell calibration check and the announcement to the production tester.
@@ -289,8 +289,8 @@ void MonitorModel::engine() {
   MonitorText t(m_connected);
   DisplayValue& l = at(Rpm);
   l.text = fmt("RPM = %s", t.integer(m_live.rpm).c_str());
-  l.colour = m_connected && bit(m.byte(Monb::StatusFlags), 0) ? kRed : kNormal;
-  const int limiter = m_model.image().byte(Adrb::Limiter);
+  l.colour = m_connected && bit(m.byte(MonitorByte::StatusFlags), 0) ? kRed : kNormal;
+  const int limiter = m_model.image().byte(ImageByte::Limiter);
   DisplayValue& g = at(GaugeRpm);
   g.maximum = 100;
   g.value = std::clamp(m_live.rpm / (limiter ? limiter : 100), 0, 100);
@@ -314,8 +314,8 @@ void MonitorModel::load(int imageMode) {
     return;
   }
   const int mode = m_live.sensorMode;
-  const std::string mv = t.integer(m.word(Monw::LoadVoltage));
-  const int value = m.word(Monw::LoadValue);
+  const std::string mv = t.integer(m.word(MonitorWord::LoadVoltage));
+  const int value = m.word(MonitorWord::LoadValue);
   g.colour = modeColour[mode];
   l.enabled = mode != 0;
   const bool iap = mode == 2;
@@ -339,8 +339,8 @@ void MonitorModel::load(int imageMode) {
 void MonitorModel::lambda() {
   MonitorText t(m_connected);
   const ParamImage& img = m_model.image();
-  const int low = img.byte(Adrb::LambdaBar), green = img.byte(Adrb::LambdaBar + 1);
-  const int fuchsia = img.byte(Adrb::LambdaBar + 2), high = img.byte(Adrb::LambdaBar + 3);
+  const int low = img.byte(ImageByte::LambdaBar), green = img.byte(ImageByte::LambdaBar + 1);
+  const int fuchsia = img.byte(ImageByte::LambdaBar + 2), high = img.byte(ImageByte::LambdaBar + 3);
   const int v = m_live.lambda;
   at(Lambda).text =
       fmt("LAMBDA = %s [AFR] = %s mV", t.scaled(v, 10).c_str(), t.integer(m_live.lambdaMv).c_str());
@@ -383,9 +383,9 @@ void MonitorModel::potentiometer() {
   g.value = std::clamp(m_live.potMv, 0, 5000);
 
   DisplayValue& c = at(PotiCor);
-  const int v = m.word(Monw::PotCorrection);
+  const int v = m.word(MonitorWord::PotCorrection);
   c.enabled = true;
-  switch (m_connected ? m.byte(Monb::PotFunction) : 0) {
+  switch (m_connected ? m.byte(MonitorByte::PotFunction) : 0) {
     case 1:
       c.text = fmt("%s = %s [°]", nt(NamedText::AdvanceCorrection),
                    t.fixed((v - 1000) / 10.0, 1).c_str());
@@ -410,7 +410,7 @@ void MonitorModel::potentiometer() {
 
 // 9. The two pickups: signal, polarity and errors.
 void MonitorModel::pickups(int triggerSystem) {
-  const int status = m_model.monitor().byte(Monb::PickupStatus);
+  const int status = m_model.monitor().byte(MonitorByte::PickupStatus);
   for (int p = 0; p < 2; ++p) {
     DisplayValue& l = at(Pickup1 + p);
     l.colour = kNormal;
@@ -440,7 +440,7 @@ void MonitorModel::pickups(int triggerSystem) {
 void MonitorModel::voltageAndAdvance(int channels) {
   const MonitorBuffer& m = m_model.monitor();
   MonitorText t(m_connected);
-  const int mv = m.word(Monw::SupplyVoltage);
+  const int mv = m.word(MonitorWord::SupplyVoltage);
   DisplayValue& u = at(Voltage);
   u.text = fmt("U = %s [V]", t.fixed(mv / 1000.0, 1).c_str());
   if (!m_connected || (mv >= 11001 && mv <= 14998))
@@ -453,9 +453,9 @@ void MonitorModel::voltageAndAdvance(int channels) {
   const int shown = std::min(channels, 4);
   for (int i = 1; i <= 4; ++i) {
     DisplayValue& l = at(Advance1 + i - 1);
-    const int raw = m.byte(Monb::Advance + i - 1);
+    const int raw = m.byte(MonitorByte::Advance + i - 1);
     const int cur = raw - 100;
-    const int max = m.word(Monw::MaxAdvance + i - 1);
+    const int max = m.word(MonitorWord::MaxAdvance + i - 1);
     l.visible = i == 1 || shown >= i;
     l.colour = m_connected && raw != 0 && max >= 1 && cur >= max ? kYellow : kNormal;
     if (!m_connected) {
@@ -477,15 +477,15 @@ void MonitorModel::dwellSpeedGear(const MonitorContext& ctx) {
   MonitorText t(m_connected);
   DisplayValue& d = at(Dwell);
   d.text = m_connected ? fmt("%s = %s (%s = %s) [ms]", nt(NamedText::Dwell),
-                             t.scaled(m.word(Monw::Dwell), 10).c_str(), nt(NamedText::Opt),
-                             t.scaled(m.word(Monw::DwellOpt), 10).c_str())
+                             t.scaled(m.word(MonitorWord::Dwell), 10).c_str(), nt(NamedText::Opt),
+                             t.scaled(m.word(MonitorWord::DwellOpt), 10).c_str())
                        : fmt("%s = --- [ms]", nt(NamedText::Dwell));
-  d.colour = m_connected && bit(m.byte(Monb::ErrorFlags), 3) ? kRed : kNormal;
+  d.colour = m_connected && bit(m.byte(MonitorByte::ErrorFlags), 3) ? kRed : kNormal;
   at(DwellCalibError).visible = m_live.calibrationError && m_connected;
 
-  const int status = m.byte(Monb::StatusFlags);
+  const int status = m.byte(MonitorByte::StatusFlags);
   DisplayValue& s = at(Speed);
-  s.text = fmt("%s = %s [km/h]", nt(NamedText::Speed), t.integer(m.word(Monw::Speed)).c_str());
+  s.text = fmt("%s = %s [km/h]", nt(NamedText::Speed), t.integer(m.word(MonitorWord::Speed)).c_str());
   s.enabled = m_connected ? bit(status, 6) : ctx.functionFlags[9];
   DisplayValue& g = at(Gear);
   g.text = fmt("%s = %s", nt(NamedText::Gear), t.integer(m_live.gear).c_str());

@@ -66,9 +66,9 @@ OutputFunction outputFunction(int value) {
 // A state the unit reports reads "---" while no unit is connected.
 void MonitorModel::functionStates(const MonitorContext& ctx) {
   const MonitorBuffer& m = m_model.monitor();
-  const int states = m.byte(Monb::FunctionStates);
-  const int enables = m.byte(Monb::FunctionEnables);
-  const int status = m.byte(Monb::StatusFlags);
+  const int states = m.byte(MonitorByte::FunctionStates);
+  const int enables = m.byte(MonitorByte::FunctionEnables);
+  const int status = m.byte(MonitorByte::StatusFlags);
   for (const FunctionRow& f : kFunctions) {
     DisplayValue& l = at(f.item);
     l.enabled = m_connected ? bit(enables, f.bit) : ctx.functionFlags[size_t(f.flag)];
@@ -113,10 +113,10 @@ void MonitorModel::testAndInputs(const MonitorContext& ctx) {
   for (int i = 0; i < 10; ++i) {
     DisplayValue& l = at(Test1 + i);
     l.visible = ctx.serviceMode;
-    l.text = fmt("Test%d = %d ", i + 1, m.word(Monw::TestValues + i));
+    l.text = fmt("Test%d = %d ", i + 1, m.word(MonitorWord::TestValues + i));
   }
   for (int i = 0; i < 5; ++i) {
-    const int w = m.word(Monw::TestValues + 5 + i);
+    const int w = m.word(MonitorWord::TestValues + 5 + i);
     DisplayValue& l = at(Prop1 + i);
     if (!m_connected)
       l.text = fmt("Prop%d = --- ", i + 1);
@@ -125,7 +125,7 @@ void MonitorModel::testAndInputs(const MonitorContext& ctx) {
     else
       l.text = fmt("Prop%d = %u ", i + 1, unsigned(w));
   }
-  const int grounded = m.byte(Monb::InputsGrounded);
+  const int grounded = m.byte(MonitorByte::InputsGrounded);
   for (int i = 0; i < 6; ++i) {
     DisplayValue& l = at(Input1 + i);
     const bool g = m_connected && bit(grounded, i);
@@ -141,11 +141,11 @@ void MonitorModel::testAndInputs(const MonitorContext& ctx) {
 void MonitorModel::acceleration() {
   const MonitorBuffer& m = m_model.monitor();
   MonitorText t(m_connected);
-  const int accel = m.word(Monw::Acceleration);
+  const int accel = m.word(MonitorWord::Acceleration);
   at(Akcel).text = fmt("%s= %s [rpm/s]", nt(NamedText::Acceleration), t.integer(accel).c_str());
-  int threshold = m_model.image().byte(Adrb::Map2Accel) * 100;
-  if (m_connected && m.byte(Monb::PotFunction) == 4)
-    threshold += m.word(Monw::PotCorrection) - 10000;
+  int threshold = m_model.image().byte(ImageByte::Map2Accel) * 100;
+  if (m_connected && m.byte(MonitorByte::PotFunction) == 4)
+    threshold += m.word(MonitorWord::PotCorrection) - 10000;
   threshold = std::max(threshold, 0);
   const int scale = std::max(2 * threshold, 100);
   DisplayValue& g = at(GaugeAkcel);
@@ -172,7 +172,7 @@ void MonitorModel::unitTexts(const MonitorContext& ctx) {
   at(Verze1).text = ctx.unitText;
   at(Verze1 + 1).text = ctx.dateText;
   at(Verze1 + 2).text = ctx.timeText;
-  const int sync = m_model.monitor().byte(Monb::SyncState);
+  const int sync = m_model.monitor().byte(MonitorByte::SyncState);
   const bool valid = m_connected && bit(sync, 4);
   for (int i = 0; i < 4; ++i) {
     DisplayValue& l = at(FullSynchro1 + i);
@@ -185,19 +185,19 @@ void MonitorModel::unitTexts(const MonitorContext& ctx) {
 // 23, 24. Servo positions; the power outputs and the captions of their test buttons.
 void MonitorModel::servoAndOutputs() {
   const MonitorBuffer& m = m_model.monitor();
-  const int status = m.byte(Monb::StatusFlags);
+  const int status = m.byte(MonitorByte::StatusFlags);
   DisplayValue& s = at(Servo);
   s.visible = true;
   if (!m_connected) {
     s.text = "Servo = ---";
     s.colour = kNormal;
-    s.enabled = m_model.image().byte(Adrb::ServoEnable) != 0;
+    s.enabled = m_model.image().byte(ImageByte::ServoEnable) != 0;
   } else {
-    const int mv1 = m.word(Monw::ServoPos1), mv2 = m.word(Monw::ServoPos2);
-    s.text = bit(status, 4) ? fmt("Servo = %i/%i [%%] (%i/%i [mV])", m.byte(Monb::ServoPercent1),
-                                  m.byte(Monb::ServoPercent2), mv1, mv2)
+    const int mv1 = m.word(MonitorWord::ServoPos1), mv2 = m.word(MonitorWord::ServoPos2);
+    s.text = bit(status, 4) ? fmt("Servo = %i/%i [%%] (%i/%i [mV])", m.byte(MonitorByte::ServoPercent1),
+                                  m.byte(MonitorByte::ServoPercent2), mv1, mv2)
                             : fmt("Servo = %i/%i [mV]", mv1, mv2);
-    s.colour = bit(m.byte(Monb::ErrorFlags), 4) ? kNormal : kRed;
+    s.colour = bit(m.byte(MonitorByte::ErrorFlags), 4) ? kNormal : kRed;
     s.enabled = bit(status, 5);
   }
 
@@ -232,7 +232,7 @@ void MonitorModel::hourMeter() {
   const MonitorBuffer& m = m_model.monitor();
   if (m_connected) {
     const int minutes = m.byte(115) * 65536 + m.word(15);
-    if (bit(m.byte(Monb::InputsGrounded), 7))
+    if (bit(m.byte(MonitorByte::InputsGrounded), 7))
       m_live.overvoltageAgeMin = minutes;
     else
       m_live.hourMeterMin = minutes;

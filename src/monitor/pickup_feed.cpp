@@ -19,12 +19,12 @@ void PickupFeed::monitorAnswer(std::span<const uint8_t> answer) {
   uint8_t monitor[kMonitorBufferLen]{};
   for (int j = 0; j < kMonitorBlockLen; ++j) monitor[j + 1] = answer[size_t(j)];
   m_session.com().capture().armFromMonitor(monitor);
-  if (monitor[Monb::PickupBlockState] == 0) return;
+  if (monitor[MonitorByte::PickupBlockState] == 0) return;
   ++m_announced;
   for (size_t i = m_recent.size() - 1; i > 0; --i) m_recent[i] = m_recent[i - 1];
   const auto word = [&](size_t w) { return monitor[2 * w] | monitor[2 * w + 1] << 8; };
-  m_recent[0] = {uint16_t(word(Monw::PickupBlockLength)), monitor[Monb::PickupBlockXor],
-                 monitor[Monb::PickupBlockSum], word(Monw::EngineSpeed)};
+  m_recent[0] = {uint16_t(word(MonitorWord::PickupBlockLength)), monitor[MonitorByte::PickupBlockXor],
+                 monitor[MonitorByte::PickupBlockSum], word(MonitorWord::EngineSpeed)};
 }
 
 std::optional<PickupBlock> PickupFeed::take() {

@@ -146,37 +146,37 @@ using K = Kind;
   }
 
 const ControlSpec kTable[] = {
-    {"ComboBoxBike", K::ComboValue, Adrb::Bike, 0, 1, 0, 0, 255, 1, "###Bike##Motorrad##Motocykl",
+    {"ComboBoxBike", K::ComboValue, ImageByte::Bike, 0, 1, 0, 0, 255, 1, "###Bike##Motorrad##Motocykl",
      kBikes},
-    {"RadioGroupPickup1Polarita", K::RadioIndex, Adrb::PickupPolarity1, 0, 1, 0, 0, 2, 1,
+    {"RadioGroupPickup1Polarita", K::RadioIndex, ImageByte::PickupPolarity1, 0, 1, 0, 0, 2, 1,
      "Pick-up 1 polarity", kPolarity},
-    {"RadioGroupPickup2Polarita", K::RadioIndex, Adrb::PickupPolarity2, 0, 1, 0, 0, 2, 1,
+    {"RadioGroupPickup2Polarita", K::RadioIndex, ImageByte::PickupPolarity2, 0, 1, 0, 0, 2, 1,
      "Pick-up 2 polarity", kPolarity},
-    {"CheckBoxZamenaPickup", K::Check, Adrb::PickupsInterchange, 0, 1, 0, 0, 1, 1,
+    {"CheckBoxZamenaPickup", K::Check, ImageByte::PickupsInterchange, 0, 1, 0, 0, 1, 1,
      "Pick-ups interchange"},
-    {"CheckBoxNehlidaPalec", K::Check, Adrb::NoLobeCheck, 0, 1, 0, 0, 1, 1, "No polarity check"},
-    {"CheckBoxCrossBlock", K::Check, Adrb::InterlockInput, 0, 1, 0, 0, 1, 1, "Interlock input"},
-    {"CheckBoxPredPalec", K::Check, Adrb::SparkBeforeLobe, 0, 1, 0, 0, 1, 1, "Spark before lobe"},
-    {"CheckBoxSpecStart", K::Check, Adrb::SpecialStart, 0, 1, 0, 0, 1, 1, "Lower advance at start"},
-    {"CheckBoxSpecDwellByStart", K::Check, Adrb::SpecialDwellStart, 0, 1, 0, 0, 1, 1,
+    {"CheckBoxNehlidaPalec", K::Check, ImageByte::NoLobeCheck, 0, 1, 0, 0, 1, 1, "No polarity check"},
+    {"CheckBoxCrossBlock", K::Check, ImageByte::InterlockInput, 0, 1, 0, 0, 1, 1, "Interlock input"},
+    {"CheckBoxPredPalec", K::Check, ImageByte::SparkBeforeLobe, 0, 1, 0, 0, 1, 1, "Spark before lobe"},
+    {"CheckBoxSpecStart", K::Check, ImageByte::SpecialStart, 0, 1, 0, 0, 1, 1, "Lower advance at start"},
+    {"CheckBoxSpecDwellByStart", K::Check, ImageByte::SpecialDwellStart, 0, 1, 0, 0, 1, 1,
      "Special dwell at start"},
-    {"UpDownRevWoIgnition", K::Spin, Adrb::RevWoIgnition, 0, 1, 0, 0, 40, 1,
+    {"UpDownRevWoIgnition", K::Spin, ImageByte::RevWoIgnition, 0, 1, 0, 0, 40, 1,
      "###Revolutions without ignition##Umdrehungen ohne Zündung##Počet otáček bez zápalu"},
-    {"UpDownKompenz", K::Spin, Adrb::Compensation, 0, 1, 0, 0, 255, 1,
+    {"UpDownKompenz", K::Spin, ImageByte::Compensation, 0, 1, 0, 0, 255, 1,
      "###Compensation##Kompensation##Kompenzace"},
-    {"UpDownRpmPulsu", K::Spin, Adrb::RpmPulses, kSignedFlag, 1, 0, -2, 12, 1,
+    {"UpDownRpmPulsu", K::Spin, ImageByte::RpmPulses, kSignedFlag, 1, 0, -2, 12, 1,
      "Pulses per revolution"},
-    {"UpDownRpmKorekce", K::Spin, Adrb::RpmCorrection, 0, 1, -100, -60, 60, 1, "Correction [%]"},
-    {"ComboBoxSynchro", K::ComboValue, Adrb::PickupSystem, 0, 1, 0, 0, 255, 1, "Trigger system",
+    {"UpDownRpmKorekce", K::Spin, ImageByte::RpmCorrection, 0, 1, -100, -60, 60, 1, "Correction [%]"},
+    {"ComboBoxSynchro", K::ComboValue, ImageByte::PickupSystem, 0, 1, 0, 0, 255, 1, "Trigger system",
      kTypes},
-    {"UpDownPocPalcu", K::Spin, Adrb::Lobes, 0, 1, 0, 1, 58, 1, "Number of lobes"},
-    {"UpDownPocKanalu", K::Spin, Adrb::Channels, 0, 1, 0, 1, 4, 1, "Number of channels"},
-    {"ComboBoxNasobekPalcu", K::ComboValue, Adrb::LobesPerRev, 0, 1, 0, 0, 255, 1,
+    {"UpDownPocPalcu", K::Spin, ImageByte::Lobes, 0, 1, 0, 1, 58, 1, "Number of lobes"},
+    {"UpDownPocKanalu", K::Spin, ImageByte::Channels, 0, 1, 0, 1, 4, 1, "Number of channels"},
+    {"ComboBoxNasobekPalcu", K::ComboValue, ImageByte::LobesPerRev, 0, 1, 0, 0, 255, 1,
      "###Ignitions##Zündungen##Zápaly", kLobesPerRev},
-    {"ComboBoxFourStrokeIgn", K::ComboValue, Adrb::FourStroke, 0, 1, 0, 0, 255, 1,
+    {"ComboBoxFourStrokeIgn", K::ComboValue, ImageByte::FourStroke, 0, 1, 0, 0, 255, 1,
      "###Four-stroke ignition##Viertakt-Zündung##Čtyřtaktní zapalování", kFourStroke},
-    {"UpDownSpecStartPerc", K::Spin, Adrb::SpecialStartPerc, 0, 1, 0, 0, 250, 1, "Percentage [%]"},
-    {"ComboBoxSynchPos", K::ComboValue, Adrb::SyncPolarity, 0, 1, 0, 0, 255, 1, "Sync", kSynchPos},
+    {"UpDownSpecStartPerc", K::Spin, ImageByte::SpecialStartPerc, 0, 1, 0, 0, 250, 1, "Percentage [%]"},
+    {"ComboBoxSynchPos", K::ComboValue, ImageByte::SyncPolarity, 0, 1, 0, 0, 255, 1, "Sync", kSynchPos},
     Q3_CHANNEL_ROWS(1),
     Q3_CHANNEL_ROWS(2),
     Q3_CHANNEL_ROWS(3),
@@ -302,24 +302,24 @@ void BikePage::layOut(QWidget* sheet) {
 void BikePage::show() {
   const ParamImage& img = m_binder.model().image();
   const ParamBinder::Suppress hold(m_binder);
-  const int type = img.byte(Adrb::PickupSystem);
-  const int lobes = std::max<int>(1, img.byte(Adrb::Lobes));
+  const int type = img.byte(ImageByte::PickupSystem);
+  const int lobes = std::max<int>(1, img.byte(ImageByte::Lobes));
   m_controls->as<QSpinBox>("UpDownPocPalcu")->setMaximum(type == 14 ? 120 : 58);
   const BikeState st = bikeState(img);
   for (int ch = 1; ch <= 4; ++ch) {
     for (int e = 0; e < 2; ++e) {
-      const int b = img.byte((e == 0 ? Adrb::EdgeStart : Adrb::EdgeEnd) + ch - 1);
+      const int b = img.byte((e == 0 ? ImageByte::EdgeStart : ImageByte::EdgeEnd) + ch - 1);
       const QByteArray base =
           (chName("Palec%d", ch) + QLatin1String(e == 0 ? "Zac" : "End")).toLatin1();
       const QByteArray spin = "UpDown" + base, cb = "CheckBox" + base;
       m_controls->as<QSpinBox>(spin.constData())->setMaximum(std::max(lobes, 1));
       m_controls->setShown(spin.constData(), edgeLobe(type, b));
-      const int h2 = st.manyLobe ? (img.byte(Adrb::EdgeStart) & 0x40) : (b & 0x40);
+      const int h2 = st.manyLobe ? (img.byte(ImageByte::EdgeStart) & 0x40) : (b & 0x40);
       m_controls->setShown((cb + "H2").constData(), h2 != 0);
       m_controls->setShown((cb + "P2").constData(), type != 14 && (b & 0x80));
     }
     const QByteArray t2 = chName("CheckBoxPalec%dT2", ch).toLatin1();
-    m_controls->setShown(t2.constData(), (img.byte(Adrb::SecondTurn) >> (ch - 1)) & 1);
+    m_controls->setShown(t2.constData(), (img.byte(ImageByte::SecondTurn) >> (ch - 1)) & 1);
   }
   m_controls->show(img);
   applyRules(img);
@@ -328,11 +328,11 @@ void BikePage::show() {
 void BikePage::store() {
   ParamImage& img = m_binder.model().image();
   m_controls->store(img);
-  const int type = img.byte(Adrb::PickupSystem);
+  const int type = img.byte(ImageByte::PickupSystem);
   const bool many = type == 8 || type == 14;
   for (int ch = 1; ch <= 4; ++ch) {
     for (int e = 0; e < 2; ++e) {
-      const int at = (e == 0 ? Adrb::EdgeStart : Adrb::EdgeEnd) + ch - 1;
+      const int at = (e == 0 ? ImageByte::EdgeStart : ImageByte::EdgeEnd) + ch - 1;
       const QByteArray base =
           (chName("Palec%d", ch) + QLatin1String(e == 0 ? "Zac" : "End")).toLatin1();
       const QByteArray spin = "UpDown" + base, h2 = "CheckBox" + base + "H2",
@@ -351,19 +351,19 @@ void BikePage::store() {
     const QByteArray t2 = chName("CheckBoxPalec%dT2", ch).toLatin1();
     if (m_controls->edited(t2.constData())) {
       const int bit = 1 << (ch - 1);
-      const int v = img.byte(Adrb::SecondTurn);
-      img.setByte(Adrb::SecondTurn, m_controls->value(t2.constData()) ? (v | bit) : (v & ~bit));
+      const int v = img.byte(ImageByte::SecondTurn);
+      img.setByte(ImageByte::SecondTurn, m_controls->value(t2.constData()) ? (v | bit) : (v & ~bit));
     }
   }
   // For the many-lobe systems channel 1's second-edge flag applies to every edge.
   if (many && m_controls->edited("CheckBoxPalec1ZacH2")) {
-    const int h2 = img.byte(Adrb::EdgeStart) & 0x40;
-    for (int at = Adrb::EdgeStart; at < Adrb::EdgeEnd + 4; ++at)
+    const int h2 = img.byte(ImageByte::EdgeStart) & 0x40;
+    for (int at = ImageByte::EdgeStart; at < ImageByte::EdgeEnd + 4; ++at)
       img.setByte(at, (img.byte(at) & ~0x40) | h2);
   }
   // These options exist only for the hand-made trigger description.
-  if (img.byte(Adrb::Bike) != 255) {
-    for (int at : {Adrb::NoLobeCheck, Adrb::InterlockInput, Adrb::SparkBeforeLobe})
+  if (img.byte(ImageByte::Bike) != 255) {
+    for (int at : {ImageByte::NoLobeCheck, ImageByte::InterlockInput, ImageByte::SparkBeforeLobe})
       img.setByte(at, 0);
     for (const char* n : {"CheckBoxNehlidaPalec", "CheckBoxCrossBlock", "CheckBoxPredPalec"})
       m_controls->setShown(n, 0);
@@ -386,7 +386,7 @@ void BikePage::chooseBike(int index) {
   const int bike = combo->itemData(index).toInt();
   auto* types = m_controls->as<QComboBox>("ComboBoxSynchro");
   const int type = types->currentIndex() >= 0 ? types->currentData().toInt()
-                                              : m_binder.model().image().byte(Adrb::PickupSystem);
+                                              : m_binder.model().image().byte(ImageByte::PickupSystem);
   m_binder.chooseBike(bike, type);
 }
 

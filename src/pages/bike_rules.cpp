@@ -15,16 +15,16 @@ using S = const BikeState&;
 
 BikeState bikeState(const ParamImage& img) {
   BikeState s;
-  s.special = img.byte(Adrb::Bike) == 255;
-  s.type = img.byte(Adrb::PickupSystem);
+  s.special = img.byte(ImageByte::Bike) == 255;
+  s.type = img.byte(ImageByte::PickupSystem);
   s.singleLobe = in(s.type, {0, 19});
   s.twoPickup = in(s.type, {0, 4, 9, 17, 18});
   s.camshaft = in(s.type, {6, 11, 12});
   s.noLobe = in(s.type, {7, 16});
   s.manyLobe = in(s.type, {8, 14});
-  s.channels = img.byte(Adrb::Channels);
-  s.fourStroke = img.byte(Adrb::FourStroke);
-  s.rpmPulses = img.byte(Adrb::RpmPulses);
+  s.channels = img.byte(ImageByte::Channels);
+  s.fourStroke = img.byte(ImageByte::FourStroke);
+  s.rpmPulses = img.byte(ImageByte::RpmPulses);
   return s;
 }
 

@@ -28,30 +28,30 @@ using K = Kind;
 
 #define Q3_VOLT(g)                                                                  \
   {                                                                                 \
-    "UpDownGearVolt" #g, K::SpinWord, Adrw::GearVoltage + (g), 0, 1, 0, 0, 5000, 1, \
+    "UpDownGearVolt" #g, K::SpinWord, ImageWord::GearVoltage + (g), 0, 1, 0, 0, 5000, 1, \
         "###Gear " #g " [mV]##Gang " #g " [mV]##Stupeň " #g " [mV]"                 \
   }
 #define Q3_RATIO(g)                                                                   \
   {                                                                                   \
-    "UpDownGearRatio" #g, K::SpinWord, Adrw::GearRatio + (g)-1, 0, 1, 0, 1, 32000, 1, \
+    "UpDownGearRatio" #g, K::SpinWord, ImageWord::GearRatio + (g)-1, 0, 1, 0, 1, 32000, 1, \
         "###Ratio gear " #g "##Verhältnis Gang " #g "##Poměr stupně " #g              \
   }
 
 const ControlSpec kTable[] = {
-    {"RadioGroupGearSystem", K::RadioIndex, Adrb::GearSystem, 0, 1, 0, 0, 3, 1,
+    {"RadioGroupGearSystem", K::RadioIndex, ImageByte::GearSystem, 0, 1, 0, 0, 3, 1,
      "determining of gear", kMethods},
-    {"UpDownPocetGear", K::Spin, Adrb::GearCount, 0, 1, 0, 1, 6, 1,
+    {"UpDownPocetGear", K::Spin, ImageByte::GearCount, 0, 1, 0, 1, 6, 1,
      "###Number of gear##Anzahl der Gänge##Počet stupňů"},
-    {"RadioGroupSpeedMode", K::RadioIndex, Adrb::SpeedMode, 0, 1, 0, 0, 1, 1,
+    {"RadioGroupSpeedMode", K::RadioIndex, ImageByte::SpeedMode, 0, 1, 0, 0, 1, 1,
      "Setting of speedometer", kSpeedModes},
-    {"UpDownPulsuProSpeed", K::SpinWord, Adrw::SpeedPulses, 0, 1, 0, 1, 32000, 1,
+    {"UpDownPulsuProSpeed", K::SpinWord, ImageWord::SpeedPulses, 0, 1, 0, 1, 32000, 1,
      "###Speed sensor constant##Tachogeber-Konstante##Konstanta snímače rychlosti"},
-    {"UpDownGearAutoTime", K::Spin, Adrb::GearAutoTime, 0, 1, 0, 1, 100, 1, "###Time##Zeit##Čas"},
-    {"UpDownGearAutoRpm", K::Spin, Adrb::GearAutoRpm, 0, 100, 0, 300, 25000, 100,
+    {"UpDownGearAutoTime", K::Spin, ImageByte::GearAutoTime, 0, 1, 0, 1, 100, 1, "###Time##Zeit##Čas"},
+    {"UpDownGearAutoRpm", K::Spin, ImageByte::GearAutoRpm, 0, 100, 0, 300, 25000, 100,
      "###Min. rpm##Min. Drehzahl##Min. otáčky"},
-    {"UpDownGearAutoTps", K::Spin, Adrb::GearAutoTps, 0, 1, 0, 0, 100, 1,
+    {"UpDownGearAutoTps", K::Spin, ImageByte::GearAutoTps, 0, 1, 0, 0, 100, 1,
      "###Throttle [%]##Drosselklappe [%]##Plyn [%]"},
-    {"UpDownGearAutoBand", K::Spin, Adrb::GearAutoBand, 0, 1, 0, 1, 100, 1, "###Band##Band##Pásmo"},
+    {"UpDownGearAutoBand", K::Spin, ImageByte::GearAutoBand, 0, 1, 0, 1, 100, 1, "###Band##Band##Pásmo"},
     Q3_VOLT(0),
     Q3_VOLT(1),
     Q3_VOLT(2),
@@ -100,9 +100,9 @@ int highlightedGear(int engaged) { return engaged >= 0 && engaged <= 6 ? engaged
 
 TakeOver gearTakeOver(int method, int n, bool connected, int liveVoltage, int liveRatio) {
   if (n < 0 || n > 6) return {};
-  if (method == 1) return takeOverInRange(connected, Adrw::GearVoltage + n, liveVoltage, 0, 5000);
+  if (method == 1) return takeOverInRange(connected, ImageWord::GearVoltage + n, liveVoltage, 0, 5000);
   if (method == 2 && n >= 1)
-    return takeOverInRange(connected, Adrw::GearRatio + n - 1, liveRatio, 1, 32000);
+    return takeOverInRange(connected, ImageWord::GearRatio + n - 1, liveRatio, 1, 32000);
   return {};
 }
 
@@ -194,8 +194,8 @@ GearPage::GearPage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet
 
 void GearPage::applyPageRules(const ParamImage& img) {
   GearState s;
-  s.method = img.byte(Adrb::GearSystem);
-  s.gears = img.byte(Adrb::GearCount);
+  s.method = img.byte(ImageByte::GearSystem);
+  s.gears = img.byte(ImageByte::GearCount);
   s.speed = functionFlags(img)[Fn::Speed];
   // The voltages and buttons count from gear 0.
   for (int g = 0; g <= 6; ++g) {
@@ -212,7 +212,7 @@ void GearPage::applyPageRules(const ParamImage& img) {
 
 void GearPage::showEngagedGear(int engaged) {
   const int e = highlightedGear(engaged);
-  const int method = m_binder.model().image().byte(Adrb::GearSystem);
+  const int method = m_binder.model().image().byte(ImageByte::GearSystem);
   for (int g = 0; g <= 6; ++g) {
     QPushButton* b = m_buttons[static_cast<std::size_t>(g)];
     if (b->font().bold() != (g == e)) {
@@ -235,15 +235,15 @@ void GearPage::showEngagedGear(int engaged) {
 void GearPage::takeOver(int n) {
   const ParamImage& img = m_binder.model().image();
   const MonitorBuffer& mon = m_binder.model().monitor();
-  applyTakeOver(m_binder, gearTakeOver(img.byte(Adrb::GearSystem), n, connected && connected(),
-                                       mon.word(Monw::GearVoltage), mon.word(Monw::GearRatio)));
+  applyTakeOver(m_binder, gearTakeOver(img.byte(ImageByte::GearSystem), n, connected && connected(),
+                                       mon.word(MonitorWord::GearVoltage), mon.word(MonitorWord::GearRatio)));
 }
 
 void GearPage::chooseMethod(int index) {
   ParamImage& img = m_binder.model().image();
   const GearInput need = gearMethodInput(index);
   if (need.input >= 0) {
-    const int at = Adrb::InputFunction + need.input;
+    const int at = ImageByte::InputFunction + need.input;
     const int was = img.byte(at);
     // Replacing another function of the input (a kill switch, say) is asked.
     if (was != kInputOff && was != need.function &&

@@ -22,21 +22,21 @@ constexpr Item kLambda[] = {{0, "Standard"}, {1, "Uego"}};
 constexpr Item kServoSensor[] = {{0, "Servo"}, {1, "Synchro IAP"}};
 
 const ControlSpec kSensors[] = {
-    {"RadioGroupTpsIap", K::RadioIndex, Adrb::TpsIapSensor, 0, 1, 0, 0, 2, 1,
+    {"RadioGroupTpsIap", K::RadioIndex, ImageByte::TpsIapSensor, 0, 1, 0, 0, 2, 1,
      "###Load sensor##Lastsensor##Snímač zátěže", kLoad},
-    {"RadioGroupCidloLambdaMode", K::RadioIndex, Adrb::LambdaSensor, 0, 1, 0, 0, 1, 1,
+    {"RadioGroupCidloLambdaMode", K::RadioIndex, ImageByte::LambdaSensor, 0, 1, 0, 0, 1, 1,
      "###Type##Typ##Typ", kLambda},
-    {"RadioGroupSensorServa", K::RadioIndex, Adrb::ServoSensor, 0, 1, 0, 0, 1, 1,
+    {"RadioGroupSensorServa", K::RadioIndex, ImageByte::ServoSensor, 0, 1, 0, 0, 1, 1,
      "###Servo sensor##Servosensor##Snímač serva", kServoSensor},
 };
 
 #define Q3_KOR(i)                                                                         \
   {                                                                                       \
-    "UpDownKorAdv" #i, K::Spin, Adrb::CorrAdvance + (i)-1, 0, 1, -100, -30, 30, 1,        \
+    "UpDownKorAdv" #i, K::Spin, ImageByte::CorrAdvance + (i)-1, 0, 1, -100, -30, 30, 1,        \
         "###Correction for cylinder " #i "##Korrektur Zylinder " #i "##Korekce válce " #i \
   }
 const ControlSpec kAdvance[] = {
-    {"UpDownBaseAdv", K::Spin, Adrb::BaseAdv, 0, 1, 0, 0, 40, 1,
+    {"UpDownBaseAdv", K::Spin, ImageByte::BaseAdv, 0, 1, 0, 0, 40, 1,
      "###Base advance [°]##Grundvorzündung [°]##Základní předstih [°]"},
     Q3_KOR(1),
     Q3_KOR(2),
@@ -46,28 +46,28 @@ const ControlSpec kAdvance[] = {
 #undef Q3_KOR
 
 const ControlSpec kServo[] = {
-    {"CheckBoxServoEnable", K::Check, Adrb::ServoEnable, 0, 1, 0, 0, 1, 1,
+    {"CheckBoxServoEnable", K::Check, ImageByte::ServoEnable, 0, 1, 0, 0, 1, 1,
      "###Servo enable##Servo aktiv##Servo povoleno"},
-    {"CheckBoxServoProcenta", K::Check, Adrb::ServoPercent, 0, 1, 0, 0, 1, 1,
+    {"CheckBoxServoProcenta", K::Check, ImageByte::ServoPercent, 0, 1, 0, 0, 1, 1,
      "###Percent##Prozent##Procenta"},
-    {"UpDownServoHyster", K::Spin, Adrb::ServoHyster, 0, 5, 0, 0, 1275, 5, "1/P [mV]"},
-    {"UpDownServoNo", K::Spin, Adrb::ServoNo, 0, 5, 0, 0, 1250, 5,
+    {"UpDownServoHyster", K::Spin, ImageByte::ServoHyster, 0, 5, 0, 0, 1275, 5, "1/P [mV]"},
+    {"UpDownServoNo", K::Spin, ImageByte::ServoNo, 0, 5, 0, 0, 1250, 5,
      "###Off [mV]##Aus [mV]##Vypnuto [mV]"},
 };
 
 #define Q3_BAR(i)                                                               \
   {                                                                             \
-    "UpDownLambdaBar" #i, K::Spin, Adrb::LambdaBar + (i), 0, 1, 0, 100, 200, 1, \
+    "UpDownLambdaBar" #i, K::Spin, ImageByte::LambdaBar + (i), 0, 1, 0, 100, 200, 1, \
         "###Lambda bar " #i "##Lambda-Balken " #i "##Lambda pruh " #i           \
   }
 #define Q3_PROP(i)                                                                                \
   {                                                                                               \
-    "UpDownProp" #i, K::SpinWord, Adrw::Proprietary + (i)-1, kSignedFlag, 1, 0, -32000, 32000, 1, \
+    "UpDownProp" #i, K::SpinWord, ImageWord::Proprietary + (i)-1, kSignedFlag, 1, 0, -32000, 32000, 1, \
         "###Value " #i "##Wert " #i "##Hodnota " #i                                               \
   }
 const ControlSpec kTest[] = {
-    {"UpDownTestRpm", K::Spin, Adrb::TestOut, 0, 100, 0, 200, 25000, 100, "Rpm"},
-    {"UpDownTestServo", K::Spin, Adrb::TestOut + 1, 0, 10, 0, 10, 2500, 10,
+    {"UpDownTestRpm", K::Spin, ImageByte::TestOut, 0, 100, 0, 200, 25000, 100, "Rpm"},
+    {"UpDownTestServo", K::Spin, ImageByte::TestOut + 1, 0, 10, 0, 10, 2500, 10,
      "###Time [ms]##Zeit [ms]##Čas [ms]"},
     Q3_BAR(0),
     Q3_BAR(1),
@@ -158,7 +158,7 @@ void PanelPage::place() {
 
 TakeOver tpsTakeOver(int point, bool connected, int liveMillivolts) {
   if (point != 0 && point != 1) return {};
-  return takeOverInRange(connected, Adrw::TpsLow + point, liveMillivolts, 0, 5000);
+  return takeOverInRange(connected, ImageWord::TpsLow + point, liveMillivolts, 0, 5000);
 }
 
 SensorsPage::SensorsPage(ParamBinder& binder, QWidget* sheet)
@@ -176,7 +176,7 @@ SensorsPage::SensorsPage(ParamBinder& binder, QWidget* sheet)
   // A new lambda sensor type starts from that type's curve.
   m_controls->onChange("RadioGroupCidloLambdaMode", [this](int type) {
     applyChange([type](ParamImage& img) {
-      img.setByte(Adrb::LambdaSensor, type);
+      img.setByte(ImageByte::LambdaSensor, type);
       applyLambdaCurve(img, type);
     });
   });
@@ -184,11 +184,11 @@ SensorsPage::SensorsPage(ParamBinder& binder, QWidget* sheet)
 
 void SensorsPage::takeOverTps(int point) {
   applyTakeOver(m_binder, tpsTakeOver(point, connected && connected(),
-                                      m_binder.model().monitor().word(Monw::LoadVoltage)));
+                                      m_binder.model().monitor().word(MonitorWord::LoadVoltage)));
 }
 
 void SensorsPage::applyPageRules(const ParamImage& img) {
-  const SensorsState s{img.byte(Adrb::TpsIapSensor)};
+  const SensorsState s{img.byte(ImageByte::TpsIapSensor)};
   applyRules(m_page, std::span<const Rule<SensorsState>>(kSensorsRules), s, 1);
 }
 
@@ -196,7 +196,7 @@ AdvancePage::AdvancePage(ParamBinder& binder, QWidget* sheet)
     : PanelPage(binder, sheet, kAdvance, PanelPlace::TopStrip, "AdvancePanel") {}
 
 void AdvancePage::applyPageRules(const ParamImage& img) {
-  const AdvanceState s{img.byte(Adrb::Channels)};
+  const AdvanceState s{img.byte(ImageByte::Channels)};
   applyRules(m_page, std::span<const Rule<AdvanceState>>(kAdvanceRules), s, 4);
 }
 
@@ -204,7 +204,7 @@ ServoPage::ServoPage(ParamBinder& binder, QWidget* sheet)
     : PanelPage(binder, sheet, kServo, PanelPlace::TopStrip, "ServoPanel") {}
 
 void ServoPage::applyPageRules(const ParamImage& img) {
-  const ServoState s{img.byte(Adrb::ServoSensor) == 0, img.byte(Adrb::ServoEnable) != 0};
+  const ServoState s{img.byte(ImageByte::ServoSensor) == 0, img.byte(ImageByte::ServoEnable) != 0};
   applyRules(m_page, std::span<const Rule<ServoState>>(kServoRules), s, 1);
 }
 

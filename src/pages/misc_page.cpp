@@ -45,7 +45,7 @@ constexpr Item kPoti[] = {{0, "###Off##Aus##Vypnuto"},
 using K = Kind;
 
 #define Q3_INPUT_ROWS(i, pin, items)                                                     \
-  radioByValue("RadioGroupInput" #i, Adrb::InputFunction + (i)-1,                        \
+  radioByValue("RadioGroupInput" #i, ImageByte::InputFunction + (i)-1,                        \
                "###Multifunction input " #i " (pin " #pin ")##Multifunktionseingang " #i \
                " (pin " #pin ")##Multifunkční vstup " #i " (pin " #pin ")",              \
                items),                                                                   \
@@ -55,41 +55,41 @@ using K = Kind;
   }
 
 const ControlSpec kTable[] = {
-    {"UpDownLimiter", K::Spin, Adrb::Limiter, 0, 100, 0, 1000, 25000, 100,
+    {"UpDownLimiter", K::Spin, ImageByte::Limiter, 0, 100, 0, 1000, 25000, 100,
      "###Limiter [rpm]##Begrenzer [U/min]##Omezovač [ot/min]"},
-    {"UpDownStartLimiter", K::Spin, Adrb::StartLim, 0, 100, 0, 1000, 25000, 100,
+    {"UpDownStartLimiter", K::Spin, ImageByte::StartLim, 0, 100, 0, 1000, 25000, 100,
      "###Start limiter [rpm]##Startbegrenzer [U/min]##Startovací omezovač [ot/min]"},
-    {"UpDownStartLimiterMin", K::Spin, Adrb::StartLimMin, 0, 100, 0, 1000, 25000, 100,
+    {"UpDownStartLimiterMin", K::Spin, ImageByte::StartLimMin, 0, 100, 0, 1000, 25000, 100,
      "###Start limiter min. [rpm]##Startbegrenzer min. [U/min]##Startovací omezovač min. [ot/min]"},
-    {"UpDownStartLimiterDelay", K::Spin, Adrb::StartLimDelay, 0, 100, 0, 0, 5000, 100,
+    {"UpDownStartLimiterDelay", K::Spin, ImageByte::StartLimDelay, 0, 100, 0, 0, 5000, 100,
      "###Start limiter delay##Startbegrenzer Verzögerung##Zpoždění startovacího omezovače"},
-    {"UpDownRetard", K::Spin, Adrb::Retard, 0, 1, 0, 0, 60, 1,
+    {"UpDownRetard", K::Spin, ImageByte::Retard, 0, 1, 0, 0, 60, 1,
      "###Retard [°]##Spätzündung [°]##Snížení předstihu [°]"},
-    {"RadioButtonDwellMode", K::RadioButtons, Adrb::DwellMode, 0, 1, 0, 0, 2, 1,
+    {"RadioButtonDwellMode", K::RadioButtons, ImageByte::DwellMode, 0, 1, 0, 0, 2, 1,
      "###Dwell##Schließzeit##Buzení", kDwell},
-    {"UpDownDwellTime", K::Spin, Adrb::DwellTime, 0, 100, 0, 0, 20000, 100,
+    {"UpDownDwellTime", K::Spin, ImageByte::DwellTime, 0, 100, 0, 0, 20000, 100,
      "###Dwell time [us]##Schließzeit [us]##Doba buzení [us]"},
-    {"UpDownDwellCor", K::Spin, Adrb::DwellCor, 0, 1, 0, 25, 250, 1,
+    {"UpDownDwellCor", K::Spin, ImageByte::DwellCor, 0, 1, 0, 25, 250, 1,
      "###Dwell correction[%]##Schließzeitkorrektur [%]##Korekce buzení [%]"},
-    {"UpDownDwellDyn", K::Spin, Adrb::DwellDyn, 0, 1, 0, 0, 30, 1,
+    {"UpDownDwellDyn", K::Spin, ImageByte::DwellDyn, 0, 1, 0, 0, 30, 1,
      "###Dynamic addition of dwell [%]##Dynamische Schließzeitzugabe [%]##Dynamické přidání buzení "
      "[%]"},
-    {"UpDownDwellMaxTime", K::Spin, Adrb::DwellMaxTime, 0, 100, 0, 0, 20000, 100,
+    {"UpDownDwellMaxTime", K::Spin, ImageByte::DwellMaxTime, 0, 100, 0, 0, 20000, 100,
      "###Max dwell time [us]##Max. Schließzeit [us]##Max. doba buzení [us]"},
-    {"UpDownMinDurationDischarge", K::Spin, Adrb::DurDischarge, 0, 100, 0, 1000, 8000, 100,
+    {"UpDownMinDurationDischarge", K::Spin, ImageByte::DurDischarge, 0, 100, 0, 1000, 8000, 100,
      "###Min. duration of discharge [us]##Min. Entladedauer [us]##Min. doba výboje [us]"},
-    {"UpDownDwellMaxRPMLobe", K::Spin, Adrb::DwellMaxRpmLobe, 0, 100, 0, 100, 25000, 100,
+    {"UpDownDwellMaxRPMLobe", K::Spin, ImageByte::DwellMaxRpmLobe, 0, 100, 0, 100, 25000, 100,
      "###Max rpm for lobe dwell [rpm]##Max. Drehzahl für Leitstück-Schließzeit [U/min]##Max. "
      "otáčky "
      "pro buzení palcem [ot/min]"},
-    {"RadioButtonPoti", K::RadioButtons, Adrb::PotFunction, 0, 1, 0, 0, 4, 1,
+    {"RadioButtonPoti", K::RadioButtons, ImageByte::PotFunction, 0, 1, 0, 0, 4, 1,
      "###Potentiometer##Potentiometer##Potenciometr", kPoti},
-    {"UpDownPotencRozsah", K::SpinWord, Adrw::PotRange, 0, 1, 0, 0, 25000, 1,
+    {"UpDownPotencRozsah", K::SpinWord, ImageWord::PotRange, 0, 1, 0, 0, 25000, 1,
      "###Range - + ##Bereich - + ##Rozsah - + "},
-    {"UpDownMap2Akcel", K::Spin, Adrb::Map2Accel, 0, 100, 0, 100, 25000, 100,
+    {"UpDownMap2Akcel", K::Spin, ImageByte::Map2Accel, 0, 100, 0, 100, 25000, 100,
      "###Acceleration for 2nd map [rpm/s]##Beschleunigung für 2. Mappe [U/min/s]##Zrychlení pro 2. "
      "mapu [ot/min/s]"},
-    {"CheckBoxInNeutralSs", K::Check, Adrb::InputNeutralSs, 0, 1, 0, 0, 1, 1,
+    {"CheckBoxInNeutralSs", K::Check, ImageByte::InputNeutralSs, 0, 1, 0, 0, 1, 1,
      "###Inputs for neutral side and stand ##Eingänge für Leerlauf und Seitenständer ##Vstupy pro "
      "neutrál a stojan "},
     Q3_INPUT_ROWS(1, 28, kInput1),
@@ -155,9 +155,9 @@ PotRange potRange(int function) {
 MiscState miscState(const ParamImage& img) {
   MiscState s;
   s.flags = functionFlags(img);
-  s.dwellMode = img.byte(Adrb::DwellMode);
-  s.potFunction = img.byte(Adrb::PotFunction);
-  for (int i = 0; i < 6; ++i) s.inputs[i] = img.byte(Adrb::InputFunction + i);
+  s.dwellMode = img.byte(ImageByte::DwellMode);
+  s.potFunction = img.byte(ImageByte::PotFunction);
+  for (int i = 0; i < 6; ++i) s.inputs[i] = img.byte(ImageByte::InputFunction + i);
   return s;
 }
 
@@ -229,14 +229,14 @@ void MiscPage::layOut(QWidget* sheet) {
 void MiscPage::show() {
   const ParamImage& img = m_binder.model().image();
   const ParamBinder::Suppress hold(m_binder);
-  const PotRange pr = potRange(img.byte(Adrb::PotFunction));
+  const PotRange pr = potRange(img.byte(ImageByte::PotFunction));
   if (auto* range = m_controls->as<QSpinBox>("UpDownPotencRozsah"); range && pr.step > 0) {
     range->setSingleStep(pr.step);
     range->setMaximum(pr.maximum);
   }
   for (int i = 1; i <= 6; ++i)
     m_controls->setShown(ruleName("CheckBoxInverseInput%d", i).toLatin1().constData(),
-                         (img.byte(Adrb::InputInverse) >> (i - 1)) & 1);
+                         (img.byte(ImageByte::InputInverse) >> (i - 1)) & 1);
   m_controls->show(img);
   pages::applyRules(m_page, miscRules(), miscState(img), 6);
 }
@@ -248,15 +248,15 @@ void MiscPage::store() {
   for (int i = 1; i <= 6; ++i) {
     const QByteArray name = ruleName("CheckBoxInverseInput%d", i).toLatin1();
     if (!m_controls->edited(name.constData())) continue;
-    const int bit = 1 << (i - 1), v = img.byte(Adrb::InputInverse);
-    img.setByte(Adrb::InputInverse, m_controls->value(name.constData()) ? (v | bit) : (v & ~bit));
+    const int bit = 1 << (i - 1), v = img.byte(ImageByte::InputInverse);
+    img.setByte(ImageByte::InputInverse, m_controls->value(name.constData()) ? (v | bit) : (v & ~bit));
   }
   // The short and long dwell modes have a fixed dwell time.
-  const int mode = img.byte(Adrb::DwellMode);
-  if (mode == 0) img.setByte(Adrb::DwellTime, 10);
-  if (mode == 1) img.setByte(Adrb::DwellTime, 30);
+  const int mode = img.byte(ImageByte::DwellMode);
+  if (mode == 0) img.setByte(ImageByte::DwellTime, 10);
+  if (mode == 1) img.setByte(ImageByte::DwellTime, 30);
   // A new potentiometer function starts from its own default range.
-  if (potChosen) img.setWord(Adrw::PotRange, potRange(img.byte(Adrb::PotFunction)).defaultRange);
+  if (potChosen) img.setWord(ImageWord::PotRange, potRange(img.byte(ImageByte::PotFunction)).defaultRange);
   // An input that lost the gear or speed function takes the gear method
   // along; the Gear page shows the image when it becomes the active one.
   applyFunctionConsequences(img);

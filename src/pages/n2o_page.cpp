@@ -17,29 +17,29 @@ using K = Kind;
 constexpr int kInputPins[] = {28, 29, 30, 11, 12, 13};
 
 const ControlSpec kTable[] = {
-    {"CheckBoxGas", K::Check, Adrb::N2oEnable, 0, 1, 0, 0, 1, 1,
+    {"CheckBoxGas", K::Check, ImageByte::N2oEnable, 0, 1, 0, 0, 1, 1,
      "###N2O enable##N2O aktiv##N2O povoleno"},
-    {"UpDownGas1", K::Spin, Adrb::N2oGas1, 0, 1, 0, 0, 100, 1,
+    {"UpDownGas1", K::Spin, ImageByte::N2oGas1, 0, 1, 0, 0, 100, 1,
      "###Gas 1 [%]##Gas 1 [%]##Plyn 1 [%]"},
-    {"UpDownGas2", K::Spin, Adrb::N2oGas2, 0, 1, 0, 0, 100, 1,
+    {"UpDownGas2", K::Spin, ImageByte::N2oGas2, 0, 1, 0, 0, 100, 1,
      "###Gas 2 [%]##Gas 2 [%]##Plyn 2 [%]"},
-    {"UpDownGasD", K::Spin, Adrb::N2oGasD, 0, 100, 0, 0, 25500, 100,
+    {"UpDownGasD", K::Spin, ImageByte::N2oGasD, 0, 100, 0, 0, 25500, 100,
      "###Delay [ms]##Verzögerung [ms]##Zpoždění [ms]"},
-    {"UpDownGasT", K::Spin, Adrb::N2oGasT, 0, 100, 0, 0, 25500, 100,
+    {"UpDownGasT", K::Spin, ImageByte::N2oGasT, 0, 100, 0, 0, 25500, 100,
      "###Build-up time [ms]##Aufbauzeit [ms]##Doba náběhu [ms]"},
-    {"UpDownRetard1", K::Spin, Adrb::N2oRetard1, 0, 1, 0, 0, 25, 1,
+    {"UpDownRetard1", K::Spin, ImageByte::N2oRetard1, 0, 1, 0, 0, 25, 1,
      "###Retard 1 [°]##Spätzündung 1 [°]##Snížení předstihu 1 [°]"},
-    {"UpDownRetard2", K::Spin, Adrb::N2oRetard2, 0, 1, 0, 0, 25, 1,
+    {"UpDownRetard2", K::Spin, ImageByte::N2oRetard2, 0, 1, 0, 0, 25, 1,
      "###Retard 2 [°]##Spätzündung 2 [°]##Snížení předstihu 2 [°]"},
-    {"UpDownRetardD", K::Spin, Adrb::N2oRetardD, 0, 100, 0, 0, 25500, 100,
+    {"UpDownRetardD", K::Spin, ImageByte::N2oRetardD, 0, 100, 0, 0, 25500, 100,
      "###Retard delay [ms]##Spätzündung Verzögerung [ms]##Zpoždění snížení [ms]"},
-    {"UpDownRetardT", K::Spin, Adrb::N2oRetardT, 0, 100, 0, 0, 25500, 100,
+    {"UpDownRetardT", K::Spin, ImageByte::N2oRetardT, 0, 100, 0, 0, 25500, 100,
      "###Retard build-up time [ms]##Spätzündung Aufbauzeit [ms]##Doba náběhu snížení [ms]"},
-    {"UpDownN2O_RPMmin", K::Spin, Adrb::N2oRpmMin, 0, 100, 0, 0, 25000, 100,
+    {"UpDownN2O_RPMmin", K::Spin, ImageByte::N2oRpmMin, 0, 100, 0, 0, 25000, 100,
      "###Min. rpm##Min. Drehzahl##Min. otáčky"},
-    {"UpDownN2O_TPSmin", K::Spin, Adrb::N2oTpsMin, 0, 1, 0, 0, 100, 1,
+    {"UpDownN2O_TPSmin", K::Spin, ImageByte::N2oTpsMin, 0, 1, 0, 0, 100, 1,
      "###Min. throttle [%]##Min. Drosselklappe [%]##Min. plyn [%]"},
-    {"UpDownN2O_Repeat", K::Spin, Adrb::N2oRepeat, 0, 1, 0, 2, 30, 2,
+    {"UpDownN2O_Repeat", K::Spin, ImageByte::N2oRepeat, 0, 1, 0, 2, 30, 2,
      "###Repetition##Wiederholung##Opakování"},
 };
 
@@ -74,7 +74,7 @@ void N2OPage::applyPageRules(const ParamImage& img) {
   m_controls->control("CheckBoxGas")->setVisible(false);
   int input = 0;
   for (int i = 0; i < 6; ++i)
-    if (img.byte(Adrb::InputFunction + i) == kInputN2O) input = i + 1;
+    if (img.byte(ImageByte::InputFunction + i) == kInputN2O) input = i + 1;
   auto paint = [](QLabel* l, const QString& text, bool warn) {
     l->setText(text);
     QPalette p = l->palette();
@@ -94,7 +94,7 @@ void N2OPage::applyPageRules(const ParamImage& img) {
                     "Eingang, um die N2O-Funktion zu ermöglichen##Vstup: Zvolte některý vstup pro "
                     "povolení funkce N2O")),
           input == 0);
-  const bool out3 = img.byte(Adrb::PoutFunction + 2) == 4;
+  const bool out3 = img.byte(ImageByte::PoutFunction + 2) == 4;
   if (auto* l = m_page->findChild<QLabel*>(QStringLiteral("LabelN2O_Output")))
     paint(
         l,

@@ -34,17 +34,17 @@ using K = Kind;
 // One output's function and its four settings: hysteresis (x10), PWM duty,
 // PWM frequency and pulse length (x5).
 #define Q3_POUT_ROWS(k, pin, items)                                                                 \
-  radioByValue("RadioGroupPOut" #k, Adrb::PoutFunction + (k)-1,                                     \
+  radioByValue("RadioGroupPOut" #k, ImageByte::PoutFunction + (k)-1,                                     \
                "###Power out " #k " (pin " #pin ")##Power out " #k " (pin " #pin                    \
                ")##Power out " #k " (pin " #pin ")",                                                \
                items),                                                                              \
-      {"UpDownPOutHyster" #k, K::Spin, Adrb::PoutFurther + (k)-1, 0, 10, 0, 0, 2500, 10,            \
+      {"UpDownPOutHyster" #k, K::Spin, ImageByte::PoutFurther + (k)-1, 0, 10, 0, 0, 2500, 10,            \
        "*Hysterese"},                                                                               \
-      {"UpDownPOutPwm" #k, K::Spin, Adrb::PoutPwmSetting + (k)-1, 0, 1, 0, 10, 100, 10, "PWM [%]"}, \
-      {"UpDownPOutFreq" #k, K::Spin, Adrb::PoutPwmFreq + (k)-1, 0, 1, 0, 2, 20, 2,                  \
+      {"UpDownPOutPwm" #k, K::Spin, ImageByte::PoutPwmSetting + (k)-1, 0, 1, 0, 10, 100, 10, "PWM [%]"}, \
+      {"UpDownPOutFreq" #k, K::Spin, ImageByte::PoutPwmFreq + (k)-1, 0, 1, 0, 2, 20, 2,                  \
        "*Frequency [Hz]"},                                                                          \
   {                                                                                                 \
-    "UpDownPOutPulse" #k, K::Spin, Adrb::PoutPulse + (k)-1, 0, 5, 0, 5, 500, 5, "*Pulse [ms]"       \
+    "UpDownPOutPulse" #k, K::Spin, ImageByte::PoutPulse + (k)-1, 0, 5, 0, 5, 500, 5, "*Pulse [ms]"       \
   }
 
 const ControlSpec kTable[] = {
@@ -74,7 +74,7 @@ const Rule<PoutState> kRules[] = {
 PoutState poutState(const ParamImage& img) {
   PoutState s;
   for (int k = 0; k < kPowerOutputs; ++k)
-    s.function[static_cast<std::size_t>(k)] = img.byte(Adrb::PoutFunction + k);
+    s.function[static_cast<std::size_t>(k)] = img.byte(ImageByte::PoutFunction + k);
   return s;
 }
 
@@ -120,7 +120,7 @@ void PoutPage::chooseFunction(int k, int index) {
   const int function = m_controls->as<RadioBox>(group.constData())->itemValue(index);
   if (function < 0) return;
   applyChange([k, function](ParamImage& img) {
-    img.setByte(Adrb::PoutFunction + k, function);
+    img.setByte(ImageByte::PoutFunction + k, function);
     applyPowerOutputFunctionDefaults(img, k, true);
   });
 }

@@ -22,7 +22,7 @@ using K = Kind;
 #define Q3_GEAR_ROW(g)                                                                             \
   {"UpDownClutchTime" #g,                                                                          \
    K::Spin,                                                                                        \
-   Adrb::ClutchTime + (g)-1,                                                                       \
+   ImageByte::ClutchTime + (g)-1,                                                                       \
    0,                                                                                              \
    5,                                                                                              \
    0,                                                                                              \
@@ -32,7 +32,7 @@ using K = Kind;
    "###Cut time " #g " [ms]##Unterbrechung " #g " [ms]##Přerušení " #g " [ms]"},                   \
       {"UpDownGearKorAdv" #g,                                                                      \
        K::Spin,                                                                                    \
-       Adrb::GearCorrAdv + (g)-1,                                                                  \
+       ImageByte::GearCorrAdv + (g)-1,                                                                  \
        0,                                                                                          \
        1,                                                                                          \
        -100,                                                                                       \
@@ -42,7 +42,7 @@ using K = Kind;
        "###Advance " #g " [°]##Vorzündung " #g " [°]##Předstih " #g " [°]"},                       \
       {"UpDownGearKorLim" #g,                                                                      \
        K::Spin,                                                                                    \
-       Adrb::GearCorrLimiter + (g)-1,                                                              \
+       ImageByte::GearCorrLimiter + (g)-1,                                                              \
        0,                                                                                          \
        50,                                                                                         \
        -100,                                                                                       \
@@ -52,7 +52,7 @@ using K = Kind;
        "###Limiter " #g " [rpm]##Begrenzer " #g " [U/min]##Omezovač " #g " [ot/min]"},             \
       {"UpDownGearKorServo" #g,                                                                    \
        K::Spin,                                                                                    \
-       Adrb::GearCorrServo + (g)-1,                                                                \
+       ImageByte::GearCorrServo + (g)-1,                                                                \
        0,                                                                                          \
        50,                                                                                         \
        -100,                                                                                       \
@@ -60,11 +60,11 @@ using K = Kind;
        5000,                                                                                       \
        50,                                                                                         \
        "###Servo " #g " [rpm]##Servo " #g " [U/min]##Servo " #g " [ot/min]"},                      \
-      {"UpDownGearKorPoutA" #g, K::Spin, Adrb::GearCorrPout + (g)-1, 0, 50, -100, -5000, 5000, 50, \
+      {"UpDownGearKorPoutA" #g, K::Spin, ImageByte::GearCorrPout + (g)-1, 0, 50, -100, -5000, 5000, 50, \
        "Pout1 " #g " [rpm]"},                                                                      \
       {"UpDownGearKorPoutB" #g,                                                                    \
        K::Spin,                                                                                    \
-       Adrb::GearCorrPout + 6 + (g)-1,                                                             \
+       ImageByte::GearCorrPout + 6 + (g)-1,                                                             \
        0,                                                                                          \
        50,                                                                                         \
        -100,                                                                                       \
@@ -73,20 +73,20 @@ using K = Kind;
        50,                                                                                         \
        "Pout2 " #g " [rpm]"},                                                                      \
   {                                                                                                \
-    "UpDownGearKorPoutC" #g, K::Spin, Adrb::GearCorrPout2 + (g)-1, 0, 50, -100, -5000, 5000, 50,   \
+    "UpDownGearKorPoutC" #g, K::Spin, ImageByte::GearCorrPout2 + (g)-1, 0, 50, -100, -5000, 5000, 50,   \
         "Pout3 " #g " [rpm]"                                                                       \
   }
 
 const ControlSpec kTable[] = {
-    {"RadioGroupClutchMode", K::RadioIndex, Adrb::ClutchMode, 0, 1, 0, 0, 1, 1, "Quickshift mode",
+    {"RadioGroupClutchMode", K::RadioIndex, ImageByte::ClutchMode, 0, 1, 0, 0, 1, 1, "Quickshift mode",
      kClutchMode},
-    {"UpDownClutchPause1", K::Spin, Adrb::ClutchPause1, 0, 10, 0, 0, 2500, 10,
+    {"UpDownClutchPause1", K::Spin, ImageByte::ClutchPause1, 0, 10, 0, 0, 2500, 10,
      "###Pause #1 [ms]##Pause #1 [ms]##Pauza #1 [ms]"},
-    {"UpDownClutchPause2", K::Spin, Adrb::ClutchPause2, 0, 10, 0, 0, 2500, 10,
+    {"UpDownClutchPause2", K::Spin, ImageByte::ClutchPause2, 0, 10, 0, 0, 2500, 10,
      "###Pause #2 [ms]##Pause #2 [ms]##Pauza #2 [ms]"},
-    {"UpDownClutchMinRpm", K::Spin, Adrb::ClutchMinRpm, 0, 100, 0, 1000, 25000, 100,
+    {"UpDownClutchMinRpm", K::Spin, ImageByte::ClutchMinRpm, 0, 100, 0, 1000, 25000, 100,
      "###Min. rpm##Min. Drehzahl##Min. otáčky"},
-    {"UpDownClutchAdv", K::Spin, Adrb::ClutchAdv, 0, 1, 0, 0, 60, 1,
+    {"UpDownClutchAdv", K::Spin, ImageByte::ClutchAdv, 0, 1, 0, 0, 60, 1,
      "###Advance [°]##Vorzündung [°]##Předstih [°]"},
     Q3_GEAR_ROW(1),
     Q3_GEAR_ROW(2),
@@ -131,8 +131,8 @@ const Rule<RaceState> kRules[] = {
 RaceState raceState(const ParamImage& img) {
   RaceState s;
   s.quickshift = functionFlags(img)[Fn::Quickshift];
-  s.gearMethod = img.byte(Adrb::GearSystem);
-  s.gears = img.byte(Adrb::GearCount);
+  s.gearMethod = img.byte(ImageByte::GearSystem);
+  s.gears = img.byte(ImageByte::GearCount);
   return s;
 }
 

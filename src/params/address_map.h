@@ -2,10 +2,10 @@
 // parameter, table and live value as a named index, and the start-up check
 // that the four regions still fit together.
 //
-// Adrw: word indices into the image (word w = bytes 2w, 2w+1).
-// Adrb: byte indices into the image (byte parameters, then tables).
-// Monw: word indices into the 151-byte monitor buffer.
-// Monb: byte indices into the monitor buffer.
+// ImageWord: word indices into the image (word w = bytes 2w, 2w+1).
+// ImageByte: byte indices into the image (byte parameters, then tables).
+// MonitorWord: word indices into the 151-byte monitor buffer.
+// MonitorByte: byte indices into the monitor buffer.
 // A "+k" comment means one entry per output, channel, gear ... at base + k.
 #pragma once
 
@@ -13,7 +13,7 @@
 
 namespace q3 {
 
-struct Adrw {
+struct ImageWord {
   enum : int {
     TpsLow = 0,         // throttle sensor voltage at 0 % [mV]
     TpsHigh = 1,        // throttle sensor voltage at 100 % [mV]
@@ -35,7 +35,7 @@ struct Adrw {
   };
 };
 
-struct Adrb {
+struct ImageByte {
   enum : int {
     First = 170,  // first byte parameter (follows the word region)
     Bike = 170,
@@ -163,7 +163,7 @@ inline constexpr int kPageCount = 10;
 inline constexpr int kMonitorBlockLen = 150;
 inline constexpr int kMonitorBufferLen = 151;
 
-struct Monw {
+struct MonitorWord {
   enum : int {
     First = 1,
     EngineSpeed = 1,    // [rpm]
@@ -189,7 +189,7 @@ struct Monw {
   };
 };
 
-struct Monb {
+struct MonitorByte {
   enum : int {
     UnitBike = 1,  // the unit's bike selection (inside the word region by position)
     First = 100,
@@ -230,21 +230,21 @@ struct BitField {
   int width;  // bits
 };
 inline constexpr BitField kBitFields[6] = {
-    {"InputInverse", Adrb::InputInverse, 8}, {"InputsGrounded", Monb::InputsGrounded, 7},
-    {"SecondTurn", Adrb::SecondTurn, 8},     {"PickupStatus", Monb::PickupStatus, 8},
-    {"SyncState", Monb::SyncState, 5},       {"FunctionStates", Monb::FunctionStates, 8},
+    {"InputInverse", ImageByte::InputInverse, 8}, {"InputsGrounded", MonitorByte::InputsGrounded, 7},
+    {"SecondTurn", ImageByte::SecondTurn, 8},     {"PickupStatus", MonitorByte::PickupStatus, 8},
+    {"SyncState", MonitorByte::SyncState, 5},       {"FunctionStates", MonitorByte::FunctionStates, 8},
 };
 
 // The figures the start-up check looks at; tests vary them to make rules fire.
 struct AddressLayout {
-  int lastWord = Adrw::Last;
-  int firstByte = Adrb::First;
-  int adrbEnd = Adrb::End;
-  int byteParamsEnd = Adrb::ByteParamsEnd;
-  int tablesBegin = Adrb::TablesBegin;
-  int lastMonWord = Monw::Last;
-  int firstMonByte = Monb::First;
-  int monbEnd = Monb::End;
+  int lastWord = ImageWord::Last;
+  int firstByte = ImageByte::First;
+  int adrbEnd = ImageByte::End;
+  int byteParamsEnd = ImageByte::ByteParamsEnd;
+  int tablesBegin = ImageByte::TablesBegin;
+  int lastMonWord = MonitorWord::Last;
+  int firstMonByte = MonitorByte::First;
+  int monbEnd = MonitorByte::End;
   int bitWidths[6] = {kBitFields[0].width, kBitFields[1].width, kBitFields[2].width,
                       kBitFields[3].width, kBitFields[4].width, kBitFields[5].width};
   int imageLen = kImageSize;

@@ -35,11 +35,11 @@ struct Preset {
 };
 
 // Byte names used by the preset rows.
-constexpr int P172 = Adrb::PickupPolarity1, P174 = Adrb::PickupsInterchange,
-              P175 = Adrb::NoLobeCheck, P178 = Adrb::SpecialStart, P184 = Adrb::PickupSystem,
-              P185 = Adrb::Lobes, P186 = Adrb::Channels, P187 = Adrb::LobesPerRev;
-constexpr int S1 = Adrb::EdgeStart, S2 = S1 + 1, S3 = S1 + 2, S4 = S1 + 3;
-constexpr int E1 = Adrb::EdgeEnd, E2 = E1 + 1, E3 = E1 + 2, E4 = E1 + 3;
+constexpr int P172 = ImageByte::PickupPolarity1, P174 = ImageByte::PickupsInterchange,
+              P175 = ImageByte::NoLobeCheck, P178 = ImageByte::SpecialStart, P184 = ImageByte::PickupSystem,
+              P185 = ImageByte::Lobes, P186 = ImageByte::Channels, P187 = ImageByte::LobesPerRev;
+constexpr int S1 = ImageByte::EdgeStart, S2 = S1 + 1, S3 = S1 + 2, S4 = S1 + 3;
+constexpr int E1 = ImageByte::EdgeEnd, E2 = E1 + 1, E3 = E1 + 2, E4 = E1 + 3;
 
 // clang-format off
 const Preset kPresets[] = {
@@ -150,8 +150,8 @@ int defaultRpmPulses(int bike, int current) {
 
 void applyPowerOutputFunctionDefaults(ParamImage& img, int k, bool full) {
   if (k < 0 || k >= kPowerOutputs) return;
-  const int f = img.byte(Adrb::PoutFunction + k);
-  const int thr = Adrb::PoutThreshold + 3 * k, cond = Adrb::PoutCondition + 3 * k;
+  const int f = img.byte(ImageByte::PoutFunction + k);
+  const int thr = ImageByte::PoutThreshold + 3 * k, cond = ImageByte::PoutCondition + 3 * k;
   const bool plain = f == 0 || f == 1 || f == 255;
   if (f != 2 && f != 3 && !plain) return;
   if (full || plain) {
@@ -159,9 +159,9 @@ void applyPowerOutputFunctionDefaults(ParamImage& img, int k, bool full) {
       storeThreeBytes(img, thr, 90, 95, 140);
     else
       storeThreeBytes(img, thr, 40, 125, 140);
-    img.setWord(Adrw::PoutWords + 2 * k, 75);
-    img.setWord(Adrw::PoutWords + 2 * k + 1, 90);
-    img.setByte(Adrb::PoutFurther + k, 10);
+    img.setWord(ImageWord::PoutWords + 2 * k, 75);
+    img.setWord(ImageWord::PoutWords + 2 * k + 1, 90);
+    img.setByte(ImageByte::PoutFurther + k, 10);
   }
   if (f == 2)
     storeThreeBytes(img, cond, 12, 14, 14);
@@ -174,14 +174,14 @@ void applyPowerOutputFunctionDefaults(ParamImage& img, int k, bool full) {
 void applyLambdaCurve(ParamImage& img, int sensorType) {
   static constexpr int kWords0[6] = {900, 840, 760, 100, 10, 0};
   static constexpr int kWordsOther[6] = {0, 1250, 1875, 3125, 3750, 5000};
-  const int b = Adrb::LambdaCurveBytes;
+  const int b = ImageByte::LambdaCurveBytes;
   img.setByte(b, 100);
   img.setByte(b + 3, 150);
   img.setByte(b + 4, 160);
   img.setByte(b + 5, 180);
   img.setByte(b + 1, sensorType == 0 ? 130 : 120);
   img.setByte(b + 2, sensorType == 0 ? 140 : 130);
-  storeWords(img, Adrw::LambdaCurveWords, sensorType == 0 ? kWords0 : kWordsOther, 6);
+  storeWords(img, ImageWord::LambdaCurveWords, sensorType == 0 ? kWords0 : kWordsOther, 6);
 }
 
 void ParamModel::setPageMask(int page) {
@@ -190,165 +190,165 @@ void ParamModel::setPageMask(int page) {
 
 void ParamModel::applyPowerOutputDefaults() {
   ParamImage& img = m_image;
-  storeThreeBytes(img, Adrb::PoutFunction, 1, 2, 0);
+  storeThreeBytes(img, ImageByte::PoutFunction, 1, 2, 0);
   for (int k = 0; k < kPowerOutputs; ++k) applyPowerOutputFunctionDefaults(img, k, true);
   static constexpr int kPwmRpm[6] = {20, 40, 60, 80, 100, 120};
   static constexpr int kPwmWords[4] = {20, 40, 60, 80};
   for (int k = 0; k < kPowerOutputs; ++k) {
-    img.setByte(Adrb::PoutPulse + k, 20);
-    img.setByte(Adrb::PoutPwmFreq + k, 10);
-    img.setByte(Adrb::PoutPwmSetting + k, 100);
-    storeTable(img, Adrb::PoutPwmRpm + 6 * k, kPwmRpm, 6, 1, 0);
-    storeWords(img, Adrw::PoutPwmWords + 4 * k, kPwmWords, 4);
-    img.fillBytes(Adrb::PoutPwmTable + 24 * k, 24, 0);
+    img.setByte(ImageByte::PoutPulse + k, 20);
+    img.setByte(ImageByte::PoutPwmFreq + k, 10);
+    img.setByte(ImageByte::PoutPwmSetting + k, 100);
+    storeTable(img, ImageByte::PoutPwmRpm + 6 * k, kPwmRpm, 6, 1, 0);
+    storeWords(img, ImageWord::PoutPwmWords + 4 * k, kPwmWords, 4);
+    img.fillBytes(ImageByte::PoutPwmTable + 24 * k, 24, 0);
   }
 }
 
 void ParamModel::applyGeneralDefaults() {
   ParamImage& img = m_image;
-  const int bike = img.byte(Adrb::Bike);
+  const int bike = img.byte(ImageByte::Bike);
   if (pageFlag(3)) {
-    img.setByte(Adrb::BaseAdv, 10);
-    img.setByte(Adrb::AdvMap, 0);
-    img.setByte(Adrb::Adv2Map, 0);
-    storeTable(img, Adrb::RpmAdv, kAdvRpm, kMapColumns, 100, 0);
-    storeTable(img, Adrb::RpmAdv2, kAdvRpm, kMapColumns, 100, 0);
-    storeRows(img, Adrb::Advance, kAdvRow, 1, 100);
-    storeRows(img, Adrb::Advance2, kAdvRow, 1, 100);
-    img.setByte(Adrb::AdvColumns, 15);
-    img.setByte(Adrb::Adv2Columns, 15);
-    img.fillBytes(Adrb::CorrAdvance, kChannels, 100);
-    storeWords(img, Adrw::AdvIap, kLoadAxis, kMapRows);
-    storeWords(img, Adrw::Adv2Iap, kLoadAxis, kMapRows);
+    img.setByte(ImageByte::BaseAdv, 10);
+    img.setByte(ImageByte::AdvMap, 0);
+    img.setByte(ImageByte::Adv2Map, 0);
+    storeTable(img, ImageByte::RpmAdv, kAdvRpm, kMapColumns, 100, 0);
+    storeTable(img, ImageByte::RpmAdv2, kAdvRpm, kMapColumns, 100, 0);
+    storeRows(img, ImageByte::Advance, kAdvRow, 1, 100);
+    storeRows(img, ImageByte::Advance2, kAdvRow, 1, 100);
+    img.setByte(ImageByte::AdvColumns, 15);
+    img.setByte(ImageByte::Adv2Columns, 15);
+    img.fillBytes(ImageByte::CorrAdvance, kChannels, 100);
+    storeWords(img, ImageWord::AdvIap, kLoadAxis, kMapRows);
+    storeWords(img, ImageWord::Adv2Iap, kLoadAxis, kMapRows);
   }
   if (pageFlag(1)) {
-    img.setByte(Adrb::PickupPolarity1, 2);
-    img.setByte(Adrb::PickupPolarity2, 2);
+    img.setByte(ImageByte::PickupPolarity1, 2);
+    img.setByte(ImageByte::PickupPolarity2, 2);
     for (int b :
-         {Adrb::PickupsInterchange, Adrb::NoLobeCheck, Adrb::SparkBeforeLobe, Adrb::SpecialStart,
-          Adrb::SpecialDwellStart, Adrb::FourStroke, Adrb::SpecialStartPerc, Adrb::SyncPolarity})
+         {ImageByte::PickupsInterchange, ImageByte::NoLobeCheck, ImageByte::SparkBeforeLobe, ImageByte::SpecialStart,
+          ImageByte::SpecialDwellStart, ImageByte::FourStroke, ImageByte::SpecialStartPerc, ImageByte::SyncPolarity})
       img.setByte(b, 0);
-    img.setByte(Adrb::RpmCorrection, 100);
-    img.setByte(Adrb::RevWoIgnition, img.byte(Adrb::PickupSystem) == 0 ? 1 : 0);
-    img.setByte(Adrb::Compensation, 6);
-    img.setByte(Adrb::RpmPulses, defaultRpmPulses(bike, img.byte(Adrb::RpmPulses)));
+    img.setByte(ImageByte::RpmCorrection, 100);
+    img.setByte(ImageByte::RevWoIgnition, img.byte(ImageByte::PickupSystem) == 0 ? 1 : 0);
+    img.setByte(ImageByte::Compensation, 6);
+    img.setByte(ImageByte::RpmPulses, defaultRpmPulses(bike, img.byte(ImageByte::RpmPulses)));
   }
   if (pageFlag(0)) {
-    img.setByte(Adrb::Limiter, 110);
-    img.setByte(Adrb::StartLim, 100);
-    img.setByte(Adrb::StartLimMin, 50);
-    img.setByte(Adrb::StartLimDelay, 0);
-    img.setByte(Adrb::Retard, 6);
-    img.setByte(Adrb::DwellMode, 1);
-    img.setByte(Adrb::DwellTime, 30);
-    img.setByte(Adrb::DwellCor, 100);
-    img.setByte(Adrb::DwellDyn, 12);
-    img.setByte(Adrb::DwellMaxTime, 100);
-    img.setByte(Adrb::DwellMaxRpmLobe, 9);
-    img.setByte(Adrb::DurDischarge, 20);
-    img.fillBytes(Adrb::InputFunction, 6, 0);
-    img.setByte(Adrb::InputInverse, 0);
-    img.setByte(Adrb::InputNeutralSs, bike == 2 ? 1 : 0);
+    img.setByte(ImageByte::Limiter, 110);
+    img.setByte(ImageByte::StartLim, 100);
+    img.setByte(ImageByte::StartLimMin, 50);
+    img.setByte(ImageByte::StartLimDelay, 0);
+    img.setByte(ImageByte::Retard, 6);
+    img.setByte(ImageByte::DwellMode, 1);
+    img.setByte(ImageByte::DwellTime, 30);
+    img.setByte(ImageByte::DwellCor, 100);
+    img.setByte(ImageByte::DwellDyn, 12);
+    img.setByte(ImageByte::DwellMaxTime, 100);
+    img.setByte(ImageByte::DwellMaxRpmLobe, 9);
+    img.setByte(ImageByte::DurDischarge, 20);
+    img.fillBytes(ImageByte::InputFunction, 6, 0);
+    img.setByte(ImageByte::InputInverse, 0);
+    img.setByte(ImageByte::InputNeutralSs, bike == 2 ? 1 : 0);
   }
   if (pageFlag(2)) {
-    img.setWord(Adrw::TpsLow, 700);
-    img.setWord(Adrw::TpsHigh, 3790);
-    storeWords(img, Adrw::IapCal, kIapCal, 4);
-    img.setByte(Adrb::TpsIapSensor, 0);
-    img.setByte(Adrb::ServoSensor, 0);
+    img.setWord(ImageWord::TpsLow, 700);
+    img.setWord(ImageWord::TpsHigh, 3790);
+    storeWords(img, ImageWord::IapCal, kIapCal, 4);
+    img.setByte(ImageByte::TpsIapSensor, 0);
+    img.setByte(ImageByte::ServoSensor, 0);
   }
   if (pageFlag(5)) {
-    img.setByte(Adrb::ServoEnable, 0);
-    img.setByte(Adrb::ServoPercent, 0);
-    img.setByte(Adrb::ServoHyster, 20);
-    img.setByte(Adrb::ServoNo, 0);
-    storeTable(img, Adrb::ServoRpm, bike == 19 ? kServoRpm19 : kServoRpm, kMapColumns, 100, 0);
-    storeRows(img, Adrb::Servo, bike == 19 ? kServoRow19 : kServoRow, 20, 0);
-    img.setByte(Adrb::ServoColumns, 15);
-    storeWords(img, Adrw::ServoIap, kLoadAxis, kMapRows);
+    img.setByte(ImageByte::ServoEnable, 0);
+    img.setByte(ImageByte::ServoPercent, 0);
+    img.setByte(ImageByte::ServoHyster, 20);
+    img.setByte(ImageByte::ServoNo, 0);
+    storeTable(img, ImageByte::ServoRpm, bike == 19 ? kServoRpm19 : kServoRpm, kMapColumns, 100, 0);
+    storeRows(img, ImageByte::Servo, bike == 19 ? kServoRow19 : kServoRow, 20, 0);
+    img.setByte(ImageByte::ServoColumns, 15);
+    storeWords(img, ImageWord::ServoIap, kLoadAxis, kMapRows);
   }
   if (pageFlag(4)) applyPowerOutputDefaults();
   if (pageFlag(6)) {
-    img.setByte(Adrb::GearSystem, 0);
-    img.setByte(Adrb::GearCount, 6);
-    storeWords(img, Adrw::GearVoltage, kGearVoltage, 7);
-    storeWords(img, Adrw::GearRatio, kGearRatio, 6);
-    img.setByte(Adrb::GearAutoTime, 3);
-    img.setByte(Adrb::GearAutoRpm, 15);
-    img.setByte(Adrb::GearAutoTps, 20);
-    img.setByte(Adrb::GearAutoBand, 40);
-    img.setByte(Adrb::SpeedMode, 0);
-    img.setWord(Adrw::SpeedPulses, 1000);
+    img.setByte(ImageByte::GearSystem, 0);
+    img.setByte(ImageByte::GearCount, 6);
+    storeWords(img, ImageWord::GearVoltage, kGearVoltage, 7);
+    storeWords(img, ImageWord::GearRatio, kGearRatio, 6);
+    img.setByte(ImageByte::GearAutoTime, 3);
+    img.setByte(ImageByte::GearAutoRpm, 15);
+    img.setByte(ImageByte::GearAutoTps, 20);
+    img.setByte(ImageByte::GearAutoBand, 40);
+    img.setByte(ImageByte::SpeedMode, 0);
+    img.setWord(ImageWord::SpeedPulses, 1000);
   }
   if (pageFlag(7)) {
-    img.fillBytes(Adrb::ClutchTime, 6, 20);
-    img.fillBytes(Adrb::GearCorrAdv, 6, 100);
-    img.fillBytes(Adrb::GearCorrLimiter, 6, 100);
-    img.fillBytes(Adrb::GearCorrServo, 6, 100);
-    img.fillBytes(Adrb::GearCorrPout, 12, 100);
-    img.fillBytes(Adrb::GearCorrPout2, 6, 100);
-    img.setByte(Adrb::ClutchMode, 0);
-    img.setByte(Adrb::ClutchPause1, 0);
-    img.setByte(Adrb::ClutchPause2, 13);
-    img.setByte(Adrb::ClutchMinRpm, 20);
-    img.setByte(Adrb::ClutchAdv, 0);
+    img.fillBytes(ImageByte::ClutchTime, 6, 20);
+    img.fillBytes(ImageByte::GearCorrAdv, 6, 100);
+    img.fillBytes(ImageByte::GearCorrLimiter, 6, 100);
+    img.fillBytes(ImageByte::GearCorrServo, 6, 100);
+    img.fillBytes(ImageByte::GearCorrPout, 12, 100);
+    img.fillBytes(ImageByte::GearCorrPout2, 6, 100);
+    img.setByte(ImageByte::ClutchMode, 0);
+    img.setByte(ImageByte::ClutchPause1, 0);
+    img.setByte(ImageByte::ClutchPause2, 13);
+    img.setByte(ImageByte::ClutchMinRpm, 20);
+    img.setByte(ImageByte::ClutchAdv, 0);
   }
   if (pageFlag(8)) {
     const std::pair<int, int> n2o[] = {
-        {Adrb::N2oEnable, 0},  {Adrb::N2oGas1, 20},    {Adrb::N2oGas2, 60},
-        {Adrb::N2oGasD, 20},   {Adrb::N2oGasT, 30},    {Adrb::N2oRetard1, 0},
-        {Adrb::N2oRetard2, 0}, {Adrb::N2oRetardD, 20}, {Adrb::N2oRetardT, 30},
-        {Adrb::N2oRpmMin, 50}, {Adrb::N2oTpsMin, 85},  {Adrb::N2oRepeat, 10}};
+        {ImageByte::N2oEnable, 0},  {ImageByte::N2oGas1, 20},    {ImageByte::N2oGas2, 60},
+        {ImageByte::N2oGasD, 20},   {ImageByte::N2oGasT, 30},    {ImageByte::N2oRetard1, 0},
+        {ImageByte::N2oRetard2, 0}, {ImageByte::N2oRetardD, 20}, {ImageByte::N2oRetardT, 30},
+        {ImageByte::N2oRpmMin, 50}, {ImageByte::N2oTpsMin, 85},  {ImageByte::N2oRepeat, 10}};
     for (const auto& [b, v] : n2o) img.setByte(b, v);
   }
   if (pageFlag(9)) {
-    img.setByte(Adrb::TestOut, 50);
-    img.setByte(Adrb::TestOut + 1, 50);
+    img.setByte(ImageByte::TestOut, 50);
+    img.setByte(ImageByte::TestOut + 1, 50);
   }
   // Lines that apply whatever the page mask.
   static constexpr int kInputs[6] = {11, 10, 3, 1, 6, 2};
-  storeTable(img, Adrb::InputFunction, kInputs, 6, 1, 0);
-  img.setByte(Adrb::PotFunction, 0);
-  img.setWord(Adrw::PotRange, 0);
-  img.setByte(Adrb::Map2Accel, 100);
-  img.setByte(Adrb::LambdaSensor, 0);
+  storeTable(img, ImageByte::InputFunction, kInputs, 6, 1, 0);
+  img.setByte(ImageByte::PotFunction, 0);
+  img.setWord(ImageWord::PotRange, 0);
+  img.setByte(ImageByte::Map2Accel, 100);
+  img.setByte(ImageByte::LambdaSensor, 0);
   applyLambdaCurve(img, 0);
   static constexpr int kBars[4] = {100, 120, 140, 180};
-  storeTable(img, Adrb::LambdaBar, kBars, 4, 1, 0);
+  storeTable(img, ImageByte::LambdaBar, kBars, 4, 1, 0);
   static constexpr int kTacho[4] = {100, 200, 10, 120};
-  storeTable(img, Adrb::LambdaTachoAxis, kTacho, 4, 1, 0);
-  img.fillWords(Adrw::Proprietary, 5, 0);
+  storeTable(img, ImageByte::LambdaTachoAxis, kTacho, 4, 1, 0);
+  img.fillWords(ImageWord::Proprietary, 5, 0);
 }
 
 void ParamModel::applyEdgeReset() {
-  if (m_image.byte(Adrb::Bike) == 255) return;
+  if (m_image.byte(ImageByte::Bike) == 255) return;
   if (pageFlag(1)) {
-    m_image.fillBytes(Adrb::EdgeStart, 2 * kChannels, 0);
-    m_image.setByte(Adrb::SecondTurn, 0);
+    m_image.fillBytes(ImageByte::EdgeStart, 2 * kChannels, 0);
+    m_image.setByte(ImageByte::SecondTurn, 0);
   }
-  if (pageFlag(0)) m_image.setByte(Adrb::LobesPerRev, 1);
+  if (pageFlag(0)) m_image.setByte(ImageByte::LobesPerRev, 1);
 }
 
 void ParamModel::applyBikePreset() {
-  const int bike = m_image.byte(Adrb::Bike);
+  const int bike = m_image.byte(ImageByte::Bike);
   const Preset* p = findPreset(bike);
   if (!p) return;
   // The two camshaft systems are always set up completely; other bikes only
   // when the Bike page takes defaults.
   if (pageFlag(1) || bike == 36 || bike == 37) applyPresetBytes(m_image, *p);
-  if (bike == 19 && pageFlag(5)) m_image.setByte(Adrb::ServoEnable, 1);
+  if (bike == 19 && pageFlag(5)) m_image.setByte(ImageByte::ServoEnable, 1);
 }
 
 void ParamModel::applyDefaults(int page) {
-  m_image.setByte(Adrb::ForeignMark, 0);
+  m_image.setByte(ImageByte::ForeignMark, 0);
   setPageMask(page);
-  if (!(m_image.byte(Adrb::Bike) == 255 && m_bikeChoice)) applyGeneralDefaults();
+  if (!(m_image.byte(ImageByte::Bike) == 255 && m_bikeChoice)) applyGeneralDefaults();
   applyEdgeReset();
   applyBikePreset();
   if (pageFlag(1)) {
-    const int ch = m_image.byte(Adrb::Channels);
-    if (ch == 0) m_image.setByte(Adrb::Channels, 1);
-    if (ch > 4) m_image.setByte(Adrb::Channels, 4);
+    const int ch = m_image.byte(ImageByte::Channels);
+    if (ch == 0) m_image.setByte(ImageByte::Channels, 1);
+    if (ch > 4) m_image.setByte(ImageByte::Channels, 4);
   }
   m_bikeChoice = false;
   if (m_hooks.pagesNeedLayout) m_hooks.pagesNeedLayout();

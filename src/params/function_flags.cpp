@@ -18,13 +18,13 @@ int inputFunctionMask(int input) {
 FunctionFlags functionFlags(const ParamImage& img) {
   FunctionFlags r;
   auto set = [&r](Fn k, bool v) { r.f[static_cast<std::size_t>(k)] = v; };
-  set(Fn::SpecialTrigger, img.byte(Adrb::Bike) == 255);
-  const bool neutral = img.byte(Adrb::InputNeutralSs) != 0;
+  set(Fn::SpecialTrigger, img.byte(ImageByte::Bike) == 255);
+  const bool neutral = img.byte(ImageByte::InputNeutralSs) != 0;
   set(Fn::NeutralSideStand, neutral);
   auto carried = [&](int value) {
     // With neutral and side stand inputs 1 and 2 are reserved for them.
     for (int i = neutral ? 2 : 0; i < 6; ++i)
-      if (img.byte(Adrb::InputFunction + i) == value) return true;
+      if (img.byte(ImageByte::InputFunction + i) == value) return true;
     return false;
   };
   set(Fn::KillSwitch, carried(kInputKill));
@@ -36,17 +36,17 @@ FunctionFlags functionFlags(const ParamImage& img) {
   set(Fn::Gear, carried(kInputGear));
   set(Fn::Speed, carried(kInputSpeed));
   set(Fn::TachoLambda, carried(kInputTachoLambda));
-  set(Fn::N2O, carried(kInputN2O) && img.byte(Adrb::PoutFunction + 2) == 4);
+  set(Fn::N2O, carried(kInputN2O) && img.byte(ImageByte::PoutFunction + 2) == 4);
   return r;
 }
 
 bool applyFunctionConsequences(ParamImage& img) {
-  img.setByte(Adrb::ForeignMark, 0);
+  img.setByte(ImageByte::ForeignMark, 0);
   const FunctionFlags f = functionFlags(img);
-  const int method = img.byte(Adrb::GearSystem);
+  const int method = img.byte(ImageByte::GearSystem);
   const bool orphan =
       (method == 1 && !f[Fn::Gear]) || ((method == 2 || method == 3) && !f[Fn::Speed]);
-  if (orphan) img.setByte(Adrb::GearSystem, 0);
+  if (orphan) img.setByte(ImageByte::GearSystem, 0);
   return orphan;
 }
 

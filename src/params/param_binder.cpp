@@ -197,17 +197,17 @@ bool ParamBinder::newDocument(bool activePageOnly) {
 
 Answer ParamBinder::chooseBike(int bike, int pickupSystem) {
   ParamImage& img = m_model.image();
-  const int previous = img.byte(Adrb::Bike);
-  img.setByte(Adrb::Bike, bike);
+  const int previous = img.byte(ImageByte::Bike);
+  img.setByte(ImageByte::Bike, bike);
   const Answer a =
       bike == 255 ? Answer::No : dialogs().ask(ml(kConfirmTitle), ml(kAskDefaults), true);
   if (a != Answer::Yes && a != Answer::No) {
-    img.setByte(Adrb::Bike, previous);
+    img.setByte(ImageByte::Bike, previous);
     Suppress s(*this);
     m_host.showPage(m_host.activePage());
     return Answer::Cancel;
   }
-  img.setByte(Adrb::PickupSystem, pickupSystem);
+  img.setByte(ImageByte::PickupSystem, pickupSystem);
   m_model.setBikeChoiceFlag(true);
   m_model.setPageMask(-1);
   m_model.applyEdgeReset();

@@ -63,34 +63,34 @@ bool validPowerFunction(int k, int f) {
 }
 
 void sanitizePowerOutput(ParamImage& img, int k) {
-  int f = img.byte(Adrb::PoutFunction + k);
+  int f = img.byte(ImageByte::PoutFunction + k);
   if (!validPowerFunction(k, f)) {
     f = 255;
-    img.setByte(Adrb::PoutFunction + k, f);
+    img.setByte(ImageByte::PoutFunction + k, f);
   }
-  img.setByte(Adrb::N2oEnable, img.byte(Adrb::PoutFunction + 2) == 4 ? 1 : 0);
-  clampBytes(img, Adrb::PoutThreshold + 3 * k, 3, ClampMode::Ascending, 3, 250, f == 2 ? 0 : 1);
-  const int wordMax = img.byte(Adrb::TpsIapSensor) == 2 ? 999 : 100;
-  clampWords(img, Adrw::PoutWords + 2 * k, 2, ClampMode::Ascending, 0, wordMax, 1);
+  img.setByte(ImageByte::N2oEnable, img.byte(ImageByte::PoutFunction + 2) == 4 ? 1 : 0);
+  clampBytes(img, ImageByte::PoutThreshold + 3 * k, 3, ClampMode::Ascending, 3, 250, f == 2 ? 0 : 1);
+  const int wordMax = img.byte(ImageByte::TpsIapSensor) == 2 ? 999 : 100;
+  clampWords(img, ImageWord::PoutWords + 2 * k, 2, ClampMode::Ascending, 0, wordMax, 1);
   if (f == 2 || f == 3) applyPowerOutputFunctionDefaults(img, k, false);
-  clampBytes(img, Adrb::PoutPwmRpm + 6 * k, 6, ClampMode::Ascending, 3, 250, 1);
-  clampWords(img, Adrw::PoutPwmWords + 4 * k, 4, ClampMode::Ascending, 0, wordMax, 1);
+  clampBytes(img, ImageByte::PoutPwmRpm + 6 * k, 6, ClampMode::Ascending, 3, 250, 1);
+  clampWords(img, ImageWord::PoutPwmWords + 4 * k, 4, ClampMode::Ascending, 0, wordMax, 1);
   if (f == 253)
-    clampBytes(img, Adrb::PoutPwmTable + 24 * k, 24, ClampMode::Plain,
-               (img.byte(Adrb::PoutPulse + k) + 9) / 10, 200, 0);
+    clampBytes(img, ImageByte::PoutPwmTable + 24 * k, 24, ClampMode::Plain,
+               (img.byte(ImageByte::PoutPulse + k) + 9) / 10, 200, 0);
   else
-    clampBytes(img, Adrb::PoutPwmTable + 24 * k, 24, ClampMode::Plain, 0, 100, 0);
+    clampBytes(img, ImageByte::PoutPwmTable + 24 * k, 24, ClampMode::Plain, 0, 100, 0);
 }
 
 // Edge bytes: lobe number in bits 0..5 (plus bit 7 as value 64 for system 14),
 // flag bit 6 = second edge, bit 7 = second pickup.
 void sanitizeEdges(ParamImage& img) {
-  const int sys = img.byte(Adrb::PickupSystem);
-  const int lobes = img.byte(Adrb::Lobes);
+  const int sys = img.byte(ImageByte::PickupSystem);
+  const int lobes = img.byte(ImageByte::Lobes);
   const bool wide = sys == 14;
   const bool twoPickups =
       sys == 14 || sys == 0 || sys == 4 || sys == 9 || sys == 17 || sys == 18 || sys == 19;
-  for (int i = Adrb::EdgeStart; i < Adrb::EdgeEnd + kChannels; ++i) {
+  for (int i = ImageByte::EdgeStart; i < ImageByte::EdgeEnd + kChannels; ++i) {
     int b = img.byte(i);
     int lobe = b & 63;
     int flags = b & 0xC0;
@@ -144,50 +144,50 @@ void clampRun(ParamImage& img, ElemWidth width, bool isSigned, int base, int n, 
 }
 
 void sanitizeImage(ParamImage& img) {
-  if (img.byte(Adrb::Channels) == 0) img.setByte(Adrb::Channels, 1);
-  if (img.byte(Adrb::Channels) > 4) img.setByte(Adrb::Channels, 4);
-  if (img.byte(Adrb::DwellMode) > 2) img.setByte(Adrb::DwellMode, 1);
-  if (img.byte(Adrb::PotFunction) > 4) img.setByte(Adrb::PotFunction, 0);
+  if (img.byte(ImageByte::Channels) == 0) img.setByte(ImageByte::Channels, 1);
+  if (img.byte(ImageByte::Channels) > 4) img.setByte(ImageByte::Channels, 4);
+  if (img.byte(ImageByte::DwellMode) > 2) img.setByte(ImageByte::DwellMode, 1);
+  if (img.byte(ImageByte::PotFunction) > 4) img.setByte(ImageByte::PotFunction, 0);
 
-  clampBytes(img, Adrb::LambdaCurveBytes, 6, ClampMode::Ascending, 0, 250, 1);
-  clampWords(img, Adrw::LambdaCurveWords, 6,
-             img.byte(Adrb::LambdaSensor) == 1 ? ClampMode::Ascending : ClampMode::Descending, 0,
+  clampBytes(img, ImageByte::LambdaCurveBytes, 6, ClampMode::Ascending, 0, 250, 1);
+  clampWords(img, ImageWord::LambdaCurveWords, 6,
+             img.byte(ImageByte::LambdaSensor) == 1 ? ClampMode::Ascending : ClampMode::Descending, 0,
              5000, 1);
-  clampBytes(img, Adrb::LambdaBar, 4, ClampMode::Ascending, 0, 250, 1);
-  clampBytes(img, Adrb::LambdaTachoAxis, 2, ClampMode::Ascending, 0, 250, 1);
-  clampBytes(img, Adrb::LambdaTachoValues, 2, ClampMode::Plain, 3, 250, 0);
+  clampBytes(img, ImageByte::LambdaBar, 4, ClampMode::Ascending, 0, 250, 1);
+  clampBytes(img, ImageByte::LambdaTachoAxis, 2, ClampMode::Ascending, 0, 250, 1);
+  clampBytes(img, ImageByte::LambdaTachoValues, 2, ClampMode::Plain, 3, 250, 0);
 
-  for (int axis : {Adrw::AdvIap, Adrw::Adv2Iap, Adrw::ServoIap})
+  for (int axis : {ImageWord::AdvIap, ImageWord::Adv2Iap, ImageWord::ServoIap})
     clampWords(img, axis, kMapRows, ClampMode::Ascending, 0, 999, 1);
 
-  if (img.byte(Adrb::ServoSensor) != 0) img.setByte(Adrb::ServoEnable, 0);
+  if (img.byte(ImageByte::ServoSensor) != 0) img.setByte(ImageByte::ServoEnable, 0);
 
-  for (int axis : {Adrb::RpmAdv, Adrb::RpmAdv2, Adrb::ServoRpm})
+  for (int axis : {ImageByte::RpmAdv, ImageByte::RpmAdv2, ImageByte::ServoRpm})
     clampBytes(img, axis, kMapColumns, ClampMode::Ascending, 3, 250, 1);
 
   // The second calibration pressure must lie above the first.
-  if (img.word(Adrw::IapCal + 2) <= img.word(Adrw::IapCal))
-    img.setWord(Adrw::IapCal + 2, img.word(Adrw::IapCal));
+  if (img.word(ImageWord::IapCal + 2) <= img.word(ImageWord::IapCal))
+    img.setWord(ImageWord::IapCal + 2, img.word(ImageWord::IapCal));
 
-  sanitizeMap(img, Adrb::Advance, Adrb::AdvColumns, 70, 160);
-  sanitizeMap(img, Adrb::Advance2, Adrb::Adv2Columns, 70, 160);
-  sanitizeMap(img, Adrb::Servo, Adrb::ServoColumns, 0, img.byte(Adrb::ServoPercent) ? 100 : 250);
+  sanitizeMap(img, ImageByte::Advance, ImageByte::AdvColumns, 70, 160);
+  sanitizeMap(img, ImageByte::Advance2, ImageByte::Adv2Columns, 70, 160);
+  sanitizeMap(img, ImageByte::Servo, ImageByte::ServoColumns, 0, img.byte(ImageByte::ServoPercent) ? 100 : 250);
 
-  for (int b : {Adrb::AdvColumns, Adrb::Adv2Columns, Adrb::ServoColumns})
+  for (int b : {ImageByte::AdvColumns, ImageByte::Adv2Columns, ImageByte::ServoColumns})
     clampBytes(img, b, 1, ClampMode::Plain, 1, 15, 0);
 
-  const int sys = img.byte(Adrb::PickupSystem);
+  const int sys = img.byte(ImageByte::PickupSystem);
   if (sys == 0)
-    img.setByte(Adrb::Lobes, 1);
-  else if (img.byte(Adrb::Lobes) > (sys == 14 ? 120 : 58))
-    img.setByte(Adrb::Lobes, sys == 14 ? 120 : 58);
+    img.setByte(ImageByte::Lobes, 1);
+  else if (img.byte(ImageByte::Lobes) > (sys == 14 ? 120 : 58))
+    img.setByte(ImageByte::Lobes, sys == 14 ? 120 : 58);
 
   sanitizeEdges(img);
 
   for (int k = 0; k < kPowerOutputs; ++k) sanitizePowerOutput(img, k);
 
-  clampBytes(img, Adrb::Limiter, 2, ClampMode::Plain, 10, 250, 0);
-  if (img.byte(Adrb::BaseAdv) > 40) img.setByte(Adrb::BaseAdv, 40);
+  clampBytes(img, ImageByte::Limiter, 2, ClampMode::Plain, 10, 250, 0);
+  if (img.byte(ImageByte::BaseAdv) > 40) img.setByte(ImageByte::BaseAdv, 40);
 }
 
 }  // namespace q3

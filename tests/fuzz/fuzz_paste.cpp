@@ -46,13 +46,13 @@ void checkSheet(const q3::MapSheet& s) {
 
 q3::ParamImage image() {
   q3::ParamImage img;
-  img.setByte(q3::Adrb::TpsIapSensor, 2);
-  img.setByte(q3::Adrb::AdvMap, 1);
-  img.setByte(q3::Adrb::AdvColumns, 15);
-  img.setByte(q3::Adrb::ServoEnable, 1);
-  img.setByte(q3::Adrb::PoutFunction, 255);
-  for (int c = 0; c < 15; ++c) img.setByte(q3::Adrb::RpmAdv + c, 10 + 10 * c);
-  for (int r = 0; r < 10; ++r) img.setWord(q3::Adrw::AdvIap + r, 20 + 10 * r);
+  img.setByte(q3::ImageByte::TpsIapSensor, 2);
+  img.setByte(q3::ImageByte::AdvMap, 1);
+  img.setByte(q3::ImageByte::AdvColumns, 15);
+  img.setByte(q3::ImageByte::ServoEnable, 1);
+  img.setByte(q3::ImageByte::PoutFunction, 255);
+  for (int c = 0; c < 15; ++c) img.setByte(q3::ImageByte::RpmAdv + c, 10 + 10 * c);
+  for (int r = 0; r < 10; ++r) img.setWord(q3::ImageWord::AdvIap + r, 20 + 10 * r);
   return img;
 }
 

@@ -142,7 +142,7 @@ TEST(SimUnit, MonitorShowsVersionStoringAndTestCommands) {
   cfg.versionMajor = 104;
   cfg.versionMinor = 3;
   q3sim::SimUnit u(cfg);
-  u.memory[Adrb::Bike] = 5;
+  u.memory[ImageByte::Bike] = 5;
   uint8_t data[150]{};
   uint8_t f[kFrameMax];
   // A write of block 1 starts the storing countdown.
@@ -153,16 +153,16 @@ TEST(SimUnit, MonitorShowsVersionStoringAndTestCommands) {
   FrameReceiver rx;
   ASSERT_TRUE(parse(kProto3150, ask(u, Bytes(f, f + n), 1000), rx));
   const uint8_t* m = rx.frame;  // frame offset k = monitor index k
-  EXPECT_EQ(m[Monb::UnitBike], 5);
-  EXPECT_EQ(m[Monb::VersionMinor], 3);
-  EXPECT_EQ(m[2 * Monw::SavingCounter] | m[2 * Monw::SavingCounter + 1] << 8, 2100);
-  EXPECT_EQ(m[2 * Monw::ServoPos1] | m[2 * Monw::ServoPos1 + 1] << 8, 2750);
+  EXPECT_EQ(m[MonitorByte::UnitBike], 5);
+  EXPECT_EQ(m[MonitorByte::VersionMinor], 3);
+  EXPECT_EQ(m[2 * MonitorWord::SavingCounter] | m[2 * MonitorWord::SavingCounter + 1] << 8, 2100);
+  EXPECT_EQ(m[2 * MonitorWord::ServoPos1] | m[2 * MonitorWord::ServoPos1 + 1] << 8, 2750);
   data[22] = 0;
   n = buildFrameB(f, kProto3150, kOpMonitor, data, 104, 0);
   ASSERT_TRUE(parse(kProto3150, ask(u, Bytes(f, f + n), 10000), rx));
-  EXPECT_EQ(m[2 * Monw::SavingCounter] | m[2 * Monw::SavingCounter + 1] << 8, 0);
-  EXPECT_EQ(m[2 * Monw::ServoPos1] | m[2 * Monw::ServoPos1 + 1] << 8, 2750);  // acted once
-  const int rpm = m[2 * Monw::EngineSpeed] | m[2 * Monw::EngineSpeed + 1] << 8;
+  EXPECT_EQ(m[2 * MonitorWord::SavingCounter] | m[2 * MonitorWord::SavingCounter + 1] << 8, 0);
+  EXPECT_EQ(m[2 * MonitorWord::ServoPos1] | m[2 * MonitorWord::ServoPos1 + 1] << 8, 2750);  // acted once
+  const int rpm = m[2 * MonitorWord::EngineSpeed] | m[2 * MonitorWord::EngineSpeed + 1] << 8;
   EXPECT_GE(rpm, 1300);
   EXPECT_LT(rpm, 11000);
   EXPECT_EQ(u.testActions, 1);
@@ -180,8 +180,8 @@ TEST(SimUnit, PickupBlockFollowsTheTriggerDescription) {
   } cases[] = {{1, 2}, {4, 2}, {12, 4}};
   for (const Case& c : cases) {
     q3sim::SimUnit u;
-    u.memory[Adrb::Lobes] = uint8_t(c.lobes);
-    u.memory[Adrb::Channels] = uint8_t(c.channels);
+    u.memory[ImageByte::Lobes] = uint8_t(c.lobes);
+    u.memory[ImageByte::Channels] = uint8_t(c.channels);
     uint8_t data[150]{};
     data[23] = 1;  // the pickup monitor is open
     uint8_t f[kFrameMax];
@@ -190,12 +190,12 @@ TEST(SimUnit, PickupBlockFollowsTheTriggerDescription) {
     FrameReceiver rx;
     ASSERT_TRUE(parse(kProto3150, out, rx));
     const uint8_t* m = rx.frame;  // frame offset k = monitor index k
-    const int len = m[2 * Monw::PickupBlockLength] | m[2 * Monw::PickupBlockLength + 1] << 8;
+    const int len = m[2 * MonitorWord::PickupBlockLength] | m[2 * MonitorWord::PickupBlockLength + 1] << 8;
     ASSERT_GT(len, 0);
     ASSERT_EQ(len % 4, 0);
     ASSERT_EQ(out.size(), 152u + size_t(len));
-    EXPECT_EQ(m[Monb::PickupBlockState], 1);
-    EXPECT_EQ(m[Monb::PickupPeriod], 1);  // one ignition per turn: 360 degrees
+    EXPECT_EQ(m[MonitorByte::PickupBlockState], 1);
+    EXPECT_EQ(m[MonitorByte::PickupPeriod], 1);  // one ignition per turn: 360 degrees
     uint8_t x = 0, s = 0;
     int phaseChanges = 0, fires = 0, rises = 0;
     uint32_t lastPhase = out[152 + 3] & 3, lastLevel = 0;
@@ -212,8 +212,8 @@ TEST(SimUnit, PickupBlockFollowsTheTriggerDescription) {
       lastLevel = (w >> 26) & 1;
       fires += __builtin_popcount(w >> 28);
     }
-    EXPECT_EQ(x, m[Monb::PickupBlockXor]);
-    EXPECT_EQ(s, m[Monb::PickupBlockSum]);
+    EXPECT_EQ(x, m[MonitorByte::PickupBlockXor]);
+    EXPECT_EQ(s, m[MonitorByte::PickupBlockSum]);
     // The phase changes once per ignition period, four times in a block of
     // a little more than three periods; every lobe and channel comes round
     // once per period.

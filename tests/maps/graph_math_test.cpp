@@ -190,12 +190,12 @@ TEST(Values3D, InterestingCells) {
 
 TEST(ConditionMap, LinesAreasAndSwitching) {
   ParamImage img = advanceImage();
-  img.setByte(Adrb::PoutFunction, 255);
-  for (int c = 0; c < 3; ++c) img.setByte(Adrb::PoutThreshold + c, 50 * (c + 1));
-  img.setWord(Adrw::PoutWords, 20);
-  img.setWord(Adrw::PoutWords + 1, 60);
-  img.setByte(Adrb::PoutCondition, 0b0110);  // row 0: areas 1 and 2 on
-  img.setByte(Adrb::PoutFurther, 30);        // hysteresis 300 rpm
+  img.setByte(ImageByte::PoutFunction, 255);
+  for (int c = 0; c < 3; ++c) img.setByte(ImageByte::PoutThreshold + c, 50 * (c + 1));
+  img.setWord(ImageWord::PoutWords, 20);
+  img.setWord(ImageWord::PoutWords + 1, 60);
+  img.setByte(ImageByte::PoutCondition, 0b0110);  // row 0: areas 1 and 2 on
+  img.setByte(ImageByte::PoutFurther, 30);        // hysteresis 300 rpm
   BoundMap b(kOwnerPoutCondition, img);
   const MapSheet& s = b.sheet();
   EXPECT_EQ(b.m.hysteresisRpm, 300);
@@ -215,7 +215,7 @@ TEST(ConditionMap, LinesAreasAndSwitching) {
   EXPECT_EQ(b.sheet().cell(0, 0), 1);
   EXPECT_EQ(b.sheet().cell(1, 0), 0);
   EXPECT_EQ(b.sheet().cell(3, 0), 0);
-  EXPECT_EQ(b.img.byte(Adrb::PoutCondition), 0b0001);
+  EXPECT_EQ(b.img.byte(ImageByte::PoutCondition), 0b0001);
   EXPECT_EQ(b.stores, 1);
   // Areas that are not editable, or a disabled sheet, do not switch.
   b.sheet().v.editable = 0;
@@ -223,7 +223,7 @@ TEST(ConditionMap, LinesAreasAndSwitching) {
   b.sheet().v.editable = 1;
   b.sheet().enabled = 0;
   EXPECT_FALSE(switchAreas(b.m, 0, 0, 3, 2));
-  EXPECT_EQ(b.img.byte(Adrb::PoutCondition), 0b0001);
+  EXPECT_EQ(b.img.byte(ImageByte::PoutCondition), 0b0001);
   EXPECT_EQ(b.stores, 1);
 }
 
@@ -244,7 +244,7 @@ TEST(GraphDragEdit, OnePointDragIsOneChangeMovedByTravel) {
   EXPECT_EQ(b.stores, 1);
   EXPECT_EQ(b.sheet().cell(3, 2), before + 5);
   EXPECT_EQ(b.sheet().x.values[3], bp + 4);
-  EXPECT_EQ(b.img.byte(Adrb::Advance + 2 * 15 + 3), 100 + before + 5);
+  EXPECT_EQ(b.img.byte(ImageByte::Advance + 2 * 15 + 3), 100 + before + 5);
   // A press and release without travel changes nothing and tells nobody.
   ASSERT_TRUE(d.begin(b.m, GraphItem{GraphItem::Point, {3, 2}}));
   d.end();
@@ -279,10 +279,10 @@ TEST(GraphDragEdit, BaseAdvanceAndLimitersReachTheImage) {
     double dPrimary, dValue;
     int byte, expected;
   } cases[] = {
-      {GraphItem::Base, 0, 4, Adrb::BaseAdv, 14},
-      {GraphItem::Base, 0, -25, Adrb::BaseAdv, 0},  // never below 0 (would be 255)
-      {GraphItem::RevLimiter, 13.4, 0, Adrb::Limiter, 133},
-      {GraphItem::StartLimiter, -20, 0, Adrb::StartLim, 20},
+      {GraphItem::Base, 0, 4, ImageByte::BaseAdv, 14},
+      {GraphItem::Base, 0, -25, ImageByte::BaseAdv, 0},  // never below 0 (would be 255)
+      {GraphItem::RevLimiter, 13.4, 0, ImageByte::Limiter, 133},
+      {GraphItem::StartLimiter, -20, 0, ImageByte::StartLim, 20},
   };
   for (const Case& c : cases) {
     BoundMap b(kOwnerAdvance);
@@ -301,7 +301,7 @@ TEST(GraphDragEdit, BaseAdvanceAndLimitersReachTheImage) {
   ASSERT_EQ(b.sheet().actualCol, -1);
   for (int i = 0; i < 3; ++i) b.m.incrementActual(-1);
   for (int i = 0; i < 6; ++i) b.m.timerStep();
-  EXPECT_EQ(b.img.byte(Adrb::BaseAdv), 0);
+  EXPECT_EQ(b.img.byte(ImageByte::BaseAdv), 0);
 }
 
 TEST(GraphDragEdit, ReadoutUnderThePointer) {

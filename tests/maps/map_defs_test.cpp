@@ -14,25 +14,25 @@ namespace {
 // An image with increasing engine-speed axes and distinct advance cells.
 ParamImage advanceImage(int sensor, int advMap) {
   ParamImage img;
-  img.setByte(Adrb::TpsIapSensor, sensor);
-  img.setByte(Adrb::AdvMap, advMap);
-  img.setByte(Adrb::Adv2Map, advMap);
-  img.setByte(Adrb::AdvColumns, 15);
-  img.setByte(Adrb::Adv2Columns, 15);
-  img.setByte(Adrb::BaseAdv, 12);
-  img.setByte(Adrb::Limiter, 120);
-  img.setByte(Adrb::StartLim, 40);
+  img.setByte(ImageByte::TpsIapSensor, sensor);
+  img.setByte(ImageByte::AdvMap, advMap);
+  img.setByte(ImageByte::Adv2Map, advMap);
+  img.setByte(ImageByte::AdvColumns, 15);
+  img.setByte(ImageByte::Adv2Columns, 15);
+  img.setByte(ImageByte::BaseAdv, 12);
+  img.setByte(ImageByte::Limiter, 120);
+  img.setByte(ImageByte::StartLim, 40);
   for (int c = 0; c < 15; ++c) {
-    img.setByte(Adrb::RpmAdv + c, 10 + 10 * c);
-    img.setByte(Adrb::RpmAdv2 + c, 12 + 10 * c);
+    img.setByte(ImageByte::RpmAdv + c, 10 + 10 * c);
+    img.setByte(ImageByte::RpmAdv2 + c, 12 + 10 * c);
   }
   for (int i = 0; i < 150; ++i) {
-    img.setByte(Adrb::Advance + i, 100 + i % 40);
-    img.setByte(Adrb::Advance2 + i, 90 + i % 30);
+    img.setByte(ImageByte::Advance + i, 100 + i % 40);
+    img.setByte(ImageByte::Advance2 + i, 90 + i % 30);
   }
   for (int r = 0; r < 10; ++r) {
-    img.setWord(Adrw::AdvIap + r, 20 + 10 * r);
-    img.setWord(Adrw::Adv2Iap + r, 25 + 10 * r);
+    img.setWord(ImageWord::AdvIap + r, 20 + 10 * r);
+    img.setWord(ImageWord::Adv2Iap + r, 25 + 10 * r);
   }
   return img;
 }
@@ -50,16 +50,16 @@ TEST(AdvanceMaps, StoreWithTwelveColumnsFillsTheRest) {
   ASSERT_EQ(m.sheetCount(), 2);
   MapSheet& s = m.sheet(0);
   EXPECT_EQ(s.x.count, 15);
-  EXPECT_EQ(s.cell(3, 2), img.byte(Adrb::Advance + 2 * 15 + 3) - 100);
+  EXPECT_EQ(s.cell(3, 2), img.byte(ImageByte::Advance + 2 * 15 + 3) - 100);
   s.x.count = 12;
   for (int r = 0; r < 10; ++r) s.cell(11, r) = -5 + r;
   storeMap(m, img);
-  EXPECT_EQ(img.byte(Adrb::AdvColumns), 12);
+  EXPECT_EQ(img.byte(ImageByte::AdvColumns), 12);
   for (int r = 0; r < 10; ++r)
     for (int c = 11; c < 15; ++c)
-      EXPECT_EQ(img.byte(Adrb::Advance + 15 * r + c), 95 + r) << r << "," << c;
+      EXPECT_EQ(img.byte(ImageByte::Advance + 15 * r + c), 95 + r) << r << "," << c;
   // Map 2 is not touched by a store of map 1.
-  EXPECT_EQ(img.byte(Adrb::Adv2Columns), 15);
+  EXPECT_EQ(img.byte(ImageByte::Adv2Columns), 15);
   loadMap(m, img);
   EXPECT_EQ(m.sheet(0).x.count, 12);
   EXPECT_EQ(m.sheet(0).cell(11, 9), 4);
@@ -105,7 +105,7 @@ TEST(AdvanceMaps, StoreWritesAxisModeLimitsAndKeepsPressureAxis) {
   MapModel m = makeMap(kOwnerAdvance);
   loadMap(m, img);
   storeMap(m, img);
-  EXPECT_EQ(img.byte(Adrb::AdvMap), 0);
+  EXPECT_EQ(img.byte(ImageByte::AdvMap), 0);
 
   // Throttle sensor with the load axis in use: the pressure axis stays.
   img = advanceImage(1, 1);
@@ -113,18 +113,18 @@ TEST(AdvanceMaps, StoreWritesAxisModeLimitsAndKeepsPressureAxis) {
   m.baseAdvance = 15;
   m.revLimiter = 11050;
   storeMap(m, img);
-  EXPECT_EQ(img.word(Adrw::AdvIap + 3), 50);
-  EXPECT_EQ(img.byte(Adrb::AdvMap), 1);
-  EXPECT_EQ(img.byte(Adrb::BaseAdv), 15);
-  EXPECT_EQ(img.byte(Adrb::Limiter), 110);
+  EXPECT_EQ(img.word(ImageWord::AdvIap + 3), 50);
+  EXPECT_EQ(img.byte(ImageByte::AdvMap), 1);
+  EXPECT_EQ(img.byte(ImageByte::BaseAdv), 15);
+  EXPECT_EQ(img.byte(ImageByte::Limiter), 110);
 
   // Pressure sensor: the edited pressure axis is written back.
   img = advanceImage(2, 1);
   loadMap(m, img);
   m.sheet(0).y.values[3] = 51;
   storeMap(m, img);
-  EXPECT_EQ(img.word(Adrw::AdvIap + 3), 51);
-  EXPECT_EQ(img.word(Adrw::Adv2Iap + 3), 55);
+  EXPECT_EQ(img.word(ImageWord::AdvIap + 3), 51);
+  EXPECT_EQ(img.word(ImageWord::Adv2Iap + 3), 55);
 }
 
 TEST(AdvanceMaps, OwnerNotificationStoresEachEdit) {
@@ -140,24 +140,24 @@ TEST(AdvanceMaps, OwnerNotificationStoresEachEdit) {
   m.selectSheet(1);
   ASSERT_TRUE(m.enterText(ElemRef{0, 0}, "-7"));
   EXPECT_EQ(stores, 1);
-  EXPECT_EQ(img.byte(Adrb::Advance2), 93);
+  EXPECT_EQ(img.byte(ImageByte::Advance2), 93);
   ASSERT_TRUE(m.enterText(ElemRef{0, 0}, "99"));  // clamped to the range
-  EXPECT_EQ(img.byte(Adrb::Advance2), 160);
+  EXPECT_EQ(img.byte(ImageByte::Advance2), 160);
 
   // The elastic rule survives the store and reload of every edit:
   // 22, 32, 42 ... pushed by 60 at column 2 spring back when it returns.
   ASSERT_TRUE(m.enterText(ElemRef{2, -1}, "6000"));
-  EXPECT_EQ(img.byte(Adrb::RpmAdv2 + 3), 61);
+  EXPECT_EQ(img.byte(ImageByte::RpmAdv2 + 3), 61);
   ASSERT_TRUE(m.enterText(ElemRef{2, -1}, "3200"));
-  EXPECT_EQ(img.byte(Adrb::RpmAdv2 + 3), 42);
-  EXPECT_EQ(img.byte(Adrb::RpmAdv2 + 4), 52);
+  EXPECT_EQ(img.byte(ImageByte::RpmAdv2 + 3), 42);
+  EXPECT_EQ(img.byte(ImageByte::RpmAdv2 + 4), 52);
 }
 
 TEST(AdvanceMaps, ElementsThatDifferFromTheUnitsCopy) {
   const ParamImage pc = advanceImage(1, 1);
   ParamImage unit = pc;
-  unit.setByte(Adrb::Advance + 2 * 15 + 3, unit.byte(Adrb::Advance + 2 * 15 + 3) + 1);
-  unit.setByte(Adrb::RpmAdv2 + 4, unit.byte(Adrb::RpmAdv2 + 4) + 1);
+  unit.setByte(ImageByte::Advance + 2 * 15 + 3, unit.byte(ImageByte::Advance + 2 * 15 + 3) + 1);
+  unit.setByte(ImageByte::RpmAdv2 + 4, unit.byte(ImageByte::RpmAdv2 + 4) + 1);
   MapModel m = makeMap(kOwnerAdvance);
   loadMap(m, pc);
   loadUnitCopy(m, unit, true);
@@ -185,7 +185,7 @@ TEST(AdvanceMaps, ElementsThatDifferFromTheUnitsCopy) {
 TEST(ServoMap, EnableDisableIsStoredAsOneUndoStep) {
   ParamModel params;
   params.image() = advanceImage(1, 1);
-  params.image().setByte(Adrb::ServoEnable, 1);
+  params.image().setByte(ImageByte::ServoEnable, 1);
   params.resetHistory(5);
   MapModel m = makeMap(kOwnerServo);
   loadMap(m, params.image());
@@ -199,12 +199,12 @@ TEST(ServoMap, EnableDisableIsStoredAsOneUndoStep) {
   ASSERT_TRUE(m.cur().enabled);
   ASSERT_TRUE(m.toggleEnabled());
   EXPECT_EQ(notes, 1);
-  EXPECT_EQ(params.image().byte(Adrb::ServoEnable), 0);
+  EXPECT_EQ(params.image().byte(ImageByte::ServoEnable), 0);
   EXPECT_FALSE(m.cur().enabled);  // and it stays so after the reload
   ASSERT_TRUE(params.stepBack());
   params.restoreCurrent();
   EXPECT_FALSE(params.canUndo());
-  EXPECT_EQ(params.image().byte(Adrb::ServoEnable), 1);
+  EXPECT_EQ(params.image().byte(ImageByte::ServoEnable), 1);
   // The advance maps cannot be disabled.
   MapModel adv = makeMap(kOwnerAdvance);
   EXPECT_FALSE(adv.toggleEnabled());
@@ -213,11 +213,11 @@ TEST(ServoMap, EnableDisableIsStoredAsOneUndoStep) {
 
 TEST(ServoMap, PercentSwitchConvertsCellsBothWays) {
   ParamImage img;
-  img.setByte(Adrb::TpsIapSensor, 1);
-  img.setByte(Adrb::ServoMap, 2);
-  img.setByte(Adrb::ServoColumns, 15);
-  for (int c = 0; c < 15; ++c) img.setByte(Adrb::ServoRpm + c, 10 + 10 * c);
-  img.setByte(Adrb::Servo, 100);
+  img.setByte(ImageByte::TpsIapSensor, 1);
+  img.setByte(ImageByte::ServoMap, 2);
+  img.setByte(ImageByte::ServoColumns, 15);
+  for (int c = 0; c < 15; ++c) img.setByte(ImageByte::ServoRpm + c, 10 + 10 * c);
+  img.setByte(ImageByte::Servo, 100);
   MapModel m = makeMap(kOwnerServo);
   loadMap(m, img);
   EXPECT_EQ(valueText(m.sheet(0).cell(0, 0), m.sheet(0).v.scale, m.sheet(0).v.unit.c_str()), "2 V");
@@ -227,9 +227,9 @@ TEST(ServoMap, PercentSwitchConvertsCellsBothWays) {
   EXPECT_EQ(m.sheet(0).v.unit, "%");
   EXPECT_EQ(m.sheet(0).v.label, "STPS [%]");
   setServoPercent(img, true);  // already in percent: no second conversion
-  EXPECT_EQ(img.byte(Adrb::Servo), 40);
+  EXPECT_EQ(img.byte(ImageByte::Servo), 40);
   setServoPercent(img, false);
-  EXPECT_EQ(img.byte(Adrb::Servo), 100);
+  EXPECT_EQ(img.byte(ImageByte::Servo), 100);
 }
 
 TEST(ServoMap, DimensionModesAndEnableFlag) {
@@ -238,26 +238,26 @@ TEST(ServoMap, DimensionModesAndEnableFlag) {
   } cases[] = {{1, 0, 0, 1, 0}, {1, 1, 1, 0, 1}, {1, 2, 0, 0, 2}, {0, 2, 0, 1, 0}};
   for (const Case& c : cases) {
     ParamImage img;
-    img.setByte(Adrb::TpsIapSensor, c.sensor);
-    img.setByte(Adrb::ServoMap, c.mode);
-    img.setByte(Adrb::ServoColumns, 15);
-    img.setByte(Adrb::ServoEnable, 1);
+    img.setByte(ImageByte::TpsIapSensor, c.sensor);
+    img.setByte(ImageByte::ServoMap, c.mode);
+    img.setByte(ImageByte::ServoColumns, 15);
+    img.setByte(ImageByte::ServoEnable, 1);
     MapModel m = makeMap(kOwnerServo);
     loadMap(m, img);
     EXPECT_EQ(m.sheet(0).x.collapsed, c.xCollapsed) << c.mode;
     EXPECT_EQ(m.sheet(0).y.collapsed, c.yCollapsed) << c.mode;
     m.sheet(0).enabled = 0;
     storeMap(m, img);
-    EXPECT_EQ(img.byte(Adrb::ServoMap), c.stored) << c.mode;
-    EXPECT_EQ(img.byte(Adrb::ServoEnable), 0);
+    EXPECT_EQ(img.byte(ImageByte::ServoMap), c.stored) << c.mode;
+    EXPECT_EQ(img.byte(ImageByte::ServoEnable), 0);
   }
 }
 
 TEST(SensorCurves, LoadStoreAndVisibility) {
   ParamImage img;
-  img.setByte(Adrb::TpsIapSensor, 1);
-  img.setWord(Adrw::TpsLow, 700);
-  img.setWord(Adrw::TpsHigh, 3790);
+  img.setByte(ImageByte::TpsIapSensor, 1);
+  img.setWord(ImageWord::TpsLow, 700);
+  img.setWord(ImageWord::TpsHigh, 3790);
   MapModel tp = makeMap(kOwnerTpsCurve);
   loadMap(tp, img);
   const MapSheet& s = tp.sheet(0);
@@ -266,12 +266,12 @@ TEST(SensorCurves, LoadStoreAndVisibility) {
   EXPECT_EQ(valueText(s.cell(0, 1), s.v.scale, s.v.unit.c_str()), "3.79 V");
   tp.sheet(0).cell(0, 0) = 650;  // "TP 0 %" with a live sensor voltage of 650 mV
   storeMap(tp, img);
-  EXPECT_EQ(img.word(Adrw::TpsLow), 650);
+  EXPECT_EQ(img.word(ImageWord::TpsLow), 650);
   EXPECT_TRUE(mapVisible(kOwnerTpsCurve, img));
   EXPECT_FALSE(mapVisible(kOwnerIapCurve, img));
 
-  img.setByte(Adrb::LambdaCurveBytes + 5, 170);
-  img.setWord(Adrw::LambdaCurveWords + 5, 900);
+  img.setByte(ImageByte::LambdaCurveBytes + 5, 170);
+  img.setWord(ImageWord::LambdaCurveWords + 5, 900);
   MapModel lambda = makeMap(kOwnerLambdaCurve);
   loadMap(lambda, img);
   EXPECT_EQ(lambda.sheet(0).y.values[5], 170);
@@ -285,10 +285,10 @@ TEST(SensorCurves, LoadStoreAndVisibility) {
 
 TEST(PowerOutputs, FunctionShapesTheConditionMapAndPwmTable) {
   ParamImage img;
-  img.setByte(Adrb::TpsIapSensor, 1);
-  img.setByte(Adrb::PoutFunction + 1, 2);  // output 2: shift light
-  img.setByte(Adrb::PoutThreshold + 3, 80);
-  img.setByte(Adrb::PoutThreshold + 4, 80);
+  img.setByte(ImageByte::TpsIapSensor, 1);
+  img.setByte(ImageByte::PoutFunction + 1, 2);  // output 2: shift light
+  img.setByte(ImageByte::PoutThreshold + 3, 80);
+  img.setByte(ImageByte::PoutThreshold + 4, 80);
   MapModel cond = makeMap(kOwnerPoutCondition + 1);
   loadMap(cond, img);
   const MapSheet& s = cond.sheet(0);
@@ -301,19 +301,19 @@ TEST(PowerOutputs, FunctionShapesTheConditionMapAndPwmTable) {
   EXPECT_TRUE(mapVisible(kOwnerPoutCondition + 1, img));
   EXPECT_FALSE(mapVisible(kOwnerPoutPwm + 1, img));
 
-  img.setByte(Adrb::PoutFunction + 2, 255);
-  img.setByte(Adrb::PoutCondition + 6 + 1, 0x5);
+  img.setByte(ImageByte::PoutFunction + 2, 255);
+  img.setByte(ImageByte::PoutCondition + 6 + 1, 0x5);
   MapModel special = makeMap(kOwnerPoutCondition + 2);
   loadMap(special, img);
   EXPECT_EQ(special.sheet(0).x.count, 3);
   EXPECT_EQ(special.sheet(0).cell(2, 1), 1);
   special.sheet(0).cell(3, 1) = 1;
   storeMap(special, img);
-  EXPECT_EQ(img.byte(Adrb::PoutCondition + 6 + 1), 0xD);
+  EXPECT_EQ(img.byte(ImageByte::PoutCondition + 6 + 1), 0xD);
 
-  img.setByte(Adrb::PoutFunction, 253);
-  img.setByte(Adrb::PoutPulse, 31);
-  img.setByte(Adrb::PoutPwmTable + 6 + 2, 77);
+  img.setByte(ImageByte::PoutFunction, 253);
+  img.setByte(ImageByte::PoutPulse, 31);
+  img.setByte(ImageByte::PoutPwmTable + 6 + 2, 77);
   MapModel pwm = makeMap(kOwnerPoutPwm);
   loadMap(pwm, img);
   EXPECT_EQ(pwm.sheet(0).v.name, "T");

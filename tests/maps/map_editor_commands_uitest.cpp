@@ -117,7 +117,7 @@ TEST(MapEditorButtons, AddAndRemoveColumnAtTheirLimits) {
     p.ticks(6);
   }
   EXPECT_EQ(p.sheet().x.count, 1);
-  EXPECT_EQ(p.img.byte(Adrb::AdvColumns), 1);
+  EXPECT_EQ(p.img.byte(ImageByte::AdvColumns), 1);
   EXPECT_TRUE(p.tab->toolButton("RemoveColumn")->show & 0x80);
   EXPECT_FALSE(p.tab->toolButton("AddColumn")->show & 0x80);
   QTest::mouseClick(p.tab, Qt::LeftButton, Qt::NoModifier,
@@ -138,7 +138,7 @@ TEST(MapEditorClipboard, CopyAndPasteThroughTheClipboard) {
   p.click(5, 5);
   p.key(Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(p.sheet().cell(6, 5), -3);
-  EXPECT_EQ(p.img.byte(Adrb::Advance + 5 * 15 + 6), 97);
+  EXPECT_EQ(p.img.byte(ImageByte::Advance + 5 * 15 + 6), 97);
   // The whole table: plain text and the sheet format, byte for byte the core's.
   p.tab->copyTable();
   const TableTexts t = copyTableTexts(p.sheet(), false, '.');
@@ -149,7 +149,7 @@ TEST(MapEditorClipboard, CopyAndPasteThroughTheClipboard) {
   ASSERT_EQ(p.tab->model().current(), 1);
   p.key(Qt::Key_Insert, Qt::ShiftModifier);
   EXPECT_EQ(p.tab->model().sheet(1).cell(6, 5), -3);
-  EXPECT_EQ(p.img.byte(Adrb::Advance2 + 5 * 15 + 6), 97);
+  EXPECT_EQ(p.img.byte(ImageByte::Advance2 + 5 * 15 + 6), 97);
   // A sheet of eight rows: the dimension message, as an error.
   RecordingDialogs rec;
   std::string eight = t.sheet;
@@ -226,7 +226,7 @@ TEST(MapEditorMenu, DisabledSheetAndSheetTabs) {
   EXPECT_EQ(toggle->text(), "Disable Servo");
   toggle->trigger();
   EXPECT_FALSE(p.sheet().enabled);
-  EXPECT_EQ(p.img.byte(Adrb::ServoEnable), 0);
+  EXPECT_EQ(p.img.byte(ImageByte::ServoEnable), 0);
   EXPECT_EQ(p.stores, 1);
   // Disabled: only Enable is left (no autoscroll: the table fits), and the
   // tool buttons take no click.
@@ -263,7 +263,7 @@ TEST(MapEditorMenu, CsvExportAndImport) {
   p.sheet().cell(4, 4) = 0;
   action(rightClick(p, p.centre(1, 1)), "MenuImportCsv")->trigger();
   EXPECT_EQ(p.sheet().cell(4, 4), 12);
-  EXPECT_EQ(p.img.byte(Adrb::Advance + 4 * 15 + 4), 112);
+  EXPECT_EQ(p.img.byte(ImageByte::Advance + 4 * 15 + 4), 112);
 }
 
 TEST(MapEditorHints, ButtonsCornersAndThe3DView) {
@@ -302,7 +302,7 @@ TEST(MapEditorButtons, SmallViewButtonsAndTheConditionMapView) {
   EXPECT_EQ(p.tab->view(), 1);
 
   ParamImage img = flatAdvanceImage();
-  img.setByte(Adrb::PoutFunction, 255);
+  img.setByte(ImageByte::PoutFunction, 255);
   Page c(kOwnerPoutCondition, img);
   ASSERT_TRUE(shown(c, "Proportional"));
   EXPECT_EQ(c.tab->toolButton("Proportional")->bitmap, "BT_P");

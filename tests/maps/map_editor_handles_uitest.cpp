@@ -42,8 +42,8 @@ TEST(MapEditorFillHandle, WinsAtEveryPressPointAndSelectionWidth) {
 
 TEST(MapEditorFillHandle, OneRowMapKeepsItsHiddenRows) {
   q3::ParamImage img = flatAdvanceImage();
-  img.setByte(Adrb::AdvMap, 0);  // map 1 over engine speed only
-  for (int i = 0; i < 150; ++i) img.setByte(Adrb::Advance + i, 100 + i / 15);
+  img.setByte(ImageByte::AdvMap, 0);  // map 1 over engine speed only
+  for (int i = 0; i < 150; ++i) img.setByte(ImageByte::Advance + i, 100 + i / 15);
   Page p(kOwnerAdvance, img);
   ASSERT_TRUE(p.sheet().y.collapsed);
   const int used = p.sheet().y.collapsedIndex;
@@ -59,7 +59,7 @@ TEST(MapEditorFillHandle, OneRowMapKeepsItsHiddenRows) {
   for (int r = 0; r < 10; ++r) {
     if (r == used) continue;
     for (int c = 0; c < 15; ++c)
-      ASSERT_EQ(p.img.byte(Adrb::Advance + 15 * r + c), 100 + r) << c << "," << r;
+      ASSERT_EQ(p.img.byte(ImageByte::Advance + 15 * r + c), 100 + r) << c << "," << r;
   }
   // A block moved up goes nowhere either.
   p.click(2, used);
@@ -67,7 +67,7 @@ TEST(MapEditorFillHandle, OneRowMapKeepsItsHiddenRows) {
   const QPoint border(first.center().x(), first.top());
   p.drag(border, border + QPoint(0, -2 * first.height()));
   for (int c = 0; c < 15; ++c)
-    ASSERT_EQ(p.img.byte(Adrb::Advance + 15 * (used - 2) + c), 100 + used - 2) << c;
+    ASSERT_EQ(p.img.byte(ImageByte::Advance + 15 * (used - 2) + c), 100 + used - 2) << c;
 }
 
 TEST(MapEditorInterpolation, BreakpointRunsGetCornersAndInterpolate) {
@@ -85,7 +85,7 @@ TEST(MapEditorInterpolation, BreakpointRunsGetCornersAndInterpolate) {
   QTest::mouseMove(p.tab, corner);
   QTest::mouseClick(p.tab, Qt::LeftButton, Qt::NoModifier, corner);
   EXPECT_EQ(p.sheet().x.values[3], 40);  // 30 .. 60 over four breakpoints
-  EXPECT_EQ(p.img.byte(Adrb::RpmAdv + 3), 40);
+  EXPECT_EQ(p.img.byte(ImageByte::RpmAdv + 3), 40);
   EXPECT_EQ(p.stores, 1);
 }
 

@@ -24,7 +24,7 @@ TEST(MapEditorKeys, TypingAValueAndEnterStoresItAndMovesDown) {
   p.key(Qt::Key_Return);
   EXPECT_FALSE(p.tab->editorOpen());
   EXPECT_EQ(p.sheet().cell(2, 3), 12);
-  EXPECT_EQ(p.img.byte(Adrb::Advance + 3 * 15 + 2), 112);
+  EXPECT_EQ(p.img.byte(ImageByte::Advance + 3 * 15 + 2), 112);
   EXPECT_EQ(p.stores, 1);
   EXPECT_EQ(p.sheet().sel.cursorRow, 4);
 
@@ -321,7 +321,7 @@ TEST(MapEditorMouse, CornerTriangleInterpolatesAndBorderDragMovesTheBlock) {
   EXPECT_EQ(p.sheet().cell(1, 2), 20);
   EXPECT_EQ(p.sheet().cell(2, 2), 30);
   EXPECT_EQ(p.sheet().cell(2, 0), 30);
-  EXPECT_EQ(p.img.byte(Adrb::Advance + 2 * 15 + 2), 130);
+  EXPECT_EQ(p.img.byte(ImageByte::Advance + 2 * 15 + 2), 130);
 }
 
 }  // namespace

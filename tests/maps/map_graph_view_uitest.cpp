@@ -53,7 +53,7 @@ TEST(MapGraphView2D, PointDragIsOneStoredChangeMovedByTheTravel) {
   const QPoint to = from + QPoint(0, -static_cast<int>(std::lround(5 * g.perValue)));
   g.drag(from, to, 12);  // resting half way longer than a change stays open
   EXPECT_EQ(g.p.sheet().cell(4, 0), 25);
-  EXPECT_EQ(g.p.img.byte(Adrb::Advance + 4), 125);
+  EXPECT_EQ(g.p.img.byte(ImageByte::Advance + 4), 125);
   EXPECT_EQ(g.p.stores, 1);
 }
 
@@ -72,7 +72,7 @@ TEST(MapGraphView2D, WithXNotEditableOnlyTheValueMoves) {
   const QPoint again = g.pos(4, 0).toPoint();
   g.drag(again, again + QPoint(static_cast<int>(std::lround(4 * g.perRpm)), 0));
   EXPECT_EQ(g.p.sheet().x.values[4], xs[4] + 4);
-  EXPECT_EQ(g.p.img.byte(Adrb::RpmAdv + 4), xs[4] + 4);
+  EXPECT_EQ(g.p.img.byte(ImageByte::RpmAdv + 4), xs[4] + 4);
   EXPECT_EQ(g.p.stores, 2);
 }
 
@@ -81,13 +81,13 @@ TEST(MapGraphView2D, BaseAdvancePointAndLimiterLineChangeTheirSettings) {
   const int curve = 0;
   const QPoint base = g.p.tab->graph().basePointPos(g.frame, curve).toPoint();
   g.drag(base, base + QPoint(0, -static_cast<int>(std::lround(3 * g.perValue))));
-  EXPECT_EQ(g.p.img.byte(Adrb::BaseAdv), 13);
+  EXPECT_EQ(g.p.img.byte(ImageByte::BaseAdv), 13);
   // Far down: the base advance stays 0 instead of wrapping to 255.
   const QPoint base2 = g.p.tab->graph().basePointPos(g.frame, curve).toPoint();
   g.drag(base2, QPoint(base2.x(), g.frame.bottom() - 20));
   g.drag(g.p.tab->graph().basePointPos(g.frame, curve).toPoint(),
          QPoint(base2.x(), g.frame.bottom() - 20));
-  EXPECT_EQ(g.p.img.byte(Adrb::BaseAdv), 0);
+  EXPECT_EQ(g.p.img.byte(ImageByte::BaseAdv), 0);
 
   // The rev limiter line, grabbed between two curves.
   const double x = g.p.tab->graph().limiterX(g.frame, GraphItem::RevLimiter);
@@ -95,7 +95,7 @@ TEST(MapGraphView2D, BaseAdvancePointAndLimiterLineChangeTheirSettings) {
   const int y = static_cast<int>((g.pos(11, 0).y() + g.pos(11, 1).y()) / 2);
   const QPoint line(static_cast<int>(std::lround(x)), y);
   g.drag(line, line + QPoint(static_cast<int>(std::lround(10 * g.perRpm)), 0));
-  EXPECT_EQ(g.p.img.byte(Adrb::Limiter), 130);
+  EXPECT_EQ(g.p.img.byte(ImageByte::Limiter), 130);
 }
 
 TEST(MapGraphView2D, WheelStepsTheHoveredPointOrTheSelection) {
@@ -120,11 +120,11 @@ TEST(MapGraphView2D, WheelStepsTheHoveredPointOrTheSelection) {
 
 ParamImage conditionImage(int function) {
   ParamImage img = flatAdvanceImage();
-  img.setByte(Adrb::PoutFunction, function);
-  for (int c = 0; c < 3; ++c) img.setByte(Adrb::PoutThreshold + c, 40 + 30 * c);
-  img.setWord(Adrw::PoutWords, 20);
-  img.setWord(Adrw::PoutWords + 1, 60);
-  img.setByte(Adrb::PoutCondition, 0b0110);  // row 0: areas 1 and 2 on
+  img.setByte(ImageByte::PoutFunction, function);
+  for (int c = 0; c < 3; ++c) img.setByte(ImageByte::PoutThreshold + c, 40 + 30 * c);
+  img.setWord(ImageWord::PoutWords, 20);
+  img.setWord(ImageWord::PoutWords + 1, 60);
+  img.setByte(ImageByte::PoutCondition, 0b0110);  // row 0: areas 1 and 2 on
   return img;
 }
 
@@ -143,7 +143,7 @@ TEST(MapGraphView2D, ReadoutUnderThePointerAndUnitMarks) {
   EXPECT_TRUE(hint.endsWith("|TP = 0 %; RPM = 5 000; Advance = 20 °")) << hint.toStdString();
   // The table marks a cell that differs from the unit's copy.
   ParamImage unit = g.p.img;
-  unit.setByte(Adrb::Advance + 2 * 15 + 3, 120);
+  unit.setByte(ImageByte::Advance + 2 * 15 + 3, 120);
   loadUnitCopy(g.p.tab->model(), unit, true);
   g.p.tab->setView(1);
   g.p.tab->render();
@@ -173,8 +173,8 @@ TEST(MapEditorConditionMap, RubberBandSwitchesOnlyEditableAreasOfAnEnabledSheet)
     const QPoint from(static_cast<int>(plot.left() + 3), static_cast<int>(plot.top() + 3));
     const QPoint to(static_cast<int>(plot.right() - 3), static_cast<int>(plot.top() + 5));
     p.drag(from, to);
-    EXPECT_EQ(p.img.byte(Adrb::PoutCondition), c.row0) << c.what;
-    EXPECT_EQ(p.img.byte(Adrb::PoutCondition + 1), 0) << c.what;
+    EXPECT_EQ(p.img.byte(ImageByte::PoutCondition), c.row0) << c.what;
+    EXPECT_EQ(p.img.byte(ImageByte::PoutCondition + 1), 0) << c.what;
     EXPECT_EQ(p.stores, c.row0 == 0b0001 ? 1 : 0) << c.what;
   }
 }
@@ -196,7 +196,7 @@ TEST(MapEditorConditionMap, ProportionalLinesDragAndWheel) {
   const double perRaw = plot.width() / p.sheet().x.maxValue;
   p.drag(line, line + QPoint(static_cast<int>(std::lround(10 * perRaw)), 0));
   EXPECT_EQ(p.sheet().x.values[1], 80);
-  EXPECT_EQ(p.img.byte(Adrb::PoutThreshold + 1), 80);
+  EXPECT_EQ(p.img.byte(ImageByte::PoutThreshold + 1), 80);
   EXPECT_EQ(p.stores, stores + 1);
   // The wheel over a line moves it by one per notch.
   const QPoint at(static_cast<int>(std::lround(g.conditionLineX(plot, 1))),
@@ -284,7 +284,7 @@ TEST(MapGraphView3D, ASurfaceSeenFromAboveShowsNoUnderside) {
 
 TEST(MapGraphViewBeside, AOneRowMapShowsItsCurveBelowTheTable) {
   ParamImage img = flatAdvanceImage();
-  img.setByte(Adrb::AdvMap, 0);
+  img.setByte(ImageByte::AdvMap, 0);
   Page one(kOwnerAdvance, img);
   const QRect frame = one.tab->graphFrame();
   ASSERT_FALSE(frame.isEmpty());

@@ -16,23 +16,23 @@ namespace q3test {
 // 15 000 rpm, advance cells that differ per cell and per map (all 0 when
 // flat).
 inline q3::ParamImage advanceImage(bool flat = false) {
-  using q3::Adrb;
+  using q3::ImageByte;
   q3::ParamImage img;
-  img.setByte(Adrb::TpsIapSensor, 1);
-  img.setByte(Adrb::AdvMap, 1);
-  img.setByte(Adrb::Adv2Map, 1);
-  img.setByte(Adrb::AdvColumns, 15);
-  img.setByte(Adrb::Adv2Columns, 15);
-  img.setByte(Adrb::BaseAdv, 10);
-  img.setByte(Adrb::Limiter, 120);
-  img.setByte(Adrb::StartLim, 40);
+  img.setByte(ImageByte::TpsIapSensor, 1);
+  img.setByte(ImageByte::AdvMap, 1);
+  img.setByte(ImageByte::Adv2Map, 1);
+  img.setByte(ImageByte::AdvColumns, 15);
+  img.setByte(ImageByte::Adv2Columns, 15);
+  img.setByte(ImageByte::BaseAdv, 10);
+  img.setByte(ImageByte::Limiter, 120);
+  img.setByte(ImageByte::StartLim, 40);
   for (int c = 0; c < 15; ++c) {
-    img.setByte(Adrb::RpmAdv + c, 10 + 10 * c);
-    img.setByte(Adrb::RpmAdv2 + c, 10 + 10 * c);
+    img.setByte(ImageByte::RpmAdv + c, 10 + 10 * c);
+    img.setByte(ImageByte::RpmAdv2 + c, 10 + 10 * c);
   }
   for (int i = 0; i < 150; ++i) {
-    img.setByte(Adrb::Advance + i, flat ? 100 : 100 + i % 40);
-    img.setByte(Adrb::Advance2 + i, flat ? 100 : 80 + i % 30);
+    img.setByte(ImageByte::Advance + i, flat ? 100 : 100 + i % 40);
+    img.setByte(ImageByte::Advance2 + i, flat ? 100 : 80 + i % 30);
   }
   return img;
 }
@@ -40,12 +40,12 @@ inline q3::ParamImage advanceImage(bool flat = false) {
 // The advance image with the servo map enabled, 15 engine-speed columns of
 // 1000..15 000 rpm, in dimension mode `mode` (0 engine speed, 1 load, 2 both).
 inline q3::ParamImage servoImage(int mode, bool flat = false) {
-  using q3::Adrb;
+  using q3::ImageByte;
   q3::ParamImage img = advanceImage(flat);
-  img.setByte(Adrb::ServoEnable, 1);
-  img.setByte(Adrb::ServoMap, mode);
-  img.setByte(Adrb::ServoColumns, 15);
-  for (int c = 0; c < 15; ++c) img.setByte(Adrb::ServoRpm + c, 10 + 10 * c);
+  img.setByte(ImageByte::ServoEnable, 1);
+  img.setByte(ImageByte::ServoMap, mode);
+  img.setByte(ImageByte::ServoColumns, 15);
+  for (int c = 0; c < 15; ++c) img.setByte(ImageByte::ServoRpm + c, 10 + 10 * c);
   return img;
 }
 

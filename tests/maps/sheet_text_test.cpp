@@ -206,7 +206,7 @@ TEST(PastePlain, SelectionCursorHeadersAndRefusals) {
 TEST(PastePlain, CollapsedAxisKeepsItsHiddenColumns) {
   // The servo map over load only: column 0 is in use, the others are hidden.
   ParamImage img = q3test::servoImage(1);
-  for (int i = 0; i < 150; ++i) img.setByte(Adrb::Servo + i, 50 + i % 7);
+  for (int i = 0; i < 150; ++i) img.setByte(ImageByte::Servo + i, 50 + i % 7);
   BoundMap b(kOwnerServo, img);
   ASSERT_TRUE(b.sheet().x.collapsed);
   ASSERT_EQ(b.sheet().x.collapsedIndex, 0);
@@ -217,7 +217,7 @@ TEST(PastePlain, CollapsedAxisKeepsItsHiddenColumns) {
   for (int r : {2, 3})
     for (int c : {1, 2}) {
       EXPECT_EQ(b.sheet().cell(c, r), 50 + (r * 15 + c) % 7) << c << "," << r;
-      EXPECT_EQ(b.img.byte(Adrb::Servo + r * 15 + c), 50 + (r * 15 + c) % 7);
+      EXPECT_EQ(b.img.byte(ImageByte::Servo + r * 15 + c), 50 + (r * 15 + c) % 7);
     }
 }
 
@@ -229,7 +229,7 @@ TEST(PasteSheet, MapOneIntoMapTwoAndIntoSensorCurves) {
   ASSERT_EQ(pasteText(b.m, text).status, PasteStatus::Pasted);
   for (int r = 0; r < 10; ++r)
     for (int c = 0; c < 15; ++c) ASSERT_EQ(b.m.sheet(1).cell(c, r), b.m.sheet(0).cell(c, r));
-  EXPECT_EQ(b.img.byte(Adrb::Advance2 + 33), b.img.byte(Adrb::Advance + 33));
+  EXPECT_EQ(b.img.byte(ImageByte::Advance2 + 33), b.img.byte(ImageByte::Advance + 33));
   EXPECT_EQ(b.stores, 1);
 
   // The pressure and lambda curves have other labels: nothing, silently.
@@ -266,7 +266,7 @@ TEST(PasteSheet, DimensionsThatMayAndMayNotChange) {
     const PasteResult r = pasteSheet(b.m, c.text);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(b.sheet().x.count, c.columns);
-    EXPECT_EQ(b.img.byte(Adrb::AdvColumns), c.columns);
+    EXPECT_EQ(b.img.byte(ImageByte::AdvColumns), c.columns);
     if (c.status == PasteStatus::Refused) {
       EXPECT_EQ(r.message, dimensionMessage());
       EXPECT_NE(r.message.find("Table dimensions are not eqal"), std::string::npos);
@@ -312,7 +312,7 @@ TEST(PasteSheet, SizesAndGridsThatDoNotHoldTogetherAreRefused) {
   // The servo map: its fixed throttle axis may not be collapsed by a paste,
   // its resizable engine-speed axis may.
   ParamImage servoImage = advanceImage();
-  servoImage.setByte(Adrb::ServoEnable, 1);
+  servoImage.setByte(ImageByte::ServoEnable, 1);
   BoundMap servo(kOwnerServo, servoImage);
   servo.sheet().y.collapsed = 0;
   MapSheet src = servo.sheet();

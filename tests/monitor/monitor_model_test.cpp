@@ -53,7 +53,7 @@ TEST_F(Refresh, VoltageBands) {
       {65535, "U = 65.5 [V]", q3::kRed},
   };
   for (const Case& c : cases) {
-    word(q3::Monw::SupplyVoltage, c.mv);
+    word(q3::MonitorWord::SupplyVoltage, c.mv);
     const DisplayValue& v = run("LabelNapeti");
     EXPECT_EQ(v.text, c.text) << c.mv;
     EXPECT_EQ(v.colour, c.colour) << c.mv;
@@ -86,11 +86,11 @@ TEST_F(Refresh, LoadSensor) {
       {2, 999, 0, "IAP= 999 [kPa]= 2500 [mV]", q3::kNormal, 300, 300, q3::kPurple, true},
       {2, 95, 0x02, "IAP=error = 2500 [mV]", q3::kRed, 0, 300, q3::kPurple, true},
   };
-  word(q3::Monw::LoadVoltage, 2500);
+  word(q3::MonitorWord::LoadVoltage, 2500);
   for (const Case& c : cases) {
-    byte(q3::Monb::LoadSensor, c.mode);
-    word(q3::Monw::LoadValue, c.value);
-    byte(q3::Monb::ErrorFlags, c.errors);
+    byte(q3::MonitorByte::LoadSensor, c.mode);
+    word(q3::MonitorWord::LoadValue, c.value);
+    byte(q3::MonitorByte::ErrorFlags, c.errors);
     const DisplayValue& l = run("LabelTpsMon");
     const DisplayValue& g = value("CGaugeTps");
     const std::string what = std::to_string(c.mode) + "/" + std::to_string(c.value);
@@ -116,7 +116,7 @@ TEST_F(Refresh, LoadSensor) {
               {1, "TP= ---", q3::kDesktop, true},
               {2, "IAP= ---", q3::kPurple, true}};
   for (const Off& o : offs) {
-    model.image().setByte(q3::Adrb::TpsIapSensor, o.imageMode);
+    model.image().setByte(q3::ImageByte::TpsIapSensor, o.imageMode);
     EXPECT_EQ(run("LabelTpsMon").text, o.text);
     EXPECT_EQ(value("LabelTpsMon").enabled, o.enabled) << o.imageMode;
     EXPECT_EQ(value("CGaugeTps").colour, o.gaugeColour) << o.imageMode;
@@ -133,8 +133,8 @@ TEST_F(Refresh, DwellCalibration) {
   } cases[] = {{0, 79, true},   {80, 0, false}, {251, 255, true}, {250, 251, false},
                {79, 80, false}, {255, 0, true}, {120, 120, false}};
   for (const Case& c : cases) {
-    byte(q3::Monb::DwellFlash, c.flash);
-    byte(q3::Monb::DwellEe, c.ee);
+    byte(q3::MonitorByte::DwellFlash, c.flash);
+    byte(q3::MonitorByte::DwellEe, c.ee);
     EXPECT_EQ(run("LabelDwellCalibError").visible, c.error) << c.flash << "/" << c.ee;
     EXPECT_EQ(mon.live().calibrationError, c.error);
   }
@@ -150,20 +150,20 @@ TEST_F(Refresh, NewCalibrationValueIsAnnouncedOnce) {
   mon.setHooks({nullptr, [&](int v) { announced.push_back(v); }});
   ctx.serviceMode = true;
   ctx.supervisorStep = 1;
-  byte(q3::Monb::DwellFlash, 120);
-  byte(q3::Monb::DwellEe, 120);
-  byte(q3::Monb::DwellNew, 130);
+  byte(q3::MonitorByte::DwellFlash, 120);
+  byte(q3::MonitorByte::DwellEe, 120);
+  byte(q3::MonitorByte::DwellNew, 130);
   run("LabelDwell");
   EXPECT_TRUE(announced.empty());  // no data error shown yet
-  byte(q3::Monb::ErrorFlags, 0x01);
+  byte(q3::MonitorByte::ErrorFlags, 0x01);
   run("LabelEeDataErr");
   EXPECT_TRUE(value("LabelEeDataErr").visible);
   run("LabelDwell");
   run("LabelDwell");
   EXPECT_EQ(announced, std::vector<int>{130});
-  byte(q3::Monb::DwellFlash, 125);  // the unit stored another value
+  byte(q3::MonitorByte::DwellFlash, 125);  // the unit stored another value
   EXPECT_TRUE(run("LabelDwellCalibError").visible);
-  byte(q3::Monb::DwellFlash, 130);  // the announced one
+  byte(q3::MonitorByte::DwellFlash, 130);  // the announced one
   EXPECT_FALSE(run("LabelDwellCalibError").visible);
 }
 
@@ -182,8 +182,8 @@ TEST_F(Refresh, AdvanceOfTheChannels) {
       {90, 0, "Advance 1 = -10 [°]", q3::kNormal},
   };
   for (const Case& c : cases) {
-    byte(q3::Monb::Advance, c.raw);
-    word(q3::Monw::MaxAdvance, c.max);
+    byte(q3::MonitorByte::Advance, c.raw);
+    word(q3::MonitorWord::MaxAdvance, c.max);
     const DisplayValue& v = run("LabelAdvance1");
     EXPECT_EQ(v.text, c.text) << c.raw << "/" << c.max;
     EXPECT_EQ(v.colour, c.colour) << c.raw << "/" << c.max;
@@ -200,8 +200,8 @@ TEST_F(Refresh, AdvanceOfTheChannels) {
                   {false, 0, {true, false, false, false}}};
   for (const Channels& c : channels) {
     ctx.unitConnected = c.connected;
-    byte(q3::Monb::Channels, c.count);
-    model.image().setByte(q3::Adrb::Channels, c.count);
+    byte(q3::MonitorByte::Channels, c.count);
+    model.image().setByte(q3::ImageByte::Channels, c.count);
     run("LabelAdvance1");
     for (int i = 0; i < 4; ++i) {
       const std::string name = "LabelAdvance" + std::to_string(i + 1);
@@ -217,19 +217,19 @@ TEST_F(Refresh, EngineSpeedGaugeStaysOnItsScale) {
     int rpm, limiter, gauge;
   } cases[] = {{6000, 120, 50}, {13000, 120, 100}, {12000, 0, 100}, {65535, 250, 100}, {0, 120, 0}};
   for (const Case& c : cases) {
-    word(q3::Monw::EngineSpeed, c.rpm);
-    model.image().setByte(q3::Adrb::Limiter, c.limiter);
+    word(q3::MonitorWord::EngineSpeed, c.rpm);
+    model.image().setByte(q3::ImageByte::Limiter, c.limiter);
     EXPECT_EQ(run("CGaugeRpm").value, c.gauge) << c.rpm;
     EXPECT_EQ(value("LabelRpm").text, "RPM = " + std::to_string(c.rpm));
   }
-  byte(q3::Monb::StatusFlags, 0x01);
+  byte(q3::MonitorByte::StatusFlags, 0x01);
   EXPECT_EQ(run("LabelRpm").colour, q3::kRed);
   EXPECT_EQ(value("LabelMonLimiterOut").text, "Limiter = YES");
 }
 
 TEST_F(Refresh, LambdaGaugeAndBands) {
   const int bar[4] = {100, 130, 160, 200};  // low, green from, fuchsia from, high
-  for (int i = 0; i < 4; ++i) model.image().setByte(q3::Adrb::LambdaBar + i, bar[i]);
+  for (int i = 0; i < 4; ++i) model.image().setByte(q3::ImageByte::LambdaBar + i, bar[i]);
   struct Case {
     int lambda;
     int gauge;
@@ -240,13 +240,13 @@ TEST_F(Refresh, LambdaGaugeAndBands) {
                {170, 70, q3::kFuchsia, true},  {210, 100, q3::kFuchsia, true},
                {255, 100, q3::kFuchsia, false}};
   for (const Case& c : cases) {
-    byte(q3::Monb::Lambda, c.lambda);
+    byte(q3::MonitorByte::Lambda, c.lambda);
     const DisplayValue& g = run("CGaugeLambda");
     EXPECT_EQ(g.value, c.gauge) << c.lambda;
     EXPECT_EQ(g.colour, c.colour) << c.lambda;
     EXPECT_EQ(g.visible, c.visible) << c.lambda;
   }
-  byte(q3::Monb::Lambda, 147);
+  byte(q3::MonitorByte::Lambda, 147);
   word(38, 450);
   EXPECT_EQ(run("LabelMonLambda").text, "LAMBDA = 14.7 [AFR] = 450 mV");
   EXPECT_DOUBLE_EQ(value("LabelLambdaBlue").width, 0.3);
@@ -255,7 +255,7 @@ TEST_F(Refresh, LambdaGaugeAndBands) {
   EXPECT_DOUBLE_EQ(value("LabelLambdaRed").left, 0.6);
   EXPECT_NEAR(value("LabelLambdaRed").width, 0.4, 1e-12);
   // Equal low and high: gauge at 0, bands left where they are.
-  model.image().setByte(q3::Adrb::LambdaBar + 3, 100);
+  model.image().setByte(q3::ImageByte::LambdaBar + 3, 100);
   EXPECT_EQ(run("CGaugeLambda").value, 0);
   EXPECT_LT(value("LabelLambdaBlue").width, 0);
 }
@@ -279,10 +279,10 @@ TEST_F(Refresh, AccelerationAgainstTheThreshold) {
       {1, 0, 0, 50, 200, 50, q3::kLime, 0.5},
   };
   for (const Case& c : cases) {
-    model.image().setByte(q3::Adrb::Map2Accel, c.threshold100);
-    byte(q3::Monb::PotFunction, c.potFunction);
-    word(q3::Monw::PotCorrection, c.correction);
-    word(q3::Monw::Acceleration, c.accel);
+    model.image().setByte(q3::ImageByte::Map2Accel, c.threshold100);
+    byte(q3::MonitorByte::PotFunction, c.potFunction);
+    word(q3::MonitorWord::PotCorrection, c.correction);
+    word(q3::MonitorWord::Acceleration, c.accel);
     const DisplayValue& g = run("CGaugeAkcel");
     EXPECT_EQ(g.maximum, c.maximum) << c.accel;
     EXPECT_EQ(g.value, c.gauge) << c.accel;
@@ -309,29 +309,29 @@ TEST_F(Refresh, FunctionStates) {
       {"Label2ndAdv", 5, "2nd advance chart = YES", q3::kLime, "2nd advance chart = NO"},
   };
   for (const Case& c : cases) {
-    byte(q3::Monb::FunctionEnables, 1 << c.bit);
-    byte(q3::Monb::FunctionStates, 1 << c.bit);
+    byte(q3::MonitorByte::FunctionEnables, 1 << c.bit);
+    byte(q3::MonitorByte::FunctionStates, 1 << c.bit);
     EXPECT_EQ(run(c.name).text, c.yes);
     EXPECT_EQ(value(c.name).colour, c.colour) << c.name;
     EXPECT_TRUE(value(c.name).enabled);
-    byte(q3::Monb::FunctionStates, 0);
+    byte(q3::MonitorByte::FunctionStates, 0);
     EXPECT_EQ(run(c.name).text, c.no);
     EXPECT_EQ(value(c.name).colour, q3::kNormal);
-    byte(q3::Monb::FunctionEnables, 0);
+    byte(q3::MonitorByte::FunctionEnables, 0);
     EXPECT_FALSE(run(c.name).enabled);
     EXPECT_EQ(value(c.name).text.substr(value(c.name).text.size() - 3), "---") << c.name;
   }
   // Tacho/lambda reads the other way round: a clear bit is "YES" in aqua.
-  byte(q3::Monb::FunctionEnables, 0x40);
+  byte(q3::MonitorByte::FunctionEnables, 0x40);
   EXPECT_EQ(run("LabelMonTachoLambdaOut").text, "Tacho Lambda = YES");
   EXPECT_EQ(value("LabelMonTachoLambdaOut").colour, q3::kAqua);
-  byte(q3::Monb::FunctionStates, 0x40);
+  byte(q3::MonitorByte::FunctionStates, 0x40);
   EXPECT_EQ(run("LabelMonTachoLambdaOut").text, "Tacho Lambda = NO");
   // Start limiter: "YES" wins over "READY".
-  byte(q3::Monb::FunctionEnables, 0x10);
-  byte(q3::Monb::StatusFlags, 0x04);
+  byte(q3::MonitorByte::FunctionEnables, 0x10);
+  byte(q3::MonitorByte::StatusFlags, 0x04);
   EXPECT_EQ(run("LabelMonStartLimiterOut").text, "Start limiter = READY");
-  byte(q3::Monb::FunctionStates, 0x10);
+  byte(q3::MonitorByte::FunctionStates, 0x10);
   EXPECT_EQ(run("LabelMonStartLimiterOut").text, "Start limiter = YES");
   EXPECT_EQ(value("LabelMonStartLimiterOut").colour, q3::kRed);
   // Not connected: enabled by the function flags, states unknown.
@@ -359,21 +359,21 @@ TEST_F(Refresh, Pickups) {
        q3::kRed},
   };
   for (const Case& c : cases) {
-    byte(q3::Monb::PickupStatus, c.status);
+    byte(q3::MonitorByte::PickupStatus, c.status);
     EXPECT_EQ(run("LabelMonSnimac1").text, c.text1) << c.status;
     EXPECT_EQ(value("LabelMonSnimac1").colour, c.colour1) << c.status;
   }
-  byte(q3::Monb::PickupStatus, 0x02);
+  byte(q3::MonitorByte::PickupStatus, 0x02);
   EXPECT_EQ(run("LabelMonSnimac2").text, "Pick-up (CKPS) 2 = is running, positive polarity");
   // The second pickup's label shows with the systems that use one.
   for (int system = 0; system < 20; ++system) {
-    byte(q3::Monb::PickupSystem, system);
+    byte(q3::MonitorByte::PickupSystem, system);
     const bool two = system == 0 || system == 4 || system == 9 || system == 17 || system == 18 ||
                      system == 6 || system == 11 || system == 12 || system == 14;
     EXPECT_EQ(run("LabelMonSnimac2").visible, two) << system;
   }
   ctx.unitConnected = false;
-  model.image().setByte(q3::Adrb::PickupSystem, 4);
+  model.image().setByte(q3::ImageByte::PickupSystem, 4);
   EXPECT_EQ(run("LabelMonSnimac1").text, "Pick-up (CKPS) 1 =  ---");
   EXPECT_TRUE(value("LabelMonSnimac2").visible);
 }
@@ -381,13 +381,13 @@ TEST_F(Refresh, Pickups) {
 // Without a unit the block is cleared and every number reads "---"; a
 // recording played back counts as a unit.
 TEST_F(Refresh, NotConnectedClearsTheBlockAndPlaybackCountsAsConnected) {
-  word(q3::Monw::EngineSpeed, 4000);
-  word(q3::Monw::Dwell, 35);
-  word(q3::Monw::DwellOpt, 30);
+  word(q3::MonitorWord::EngineSpeed, 4000);
+  word(q3::MonitorWord::Dwell, 35);
+  word(q3::MonitorWord::DwellOpt, 30);
   word(15, 125);
   byte(115, 1);
   word(39, 3);
-  byte(q3::Monb::ErrorFlags, 0x01);
+  byte(q3::MonitorByte::ErrorFlags, 0x01);
   ctx.unitConnected = false;
   ctx.playback = true;
   EXPECT_EQ(run("LabelRpm").text, "RPM = 4000");
@@ -424,17 +424,17 @@ TEST_F(Refresh, NotConnectedClearsTheBlockAndPlaybackCountsAsConnected) {
 }
 
 TEST_F(Refresh, ServoPowerOutputsAndProprietaryValues) {
-  word(q3::Monw::ServoPos1, 2400);
-  word(q3::Monw::ServoPos2, 2600);
-  byte(q3::Monb::ServoPercent1, 48);
-  byte(q3::Monb::ServoPercent2, 52);
-  byte(q3::Monb::StatusFlags, 0x30);
-  byte(q3::Monb::ErrorFlags, 0x10);
+  word(q3::MonitorWord::ServoPos1, 2400);
+  word(q3::MonitorWord::ServoPos2, 2600);
+  byte(q3::MonitorByte::ServoPercent1, 48);
+  byte(q3::MonitorByte::ServoPercent2, 52);
+  byte(q3::MonitorByte::StatusFlags, 0x30);
+  byte(q3::MonitorByte::ErrorFlags, 0x10);
   EXPECT_EQ(run("LabelServo").text, "Servo = 48/52 [%] (2400/2600 [mV])");
   EXPECT_EQ(value("LabelServo").colour, q3::kNormal);
   EXPECT_TRUE(value("LabelServo").enabled);
-  byte(q3::Monb::StatusFlags, 0);
-  byte(q3::Monb::ErrorFlags, 0);
+  byte(q3::MonitorByte::StatusFlags, 0);
+  byte(q3::MonitorByte::ErrorFlags, 0);
   EXPECT_EQ(run("LabelServo").text, "Servo = 2400/2600 [mV]");
   EXPECT_EQ(value("LabelServo").colour, q3::kRed);
   EXPECT_FALSE(value("LabelServo").enabled);
@@ -472,7 +472,7 @@ TEST_F(Refresh, HourMeterAndOvervoltages) {
   word(15, 90);
   word(39, 2);
   run("LabelHourMeter");  // bit 7 clear: the hour meter
-  byte(q3::Monb::InputsGrounded, 0x80);
+  byte(q3::MonitorByte::InputsGrounded, 0x80);
   word(15, 61);  // bit 7 set: the age of the last overvoltage
   EXPECT_EQ(run("LabelHourMeter").text, "Hour meter = 1:30 [h:mm]");
   EXPECT_EQ(value("LabelOvervoltageEvents").text,
@@ -494,13 +494,13 @@ TEST_F(Refresh, APageRefreshCannotRecurseIntoTheRefresh) {
                 nullptr});
   run("LabelRpm");  // the first refresh only learns the state
   EXPECT_EQ(pageRefreshes, 0);
-  byte(q3::Monb::PickupStatus, 0x01);
+  byte(q3::MonitorByte::PickupStatus, 0x01);
   run("LabelRpm");
   EXPECT_EQ(pageRefreshes, 1);
   EXPECT_FALSE(nestedRan);
   run("LabelRpm");
   EXPECT_EQ(pageRefreshes, 1);
-  byte(q3::Monb::PickupStatus, 0x00);
+  byte(q3::MonitorByte::PickupStatus, 0x00);
   run("LabelRpm");
   EXPECT_EQ(pageRefreshes, 2);
   EXPECT_TRUE(mon.refresh(ctx, RefreshCause::General));  // the guard is released
@@ -524,9 +524,9 @@ TEST_F(Refresh, UnitTextsAndLiveValues) {
   ctx.unitText = "IGN 07";
   ctx.dateText = " 7. 6.2022";
   ctx.timeText = "10:20";
-  byte(q3::Monb::UnitBike, 12);
-  word(q3::Monw::SavingCounter, 1500);
-  byte(q3::Monb::Gear, 3);
+  byte(q3::MonitorByte::UnitBike, 12);
+  word(q3::MonitorWord::SavingCounter, 1500);
+  byte(q3::MonitorByte::Gear, 3);
   run("LabelVerze1");
   EXPECT_EQ(value("LabelVerze1").text, "IGN 07");
   EXPECT_EQ(value("LabelVerze2").text, " 7. 6.2022");

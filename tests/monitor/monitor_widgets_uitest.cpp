@@ -98,12 +98,12 @@ class Widgets : public ::testing::Test {
 
 TEST_F(Widgets, ARefreshReachesTheControlsByName) {
   EXPECT_EQ(MonitorWidgets::collect(panel.get()).size(), MonitorWidgets::controlNames().size());
-  word(q3::Monw::SupplyVoltage, 17999);
-  word(q3::Monw::EngineSpeed, 13000);
-  model.image().setByte(q3::Adrb::Limiter, 120);
-  model.monitor().setByte(q3::Monb::LoadSensor, 2);
-  word(q3::Monw::LoadValue, 999);
-  model.monitor().setByte(q3::Monb::PickupSystem, 1);
+  word(q3::MonitorWord::SupplyVoltage, 17999);
+  word(q3::MonitorWord::EngineSpeed, 13000);
+  model.image().setByte(q3::ImageByte::Limiter, 120);
+  model.monitor().setByte(q3::MonitorByte::LoadSensor, 2);
+  word(q3::MonitorWord::LoadValue, 999);
+  model.monitor().setByte(q3::MonitorByte::PickupSystem, 1);
   refresh();
   EXPECT_EQ(child<QLabel>(*panel, "LabelNapeti")->text(), "U = 18.0 [V]");
   EXPECT_EQ(background("LabelNapeti"), QColor(255, 0, 0));
@@ -120,7 +120,7 @@ TEST_F(Widgets, ARefreshReachesTheControlsByName) {
   EXPECT_TRUE(child<QPushButton>(*panel, "ButtonTestIgn1")->isEnabled());
   EXPECT_EQ(child<QPushButton>(*panel, "ButtonTest01")->text(), "Power out 1 - Not used");
 
-  word(q3::Monw::SupplyVoltage, 13000);
+  word(q3::MonitorWord::SupplyVoltage, 13000);
   ctx.unitConnected = false;
   refresh();
   EXPECT_EQ(child<QLabel>(*panel, "LabelNapeti")->text(), "U = --- [V]");
@@ -131,9 +131,9 @@ TEST_F(Widgets, ARefreshReachesTheControlsByName) {
 
 // The bands are laid along their gauge from its parts; a thin band keeps a pixel.
 TEST_F(Widgets, BandsFollowTheirGauge) {
-  model.image().setByte(q3::Adrb::Map2Accel, 30);  // threshold 3000 of a scale of 6000
+  model.image().setByte(q3::ImageByte::Map2Accel, 30);  // threshold 3000 of a scale of 6000
   const int bar[4] = {100, 101, 160, 200};         // blue 1 % of a 40 pixel gauge
-  for (int i = 0; i < 4; ++i) model.image().setByte(q3::Adrb::LambdaBar + i, bar[i]);
+  for (int i = 0; i < 4; ++i) model.image().setByte(q3::ImageByte::LambdaBar + i, bar[i]);
   refresh();
   EXPECT_EQ(child<QLabel>(*panel, "LabelAccBelow")->geometry(), QRect(10, 522, 100, 4));
   EXPECT_EQ(child<QLabel>(*panel, "LabelAccOver")->geometry(), QRect(110, 522, 100, 4));

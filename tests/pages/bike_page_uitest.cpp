@@ -17,7 +17,7 @@
 #include "text/mstring.h"
 #include "text/user_dialogs.h"
 
-using q3::Adrb;
+using q3::ImageByte;
 using q3::pages::BikePage;
 
 namespace {
@@ -32,10 +32,10 @@ class BikePageTest : public q3test::PageFixture<BikePage> {
   }
   // A hand-described trigger system of the given type.
   void special(int type, int lobes) {
-    img().setByte(Adrb::Bike, 255);
-    img().setByte(Adrb::PickupSystem, type);
-    img().setByte(Adrb::Lobes, lobes);
-    img().setByte(Adrb::Channels, 4);
+    img().setByte(ImageByte::Bike, 255);
+    img().setByte(ImageByte::PickupSystem, type);
+    img().setByte(ImageByte::Lobes, lobes);
+    img().setByte(ImageByte::Channels, 4);
     page->show();
   }
   // Picks a bike in the list as the user does.
@@ -50,8 +50,8 @@ class BikePageTest : public q3test::PageFixture<BikePage> {
 // What store may change on a page nobody edited: with a preset bike the
 // options of the hand-made description are cleared.
 q3::ParamImage expectedAfterStore(q3::ParamImage e) {
-  if (e.byte(Adrb::Bike) != 255)
-    for (int at : {Adrb::NoLobeCheck, Adrb::InterlockInput, Adrb::SparkBeforeLobe})
+  if (e.byte(ImageByte::Bike) != 255)
+    for (int at : {ImageByte::NoLobeCheck, ImageByte::InterlockInput, ImageByte::SparkBeforeLobe})
       e.setByte(at, 0);
   return e;
 }
@@ -59,7 +59,7 @@ q3::ParamImage expectedAfterStore(q3::ParamImage e) {
 TEST_F(BikePageTest, ShowThenStoreKeepsEveryPresetsDefaults) {
   for (const q3::pages::Item& bike : BikePage::bikes()) {
     img().clear();
-    img().setByte(Adrb::Bike, bike.value);
+    img().setByte(ImageByte::Bike, bike.value);
     model.applyDefaults(-1);
     model.sanitize();
     const q3::ParamImage before = img();
@@ -74,7 +74,7 @@ TEST_F(BikePageTest, ShowThenStoreKeepsRandomSanitisedImages) {
   for (int n = 0; n < 300; ++n) {
     q3test::randomSanitised(model, rng);
     // Every third image a hand-made description, so its options are kept.
-    if (n % 3 == 0) img().setByte(Adrb::Bike, 255);
+    if (n % 3 == 0) img().setByte(ImageByte::Bike, 255);
     const q3::ParamImage before = img();
     page->show();
     page->store();
@@ -101,7 +101,7 @@ TEST_F(BikePageTest, EdgeEditsLandInTheirBits) {
     w<QCheckBox>("CheckBoxPalec1ZacH2")->setChecked(c.secondEdge);
     w<QCheckBox>("CheckBoxPalec1ZacP2")->setChecked(c.secondPickup);
     page->store();
-    EXPECT_EQ(img().byte(Adrb::EdgeStart), c.stored) << "type " << c.type << " lobe " << c.lobe;
+    EXPECT_EQ(img().byte(ImageByte::EdgeStart), c.stored) << "type " << c.type << " lobe " << c.lobe;
     EXPECT_EQ(q3::pages::edgeLobe(c.type, c.stored), c.lobe);
   }
 }
@@ -113,9 +113,9 @@ TEST_F(BikePageTest, ControlsThatCannotShowTheirByteLeaveIt) {
   // Pickup system without an item, rev-counter pulses outside -2..12,
   // correction outside -60..60, an unknown four-stroke mode, an unknown
   // synchronisation polarity.
-  const Case cases[] = {{Adrb::PickupSystem, 99},   {Adrb::RpmPulses, 200},
-                        {Adrb::RpmCorrection, 250}, {Adrb::FourStroke, 7},
-                        {Adrb::SyncPolarity, 9},    {Adrb::SpecialStartPerc, 251}};
+  const Case cases[] = {{ImageByte::PickupSystem, 99},   {ImageByte::RpmPulses, 200},
+                        {ImageByte::RpmCorrection, 250}, {ImageByte::FourStroke, 7},
+                        {ImageByte::SyncPolarity, 9},    {ImageByte::SpecialStartPerc, 251}};
   for (const Case& c : cases) {
     special(0, 1);
     img().setByte(c.at, c.stored);
@@ -139,7 +139,7 @@ TEST_F(BikePageTest, RevCounterFollowsAPickup) {
     spin->setValue(c.position == spin->value() ? 0 : c.position);
     spin->setValue(c.position);
     page->store();
-    EXPECT_EQ(img().byte(Adrb::RpmPulses), c.stored);
+    EXPECT_EQ(img().byte(ImageByte::RpmPulses), c.stored);
     page->show();
     EXPECT_EQ(spin->text(), QString::fromLatin1(c.text));
     // Correction is shown only while the output counts pulses.
@@ -179,18 +179,18 @@ TEST_F(BikePageTest, SpecialSettingAsksNothingAndUnlocksTheDescription) {
   choose(255);
   EXPECT_EQ(dialogs.asked, 0);
   for (int i = 0; i < q3::kImageSize; ++i)
-    if (i != Adrb::Bike) EXPECT_EQ(img().byte(i), before.byte(i)) << "byte " << i;
-  EXPECT_EQ(img().byte(Adrb::Bike), 255);
+    if (i != ImageByte::Bike) EXPECT_EQ(img().byte(i), before.byte(i)) << "byte " << i;
+  EXPECT_EQ(img().byte(ImageByte::Bike), 255);
   EXPECT_TRUE(sheet.findChild<QWidget*>("ComboBoxSynchro")->isEnabledTo(&sheet));
 }
 
 TEST_F(BikePageTest, CancelKeepsThePreviousBike) {
   model.applyDefaults(-1);
   page->show();
-  const int previous = img().byte(Adrb::Bike);
+  const int previous = img().byte(ImageByte::Bike);
   dialogs.answer = q3::Answer::Cancel;
   choose(12);
-  EXPECT_EQ(img().byte(Adrb::Bike), previous);
+  EXPECT_EQ(img().byte(ImageByte::Bike), previous);
   EXPECT_EQ(w<QComboBox>("ComboBoxBike")->currentData().toInt(), previous);
 }
 
@@ -229,11 +229,11 @@ TEST_F(BikePageTest, RulesFollowTheTriggerSystem) {
       {255, 2, 2, 0, "ComboBoxSynchPos", false, true},
   };
   for (const Case& c : cases) {
-    img().setByte(Adrb::Bike, c.bike);
-    img().setByte(Adrb::PickupSystem, c.type);
-    img().setByte(Adrb::Channels, c.channels);
-    img().setByte(Adrb::FourStroke, c.fourStroke);
-    img().setByte(Adrb::Lobes, 24);
+    img().setByte(ImageByte::Bike, c.bike);
+    img().setByte(ImageByte::PickupSystem, c.type);
+    img().setByte(ImageByte::Channels, c.channels);
+    img().setByte(ImageByte::FourStroke, c.fourStroke);
+    img().setByte(ImageByte::Lobes, 24);
     page->show();
     QWidget* x = sheet.findChild<QWidget*>(c.control);
     ASSERT_NE(x, nullptr) << c.control;

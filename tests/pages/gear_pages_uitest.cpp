@@ -14,7 +14,7 @@
 #include "pages/race_page.h"
 #include "params/address_map.h"
 
-using q3::Adrb;
+using q3::ImageByte;
 
 namespace {
 
@@ -98,8 +98,8 @@ TEST_F(GearPageTest, GearMethodAsksBeforeReplacingAnInputsFunction) {
   };
   for (const Case& c : cases) {
     model.applyDefaults(-1);
-    img().setByte(Adrb::GearSystem, 0);
-    img().setByte(Adrb::InputFunction + c.input, c.before);
+    img().setByte(ImageByte::GearSystem, 0);
+    img().setByte(ImageByte::InputFunction + c.input, c.before);
     model.sanitize();
     binder.resetHistory();
     page->show();
@@ -107,8 +107,8 @@ TEST_F(GearPageTest, GearMethodAsksBeforeReplacingAnInputsFunction) {
     dialogs.answer = c.answer;
     sheet.findChild<QRadioButton*>("RadioGroupGearSystem" + QString::number(c.method))->click();
     EXPECT_EQ(dialogs.asked, c.asked ? 1 : 0) << c.what;
-    EXPECT_EQ(img().byte(Adrb::GearSystem), c.methodAfter) << c.what;
-    EXPECT_EQ(img().byte(Adrb::InputFunction + c.input), c.inputAfter) << c.what;
+    EXPECT_EQ(img().byte(ImageByte::GearSystem), c.methodAfter) << c.what;
+    EXPECT_EQ(img().byte(ImageByte::InputFunction + c.input), c.inputAfter) << c.what;
     // One undo step for a change, none for a refusal.
     EXPECT_EQ(model.current(), c.methodAfter == 0 ? 0 : 1) << c.what;
   }
@@ -126,7 +126,7 @@ TEST_F(GearPageTest, EngagedGearIsLime) {
       {1, 7, nullptr},     {2, 200, nullptr},   {0, 3, nullptr},      {1, -1, nullptr},
   };
   for (const Case& c : cases) {
-    img().setByte(Adrb::GearSystem, c.method);
+    img().setByte(ImageByte::GearSystem, c.method);
     page->show();
     page->showEngagedGear(c.engaged);
     for (const char* kind : {"GearVolt", "GearRatio"})
@@ -163,8 +163,8 @@ TEST_F(RacePageTest, EngagedGearsRowIsLime) {
       {"gear 7 marks nothing", 3, 7, "UpDownGearKorServo6", false},
   };
   for (const Case& c : cases) {
-    img().setByte(Adrb::InputFunction, c.input1);
-    img().setByte(Adrb::GearSystem, 1);
+    img().setByte(ImageByte::InputFunction, c.input1);
+    img().setByte(ImageByte::GearSystem, 1);
     page->show();
     page->showEngagedGear(c.engaged);
     EXPECT_EQ(lime(sheet.findChild<QWidget*>(c.control)), c.marked) << c.what;
@@ -177,12 +177,12 @@ TEST_F(RacePageTest, PerGearEditsStoreTheirScaling) {
     int shown, at, stored;
   };
   const Case cases[] = {
-      {"UpDownClutchTime3", 75, Adrb::ClutchTime + 2, 15},
-      {"UpDownGearKorAdv1", -20, Adrb::GearCorrAdv, 80},
-      {"UpDownGearKorLim6", -100, Adrb::GearCorrLimiter + 5, 98},
-      {"UpDownGearKorServo2", 5000, Adrb::GearCorrServo + 1, 200},
-      {"UpDownGearKorPoutB4", 50, Adrb::GearCorrPout + 6 + 3, 101},
-      {"UpDownGearKorPoutC5", -50, Adrb::GearCorrPout2 + 4, 99},
+      {"UpDownClutchTime3", 75, ImageByte::ClutchTime + 2, 15},
+      {"UpDownGearKorAdv1", -20, ImageByte::GearCorrAdv, 80},
+      {"UpDownGearKorLim6", -100, ImageByte::GearCorrLimiter + 5, 98},
+      {"UpDownGearKorServo2", 5000, ImageByte::GearCorrServo + 1, 200},
+      {"UpDownGearKorPoutB4", 50, ImageByte::GearCorrPout + 6 + 3, 101},
+      {"UpDownGearKorPoutC5", -50, ImageByte::GearCorrPout2 + 4, 99},
   };
   for (const Case& c : cases) {
     img().setByte(c.at, 100);
@@ -206,9 +206,9 @@ TEST_F(RacePageTest, RulesFollowQuickshiftAndGears) {
       {0, 2, 3, "UpDownGearKorLim3", true, true},     {0, 2, 3, "UpDownGearKorLim4", false, true},
   };
   for (const Case& c : cases) {
-    img().setByte(Adrb::InputFunction, c.input1);
-    img().setByte(Adrb::GearSystem, c.method);
-    img().setByte(Adrb::GearCount, c.gears);
+    img().setByte(ImageByte::InputFunction, c.input1);
+    img().setByte(ImageByte::GearSystem, c.method);
+    img().setByte(ImageByte::GearCount, c.gears);
     page->show();
     EXPECT_EQ(visible(c.control), c.visible) << c.control;
     EXPECT_EQ(enabled(c.control), c.enabled) << c.control;
@@ -226,8 +226,8 @@ TEST_F(N2OPageTest, ControlsNeedAnInputAndPowerOutput3) {
   for (const Case& c : {Case{10, 4, true, "Input: Multifunction input 4 (pin 11)"},
                         Case{10, 255, false, "Input: Multifunction input 4 (pin 11)"},
                         Case{0, 4, false, "Input: Select some input to allow N2O function"}}) {
-    img().setByte(Adrb::InputFunction + 3, c.input4);
-    img().setByte(Adrb::PoutFunction + 2, c.pout3);
+    img().setByte(ImageByte::InputFunction + 3, c.input4);
+    img().setByte(ImageByte::PoutFunction + 2, c.pout3);
     page->show();
     EXPECT_EQ(enabled("UpDownGas1"), c.enabled);
     EXPECT_EQ(sheet.findChild<QLabel*>("LabelN2O_Input")->text(), QString::fromLatin1(c.inputHint));

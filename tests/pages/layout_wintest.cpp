@@ -22,7 +22,7 @@
 #include "text/ui_texts.h"
 
 namespace fs = std::filesystem;
-using q3::Adrb;
+using q3::ImageByte;
 
 namespace {
 
@@ -40,18 +40,18 @@ bool isControl(QWidget* w) {
 // power-output functions, the throttle sensor, the servo, four channels,
 // the voltage gear method with six gears and a quickshift input.
 void showMost(q3::ParamImage& img) {
-  img.setByte(Adrb::DwellMode, 2);
-  img.setByte(Adrb::PotFunction, 2);
+  img.setByte(ImageByte::DwellMode, 2);
+  img.setByte(ImageByte::PotFunction, 2);
   const int inputs[6] = {3, 5, 8, 7, 10, 11};
-  for (int i = 0; i < 6; ++i) img.setByte(Adrb::InputFunction + i, inputs[i]);
-  img.setByte(Adrb::InputNeutralSs, 0);
-  for (int k = 0; k < 3; ++k) img.setByte(Adrb::PoutFunction + k, 255 - k);
-  img.setByte(Adrb::TpsIapSensor, 1);
-  img.setByte(Adrb::ServoSensor, 0);
-  img.setByte(Adrb::ServoEnable, 1);
-  img.setByte(Adrb::Channels, 4);
-  img.setByte(Adrb::GearSystem, 1);
-  img.setByte(Adrb::GearCount, 6);
+  for (int i = 0; i < 6; ++i) img.setByte(ImageByte::InputFunction + i, inputs[i]);
+  img.setByte(ImageByte::InputNeutralSs, 0);
+  for (int k = 0; k < 3; ++k) img.setByte(ImageByte::PoutFunction + k, 255 - k);
+  img.setByte(ImageByte::TpsIapSensor, 1);
+  img.setByte(ImageByte::ServoSensor, 0);
+  img.setByte(ImageByte::ServoEnable, 1);
+  img.setByte(ImageByte::Channels, 4);
+  img.setByte(ImageByte::GearSystem, 1);
+  img.setByte(ImageByte::GearCount, 6);
 }
 
 void expectNoOverlap(QWidget* page, const std::string& where) {

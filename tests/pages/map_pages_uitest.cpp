@@ -12,8 +12,8 @@
 #include "pages/pout_page.h"
 #include "params/address_map.h"
 
-using q3::Adrb;
-using q3::Adrw;
+using q3::ImageByte;
+using q3::ImageWord;
 
 namespace {
 
@@ -46,7 +46,7 @@ TEST_F(PoutPageTest, FunctionDecidesWhichSettingsShow) {
       {254, false, false, true, false}, {253, false, false, false, true},
   };
   for (const Case& c : cases) {
-    img().setByte(Adrb::PoutFunction + 1, c.function);
+    img().setByte(ImageByte::PoutFunction + 1, c.function);
     page->show();
     EXPECT_EQ(visible("UpDownPOutHyster2"), c.hysteresis) << c.function;
     EXPECT_EQ(visible("LabelPOutHyster2"), c.hysteresis) << c.function;
@@ -74,10 +74,10 @@ TEST_F(PoutPageTest, SettingsStoreTheirScaling) {
     int shown, at, stored;
   };
   const Case cases[] = {
-      {"UpDownPOutHyster1", 120, Adrb::PoutFurther, 12},
-      {"UpDownPOutPwm2", 40, Adrb::PoutPwmSetting + 1, 40},
-      {"UpDownPOutFreq3", 6, Adrb::PoutPwmFreq + 2, 6},
-      {"UpDownPOutPulse3", 125, Adrb::PoutPulse + 2, 25},
+      {"UpDownPOutHyster1", 120, ImageByte::PoutFurther, 12},
+      {"UpDownPOutPwm2", 40, ImageByte::PoutPwmSetting + 1, 40},
+      {"UpDownPOutFreq3", 6, ImageByte::PoutPwmFreq + 2, 6},
+      {"UpDownPOutPulse3", 125, ImageByte::PoutPulse + 2, 25},
   };
   for (const Case& c : cases) {
     w<QSpinBox>(c.spin)->setValue(c.shown);
@@ -99,12 +99,12 @@ TEST_F(PoutPageTest, ChoosingAFunctionLoadsItsDefaults) {
       {"special", 2, 255, 0, {40, 125, 140}, {2, 2, 2}, {75, 90}},
   };
   for (const Case& c : cases) {
-    img().setByte(Adrb::PoutFunction + c.k, c.before);
+    img().setByte(ImageByte::PoutFunction + c.k, c.before);
     for (int i = 0; i < 3; ++i) {
-      img().setByte(Adrb::PoutThreshold + 3 * c.k + i, 200 + i);
-      img().setByte(Adrb::PoutCondition + 3 * c.k + i, 7);
+      img().setByte(ImageByte::PoutThreshold + 3 * c.k + i, 200 + i);
+      img().setByte(ImageByte::PoutCondition + 3 * c.k + i, 7);
     }
-    img().setByte(Adrb::PoutFurther + c.k, 55);
+    img().setByte(ImageByte::PoutFurther + c.k, 55);
     model.sanitize();
     binder.resetHistory();
     page->show();
@@ -114,24 +114,24 @@ TEST_F(PoutPageTest, ChoosingAFunctionLoadsItsDefaults) {
       if (g->itemValue(i) == c.function) index = i;
     ASSERT_GE(index, 0) << c.what;
     g->button(index)->click();
-    EXPECT_EQ(img().byte(Adrb::PoutFunction + c.k), c.function) << c.what;
+    EXPECT_EQ(img().byte(ImageByte::PoutFunction + c.k), c.function) << c.what;
     for (int i = 0; i < 3; ++i) {
-      EXPECT_EQ(img().byte(Adrb::PoutThreshold + 3 * c.k + i), c.thresholds[i]) << c.what;
-      EXPECT_EQ(img().byte(Adrb::PoutCondition + 3 * c.k + i), c.conditions[i]) << c.what;
+      EXPECT_EQ(img().byte(ImageByte::PoutThreshold + 3 * c.k + i), c.thresholds[i]) << c.what;
+      EXPECT_EQ(img().byte(ImageByte::PoutCondition + 3 * c.k + i), c.conditions[i]) << c.what;
     }
-    EXPECT_EQ(img().word(Adrw::PoutWords + 2 * c.k), c.words[0]) << c.what;
-    EXPECT_EQ(img().word(Adrw::PoutWords + 2 * c.k + 1), c.words[1]) << c.what;
-    EXPECT_EQ(img().byte(Adrb::PoutFurther + c.k), 10) << c.what;
+    EXPECT_EQ(img().word(ImageWord::PoutWords + 2 * c.k), c.words[0]) << c.what;
+    EXPECT_EQ(img().word(ImageWord::PoutWords + 2 * c.k + 1), c.words[1]) << c.what;
+    EXPECT_EQ(img().byte(ImageByte::PoutFurther + c.k), 10) << c.what;
     EXPECT_EQ(model.current(), 1) << c.what;
   }
 }
 
 TEST_F(PoutPageTest, SpecialPwmOnOutput2ShowsTheFrequency) {
-  img().setByte(Adrb::PoutFunction + 1, 2);
+  img().setByte(ImageByte::PoutFunction + 1, 2);
   page->show();
   auto* g = sheet.findChild<q3::pages::RadioBox*>("RadioGroupPOut2");
   g->button(4)->click();  // Special PWM
-  EXPECT_EQ(img().byte(Adrb::PoutFunction + 1), 254);
+  EXPECT_EQ(img().byte(ImageByte::PoutFunction + 1), 254);
   EXPECT_TRUE(visible("UpDownPOutFreq2"));
   EXPECT_FALSE(visible("UpDownPOutHyster2"));
 }
@@ -149,21 +149,21 @@ TEST_F(SensorsPageTest, ThrottleButtonsTakeTheLiveVoltage) {
     int word, stored;
   };
   const Case cases[] = {
-      {"0 % at 702 mV", "BitBtnTps0", true, 702, Adrw::TpsLow, 702},
-      {"100 % at 4500 mV", "BitBtnTps100", true, 4500, Adrw::TpsHigh, 4500},
-      {"no unit, cleared monitor", "BitBtnTps0", false, 0, Adrw::TpsLow, 700},
-      {"no unit, stale value", "BitBtnTps100", false, 4100, Adrw::TpsHigh, 3790},
-      {"above 5 V", "BitBtnTps0", true, 5200, Adrw::TpsLow, 700},
+      {"0 % at 702 mV", "BitBtnTps0", true, 702, ImageWord::TpsLow, 702},
+      {"100 % at 4500 mV", "BitBtnTps100", true, 4500, ImageWord::TpsHigh, 4500},
+      {"no unit, cleared monitor", "BitBtnTps0", false, 0, ImageWord::TpsLow, 700},
+      {"no unit, stale value", "BitBtnTps100", false, 4100, ImageWord::TpsHigh, 3790},
+      {"above 5 V", "BitBtnTps0", true, 5200, ImageWord::TpsLow, 700},
   };
   for (const Case& c : cases) {
     model.applyDefaults(-1);
-    img().setByte(Adrb::TpsIapSensor, 1);
+    img().setByte(ImageByte::TpsIapSensor, 1);
     model.sanitize();
     binder.resetHistory();
     page->show();
     page->connected = [&c] { return c.connected; };
-    model.monitor().setByte(2 * q3::Monw::LoadVoltage, c.live & 0xFF);
-    model.monitor().setByte(2 * q3::Monw::LoadVoltage + 1, c.live >> 8);
+    model.monitor().setByte(2 * q3::MonitorWord::LoadVoltage, c.live & 0xFF);
+    model.monitor().setByte(2 * q3::MonitorWord::LoadVoltage + 1, c.live >> 8);
     sheet.findChild<QPushButton*>(c.button)->click();
     EXPECT_EQ(img().word(c.word), c.stored) << c.what;
     EXPECT_EQ(model.current(), c.stored == c.live ? 1 : 0) << c.what;
@@ -172,7 +172,7 @@ TEST_F(SensorsPageTest, ThrottleButtonsTakeTheLiveVoltage) {
 
 TEST_F(SensorsPageTest, LoadSensorShowsTheThrottleButtons) {
   for (int load : {0, 1, 2}) {
-    img().setByte(Adrb::TpsIapSensor, load);
+    img().setByte(ImageByte::TpsIapSensor, load);
     page->show();
     EXPECT_EQ(visible("BitBtnTps0"), load == 1) << load;
     EXPECT_EQ(visible("BitBtnTps100"), load == 1) << load;
@@ -185,11 +185,11 @@ TEST_F(SensorsPageTest, LambdaTypeLoadsItsCurve) {
   };
   for (const Case& c : {Case{1, 120, 0}, Case{0, 130, 900}}) {
     binder.resetHistory();
-    img().setByte(Adrb::LambdaCurveBytes + 1, 77);
+    img().setByte(ImageByte::LambdaCurveBytes + 1, 77);
     radio("RadioGroupCidloLambdaMode" + QString::number(c.type))->click();
-    EXPECT_EQ(img().byte(Adrb::LambdaSensor), c.type);
-    EXPECT_EQ(img().byte(Adrb::LambdaCurveBytes + 1), c.byte491) << c.type;
-    EXPECT_EQ(img().word(Adrw::LambdaCurveWords), c.word250) << c.type;
+    EXPECT_EQ(img().byte(ImageByte::LambdaSensor), c.type);
+    EXPECT_EQ(img().byte(ImageByte::LambdaCurveBytes + 1), c.byte491) << c.type;
+    EXPECT_EQ(img().word(ImageWord::LambdaCurveWords), c.word250) << c.type;
     EXPECT_EQ(model.current(), 1) << c.type;
   }
 }
@@ -198,7 +198,7 @@ using AdvancePageTest = IndexedPageTest<q3::pages::AdvancePage, 3>;
 
 TEST_F(AdvancePageTest, ACorrectionForEachChannel) {
   for (int channels = 1; channels <= 4; ++channels) {
-    img().setByte(Adrb::Channels, channels);
+    img().setByte(ImageByte::Channels, channels);
     page->show();
     for (int k = 1; k <= 4; ++k) {
       EXPECT_EQ(visible(("UpDownKorAdv" + std::to_string(k)).c_str()), k <= channels)
@@ -217,8 +217,8 @@ TEST_F(ServoPageTest, SensorAndEnableRules) {
   };
   for (const Case& c :
        {Case{0, 0, true, false}, Case{0, 1, true, true}, Case{1, 0, false, false}}) {
-    img().setByte(Adrb::ServoSensor, c.sensor);
-    img().setByte(Adrb::ServoEnable, c.enable);
+    img().setByte(ImageByte::ServoSensor, c.sensor);
+    img().setByte(ImageByte::ServoEnable, c.enable);
     page->show();
     EXPECT_EQ(enabled("CheckBoxServoEnable"), c.enableBoxEnabled);
     EXPECT_EQ(enabled("CheckBoxServoProcenta"), c.enableBoxEnabled);

@@ -11,8 +11,8 @@
 #include "pages/misc_page.h"
 #include "params/address_map.h"
 
-using q3::Adrb;
-using q3::Adrw;
+using q3::ImageByte;
+using q3::ImageWord;
 using q3::pages::MiscPage;
 
 namespace {
@@ -23,8 +23,8 @@ using MiscPageTest = q3test::PageFixture<MiscPage>;
 // carry their fixed dwell time, a gear method without its input falls back
 // to "No" and the foreign-file mark is cleared.
 q3::ParamImage expectedAfterStore(q3::ParamImage e) {
-  if (e.byte(Adrb::DwellMode) == 0) e.setByte(Adrb::DwellTime, 10);
-  if (e.byte(Adrb::DwellMode) == 1) e.setByte(Adrb::DwellTime, 30);
+  if (e.byte(ImageByte::DwellMode) == 0) e.setByte(ImageByte::DwellTime, 10);
+  if (e.byte(ImageByte::DwellMode) == 1) e.setByte(ImageByte::DwellTime, 30);
   q3::applyFunctionConsequences(e);
   return e;
 }
@@ -43,14 +43,14 @@ TEST_F(MiscPageTest, DwellModeDecidesTheDwellTime) {
     int mode, time;
   };
   for (const Case& c : {Case{0, 10}, Case{1, 30}, Case{2, 55}}) {
-    img().setByte(Adrb::DwellMode, 2);
-    img().setByte(Adrb::DwellTime, 55);
+    img().setByte(ImageByte::DwellMode, 2);
+    img().setByte(ImageByte::DwellTime, 55);
     page->show();
     sheet.findChild<QRadioButton*>("RadioButtonDwellMode" + QString::number(c.mode))
         ->setChecked(true);
     page->store();
-    EXPECT_EQ(img().byte(Adrb::DwellMode), c.mode);
-    EXPECT_EQ(img().byte(Adrb::DwellTime), c.time) << "mode " << c.mode;
+    EXPECT_EQ(img().byte(ImageByte::DwellMode), c.mode);
+    EXPECT_EQ(img().byte(ImageByte::DwellTime), c.time) << "mode " << c.mode;
   }
 }
 
@@ -66,7 +66,7 @@ TEST_F(MiscPageTest, PotentiometerFunctionSetsItsRange) {
         ->setChecked(true);
     page->store();
     page->show();
-    EXPECT_EQ(img().word(Adrw::PotRange), c.range) << "function " << c.function;
+    EXPECT_EQ(img().word(ImageWord::PotRange), c.range) << "function " << c.function;
     EXPECT_EQ(w<QSpinBox>("UpDownPotencRozsah")->maximum(), c.maximum);
     EXPECT_EQ(visible("UpDownPotencRozsah"), c.rangeShown);
   }
@@ -76,25 +76,25 @@ TEST_F(MiscPageTest, PotentiometerFunctionSetsItsRange) {
 // becomes "No" in the same change.
 TEST_F(MiscPageTest, GearMethodFollowsItsInput) {
   model.applyDefaults(-1);
-  img().setByte(Adrb::InputFunction + 2, 8);
-  img().setByte(Adrb::GearSystem, 1);
+  img().setByte(ImageByte::InputFunction + 2, 8);
+  img().setByte(ImageByte::GearSystem, 1);
   model.sanitize();
   binder.resetHistory();
   page->show();
   auto* input3 = sheet.findChild<q3::pages::RadioBox*>("RadioGroupInput3");
   input3->button(0)->click();  // Off
-  EXPECT_EQ(img().byte(Adrb::InputFunction + 2), 0);
-  EXPECT_EQ(img().byte(Adrb::GearSystem), 0);
+  EXPECT_EQ(img().byte(ImageByte::InputFunction + 2), 0);
+  EXPECT_EQ(img().byte(ImageByte::GearSystem), 0);
   EXPECT_EQ(model.current(), 1);
 }
 
 TEST_F(MiscPageTest, InverseBoxesSetOnlyTheirBit) {
-  img().setByte(Adrb::InputInverse, 0xC0 | 0x05);
+  img().setByte(ImageByte::InputInverse, 0xC0 | 0x05);
   page->show();
   w<QCheckBox>("CheckBoxInverseInput2")->setChecked(true);
   w<QCheckBox>("CheckBoxInverseInput1")->setChecked(false);
   page->store();
-  EXPECT_EQ(img().byte(Adrb::InputInverse), 0xC0 | 0x06);
+  EXPECT_EQ(img().byte(ImageByte::InputInverse), 0xC0 | 0x06);
 }
 
 TEST_F(MiscPageTest, InputsOfferTheirFunctions) {
@@ -138,10 +138,10 @@ TEST_F(MiscPageTest, RulesFollowTheInputsAndModes) {
       {"start limiter minimum never", 0, 6, 0, 2, "UpDownStartLimiterMin", false, true},
   };
   for (const Case& c : cases) {
-    img().setByte(Adrb::InputFunction, c.input1);
-    img().setByte(Adrb::InputFunction + 2, c.input3);
-    img().setByte(Adrb::InputNeutralSs, c.neutral);
-    img().setByte(Adrb::DwellMode, c.dwellMode);
+    img().setByte(ImageByte::InputFunction, c.input1);
+    img().setByte(ImageByte::InputFunction + 2, c.input3);
+    img().setByte(ImageByte::InputNeutralSs, c.neutral);
+    img().setByte(ImageByte::DwellMode, c.dwellMode);
     page->show();
     EXPECT_EQ(visible(c.control), c.visible) << c.what;
     EXPECT_EQ(enabled(c.control), c.enabled) << c.what;

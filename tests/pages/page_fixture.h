@@ -51,7 +51,7 @@ template <class Check>
 void forEachRoundTripImage(q3::ParamModel& model, int random, unsigned seed, Check check) {
   for (const q3::pages::Item& bike : q3::pages::BikePage::bikes()) {
     model.image().clear();
-    model.image().setByte(q3::Adrb::Bike, bike.value);
+    model.image().setByte(q3::ImageByte::Bike, bike.value);
     model.applyDefaults(-1);
     model.sanitize();
     check("defaults of bike " + std::to_string(bike.value));

@@ -24,7 +24,7 @@
 #include "text/mstring.h"
 
 namespace fs = std::filesystem;
-using q3::Adrb;
+using q3::ImageByte;
 
 namespace {
 
@@ -58,11 +58,11 @@ TEST_F(PagesWindowTest, OneControlChangeIsOneUndoStepAndReachesTheFile) {
     int byte;
   };
   const Case cases[] = {
-      {0, "UpDownLimiter", Adrb::Limiter},         {1, "UpDownRevWoIgnition", Adrb::RevWoIgnition},
-      {3, "UpDownBaseAdv", Adrb::BaseAdv},         {4, "UpDownPOutHyster2", Adrb::PoutFurther + 1},
-      {5, "UpDownServoHyster", Adrb::ServoHyster}, {6, "UpDownGearAutoBand", Adrb::GearAutoBand},
-      {7, "UpDownGearKorAdv1", Adrb::GearCorrAdv}, {8, "UpDownGas1", Adrb::N2oGas1},
-      {9, "UpDownLambdaBar1", Adrb::LambdaBar + 1}};
+      {0, "UpDownLimiter", ImageByte::Limiter},         {1, "UpDownRevWoIgnition", ImageByte::RevWoIgnition},
+      {3, "UpDownBaseAdv", ImageByte::BaseAdv},         {4, "UpDownPOutHyster2", ImageByte::PoutFurther + 1},
+      {5, "UpDownServoHyster", ImageByte::ServoHyster}, {6, "UpDownGearAutoBand", ImageByte::GearAutoBand},
+      {7, "UpDownGearKorAdv1", ImageByte::GearCorrAdv}, {8, "UpDownGas1", ImageByte::N2oGas1},
+      {9, "UpDownLambdaBar1", ImageByte::LambdaBar + 1}};
   for (const Case& c : cases) {
     form->pageControl()->setCurrentIndex(c.page);
     auto* spin = form->findChild<QSpinBox*>(c.spin);
@@ -100,7 +100,7 @@ TEST_F(PagesWindowTest, LoadSensorShowsItsCalibration) {
   for (const Case& c : {Case{1, true, false}, Case{2, false, true}, Case{0, false, false}}) {
     form->findChild<QRadioButton*>("RadioGroupTpsIap" + QString::number(c.load))->click();
     form->core().tick();  // the maps follow the image on the next tick
-    EXPECT_EQ(form->image().byte(Adrb::TpsIapSensor), c.load);
+    EXPECT_EQ(form->image().byte(ImageByte::TpsIapSensor), c.load);
     EXPECT_EQ(form->findChild<QWidget*>("TabSensorTps")->isVisibleTo(form.get()), c.throttle)
         << c.load;
     EXPECT_EQ(form->findChild<QWidget*>("BitBtnTps0")->isVisibleTo(form.get()), c.throttle)
@@ -121,7 +121,7 @@ TEST_F(PagesWindowTest, ChangedImageIsKeptForTheNextStart) {
   for (int i = 0; i <= q3::kSpinApplyDelayTicks + 1; ++i) form->core().tick();
   q3::ParamImage kept;
   ASSERT_TRUE(q3::readImageDump(form->paths().defaultIni(), kept.data(), q3::kImageSize));
-  EXPECT_EQ(kept.byte(Adrb::Limiter), limiter->value() / 100);
+  EXPECT_EQ(kept.byte(ImageByte::Limiter), limiter->value() / 100);
 }
 
 // Captions the pages make themselves follow a change of language.

@@ -19,7 +19,7 @@
 #include "pages/race_page.h"
 #include "params/address_map.h"
 
-using q3::Adrb;
+using q3::ImageByte;
 
 namespace {
 
@@ -116,13 +116,13 @@ TEST_F(UserActionTest, OneUndoEntryAndOneProgrammingPerAction) {
       {"load sensor", 2, [](UserActionTest& t) { t.click("RadioGroupTpsIap2"); }},
       {"TP 0 %", 2,
        [](UserActionTest& t) {
-         t.setLive(q3::Monw::LoadVoltage, 702);
+         t.setLive(q3::MonitorWord::LoadVoltage, 702);
          t.click("BitBtnTps0");
        }},
       {"TP 100 % without a unit", 2,
        [](UserActionTest& t) {
          t.connected = false;
-         t.setLive(q3::Monw::LoadVoltage, 4400);
+         t.setLive(q3::MonitorWord::LoadVoltage, 4400);
          t.click("BitBtnTps100");
        },
        false},
@@ -138,21 +138,21 @@ TEST_F(UserActionTest, OneUndoEntryAndOneProgrammingPerAction) {
        }},
       {"<- Gear 2", 6,
        [](UserActionTest& t) {
-         t.setLive(q3::Monw::GearVoltage, 2345);
+         t.setLive(q3::MonitorWord::GearVoltage, 2345);
          t.click("ButtonGear2");
        }},
       {"<- Gear 2 with a stopped bike", 6,
        [](UserActionTest& t) {
-         t.setLive(q3::Monw::GearRatio, 0);
+         t.setLive(q3::MonitorWord::GearRatio, 0);
          t.click("ButtonGear2");
        },
        false,
        [](q3::ParamImage& img) {
-         img.setByte(Adrb::InputFunction, q3::kInputSpeed);
-         img.setByte(Adrb::GearSystem, 2);
+         img.setByte(ImageByte::InputFunction, q3::kInputSpeed);
+         img.setByte(ImageByte::GearSystem, 2);
        }},
       {"clutch mode", 7, [](UserActionTest& t) { t.click("RadioGroupClutchMode1"); }, true,
-       [](q3::ParamImage& img) { img.setByte(Adrb::InputFunction + 5, q3::kInputQuickshift); }},
+       [](q3::ParamImage& img) { img.setByte(ImageByte::InputFunction + 5, q3::kInputQuickshift); }},
       {"advance correction gear 3", 7, [](UserActionTest& t) { t.spin("UpDownGearKorAdv3"); }},
       {"gas 1", 8, [](UserActionTest& t) { t.spin("UpDownGas1"); }},
       {"proprietary value", 9, [](UserActionTest& t) { t.spin("UpDownProp1"); }},
@@ -160,9 +160,9 @@ TEST_F(UserActionTest, OneUndoEntryAndOneProgrammingPerAction) {
   for (const Action& a : actions) {
     model.applyDefaults(-1);
     // The voltage method with its gear input, so that input 3 can take it.
-    model.image().setByte(Adrb::InputFunction + 2, q3::kInputGear);
-    model.image().setByte(Adrb::GearSystem, 1);
-    model.image().setByte(Adrb::TpsIapSensor, 1);
+    model.image().setByte(ImageByte::InputFunction + 2, q3::kInputGear);
+    model.image().setByte(ImageByte::GearSystem, 1);
+    model.image().setByte(ImageByte::TpsIapSensor, 1);
     if (a.prepare) a.prepare(model.image());
     model.sanitize();
     active = a.page;

@@ -67,18 +67,18 @@ struct BinderFixture : ::testing::Test {
   BinderFixture() : binder(model, host) {
     host.image = &model.image();
     host.binder = &binder;
-    model.image().setByte(Adrb::Bike, 20);
+    model.image().setByte(ImageByte::Bike, 20);
     model.applyDefaults(-1);
     model.sanitize();
     model.setHooks({.undoRedoState = [this](bool u, bool r) {
       undoEnabled = u;
       redoEnabled = r;
     }});
-    host.pages[0] = {{&limiter, TransferKind::SpinByte, Adrb::Limiter, 0, 100, 0},
-                     {&retard, TransferKind::SpinByte, Adrb::Retard, 0, 1, 0}};
-    host.pages[1] = {{&interchange, TransferKind::CheckBox, Adrb::PickupsInterchange, 0}};
-    host.pages[5] = {{&servoEnable, TransferKind::CheckBox, Adrb::ServoEnable, 0}};
-    host.pages[6] = {{&gears, TransferKind::SpinByte, Adrb::GearCount, 0, 1, 0}};
+    host.pages[0] = {{&limiter, TransferKind::SpinByte, ImageByte::Limiter, 0, 100, 0},
+                     {&retard, TransferKind::SpinByte, ImageByte::Retard, 0, 1, 0}};
+    host.pages[1] = {{&interchange, TransferKind::CheckBox, ImageByte::PickupsInterchange, 0}};
+    host.pages[5] = {{&servoEnable, TransferKind::CheckBox, ImageByte::ServoEnable, 0}};
+    host.pages[6] = {{&gears, TransferKind::SpinByte, ImageByte::GearCount, 0, 1, 0}};
     host.showPage(0);
     binder.resetHistory();
   }
@@ -113,27 +113,27 @@ TEST(Transfer, ShowAndStoreOfEveryKind) {
     int storedBack;  // byte (or word) after store
     // clang-format off
   } cases[] = {
-      {"spin x100", TransferKind::SpinByte, Adrb::Limiter, 0, 100, 0, {}, 0, 150, 15000, 15050,
+      {"spin x100", TransferKind::SpinByte, ImageByte::Limiter, 0, 100, 0, {}, 0, 150, 15000, 15050,
        150},
-      {"spin +100 offset", TransferKind::SpinByte, Adrb::RpmCorrection, 0, 1, -100, {}, 0, 0,
+      {"spin +100 offset", TransferKind::SpinByte, ImageByte::RpmCorrection, 0, 1, -100, {}, 0, 0,
        -100, -60, 40},
-      {"spin signed", TransferKind::SpinByte, Adrb::RpmPulses, kSignedFlag, 1, 0, {}, 0, 254, -2,
+      {"spin signed", TransferKind::SpinByte, ImageByte::RpmPulses, kSignedFlag, 1, 0, {}, 0, 254, -2,
        -1, 255},
-      {"spin on a signed word", TransferKind::SpinWord, Adrw::Proprietary, kSignedFlag, 1, 0, {},
+      {"spin on a signed word", TransferKind::SpinWord, ImageWord::Proprietary, kSignedFlag, 1, 0, {},
        0, 0xFFFF, -1, -32000, 65536 - 32000},
-      {"spin on a word with offset", TransferKind::SpinWord, Adrw::SpeedPulses, 0, 1, 5, {}, 0,
+      {"spin on a word with offset", TransferKind::SpinWord, ImageWord::SpeedPulses, 0, 1, 5, {}, 0,
        1000, 1005, 1, -4 & 0xFFFF},
-      {"check box", TransferKind::CheckBox, Adrb::ServoEnable, 0, 1, 0, {}, 0, 7, 1, 0, 0},
-      {"radio group by index", TransferKind::RadioIndex, Adrb::GearSystem, 0, 1, 0, {0, 1, 2}, 0,
+      {"check box", TransferKind::CheckBox, ImageByte::ServoEnable, 0, 1, 0, {}, 0, 7, 1, 0, 0},
+      {"radio group by index", TransferKind::RadioIndex, ImageByte::GearSystem, 0, 1, 0, {0, 1, 2}, 0,
        2, 2, 1, 1},
-      {"radio group by value", TransferKind::RadioValue, Adrb::InputFunction, 0, 1, 0,
+      {"radio group by value", TransferKind::RadioValue, ImageByte::InputFunction, 0, 1, 0,
        {0, 11, 10, 3}, 0, 10, 2, 3, 3},
-      {"radio group by value, no match", TransferKind::RadioValue, Adrb::InputFunction, 0, 1, 0,
+      {"radio group by value, no match", TransferKind::RadioValue, ImageByte::InputFunction, 0, 1, 0,
        {0, 11, 10, 3}, 0, 99, -1, -1, 255},
-      {"combo box by value", TransferKind::ComboValue, Adrb::Bike, 0, 1, 0, {255, 20, 39}, 0, 39,
+      {"combo box by value", TransferKind::ComboValue, ImageByte::Bike, 0, 1, 0, {255, 20, 39}, 0, 39,
        2, 0, 255},
-      {"radio buttons", TransferKind::RadioButtons, Adrb::DwellMode, 0, 1, 0, {}, 4, 2, 2, 3, 3},
-      {"radio buttons, byte out of range", TransferKind::RadioButtons, Adrb::DwellMode, 0, 1, 0,
+      {"radio buttons", TransferKind::RadioButtons, ImageByte::DwellMode, 0, 1, 0, {}, 4, 2, 2, 3, 3},
+      {"radio buttons, byte out of range", TransferKind::RadioButtons, ImageByte::DwellMode, 0, 1, 0,
        {}, 4, 9, 0, -1, 0},
   };
   // clang-format on
@@ -174,7 +174,7 @@ TEST_F(BinderFixture, FiveSpinClicksGiveOneSnapshotFiveTicksAfterTheLast) {
   ticks(1);
   EXPECT_EQ(model.current(), 1);
   EXPECT_FALSE(binder.pending());
-  EXPECT_EQ(model.image().byte(Adrb::Limiter), 115);
+  EXPECT_EQ(model.image().byte(ImageByte::Limiter), 115);
   ASSERT_EQ(host.programTicks.size(), 1u);
   EXPECT_EQ(host.programTicks[0], lastClickTick + kSpinApplyDelayTicks);
   ticks(20);
@@ -185,16 +185,16 @@ TEST_F(BinderFixture, FiveSpinClicksGiveOneSnapshotFiveTicksAfterTheLast) {
 TEST_F(BinderFixture, SpinThenCheckBoxLandInOneEntry) {
   limiterClick(100);
   host.active = 1;  // the check box lives on another page in this fixture's tables
-  host.pages[1].push_back({&limiter, TransferKind::SpinByte, Adrb::Limiter, 0, 100, 0});
+  host.pages[1].push_back({&limiter, TransferKind::SpinByte, ImageByte::Limiter, 0, 100, 0});
   interchange.v = 1;
   binder.checkBoxClick(&interchange);
   EXPECT_FALSE(binder.pending());
   EXPECT_EQ(model.current(), 1);
-  EXPECT_EQ(model.image().byte(Adrb::Limiter), 111);
-  EXPECT_EQ(model.image().byte(Adrb::PickupsInterchange), 1);
+  EXPECT_EQ(model.image().byte(ImageByte::Limiter), 111);
+  EXPECT_EQ(model.image().byte(ImageByte::PickupsInterchange), 1);
   binder.undo();
-  EXPECT_EQ(model.image().byte(Adrb::Limiter), 110);
-  EXPECT_EQ(model.image().byte(Adrb::PickupsInterchange), 0);
+  EXPECT_EQ(model.image().byte(ImageByte::Limiter), 110);
+  EXPECT_EQ(model.image().byte(ImageByte::PickupsInterchange), 0);
 }
 
 TEST_F(BinderFixture, ASpinOnAnotherControlAppliesAtOnce) {
@@ -203,7 +203,7 @@ TEST_F(BinderFixture, ASpinOnAnotherControlAppliesAtOnce) {
   binder.upDownClick(&retard);
   EXPECT_FALSE(binder.pending());
   EXPECT_EQ(model.current(), 1);
-  EXPECT_EQ(model.image().byte(Adrb::Retard), 7);
+  EXPECT_EQ(model.image().byte(ImageByte::Retard), 7);
 }
 
 TEST_F(BinderFixture, UndoRingAfter250Changes) {
@@ -224,7 +224,7 @@ TEST_F(BinderFixture, UndoRingAfter250Changes) {
   EXPECT_FALSE(undoEnabled);
   EXPECT_TRUE(redoEnabled);
   // The oldest kept state is change 51: limiter 1000 + 100 * 51.
-  EXPECT_EQ(model.image().byte(Adrb::Limiter), (1000 + 100 * 51) / 100);
+  EXPECT_EQ(model.image().byte(ImageByte::Limiter), (1000 + 100 * 51) / 100);
   const ParamImage oldest = model.image();
   binder.undo();  // the 200th undo does nothing
   EXPECT_EQ(model.image(), oldest);
@@ -245,9 +245,9 @@ TEST_F(BinderFixture, ANewChangeAfterUndoDiscardsTheRedoEntries) {
   binder.checkBoxClick(&retard);
   EXPECT_FALSE(redoEnabled);
   binder.redo();
-  EXPECT_EQ(model.image().byte(Adrb::Retard), 9);
+  EXPECT_EQ(model.image().byte(ImageByte::Retard), 9);
   binder.undo();
-  EXPECT_EQ(model.image().byte(Adrb::Retard), 1);
+  EXPECT_EQ(model.image().byte(ImageByte::Retard), 1);
 }
 
 TEST_F(BinderFixture, UndoSwitchesBackToThePageOfTheChange) {
@@ -259,18 +259,18 @@ TEST_F(BinderFixture, UndoSwitchesBackToThePageOfTheChange) {
   binder.undo();
   EXPECT_EQ(host.active, 5);
   EXPECT_EQ(host.switches, std::vector<int>{5});
-  EXPECT_EQ(model.image().byte(Adrb::ServoEnable), 0);
+  EXPECT_EQ(model.image().byte(ImageByte::ServoEnable), 0);
   EXPECT_EQ(servoEnable.v, 0);  // the page shows the restored value
-  EXPECT_TRUE(model.changeMark(Adrb::ServoEnable));
+  EXPECT_TRUE(model.changeMark(ImageByte::ServoEnable));
   binder.redo();
-  EXPECT_EQ(model.image().byte(Adrb::ServoEnable), 1);
+  EXPECT_EQ(model.image().byte(ImageByte::ServoEnable), 1);
   EXPECT_EQ(host.active, 5);
 }
 
 TEST_F(BinderFixture, UndoWithProgramAfterChangeProgramsTheMarkedBytes) {
   retard.v = 3;
   binder.checkBoxClick(&retard);
-  EXPECT_TRUE(model.changeMark(Adrb::Retard));
+  EXPECT_TRUE(model.changeMark(ImageByte::Retard));
   EXPECT_EQ(model.changeMarkCount(), 1);
   host.progHned = true;
   binder.undo();
@@ -298,7 +298,7 @@ TEST_F(BinderFixture, ApplyNowTakesAPendingSpinAlong) {
   limiterClick(-100);
   binder.applyNow();
   EXPECT_FALSE(binder.pending());
-  EXPECT_EQ(model.image().byte(Adrb::Limiter), 109);
+  EXPECT_EQ(model.image().byte(ImageByte::Limiter), 109);
   // An apply that changes nothing adds no entry.
   binder.applyNow();
   EXPECT_EQ(model.current(), 1);
@@ -307,7 +307,7 @@ TEST_F(BinderFixture, ApplyNowTakesAPendingSpinAlong) {
 TEST_F(BinderFixture, ApplySanitisesAndShowsTheResult) {
   limiter.v = 500;  // below the 1000 rpm minimum of the limiter byte
   binder.checkBoxClick(&limiter);
-  EXPECT_EQ(model.image().byte(Adrb::Limiter), 10);
+  EXPECT_EQ(model.image().byte(ImageByte::Limiter), 10);
   EXPECT_EQ(limiter.v, 1000);
 }
 
@@ -315,34 +315,34 @@ TEST_F(BinderFixture, NewDocumentAsksAndAppliesOnlyOnYes) {
   q3test::ScriptedDialogs d;
   int resets = 0;
   binder.documentReset = [&] { ++resets; };
-  model.image().setByte(Adrb::Limiter, 150);
-  model.image().setByte(Adrb::Retard, 20);
+  model.image().setByte(ImageByte::Limiter, 150);
+  model.image().setByte(ImageByte::Retard, 20);
   host.showPage(0);
   for (Answer a : {Answer::No, Answer::Cancel}) {
     d.answers = {a};
     EXPECT_FALSE(binder.newDocument(false));
-    EXPECT_EQ(model.image().byte(Adrb::Limiter), 150);
+    EXPECT_EQ(model.image().byte(ImageByte::Limiter), 150);
   }
   EXPECT_TRUE(d.lastWithCancel);
   EXPECT_EQ(d.questions.back(), "Do you want default setting?");
   d.answers = {Answer::Yes};
   host.active = 6;
-  model.image().setByte(Adrb::GearCount, 2);
+  model.image().setByte(ImageByte::GearCount, 2);
   host.showPage(6);
   EXPECT_TRUE(binder.newDocument(true));  // the Gear page only
-  EXPECT_EQ(model.image().byte(Adrb::GearCount), 6);
-  EXPECT_EQ(model.image().byte(Adrb::Limiter), 150);
+  EXPECT_EQ(model.image().byte(ImageByte::GearCount), 6);
+  EXPECT_EQ(model.image().byte(ImageByte::Limiter), 150);
   EXPECT_EQ(resets, 1);
   EXPECT_EQ(model.current(), 1);
   d.answers = {Answer::Yes};
   EXPECT_TRUE(binder.newDocument(false));
-  EXPECT_EQ(model.image().byte(Adrb::Limiter), 110);
-  EXPECT_EQ(model.image().byte(Adrb::Retard), 6);
+  EXPECT_EQ(model.image().byte(ImageByte::Limiter), 110);
+  EXPECT_EQ(model.image().byte(ImageByte::Retard), 6);
 }
 
 TEST_F(BinderFixture, ChoosingABike) {
   q3test::ScriptedDialogs d;
-  model.image().setByte(Adrb::Limiter, 150);
+  model.image().setByte(ImageByte::Limiter, 150);
   struct Case {
     const char* what;
     int bike, pickupSystem;
@@ -362,15 +362,15 @@ TEST_F(BinderFixture, ChoosingABike) {
     d.questions.clear();
     d.answers = {c.answer};
     binder.chooseBike(c.bike, c.pickupSystem);
-    EXPECT_EQ(model.image().byte(Adrb::Bike), c.wantBike);
-    EXPECT_EQ(model.image().byte(Adrb::Limiter), c.wantLimiter);
+    EXPECT_EQ(model.image().byte(ImageByte::Bike), c.wantBike);
+    EXPECT_EQ(model.image().byte(ImageByte::Limiter), c.wantLimiter);
     EXPECT_EQ(model.image().byte(188), c.wantEdge188);
     EXPECT_EQ(static_cast<int>(d.questions.size()), c.wantQuestions);
   }
   // Bike 28 is the bike-7 trigger system with two lobes per revolution.
   d.answers = {Answer::No};
   binder.chooseBike(28, 0);
-  EXPECT_EQ(model.image().byte(Adrb::LobesPerRev), 2);
+  EXPECT_EQ(model.image().byte(ImageByte::LobesPerRev), 2);
   EXPECT_EQ(model.image().byte(189), 129);
   EXPECT_EQ(model.image().byte(195), 65);
 }

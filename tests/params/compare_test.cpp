@@ -10,7 +10,7 @@ using namespace q3;
 namespace {
 struct CompareFixture : ::testing::Test {
   CompareFixture() {
-    model.image().setByte(Adrb::Bike, 20);
+    model.image().setByte(ImageByte::Bike, 20);
     model.applyDefaults(-1);
     model.sanitize();
     model.setStatusSink(&status);
@@ -32,8 +32,8 @@ struct CompareFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(CompareFixture, WithoutAValidUnitImageSlot4IsCleared) {
-  edit(Adrb::Retard, 9);
-  edit(Adrb::Retard, 10);
+  edit(ImageByte::Retard, 9);
+  edit(ImageByte::Retard, 10);
   ASSERT_EQ(status.shown.size(), 2u);
   for (const auto& s : status.shown) {
     EXPECT_EQ(s.slot, 4);
@@ -47,7 +47,7 @@ TEST_F(CompareFixture, ReadChangeAndUndoShowDifferentThenIdentical) {
   model.setUnitImageValid(true);
   model.compare();
   EXPECT_EQ(last().durationMs, 4000);
-  edit(Adrb::Retard, 9);
+  edit(ImageByte::Retard, 9);
   const auto& diff = last();
   EXPECT_EQ(diff.slot, 4);
   EXPECT_NE(diff.text.find("Unit and PC settings are different"), std::string::npos);
@@ -66,10 +66,10 @@ TEST_F(CompareFixture, ReadChangeAndUndoShowDifferentThenIdentical) {
 
 TEST_F(CompareFixture, ModifiedFlagComparesBytesNotHistory) {
   EXPECT_FALSE(model.modified());
-  const int old = model.image().byte(Adrb::Retard);
-  edit(Adrb::Retard, old + 1);
+  const int old = model.image().byte(ImageByte::Retard);
+  edit(ImageByte::Retard, old + 1);
   EXPECT_TRUE(model.modified());
-  edit(Adrb::Retard, old);  // changed back by a second edit, not by undo
+  edit(ImageByte::Retard, old);  // changed back by a second edit, not by undo
   EXPECT_FALSE(model.modified());
   EXPECT_EQ(captions, (std::vector<bool>{true, false}));
   EXPECT_EQ(model.current(), 2);

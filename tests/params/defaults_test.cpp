@@ -90,7 +90,7 @@ void applyRow(ParamImage& img, int bike) {
 ParamModel patternModel(int bike) {
   ParamModel m;
   for (int i = 0; i < kImageSize; ++i) m.image().setByte(i, (i * 7 + 3) & 0xFF);
-  m.image().setByte(Adrb::Bike, bike);
+  m.image().setByte(ImageByte::Bike, bike);
   return m;
 }
 
@@ -101,11 +101,11 @@ TEST(BikePreset, EveryBikeSetsExactlyItsRow) {
   for (const PresetRow& r : kPresetRows) {
     SCOPED_TRACE(::testing::Message() << "bike " << r.bike);
     ParamModel m;
-    m.image().setByte(Adrb::Bike, r.bike);
+    m.image().setByte(ImageByte::Bike, r.bike);
     m.setPageMask(-1);
     m.applyBikePreset();
     ParamImage want;
-    want.setByte(Adrb::Bike, r.bike);
+    want.setByte(ImageByte::Bike, r.bike);
     applyRow(want, r.bike);
     for (int i = 0; i < kImageSize; ++i) EXPECT_EQ(m.image().byte(i), want.byte(i)) << "byte " << i;
   }
@@ -133,38 +133,38 @@ TEST(BikePreset, PageMaskGuardsAllButTheCamshaftRows) {
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "bike " << c.bike << " page " << c.page);
     ParamModel m;
-    m.image().setByte(Adrb::Bike, c.bike);
+    m.image().setByte(ImageByte::Bike, c.bike);
     m.setPageMask(c.page);
     m.applyBikePreset();
     ParamImage want;
-    want.setByte(Adrb::Bike, c.bike);
+    want.setByte(ImageByte::Bike, c.bike);
     if (c.applies) applyRow(want, c.bike);
     EXPECT_EQ(m.image(), want);
   }
   // Bike 19: the servo part follows the Servo page, the trigger part the Bike page.
   ParamModel m;
-  m.image().setByte(Adrb::Bike, 19);
+  m.image().setByte(ImageByte::Bike, 19);
   m.setPageMask(5);
   m.applyBikePreset();
-  EXPECT_EQ(m.image().byte(Adrb::ServoEnable), 1);
-  EXPECT_EQ(m.image().byte(Adrb::PickupSystem), 0);
-  m.image().setByte(Adrb::ServoEnable, 0);
+  EXPECT_EQ(m.image().byte(ImageByte::ServoEnable), 1);
+  EXPECT_EQ(m.image().byte(ImageByte::PickupSystem), 0);
+  m.image().setByte(ImageByte::ServoEnable, 0);
   m.setPageMask(1);
   m.applyBikePreset();
-  EXPECT_EQ(m.image().byte(Adrb::ServoEnable), 0);
-  EXPECT_EQ(m.image().byte(Adrb::PickupSystem), 2);
+  EXPECT_EQ(m.image().byte(ImageByte::ServoEnable), 0);
+  EXPECT_EQ(m.image().byte(ImageByte::PickupSystem), 2);
 }
 
 TEST(BikePreset, Bike39EdgesUseBit7AsLobe64) {
   ParamModel m;
-  m.image().setByte(Adrb::Bike, 39);
+  m.image().setByte(ImageByte::Bike, 39);
   m.applyDefaults(-1);
   m.sanitize();
   const ParamImage& img = m.image();
-  EXPECT_EQ(img.byte(Adrb::PickupSystem), 14);
+  EXPECT_EQ(img.byte(ImageByte::PickupSystem), 14);
   // 198 = lobe 70 (6 + bit 7 as 64) with the second-edge flag; it survives sanitising.
   const int want[8] = {198, 106, 228, 76, 205, 113, 235, 83};
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(img.byte(Adrb::EdgeStart + i), want[i]) << i;
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(img.byte(ImageByte::EdgeStart + i), want[i]) << i;
 }
 
 TEST(Defaults, AlwaysLinesApplyUnderASinglePageMask) {
@@ -239,26 +239,26 @@ TEST(Defaults, RevCounterPulsesByBike) {
   // clang-format on
   for (const auto& c : cases) {
     ParamModel m;
-    m.image().setByte(Adrb::Bike, c.bike);
-    m.image().setByte(Adrb::RpmPulses, 77);
+    m.image().setByte(ImageByte::Bike, c.bike);
+    m.image().setByte(ImageByte::RpmPulses, 77);
     m.applyDefaults(1);
-    EXPECT_EQ(m.image().byte(Adrb::RpmPulses), c.want) << "bike " << c.bike;
+    EXPECT_EQ(m.image().byte(ImageByte::RpmPulses), c.want) << "bike " << c.bike;
   }
 }
 
 TEST(Defaults, BikePageLinesDependOnTheBikeAndTheOldPickupSystem) {
   ParamModel m;
-  m.image().setByte(Adrb::Bike, 20);
-  m.image().setByte(Adrb::PickupSystem, 0);  // before the preset sets 1
+  m.image().setByte(ImageByte::Bike, 20);
+  m.image().setByte(ImageByte::PickupSystem, 0);  // before the preset sets 1
   m.applyDefaults(-1);
-  EXPECT_EQ(m.image().byte(Adrb::RevWoIgnition), 1);
-  EXPECT_EQ(m.image().byte(Adrb::PickupSystem), 1);
+  EXPECT_EQ(m.image().byte(ImageByte::RevWoIgnition), 1);
+  EXPECT_EQ(m.image().byte(ImageByte::PickupSystem), 1);
   m.applyDefaults(-1);
-  EXPECT_EQ(m.image().byte(Adrb::RevWoIgnition), 0);
-  EXPECT_EQ(m.image().byte(Adrb::InputNeutralSs), 0);
-  m.image().setByte(Adrb::Bike, 2);
+  EXPECT_EQ(m.image().byte(ImageByte::RevWoIgnition), 0);
+  EXPECT_EQ(m.image().byte(ImageByte::InputNeutralSs), 0);
+  m.image().setByte(ImageByte::Bike, 2);
   m.applyDefaults(-1);
-  EXPECT_EQ(m.image().byte(Adrb::InputNeutralSs), 1);
+  EXPECT_EQ(m.image().byte(ImageByte::InputNeutralSs), 1);
 }
 
 TEST(Defaults, EdgeResetFollowsTheMaskAndSparesBike255) {
@@ -276,10 +276,10 @@ TEST(Defaults, EdgeResetFollowsTheMaskAndSparesBike255) {
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "bike " << c.bike << " page " << c.page);
     ParamModel m;
-    m.image().setByte(Adrb::Bike, c.bike);
-    m.image().fillBytes(Adrb::EdgeStart, 8, 9);
-    m.image().setByte(Adrb::SecondTurn, 9);
-    m.image().setByte(Adrb::LobesPerRev, 9);
+    m.image().setByte(ImageByte::Bike, c.bike);
+    m.image().fillBytes(ImageByte::EdgeStart, 8, 9);
+    m.image().setByte(ImageByte::SecondTurn, 9);
+    m.image().setByte(ImageByte::LobesPerRev, 9);
     m.applyDefaults(c.page);
     EXPECT_EQ(m.image().byte(188), c.edge188);
     EXPECT_EQ(m.image().byte(514), c.byte514);
@@ -293,10 +293,10 @@ TEST(Defaults, GeneralDefaultsSkippedForBike255DuringABikeChoice) {
   m.setBikeChoiceFlag(true);
   const ParamImage before = m.image();
   m.applyDefaults(-1);
-  EXPECT_EQ(m.image().byte(Adrb::Limiter), before.byte(Adrb::Limiter));
+  EXPECT_EQ(m.image().byte(ImageByte::Limiter), before.byte(ImageByte::Limiter));
   EXPECT_FALSE(m.bikeChoiceFlag());
   m.applyDefaults(-1);  // flag cleared: the general defaults run again
-  EXPECT_EQ(m.image().byte(Adrb::Limiter), 110);
+  EXPECT_EQ(m.image().byte(ImageByte::Limiter), 110);
 }
 
 TEST(Defaults, PowerOutputs) {

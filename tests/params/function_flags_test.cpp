@@ -5,7 +5,7 @@
 
 #include "params/address_map.h"
 
-using q3::Adrb;
+using q3::ImageByte;
 using q3::Fn;
 
 namespace {
@@ -43,18 +43,18 @@ TEST(FunctionFlags, FollowTheInputs) {
   };
   for (const Case& c : cases) {
     q3::ParamImage img;
-    for (int i = 0; i < 6; ++i) img.setByte(Adrb::InputFunction + i, c.inputs[i]);
-    img.setByte(Adrb::InputNeutralSs, c.neutral);
-    img.setByte(Adrb::PoutFunction + 2, c.pout3);
+    for (int i = 0; i < 6; ++i) img.setByte(ImageByte::InputFunction + i, c.inputs[i]);
+    img.setByte(ImageByte::InputNeutralSs, c.neutral);
+    img.setByte(ImageByte::PoutFunction + 2, c.pout3);
     EXPECT_EQ(q3::functionFlags(img)[c.flag], c.on) << c.what;
   }
 }
 
 TEST(FunctionFlags, SpecialTriggerIsBike255) {
   q3::ParamImage img;
-  img.setByte(Adrb::Bike, 255);
+  img.setByte(ImageByte::Bike, 255);
   EXPECT_TRUE(q3::functionFlags(img)[Fn::SpecialTrigger]);
-  img.setByte(Adrb::Bike, 20);
+  img.setByte(ImageByte::Bike, 20);
   EXPECT_FALSE(q3::functionFlags(img)[Fn::SpecialTrigger]);
 }
 
@@ -89,14 +89,14 @@ TEST(FunctionFlags, GearMethodNeedsItsInput) {
   };
   for (const Method& c : cases) {
     q3::ParamImage img;
-    img.setByte(Adrb::GearSystem, c.method);
-    img.setByte(Adrb::InputFunction, c.input1);
-    img.setByte(Adrb::InputFunction + 2, c.input3);
-    img.setByte(Adrb::InputNeutralSs, c.neutral);
-    img.setByte(Adrb::ForeignMark, 1);
+    img.setByte(ImageByte::GearSystem, c.method);
+    img.setByte(ImageByte::InputFunction, c.input1);
+    img.setByte(ImageByte::InputFunction + 2, c.input3);
+    img.setByte(ImageByte::InputNeutralSs, c.neutral);
+    img.setByte(ImageByte::ForeignMark, 1);
     EXPECT_EQ(q3::applyFunctionConsequences(img), c.after != c.method) << c.what;
-    EXPECT_EQ(img.byte(Adrb::GearSystem), c.after) << c.what;
-    EXPECT_EQ(img.byte(Adrb::ForeignMark), 0) << c.what;
+    EXPECT_EQ(img.byte(ImageByte::GearSystem), c.after) << c.what;
+    EXPECT_EQ(img.byte(ImageByte::ForeignMark), 0) << c.what;
   }
 }
 

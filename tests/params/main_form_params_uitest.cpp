@@ -23,7 +23,7 @@
 #include "text/mstring.h"
 
 namespace fs = std::filesystem;
-using q3::Adrb;
+using q3::ImageByte;
 
 namespace {
 
@@ -40,10 +40,10 @@ class WindowParamsTest : public ::testing::Test {
     q3::setLanguage(0);
     form = std::make_unique<MainWindow>();
     // A stand-in for the Miscellaneous and Servo pages: one value each.
-    form->pageHost().pages[0].store = [this] { image().setByte(Adrb::Retard, retard); };
-    form->pageHost().pages[0].show = [this] { retard = image().byte(Adrb::Retard); };
-    form->pageHost().pages[5].store = [this] { image().setByte(Adrb::ServoEnable, servo); };
-    form->pageHost().pages[5].show = [this] { servo = image().byte(Adrb::ServoEnable); };
+    form->pageHost().pages[0].store = [this] { image().setByte(ImageByte::Retard, retard); };
+    form->pageHost().pages[0].show = [this] { retard = image().byte(ImageByte::Retard); };
+    form->pageHost().pages[5].store = [this] { image().setByte(ImageByte::ServoEnable, servo); };
+    form->pageHost().pages[5].show = [this] { servo = image().byte(ImageByte::ServoEnable); };
   }
   void TearDown() override {
     form.reset();
@@ -71,10 +71,10 @@ class WindowParamsTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(WindowParamsTest, StartsWithBike20DefaultsAndNothingToUndo) {
-  EXPECT_EQ(image().byte(Adrb::Bike), 20);
-  EXPECT_EQ(image().byte(Adrb::Limiter), 110);
-  EXPECT_EQ(image().byte(Adrb::EdgeStart), 65);
-  EXPECT_EQ(image().byte(Adrb::EdgeStart + 2), 1);  // made consistent
+  EXPECT_EQ(image().byte(ImageByte::Bike), 20);
+  EXPECT_EQ(image().byte(ImageByte::Limiter), 110);
+  EXPECT_EQ(image().byte(ImageByte::EdgeStart), 65);
+  EXPECT_EQ(image().byte(ImageByte::EdgeStart + 2), 1);  // made consistent
   EXPECT_FALSE(enabled("MenuZpet", "SpeedButtonZpet"));
   EXPECT_FALSE(enabled("MenuZnovu", "SpeedButtonZnovu"));
   EXPECT_FALSE(form->params().unitImageValid());
@@ -88,25 +88,25 @@ TEST_F(WindowParamsTest, SpinClicksApplyOnTheWindowTickAndUndoRedoWork) {
     form->binder().upDownClick(&retard);
   }
   for (int i = 0; i < 4; ++i) form->core().tick();
-  EXPECT_EQ(image().byte(Adrb::Retard), 6);
+  EXPECT_EQ(image().byte(ImageByte::Retard), 6);
   form->core().tick();
-  EXPECT_EQ(image().byte(Adrb::Retard), 12);
+  EXPECT_EQ(image().byte(ImageByte::Retard), 12);
   EXPECT_TRUE(enabled("MenuZpet", "SpeedButtonZpet"));
   // The settings are saved with every snapshot: default.ini holds the new image.
   std::istringstream ini(defaultIni());
   int v = -1;
-  for (int i = 0; i <= Adrb::Retard; ++i) ini >> v;
+  for (int i = 0; i <= ImageByte::Retard; ++i) ini >> v;
   EXPECT_EQ(v, 12);
 
   form->action("MenuZpet")->trigger();
-  EXPECT_EQ(image().byte(Adrb::Retard), 6);
+  EXPECT_EQ(image().byte(ImageByte::Retard), 6);
   EXPECT_EQ(retard, 6);  // the page shows the restored value
   EXPECT_FALSE(enabled("MenuZpet", "SpeedButtonZpet"));
   EXPECT_TRUE(enabled("MenuZnovu", "SpeedButtonZnovu"));
   form->findChild<QAbstractButton*>("SpeedButtonZnovu")->click();
-  EXPECT_EQ(image().byte(Adrb::Retard), 12);
+  EXPECT_EQ(image().byte(ImageByte::Retard), 12);
   form->findChild<QAbstractButton*>("SpeedButtonZpet")->click();
-  EXPECT_EQ(image().byte(Adrb::Retard), 6);
+  EXPECT_EQ(image().byte(ImageByte::Retard), 6);
 }
 
 // A recording notes every applied edit: one announcement per change, none
@@ -132,7 +132,7 @@ TEST_F(WindowParamsTest, UndoReturnsToThePageOfTheChange) {
   form->pageControl()->setCurrentIndex(6);
   form->action("MenuZpet")->trigger();
   EXPECT_EQ(form->pageControl()->currentIndex(), 5);
-  EXPECT_EQ(image().byte(Adrb::ServoEnable), 0);
+  EXPECT_EQ(image().byte(ImageByte::ServoEnable), 0);
   EXPECT_EQ(servo, 0);
 }
 

@@ -15,7 +15,7 @@ TEST(ParamImage, WordViewIsLittleEndianOverTheSameBytes) {
   img.setByte(0, 0xBC);
   img.setByte(1, 0x02);
   EXPECT_EQ(img.word(0), 700);
-  img.setWord(Adrw::LambdaCurveWords + 5, 0x1388);
+  img.setWord(ImageWord::LambdaCurveWords + 5, 0x1388);
   EXPECT_EQ(img.byte(510), 0x88);
   EXPECT_EQ(img.byte(511), 0x13);
   img.setWord(kImageWords - 1, 0xFFFF);
@@ -45,20 +45,20 @@ struct ElementCase {
 TEST(ParamImage, ScaledReadOfElements) {
   // clang-format off
   const ElementCase cases[] = {
-      {"signed byte 0xFF", false, Adrb::RpmPulses, kSignedFlag, 1, 0, 0xFF, -1},
-      {"same byte unsigned", false, Adrb::RpmPulses, 0, 1, 0, 0xFF, 255},
-      {"signed byte 0x80", false, Adrb::RpmPulses, kSignedFlag, 1, 0, 0x80, -128},
-      {"limiter x100", false, Adrb::Limiter, 0, 100, 0, 150, 15000},
-      {"rpm correction +100 stored 100", false, Adrb::RpmCorrection, 0, 1, -100, 100, 0},
-      {"rpm correction all zero", false, Adrb::RpmCorrection, 0, 1, -100, 0, -100},
-      {"advance correction sub 3", false, Adrb::CorrAdvance, 3, 1, -100, 0, -100},
-      {"gear advance corr", false, Adrb::GearCorrAdv, 5, 1, -100, 130, 30},
-      {"advance map cell", false, Adrb::Advance, 149, 1, -100, 0, -100},
-      {"limiter corr x50 +-100", false, Adrb::GearCorrLimiter, 0, 50, -100, 90, -500},
-      {"signed word -1", true, Adrw::Proprietary, 2 | kSignedFlag, 1, 0, 0xFFFF, -1},
-      {"signed word min", true, Adrw::Proprietary, 4 | kSignedFlag, 1, 0, 0x8000, -32768},
-      {"unsigned word", true, Adrw::Proprietary, 4, 1, 0, 0x8000, 32768},
-      {"word 0", true, Adrw::TpsLow, 0, 1, 0, 700, 700},
+      {"signed byte 0xFF", false, ImageByte::RpmPulses, kSignedFlag, 1, 0, 0xFF, -1},
+      {"same byte unsigned", false, ImageByte::RpmPulses, 0, 1, 0, 0xFF, 255},
+      {"signed byte 0x80", false, ImageByte::RpmPulses, kSignedFlag, 1, 0, 0x80, -128},
+      {"limiter x100", false, ImageByte::Limiter, 0, 100, 0, 150, 15000},
+      {"rpm correction +100 stored 100", false, ImageByte::RpmCorrection, 0, 1, -100, 100, 0},
+      {"rpm correction all zero", false, ImageByte::RpmCorrection, 0, 1, -100, 0, -100},
+      {"advance correction sub 3", false, ImageByte::CorrAdvance, 3, 1, -100, 0, -100},
+      {"gear advance corr", false, ImageByte::GearCorrAdv, 5, 1, -100, 130, 30},
+      {"advance map cell", false, ImageByte::Advance, 149, 1, -100, 0, -100},
+      {"limiter corr x50 +-100", false, ImageByte::GearCorrLimiter, 0, 50, -100, 90, -500},
+      {"signed word -1", true, ImageWord::Proprietary, 2 | kSignedFlag, 1, 0, 0xFFFF, -1},
+      {"signed word min", true, ImageWord::Proprietary, 4 | kSignedFlag, 1, 0, 0x8000, -32768},
+      {"unsigned word", true, ImageWord::Proprietary, 4, 1, 0, 0x8000, 32768},
+      {"word 0", true, ImageWord::TpsLow, 0, 1, 0, 700, 700},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -99,11 +99,11 @@ TEST(ParamImage, EnteredValuesAreStoredWithTruncatingDivision) {
   }
   // Negative entries into a signed element keep their two's complement.
   ParamImage img;
-  img.storeScaledByte(Adrb::RpmPulses, kSignedFlag, 1, 0, -2);
-  EXPECT_EQ(img.byte(Adrb::RpmPulses), 254);
-  img.storeScaledWord(Adrw::Proprietary, 1 | kSignedFlag, 1, 0, -32000);
-  EXPECT_EQ(img.word(Adrw::Proprietary + 1), 65536 - 32000);
-  EXPECT_EQ(img.scaledWord(Adrw::Proprietary, 1 | kSignedFlag, 1, 0), -32000);
+  img.storeScaledByte(ImageByte::RpmPulses, kSignedFlag, 1, 0, -2);
+  EXPECT_EQ(img.byte(ImageByte::RpmPulses), 254);
+  img.storeScaledWord(ImageWord::Proprietary, 1 | kSignedFlag, 1, 0, -32000);
+  EXPECT_EQ(img.word(ImageWord::Proprietary + 1), 65536 - 32000);
+  EXPECT_EQ(img.scaledWord(ImageWord::Proprietary, 1 | kSignedFlag, 1, 0), -32000);
 }
 
 TEST(ParamImage, StoresSaturateAtTheLimitsOfTheElement) {
@@ -126,11 +126,11 @@ TEST(ParamImage, StoresSaturateAtTheLimitsOfTheElement) {
     SCOPED_TRACE(::testing::Message() << c.value << " x" << c.factor);
     ParamImage img;
     if (c.word) {
-      img.storeScaledWord(Adrw::Proprietary, c.sub, c.factor, c.offset, c.value);
-      EXPECT_EQ(img.word(Adrw::Proprietary), c.stored);
+      img.storeScaledWord(ImageWord::Proprietary, c.sub, c.factor, c.offset, c.value);
+      EXPECT_EQ(img.word(ImageWord::Proprietary), c.stored);
     } else {
-      img.storeScaledByte(Adrb::GearCorrLimiter, c.sub, c.factor, c.offset, c.value);
-      EXPECT_EQ(img.byte(Adrb::GearCorrLimiter), c.stored);
+      img.storeScaledByte(ImageByte::GearCorrLimiter, c.sub, c.factor, c.offset, c.value);
+      EXPECT_EQ(img.byte(ImageByte::GearCorrLimiter), c.stored);
     }
   }
 }
@@ -138,21 +138,21 @@ TEST(ParamImage, StoresSaturateAtTheLimitsOfTheElement) {
 TEST(ParamImage, RunsPassTheSignedFlagToEveryElement) {
   ParamImage img;
   const int in[3] = {-5, 0, 5};
-  img.writeByteRun(Adrb::CorrAdvance, 3, 1, -100, in);
+  img.writeByteRun(ImageByte::CorrAdvance, 3, 1, -100, in);
   EXPECT_EQ(img.byte(238), 95);
   EXPECT_EQ(img.byte(240), 105);
   int out[3] = {};
-  img.readByteRun(Adrb::CorrAdvance, 3, 1, -100, out);
+  img.readByteRun(ImageByte::CorrAdvance, 3, 1, -100, out);
   EXPECT_EQ(out[0], -5);
   EXPECT_EQ(out[2], 5);
 
   const int words[2] = {-1, 300};
-  img.writeWordRun(Adrw::Proprietary, 2 | kSignedFlag, 1, 0, words);
+  img.writeWordRun(ImageWord::Proprietary, 2 | kSignedFlag, 1, 0, words);
   int w[2] = {};
-  img.readWordRun(Adrw::Proprietary, 2 | kSignedFlag, 1, 0, w);
+  img.readWordRun(ImageWord::Proprietary, 2 | kSignedFlag, 1, 0, w);
   EXPECT_EQ(w[0], -1);
   EXPECT_EQ(w[1], 300);
-  img.readWordRun(Adrw::Proprietary, 2, 1, 0, w);
+  img.readWordRun(ImageWord::Proprietary, 2, 1, 0, w);
   EXPECT_EQ(w[0], 65535);
 }
 
@@ -163,9 +163,9 @@ TEST(MonitorBuffer, ReceivedBlockIsStoredOneIndexUp) {
   m.storeBlock(block, sizeof block);  // longer than a block: only 150 bytes are taken
   EXPECT_EQ(m.byte(0), 0);
   EXPECT_EQ(m.byte(1), 1);
-  EXPECT_EQ(m.byte(Monb::VersionMajor), 150);
+  EXPECT_EQ(m.byte(MonitorByte::VersionMajor), 150);
   // Word 1 is formed from the second and third received bytes.
-  EXPECT_EQ(m.word(Monw::EngineSpeed), 2 | (3 << 8));
+  EXPECT_EQ(m.word(MonitorWord::EngineSpeed), 2 | (3 << 8));
   EXPECT_EQ(m.byte(kMonitorBufferLen), 0);
 }
 

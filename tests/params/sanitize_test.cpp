@@ -17,7 +17,7 @@ using Pairs = std::vector<std::pair<int, int>>;
 
 ParamImage cleanImage() {
   ParamModel m;
-  m.image().setByte(Adrb::Bike, 20);
+  m.image().setByte(ImageByte::Bike, 20);
   m.applyDefaults(-1);
   m.sanitize();
   return m.image();
@@ -99,7 +99,7 @@ TEST(Sanitize, RulesAsBeforeAndAfterImages) {
         for (int c = from; c < kMapColumns; ++c) w.setByte(base + r * kMapColumns + c, v);
     };
   };
-  const int adv = Adrb::Advance, servo = Adrb::Servo;
+  const int adv = ImageByte::Advance, servo = ImageByte::Servo;
   // clang-format off
   const Case cases[] = {
       {"channels 0", {{186, 0}}, {}, {{186, 1}}, {}},
@@ -200,12 +200,12 @@ TEST(Sanitize, RulesAsBeforeAndAfterImages) {
 
 TEST(Sanitize, ServoMapUnusedColumnsTakeTheLastUsedColumn) {
   ParamImage img = cleanImage();
-  img.setByte(Adrb::ServoColumns, 3);
-  for (int r = 0; r < kMapRows; ++r) img.setByte(Adrb::Servo + r * kMapColumns + 2, 10 + r);
+  img.setByte(ImageByte::ServoColumns, 3);
+  for (int r = 0; r < kMapRows; ++r) img.setByte(ImageByte::Servo + r * kMapColumns + 2, 10 + r);
   sanitizeImage(img);
   for (int r = 0; r < kMapRows; ++r)
     for (int c = 3; c < kMapColumns; ++c)
-      EXPECT_EQ(img.byte(Adrb::Servo + r * kMapColumns + c), 10 + r) << r << "," << c;
+      EXPECT_EQ(img.byte(ImageByte::Servo + r * kMapColumns + c), 10 + r) << r << "," << c;
 }
 
 // Sanitising runs after every apply; if a second pass changed anything, each

@@ -99,15 +99,15 @@ TEST_F(MonitorWindowTest, LiveValuesMoveAndATestCommandIsSentOnce) {
 
   w.pageControl()->setCurrentIndex(9);
   ASSERT_TRUE(plus->isEnabled());
-  const int servo = w.params().monitor().word(q3::Monw::ServoPos1);
+  const int servo = w.params().monitor().word(q3::MonitorWord::ServoPos1);
   // Two clicks before the next poll go out as one command: the unit acts once.
   plus->click();
   plus->click();
   ASSERT_TRUE(tickUntil(
-      w, [&] { return w.params().monitor().word(q3::Monw::ServoPos1) != servo; }, 5000));
+      w, [&] { return w.params().monitor().word(q3::MonitorWord::ServoPos1) != servo; }, 5000));
   tickUntil(
       w, [] { return false; }, 1000);
-  EXPECT_EQ(w.params().monitor().word(q3::Monw::ServoPos1), std::min(5000, servo + 250));
+  EXPECT_EQ(w.params().monitor().word(q3::MonitorWord::ServoPos1), std::min(5000, servo + 250));
   EXPECT_TRUE(text(w, "LabelServo").startsWith("Servo = "));
   shoot(w, "monitor_test_page.png");
   w.pageControl()->setCurrentIndex(0);
@@ -153,14 +153,14 @@ TEST_F(MonitorWindowTest, RecordingPlaysBackOverTheUsersWorkAndGivesItBack) {
 
   // The user's work: a limiter the recording never saw.
   q3::ParamImage& img = w.params().image();
-  const uint8_t limiter = img.byte(q3::Adrb::Limiter);
+  const uint8_t limiter = img.byte(q3::ImageByte::Limiter);
   const uint8_t mine = limiter == 120 ? 121 : 120;
-  img.setByte(q3::Adrb::Limiter, mine);
+  img.setByte(q3::ImageByte::Limiter, mine);
 
   answerFileDialog(log);
   click(w, "SpeedButtonPlay2");
   ASSERT_TRUE(tickUntil(
-      w, [&] { return img.byte(q3::Adrb::Limiter) == limiter; }, 3000));
+      w, [&] { return img.byte(q3::ImageByte::Limiter) == limiter; }, 3000));
   EXPECT_TRUE(tickUntil(
       w, [&] { return !w.findChild<QAbstractButton*>("ButtonRead")->isEnabled(); }, 1000));
   EXPECT_FALSE(w.action("MenuProgram")->isEnabled());
@@ -191,7 +191,7 @@ TEST_F(MonitorWindowTest, RecordingPlaysBackOverTheUsersWorkAndGivesItBack) {
   EXPECT_EQ(rows, monitorRecords);
 
   click(w, "SpeedButtonPlay4");
-  EXPECT_EQ(img.byte(q3::Adrb::Limiter), mine);
+  EXPECT_EQ(img.byte(q3::ImageByte::Limiter), mine);
   EXPECT_TRUE(tickUntil(
       w, [&] { return w.findChild<QAbstractButton*>("ButtonRead")->isEnabled(); }, 2000));
 }

@@ -239,12 +239,12 @@ int cmdBackups(const std::vector<std::string>& args) {
 }
 
 void printMonitor(const q3::MonitorBuffer& m, bool csv, bool header) {
-  using q3::Monb;
-  using q3::Monw;
+  using q3::MonitorByte;
+  using q3::MonitorWord;
   auto adv = [&](int ch) {
-    return m.byte(Monb::Advance + ch) == 0 ? 0 : m.byte(Monb::Advance + ch) - 100;
+    return m.byte(MonitorByte::Advance + ch) == 0 ? 0 : m.byte(MonitorByte::Advance + ch) - 100;
   };
-  const int load = m.byte(Monb::LoadSensor) >= 2 ? 2 : m.byte(Monb::LoadSensor);
+  const int load = m.byte(MonitorByte::LoadSensor) >= 2 ? 2 : m.byte(MonitorByte::LoadSensor);
   if (csv) {
     if (header) std::printf("%s\n", q3::monitorCsvHeader().c_str());
     std::printf("%s\n", q3::monitorCsvRow(m).c_str());
@@ -252,12 +252,12 @@ void printMonitor(const q3::MonitorBuffer& m, bool csv, bool header) {
     std::printf(
         "RPM=%u %s=%u%s (%u mV) ADV=%i/%i/%i/%i U=%.1fV DWELL=%.1f(%.1f)ms GEAR=%u "
         "SPEED=%ukm/h LAMBDA=%.1fAFR(%umV) IN=0x%02x FN=0x%02x\n",
-        m.word(Monw::EngineSpeed), load == 2 ? "IAP" : "TP", m.word(Monw::LoadValue),
-        load == 2 ? "kPa" : "%", m.word(Monw::LoadVoltage), adv(0), adv(1), adv(2), adv(3),
-        m.word(Monw::SupplyVoltage) / 1000.0, m.word(Monw::Dwell) / 10.0,
-        m.word(Monw::DwellOpt) / 10.0, m.byte(Monb::Gear), m.word(Monw::Speed),
-        m.byte(Monb::Lambda) / 10.0, m.word(Monw::LambdaVoltage), m.byte(Monb::InputsGrounded),
-        m.byte(Monb::FunctionStates));
+        m.word(MonitorWord::EngineSpeed), load == 2 ? "IAP" : "TP", m.word(MonitorWord::LoadValue),
+        load == 2 ? "kPa" : "%", m.word(MonitorWord::LoadVoltage), adv(0), adv(1), adv(2), adv(3),
+        m.word(MonitorWord::SupplyVoltage) / 1000.0, m.word(MonitorWord::Dwell) / 10.0,
+        m.word(MonitorWord::DwellOpt) / 10.0, m.byte(MonitorByte::Gear), m.word(MonitorWord::Speed),
+        m.byte(MonitorByte::Lambda) / 10.0, m.word(MonitorWord::LambdaVoltage), m.byte(MonitorByte::InputsGrounded),
+        m.byte(MonitorByte::FunctionStates));
   }
   std::fflush(stdout);
 }

@@ -82,7 +82,7 @@ int runDefaults(const std::vector<std::string>& args) {
   }
 
   q3::ParamModel model;
-  model.image().setByte(q3::Adrb::Bike, bike);
+  model.image().setByte(q3::ImageByte::Bike, bike);
   model.applyDefaults(-1);
   model.sanitize();
   for (const auto& [option, value] : extras) {

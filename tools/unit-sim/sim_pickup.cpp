@@ -9,7 +9,7 @@
 
 namespace q3sim {
 
-using q3::Adrb;
+using q3::ImageByte;
 
 namespace {
 
@@ -58,8 +58,8 @@ void addEdges(const PickupTrack& t, double from, double to, std::vector<Point>& 
 
 TriggerWheel describeTrigger(const uint8_t* mem, int advance) {
   TriggerWheel w;
-  const int type = mem[Adrb::PickupSystem];
-  const int perRev = mem[Adrb::LobesPerRev];
+  const int type = mem[ImageByte::PickupSystem];
+  const int perRev = mem[ImageByte::LobesPerRev];
   w.cycle = perRev == 0 ? 720.0 : perRev <= 4 ? 360.0 / perRev : 360.0;
   // The period selector and its period: one phase change per ignition; four
   // per turn are shown over two of them.
@@ -71,8 +71,8 @@ TriggerWheel describeTrigger(const uint8_t* mem, int advance) {
   const Period period = perRev <= 4 ? kPeriods[perRev] : kPeriods[1];
   w.selector = period.selector;
   w.period = period.degrees;
-  const int n = std::clamp<int>(mem[Adrb::Lobes], 1, type == 14 ? 120 : 58);
-  const int channels = std::clamp<int>(mem[Adrb::Channels], 1, 4);
+  const int n = std::clamp<int>(mem[ImageByte::Lobes], 1, type == 14 ? 120 : 58);
+  const int channels = std::clamp<int>(mem[ImageByte::Channels], 1, 4);
 
   std::vector<double> at(static_cast<size_t>(n)), width(static_cast<size_t>(n));
   double pitch = w.cycle / n;
@@ -122,7 +122,7 @@ TriggerWheel describeTrigger(const uint8_t* mem, int advance) {
   w.pickup1.repeat = w.cycle;
   for (int k = 0; k < n; ++k)
     w.pickup1.lobes.push_back({at[size_t(k)], at[size_t(k)] + width[size_t(k)]});
-  w.pickup1.inverted = mem[Adrb::PickupPolarity1] == 1;
+  w.pickup1.inverted = mem[ImageByte::PickupPolarity1] == 1;
 
   // The second pickup: a camshaft pulse once per 720 degrees shortly before
   // the reference, or half a cycle away from the first pickup the lobes that
@@ -136,14 +136,14 @@ TriggerWheel describeTrigger(const uint8_t* mem, int advance) {
     w.pickup2.repeat = w.cycle;
     std::set<int> seen;
     for (int c = 0; c < channels; ++c)
-      for (int e : {mem[Adrb::EdgeStart + c], mem[Adrb::EdgeEnd + c]})
+      for (int e : {mem[ImageByte::EdgeStart + c], mem[ImageByte::EdgeEnd + c]})
         if (e & 0x80) seen.insert(std::clamp(e & 0x3F, 1, n) - 1);
     for (int k : seen)
       w.pickup2.lobes.push_back(
           {at[size_t(k)] + p2Offset, at[size_t(k)] + width[size_t(k)] + p2Offset});
   }
-  w.pickup2.inverted = mem[Adrb::PickupPolarity2] == 1;
-  w.interchanged = mem[Adrb::PickupsInterchange] != 0;
+  w.pickup2.inverted = mem[ImageByte::PickupPolarity2] == 1;
+  w.interchanged = mem[ImageByte::PickupsInterchange] != 0;
 
   // Each channel fires once per cycle between its maximum-advance edge and
   // its start-advance edge, the nearer the first the more advance.
@@ -157,8 +157,8 @@ TriggerWheel describeTrigger(const uint8_t* mem, int advance) {
   };
   const double frac = std::clamp(advance, 0, 60) / 60.0;
   for (int c = 0; c < channels; ++c) {
-    const double from = edgeAngle(mem[Adrb::EdgeStart + c]);
-    double to = type == 19 ? from : edgeAngle(mem[Adrb::EdgeEnd + c]);
+    const double from = edgeAngle(mem[ImageByte::EdgeStart + c]);
+    double to = type == 19 ? from : edgeAngle(mem[ImageByte::EdgeEnd + c]);
     while (to < from) to += w.cycle;
     w.firing.push_back(wrapInto(to - (to - from) * frac, w.cycle));
   }

@@ -29,18 +29,18 @@ inline int get16(const uint8_t* monitor150, int word) {
 SimUnit::SimUnit(SimConfig cfg) : m_cfg(std::move(cfg)), m_rng(m_cfg.seed) {
   configureReceiver(m_rxA, isFamilyA(m_cfg.protocol) ? m_cfg.protocol : kProtoCrc, 1000);
   // A plausible factory image: limiter 110 (x100 rpm), TPS sensor, 4 lobes, advance 10..35 deg.
-  memory[Adrb::Limiter] = 110;
-  memory[Adrb::TpsIapSensor] = 1;
-  memory[Adrb::Lobes] = 1;
-  memory[Adrb::Channels] = 2;
-  memory[Adrb::LobesPerRev] = 1;
+  memory[ImageByte::Limiter] = 110;
+  memory[ImageByte::TpsIapSensor] = 1;
+  memory[ImageByte::Lobes] = 1;
+  memory[ImageByte::Channels] = 2;
+  memory[ImageByte::LobesPerRev] = 1;
   const uint8_t edges[8] = {1,  129, 129, 1,
                             65, 193, 193, 65};  // start and end edges of channels 1..4
-  std::memcpy(memory + Adrb::EdgeStart, edges, 8);
-  for (int c = 0; c < kMapColumns; ++c) memory[Adrb::RpmAdv + c] = uint8_t(10 + c * 7);
+  std::memcpy(memory + ImageByte::EdgeStart, edges, 8);
+  for (int c = 0; c < kMapColumns; ++c) memory[ImageByte::RpmAdv + c] = uint8_t(10 + c * 7);
   for (int r = 0; r < kMapRows; ++r)
     for (int c = 0; c < kMapColumns; ++c)
-      memory[Adrb::Advance + r * kMapColumns + c] = uint8_t(100 + 10 + c * 25 / 14 - r / 2);
+      memory[ImageByte::Advance + r * kMapColumns + c] = uint8_t(100 + 10 + c * 25 / 14 - r / 2);
   setDesignation(nullptr);
   ident[0] = 'Q';
   ident[1] = 'L';
@@ -119,27 +119,27 @@ int SimUnit::advanceAt(int rpm, int loadPercent) const {
   // Nearest rpm column (breakpoints in hundreds of rpm), load row by percent.
   int col = 0, best = 1 << 30;
   for (int c = 0; c < kMapColumns; ++c) {
-    const int d = std::abs(memory[Adrb::RpmAdv + c] * 100 - rpm);
+    const int d = std::abs(memory[ImageByte::RpmAdv + c] * 100 - rpm);
     if (d < best) {
       best = d;
       col = c;
     }
   }
   const int row = std::clamp(loadPercent * (kMapRows - 1) / 100, 0, kMapRows - 1);
-  return int(memory[Adrb::Advance + row * kMapColumns + col]) - 100;
+  return int(memory[ImageByte::Advance + row * kMapColumns + col]) - 100;
 }
 
 void SimUnit::updateMonitor(int64_t now) {
   if (m_startMs < 0) m_startMs = now;
   const double t = double(now - m_startMs) / 1000.0;
-  const int limiter = memory[Adrb::Limiter] ? memory[Adrb::Limiter] * 100 : 12000;
+  const int limiter = memory[ImageByte::Limiter] ? memory[ImageByte::Limiter] * 100 : 12000;
   const int idle = 1300;
   // A 20 s sweep from idle to just below the limiter and back.
   const double phase = std::fmod(t, 20.0) / 20.0;
   const double f = phase < 0.5 ? phase * 2 : (1 - phase) * 2;
   const int rpm = int(idle + f * (limiter - 300 - idle));
   const int throttle = int(f * 100);
-  const int sensor = std::min<int>(memory[Adrb::TpsIapSensor], 2);
+  const int sensor = std::min<int>(memory[ImageByte::TpsIapSensor], 2);
   const int pressure = 30 + throttle * 70 / 100;
   const int supply = 13800 + int(250 * std::sin(t * 0.7));
   const int adv = advanceAt(rpm, throttle);
@@ -150,49 +150,49 @@ void SimUnit::updateMonitor(int64_t now) {
 
   uint8_t* m = monitor;
   std::memset(m, 0, kMonitorSize);
-  putB(m, Monb::UnitBike, memory[Adrb::Bike]);  // the bike preset of the memory
-  put16(m, Monw::EngineSpeed, rpm);
-  put16(m, Monw::LoadVoltage, 500 + throttle * 40);
-  put16(m, Monw::LoadValue, sensor == 2 ? pressure : throttle);
-  put16(m, Monw::SupplyVoltage, supply);
-  put16(m, Monw::ServoPos1, m_servo);
-  put16(m, Monw::ServoPos2, 5000 - m_servo);
-  put16(m, Monw::SavingCounter, storing);
-  for (int ch = 0; ch < 4; ++ch) put16(m, Monw::MaxAdvance + ch, std::max(adv, 0) + 2);
-  put16(m, Monw::DwellOpt, 30);
-  put16(m, Monw::Dwell, 32 + int(f * 10));
-  put16(m, Monw::Speed, int(f * 180));
-  put16(m, Monw::GearVoltage, 500 + gear * 600);
-  put16(m, Monw::GearRatio, rpm / std::max(1, int(f * 180)));
-  put16(m, Monw::Acceleration, phase < 0.5 ? 1200 : 0);
-  put16(m, Monw::PotVoltage, 2500);
-  put16(m, Monw::PotCorrection, 1000);
-  put16(m, Monw::LambdaVoltage, 450 + int(300 * f));
-  putB(m, Monb::LoadSensor, sensor);
-  const int channels = std::clamp<int>(memory[Adrb::Channels], 1, 4);
-  for (int ch = 0; ch < channels; ++ch) putB(m, Monb::Advance + ch, adv + 100);
-  putB(m, Monb::DwellEe, 120);
-  putB(m, Monb::ServoPercent1, m_servo / 50);
-  putB(m, Monb::ServoPercent2, 100 - m_servo / 50);
-  putB(m, Monb::PickupSystem, memory[Adrb::PickupSystem]);
-  putB(m, Monb::Channels, channels);
-  putB(m, Monb::Gear, gear);
-  putB(m, Monb::DwellFlash, 120);
-  putB(m, Monb::DwellNew, 120);
-  putB(m, Monb::Lambda, 147 - int(f * 20));
-  putB(m, Monb::SyncState, 0x10 | ((1 << channels) - 1));
-  putB(m, Monb::PickupStatus, 0x03);
-  putB(m, Monb::InputsGrounded, (int(t) & 1) ? 0x05 : 0x01);
-  putB(m, Monb::StatusFlags, 0xC0);
-  putB(m, Monb::VersionMinor, m_cfg.versionMinor);
-  putB(m, Monb::VersionMajor, m_cfg.versionMajor);
+  putB(m, MonitorByte::UnitBike, memory[ImageByte::Bike]);  // the bike preset of the memory
+  put16(m, MonitorWord::EngineSpeed, rpm);
+  put16(m, MonitorWord::LoadVoltage, 500 + throttle * 40);
+  put16(m, MonitorWord::LoadValue, sensor == 2 ? pressure : throttle);
+  put16(m, MonitorWord::SupplyVoltage, supply);
+  put16(m, MonitorWord::ServoPos1, m_servo);
+  put16(m, MonitorWord::ServoPos2, 5000 - m_servo);
+  put16(m, MonitorWord::SavingCounter, storing);
+  for (int ch = 0; ch < 4; ++ch) put16(m, MonitorWord::MaxAdvance + ch, std::max(adv, 0) + 2);
+  put16(m, MonitorWord::DwellOpt, 30);
+  put16(m, MonitorWord::Dwell, 32 + int(f * 10));
+  put16(m, MonitorWord::Speed, int(f * 180));
+  put16(m, MonitorWord::GearVoltage, 500 + gear * 600);
+  put16(m, MonitorWord::GearRatio, rpm / std::max(1, int(f * 180)));
+  put16(m, MonitorWord::Acceleration, phase < 0.5 ? 1200 : 0);
+  put16(m, MonitorWord::PotVoltage, 2500);
+  put16(m, MonitorWord::PotCorrection, 1000);
+  put16(m, MonitorWord::LambdaVoltage, 450 + int(300 * f));
+  putB(m, MonitorByte::LoadSensor, sensor);
+  const int channels = std::clamp<int>(memory[ImageByte::Channels], 1, 4);
+  for (int ch = 0; ch < channels; ++ch) putB(m, MonitorByte::Advance + ch, adv + 100);
+  putB(m, MonitorByte::DwellEe, 120);
+  putB(m, MonitorByte::ServoPercent1, m_servo / 50);
+  putB(m, MonitorByte::ServoPercent2, 100 - m_servo / 50);
+  putB(m, MonitorByte::PickupSystem, memory[ImageByte::PickupSystem]);
+  putB(m, MonitorByte::Channels, channels);
+  putB(m, MonitorByte::Gear, gear);
+  putB(m, MonitorByte::DwellFlash, 120);
+  putB(m, MonitorByte::DwellNew, 120);
+  putB(m, MonitorByte::Lambda, 147 - int(f * 20));
+  putB(m, MonitorByte::SyncState, 0x10 | ((1 << channels) - 1));
+  putB(m, MonitorByte::PickupStatus, 0x03);
+  putB(m, MonitorByte::InputsGrounded, (int(t) & 1) ? 0x05 : 0x01);
+  putB(m, MonitorByte::StatusFlags, 0xC0);
+  putB(m, MonitorByte::VersionMinor, m_cfg.versionMinor);
+  putB(m, MonitorByte::VersionMajor, m_cfg.versionMajor);
 }
 
 void SimUnit::makePickupBlock(int64_t now) {
   // The trigger wheel of the memory's description at the speed and advance
   // the monitor block reports; time stamps count 0.4 us from the model's clock.
-  const int rpm = std::max(300, get16(monitor, Monw::EngineSpeed));
-  const int adv = int(monitor[Monb::Advance - 1]) - 100;
+  const int rpm = std::max(300, get16(monitor, MonitorWord::EngineSpeed));
+  const int adv = int(monitor[MonitorByte::Advance - 1]) - 100;
   const TriggerWheel wheel = describeTrigger(memory, adv);
   m_pickupPeriod = wheel.selector;
   const std::vector<uint32_t> samples = pickupSamples(wheel, rpm, now * 2500);
@@ -209,11 +209,11 @@ void SimUnit::announcePickupBlock(int64_t now) {
     x ^= b;
     s = uint8_t(s + b);
   }
-  putB(monitor, Monb::PickupBlockState, m_cfg.pickupUnsynchronised ? 2 : 1);
-  putB(monitor, Monb::PickupBlockXor, x);
-  putB(monitor, Monb::PickupBlockSum, s);
-  putB(monitor, Monb::PickupPeriod, m_pickupPeriod);
-  put16(monitor, Monw::PickupBlockLength, int(m_pickup.size()));
+  putB(monitor, MonitorByte::PickupBlockState, m_cfg.pickupUnsynchronised ? 2 : 1);
+  putB(monitor, MonitorByte::PickupBlockXor, x);
+  putB(monitor, MonitorByte::PickupBlockSum, s);
+  putB(monitor, MonitorByte::PickupPeriod, m_pickupPeriod);
+  put16(monitor, MonitorWord::PickupBlockLength, int(m_pickup.size()));
 }
 
 void SimUnit::emit(uint8_t b, std::vector<uint8_t>& out) {

@@ -109,11 +109,11 @@ class MapsFeature : public QObject, public q3::Feature {
     q3::ParamImage& img = m_ctx.params.image();
     if (!m_loaded || img != m_lastImage) reloadAll();
     const q3::MonitorBuffer& mon = m_ctx.params.monitor();
-    const int mode = std::min<int>(mon.byte(q3::Monb::LoadSensor), 2);
-    const int rpm = mon.word(q3::Monw::EngineSpeed);
-    const int tpTenths = mode < 2 ? mon.word(q3::Monw::LoadValue) * 10 : -1;
-    const int iap = mode == 2 ? mon.word(q3::Monw::LoadValue) : -1;
-    const bool second = (mon.byte(q3::Monb::FunctionStates) & 0x20) != 0;
+    const int mode = std::min<int>(mon.byte(q3::MonitorByte::LoadSensor), 2);
+    const int rpm = mon.word(q3::MonitorWord::EngineSpeed);
+    const int tpTenths = mode < 2 ? mon.word(q3::MonitorWord::LoadValue) * 10 : -1;
+    const int iap = mode == 2 ? mon.word(q3::MonitorWord::LoadValue) : -1;
+    const bool second = (mon.byte(q3::MonitorByte::FunctionStates) & 0x20) != 0;
     const int flags = q3::liveMapFlags(second, mode);
     for (MapEditor* t : m_tabs) {
       t->model().setLiveValues(rpm, tpTenths, iap, flags);
@@ -216,7 +216,7 @@ class MapsFeature : public QObject, public q3::Feature {
     const bool shownPercent = t->model().sheet(0).v.name == "[%]";
     if (shownPercent == on) return;
     q3::ParamImage& img = m_ctx.params.image();
-    img.setByte(q3::Adrb::ServoPercent, shownPercent ? 1 : 0);
+    img.setByte(q3::ImageByte::ServoPercent, shownPercent ? 1 : 0);
     q3::setServoPercent(img, on);
     q3::reloadMap(t->model(), img);
     m_ctx.binder.applyNow();

@@ -57,7 +57,7 @@ class PagesFeature : public QObject, public q3::Feature {
   // active one; nothing is marked without a unit.
   void tick(q3::TickPhase phase, int32_t) override {
     if (phase != q3::TickPhase::ActivePageStep) return;
-    const int engaged = m_connected ? m_ctx.params.monitor().byte(q3::Monb::Gear) : -1;
+    const int engaged = m_connected ? m_ctx.params.monitor().byte(q3::MonitorByte::Gear) : -1;
     const int active = m_ctx.pageHost.activePage();
     if (m_gear && active == kGearPage) m_gear->showEngagedGear(engaged);
     if (m_race && active == kRacePage) m_race->showEngagedGear(engaged);
