@@ -12,8 +12,8 @@
 #include <cmath>
 
 #include "maps/map_defs.h"
-#include "maps/sheet_text.h"
 #include "maps/map_paste.h"
+#include "maps/sheet_text.h"
 #include "maps/ui/map_editor.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
@@ -51,8 +51,8 @@ struct AdvancePage {
     img = advanceImage();
     params.resetHistory(3);
     page.resize(1000, 520);
-    tab = new q3::MapEditor(q3::kOwnerAdvance, 980, 480, q3::mapControlSetup(q3::kOwnerAdvance).options,
-                       &page);
+    tab = new q3::MapEditor(q3::kOwnerAdvance, 980, 480,
+                            q3::mapControlSetup(q3::kOwnerAdvance).options, &page);
     q3::defineMap(tab->model());
     q3::loadMap(tab->model(), img);
     tab->model().setOwnerNotify([this](q3::MapModel& m) {
@@ -111,7 +111,8 @@ struct LargeSheet {
   q3::MapEditor* tab;
   LargeSheet() {
     page.resize(1020, 640);
-    tab = new q3::MapEditor(60, 1000, 600, q3::kOptTable | q3::kOptGraph2D | q3::kOptGraph3D, &page);
+    tab =
+        new q3::MapEditor(60, 1000, 600, q3::kOptTable | q3::kOptGraph2D | q3::kOptGraph3D, &page);
     q3::MapModel& m = tab->model();
     m.visibleColumns = 50;
     m.visibleRows = 30;

@@ -31,7 +31,8 @@ std::string defaultSettingsFolder(const std::string& exeDir) {
   return {};
 }
 
-bool loadStartupArchive(EmbeddedArchive& archive, const std::string& exePath, const std::string& exeDir) {
+bool loadStartupArchive(EmbeddedArchive& archive, const std::string& exePath,
+                        const std::string& exeDir) {
   archive.load(exePath);
   if (archive.root().children.empty()) {
     std::string folder = defaultSettingsFolder(exeDir);

@@ -20,6 +20,7 @@ std::string defaultSettingsFolder(const std::string& exeDir);
 // Loads the archive with the program file as host; when the root then holds
 // nothing, imports the default-settings folder into the root (in memory
 // only). Returns whether the archive holds any entries afterwards.
-bool loadStartupArchive(EmbeddedArchive& archive, const std::string& exePath, const std::string& exeDir);
+bool loadStartupArchive(EmbeddedArchive& archive, const std::string& exePath,
+                        const std::string& exeDir);
 
 }  // namespace q3

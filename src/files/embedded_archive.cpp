@@ -432,7 +432,8 @@ bool EmbeddedArchive::content(const ArchiveEntry& f, std::vector<uint8_t>& out) 
   return true;
 }
 
-bool EmbeddedArchive::importFile(ArchiveEntry& parent, const std::string& name, const std::string& path) {
+bool EmbeddedArchive::importFile(ArchiveEntry& parent, const std::string& name,
+                                 const std::string& path) {
   std::error_code ec;
   uint64_t len = fs::file_size(path, ec);
   if (ec) {

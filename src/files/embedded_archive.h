@@ -30,7 +30,7 @@ struct ArchiveEntry {
   uint32_t storedSize = 0;  // file: compressed size, 0 when stored plain
   uint64_t time = 0;        // FILETIME: 100 ns units since 1601, UTC
   bool dir = false;
-  std::vector<uint8_t> data;                          // file: the stored bytes
+  std::vector<uint8_t> data;                            // file: the stored bytes
   std::vector<std::unique_ptr<ArchiveEntry>> children;  // directory: the entries
 
   // The 79-byte record of this entry (the pointer field is written as 0).

@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "link/frame.h"
 #include "link/pickup_capture.h"
 #include "link/port_manager.h"
-#include "link/frame.h"
 
 namespace q3 {
 

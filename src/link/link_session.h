@@ -11,8 +11,8 @@
 #include <string>
 
 #include "base/app_clock.h"
-#include "link/protocol_engine.h"
 #include "link/operation_status.h"
+#include "link/protocol_engine.h"
 #include "link/supervisor.h"
 
 namespace q3 {

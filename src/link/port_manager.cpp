@@ -61,7 +61,8 @@ void PortRecord::rxDiscard() {
   rdIdx.store(wrIdx.load(std::memory_order_acquire), std::memory_order_release);
 }
 
-PortManager::PortManager(const AppClock& clock) : m_clock(clock), m_factory(qtSerialDeviceFactory()) {
+PortManager::PortManager(const AppClock& clock)
+    : m_clock(clock), m_factory(qtSerialDeviceFactory()) {
   for (int i = 0; i < kComPorts; ++i) {
     com[i].number = uint8_t(i);
     std::snprintf(com[i].comName, sizeof com[i].comName, "COM%i", i);

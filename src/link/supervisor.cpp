@@ -30,7 +30,8 @@ AddressRange quarterRange(int q) {
   return {up(q * kImageLen / 4), up((q + 1) * kImageLen / 4)};
 }
 
-ConnectionSupervisor::ConnectionSupervisor(ProtocolEngine& com, ParamModel& model, const AppClock& clock)
+ConnectionSupervisor::ConnectionSupervisor(ProtocolEngine& com, ParamModel& model,
+                                           const AppClock& clock)
     : m_com(com), m_model(model), m_clock(clock) {}
 
 const ConnectionSupervisor::StepRow* ConnectionSupervisor::row(int32_t step) {

@@ -48,7 +48,9 @@ AxisSetup rpmAxis(int count, int maxCount) {
   return a;
 }
 
-int loadSensor(const ParamImage& img) { return std::min<int>(img.byte(ImageByte::TpsIapSensor), 2); }
+int loadSensor(const ParamImage& img) {
+  return std::min<int>(img.byte(ImageByte::TpsIapSensor), 2);
+}
 
 // The load axis (Y) of a map that follows the load sensor. Sets name, unit,
 // range, editability; breakpoints come from the pressure words with sensor 2
@@ -189,7 +191,8 @@ void storeAdvance(MapModel& m, ParamImage& img) {
   // pressure sensor is chosen: the fixed throttle steps must not overwrite it.
   if (img.byte(mapByte) == 1 && loadSensor(img) == 2)
     for (int r = 0; r < kMapRows; ++r)
-      img.setWord((i == 0 ? ImageWord::AdvIap : ImageWord::Adv2Iap) + r, s.y.values[static_cast<size_t>(r)]);
+      img.setWord((i == 0 ? ImageWord::AdvIap : ImageWord::Adv2Iap) + r,
+                  s.y.values[static_cast<size_t>(r)]);
   img.setByte(mapByte, s.y.collapsed ? 0 : 1);
   img.setByte(ImageByte::BaseAdv, m.baseAdvance);
   img.setByte(ImageByte::Limiter, m.revLimiter / 100);
@@ -457,7 +460,8 @@ void loadPoutCondition(MapModel& m, const ParamImage& img) {
   MapSheet& s = m.sheet(0);
   // The areas (row i, column j) live in the cell store, beyond the used cells.
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 4; ++j) s.cell(j, i) = (img.byte(ImageByte::PoutCondition + 3 * k + i) >> j) & 1;
+    for (int j = 0; j < 4; ++j)
+      s.cell(j, i) = (img.byte(ImageByte::PoutCondition + 3 * k + i) >> j) & 1;
   for (int c = 0; c < 3; ++c)
     s.x.values[static_cast<size_t>(c)] = img.byte(ImageByte::PoutThreshold + 3 * k + c);
   for (int r = 0; r < 2; ++r)
@@ -548,7 +552,8 @@ void loadPoutPwm(MapModel& m, const ParamImage& img) {
   for (int r = 0; r < 4; ++r)
     s.y.values[static_cast<size_t>(r)] = img.word(ImageWord::PoutPwmWords + 4 * k + r);
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 6; ++c) s.cell(c, r) = img.byte(ImageByte::PoutPwmTable + 24 * k + 6 * r + c);
+    for (int c = 0; c < 6; ++c)
+      s.cell(c, r) = img.byte(ImageByte::PoutPwmTable + 24 * k + 6 * r + c);
   s.y.name = s.y.label = sensor == 2 ? "IAP" : "TP";
   s.y.unit = sensor == 2 ? "kPa" : "%";
   s.y.maxValue = sensor == 2 ? 999 : 100;
@@ -564,7 +569,8 @@ void storePoutPwm(MapModel& m, ParamImage& img) {
   for (int r = 0; r < 4; ++r)
     img.setWord(ImageWord::PoutPwmWords + 4 * k + r, s.y.values[static_cast<size_t>(r)]);
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 6; ++c) img.setByte(ImageByte::PoutPwmTable + 24 * k + 6 * r + c, s.cell(c, r));
+    for (int c = 0; c < 6; ++c)
+      img.setByte(ImageByte::PoutPwmTable + 24 * k + 6 * r + c, s.cell(c, r));
 }
 
 bool isCondition(int owner) {

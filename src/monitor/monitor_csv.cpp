@@ -19,14 +19,14 @@ std::string monitorCsvRow(const MonitorBuffer& m) {
   };
   const int load = m.byte(MonitorByte::LoadSensor) >= 2 ? 2 : m.byte(MonitorByte::LoadSensor);
   char buf[256];
-  std::snprintf(buf, sizeof buf,
-                "%u,%s,%u,%u,%i,%i,%i,%i,%.1f,%.1f,%.1f,%u,%u,%.1f,%u,0x%02x,0x%02x",
-                m.word(MonitorWord::EngineSpeed), load == 2 ? "IAP" : "TPS", m.word(MonitorWord::LoadValue),
-                m.word(MonitorWord::LoadVoltage), adv(0), adv(1), adv(2), adv(3),
-                m.word(MonitorWord::SupplyVoltage) / 1000.0, m.word(MonitorWord::Dwell) / 10.0,
-                m.word(MonitorWord::DwellOpt) / 10.0, m.byte(MonitorByte::Gear), m.word(MonitorWord::Speed),
-                m.byte(MonitorByte::Lambda) / 10.0, m.word(MonitorWord::LambdaVoltage),
-                m.byte(MonitorByte::InputsGrounded), m.byte(MonitorByte::FunctionStates));
+  std::snprintf(
+      buf, sizeof buf, "%u,%s,%u,%u,%i,%i,%i,%i,%.1f,%.1f,%.1f,%u,%u,%.1f,%u,0x%02x,0x%02x",
+      m.word(MonitorWord::EngineSpeed), load == 2 ? "IAP" : "TPS", m.word(MonitorWord::LoadValue),
+      m.word(MonitorWord::LoadVoltage), adv(0), adv(1), adv(2), adv(3),
+      m.word(MonitorWord::SupplyVoltage) / 1000.0, m.word(MonitorWord::Dwell) / 10.0,
+      m.word(MonitorWord::DwellOpt) / 10.0, m.byte(MonitorByte::Gear), m.word(MonitorWord::Speed),
+      m.byte(MonitorByte::Lambda) / 10.0, m.word(MonitorWord::LambdaVoltage),
+      m.byte(MonitorByte::InputsGrounded), m.byte(MonitorByte::FunctionStates));
   return buf;
 }
 

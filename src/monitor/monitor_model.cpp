@@ -485,7 +485,8 @@ void MonitorModel::dwellSpeedGear(const MonitorContext& ctx) {
 
   const int status = m.byte(MonitorByte::StatusFlags);
   DisplayValue& s = at(Speed);
-  s.text = fmt("%s = %s [km/h]", nt(NamedText::Speed), t.integer(m.word(MonitorWord::Speed)).c_str());
+  s.text =
+      fmt("%s = %s [km/h]", nt(NamedText::Speed), t.integer(m.word(MonitorWord::Speed)).c_str());
   s.enabled = m_connected ? bit(status, 6) : ctx.functionFlags[9];
   DisplayValue& g = at(Gear);
   g.text = fmt("%s = %s", nt(NamedText::Gear), t.integer(m_live.gear).c_str());

@@ -194,9 +194,10 @@ void MonitorModel::servoAndOutputs() {
     s.enabled = m_model.image().byte(ImageByte::ServoEnable) != 0;
   } else {
     const int mv1 = m.word(MonitorWord::ServoPos1), mv2 = m.word(MonitorWord::ServoPos2);
-    s.text = bit(status, 4) ? fmt("Servo = %i/%i [%%] (%i/%i [mV])", m.byte(MonitorByte::ServoPercent1),
-                                  m.byte(MonitorByte::ServoPercent2), mv1, mv2)
-                            : fmt("Servo = %i/%i [mV]", mv1, mv2);
+    s.text = bit(status, 4)
+                 ? fmt("Servo = %i/%i [%%] (%i/%i [mV])", m.byte(MonitorByte::ServoPercent1),
+                       m.byte(MonitorByte::ServoPercent2), mv1, mv2)
+                 : fmt("Servo = %i/%i [mV]", mv1, mv2);
     s.colour = bit(m.byte(MonitorByte::ErrorFlags), 4) ? kNormal : kRed;
     s.enabled = bit(status, 5);
   }

@@ -130,7 +130,7 @@ bool PickupAnalyzer::signal2Changes() const {
 }
 
 int PickupAnalyzer::nearestEvent(const PickupView& view, int x, uint32_t mask, int direction,
-                             double beyond) const {
+                                 double beyond) const {
   int best = -1;
   double bestDist = std::numeric_limits<double>::infinity();
   const double span = rangeSpan();
@@ -149,7 +149,7 @@ int PickupAnalyzer::nearestEvent(const PickupView& view, int x, uint32_t mask, i
 }
 
 std::optional<PickupDimension> PickupAnalyzer::dragDimension(const PickupView& view, int xs, int ys,
-                                                         int xe, int ye) const {
+                                                             int xe, int ye) const {
   if (m_eventCount == 0) return std::nullopt;
   // What the start may snap to follows the row the drag began in.
   uint32_t k;

@@ -1,9 +1,9 @@
 // Arming the pickup capture and taking its blocks.
 #include "monitor/pickup_feed.h"
 
-#include "link/pickup_capture.h"
 #include "link/link_events.h"
 #include "link/link_session.h"
+#include "link/pickup_capture.h"
 #include "params/address_map.h"
 
 namespace q3 {
@@ -23,8 +23,9 @@ void PickupFeed::monitorAnswer(std::span<const uint8_t> answer) {
   ++m_announced;
   for (size_t i = m_recent.size() - 1; i > 0; --i) m_recent[i] = m_recent[i - 1];
   const auto word = [&](size_t w) { return monitor[2 * w] | monitor[2 * w + 1] << 8; };
-  m_recent[0] = {uint16_t(word(MonitorWord::PickupBlockLength)), monitor[MonitorByte::PickupBlockXor],
-                 monitor[MonitorByte::PickupBlockSum], word(MonitorWord::EngineSpeed)};
+  m_recent[0] = {uint16_t(word(MonitorWord::PickupBlockLength)),
+                 monitor[MonitorByte::PickupBlockXor], monitor[MonitorByte::PickupBlockSum],
+                 word(MonitorWord::EngineSpeed)};
 }
 
 std::optional<PickupBlock> PickupFeed::take() {

@@ -146,18 +146,22 @@ using K = Kind;
   }
 
 const ControlSpec kTable[] = {
-    {"ComboBoxBike", K::ComboValue, ImageByte::Bike, 0, 1, 0, 0, 255, 1, "###Bike##Motorrad##Motocykl",
-     kBikes},
+    {"ComboBoxBike", K::ComboValue, ImageByte::Bike, 0, 1, 0, 0, 255, 1,
+     "###Bike##Motorrad##Motocykl", kBikes},
     {"RadioGroupPickup1Polarita", K::RadioIndex, ImageByte::PickupPolarity1, 0, 1, 0, 0, 2, 1,
      "Pick-up 1 polarity", kPolarity},
     {"RadioGroupPickup2Polarita", K::RadioIndex, ImageByte::PickupPolarity2, 0, 1, 0, 0, 2, 1,
      "Pick-up 2 polarity", kPolarity},
     {"CheckBoxZamenaPickup", K::Check, ImageByte::PickupsInterchange, 0, 1, 0, 0, 1, 1,
      "Pick-ups interchange"},
-    {"CheckBoxNehlidaPalec", K::Check, ImageByte::NoLobeCheck, 0, 1, 0, 0, 1, 1, "No polarity check"},
-    {"CheckBoxCrossBlock", K::Check, ImageByte::InterlockInput, 0, 1, 0, 0, 1, 1, "Interlock input"},
-    {"CheckBoxPredPalec", K::Check, ImageByte::SparkBeforeLobe, 0, 1, 0, 0, 1, 1, "Spark before lobe"},
-    {"CheckBoxSpecStart", K::Check, ImageByte::SpecialStart, 0, 1, 0, 0, 1, 1, "Lower advance at start"},
+    {"CheckBoxNehlidaPalec", K::Check, ImageByte::NoLobeCheck, 0, 1, 0, 0, 1, 1,
+     "No polarity check"},
+    {"CheckBoxCrossBlock", K::Check, ImageByte::InterlockInput, 0, 1, 0, 0, 1, 1,
+     "Interlock input"},
+    {"CheckBoxPredPalec", K::Check, ImageByte::SparkBeforeLobe, 0, 1, 0, 0, 1, 1,
+     "Spark before lobe"},
+    {"CheckBoxSpecStart", K::Check, ImageByte::SpecialStart, 0, 1, 0, 0, 1, 1,
+     "Lower advance at start"},
     {"CheckBoxSpecDwellByStart", K::Check, ImageByte::SpecialDwellStart, 0, 1, 0, 0, 1, 1,
      "Special dwell at start"},
     {"UpDownRevWoIgnition", K::Spin, ImageByte::RevWoIgnition, 0, 1, 0, 0, 40, 1,
@@ -166,17 +170,20 @@ const ControlSpec kTable[] = {
      "###Compensation##Kompensation##Kompenzace"},
     {"UpDownRpmPulsu", K::Spin, ImageByte::RpmPulses, kSignedFlag, 1, 0, -2, 12, 1,
      "Pulses per revolution"},
-    {"UpDownRpmKorekce", K::Spin, ImageByte::RpmCorrection, 0, 1, -100, -60, 60, 1, "Correction [%]"},
-    {"ComboBoxSynchro", K::ComboValue, ImageByte::PickupSystem, 0, 1, 0, 0, 255, 1, "Trigger system",
-     kTypes},
+    {"UpDownRpmKorekce", K::Spin, ImageByte::RpmCorrection, 0, 1, -100, -60, 60, 1,
+     "Correction [%]"},
+    {"ComboBoxSynchro", K::ComboValue, ImageByte::PickupSystem, 0, 1, 0, 0, 255, 1,
+     "Trigger system", kTypes},
     {"UpDownPocPalcu", K::Spin, ImageByte::Lobes, 0, 1, 0, 1, 58, 1, "Number of lobes"},
     {"UpDownPocKanalu", K::Spin, ImageByte::Channels, 0, 1, 0, 1, 4, 1, "Number of channels"},
     {"ComboBoxNasobekPalcu", K::ComboValue, ImageByte::LobesPerRev, 0, 1, 0, 0, 255, 1,
      "###Ignitions##Zündungen##Zápaly", kLobesPerRev},
     {"ComboBoxFourStrokeIgn", K::ComboValue, ImageByte::FourStroke, 0, 1, 0, 0, 255, 1,
      "###Four-stroke ignition##Viertakt-Zündung##Čtyřtaktní zapalování", kFourStroke},
-    {"UpDownSpecStartPerc", K::Spin, ImageByte::SpecialStartPerc, 0, 1, 0, 0, 250, 1, "Percentage [%]"},
-    {"ComboBoxSynchPos", K::ComboValue, ImageByte::SyncPolarity, 0, 1, 0, 0, 255, 1, "Sync", kSynchPos},
+    {"UpDownSpecStartPerc", K::Spin, ImageByte::SpecialStartPerc, 0, 1, 0, 0, 250, 1,
+     "Percentage [%]"},
+    {"ComboBoxSynchPos", K::ComboValue, ImageByte::SyncPolarity, 0, 1, 0, 0, 255, 1, "Sync",
+     kSynchPos},
     Q3_CHANNEL_ROWS(1),
     Q3_CHANNEL_ROWS(2),
     Q3_CHANNEL_ROWS(3),
@@ -352,7 +359,8 @@ void BikePage::store() {
     if (m_controls->edited(t2.constData())) {
       const int bit = 1 << (ch - 1);
       const int v = img.byte(ImageByte::SecondTurn);
-      img.setByte(ImageByte::SecondTurn, m_controls->value(t2.constData()) ? (v | bit) : (v & ~bit));
+      img.setByte(ImageByte::SecondTurn,
+                  m_controls->value(t2.constData()) ? (v | bit) : (v & ~bit));
     }
   }
   // For the many-lobe systems channel 1's second-edge flag applies to every edge.
@@ -385,8 +393,9 @@ void BikePage::chooseBike(int index) {
   auto* combo = m_controls->as<QComboBox>("ComboBoxBike");
   const int bike = combo->itemData(index).toInt();
   auto* types = m_controls->as<QComboBox>("ComboBoxSynchro");
-  const int type = types->currentIndex() >= 0 ? types->currentData().toInt()
-                                              : m_binder.model().image().byte(ImageByte::PickupSystem);
+  const int type = types->currentIndex() >= 0
+                       ? types->currentData().toInt()
+                       : m_binder.model().image().byte(ImageByte::PickupSystem);
   m_binder.chooseBike(bike, type);
 }
 

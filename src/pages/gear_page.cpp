@@ -26,15 +26,15 @@ constexpr Item kSpeedModes[] = {
 
 using K = Kind;
 
-#define Q3_VOLT(g)                                                                  \
-  {                                                                                 \
+#define Q3_VOLT(g)                                                                       \
+  {                                                                                      \
     "UpDownGearVolt" #g, K::SpinWord, ImageWord::GearVoltage + (g), 0, 1, 0, 0, 5000, 1, \
-        "###Gear " #g " [mV]##Gang " #g " [mV]##Stupeň " #g " [mV]"                 \
+        "###Gear " #g " [mV]##Gang " #g " [mV]##Stupeň " #g " [mV]"                      \
   }
-#define Q3_RATIO(g)                                                                   \
-  {                                                                                   \
+#define Q3_RATIO(g)                                                                        \
+  {                                                                                        \
     "UpDownGearRatio" #g, K::SpinWord, ImageWord::GearRatio + (g)-1, 0, 1, 0, 1, 32000, 1, \
-        "###Ratio gear " #g "##Verhältnis Gang " #g "##Poměr stupně " #g              \
+        "###Ratio gear " #g "##Verhältnis Gang " #g "##Poměr stupně " #g                   \
   }
 
 const ControlSpec kTable[] = {
@@ -46,12 +46,14 @@ const ControlSpec kTable[] = {
      "Setting of speedometer", kSpeedModes},
     {"UpDownPulsuProSpeed", K::SpinWord, ImageWord::SpeedPulses, 0, 1, 0, 1, 32000, 1,
      "###Speed sensor constant##Tachogeber-Konstante##Konstanta snímače rychlosti"},
-    {"UpDownGearAutoTime", K::Spin, ImageByte::GearAutoTime, 0, 1, 0, 1, 100, 1, "###Time##Zeit##Čas"},
+    {"UpDownGearAutoTime", K::Spin, ImageByte::GearAutoTime, 0, 1, 0, 1, 100, 1,
+     "###Time##Zeit##Čas"},
     {"UpDownGearAutoRpm", K::Spin, ImageByte::GearAutoRpm, 0, 100, 0, 300, 25000, 100,
      "###Min. rpm##Min. Drehzahl##Min. otáčky"},
     {"UpDownGearAutoTps", K::Spin, ImageByte::GearAutoTps, 0, 1, 0, 0, 100, 1,
      "###Throttle [%]##Drosselklappe [%]##Plyn [%]"},
-    {"UpDownGearAutoBand", K::Spin, ImageByte::GearAutoBand, 0, 1, 0, 1, 100, 1, "###Band##Band##Pásmo"},
+    {"UpDownGearAutoBand", K::Spin, ImageByte::GearAutoBand, 0, 1, 0, 1, 100, 1,
+     "###Band##Band##Pásmo"},
     Q3_VOLT(0),
     Q3_VOLT(1),
     Q3_VOLT(2),
@@ -100,7 +102,8 @@ int highlightedGear(int engaged) { return engaged >= 0 && engaged <= 6 ? engaged
 
 TakeOver gearTakeOver(int method, int n, bool connected, int liveVoltage, int liveRatio) {
   if (n < 0 || n > 6) return {};
-  if (method == 1) return takeOverInRange(connected, ImageWord::GearVoltage + n, liveVoltage, 0, 5000);
+  if (method == 1)
+    return takeOverInRange(connected, ImageWord::GearVoltage + n, liveVoltage, 0, 5000);
   if (method == 2 && n >= 1)
     return takeOverInRange(connected, ImageWord::GearRatio + n - 1, liveRatio, 1, 32000);
   return {};
@@ -235,8 +238,9 @@ void GearPage::showEngagedGear(int engaged) {
 void GearPage::takeOver(int n) {
   const ParamImage& img = m_binder.model().image();
   const MonitorBuffer& mon = m_binder.model().monitor();
-  applyTakeOver(m_binder, gearTakeOver(img.byte(ImageByte::GearSystem), n, connected && connected(),
-                                       mon.word(MonitorWord::GearVoltage), mon.word(MonitorWord::GearRatio)));
+  applyTakeOver(m_binder,
+                gearTakeOver(img.byte(ImageByte::GearSystem), n, connected && connected(),
+                             mon.word(MonitorWord::GearVoltage), mon.word(MonitorWord::GearRatio)));
 }
 
 void GearPage::chooseMethod(int index) {

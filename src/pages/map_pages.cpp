@@ -32,7 +32,7 @@ const ControlSpec kSensors[] = {
 
 #define Q3_KOR(i)                                                                         \
   {                                                                                       \
-    "UpDownKorAdv" #i, K::Spin, ImageByte::CorrAdvance + (i)-1, 0, 1, -100, -30, 30, 1,        \
+    "UpDownKorAdv" #i, K::Spin, ImageByte::CorrAdvance + (i)-1, 0, 1, -100, -30, 30, 1,   \
         "###Correction for cylinder " #i "##Korrektur Zylinder " #i "##Korekce válce " #i \
   }
 const ControlSpec kAdvance[] = {
@@ -55,15 +55,15 @@ const ControlSpec kServo[] = {
      "###Off [mV]##Aus [mV]##Vypnuto [mV]"},
 };
 
-#define Q3_BAR(i)                                                               \
-  {                                                                             \
+#define Q3_BAR(i)                                                                    \
+  {                                                                                  \
     "UpDownLambdaBar" #i, K::Spin, ImageByte::LambdaBar + (i), 0, 1, 0, 100, 200, 1, \
-        "###Lambda bar " #i "##Lambda-Balken " #i "##Lambda pruh " #i           \
+        "###Lambda bar " #i "##Lambda-Balken " #i "##Lambda pruh " #i                \
   }
-#define Q3_PROP(i)                                                                                \
-  {                                                                                               \
-    "UpDownProp" #i, K::SpinWord, ImageWord::Proprietary + (i)-1, kSignedFlag, 1, 0, -32000, 32000, 1, \
-        "###Value " #i "##Wert " #i "##Hodnota " #i                                               \
+#define Q3_PROP(i)                                                                           \
+  {                                                                                          \
+    "UpDownProp" #i, K::SpinWord, ImageWord::Proprietary + (i)-1, kSignedFlag, 1, 0, -32000, \
+        32000, 1, "###Value " #i "##Wert " #i "##Hodnota " #i                                \
   }
 const ControlSpec kTest[] = {
     {"UpDownTestRpm", K::Spin, ImageByte::TestOut, 0, 100, 0, 200, 25000, 100, "Rpm"},

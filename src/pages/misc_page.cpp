@@ -45,7 +45,7 @@ constexpr Item kPoti[] = {{0, "###Off##Aus##Vypnuto"},
 using K = Kind;
 
 #define Q3_INPUT_ROWS(i, pin, items)                                                     \
-  radioByValue("RadioGroupInput" #i, ImageByte::InputFunction + (i)-1,                        \
+  radioByValue("RadioGroupInput" #i, ImageByte::InputFunction + (i)-1,                   \
                "###Multifunction input " #i " (pin " #pin ")##Multifunktionseingang " #i \
                " (pin " #pin ")##Multifunkční vstup " #i " (pin " #pin ")",              \
                items),                                                                   \
@@ -249,14 +249,16 @@ void MiscPage::store() {
     const QByteArray name = ruleName("CheckBoxInverseInput%d", i).toLatin1();
     if (!m_controls->edited(name.constData())) continue;
     const int bit = 1 << (i - 1), v = img.byte(ImageByte::InputInverse);
-    img.setByte(ImageByte::InputInverse, m_controls->value(name.constData()) ? (v | bit) : (v & ~bit));
+    img.setByte(ImageByte::InputInverse,
+                m_controls->value(name.constData()) ? (v | bit) : (v & ~bit));
   }
   // The short and long dwell modes have a fixed dwell time.
   const int mode = img.byte(ImageByte::DwellMode);
   if (mode == 0) img.setByte(ImageByte::DwellTime, 10);
   if (mode == 1) img.setByte(ImageByte::DwellTime, 30);
   // A new potentiometer function starts from its own default range.
-  if (potChosen) img.setWord(ImageWord::PotRange, potRange(img.byte(ImageByte::PotFunction)).defaultRange);
+  if (potChosen)
+    img.setWord(ImageWord::PotRange, potRange(img.byte(ImageByte::PotFunction)).defaultRange);
   // An input that lost the gear or speed function takes the gear method
   // along; the Gear page shows the image when it becomes the active one.
   applyFunctionConsequences(img);

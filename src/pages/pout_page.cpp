@@ -33,18 +33,19 @@ using K = Kind;
 
 // One output's function and its four settings: hysteresis (x10), PWM duty,
 // PWM frequency and pulse length (x5).
-#define Q3_POUT_ROWS(k, pin, items)                                                                 \
-  radioByValue("RadioGroupPOut" #k, ImageByte::PoutFunction + (k)-1,                                     \
-               "###Power out " #k " (pin " #pin ")##Power out " #k " (pin " #pin                    \
-               ")##Power out " #k " (pin " #pin ")",                                                \
-               items),                                                                              \
-      {"UpDownPOutHyster" #k, K::Spin, ImageByte::PoutFurther + (k)-1, 0, 10, 0, 0, 2500, 10,            \
-       "*Hysterese"},                                                                               \
-      {"UpDownPOutPwm" #k, K::Spin, ImageByte::PoutPwmSetting + (k)-1, 0, 1, 0, 10, 100, 10, "PWM [%]"}, \
-      {"UpDownPOutFreq" #k, K::Spin, ImageByte::PoutPwmFreq + (k)-1, 0, 1, 0, 2, 20, 2,                  \
-       "*Frequency [Hz]"},                                                                          \
-  {                                                                                                 \
-    "UpDownPOutPulse" #k, K::Spin, ImageByte::PoutPulse + (k)-1, 0, 5, 0, 5, 500, 5, "*Pulse [ms]"       \
+#define Q3_POUT_ROWS(k, pin, items)                                                                \
+  radioByValue("RadioGroupPOut" #k, ImageByte::PoutFunction + (k)-1,                               \
+               "###Power out " #k " (pin " #pin ")##Power out " #k " (pin " #pin                   \
+               ")##Power out " #k " (pin " #pin ")",                                               \
+               items),                                                                             \
+      {"UpDownPOutHyster" #k, K::Spin, ImageByte::PoutFurther + (k)-1, 0, 10, 0, 0, 2500, 10,      \
+       "*Hysterese"},                                                                              \
+      {"UpDownPOutPwm" #k, K::Spin, ImageByte::PoutPwmSetting + (k)-1, 0, 1, 0, 10, 100, 10,       \
+       "PWM [%]"},                                                                                 \
+      {"UpDownPOutFreq" #k, K::Spin, ImageByte::PoutPwmFreq + (k)-1, 0, 1, 0, 2, 20, 2,            \
+       "*Frequency [Hz]"},                                                                         \
+  {                                                                                                \
+    "UpDownPOutPulse" #k, K::Spin, ImageByte::PoutPulse + (k)-1, 0, 5, 0, 5, 500, 5, "*Pulse [ms]" \
   }
 
 const ControlSpec kTable[] = {

@@ -230,9 +230,12 @@ struct BitField {
   int width;  // bits
 };
 inline constexpr BitField kBitFields[6] = {
-    {"InputInverse", ImageByte::InputInverse, 8}, {"InputsGrounded", MonitorByte::InputsGrounded, 7},
-    {"SecondTurn", ImageByte::SecondTurn, 8},     {"PickupStatus", MonitorByte::PickupStatus, 8},
-    {"SyncState", MonitorByte::SyncState, 5},       {"FunctionStates", MonitorByte::FunctionStates, 8},
+    {"InputInverse", ImageByte::InputInverse, 8},
+    {"InputsGrounded", MonitorByte::InputsGrounded, 7},
+    {"SecondTurn", ImageByte::SecondTurn, 8},
+    {"PickupStatus", MonitorByte::PickupStatus, 8},
+    {"SyncState", MonitorByte::SyncState, 5},
+    {"FunctionStates", MonitorByte::FunctionStates, 8},
 };
 
 // The figures the start-up check looks at; tests vary them to make rules fire.

@@ -36,8 +36,9 @@ struct Preset {
 
 // Byte names used by the preset rows.
 constexpr int P172 = ImageByte::PickupPolarity1, P174 = ImageByte::PickupsInterchange,
-              P175 = ImageByte::NoLobeCheck, P178 = ImageByte::SpecialStart, P184 = ImageByte::PickupSystem,
-              P185 = ImageByte::Lobes, P186 = ImageByte::Channels, P187 = ImageByte::LobesPerRev;
+              P175 = ImageByte::NoLobeCheck, P178 = ImageByte::SpecialStart,
+              P184 = ImageByte::PickupSystem, P185 = ImageByte::Lobes, P186 = ImageByte::Channels,
+              P187 = ImageByte::LobesPerRev;
 constexpr int S1 = ImageByte::EdgeStart, S2 = S1 + 1, S3 = S1 + 2, S4 = S1 + 3;
 constexpr int E1 = ImageByte::EdgeEnd, E2 = E1 + 1, E3 = E1 + 2, E4 = E1 + 3;
 
@@ -224,9 +225,9 @@ void ParamModel::applyGeneralDefaults() {
   if (pageFlag(1)) {
     img.setByte(ImageByte::PickupPolarity1, 2);
     img.setByte(ImageByte::PickupPolarity2, 2);
-    for (int b :
-         {ImageByte::PickupsInterchange, ImageByte::NoLobeCheck, ImageByte::SparkBeforeLobe, ImageByte::SpecialStart,
-          ImageByte::SpecialDwellStart, ImageByte::FourStroke, ImageByte::SpecialStartPerc, ImageByte::SyncPolarity})
+    for (int b : {ImageByte::PickupsInterchange, ImageByte::NoLobeCheck, ImageByte::SparkBeforeLobe,
+                  ImageByte::SpecialStart, ImageByte::SpecialDwellStart, ImageByte::FourStroke,
+                  ImageByte::SpecialStartPerc, ImageByte::SyncPolarity})
       img.setByte(b, 0);
     img.setByte(ImageByte::RpmCorrection, 100);
     img.setByte(ImageByte::RevWoIgnition, img.byte(ImageByte::PickupSystem) == 0 ? 1 : 0);

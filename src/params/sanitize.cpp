@@ -69,7 +69,8 @@ void sanitizePowerOutput(ParamImage& img, int k) {
     img.setByte(ImageByte::PoutFunction + k, f);
   }
   img.setByte(ImageByte::N2oEnable, img.byte(ImageByte::PoutFunction + 2) == 4 ? 1 : 0);
-  clampBytes(img, ImageByte::PoutThreshold + 3 * k, 3, ClampMode::Ascending, 3, 250, f == 2 ? 0 : 1);
+  clampBytes(img, ImageByte::PoutThreshold + 3 * k, 3, ClampMode::Ascending, 3, 250,
+             f == 2 ? 0 : 1);
   const int wordMax = img.byte(ImageByte::TpsIapSensor) == 2 ? 999 : 100;
   clampWords(img, ImageWord::PoutWords + 2 * k, 2, ClampMode::Ascending, 0, wordMax, 1);
   if (f == 2 || f == 3) applyPowerOutputFunctionDefaults(img, k, false);
@@ -151,8 +152,8 @@ void sanitizeImage(ParamImage& img) {
 
   clampBytes(img, ImageByte::LambdaCurveBytes, 6, ClampMode::Ascending, 0, 250, 1);
   clampWords(img, ImageWord::LambdaCurveWords, 6,
-             img.byte(ImageByte::LambdaSensor) == 1 ? ClampMode::Ascending : ClampMode::Descending, 0,
-             5000, 1);
+             img.byte(ImageByte::LambdaSensor) == 1 ? ClampMode::Ascending : ClampMode::Descending,
+             0, 5000, 1);
   clampBytes(img, ImageByte::LambdaBar, 4, ClampMode::Ascending, 0, 250, 1);
   clampBytes(img, ImageByte::LambdaTachoAxis, 2, ClampMode::Ascending, 0, 250, 1);
   clampBytes(img, ImageByte::LambdaTachoValues, 2, ClampMode::Plain, 3, 250, 0);
@@ -171,7 +172,8 @@ void sanitizeImage(ParamImage& img) {
 
   sanitizeMap(img, ImageByte::Advance, ImageByte::AdvColumns, 70, 160);
   sanitizeMap(img, ImageByte::Advance2, ImageByte::Adv2Columns, 70, 160);
-  sanitizeMap(img, ImageByte::Servo, ImageByte::ServoColumns, 0, img.byte(ImageByte::ServoPercent) ? 100 : 250);
+  sanitizeMap(img, ImageByte::Servo, ImageByte::ServoColumns, 0,
+              img.byte(ImageByte::ServoPercent) ? 100 : 250);
 
   for (int b : {ImageByte::AdvColumns, ImageByte::Adv2Columns, ImageByte::ServoColumns})
     clampBytes(img, b, 1, ClampMode::Plain, 1, 15, 0);

@@ -11,8 +11,8 @@
 
 namespace {
 
-using q3::EmbeddedArchive;
 using q3::ArchiveEntry;
+using q3::EmbeddedArchive;
 
 class EmbeddedArchiveTest : public q3test::ScratchDir {
  protected:
@@ -214,10 +214,11 @@ TEST_F(EmbeddedArchiveTest, CommandResults) {
       {"RENAME \\a\\b\\x.ign \\a\\b\\z.ign", " (1 file renamed)\n", EmbeddedArchive::kDone},
       {"RENAME \\a\\b\\missing \\a\\b\\q", " (error)\n", EmbeddedArchive::kDone},
       {"RENAME \\a\\b\\z.ign \\nowhere\\z.ign", " (error)\n", EmbeddedArchive::kDone},
-      {"RENAME \\a\\b\\z.ign \\z.ign", " (1 file renamed)\n", EmbeddedArchive::kDone},  // moves to the root
+      {"RENAME \\a\\b\\z.ign \\z.ign", " (1 file renamed)\n",
+       EmbeddedArchive::kDone},  // moves to the root
       {"SET \\a\\b\\z.ign again", " (file rewritten)\n", EmbeddedArchive::kDone},
       {"RENAME \\a\\b\\z.ign \\z.ign", " (error)\n", EmbeddedArchive::kDone},  // root holds z.ign
-      {"RENAME \\a \\a\\b\\a", " (error)\n", EmbeddedArchive::kDone},          // into its own subtree
+      {"RENAME \\a \\a\\b\\a", " (error)\n", EmbeddedArchive::kDone},  // into its own subtree
       {"DELETE \\a", " (4 files deleted)\n", EmbeddedArchive::kDone},
       {"DELETE \\a", " (error)\n", EmbeddedArchive::kDone},
       {"  delete\t\"z.ign\"  ", " (1 files deleted)\n", EmbeddedArchive::kDone},
@@ -256,7 +257,8 @@ TEST_F(EmbeddedArchiveTest, ExportWritesTreeWithTimeStamps) {
   auto drift = std::filesystem::last_write_time(dir / "out" / "in" / "one.ign") -
                std::filesystem::last_write_time(dir / "in" / "one.ign");
   EXPECT_LT(std::chrono::abs(drift), std::chrono::microseconds(1));
-  EXPECT_EQ(v.execute("EXPORT \\in\\sub\\two.ign " + (dir / "out").string()), EmbeddedArchive::kExported);
+  EXPECT_EQ(v.execute("EXPORT \\in\\sub\\two.ign " + (dir / "out").string()),
+            EmbeddedArchive::kExported);
   EXPECT_EQ(v.console().substr(v.console().rfind('\n', v.console().size() - 2)),
             "\n (1 file extracted)\n");
 }

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/pickup_capture.h"
 #include "link/frame.h"
+#include "link/pickup_capture.h"
 #include "sim_unit.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "maps/map_defs.h"
-#include "maps/sheet_text.h"
 #include "maps/map_paste.h"
+#include "maps/sheet_text.h"
 #include "params/address_map.h"
 #include "text/user_dialogs.h"
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "base/app_clock.h"
+#include "link/frame.h"
 #include "link/pickup_capture.h"
 #include "link/port_manager.h"
-#include "link/frame.h"
 
 namespace q3 {
 namespace {

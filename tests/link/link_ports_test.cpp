@@ -13,8 +13,8 @@
 
 #include "base/app_clock.h"
 #include "base/debug_log.h"
-#include "link/port_manager.h"
 #include "link/memory_device.h"
+#include "link/port_manager.h"
 
 namespace q3 {
 namespace {

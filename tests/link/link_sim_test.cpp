@@ -161,7 +161,8 @@ TEST(SimUnit, MonitorShowsVersionStoringAndTestCommands) {
   n = buildFrameB(f, kProto3150, kOpMonitor, data, 104, 0);
   ASSERT_TRUE(parse(kProto3150, ask(u, Bytes(f, f + n), 10000), rx));
   EXPECT_EQ(m[2 * MonitorWord::SavingCounter] | m[2 * MonitorWord::SavingCounter + 1] << 8, 0);
-  EXPECT_EQ(m[2 * MonitorWord::ServoPos1] | m[2 * MonitorWord::ServoPos1 + 1] << 8, 2750);  // acted once
+  EXPECT_EQ(m[2 * MonitorWord::ServoPos1] | m[2 * MonitorWord::ServoPos1 + 1] << 8,
+            2750);  // acted once
   const int rpm = m[2 * MonitorWord::EngineSpeed] | m[2 * MonitorWord::EngineSpeed + 1] << 8;
   EXPECT_GE(rpm, 1300);
   EXPECT_LT(rpm, 11000);
@@ -190,7 +191,8 @@ TEST(SimUnit, PickupBlockFollowsTheTriggerDescription) {
     FrameReceiver rx;
     ASSERT_TRUE(parse(kProto3150, out, rx));
     const uint8_t* m = rx.frame;  // frame offset k = monitor index k
-    const int len = m[2 * MonitorWord::PickupBlockLength] | m[2 * MonitorWord::PickupBlockLength + 1] << 8;
+    const int len =
+        m[2 * MonitorWord::PickupBlockLength] | m[2 * MonitorWord::PickupBlockLength + 1] << 8;
     ASSERT_GT(len, 0);
     ASSERT_EQ(len % 4, 0);
     ASSERT_EQ(out.size(), 152u + size_t(len));

@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "base/app_clock.h"
-#include "link/pickup_capture.h"
 #include "link/link_engine.h"
 #include "link/memory_device.h"
+#include "link/pickup_capture.h"
 #include "sim_unit.h"
 
 namespace q3 {

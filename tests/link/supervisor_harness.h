@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "base/app_clock.h"
-#include "link/protocol_engine.h"
 #include "link/memory_device.h"
 #include "link/operation_status.h"
+#include "link/protocol_engine.h"
 #include "link/supervisor.h"
 #include "params/param_model.h"
 #include "text/user_dialogs.h"

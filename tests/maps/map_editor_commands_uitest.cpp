@@ -8,9 +8,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include "maps/map_editor_fixture.h"
 #include "maps/maps_fixture.h"
 #include "maps/sheet_text.h"
-#include "maps/map_editor_fixture.h"
 #include "text/mstring.h"
 
 namespace q3 {

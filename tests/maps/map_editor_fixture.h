@@ -46,7 +46,7 @@ struct Page {
     page.resize(width + 20, height + 40);
     const q3::MapControlSetup setup = q3::mapControlSetup(owner);
     auto* t = new q3::MapEditor(owner, setup.width ? setup.width : width,
-                           setup.height ? setup.height : height, setup.options, &page);
+                                setup.height ? setup.height : height, setup.options, &page);
     t->setObjectName("TabUnderTest");
     q3::defineMap(t->model());
     q3::loadMap(t->model(), img);

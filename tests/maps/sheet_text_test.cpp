@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "maps/maps_fixture.h"
 #include "maps/map_paste.h"
+#include "maps/maps_fixture.h"
 #include "text/mstring.h"
 
 namespace q3 {

@@ -132,7 +132,7 @@ TEST_F(Widgets, ARefreshReachesTheControlsByName) {
 // The bands are laid along their gauge from its parts; a thin band keeps a pixel.
 TEST_F(Widgets, BandsFollowTheirGauge) {
   model.image().setByte(q3::ImageByte::Map2Accel, 30);  // threshold 3000 of a scale of 6000
-  const int bar[4] = {100, 101, 160, 200};         // blue 1 % of a 40 pixel gauge
+  const int bar[4] = {100, 101, 160, 200};              // blue 1 % of a 40 pixel gauge
   for (int i = 0; i < 4; ++i) model.image().setByte(q3::ImageByte::LambdaBar + i, bar[i]);
   refresh();
   EXPECT_EQ(child<QLabel>(*panel, "LabelAccBelow")->geometry(), QRect(10, 522, 100, 4));

@@ -101,7 +101,8 @@ TEST_F(BikePageTest, EdgeEditsLandInTheirBits) {
     w<QCheckBox>("CheckBoxPalec1ZacH2")->setChecked(c.secondEdge);
     w<QCheckBox>("CheckBoxPalec1ZacP2")->setChecked(c.secondPickup);
     page->store();
-    EXPECT_EQ(img().byte(ImageByte::EdgeStart), c.stored) << "type " << c.type << " lobe " << c.lobe;
+    EXPECT_EQ(img().byte(ImageByte::EdgeStart), c.stored)
+        << "type " << c.type << " lobe " << c.lobe;
     EXPECT_EQ(q3::pages::edgeLobe(c.type, c.stored), c.lobe);
   }
 }

@@ -57,12 +57,15 @@ TEST_F(PagesWindowTest, OneControlChangeIsOneUndoStepAndReachesTheFile) {
     const char* spin;
     int byte;
   };
-  const Case cases[] = {
-      {0, "UpDownLimiter", ImageByte::Limiter},         {1, "UpDownRevWoIgnition", ImageByte::RevWoIgnition},
-      {3, "UpDownBaseAdv", ImageByte::BaseAdv},         {4, "UpDownPOutHyster2", ImageByte::PoutFurther + 1},
-      {5, "UpDownServoHyster", ImageByte::ServoHyster}, {6, "UpDownGearAutoBand", ImageByte::GearAutoBand},
-      {7, "UpDownGearKorAdv1", ImageByte::GearCorrAdv}, {8, "UpDownGas1", ImageByte::N2oGas1},
-      {9, "UpDownLambdaBar1", ImageByte::LambdaBar + 1}};
+  const Case cases[] = {{0, "UpDownLimiter", ImageByte::Limiter},
+                        {1, "UpDownRevWoIgnition", ImageByte::RevWoIgnition},
+                        {3, "UpDownBaseAdv", ImageByte::BaseAdv},
+                        {4, "UpDownPOutHyster2", ImageByte::PoutFurther + 1},
+                        {5, "UpDownServoHyster", ImageByte::ServoHyster},
+                        {6, "UpDownGearAutoBand", ImageByte::GearAutoBand},
+                        {7, "UpDownGearKorAdv1", ImageByte::GearCorrAdv},
+                        {8, "UpDownGas1", ImageByte::N2oGas1},
+                        {9, "UpDownLambdaBar1", ImageByte::LambdaBar + 1}};
   for (const Case& c : cases) {
     form->pageControl()->setCurrentIndex(c.page);
     auto* spin = form->findChild<QSpinBox*>(c.spin);

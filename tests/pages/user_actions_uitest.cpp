@@ -152,7 +152,9 @@ TEST_F(UserActionTest, OneUndoEntryAndOneProgrammingPerAction) {
          img.setByte(ImageByte::GearSystem, 2);
        }},
       {"clutch mode", 7, [](UserActionTest& t) { t.click("RadioGroupClutchMode1"); }, true,
-       [](q3::ParamImage& img) { img.setByte(ImageByte::InputFunction + 5, q3::kInputQuickshift); }},
+       [](q3::ParamImage& img) {
+         img.setByte(ImageByte::InputFunction + 5, q3::kInputQuickshift);
+       }},
       {"advance correction gear 3", 7, [](UserActionTest& t) { t.spin("UpDownGearKorAdv3"); }},
       {"gas 1", 8, [](UserActionTest& t) { t.spin("UpDownGas1"); }},
       {"proprietary value", 9, [](UserActionTest& t) { t.spin("UpDownProp1"); }},

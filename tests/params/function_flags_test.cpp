@@ -5,8 +5,8 @@
 
 #include "params/address_map.h"
 
-using q3::ImageByte;
 using q3::Fn;
+using q3::ImageByte;
 
 namespace {
 

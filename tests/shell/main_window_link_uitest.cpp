@@ -19,9 +19,9 @@
 #include <functional>
 
 #include "files/unit_backup.h"
-#include "link/protocol_engine.h"
 #include "link/link_session.h"
 #include "link/port_release_server.h"
+#include "link/protocol_engine.h"
 #include "link/supervisor.h"
 #include "params/param_model.h"
 #include "shell/ui/main_window.h"

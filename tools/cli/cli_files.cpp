@@ -10,12 +10,12 @@
 #include "base/app_settings.h"
 #include "cli_command.h"
 #include "cli_params.h"
+#include "files/embedded_archive.h"
 #include "files/ign_document.h"
 #include "files/ign_layout.h"
 #include "files/ign_scanner.h"
 #include "files/ign_writer.h"
 #include "files/service_tools.h"
-#include "files/embedded_archive.h"
 #include "params/param_model.h"
 
 namespace q3cli {

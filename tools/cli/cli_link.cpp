@@ -256,8 +256,8 @@ void printMonitor(const q3::MonitorBuffer& m, bool csv, bool header) {
         load == 2 ? "kPa" : "%", m.word(MonitorWord::LoadVoltage), adv(0), adv(1), adv(2), adv(3),
         m.word(MonitorWord::SupplyVoltage) / 1000.0, m.word(MonitorWord::Dwell) / 10.0,
         m.word(MonitorWord::DwellOpt) / 10.0, m.byte(MonitorByte::Gear), m.word(MonitorWord::Speed),
-        m.byte(MonitorByte::Lambda) / 10.0, m.word(MonitorWord::LambdaVoltage), m.byte(MonitorByte::InputsGrounded),
-        m.byte(MonitorByte::FunctionStates));
+        m.byte(MonitorByte::Lambda) / 10.0, m.word(MonitorWord::LambdaVoltage),
+        m.byte(MonitorByte::InputsGrounded), m.byte(MonitorByte::FunctionStates));
   }
   std::fflush(stdout);
 }

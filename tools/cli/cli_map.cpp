@@ -23,8 +23,8 @@
 #include "cli_files.h"
 #include "files/ign_document.h"
 #include "maps/map_defs.h"
-#include "maps/sheet_text.h"
 #include "maps/map_paste.h"
+#include "maps/sheet_text.h"
 #include "params/param_model.h"
 #include "text/mstring.h"
 

@@ -269,8 +269,8 @@ class MapEditor : public QWidget {
   QPoint m_pointer{-1, -1};
   std::vector<int32_t> m_scratch;
   bool m_previewOn = false;
-  int m_wheelRest = 0;  // wheel travel short of a notch
-  SheetSelection m_selAtPress;    // the selection a Ctrl drag adds to
+  int m_wheelRest = 0;          // wheel travel short of a notch
+  SheetSelection m_selAtPress;  // the selection a Ctrl drag adds to
   MapGraphView m_graph{*this};
   std::vector<ToolButton> m_buttons;
   QString m_buttonDown;  // the push button pressed and not yet released

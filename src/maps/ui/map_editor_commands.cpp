@@ -15,8 +15,8 @@
 #include <algorithm>
 
 #include "maps/sheet_text.h"
-#include "maps/ui/paint_util.h"
 #include "maps/ui/map_editor.h"
+#include "maps/ui/paint_util.h"
 #include "text/user_dialogs.h"
 
 static void initMapBitmaps() { Q_INIT_RESOURCE(maps_bitmaps); }

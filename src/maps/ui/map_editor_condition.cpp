@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "maps/ui/paint_util.h"
 #include "maps/ui/map_editor.h"
 #include "maps/ui/map_graph_view.h"
+#include "maps/ui/paint_util.h"
 
 namespace q3 {
 

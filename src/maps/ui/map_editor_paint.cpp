@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "maps/map_defs.h"
-#include "maps/ui/paint_util.h"
 #include "maps/ui/map_editor.h"
+#include "maps/ui/paint_util.h"
 #include "text/mstring.h"
 
 namespace q3 {

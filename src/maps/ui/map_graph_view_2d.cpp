@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "maps/ui/paint_util.h"
 #include "maps/ui/map_editor.h"
 #include "maps/ui/map_graph_view.h"
+#include "maps/ui/paint_util.h"
 
 namespace q3 {
 
@@ -443,7 +443,7 @@ bool MapGraphView::press2D(const QRect& frame, QPoint pos, Qt::KeyboardModifiers
 }
 
 bool MapGraphView::move2D(const QRect& frame, QPoint pos, Qt::MouseButtons buttons,
-                       Qt::KeyboardModifiers mods) {
+                          Qt::KeyboardModifiers mods) {
   MapModel& m = m_tab.model();
   if (m_drag.active()) {
     // The whole travel of the pointer, at the scales under it.

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "maps/ui/paint_util.h"
 #include "maps/ui/map_editor.h"
 #include "maps/ui/map_graph_view.h"
+#include "maps/ui/paint_util.h"
 
 namespace q3 {
 
@@ -467,7 +467,8 @@ bool MapGraphView::release3D() {
   return was;
 }
 
-bool MapGraphView::wheel3D(const QRect& frame, QPoint pos, int notches, Qt::KeyboardModifiers mods) {
+bool MapGraphView::wheel3D(const QRect& frame, QPoint pos, int notches,
+                           Qt::KeyboardModifiers mods) {
   if (notches == 0) return false;
   const int k = notches > 0 ? 1 : -1;
   if (pos.x() < frame.left() + kPanelWidth) {

@@ -29,7 +29,8 @@ constexpr int kExtrasX = 450;
 const char* const kCaptureFilter = "Pickup captures (*.q3pickup);;All files (*)";
 }  // namespace
 
-PickupScopeWindow::PickupScopeWindow(PickupAnalyzer& engine, PickupMonitorSettings& settings, QWidget* parent)
+PickupScopeWindow::PickupScopeWindow(PickupAnalyzer& engine, PickupMonitorSettings& settings,
+                                     QWidget* parent)
     : QWidget(parent, Qt::Window), m_engine(engine), m_settings(settings) {
   setObjectName("FormMon");
   setWindowTitle("PickUp monitor");
@@ -351,7 +352,7 @@ void PickupScopeWindow::showError(const QString& text) {
 }
 
 bool PickupScopeWindow::writeShown(const QString& path, const QString& nothingYet,
-                          bool (*write)(const std::string&, const PickupBlock&)) {
+                                   bool (*write)(const std::string&, const PickupBlock&)) {
   if (m_engine.shownBlock().samples.empty()) {
     showError(nothingYet);
     return false;

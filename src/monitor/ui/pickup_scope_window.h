@@ -46,7 +46,8 @@ class PickupScopeWindow : public QWidget {
     std::function<void(const QString& text)> error;
   };
 
-  PickupScopeWindow(PickupAnalyzer& engine, PickupMonitorSettings& settings, QWidget* parent = nullptr);
+  PickupScopeWindow(PickupAnalyzer& engine, PickupMonitorSettings& settings,
+                    QWidget* parent = nullptr);
   void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
 
   // ButtonPause: "Continue" while paused, "Pause" otherwise.

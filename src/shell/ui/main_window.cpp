@@ -43,7 +43,8 @@ const char* const kPageNames[MainWindow::kPages] = {
 
 }  // namespace
 
-MainWindow::MainWindow(const QStringList& args, QWidget* parent) : QMainWindow(parent), m_args(args) {
+MainWindow::MainWindow(const QStringList& args, QWidget* parent)
+    : QMainWindow(parent), m_args(args) {
   setObjectName("MainForm");
   setWindowTitle(QString::fromLatin1(q3::kProductName));
   resize(1000, 720);
@@ -444,7 +445,9 @@ void MainWindow::formClose() {
   m_core.status().freeTexts();
 }
 
-void MainWindow::stopRecordingAndPlayback() { m_core.runClose(CloseStep::StopRecordingAndPlayback); }
+void MainWindow::stopRecordingAndPlayback() {
+  m_core.runClose(CloseStep::StopRecordingAndPlayback);
+}
 void MainWindow::stopUpdateCheck() { m_core.runClose(CloseStep::StopUpdateCheck); }
 void MainWindow::closePorts() { m_core.runClose(CloseStep::ClosePorts); }
 void MainWindow::storeActivePage() { m_core.runClose(CloseStep::StoreActivePage); }

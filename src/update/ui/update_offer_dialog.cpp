@@ -17,8 +17,8 @@ QString caption(const char* english, const char* czech) {
 }
 }  // namespace
 
-UpdateOfferDialog::UpdateOfferDialog(const PatchOffer& offer, std::function<bool(const QUrl&)> openLink,
-                       QWidget* parent)
+UpdateOfferDialog::UpdateOfferDialog(const PatchOffer& offer,
+                                     std::function<bool(const QUrl&)> openLink, QWidget* parent)
     : QDialog(parent) {
   setObjectName("FormPatch");
   setWindowTitle(caption("Update", "Aktualizace"));

@@ -19,7 +19,7 @@ class UpdateOfferDialog : public QDialog {
  public:
   // openLink opens the web page for "go to WWW" (the window stays open).
   UpdateOfferDialog(const PatchOffer& offer, std::function<bool(const QUrl&)> openLink,
-             QWidget* parent = nullptr);
+                    QWidget* parent = nullptr);
 
   // The button that ended the window; closing it otherwise is "remind later".
   UpdateChoice choice() const { return m_choice; }
