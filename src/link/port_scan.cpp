@@ -130,24 +130,7 @@ bool PortNumbering::systemList(std::vector<PortDevice>& out) {
     const std::string path = info.systemLocation().toStdString();
     out.push_back({path, identityOf(path)});
   }
-  if (const char* extra = std::getenv("QUELIN3_EXTRA_PORTS")) {
-    std::string s = extra;
-    size_t pos = 0;
-    while (pos <= s.size()) {
-      const size_t colon = s.find(':', pos);
-      const std::string p =
-          s.substr(pos, colon == std::string::npos ? std::string::npos : colon - pos);
-      if (!p.empty() && fs::exists(p, ec)) out.push_back({p, p});
-      if (colon == std::string::npos) break;
-      pos = colon + 1;
-    }
-  }
   return true;
-}
-
-std::string PortNumbering::defaultStorePath() {
-  const std::string dir = dataFolder();
-  return dir.empty() ? std::string() : dir + "ports.ini";
 }
 
 }  // namespace q3

@@ -46,9 +46,9 @@ std::string updateServerSetting(const KeyFile& applicationIni) {
   return applicationIni.value(kSettingsSection, "UpdateServer").value_or("");
 }
 
-QUrl updateServerUrl(const std::string& setting) {
-  if (const char* env = std::getenv(kUpdateServerEnv); env && *env) {
-    QUrl u = parseServerUrl(env);
+QUrl updateServerUrl(const std::string& startOption, const std::string& setting) {
+  if (!startOption.empty()) {
+    QUrl u = parseServerUrl(startOption);
     return u.isEmpty() ? QUrl(kPlaceholderUpdateServer) : u;
   }
   if (!setting.empty()) {

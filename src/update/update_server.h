@@ -14,12 +14,11 @@ class KeyFile;
 // A name under the reserved ".invalid" domain: it never resolves, so no
 // traffic leaves the machine until a server is configured.
 inline constexpr const char* kPlaceholderUpdateServer = "https://updates.quelin3.invalid";
-inline constexpr const char* kUpdateServerEnv = "QUELIN3_UPDATE_SERVER";
 
-// The base address: QUELIN3_UPDATE_SERVER when set, else the setting
-// UpdateServer when set, else the placeholder. A value that is not an http or
-// https address with a host gives the placeholder too.
-QUrl updateServerUrl(const std::string& setting);
+// The base address: the start option (QUELIN3_UPDATE_SERVER) when set, else
+// the setting UpdateServer when set, else the placeholder. A value that is not
+// an http or https address with a host gives the placeholder too.
+QUrl updateServerUrl(const std::string& startOption, const std::string& setting);
 // The setting UpdateServer of application.ini (section FORM_HLAV); the
 // program never writes it, an administrator or a workshop does.
 std::string updateServerSetting(const KeyFile& applicationIni);

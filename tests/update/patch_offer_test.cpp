@@ -174,14 +174,13 @@ TEST(PatchOffer, LinksTurnedDownLeaveTheButtonHidden) {
 }
 
 TEST(UpdateServer, BaseAddressAndPages) {
-  unsetenv(q3::kUpdateServerEnv);
-  EXPECT_EQ(q3::updateServerUrl(""), QUrl(q3::kPlaceholderUpdateServer));
-  EXPECT_EQ(q3::updateServerUrl("http://10.0.0.5:8080/q3/"), QUrl("http://10.0.0.5:8080/q3/"));
-  EXPECT_EQ(q3::updateServerUrl("ftp://x"), QUrl(q3::kPlaceholderUpdateServer));
-  EXPECT_EQ(q3::updateServerUrl("no address"), QUrl(q3::kPlaceholderUpdateServer));
-  setenv(q3::kUpdateServerEnv, "https://env.example.org", 1);
-  EXPECT_EQ(q3::updateServerUrl("http://10.0.0.5"), QUrl("https://env.example.org"));
-  unsetenv(q3::kUpdateServerEnv);
+  EXPECT_EQ(q3::updateServerUrl("", ""), QUrl(q3::kPlaceholderUpdateServer));
+  EXPECT_EQ(q3::updateServerUrl("", "http://10.0.0.5:8080/q3/"), QUrl("http://10.0.0.5:8080/q3/"));
+  EXPECT_EQ(q3::updateServerUrl("", "ftp://x"), QUrl(q3::kPlaceholderUpdateServer));
+  EXPECT_EQ(q3::updateServerUrl("", "no address"), QUrl(q3::kPlaceholderUpdateServer));
+  // The start option (QUELIN3_UPDATE_SERVER) wins over the setting.
+  EXPECT_EQ(q3::updateServerUrl("https://env.example.org", "http://10.0.0.5"),
+            QUrl("https://env.example.org"));
 
   q3::KeyFile kf;
   kf.parse("[FORM_HLAV]\nUpdateServer=http://w.example.org\n");

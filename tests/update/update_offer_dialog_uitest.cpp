@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 #include "text/recording_dialogs.h"
 #include "update/ui/about_dialog.h"
@@ -204,15 +204,16 @@ TEST(AboutWindow, NamesTheProgramLicencesAndPlaces) {
 TEST(AboutWindow, SpeaksTheUsersLanguage) {
   app();
   QTemporaryDir data;
-  qputenv("QUELIN3_DATA_DIR", data.path().toLocal8Bit());
+  q3::AppPaths paths;
+  paths.dataDir = data.path().toStdString() + "/";
   const char* titles[] = {"About", "Über Programm", "O programu"};
   for (int lang = 0; lang < 3; ++lang) {
     LanguageScope scope(lang);
-    q3::AboutDialog about(q3::AboutInfo::current(QUrl("https://w.example.org")));
+    q3::AboutDialog about(q3::AboutInfo::current(paths, "", QUrl("https://w.example.org")));
     EXPECT_EQ(about.windowTitle(), titles[lang]);
     EXPECT_TRUE(about.plainText().contains(data.path()));
+    EXPECT_TRUE(about.plainText().contains(data.path() + "/ZAR.err"));
   }
-  qunsetenv("QUELIN3_DATA_DIR");
   LanguageScope scope(1);
   EXPECT_TRUE(q3::AboutDialog(q3::AboutInfo{}).plainText().contains("Einstellungsordner"));
 }
