@@ -129,10 +129,10 @@ void UpdateCheck::onFinished() {
     else
       r = evaluateUpdateAnswer(status, m_body, m_request);
   }
-  finish(std::move(r));
+  finish(r);
 }
 
-void UpdateCheck::finish(UpdateCheckResult r) {
+void UpdateCheck::finish(const UpdateCheckResult& r) {
   Done done = std::move(m_done);
   drop();
   m_body.clear();

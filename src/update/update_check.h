@@ -72,7 +72,7 @@ class UpdateCheck : public QObject {
  private:
   void onReadyRead();
   void onFinished();
-  void finish(UpdateCheckResult r);
+  void finish(const UpdateCheckResult& r);
   void drop();
 
   QNetworkAccessManager* m_nam = nullptr;
