@@ -6,28 +6,15 @@
 #include <string>
 
 #include "files/files_fixture.h"
+#include "support/tool_runner.h"
 
 namespace {
 
-struct ToolRun {
-  int code;
-  std::string out;
-};
+using q3test::ToolRun;
 
 class ToolCli : public q3test::ScratchDir {
  protected:
-  ToolRun tool(const std::string& args) {
-    std::string cmd = std::string(Q3_TOOL) + " " + args + " 2>/dev/null";
-    ToolRun r{-1, {}};
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-  }
+  ToolRun tool(const std::string& args) { return q3test::runTool(Q3_TOOL, args); }
   std::string q(const std::string& leaf) { return "'" + path(leaf) + "'"; }
 };
 

@@ -28,7 +28,7 @@
 #include "maps/ui/map_editor.h"
 #include "print/paper_look.h"
 #include "print/window_printer.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "text/recording_dialogs.h"
 
 namespace {
