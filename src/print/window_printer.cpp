@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPicture>
 #include <QPrintDialog>
@@ -12,7 +14,13 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QWidget>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+
 #include <algorithm>
+#include <cerrno>
+
+#include "base/safe_write.h"
 
 #include "print/paper_look.h"
 #include "text/mstring.h"
@@ -56,6 +64,61 @@ void orientFor(QPrinter& printer, const QWidget* window) {
 
 QString printerName(const QPrinter& printer) {
   return printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+}
+
+// A PDF goes through the program's safe file write: the printer writes a
+// temporary file beside the target, which replaces the target only when the
+// document is complete. The printer's own file writes report no failure, so
+// a document that does not end with its end-of-file marker is taken as cut
+// short (a full disk, a size limit) and the old file stays.
+bool pdfComplete(const std::string& path) {
+  QFile f(QString::fromStdString(path));
+  if (!f.open(QIODevice::ReadOnly) || f.size() < 16) return false;
+  f.seek(f.size() - 16);
+  return f.readAll().contains("%%EOF");
+}
+
+std::string shortFileCause(const std::string& path) {
+  struct statvfs vfs {};
+  const std::string folder = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+  if (::statvfs(folder.c_str(), &vfs) == 0 && vfs.f_bavail == 0) return writeCause(ENOSPC);
+  struct rlimit lim {};
+  if (::getrlimit(RLIMIT_FSIZE, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY &&
+      QFileInfo(QString::fromStdString(path)).size() >= qint64(lim.rlim_cur))
+    return writeCause(EFBIG);
+  return "the document was cut short";
+}
+
+template <typename Print>
+PrintResult printPdfSafely(QPrinter& printer, Print print) {
+  const QString target = printer.outputFileName();
+  PendingFile file(target.toStdString());
+  PrintResult r;
+  if (!file.isOpen()) {
+    r.status = PrintStatus::Failed;
+    r.error = QString::fromStdString(file.failure().message);
+    return r;
+  }
+  printer.setOutputFileName(QString::fromStdString(file.tempPath()));
+  r = print();
+  printer.setOutputFileName(target);
+  if (r.status != PrintStatus::Printed) return r;
+  FileWriteResult done;
+  if (pdfComplete(file.tempPath())) {
+    done = file.commit();
+  } else {
+    done.cause = shortFileCause(file.tempPath());
+    done.message = "cannot write " + target.toStdString() + ": " + done.cause;
+  }
+  if (!done.ok) {
+    r.status = PrintStatus::Failed;
+    r.error = QString::fromStdString(done.message);
+  }
+  return r;
+}
+
+bool printsToPdfFile(const QPrinter& printer) {
+  return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
 }
 
 }  // namespace
@@ -127,7 +190,10 @@ PrintResult WindowPrinter::run(PrintScope scope) {
       r.status = PrintStatus::Cancelled;
       return r;
     }
-    r = printTo(printer, scope);
+    if (printsToPdfFile(printer))
+      r = printPdfSafely(printer, [&] { return printTo(printer, scope); });
+    else
+      r = printTo(printer, scope);
   }
   if (r.status == PrintStatus::Failed || r.status == PrintStatus::NothingToPrint)
     dialogs().message(ml(kPrintFailedText), r.error.toStdString(), DialogKind::Error);
@@ -176,7 +242,8 @@ PrintResult printAllToPdf(QTabWidget* pages, const QString& path) {
   printer.setOutputFileName(path);
   QWidget* window = pages ? pages->window() : nullptr;
   if (window) orientFor(printer, window);
-  return WindowPrinter(window, pages).printTo(printer, PrintScope::AllPages);
+  WindowPrinter wp(window, pages);
+  return printPdfSafely(printer, [&] { return wp.printTo(printer, PrintScope::AllPages); });
 }
 
 }  // namespace q3
