@@ -27,19 +27,23 @@ enum class WriteFault { KillAtFirstWrite, KillAtRename, FileSizeLimit, FullDisk 
 
 inline const char* writeFaultName(WriteFault f) {
   switch (f) {
-    case WriteFault::KillAtFirstWrite: return "killed at the first write";
-    case WriteFault::KillAtRename: return "killed at the rename";
-    case WriteFault::FileSizeLimit: return "file-size limit";
-    case WriteFault::FullDisk: return "full disk";
+    case WriteFault::KillAtFirstWrite:
+      return "killed at the first write";
+    case WriteFault::KillAtRename:
+      return "killed at the rename";
+    case WriteFault::FileSizeLimit:
+      return "file-size limit";
+    case WriteFault::FullDisk:
+      return "full disk";
   }
   return "?";
 }
 
 struct WriteFaultRun {
-  bool skipped = false;   // the fault could not be set up here (no tmpfs mount)
-  bool killed = false;    // the child ended by SIGKILL
-  std::string message;    // what the writer reported ("" when it reported success)
-  std::string content;    // the file's bytes afterwards
+  bool skipped = false;  // the fault could not be set up here (no tmpfs mount)
+  bool killed = false;   // the child ended by SIGKILL
+  std::string message;   // what the writer reported ("" when it reported success)
+  std::string content;   // the file's bytes afterwards
 };
 
 inline std::string readFileBytes(const std::string& path) {
@@ -55,9 +59,9 @@ inline q3::WriteStep& killStep() {
 }
 
 // write(path) performs the write and returns its message, "" on success.
-inline WriteFaultRun runWriteWithFault(WriteFault fault, const std::string& folder,
-                                       const std::string& path, const std::string& oldContent,
-                                       const std::function<std::string(const std::string&)>& write) {
+inline WriteFaultRun runWriteWithFault(
+    WriteFault fault, const std::string& folder, const std::string& path,
+    const std::string& oldContent, const std::function<std::string(const std::string&)>& write) {
   WriteFaultRun run;
   int fds[2];
   if (::pipe(fds) != 0) return run;
@@ -97,8 +101,8 @@ inline WriteFaultRun runWriteWithFault(WriteFault fault, const std::string& fold
       ::setrlimit(RLIMIT_FSIZE, &lim);
     }
     if (fault == WriteFault::KillAtFirstWrite || fault == WriteFault::KillAtRename) {
-      killStep() = fault == WriteFault::KillAtRename ? q3::WriteStep::Rename
-                                                      : q3::WriteStep::FirstWrite;
+      killStep() =
+          fault == WriteFault::KillAtRename ? q3::WriteStep::Rename : q3::WriteStep::FirstWrite;
       q3::setWriteStepListener([](q3::WriteStep step, const std::string&) {
         if (step == killStep()) ::raise(SIGKILL);
       });

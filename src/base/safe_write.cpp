@@ -37,7 +37,7 @@ std::string folderOf(const std::string& path) {
 std::string resolveLinks(const std::string& path) {
   std::string cur = path;
   for (int hop = 0; hop < 40; ++hop) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(cur.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return cur;
     std::vector<char> buf(PATH_MAX + 1);
     const ssize_t n = ::readlink(cur.c_str(), buf.data(), buf.size() - 1);
@@ -81,7 +81,7 @@ void setWriteStepListener(WriteStepListener listener) {
 
 PendingFile::PendingFile(const std::string& target)
     : m_target(resolveLinks(target)), m_shown(target) {
-  struct stat st{};
+  struct stat st {};
   if (::stat(m_target.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) {
       fail(EISDIR, "cannot write");

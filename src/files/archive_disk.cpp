@@ -171,8 +171,8 @@ int EmbeddedArchive::exportEntry(const ArchiveEntry& e, const std::string& diskD
     error("ERROR - damaged entry: " + e.name);
     return -1;
   }
-  const FileWriteResult w = writeFileSafely(
-      target.string(), {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+  const FileWriteResult w =
+      writeFileSafely(target.string(), {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
   if (!w.ok) {
     error("ERROR - can't create file: " + w.message);
     return -1;

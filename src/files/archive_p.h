@@ -18,7 +18,8 @@ namespace q3::archive_detail {
 namespace fs = std::filesystem;
 
 inline constexpr size_t kLoadChunk = 262144;
-inline constexpr int kMaxDepth = 64;  // deeper trees are taken as damaged (and would exhaust the stack)
+inline constexpr int kMaxDepth =
+    64;  // deeper trees are taken as damaged (and would exhaust the stack)
 inline constexpr int64_t kFiletimeUnixShift = 11644473600LL;  // seconds from 1601 to 1970
 
 inline void put32(uint8_t* p, uint32_t v) {

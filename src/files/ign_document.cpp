@@ -18,8 +18,10 @@ namespace {
 
 // The open-error message; a failed write adds its cause on a line of its own.
 void openErrorMessage(const std::string& cause = {}) {
-  dialogs().message("QUELIN3", cause.empty() ? ml(kMsgOpenFileError) : std::string(ml(kMsgOpenFileError)) + "\n" + cause,
-                    DialogKind::Error);
+  dialogs().message(
+      "QUELIN3",
+      cause.empty() ? ml(kMsgOpenFileError) : std::string(ml(kMsgOpenFileError)) + "\n" + cause,
+      DialogKind::Error);
 }
 
 // Index of the extension's "." in path, or npos when the file name has none.

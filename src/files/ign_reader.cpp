@@ -486,13 +486,15 @@ std::optional<IgnWarning> ignEncodingProblem(std::string_view t) {
   w.kind = IgnWarningKind::Encoding;
   w.line = 1;
   if ((at(0) == 0xFF && at(1) == 0xFE) || (at(0) == 0xFE && at(1) == 0xFF)) {
-    w.detail = "the file is UTF-16 text (it begins with a byte-order mark); settings files are "
-               "single-byte text";
+    w.detail =
+        "the file is UTF-16 text (it begins with a byte-order mark); settings files are "
+        "single-byte text";
     return w;
   }
   if (at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) {
-    w.detail = "the file begins with a UTF-8 byte-order mark; settings files are single-byte "
-               "text without one";
+    w.detail =
+        "the file begins with a UTF-8 byte-order mark; settings files are single-byte "
+        "text without one";
     return w;
   }
   const size_t nul = t.find('\0');

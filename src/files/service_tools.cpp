@@ -155,8 +155,7 @@ ParamImage defaultImageForBike(int bike) {
   return m.image();
 }
 
-int saveAllNew(const std::string& dir, const IgnWriteInfo& info,
-               std::string (*nameOf)(int bike)) {
+int saveAllNew(const std::string& dir, const IgnWriteInfo& info, std::string (*nameOf)(int bike)) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   int written = 0;
@@ -166,7 +165,8 @@ int saveAllNew(const std::string& dir, const IgnWriteInfo& info,
     if (writeIgnText(path, renderIgn(defaultImageForBike(bike), info), &why))
       ++written;
     else
-      dialogs().message("QUELIN3", std::string(ml(kMsgOpenFileError)) + "\n" + why, DialogKind::Error);
+      dialogs().message("QUELIN3", std::string(ml(kMsgOpenFileError)) + "\n" + why,
+                        DialogKind::Error);
   }
   return written;
 }

@@ -1,6 +1,9 @@
 // Print, Print all, preview and the PDF output of the main window's pages.
 #include "print/window_printer.h"
 
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -14,14 +17,10 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QWidget>
-#include <sys/resource.h>
-#include <sys/statvfs.h>
-
 #include <algorithm>
 #include <cerrno>
 
 #include "base/safe_write.h"
-
 #include "print/paper_look.h"
 #include "text/mstring.h"
 #include "text/user_dialogs.h"

@@ -1,6 +1,8 @@
 // The one file write: what it replaces and what it leaves alone (links,
 // FIFOs, permissions, concurrent writers), and the settings files written
 // through it under kills, a size limit and a full disk.
+#include "base/safe_write.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,7 +13,6 @@
 
 #include "base/app_settings.h"
 #include "base/key_file.h"
-#include "base/safe_write.h"
 #include "write_faults.h"
 
 namespace fs = std::filesystem;
@@ -44,7 +45,7 @@ TEST(SafeWrite, KeepsPermissionsOfTheReplacedFile) {
   ASSERT_TRUE(q3::writeFileSafely(p, "old"));
   ASSERT_EQ(::chmod(p.c_str(), 0600), 0);
   ASSERT_TRUE(q3::writeFileSafely(p, "new"));
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat(p.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_EQ(readFileBytes(p), "new");
@@ -152,8 +153,7 @@ TEST(SafeWrite, SettingsWritersUnderKillsAndFullDisk) {
   ini.set("FORM_HLAV", "File", std::string(300, 'f'));
   const std::vector<Writer> writers = {
       {"application.ini", "application.ini",
-       [&](const std::string& p) { return ini.save(p) ? "" : std::string("failed"); },
-       ini.text()},
+       [&](const std::string& p) { return ini.save(p) ? "" : std::string("failed"); }, ini.text()},
       {"default.ini", "default.ini",
        [&](const std::string& p) {
          return q3::writeImageDump(p, image, q3::kImageBytes) ? "" : std::string("failed");
