@@ -79,10 +79,14 @@ void setWriteStepListener(WriteStepListener listener) {
   g_listener.store(listener, std::memory_order_release);
 }
 
-PendingFile::PendingFile(const std::string& target)
-    : m_target(resolveLinks(target)), m_shown(target) {
+PendingFile::PendingFile(const std::string& target) : m_target(target), m_shown(target) {
   struct stat st {};
-  if (::stat(m_target.c_str(), &st) == 0) {
+  // A FIFO or device is opened by its own name (the kernel follows the links,
+  // which may lead to names like "pipe:[...]" that no path reaches); a
+  // regular file or a new one is replaced where the links finally point.
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (!exists || S_ISREG(st.st_mode)) m_target = resolveLinks(target);
+  if (exists) {
     if (S_ISDIR(st.st_mode)) {
       fail(EISDIR, "cannot write");
       return;
