@@ -85,7 +85,7 @@ std::string shortFileCause(const std::string& path) {
   if (::getrlimit(RLIMIT_FSIZE, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY &&
       QFileInfo(QString::fromStdString(path)).size() >= qint64(lim.rlim_cur))
     return writeCause(EFBIG);
-  return "the document was cut short";
+  return {};
 }
 
 template <typename Print>
@@ -101,12 +101,19 @@ PrintResult printPdfSafely(QPrinter& printer, Print print) {
   printer.setOutputFileName(QString::fromStdString(file.tempPath()));
   r = print();
   printer.setOutputFileName(target);
+  if (r.status == PrintStatus::Failed) {
+    // The printer gives up when its file cannot grow; say why.
+    const std::string cause = shortFileCause(file.tempPath());
+    if (!cause.empty())
+      r.error = QString::fromStdString("cannot write " + target.toStdString() + ": " + cause);
+  }
   if (r.status != PrintStatus::Printed) return r;
   FileWriteResult done;
   if (pdfComplete(file.tempPath())) {
     done = file.commit();
   } else {
     done.cause = shortFileCause(file.tempPath());
+    if (done.cause.empty()) done.cause = "the document was cut short";
     done.message = "cannot write " + target.toStdString() + ": " + done.cause;
   }
   if (!done.ok) {
