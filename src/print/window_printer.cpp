@@ -1,8 +1,8 @@
 // Print, Print all, preview and the PDF output of the main window's pages.
 #include "print/window_printer.h"
 
-#include <sys/resource.h>
-#include <sys/statvfs.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -77,15 +77,20 @@ bool pdfComplete(const std::string& path) {
   return f.readAll().contains("%%EOF");
 }
 
+// Why a document file could not grow: more bytes are appended to it (it is
+// thrown away anyway) and the system's answer names the cause ("no space left
+// on device", "file too large", a quota). Empty when it grows after all.
 std::string shortFileCause(const std::string& path) {
-  struct statvfs vfs {};
-  const std::string folder = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
-  if (::statvfs(folder.c_str(), &vfs) == 0 && vfs.f_bavail == 0) return writeCause(ENOSPC);
-  struct rlimit lim {};
-  if (::getrlimit(RLIMIT_FSIZE, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY &&
-      QFileInfo(QString::fromStdString(path)).size() >= qint64(lim.rlim_cur))
-    return writeCause(EFBIG);
-  return {};
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (fd < 0) return writeCause(errno);
+  static const char zeros[65536] = {};
+  std::string cause;
+  for (int i = 0; i < 16 && cause.empty(); ++i) {
+    const ssize_t n = ::write(fd, zeros, sizeof zeros);
+    if (n < 0) cause = writeCause(errno);
+  }
+  ::close(fd);
+  return cause;
 }
 
 template <typename Print>
