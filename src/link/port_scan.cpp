@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "base/app_paths.h"
+#include "base/safe_write.h"
 
 namespace q3 {
 
@@ -99,15 +100,11 @@ void PortNumbering::save() const {
   if (m_store.empty()) return;
   std::error_code ec;
   fs::create_directories(fs::path(m_store).parent_path(), ec);
-  const std::string tmp = m_store + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::trunc);
-    if (!out) return;
-    out << "[Ports]\n";
-    for (const auto& [id, n] : m_numbers) out << "COM" << n << '=' << id << '\n';
-    if (!out) return;
-  }
-  fs::rename(tmp, m_store, ec);
+  std::string text = "[Ports]\n";
+  for (const auto& [id, n] : m_numbers) text += "COM" + std::to_string(n) + '=' + id + '\n';
+  // The numbers are a convenience: a failed write keeps the old list and the
+  // program goes on with the numbers it holds.
+  (void)writeFileSafely(m_store, text);
 }
 
 bool PortNumbering::systemList(std::vector<PortDevice>& out) {

@@ -58,6 +58,12 @@ QUrl updateServerUrl(const std::string& startOption, const std::string& setting)
   return QUrl(kPlaceholderUpdateServer);
 }
 
+bool updateServerConfigured(const QUrl& server) {
+  if (!server.isValid() || server.host().isEmpty()) return false;
+  const QString host = server.host().toLower();
+  return host != "invalid" && !host.endsWith(".invalid");
+}
+
 QUrl patchFileUrl(const QUrl& server) { return withPath(server, "/old/patch.xml"); }
 
 QUrl webPageUrl(const QUrl& server, WebPage page, int language) {

@@ -25,6 +25,10 @@ std::string updateServerSetting(const KeyFile& applicationIni);
 // The same check for one given text; an empty QUrl when it is no usable base.
 QUrl parseServerUrl(std::string_view text);
 
+// False for the placeholder (any host under ".invalid") and an empty address:
+// no request is made for these at all.
+bool updateServerConfigured(const QUrl& server);
+
 // base + "/old/patch.xml" (a path of the base address is kept in front).
 QUrl patchFileUrl(const QUrl& server);
 

@@ -253,7 +253,7 @@ TEST(SafeWrite, FullDiskKeepsTheOldFile) {
   rlimit small = old;
   small.rlim_cur = 16;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  bool ok = q3::writeFileSafely(p, std::string(5000, 'x'));
+  bool ok = q3::writeFileSafely(p, std::string(5000, 'x')).ok;
   setrlimit(RLIMIT_FSIZE, &old);
   signal(SIGXFSZ, oldHandler);
   EXPECT_FALSE(ok);

@@ -196,4 +196,34 @@ TEST(UpdateServer, BaseAddressAndPages) {
             "https://h/cz/stahnout/manuals");
 }
 
+TEST(OfferText, LongTextsAreCappedAndBrokenOnCharacterBoundaries) {
+  // A short text stays as it is.
+  EXPECT_EQ(q3::offerTextForDisplay("Version 7\nfixes"), "Version 7\nfixes");
+  // A long line is broken, never inside a UTF-8 character ("\xc4\x8d" is 2 bytes).
+  std::string czech;
+  for (int i = 0; i < 1000; ++i) czech += "\xc4\x8d";
+  const std::string shown = q3::offerTextForDisplay(czech);
+  size_t line = 0;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] == '\n') {
+      EXPECT_NE(static_cast<unsigned char>(shown[i + 1]) & 0xC0, 0x80u) << "split at " << i;
+      EXPECT_LE(line, q3::kOfferLineBytes + 1);
+      line = 0;
+    } else {
+      ++line;
+    }
+  }
+  std::string joined;
+  for (char c : shown)
+    if (c != '\n') joined += c;
+  EXPECT_EQ(joined, czech);
+  // A huge text is cut with a note of what is left out.
+  const std::string huge(9'500'000, 'x');
+  const std::string cut = q3::offerTextForDisplay(huge);
+  EXPECT_LT(cut.size(), q3::kOfferShownBytes + q3::kOfferShownBytes / q3::kOfferLineBytes + 100);
+  EXPECT_NE(cut.find("[... " + std::to_string(huge.size() - q3::kOfferShownBytes) +
+                     " more bytes not shown]"),
+            std::string::npos);
+}
+
 }  // namespace

@@ -5,11 +5,14 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -173,6 +176,33 @@ TEST(UpdateWindow, WwwOpensThePageAndStaysOpen) {
   button(w, "ButtonPatchWWW")->click();
   EXPECT_EQ(opened, std::vector<QUrl>{QUrl("https://w.example.org/news")});
   EXPECT_TRUE(w.isVisible());
+}
+
+TEST(UpdateWindow, AHugeSingleLineTextShowsAtOnceAndStaysResponsive) {
+  // 9.5 MB without a line break: capped and broken into lines before layout.
+  q3::PatchOffer o = offer(true, true);
+  o.text = std::string(9'500'000, 'w');
+  QElapsedTimer t;
+  t.start();
+  q3::UpdateOfferDialog w(o, nullptr);
+  w.show();
+  QApplication::processEvents();
+  auto* text = w.findChild<QTextEdit*>("RichEditPatch");
+  ASSERT_NE(text, nullptr);
+  text->verticalScrollBar()->setValue(text->verticalScrollBar()->maximum());
+  QApplication::processEvents();
+  const qint64 shownMs = t.elapsed();
+  EXPECT_LT(shownMs, 2000);
+  // Still answering: a resize and a scroll are handled at once.
+  t.restart();
+  w.resize(700, 400);
+  text->verticalScrollBar()->setValue(0);
+  QApplication::processEvents();
+  EXPECT_LT(t.elapsed(), 1000);
+  const QString shown = text->toPlainText();
+  EXPECT_LE(shown.size(), qsizetype(q3::kOfferShownBytes + 1000));
+  EXPECT_TRUE(shown.contains("more bytes not shown"));
+  std::printf("9.5 MB offer shown in %lld ms\n", shownMs);
 }
 
 TEST(AboutWindow, NamesTheProgramLicencesAndPlaces) {
