@@ -43,7 +43,7 @@ std::string resolveLinks(const std::string& path) {
     const ssize_t n = ::readlink(cur.c_str(), buf.data(), buf.size() - 1);
     if (n <= 0) return cur;
     std::string next(buf.data(), size_t(n));
-    if (next[0] != '/') next = folderOf(cur) + "/" + next;
+    if (next[0] != '/') next = folderOf(cur).append("/").append(next);
     cur = next;
   }
   return cur;

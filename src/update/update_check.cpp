@@ -86,7 +86,7 @@ bool UpdateCheck::start(const UpdateCheckRequest& request, Done done) {
       UpdateCheckResult r;
       r.outcome = UpdateOutcome::Unreachable;
       r.detail = "no update server configured";
-      finish(std::move(r));
+      finish(r);
     });
     return true;
   }
