@@ -27,7 +27,7 @@ constexpr int kImageLen = kImageSize;
 // still there, so its block is tried again many times; a unit that stays
 // silent is given up sooner and searched for again.
 constexpr int kSilentJobFailures = 3;
-constexpr int kDamagedJobFailures = 8;
+constexpr int kDamagedJobFailures = 12;
 
 }  // namespace
 
@@ -152,6 +152,7 @@ void ConnectionSupervisor::run() {
     const StepRow* r = row(m_step);
     if (r && r->operation != Operation::Monitor)
       emitResult(r->operation, released() ? Cause::Released : Cause::PortLost, r->stage, -1);
+    endStoringUnanswered();
     m_step = kSupNoUnit;
     refreshLabelCom();
     return;
@@ -244,6 +245,20 @@ void ConnectionSupervisor::handleJobEnd() {
   handleResult(end->rx(), end->marks());
 }
 
+// A programming that was verified but whose storing the unit never reported
+// as finished: its result says so (the unit stopped answering or went away).
+void ConnectionSupervisor::endStoringUnanswered() {
+  if (!m_programmedPending) return;
+  m_programmedPending = false;
+  m_savingCounter = 0;
+  OperationResult r;
+  r.operation = Operation::Program;
+  r.cause = Cause::StoppedWhileStoring;
+  r.stage = Stage::Saving;
+  r.step = m_step;
+  m_events.result.notify(r);
+}
+
 void ConnectionSupervisor::jobFailed(JobRefusal refusal, int reachedAddress, int rejectedFrames) {
   const StepRow* r = row(m_step);
   m_resumeAddress = -1;
@@ -272,6 +287,13 @@ void ConnectionSupervisor::jobFailed(JobRefusal refusal, int reachedAddress, int
     m_failedAddress = reachedAddress;
     m_failures = 0;
     m_lineFailures = 0;
+  }
+  if (m_step == kSupPoll && rejectedFrames > 0) {
+    // An idle poll whose answer came damaged: the unit is there; the next
+    // poll comes at its time, and a request waiting meanwhile goes first.
+    m_rejected = 0;
+    m_step = kSupIdle;
+    return;
   }
   if (rejectedFrames > 0)
     ++m_lineFailures;
@@ -692,6 +714,7 @@ void ConnectionSupervisor::disconnect() {
   // An operation the unit was in the middle of ends here.
   if (r && r->operation != Operation::Monitor)
     emitResult(r->operation, released() ? Cause::Released : Cause::PortLost, r->stage, -1);
+  endStoringUnanswered();
   m_step = kSupNoUnit;
   m_events.unitDisconnected.notify();
   m_model.setUnitImageValid(false);

@@ -137,6 +137,7 @@ class ConnectionSupervisor {
   void jobFailed(JobRefusal refusal, int reachedAddress, int rejectedFrames);
   bool resumeStepJob(const StepRow& r);
   void fail(Cause cause, int firstDifference = -1);
+  void endStoringUnanswered();
   void emitResult(Operation op, Cause cause, Stage stage, int firstDifference);
   void startRead(int start, int end);
   void startMonitorPoll();
