@@ -86,7 +86,10 @@ std::optional<AttemptsOutcome> OperationAttempts::permanentEnd() const {
     o.end = AttemptsEnd::PortForbidden;
     return o;
   }
-  if (!p.present || p.openFailure == OpenFailure::Gone) {
+  // A device that was never there ends at once; one that went away after a
+  // unit answered on it is a lost unit, searched for again (an adapter
+  // plugged back in comes back under its path).
+  if (!m_connectedOnce && (!p.present || p.openFailure == OpenFailure::Gone)) {
     o.end = AttemptsEnd::DeviceGone;
     return o;
   }
@@ -100,9 +103,7 @@ std::optional<OperationResult> OperationAttempts::waitFor(Operation op, int time
     return nullptr;
   };
   m_results.clear();
-  m_run(
-      [&] { return find() != nullptr || (!m_session.supervisor().connected() && permanentEnd()); },
-      timeoutMs);
+  m_run([&] { return find() != nullptr || !m_session.supervisor().connected(); }, timeoutMs);
   if (const OperationResult* r = find()) return *r;
   return std::nullopt;
 }
@@ -123,6 +124,7 @@ AttemptsOutcome OperationAttempts::connect(int timeoutMs) {
     o.end = AttemptsEnd::Result;
     o.result = r;
     m_port = m_session.connectedPort();
+    m_connectedOnce = true;
     // The supervisor is idle after the check: the operation asked next starts now.
     ConnectionSupervisor& sup = m_session.supervisor();
     m_run([&] { return sup.step() == kSupIdle || !sup.connected(); }, 2000);
@@ -132,10 +134,20 @@ AttemptsOutcome OperationAttempts::connect(int timeoutMs) {
   return o;
 }
 
+namespace {
+OperationResult lost(Operation op) {
+  OperationResult r;
+  r.operation = op;
+  r.cause = Cause::PortLost;
+  return r;
+}
+}  // namespace
+
 AttemptsOutcome OperationAttempts::run(Operation op, bool versionWarningOk,
                                        const std::function<bool()>& start) {
   m_begin = m_session.clock().tmr();
   m_otherUnits.clear();
+  m_connectedOnce = false;
   ConnectionSupervisor& sup = m_session.supervisor();
   AttemptsOutcome out;
   bool checked = false;  // the connected unit passed its check in this run
@@ -165,15 +177,21 @@ AttemptsOutcome OperationAttempts::run(Operation op, bool versionWarningOk,
       }
       checked = true;
     }
-    if (!sup.connected()) continue;
+    if (!sup.connected()) {
+      out.result = lost(op);
+      continue;
+    }
     if (!start()) {
       out.end = AttemptsEnd::Refused;
       return out;
     }
     const auto res = waitFor(op, remainingMs());
     if (!res) {
-      if (auto p = permanentEnd()) return *p;
-      break;
+      if (!sup.connected()) {  // gone before the operation began
+        out.result = lost(op);
+        continue;
+      }
+      break;  // the time is up
     }
     out.end = AttemptsEnd::Result;
     out.result = res;

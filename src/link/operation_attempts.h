@@ -92,6 +92,7 @@ class OperationAttempts {
   int32_t m_begin = 0;
   std::map<int, int> m_otherUnits;  // port -> type key of units of another type found
   int m_port = 0;                   // the port of the last connection
+  bool m_connectedOnce = false;     // a unit passed its check in this run
   std::vector<OperationResult> m_results;
   Event<const FoundUnit&>::Subscription m_foundSub;
   Event<const OperationResult&>::Subscription m_resultSub;

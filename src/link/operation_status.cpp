@@ -97,11 +97,11 @@ ResultText resultText(const OperationResult& r) {
     case Cause::Mismatch:
       // Reads that disagree: the error of the stage that compared them.
       return {r.stage == Stage::Checking ? kMsgCheckingError : kMsgVerifyError, kBtnFace};
+    case Cause::StoppedWhileStoring:
+      return {kMsgStoppedWhileStoring, kRed};
     case Cause::VersionMismatch:  // the warning box has said it
     case Cause::PortLost:         // slot 1 says it
     case Cause::Released:
-    case Cause::StoppedWhileStoring:
-      return {kMsgStoppedWhileStoring, kRed};
     case Cause::BackupFailed:  // the owner said why
     case Cause::None:
       break;
