@@ -143,6 +143,18 @@ OperationResult lost(Operation op) {
 }
 }  // namespace
 
+// A port that vanished under an exchange is a lost port, whatever the
+// failed exchanges looked like.
+OperationResult OperationAttempts::named(const OperationResult& r) const {
+  OperationResult out = r;
+  if (r.ok() || r.cause == Cause::StoppedWhileStoring || r.cause == Cause::VersionMismatch)
+    return out;
+  const int sel = m_session.portSelection();
+  const int port = sel > 0 ? sel : m_port;
+  if (port > 0 && !m_session.portState(port).present) out.cause = Cause::PortLost;
+  return out;
+}
+
 AttemptsOutcome OperationAttempts::run(Operation op, bool versionWarningOk,
                                        const std::function<bool()>& start) {
   m_begin = m_session.clock().tmr();
@@ -169,10 +181,11 @@ AttemptsOutcome OperationAttempts::run(Operation op, bool versionWarningOk,
         break;  // no unit in the time left: the last result stands
       }
       out = check;
+      out.result = named(*check.result);
       if (check.result->cause == Cause::VersionMismatch && versionWarningOk) {
         if (onVersionWarning) onVersionWarning(*check.result);
-      } else if (!check.result->ok()) {
-        if (!worthRetrying(*check.result)) return out;
+      } else if (!out.result->ok()) {
+        if (!worthRetrying(*out.result)) return out;
         continue;
       }
       checked = true;
@@ -194,14 +207,7 @@ AttemptsOutcome OperationAttempts::run(Operation op, bool versionWarningOk,
       break;  // the time is up
     }
     out.end = AttemptsEnd::Result;
-    out.result = res;
-    // A port that vanished under the operation is a lost port, whatever the
-    // failed exchanges looked like.
-    if (!res->ok() && res->cause != Cause::StoppedWhileStoring) {
-      const int sel = m_session.portSelection();
-      const int port = sel > 0 ? sel : m_port;
-      if (port > 0 && !m_session.portState(port).present) out.result->cause = Cause::PortLost;
-    }
+    out.result = named(*res);
     if (out.result->ok() || !worthRetrying(*out.result)) return out;
   }
   return out;

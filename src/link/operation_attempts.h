@@ -85,6 +85,7 @@ class OperationAttempts {
   // A permanent end seen on the selected port, if any.
   std::optional<AttemptsOutcome> permanentEnd() const;
   std::optional<OperationResult> waitFor(Operation op, int timeoutMs);
+  OperationResult named(const OperationResult& r) const;
 
   LinkSession& m_session;
   Limits m_limits;
