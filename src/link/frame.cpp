@@ -291,6 +291,7 @@ bool receive(FrameReceiver& rx, PortRecord& port, int32_t now, PickupCapture* ca
       }
       if (!alsoFrame) continue;
     }
+    ++rx.frameBytes;
     if (receiveByte(rx, b, now)) return true;
   }
   return false;

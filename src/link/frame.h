@@ -106,6 +106,8 @@ struct FrameReceiver {
   // Frames that arrived whole but failed their check (or announced a length
   // no frame can have): a damaged answer is known at its last byte.
   uint32_t badFrames = 0;
+  // Bytes that went to the frame receiver (not to a pickup capture).
+  uint32_t frameBytes = 0;
 
   // Family A fields of the complete frame.
   uint8_t kind() const { return frame[7]; }

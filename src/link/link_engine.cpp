@@ -170,6 +170,7 @@ void LinkEngine::sendFromScratch() {
   restartTransmit(m_active.rx);
   m_bytesAtSend = m_active.rx.bytesSeen;
   m_badAtSend = m_active.rx.badFrames;
+  m_frameBytesAtSend = m_active.rx.frameBytes;
   m_bytesAtPass = m_bytesAtSend;
   m_quietPasses = 0;
   m_sendTime.store(clock().tmr(), std::memory_order_release);
@@ -183,7 +184,7 @@ bool LinkEngine::answerDamaged() const {
   const FrameReceiver& rx = m_active.rx;
   if (rx.badFrames != m_badAtSend) return true;
   const int frameLength = familyBFrameLength(rx.protocol);
-  return frameLength > 0 && rx.bytesSeen - m_bytesAtSend >= uint32_t(frameLength);
+  return frameLength > 0 && rx.frameBytes - m_frameBytesAtSend >= uint32_t(frameLength);
 }
 
 bool LinkEngine::chooseBlock(int& start, int& length) const {

@@ -237,9 +237,11 @@ class LinkEngine : public PortManager {
   int32_t m_attempt = 0;
   int32_t m_takenGeneration = 0;
   uint32_t m_bytesAtSend = 0;  // bytes seen when the request in flight was sent
-  uint32_t m_badAtSend = 0;    // damaged frames seen when the request in flight was sent
-  uint32_t m_bytesAtPass = 0;  // bytes seen at the end of the last waiting pass
-  int32_t m_quietPasses = 0;   // waiting passes in a row without a new byte
+  uint32_t m_badAtSend = 0;
+  uint32_t m_frameBytesAtSend = 0;  // bytes the frame receiver had taken at that send    // damaged
+                                    // frames seen when the request in flight was sent
+  uint32_t m_bytesAtPass = 0;       // bytes seen at the end of the last waiting pass
+  int32_t m_quietPasses = 0;        // waiting passes in a row without a new byte
   PickupCapture m_capture;
 };
 

@@ -77,6 +77,14 @@ void LinkSession::setListOnly(bool on) { m_com->listOnly = on; }
 
 void LinkSession::closeAllPorts() { m_com->closeAll(); }
 
+bool LinkSession::anyPortOpen() const {
+  for (const PortRecord& c : m_com->com)
+    if (c.isOpen()) return true;
+  return false;
+}
+
+void LinkSession::resetProbeTable() { m_com->fillProbeTable(); }
+
 void LinkSession::usePort(int port) { selectPorts(port); }
 
 bool LinkSession::useDevice(const std::string& path) {

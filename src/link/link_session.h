@@ -38,6 +38,8 @@ class LinkSession {
   LinkSession(const LinkSession&) = delete;
   LinkSession& operator=(const LinkSession&) = delete;
 
+  // The engine itself, for the link's own tests and benchmarks; the window
+  // and the tool use the calls below.
   ProtocolEngine& com() { return *m_com; }
   ConnectionSupervisor& supervisor() { return *m_sup; }
 
@@ -66,6 +68,10 @@ class LinkSession {
   void setListOnly(bool on);
   // Asks every port to close (the window's closing).
   void closeAllPorts();
+  // Whether the program holds any port open now.
+  bool anyPortOpen() const;
+  // Fills the search's probe table afresh (start-up).
+  void resetProbeTable();
 
   LinkEvents& events() { return m_sup->events(); }
   OperationStatusView* statusView() { return m_view.get(); }

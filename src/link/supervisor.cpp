@@ -8,7 +8,7 @@
 
 #include "base/debug_log.h"
 #include "link/protocol_engine.h"
-#include "link/supervisor_steps.h"
+#include "link/supervisor_steps_p.h"
 #include "params/param_model.h"
 #include "text/mstring.h"
 #include "text/named_texts.h"

@@ -47,7 +47,7 @@ TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
   ASSERT_NE(w.link(), nullptr);
   q3::ConnectionSupervisor* sup = &w.link()->supervisor();
   ASSERT_TRUE(tickUntil(w, [&] { return sup->connected() && sup->step() == 1; }));
-  const int port = w.link()->com().connectedPort.load();
+  const int port = w.link()->connectedPort();
   EXPECT_EQ(labelCom->text(), QString("COM=%1").arg(port));
   EXPECT_TRUE(read->isEnabled());
   EXPECT_TRUE(w.action("MenuProgram")->isEnabled());
