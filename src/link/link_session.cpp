@@ -40,6 +40,10 @@ PortState LinkSession::portState(int port) const {
   return s;
 }
 
+bool LinkSession::portsScanned() const {
+  return m_com->scanDone.load(std::memory_order_acquire) != 0;
+}
+
 std::vector<PortState> LinkSession::presentPorts() const {
   std::vector<PortState> out;
   for (int p = 1; p < kComPorts; ++p)

@@ -46,6 +46,8 @@ class LinkSession {
   // --- ports, as values ---
   // The state of COM port (1..255); a number outside gives an empty state.
   PortState portState(int port) const;
+  // Whether the port list has been scanned at least once.
+  bool portsScanned() const;
   // Every port whose device is there now, by number.
   std::vector<PortState> presentPorts() const;
   // The COM number of the connected unit (0: none).

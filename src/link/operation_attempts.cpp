@@ -86,10 +86,12 @@ std::optional<AttemptsOutcome> OperationAttempts::permanentEnd() const {
     o.end = AttemptsEnd::PortForbidden;
     return o;
   }
-  // A device that was never there ends at once; one that went away after a
-  // unit answered on it is a lost unit, searched for again (an adapter
+  // A device that was never there ends at once; one that went away after it
+  // was seen is a lost unit, searched for again (an adapter
   // plugged back in comes back under its path).
-  if (!m_connectedOnce && (!p.present || p.openFailure == OpenFailure::Gone)) {
+  if (p.present) m_connectedOnce = true;
+  if (!m_connectedOnce && m_session.portsScanned() &&
+      (!p.present || p.openFailure == OpenFailure::Gone)) {
     o.end = AttemptsEnd::DeviceGone;
     return o;
   }

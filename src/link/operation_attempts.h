@@ -91,9 +91,9 @@ class OperationAttempts {
   Limits m_limits;
   Runner m_run;
   int32_t m_begin = 0;
-  std::map<int, int> m_otherUnits;  // port -> type key of units of another type found
-  int m_port = 0;                   // the port of the last connection
-  bool m_connectedOnce = false;     // a unit passed its check in this run
+  std::map<int, int> m_otherUnits;       // port -> type key of units of another type found
+  int m_port = 0;                        // the port of the last connection
+  mutable bool m_connectedOnce = false;  // the selected port was seen present in this run
   std::vector<OperationResult> m_results;
   Event<const FoundUnit&>::Subscription m_foundSub;
   Event<const OperationResult&>::Subscription m_resultSub;
