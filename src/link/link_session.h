@@ -13,6 +13,7 @@
 
 #include "base/app_clock.h"
 #include "base/event.h"
+#include "base/start_options.h"
 #include "link/operation_status.h"
 #include "link/protocol_engine.h"
 #include "link/supervisor.h"
@@ -32,8 +33,10 @@ struct PortState {
 
 class LinkSession {
  public:
-  // status: the status slots the view writes to (nullptr: no view).
-  LinkSession(ParamModel& model, AppClock& clock, StatusSink* status);
+  // status: the status slots the view writes to (nullptr: no view); options:
+  // the program's start options (extra devices, the data folder's ports.ini).
+  LinkSession(ParamModel& model, AppClock& clock, StatusSink* status,
+              const StartOptions& options = {});
   ~LinkSession();
   LinkSession(const LinkSession&) = delete;
   LinkSession& operator=(const LinkSession&) = delete;
