@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/debug_log.h"
 #include "text/mstring.h"
 
 namespace q3 {
@@ -91,20 +92,38 @@ std::u16string decodeFileName(const std::string& value) {
   return out;
 }
 
+namespace {
+
+// A number key whose value must lie in [lo, hi]: a value outside is ignored
+// (the default is kept) with a line in the log, since an edited or damaged
+// file must never steer the program outside what it can handle.
+int rangedValue(const KeyFile& kf, const char* section, const char* key, int def, int lo, int hi) {
+  const int v = kf.intValue(section, key, def);
+  if (v >= lo && v <= hi) return v;
+  debugLog("Setting %s=%i is outside %i..%i and is ignored (kept %i)", key, v, lo, hi, def);
+  return def;
+}
+
+constexpr int kMaxPort = 255;            // COM numbers 1..255
+constexpr int kMaxCoordinate = 1000000;  // window rectangle, pixels
+constexpr int kMaxPageIndex = 1000;
+
+}  // namespace
+
 void AppSettings::readFrom(const KeyFile& kf) {
   const char* S = kSettingsSection;
-  rect.left = kf.intValue(S, "Left", rect.left);
-  rect.top = kf.intValue(S, "Top", rect.top);
-  rect.height = kf.intValue(S, "Height", rect.height);
-  rect.width = kf.intValue(S, "Width", rect.width);
+  rect.left = rangedValue(kf, S, "Left", rect.left, -kMaxCoordinate, kMaxCoordinate);
+  rect.top = rangedValue(kf, S, "Top", rect.top, -kMaxCoordinate, kMaxCoordinate);
+  rect.height = rangedValue(kf, S, "Height", rect.height, 0, kMaxCoordinate);
+  rect.width = rangedValue(kf, S, "Width", rect.width, 0, kMaxCoordinate);
   newInstal = kf.intValue(S, "NEWINSTAL", 1);
-  comPort = kf.intValue(S, "ComPort", 0);
-  comPortAuto = kf.intValue(S, "ComPortAuto", comPortAuto);
+  comPort = rangedValue(kf, S, "ComPort", 0, -1, kMaxPort);
+  comPortAuto = rangedValue(kf, S, "ComPortAuto", comPortAuto, 0, kMaxPort);
   language = languageFromCode(kf.intValue(S, "Language", languageCode(language)), language);
   std::string f = kf.value(S, "File").value_or("");
   file = decodeFileName(f);
   iniFileDir = decodeFileName(kf.value(S, "IniFileDir").value_or(f));
-  activePage = kf.intValue(S, "PageControl1->ActivePageIndex", activePage);
+  activePage = rangedValue(kf, S, "PageControl1->ActivePageIndex", activePage, 0, kMaxPageIndex);
   monitorPlayer = kf.intValue(S, "MONITORPLAYER", 0) != 0;
   declinedUpdate = kf.intValue(S, "DeclinedUpdate", declinedUpdate);
   history.clear();

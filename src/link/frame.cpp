@@ -201,6 +201,7 @@ bool receiveByteA(FrameReceiver& rx, uint8_t b) {
   if (rx.position == kFamilyAHeader) {
     const int total = kFamilyAOverhead + rx.dataLength();
     if (total > kFrameMax) {  // cannot fit the frame buffer: not a frame of ours
+      ++rx.badFrames;
       restartA(rx);
       return false;
     }
@@ -216,6 +217,7 @@ bool receiveByteA(FrameReceiver& rx, uint8_t b) {
   else
     ok = rx.runningCheck == 0xFFFF;
   if (!ok) {
+    ++rx.badFrames;
     restartA(rx);
     return false;
   }
@@ -234,10 +236,13 @@ bool receiveByteB(FrameReceiver& rx, uint8_t b) {
   }
   rx.frame[rx.position++] = b;
   rx.runningCheck ^= b;
-  if (rx.position == len && rx.runningCheck == 0) {
-    rx.position = 0;
-    rx.complete = true;
-    return true;
+  if (rx.position == len) {
+    if (rx.runningCheck == 0) {
+      rx.position = 0;
+      rx.complete = true;
+      return true;
+    }
+    ++rx.badFrames;
   }
   return false;
 }
@@ -286,6 +291,7 @@ bool receive(FrameReceiver& rx, PortRecord& port, int32_t now, PickupCapture* ca
       }
       if (!alsoFrame) continue;
     }
+    ++rx.frameBytes;
     if (receiveByte(rx, b, now)) return true;
   }
   return false;

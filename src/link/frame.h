@@ -103,6 +103,11 @@ struct FrameReceiver {
   int32_t txPosition = -1;  // -1 = unset: the next transmit step starts from the beginning
   // Bytes taken from the ring so far; tells a silent unit from a noisy line.
   uint32_t bytesSeen = 0;
+  // Frames that arrived whole but failed their check (or announced a length
+  // no frame can have): a damaged answer is known at its last byte.
+  uint32_t badFrames = 0;
+  // Bytes that went to the frame receiver (not to a pickup capture).
+  uint32_t frameBytes = 0;
 
   // Family A fields of the complete frame.
   uint8_t kind() const { return frame[7]; }

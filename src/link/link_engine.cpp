@@ -169,8 +169,22 @@ void LinkEngine::sendFromScratch() {
   }
   restartTransmit(m_active.rx);
   m_bytesAtSend = m_active.rx.bytesSeen;
+  m_badAtSend = m_active.rx.badFrames;
+  m_frameBytesAtSend = m_active.rx.frameBytes;
+  m_bytesAtPass = m_bytesAtSend;
+  m_quietPasses = 0;
   m_sendTime.store(clock().tmr(), std::memory_order_release);
   m_step.store(kStepSending, std::memory_order_release);
+}
+
+// The answer to the request in flight can no longer come whole: a frame
+// failed its check, or a family B unit has sent a whole frame's worth of bytes
+// without a valid frame among them (a damaged first byte).
+bool LinkEngine::answerDamaged() const {
+  const FrameReceiver& rx = m_active.rx;
+  if (rx.badFrames != m_badAtSend) return true;
+  const int frameLength = familyBFrameLength(rx.protocol);
+  return frameLength > 0 && rx.frameBytes - m_frameBytesAtSend >= uint32_t(frameLength);
 }
 
 bool LinkEngine::chooseBlock(int& start, int& length) const {
@@ -377,6 +391,15 @@ int LinkEngine::enginePass() {
     if (got) {
       debugLog("Frame rec [0x%02x] (%i)...", m_active.rx.frame[0], m_active.rx.frameLength());
       validateAnswer();
+      return 1;
+    }
+    // A damaged answer is resent as soon as the unit has finished sending it.
+    if (m_active.rx.bytesSeen != m_bytesAtPass) {
+      m_bytesAtPass = m_active.rx.bytesSeen;
+      m_quietPasses = 0;
+    } else if (!m_capture.active() && answerDamaged() && ++m_quietPasses >= kQuietPasses) {
+      debugLog("COM damaged answer, sent again (%i)...", m_attempt);
+      rejectAnswer();
     }
     return 1;
   }

@@ -44,6 +44,11 @@ inline constexpr int kStepFailed = 4;
 inline constexpr int kAnswerTimeoutMs =
     400;  // watchdog: step 3 longer than this is a failed attempt
 inline constexpr int kIdentBlockLength = 150;
+// A damaged answer is resent once the line has been quiet for this many
+// engine passes (a pass is about 1 ms, several character times even at
+// 115200 Bd): a unit that is still sending the rest of a damaged frame is
+// never talked over, and the watchdog is not waited out.
+inline constexpr int kQuietPasses = 4;
 
 // The connected unit as the search found it (the search slot's fields).
 struct ConnectionRecord {
@@ -188,6 +193,7 @@ class LinkEngine : public PortManager {
   void buildRequest(int start, int length);
   void validateAnswer();
   void rejectAnswer();
+  bool answerDamaged() const;
   void failAttempt();
   void sendFromScratch();
   void endJob(int state);
@@ -231,6 +237,11 @@ class LinkEngine : public PortManager {
   int32_t m_attempt = 0;
   int32_t m_takenGeneration = 0;
   uint32_t m_bytesAtSend = 0;  // bytes seen when the request in flight was sent
+  uint32_t m_badAtSend = 0;
+  uint32_t m_frameBytesAtSend = 0;  // bytes the frame receiver had taken at that send    // damaged
+                                    // frames seen when the request in flight was sent
+  uint32_t m_bytesAtPass = 0;       // bytes seen at the end of the last waiting pass
+  int32_t m_quietPasses = 0;        // waiting passes in a row without a new byte
   PickupCapture m_capture;
 };
 

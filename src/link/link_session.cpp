@@ -26,6 +26,7 @@ LinkSession::LinkSession(ParamModel& model, AppClock& clock, StatusSink* status,
   for (const std::string& path : options.extraPorts) m_com->numbering().addExtraDevice(path);
   m_com->fillProbeTable();
   m_com->setStatusSink(status);
+  m_com->onUnitFound = [this](const FoundUnit& u) { m_unitFound.notify(u); };
   if (status) m_view = std::make_unique<OperationStatusView>(*m_sup, status);
 }
 
@@ -35,7 +36,68 @@ LinkSession::~LinkSession() {
   m_com.reset();  // closes the ports and ends the engine thread
 }
 
-void LinkSession::usePort(int port) { m_com->comSelection.store(port); }
+PortState LinkSession::portState(int port) const {
+  PortState s;
+  if (port <= 0 || port >= kComPorts) return s;
+  const PortRecord& c = m_com->com[port];
+  s.port = port;
+  s.devicePath = c.devicePath;
+  s.present = c.present.load(std::memory_order_acquire) != 0;
+  s.open = c.isOpen();
+  s.openFailure = c.openFailure.load(std::memory_order_acquire);
+  return s;
+}
+
+bool LinkSession::portsScanned() const {
+  return m_com->scanDone.load(std::memory_order_acquire) != 0;
+}
+
+std::vector<PortState> LinkSession::presentPorts() const {
+  std::vector<PortState> out;
+  for (int p = 1; p < kComPorts; ++p)
+    if (m_com->com[p].present.load(std::memory_order_acquire)) out.push_back(portState(p));
+  return out;
+}
+
+int LinkSession::connectedPort() const {
+  return m_com->connectedPort.load(std::memory_order_acquire);
+}
+
+void LinkSession::selectPorts(int selection) {
+  if (selection < -1 || selection >= kComPorts) selection = 0;
+  m_com->comSelection.store(selection, std::memory_order_release);
+}
+
+int LinkSession::portSelection() const {
+  return m_com->comSelection.load(std::memory_order_acquire);
+}
+
+void LinkSession::setNextPortHint(int port) {
+  m_com->nextPortHint = (port > 0 && port < kComPorts) ? port : 1;
+}
+
+int LinkSession::nextPortHint() const { return m_com->nextPortHint; }
+
+void LinkSession::setProgramKey(int major, int minor) {
+  m_com->keyMajor.store(major, std::memory_order_release);
+  m_com->keyMinor.store(minor, std::memory_order_release);
+}
+
+bool LinkSession::takePortListChanged() { return m_com->portListChanged.exchange(0) != 0; }
+
+void LinkSession::setListOnly(bool on) { m_com->listOnly = on; }
+
+void LinkSession::closeAllPorts() { m_com->closeAll(); }
+
+bool LinkSession::anyPortOpen() const {
+  for (const PortRecord& c : m_com->com)
+    if (c.isOpen()) return true;
+  return false;
+}
+
+void LinkSession::resetProbeTable() { m_com->fillProbeTable(); }
+
+void LinkSession::usePort(int port) { selectPorts(port); }
 
 bool LinkSession::useDevice(const std::string& path) {
   m_com->numbering().addExtraDevice(path);

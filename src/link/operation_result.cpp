@@ -43,6 +43,8 @@ const char* causeName(Cause c) {
       return "the port was lent to the bootloader tool";
     case Cause::BackupFailed:
       return "the unit's settings could not be backed up first";
+    case Cause::StoppedWhileStoring:
+      return "the unit stopped answering while storing";
   }
   return "failed";
 }

@@ -41,6 +41,10 @@ enum class Cause : uint8_t {
   PortLost,         // the unit or its port went away while the operation ran
   Released,         // the bootloader tool took the port while the operation ran
   BackupFailed,     // the unit's settings could not be kept before writing it
+  // The programming was written and verified, but the unit stopped answering
+  // (or went away) while it stored it: whether it holds the data, a read
+  // decides.
+  StoppedWhileStoring,
 };
 
 struct OperationResult {

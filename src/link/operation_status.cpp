@@ -20,6 +20,11 @@ constexpr const char* kMsgCheckingError =
     "###Checking error !##Geräteprüfung Fehler !##Chyba kontroly jednotky !";
 constexpr const char* kMsgReadError = "###Read error !##Lesefehler !##Chyba čtení !";
 constexpr const char* kMsgVerifyError = "###Verify error !##Vergleichsfehler !##Chyba verifikace !";
+constexpr const char* kMsgProgramError =
+    "###Program device: error !##Programmieren: Fehler !##Programování: chyba !";
+constexpr const char* kMsgStoppedWhileStoring =
+    "###The unit stopped answering while storing !##Das Gerät antwortet beim Speichern nicht "
+    "mehr !##Jednotka přestala odpovídat při ukládání !";
 constexpr const char* kMsgNoConnection =
     "###No connection with PC...##Keine Verbindung zum PC...##Není spojení s PC...";
 
@@ -79,8 +84,11 @@ ResultText resultText(const OperationResult& r) {
         case Operation::Read:
           return {kMsgReadError, kRed};
         case Operation::Verify:
-        case Operation::Program:
           return {kMsgVerifyError, kRed};
+        case Operation::Program:
+          // Only the read-back compares: a unit lost while it was written
+          // or identified failed the programming, not a verification.
+          return {r.stage == Stage::Verifying ? kMsgVerifyError : kMsgProgramError, kRed};
         case Operation::Reset:
         case Operation::Monitor:
           break;
@@ -89,6 +97,8 @@ ResultText resultText(const OperationResult& r) {
     case Cause::Mismatch:
       // Reads that disagree: the error of the stage that compared them.
       return {r.stage == Stage::Checking ? kMsgCheckingError : kMsgVerifyError, kBtnFace};
+    case Cause::StoppedWhileStoring:
+      return {kMsgStoppedWhileStoring, kRed};
     case Cause::VersionMismatch:  // the warning box has said it
     case Cause::PortLost:         // slot 1 says it
     case Cause::Released:

@@ -8,7 +8,7 @@
 
 #include "base/debug_log.h"
 #include "link/protocol_engine.h"
-#include "link/supervisor_steps.h"
+#include "link/supervisor_steps_p.h"
 #include "params/param_model.h"
 #include "text/mstring.h"
 #include "text/named_texts.h"
@@ -22,6 +22,12 @@ namespace {
 
 constexpr int kBlockLen = 150;
 constexpr int kImageLen = kImageSize;
+// Jobs of one step that may fail in a row at the same address before the
+// operation fails: a unit that answers damaged frames is known, connected and
+// still there, so its block is tried again many times; a unit that stays
+// silent is given up sooner and searched for again.
+constexpr int kSilentJobFailures = 3;
+constexpr int kDamagedJobFailures = 12;
 
 }  // namespace
 
@@ -146,6 +152,7 @@ void ConnectionSupervisor::run() {
     const StepRow* r = row(m_step);
     if (r && r->operation != Operation::Monitor)
       emitResult(r->operation, released() ? Cause::Released : Cause::PortLost, r->stage, -1);
+    endStoringUnanswered();
     m_step = kSupNoUnit;
     refreshLabelCom();
     return;
@@ -156,6 +163,9 @@ void ConnectionSupervisor::run() {
     m_lastPollTick = 0;
     m_programmedPending = false;
     m_failures = 0;
+    m_lineFailures = 0;
+    m_failedAddress = -1;
+    m_resumeAddress = -1;
     m_rejected = 0;
     m_backedUp = false;
     m_model.compare();  // the unit image is not valid until the check has read it
@@ -202,6 +212,9 @@ void ConnectionSupervisor::handleJobEnd() {
       (jobState == kJobFailed || jobState == kJobDone)) {
     m_com.acknowledge();
     m_failures = 0;
+    m_lineFailures = 0;
+    m_failedAddress = -1;
+    m_resumeAddress = -1;
     m_step = kSupIdle;
     return;
   }
@@ -214,12 +227,17 @@ void ConnectionSupervisor::handleJobEnd() {
   if (end->state() == kJobFailed) {
     m_rejected += end->rejectedFrames();
     const JobRefusal refusal = end->refusal();
+    const int reached = end->address();
+    const int rejected = end->rejectedFrames();
     m_com.acknowledge();
-    jobFailed(refusal);
+    jobFailed(refusal, reached, rejected);
     return;
   }
   m_com.acknowledge();
   m_failures = 0;
+  m_lineFailures = 0;
+  m_failedAddress = -1;
+  m_resumeAddress = -1;
   m_rejected = 0;
   if (end->job() == kJobMonitor && !(m_host.playbackRunning && m_host.playbackRunning()))
     takeMonitorAnswer(end->rx());
@@ -227,8 +245,23 @@ void ConnectionSupervisor::handleJobEnd() {
   handleResult(end->rx(), end->marks());
 }
 
-void ConnectionSupervisor::jobFailed(JobRefusal refusal) {
+// A programming that was verified but whose storing the unit never reported
+// as finished: its result says so (the unit stopped answering or went away).
+void ConnectionSupervisor::endStoringUnanswered() {
+  if (!m_programmedPending) return;
+  m_programmedPending = false;
+  m_savingCounter = 0;
+  OperationResult r;
+  r.operation = Operation::Program;
+  r.cause = Cause::StoppedWhileStoring;
+  r.stage = Stage::Saving;
+  r.step = m_step;
+  m_events.result.notify(r);
+}
+
+void ConnectionSupervisor::jobFailed(JobRefusal refusal, int reachedAddress, int rejectedFrames) {
   const StepRow* r = row(m_step);
+  m_resumeAddress = -1;
   if (refusal != JobRefusal::None && m_step != kSupPoll) {
     // The engine refused the job outright (the unit's protocol cannot carry
     // it whole): retrying cannot help, so say why and stop here.
@@ -247,8 +280,32 @@ void ConnectionSupervisor::jobFailed(JobRefusal refusal) {
     m_rejected = 0;
     return;
   }
-  if (++m_failures < 3) return;  // the step's job is started again
+  // The blocks before the one that failed are done: the step's job goes on
+  // from the failed block. The count of failures starts again whenever a
+  // job got further than the one before.
+  if (reachedAddress != m_failedAddress) {
+    m_failedAddress = reachedAddress;
+    m_failures = 0;
+    m_lineFailures = 0;
+  }
+  if (m_step == kSupPoll && rejectedFrames > 0) {
+    // An idle poll whose answer came damaged: the unit is there; the next
+    // poll comes at its time, and a request waiting meanwhile goes first.
+    m_rejected = 0;
+    m_step = kSupIdle;
+    return;
+  }
+  if (rejectedFrames > 0)
+    ++m_lineFailures;
+  else
+    ++m_failures;
+  if (m_failures < kSilentJobFailures && m_lineFailures < kDamagedJobFailures) {
+    m_resumeAddress = reachedAddress;
+    return;
+  }
   m_failures = 0;
+  m_lineFailures = 0;
+  m_failedAddress = -1;
   const Cause cause = m_rejected > 0 ? Cause::LineErrors : Cause::UnitSilent;
   if (!r || r->onFailure == OnFailure::Idle) {
     if (r) emitResult(r->operation, cause, r->stage, -1);
@@ -295,9 +352,38 @@ void ConnectionSupervisor::startMonitorPoll() {
   d->start(kJobMonitor, 0, kBlockLen, kJobFlagPending | kJobFlagOneAttempt);
 }
 
+// Starts the step's job again from the block where its last job failed; the
+// data of the blocks before it stay as they were read or written.
+bool ConnectionSupervisor::resumeStepJob(const StepRow& r) {
+  const int from = m_resumeAddress;
+  m_resumeAddress = -1;
+  if (from < m_rangeStart || from >= m_rangeEnd) return false;
+  const int count = m_rangeEnd - from;
+  switch (r.job) {
+    case StepJob::Ident:
+      return m_com.startJob(kJobIdent, from, count, kJobFlagPending | kJobFlagClearTx);
+    case StepJob::ReadImage:
+    case StepJob::ReadQuarter:
+      return m_com.startJob(kJobRead, from, count, kJobFlagPending | kJobFlagClearTx);
+    case StepJob::Write:
+      // The transmit data and, for a changed-only programming, the pending
+      // marks are still those of the step's first job.
+      return m_com.startJob(kJobWrite, from, count, m_programAll ? kJobFlagPending : 0);
+    case StepJob::ReadBack:
+      return m_com.startJob(kJobRead, from, count,
+                            m_programAll ? kJobFlagPending | kJobFlagClearTx : kJobFlagClearTx);
+    case StepJob::None:
+    case StepJob::Poll:
+    case StepJob::Command:
+      break;
+  }
+  return false;
+}
+
 void ConnectionSupervisor::startStepJob() {
   const StepRow* r = row(m_step);
   if (!r || r->job == StepJob::None) return;
+  if (m_resumeAddress >= 0 && resumeStepJob(*r)) return;
   if (r->newAttempt) ++m_checkRepeats;
   switch (r->job) {
     case StepJob::None:
@@ -628,6 +714,7 @@ void ConnectionSupervisor::disconnect() {
   // An operation the unit was in the middle of ends here.
   if (r && r->operation != Operation::Monitor)
     emitResult(r->operation, released() ? Cause::Released : Cause::PortLost, r->stage, -1);
+  endStoringUnanswered();
   m_step = kSupNoUnit;
   m_events.unitDisconnected.notify();
   m_model.setUnitImageValid(false);

@@ -134,8 +134,10 @@ class ConnectionSupervisor {
   void startStepJob();
   void handleJobEnd();
   void handleResult(const uint8_t* rx, const uint8_t* marks);
-  void jobFailed(JobRefusal refusal);
+  void jobFailed(JobRefusal refusal, int reachedAddress, int rejectedFrames);
+  bool resumeStepJob(const StepRow& r);
   void fail(Cause cause, int firstDifference = -1);
+  void endStoringUnanswered();
   void emitResult(Operation op, Cause cause, Stage stage, int firstDifference);
   void startRead(int start, int end);
   void startMonitorPoll();
@@ -160,8 +162,11 @@ class ConnectionSupervisor {
   int32_t m_step = kSupNoUnit;
   int32_t m_request = 0;
   int32_t m_checkRepeats = 0;
-  int32_t m_failures = 0;
-  int32_t m_rejected = 0;  // answers rejected over the failed exchanges of this step
+  int32_t m_failures = 0;        // failed jobs in a row without an answer, at one address
+  int32_t m_lineFailures = 0;    // failed jobs in a row with damaged answers, at one address
+  int32_t m_failedAddress = -1;  // where the last failed job of this step stopped
+  int32_t m_resumeAddress = -1;  // the step's job goes on from here (-1: starts afresh)
+  int32_t m_rejected = 0;        // answers rejected over the failed exchanges of this step
   int32_t m_rangeStart = 0;
   int32_t m_rangeEnd = 0;
   int32_t m_lastPollTick = 0;

@@ -1,9 +1,8 @@
 // The supervisor's step table.
-#include "link/supervisor_steps.h"
-
 #include <iterator>
 
 #include "link/supervisor.h"
+#include "link/supervisor_steps_p.h"
 
 namespace q3 {
 namespace {

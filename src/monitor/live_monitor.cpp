@@ -1,7 +1,6 @@
 // The monitor feature: refresh, test buttons, recording and playback.
 #include "monitor/live_monitor.h"
 
-#include "link/protocol_engine.h"
 #include "link/supervisor.h"
 #include "monitor/monitor_csv.h"
 #include "monitor/monitor_ign_info.h"
@@ -93,7 +92,6 @@ void LiveMonitor::attachLink() {
   if (sup == m_sup) return;
   detachLink();
   m_sup = sup;
-  m_com = m_ctx.engine ? m_ctx.engine() : nullptr;
   if (!sup) return;
   LinkEvents& ev = sup->events();
   m_answer = ev.monitorAnswer.subscribe([this](std::span<const uint8_t>) { onMonitorAnswer(); });
@@ -113,7 +111,6 @@ void LiveMonitor::detachLink() {
   m_connected.reset();
   m_plain.clear();
   m_sup = nullptr;
-  m_com = nullptr;
 }
 
 bool LiveMonitor::unitConnected() const {
@@ -201,8 +198,7 @@ IgnWriteInfo LiveMonitor::ignWriteInfo() const {
   const UnitTexts none;
   const UnitTexts& shown = m_sup ? m_sup->texts() : none;
   bool portOpen = false;
-  if (m_com)
-    for (const PortRecord& c : m_com->com) portOpen = portOpen || c.isOpen();
+  if (m_sup && m_ctx.ports) portOpen = m_ctx.ports().anyPortOpen;
   return q3::ignWriteInfo(shown, m_ctx.model.monitor(), portOpen);
 }
 
@@ -221,7 +217,7 @@ PageState LiveMonitor::currentPageState() const {
 
 RecordingStart LiveMonitor::recordingStart() const {
   RecordingStart s;
-  if (m_com) s.port = m_com->connectedPort.load();
+  if (m_sup && m_ctx.ports) s.port = m_ctx.ports().connectedPort;
   if (m_sup) s.connectionLine = m_sup->connectionLineText();
   s.image = m_ctx.model.image();
   if (m_ctx.model.unitImageValid()) s.unitImage = m_ctx.model.unitImage();

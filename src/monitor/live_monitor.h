@@ -25,7 +25,11 @@
 
 namespace q3 {
 
-class ProtocolEngine;
+// What the monitor needs of the link's ports, as values asked when needed.
+struct LinkPortFacts {
+  bool anyPortOpen = false;
+  int connectedPort = 0;
+};
 class ConnectionSupervisor;
 
 // What the feature needs of the window.
@@ -60,9 +64,9 @@ struct LiveMonitorContext {
   MonitorWindow& window;
   const IgnlogClock& clock;
   // The link while it exists (made at CreateProtocolEngine): its supervisor
-  // (events, state, unit texts) and its engine (ports, pickup capture).
+  // (events, state, unit texts) and what its ports are now.
   std::function<ConnectionSupervisor*()> supervisor;
-  std::function<ProtocolEngine*()> engine;
+  std::function<LinkPortFacts()> ports;
   // Slot 2 notes (a recording that goes on in a new file); may be null.
   StatusSink* status = nullptr;
 };
@@ -130,7 +134,6 @@ class LiveMonitor {
   PlayerDisplay m_shownPlayer;
   bool m_playerShown = false;
   ConnectionSupervisor* m_sup = nullptr;
-  ProtocolEngine* m_com = nullptr;
   std::vector<Event<>::Subscription> m_plain;
   Event<std::span<const uint8_t>>::Subscription m_answer;
   Event<const UnitTexts&>::Subscription m_connected;

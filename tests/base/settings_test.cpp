@@ -117,6 +117,36 @@ TEST(AppSettings, SaveWritesKeysInTheirOrder) {
   EXPECT_EQ(back.newInstal, 0);
 }
 
+// A value outside what the program can use is ignored: the key's default
+// stands (a COM number past the port table once crashed the window).
+TEST(AppSettings, ValuesOutsideTheirRangeAreIgnored) {
+  struct Case {
+    const char* line;
+    int comPort, comPortAuto, page;
+  } cases[] = {
+      {"ComPort=5000", 0, 0, 0},
+      {"ComPort=-2", 0, 0, 0},
+      {"ComPort=255", 255, 0, 0},
+      {"ComPort=-1", -1, 0, 0},
+      {"ComPortAuto=256", 0, 0, 0},
+      {"ComPortAuto=-7", 0, 0, 0},
+      {"ComPortAuto=12", 0, 12, 0},
+      {"PageControl1->ActivePageIndex=-3", 0, 0, 0},
+      {"PageControl1->ActivePageIndex=4", 0, 0, 4},
+  };
+  for (const Case& c : cases) {
+    q3::KeyFile kf;
+    kf.parse(std::string("[FORM_HLAV]\n") + c.line + "\n");
+    q3::AppSettings s;
+    s.comPortAuto = 0;
+    s.activePage = 0;
+    s.readFrom(kf);
+    EXPECT_EQ(s.comPort, c.comPort) << c.line;
+    EXPECT_EQ(s.comPortAuto, c.comPortAuto) << c.line;
+    EXPECT_EQ(s.activePage, c.page) << c.line;
+  }
+}
+
 TEST(AppSettings, ShortenedHistoryDropsStaleKeysAndKeepsForeignKeys) {
   q3::KeyFile kf;
   kf.parse(

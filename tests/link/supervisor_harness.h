@@ -40,6 +40,10 @@ struct FakeUnit {
   int resets = 0;
   // Called before a read of block b (1..7) is answered: lets a test change memory.
   std::function<void(int block)> beforeRead;
+  // The next damagedWrites answers to writes of block damagedBlock go out
+  // with a spoilt check (a noisy line).
+  int damagedBlock = -1;
+  int damagedWrites = 0;
 
   FakeUnit() {
     ident[0] = 'Q', ident[1] = 'L', ident[2] = 'N', ident[3] = 3;
@@ -106,6 +110,10 @@ struct FakeUnit {
       return;
     }
     out[151] = q3::checkB(out, 151);
+    if (op == q3::kOpWrite && block == damagedBlock && damagedWrites > 0) {
+      --damagedWrites;
+      out[151] ^= 0x5A;
+    }
     line.peerWrite(out, 152);
   }
 

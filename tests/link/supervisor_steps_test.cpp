@@ -221,6 +221,55 @@ TEST(SupervisorTest, ProgramAllWritesAndReadsBackEveryBlock) {
   EXPECT_TRUE(h.model.unitImage() == programmed);
 }
 
+// A block whose answers keep coming damaged is tried again from where the
+// job stopped: the blocks before it are written once, and the programming
+// ends verified without the unit being searched for again.
+TEST(SupervisorTest, DamagedAnswersOfOneBlockAreTriedAgainFromThatBlock) {
+  LinkHarness h;
+  ASSERT_TRUE(h.connectAndCheck());
+  for (int i = 0; i < 1050; ++i) h.model.image().setByte(i, i * 13);
+  h.model.sanitize();
+  const ParamImage programmed = h.model.image();
+  h.unit().damagedBlock = 4;
+  h.unit().damagedWrites = 7;  // two whole jobs of three tries and one more try
+  int disconnects = 0;
+  auto sub = h.sup.events().unitDisconnected.subscribe([&] { ++disconnects; });
+  const int t0 = h.clock.tmr();
+  ASSERT_TRUE(h.sup.requestProgram());
+  const OperationResult* r = h.waitFor(Operation::Program);
+  ASSERT_TRUE(r);
+  EXPECT_TRUE(r->ok()) << describe(*r);
+  for (int b = 1; b <= 7; ++b) EXPECT_EQ(h.unit().writes[b], b == 4 ? 8 : 1) << b;
+  EXPECT_EQ(0, std::memcmp(h.unit().mem, programmed.data(), 1050));
+  EXPECT_EQ(disconnects, 0);
+  // Seven damaged answers cost no answer watchdog each.
+  EXPECT_LT(h.clock.tmr() - t0, 7 * kAnswerTimeoutMs);
+}
+
+// A unit that stops answering while it stores a verified programming ends
+// the programming with that cause within seconds, not as a hang.
+TEST(SupervisorTest, UnitSilentWhileStoringEndsTheProgrammingWithThatCause) {
+  LinkHarness h;
+  h.unit().storingAfterWrite = 60000;  // far more than the test waits
+  ASSERT_TRUE(h.connectAndCheck());
+  bool verified = false;
+  auto sub = h.sup.events().progress.subscribe([&](const OperationProgress& p) {
+    if (p.stage == Stage::Verified) verified = true;
+  });
+  ASSERT_TRUE(h.sup.requestProgram());
+  ASSERT_TRUE(h.tickUntil([&] { return verified; }));
+  h.tickUntil([&] { return false; }, 10);  // a poll or two report the storing
+  h.unit().silent = true;
+  h.results.clear();
+  const int t0 = h.clock.tmr();
+  ASSERT_TRUE(h.tickUntil([&] { return h.result(Operation::Program) != nullptr; }, 400));
+  EXPECT_EQ(h.result(Operation::Program)->cause, Cause::StoppedWhileStoring);
+  EXPECT_EQ(h.result(Operation::Program)->stage, Stage::Saving);
+  EXPECT_LE(h.clock.tmr() - t0, 10000);
+  EXPECT_TRUE(h.status.shown(2, "The unit stopped answering while storing !"));
+  EXPECT_FALSE(h.status.shown(2, "Program device: OK"));
+}
+
 TEST(SupervisorTest, ProgramChangedBytesTouchesOnlyTheirBlock) {
   LinkHarness h;
   ASSERT_TRUE(h.connectAndCheck());
@@ -291,7 +340,10 @@ TEST(SupervisorTest, SilentUnitDuringProgrammingEndsInTheErrorDisplay) {
   h.results.clear();
   ASSERT_TRUE(h.tickUntil([&] { return h.result(Operation::Program) != nullptr; }, 600));
   EXPECT_EQ(h.result(Operation::Program)->cause, Cause::UnitSilent);
-  EXPECT_TRUE(h.status.shown(2, "Verify error !"));
+  EXPECT_EQ(h.result(Operation::Program)->stage, Stage::Programming);
+  // Nothing was compared: the programming failed, not a verification.
+  EXPECT_TRUE(h.status.shown(2, "Program device: error !"));
+  EXPECT_FALSE(h.status.shown(2, "Verify error !"));
   EXPECT_EQ(h.status.last(2)->back, kRed);
   EXPECT_EQ(h.barColour, kRed);
   EXPECT_TRUE(h.sup.step() == 1 || h.sup.step() == 2);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -13,6 +14,7 @@
 #include <QSerialPort>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <cstdlib>
 #include <string>
 
@@ -271,7 +273,7 @@ TEST_F(CliLink, ReadFromAnOlderProgramVersionWarnsAndWritesTheFile) {
   EXPECT_TRUE(QFile::exists(path("old.ign")));
   // Programming such a unit stays refused, naming the version.
   r = tool({"program", path("old.ign"), "--timeout", "20"});
-  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.code, 4);  // another program version: no attempt can mend it
   EXPECT_TRUE(r.err.contains("another program version")) << r.err.toStdString();
 }
 
@@ -306,6 +308,12 @@ TEST_F(CliLink, PortsThatCannotBeOpenedNameTheirCause) {
                            " belongs to group dialout - join it with: sudo usermod -aG dialout "
                            "$USER (then log in again)"))
       << out.toStdString() << p.readAllStandardError().toStdString();
+  // A command that needs the port ends at once with its own code.
+  p.start("runuser", {"-u", "nobody", "--", bin + "/tools/cli/quelin3-tool", "read", "-o",
+                      "/tmp/never-written.ign", "--device", real});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 5);
+  EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("may not be opened"));
 }
 
 // Programming keeps what the unit held; the backup lists and programs it
@@ -386,6 +394,112 @@ TEST_F(CliLink, PickupPrintsTheSpeedOfEachBlock) {
       EXPECT_GT(monitor[i], 1000);
     }
   }
+}
+
+// Every end is named for its cause with its exit code; those no further
+// attempt can mend come at once.
+TEST_F(CliLink, EveryEndNamesItsCauseAndExitCode) {
+  ASSERT_EQ(tool({"read", "-o", path("unit.ign")}).code, 0);
+  const QString file = path("unit.ign");
+  struct Case {
+    const char* what;
+    QStringList sim;  // the unit's options (empty: the unit as it runs)
+    QStringList args;
+    bool withDevice;
+    int code;
+    const char* says;
+    int maxMs;
+  } cases[] = {
+      {"another unit type",
+       {"--key", "105"},
+       {"program", file, "--yes"},
+       true,
+       3,
+       "holds a unit of another type (key 105)",
+       5000},
+      {"another program version",
+       {"--version-major", "103"},
+       {"program", file, "--yes"},
+       true,
+       4,
+       "the unit runs another program version (103.00)",
+       5000},
+      {"no such device",
+       {},
+       {"read", "-o", path("x.ign"), "--device", "/nonexistent/tty"},
+       false,
+       6,
+       "/nonexistent/tty does not exist",
+       2000},
+      // The unit falls silent at its first poll after the read-back said
+      // "Verify: OK", while it stores.
+      {"silent while storing",
+       {"--silent-while-storing"},
+       {"program", file, "--yes"},
+       true,
+       1,
+       "program failed: the unit stopped answering while storing",
+       15000},
+      {"timeout not a number",
+       {},
+       {"read", "-o", path("x.ign"), "--timeout", "abc"},
+       true,
+       2,
+       "--timeout takes seconds, 1..86400 (not \"abc\")",
+       2000},
+      {"timeout absurd",
+       {},
+       {"read", "-o", path("x.ign"), "--timeout", "99999999999"},
+       true,
+       2,
+       "--timeout takes seconds",
+       2000},
+      {"no retries",
+       {},
+       {"read", "-o", path("x.ign"), "--retries", "0"},
+       true,
+       2,
+       "--retries takes 1..100",
+       2000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!c.sim.isEmpty()) {
+      stopSim();
+      startSim(c.sim);
+    }
+    QElapsedTimer t;
+    t.start();
+    const Result r = tool(c.args, c.withDevice);
+    EXPECT_EQ(r.code, c.code) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+    EXPECT_LT(t.elapsed(), c.maxMs);
+    EXPECT_FALSE(r.err.contains("Verify error !")) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("Program device: OK")) << r.err.toStdString();
+    if (!c.sim.isEmpty()) {
+      stopSim();
+      startSim({});
+    }
+  }
+}
+
+// A unit whose device vanishes under the programming is named as lost, not
+// as line errors or a missing device.
+TEST_F(CliLink, VanishedPortIsNamedAsLost) {
+  ASSERT_EQ(tool({"read", "-o", path("unit.ign")}).code, 0);
+  stopSim();
+  startSim({"--delay", "30"});  // slow answers: the programming is surely under way at 2.5 s
+  QProcess p;
+  p.start(bin + "/tools/cli/quelin3-tool",
+          {"program", path("unit.ign"), "--yes", "--timeout", "6", "--device", device});
+  QThread::msleep(2500);
+  stopSim();
+  ASSERT_TRUE(p.waitForFinished(30000));
+  const QString err = QString::fromUtf8(p.readAllStandardError());
+  EXPECT_EQ(p.exitCode(), 1);
+  EXPECT_TRUE(err.contains("failed: the unit or its port went away")) << err.toStdString();
+  EXPECT_FALSE(err.contains("line errors")) << err.toStdString();
+  EXPECT_FALSE(err.contains("does not exist")) << err.toStdString();
 }
 
 TEST_F(CliLink, NoUnitMeansAClearFailure) {

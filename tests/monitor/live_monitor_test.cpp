@@ -45,7 +45,14 @@ class Feature : public ScratchDir {
  protected:
   Feature()
       : feature({link.model, window, clock, [this] { return &link.sup; },
-                 [this] { return &link.com; }, &link.status}) {
+                 [this] {
+                   q3::LinkPortFacts f;
+                   for (const q3::PortRecord& c : link.com.com)
+                     f.anyPortOpen = f.anyPortOpen || c.isOpen();
+                   f.connectedPort = link.com.connectedPort.load();
+                   return f;
+                 },
+                 &link.status}) {
     q3::SupervisorHost host;
     host.playbackRunning = [this] { return feature.playbackRunning(); };
     link.sup.setHost(host);

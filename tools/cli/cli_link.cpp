@@ -44,14 +44,6 @@ using q3cli::Options;
 using q3cli::parse;
 using q3cli::Run;
 
-// The end of a command whose operation did not succeed: its cause.
-void printFailure(Run& run, const char* what, const std::optional<OperationResult>& r) {
-  if (!r)
-    run.printNoUnit(what);
-  else
-    std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(*r).c_str());
-}
-
 bool loadFile(Run& r, const std::string& path) {
   q3::IgnDocument doc(r.model);
   if (doc.load(path, -1) != q3::IgnDocument::LoadResult::Loaded) {
@@ -71,28 +63,29 @@ int cmdScan(const std::vector<std::string>& args) {
   if (!r.selectPort()) return 2;
   std::map<int, q3::FoundUnit> found;
   std::map<int, std::string> names;
-  r.session.com().onUnitFound = [&](const q3::FoundUnit& u) {
+  auto listener = r.session.unitFound().subscribe([&](const q3::FoundUnit& u) {
     if (found.count(u.port)) return;
     found[u.port] = u;
     names[u.port] = u.name;
     std::fprintf(stderr, "COM%i: %s\n", u.port, u.name);
-  };
+  });
   // Every unit is only listed, so the search goes on over all ports.
-  r.session.com().listOnly = true;
+  r.session.setListOnly(true);
   r.session.runUntil([&] { return (o.port > 0 || !o.device.empty()) && !found.empty(); },
                      o.timeoutMs);
   std::printf("%-6s %-24s %-9s %-32s %-5s %s\n", "PORT", "DEVICE", "PROTOCOL", "NAME", "KEY",
               "COMPATIBLE");
   for (const auto& [port, u] : found) {
-    std::printf("COM%-3i %-24s %-9i %-32s %-5i %s\n", port, r.session.com().com[port].devicePath,
-                u.protocol, names[port].c_str(), u.typeKey, u.compatible ? "yes" : "no");
+    std::printf("COM%-3i %-24s %-9i %-32s %-5i %s\n", port,
+                r.session.portState(port).devicePath.c_str(), u.protocol, names[port].c_str(),
+                u.typeKey, u.compatible ? "yes" : "no");
   }
   // The ports the search could not open, and why.
   const std::vector<int> failed = r.portsThatFailed();
   for (int port : failed) {
-    const q3::PortRecord& c = r.session.com().com[port];
-    std::printf("COM%-3i %-24s cannot open: %s\n", port, c.devicePath,
-                q3::describeOpenFailure(c.openFailure.load(), c.devicePath).c_str());
+    const q3::PortState p = r.session.portState(port);
+    std::printf("COM%-3i %-24s cannot open: %s\n", port, p.devicePath.c_str(),
+                q3::describeOpenFailure(p.openFailure, p.devicePath.c_str()).c_str());
   }
   return found.empty() ? 1 : 0;
 }
@@ -104,19 +97,14 @@ int cmdRead(const std::vector<std::string>& args) {
     return 2;
   }
   Run r(o);
-  bool refused = false;
   // A unit with another program version can still be backed up.
-  const auto res = r.attempts(
-      Operation::Read, true,
-      [&] {
-        r.sup().requestRead();
-        return true;
-      },
-      refused);
-  if (!res || res->operation != Operation::Read || !res->ok()) {
-    printFailure(r, "read", res);
-    return 1;
-  }
+  const q3::AttemptsOutcome end = r.attempts(Operation::Read, true, [&] {
+    r.sup().requestRead();
+    return true;
+  });
+  const auto& res = end.result;
+  if (end.end != q3::AttemptsEnd::Result || !res || res->operation != Operation::Read || !res->ok())
+    return r.printEnd("read", end, 1);
   q3::IgnDocument doc(r.model);
   // The file names the unit's program on its VERSIONS line.
   doc.hooks().writeInfo = [&r] {
@@ -143,23 +131,19 @@ int cmdVerify(const std::vector<std::string>& args) {
   auto keep = r.session.events().verifyRead.subscribe(
       [&](std::span<const uint8_t> block) { std::copy(block.begin(), block.end(), unit.begin()); });
   const q3::ParamImage file = r.model.image();
-  bool refused = false;
-  const auto res = r.attempts(
-      Operation::Verify, false,
-      [&] {
-        r.model.image() = file;  // a read of an earlier attempt never replaces it, but be sure
-        r.sup().requestVerify();
-        return true;
-      },
-      refused);
-  if (res && res->operation == Operation::Verify && res->ok()) {
+  const q3::AttemptsOutcome end = r.attempts(Operation::Verify, false, [&] {
+    r.model.image() = file;  // a read of an earlier attempt never replaces it, but be sure
+    r.sup().requestVerify();
+    return true;
+  });
+  const auto& res = end.result;
+  const bool ended = end.end == q3::AttemptsEnd::Result && res;
+  if (ended && res->operation == Operation::Verify && res->ok()) {
     std::printf("identical\n");
     return 0;
   }
-  if (!res || res->operation != Operation::Verify || res->cause != Cause::Mismatch) {
-    printFailure(r, "verify", res);
-    return 2;
-  }
+  if (!ended || res->operation != Operation::Verify || res->cause != Cause::Mismatch)
+    return r.printEnd("verify", end, 2);
   const std::vector<std::string> listed =
       q3::differingKeywords(unit.data(), r.model.image().data(), q3::kImageSize);
   for (const std::string& name : listed) std::printf("%s\n", name.c_str());
@@ -179,40 +163,36 @@ int cmdProgram(const std::vector<std::string>& args) {
   if (!loadFile(r, o.file)) return 2;
   const q3::ParamImage file = r.model.image();
   bool nothingToDo = false;
-  bool refused = false;
-  const auto res = r.attempts(
-      Operation::Program, false,
-      [&] {
-        // The first monitor answer tells the unit's bike preset for the question.
-        r.session.runUntil([&] { return r.sup().bikePreset() != -1; }, 3000);
-        r.model.image() = file;
-        if (o.changedOnly) {
-          // Only the bytes in which the file differs from the unit as just checked.
-          r.model.clearChangeMarks();
-          int n = 0;
-          for (int i = 0; i < q3::kImageSize; ++i)
-            if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
-          std::fprintf(stderr, "%i bytes differ from the unit\n", n);
-          if (n == 0) {
-            nothingToDo = true;
-            return false;
-          }
-        }
-        return r.sup().requestProgram(!o.changedOnly);
-      },
-      refused);
+  const q3::AttemptsOutcome end = r.attempts(Operation::Program, false, [&] {
+    // The first monitor answer tells the unit's bike preset for the question.
+    r.session.runUntil([&] { return r.sup().bikePreset() != -1; }, 3000);
+    r.model.image() = file;
+    if (o.changedOnly) {
+      // Only the bytes in which the file differs from the unit as just checked.
+      r.model.clearChangeMarks();
+      int n = 0;
+      for (int i = 0; i < q3::kImageSize; ++i)
+        if (r.model.unitImage().byte(i) != file.byte(i)) r.model.setChangeMark(i), ++n;
+      std::fprintf(stderr, "%i bytes differ from the unit\n", n);
+      if (n == 0) {
+        nothingToDo = true;
+        return false;
+      }
+    }
+    return r.sup().requestProgram(!o.changedOnly);
+  });
   if (nothingToDo) {
     std::fprintf(stderr, "Nothing to program\n");
     return 0;
   }
-  if (refused) {
+  if (end.end == q3::AttemptsEnd::Refused) {
     std::fprintf(stderr, "quelin3-tool: programming refused\n");
     return 1;
   }
-  if (!res || res->operation != Operation::Program || !res->ok()) {
-    printFailure(r, "program", res);
-    return 1;
-  }
+  const auto& res = end.result;
+  if (end.end != q3::AttemptsEnd::Result || !res || res->operation != Operation::Program ||
+      !res->ok())
+    return r.printEnd("program", end, 1);
   return 0;
 }
 

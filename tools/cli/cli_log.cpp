@@ -117,7 +117,7 @@ int record(std::vector<std::string> args) {
   if (!run.connectAndCheck(true)) return 1;
 
   q3::RecordingStart start;
-  start.port = run.session.com().connectedPort.load();
+  start.port = run.session.connectedPort();
   start.connectionLine = run.sup().connectionLineText();
   // The tool has no settings of its own: the unit's are the image.
   start.image = run.model.unitImage();

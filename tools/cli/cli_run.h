@@ -3,6 +3,8 @@
 // one command's model, link session and operation results.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <QDateTime>
 #include <algorithm>
 #include <chrono>
@@ -18,6 +20,7 @@
 #include "cli_command.h"
 #include "files/unit_backup.h"
 #include "link/link_session.h"
+#include "link/operation_attempts.h"
 #include "link/operation_result.h"
 #include "link/port_diagnosis.h"
 #include "params/param_model.h"
@@ -62,6 +65,14 @@ class ConsoleDialogs : public q3::UserDialogs {
   }
 };
 
+// Exit codes of the unit commands beyond 0 (success), 1 and 2 (each
+// command's own: failure, difference, usage): permanent causes that no
+// further attempt can mend.
+inline constexpr int kExitOtherUnitType = 3;  // the port holds a unit of another type
+inline constexpr int kExitOtherVersion = 4;   // the unit runs another program version
+inline constexpr int kExitPortForbidden = 5;  // the user may not open the port
+inline constexpr int kExitNoDevice = 6;       // the device does not exist
+
 struct Options {
   int port = 0;
   std::string device;
@@ -92,8 +103,7 @@ struct Run {
   LinkSession session{model, clock, &status, q3cli::startOptions()};
   q3::UserDialogs* previous = nullptr;
   Options opt;
-  std::vector<OperationResult> results;
-  q3::Event<const OperationResult&>::Subscription onResult;
+  bool deviceMissing = false;  // --device names nothing
 
   explicit Run(const Options& o) : opt(o) {
     previous = q3::setDialogs(&dialogs);
@@ -106,9 +116,6 @@ struct Run {
       std::fprintf(stderr, "  %3i %%\n", v);
     };
     if (session.statusView()) session.statusView()->setBar(bar);
-    onResult = session.events().result.subscribe([this](const OperationResult& r) {
-      if (r.operation != Operation::Monitor) results.push_back(r);
-    });
     if (o.backup) {
       // Before the first write of a unit its settings are kept in the data folder.
       q3::SupervisorHost host;
@@ -128,17 +135,17 @@ struct Run {
       session.supervisor().setHost(host);
     }
   }
-  ~Run() {
-    onResult.reset();
-    q3::setDialogs(previous);
-  }
+  ~Run() { q3::setDialogs(previous); }
 
   ConnectionSupervisor& sup() { return session.supervisor(); }
 
   bool selectPort() {
     if (!opt.device.empty()) {
       if (!session.useDevice(opt.device)) {
-        std::fprintf(stderr, "quelin3-tool: %s is not a serial device\n", opt.device.c_str());
+        struct stat st;
+        deviceMissing = ::stat(opt.device.c_str(), &st) != 0;
+        std::fprintf(stderr, "quelin3-tool: %s %s\n", opt.device.c_str(),
+                     deviceMissing ? "does not exist" : "is not a serial device");
         return false;
       }
     } else if (opt.port > 0) {
@@ -147,42 +154,23 @@ struct Run {
     return true;
   }
 
-  // The first result of an operation since the list was cleared, if any.
-  const OperationResult* resultOf(Operation op) const {
-    for (const OperationResult& r : results)
-      if (r.operation == op) return &r;
-    return nullptr;
-  }
-
-  // Searches, connects and waits for the connection check's result, at most
-  // timeoutMs; nothing when no unit got that far.
-  std::optional<OperationResult> connect(int timeoutMs) {
-    std::fprintf(stderr, "Searching for a unit...\n");
-    results.clear();
-    session.runUntil([&] { return resultOf(Operation::ConnectionCheck) != nullptr; }, timeoutMs);
-    const OperationResult* r = resultOf(Operation::ConnectionCheck);
-    if (!r) return std::nullopt;
-    const OperationResult check = *r;
-    // The supervisor is idle after the check: the operation asked next starts now.
-    session.runUntil([&] { return sup().step() == q3::kSupIdle || !sup().connected(); }, 2000);
-    return check;
-  }
-
   // One connection for commands that need no retries (monitor): true when a
   // unit passed its check, or gave the version warning and warningOk.
   bool connectAndCheck(bool warningOk) {
     if (!selectPort()) return false;
-    const auto check = connect(opt.timeoutMs);
-    if (!check) {
-      printNoUnit("monitor");
+    q3::OperationAttempts a = makeAttempts();
+    const q3::AttemptsOutcome o = a.connect(opt.timeoutMs);
+    if (o.end != q3::AttemptsEnd::Result) {
+      printEnd("monitor", o, 1);
       return false;
     }
-    if (check->cause == Cause::VersionMismatch && warningOk) {
-      warnVersion(*check);
+    const OperationResult& check = *o.result;
+    if (check.cause == Cause::VersionMismatch && warningOk) {
+      warnVersion(check);
       return sup().connected();
     }
-    if (!check->ok()) {
-      std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(*check).c_str());
+    if (!check.ok()) {
+      std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(check).c_str());
       return false;
     }
     return sup().connected();
@@ -196,22 +184,11 @@ struct Run {
                  q3::kProgramKeyMinor);
   }
 
-  // Waits for the result of op; nothing on time-out. A unit lost on the way
-  // ends the operation with its own result.
-  std::optional<OperationResult> waitFor(Operation op, int timeoutMs) {
-    results.clear();
-    session.runUntil([&] { return resultOf(op) != nullptr; }, timeoutMs);
-    if (const OperationResult* r = resultOf(op)) return *r;
-    return std::nullopt;
-  }
-
   // The present ports whose last open failed (searched ones only).
   std::vector<int> portsThatFailed() {
     std::vector<int> out;
-    for (int p = 1; p < q3::kComPorts; ++p) {
-      const q3::PortRecord& c = session.com().com[p];
-      if (c.present.load() && c.openFailure.load() != q3::OpenFailure::None) out.push_back(p);
-    }
+    for (const q3::PortState& p : session.presentPorts())
+      if (p.openFailure != q3::OpenFailure::None) out.push_back(p.port);
     return out;
   }
 
@@ -223,72 +200,72 @@ struct Run {
       return;
     }
     for (int port : failed) {
-      const q3::PortRecord& c = session.com().com[port];
+      const q3::PortState p = session.portState(port);
       std::fprintf(stderr, "quelin3-tool: %s: COM%i %s\n", what, port,
-                   q3::describeOpenFailure(c.openFailure.load(), c.devicePath).c_str());
+                   q3::describeOpenFailure(p.openFailure, p.devicePath.c_str()).c_str());
     }
   }
 
-  // Whether another attempt may help after this result: the line or the
-  // unit's presence failed, or two reads of a noisy line disagreed.
-  static bool worthRetrying(const OperationResult& r) {
-    switch (r.cause) {
-      case Cause::UnitSilent:
-      case Cause::LineErrors:
-      case Cause::PortLost:
-        return true;
-      case Cause::Mismatch:
-        return r.operation != Operation::Verify;  // a verify difference is the answer
-      default:
-        return false;
-    }
-  }
-
-  // Runs an operation in attempts: search, connect and check, then start()
-  // asks for the operation and its result is awaited. A failed check, line
-  // errors, a silent or lost unit start the next attempt, up to --retries
-  // attempts within --timeout. start() returning false ends everything (a
-  // refusal). The result of the last attempt, or nothing when no unit was
-  // ever checked.
-  std::optional<OperationResult> attempts(Operation op, bool versionWarningOk,
-                                          const std::function<bool()>& start, bool& refused) {
-    refused = false;
-    const auto begin = std::chrono::steady_clock::now();
+  // The attempts of one operation, told on stderr as they go.
+  q3::OperationAttempts makeAttempts() {
     const int total = opt.timeoutMs > 0 ? opt.timeoutMs : 180000;
-    auto remaining = [&] {
-      const auto used = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now() - begin)
-                            .count();
-      return int(std::max<int64_t>(0, total - used));
+    q3::OperationAttempts a(session, {opt.retries, total},
+                            [this](const std::function<bool()>& pred, int timeoutMs) {
+                              return session.runUntil(pred, timeoutMs);
+                            });
+    a.onSearch = [] { std::fprintf(stderr, "Searching for a unit...\n"); };
+    a.onNewAttempt = [](int attempt, int of, const OperationResult& after) {
+      std::fprintf(stderr, "Attempt %i of %i after: %s\n", attempt, of,
+                   q3::describe(after).c_str());
     };
-    std::optional<OperationResult> last;
-    if (!selectPort()) return last;
-    for (int attempt = 1; attempt <= opt.retries && remaining() > 0; ++attempt) {
-      if (attempt > 1) {
-        std::fprintf(stderr, "Attempt %i of %i after: %s\n", attempt, opt.retries,
-                     q3::describe(*last).c_str());
-        if (sup().connected()) sup().disconnect();  // search again from the start
-      }
-      const auto check = connect(remaining());
-      if (!check) break;  // no unit in the time left
-      last = check;
-      if (check->cause == Cause::VersionMismatch && versionWarningOk) {
-        warnVersion(*check);
-      } else if (!check->ok()) {
-        if (!worthRetrying(*check)) return last;
-        continue;
-      }
-      if (!sup().connected()) continue;
-      if (!start()) {
-        refused = true;
-        return last;
-      }
-      const auto res = waitFor(op, remaining());
-      if (!res) break;
-      last = res;
-      if (res->ok() || !worthRetrying(*res)) return last;
+    a.onVersionWarning = [](const OperationResult& check) { warnVersion(check); };
+    return a;
+  }
+
+  // Runs an operation in attempts (q3::OperationAttempts): search, connect
+  // and check, then start() asks for the operation and its result is awaited.
+  // start() returning false ends everything (refused). Permanent causes end
+  // at once.
+  q3::AttemptsOutcome attempts(Operation op, bool versionWarningOk,
+                               const std::function<bool()>& start) {
+    if (!selectPort()) {
+      q3::AttemptsOutcome o;
+      o.end = q3::AttemptsEnd::DeviceGone;
+      return o;
     }
-    return last;
+    q3::OperationAttempts a = makeAttempts();
+    return a.run(op, versionWarningOk, start);
+  }
+
+  // The end of a command whose operation did not succeed: its cause on stderr
+  // and the exit code it has (failure: the command's own code for a
+  // transient cause or a result).
+  int printEnd(const char* what, const q3::AttemptsOutcome& o, int failure) {
+    switch (o.end) {
+      case q3::AttemptsEnd::NoUnit:
+        printNoUnit(what);
+        return failure;
+      case q3::AttemptsEnd::OtherUnitType:
+        std::fprintf(stderr, "quelin3-tool: %s: %s\n", what, q3::describe(o).c_str());
+        return kExitOtherUnitType;
+      case q3::AttemptsEnd::PortForbidden:
+        std::fprintf(stderr, "quelin3-tool: %s: %s\n", what, q3::describe(o).c_str());
+        return kExitPortForbidden;
+      case q3::AttemptsEnd::DeviceGone:
+        if (deviceMissing) return kExitNoDevice;  // selectPort() said it
+        std::fprintf(stderr, "quelin3-tool: %s: %s\n", what, q3::describe(o).c_str());
+        return kExitNoDevice;
+      case q3::AttemptsEnd::Refused:
+      case q3::AttemptsEnd::Result:
+        break;
+    }
+    if (!o.result) {
+      printNoUnit(what);
+      return failure;
+    }
+    std::fprintf(stderr, "quelin3-tool: %s\n", q3::describe(*o.result).c_str());
+    if (o.result->cause == Cause::VersionMismatch) return kExitOtherVersion;
+    return failure;
   }
 };
 

@@ -45,6 +45,7 @@ void usage() {
       "  --silent            never answer\n"
       "  --echo              send every received byte back\n"
       "  --silent-after N    stop answering after N frames (a pulled cable)\n"
+      "  --silent-while-storing  fall silent at the first poll while storing a programming\n"
       "  --pickup-unsync     pickup-monitor blocks report the unit as not synchronised\n"
       "  --unstable A[:S]    after S reads, every read covering byte A changes it\n"
       "  --key K             type key in the identification answer (default 104)\n"
@@ -149,6 +150,8 @@ int main(int argc, char** argv) {
         cfg.unstableSkip = std::atoi(v.c_str() + colon + 1);
     } else if (a == "--silent-after")
       cfg.silentAfter = std::atoi(next());
+    else if (a == "--silent-while-storing")
+      cfg.silentWhileStoring = true;
     else if (a == "--key")
       cfg.typeKey = std::atoi(next());
     else if (a == "--version-major")

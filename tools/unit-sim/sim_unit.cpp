@@ -286,6 +286,8 @@ void SimUnit::handleA(int64_t now, std::vector<uint8_t>& out) {
   // A unit speaks one check type: requests of the other one go unanswered.
   if ((rx.kind() & 0xF0) != (m_cfg.protocol == kProtoSum ? 0xF0 : 0xB0)) return;
   if (m_cfg.silent || (m_cfg.silentAfter >= 0 && framesAnswered >= m_cfg.silentAfter)) return;
+  if (m_cfg.silentWhileStoring && storing > 0 && rx.command() == kCmdMonitor) fellSilent = true;
+  if (fellSilent) return;
   const int proto = m_cfg.protocol;
   const uint16_t cmd = rx.command();
   const uint16_t addr = rx.address();
@@ -361,6 +363,8 @@ void SimUnit::handleB(const uint8_t* req, int64_t now, std::vector<uint8_t>& out
   const int N = familyBData(proto);
   if (frameLog) frameLog("IN", req, N + 2);
   if (m_cfg.silent || (m_cfg.silentAfter >= 0 && framesAnswered >= m_cfg.silentAfter)) return;
+  if (m_cfg.silentWhileStoring && storing > 0 && (req[0] & 0xF0) == kOpMonitor) fellSilent = true;
+  if (fellSilent) return;
   const uint8_t op = req[0];
   const uint8_t* d = req + 1;
   uint8_t data[300]{};

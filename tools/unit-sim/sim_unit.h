@@ -32,6 +32,9 @@ struct SimConfig {
   bool silent = false;           // never answers
   bool echo = false;             // sends every received byte back
   int silentAfter = -1;          // stops answering after this many answered frames (-1 never)
+  // Falls silent for good at the first monitor request after a write, while
+  // it stores (a unit that dies storing what was programmed).
+  bool silentWhileStoring = false;
   uint32_t seed = 1;
   // A unit whose memory will not hold still: after unstableSkip answered reads
   // that cover unstableAddr, every further such read changes that byte after
@@ -73,7 +76,8 @@ class SimUnit {
   int framesIn = 0;
   int framesAnswered = 0;
   int resets = 0;
-  int storing = 0;  // remaining storing work (monitor word 8)
+  int storing = 0;          // remaining storing work (monitor word 8)
+  bool fellSilent = false;  // silentWhileStoring has struck
   // The test-command bits of the last monitor request (bytes 20..22), as acted on.
   uint8_t lastTest[3]{};
   int testActions = 0;

@@ -198,9 +198,7 @@ class FilesFeature : public QObject, public q3::Feature {
     info.hexTime = label("LabelVerze3");
     info.hexVersion = label("LabelVerze1");
     // The dwell calibration lines belong to a file saved while a port is open.
-    if (m_ctx.link)
-      for (const q3::PortRecord& c : m_ctx.link->com().com)
-        info.portOpen = info.portOpen || c.isOpen();
+    if (m_ctx.link) info.portOpen = m_ctx.link->anyPortOpen();
     info.monCalib[0] = m_ctx.params.monitor().byte(114);
     info.monCalib[1] = m_ctx.params.monitor().byte(123);
     info.monCalib[2] = m_ctx.params.monitor().byte(124);

@@ -69,11 +69,10 @@ class LinkFeature : public QObject, public q3::Feature {
         sup().resetTexts();
         break;
       case StartupStep::FillProbeTable:
-        com().fillProbeTable();
+        m_session->resetProbeTable();
         break;
       case StartupStep::SetUnitTypeKey:
-        com().keyMajor.store(q3::kProgramKeyMajor);
-        com().keyMinor.store(q3::kProgramKeyMinor);
+        m_session->setProgramKey(q3::kProgramKeyMajor, q3::kProgramKeyMinor);
         m_session->setSupervisorMask(1);
         break;
       case StartupStep::RebuildComMenu:
@@ -83,8 +82,8 @@ class LinkFeature : public QObject, public q3::Feature {
           int sel = m_ctx.settings.comPort;
           const q3::ServiceMode& service = m_w.service();
           if (service.enabled && service.testCom > 0) sel = service.testCom;
-          com().comSelection.store(sel);
-          com().nextPortHint = m_ctx.settings.comPortAuto;
+          m_session->selectPorts(sel);
+          m_session->setNextPortHint(m_ctx.settings.comPortAuto);
         }
         rebuildComMenu();
         break;
@@ -101,10 +100,10 @@ class LinkFeature : public QObject, public q3::Feature {
     switch (phase) {
       case TickPhase::Supervisor:
         m_session->supervisorTurn(tickCounter);
-        m_ctx.settings.comPortAuto = com().nextPortHint;
+        m_ctx.settings.comPortAuto = m_session->nextPortHint();
         break;
       case TickPhase::ComMenuRebuild:
-        if (com().portListChanged.exchange(0) || openFailuresChanged()) rebuildComMenu();
+        if (m_session->takePortListChanged() || openFailuresChanged()) rebuildComMenu();
         break;
       case TickPhase::EnableUnitButtons:
         enableUnitCommands(sup().connected() && !playing());
@@ -115,12 +114,11 @@ class LinkFeature : public QObject, public q3::Feature {
   }
 
   void close(CloseStep step) override {
-    if (step == CloseStep::ClosePorts && m_session) com().closeAll();
+    if (step == CloseStep::ClosePorts && m_session) m_session->closeAllPorts();
     if (step == CloseStep::DestroyProtocolEngine) destroy();
   }
 
  private:
-  q3::ProtocolEngine& com() { return m_session->com(); }
   q3::ConnectionSupervisor& sup() { return m_session->supervisor(); }
 
   void create() {
@@ -229,12 +227,10 @@ class LinkFeature : public QObject, public q3::Feature {
   // status panel 4 while no unit is connected.
   bool openFailuresChanged() {
     std::string now;
-    for (int p = 1; p < q3::kComPorts; ++p) {
-      const q3::PortRecord& c = com().com[p];
-      const q3::OpenFailure f = c.openFailure.load();
-      if (c.present.load() && f != q3::OpenFailure::None)
-        now += "COM" + std::to_string(p) + "  " + q3::describeOpenFailure(f, c.devicePath) + "\n";
-    }
+    for (const q3::PortState& p : m_session->presentPorts())
+      if (p.openFailure != q3::OpenFailure::None)
+        now += "COM" + std::to_string(p.port) + "  " +
+               q3::describeOpenFailure(p.openFailure, p.devicePath) + "\n";
     if (now == m_openFailures) return false;
     m_openFailures = now;
     if (!sup().connected()) {
@@ -303,13 +299,13 @@ class LinkFeature : public QObject, public q3::Feature {
   void rebuildComMenu() {
     if (!m_session) return;
     q3::ComMenuInput in;
-    q3::ProtocolEngine* c = &com();
-    in.present = [c](int p) { return c->com[p].present.load() != 0; };
-    in.device = [c](int p) { return std::string(c->com[p].devicePath); };
-    in.selection = c->comSelection.load();
-    in.connectedPort = c->connectedPort.load();
-    in.failure = [c](int p) {
-      const q3::OpenFailure f = c->com[p].openFailure.load();
+    const q3::LinkSession* s = m_session.get();
+    in.present = [s](int p) { return s->portState(p).present; };
+    in.device = [s](int p) { return s->portState(p).devicePath; };
+    in.selection = s->portSelection();
+    in.connectedPort = s->connectedPort();
+    in.failure = [s](int p) {
+      const q3::OpenFailure f = s->portState(p).openFailure;
       return f == q3::OpenFailure::None ? std::string() : std::string(q3::openFailureName(f));
     };
     const auto items = q3::buildComMenu(in);
@@ -378,11 +374,11 @@ class LinkFeature : public QObject, public q3::Feature {
       rebuildComMenu();
       return;
     }
-    com().comSelection.store(sel);
+    m_session->selectPorts(sel);
     if (sel > 0) q3::debugLog("NEW PORT");
     m_ctx.settings.comPort = sel;
     if (sup().released()) sup().takePortBack();  // the texts follow through releaseChanged
-    const int connected = com().connectedPort.load();
+    const int connected = m_session->connectedPort();
     if (connected && sel != 0 && sel != connected) sup().disconnect();
     rebuildComMenu();
   }

@@ -151,13 +151,18 @@ class MonitorWindowFeature : public QObject, public q3::Feature {
   explicit MonitorWindowFeature(WindowContext& ctx)
       : m_ctx(ctx),
         m_window(ctx),
-        m_feature(q3::LiveMonitorContext{
-            ctx.params, m_window, m_clock,
-            [&ctx]() -> q3::ConnectionSupervisor* {
-              return ctx.link ? &ctx.link->supervisor() : nullptr;
-            },
-            [&ctx]() -> q3::ProtocolEngine* { return ctx.link ? &ctx.link->com() : nullptr; },
-            &ctx.status}) {
+        m_feature(
+            q3::LiveMonitorContext{ctx.params, m_window, m_clock,
+                                   [&ctx]() -> q3::ConnectionSupervisor* {
+                                     return ctx.link ? &ctx.link->supervisor() : nullptr;
+                                   },
+                                   [&ctx] {
+                                     q3::LinkPortFacts f;
+                                     if (ctx.link)
+                                       f = {ctx.link->anyPortOpen(), ctx.link->connectedPort()};
+                                     return f;
+                                   },
+                                   &ctx.status}) {
     m_window.folder = QString::fromStdString(ctx.window.paths().dataDir);
     placeControls();
     m_widgets = std::make_unique<q3::MonitorWidgets>(q3::MonitorWidgets::collect(&ctx.window));
