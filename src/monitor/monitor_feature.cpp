@@ -154,6 +154,9 @@ void MonitorFeature::startup(StartupStep step) {
 
 void MonitorFeature::tick(TickPhase phase, int32_t) {
   if (phase != TickPhase::PlayerStep) return;
+  // A map editor changes its sheet on a click of its own, without a page
+  // change: the recording notes the state on the tick it changed.
+  if (m_group.recorder().recording()) pageStateChanged();
   m_group.step();
   showPlayer();
 }
