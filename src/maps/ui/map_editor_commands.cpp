@@ -557,11 +557,11 @@ QMenu* MapEditor::buildPopupMenu(QPoint pos) {
     if (inGraph || (m_model.compact() && m_l.conditionPlot.contains(pos)))
       item("MenuCopyGraph", mls("###Copy graph##Chart kopieren##Kopírovat graf"),
            [this] { copyGraph(); });
-    const bool cursor = s.sel.cursorCol != -2 && s.sel.cursorRow != -2;
+    // Plain text needs a selection to go to, as the Paste button does.
     if ((m_clipState & 2) && s.hasEditableAxis())
       item("MenuPaste", mls("###Paste table##Tabelle einfügen##Vložit tabulku"),
            [this] { paste(); });
-    else if ((m_clipState & 1) && (usable || cursor))
+    else if ((m_clipState & 1) && usable && selectionEditable())
       item("MenuPaste", mls(kHintPaste), [this] { paste(); });
     menu->addSeparator();
     // 3. Interpolate.
@@ -597,7 +597,8 @@ QMenu* MapEditor::buildPopupMenu(QPoint pos) {
     for (bool columns : {false, true}) {
       const SheetAxis& a = columns ? s.x : s.y;
       const int n = m_model.wholeLinesSelected(columns);
-      if (!a.resizable || n == 0 || n >= a.count) continue;
+      // A collapsed axis keeps its lines: the table shows only one of them.
+      if (!a.resizable || a.collapsed || n == 0 || n >= a.count) continue;
       const char* one = columns ? "###Delete column##Spalte löschen##Vymazat sloupec"
                                 : "###Delete row##Klare Zeile##Vymazat řádek";
       const char* many = columns ? "###Delete columns##Löschen von Spalten##Vymazat sloupce"
