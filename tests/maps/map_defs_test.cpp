@@ -189,6 +189,7 @@ TEST(AdvanceMaps, AReloadThatCollapsesAnAxisClipsTheSelection) {
         ASSERT_TRUE(m.interpolate());
       } else {
         ASSERT_TRUE(edit == Plus ? m.incrementCursor(1) : m.incrementActual(1));
+        for (int i = 0; i < 20; ++i) m.timerStep();  // the step's change is stored at its deadline
       }
       int changedShown = 0;
       for (int r = 0; r < 10; ++r)

@@ -100,10 +100,12 @@ TEST(MapEditorFillHandle, DragKeepsThePointerOverTheGraph) {
 }
 
 // The top-right corner of an interpolation-ready selection lies under the
-// up arrow of its cell: while the preview shows, the press interpolates.
+// up arrow of its cell: while the preview shows, the press interpolates. The
+// other corners too; the bottom-right one is the fill handle's.
 TEST(MapEditorInterpolation, CornerUnderAnArrowInterpolates) {
   for (bool right : {false, true})
     for (bool bottom : {false, true}) {
+      if (right && bottom) continue;  // the fill handle's corner
       Page p;
       p.sheet().cell(3, 2) = 0;
       p.sheet().cell(5, 2) = 20;
