@@ -6,10 +6,8 @@
 // fills its programChanged.
 #include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QObject>
-#include <QPalette>
 #include <QSignalBlocker>
 #include <QTabWidget>
 
@@ -137,12 +135,9 @@ class ParamsFeature : public QObject, public q3::Feature {
 
   void colourProgramAfterChange() {
     QCheckBox* box = m_w.programAfterChangeBox();
-    QPalette pal = box->palette();
-    pal.setColor(QPalette::Window, box->isChecked()
-                                       ? QColor(Qt::red)
-                                       : QApplication::palette().color(QPalette::Button));
-    box->setPalette(pal);
-    box->setAutoFillBackground(true);
+    const QString sheet =
+        box->isChecked() ? QStringLiteral("QCheckBox { background: red; }") : QString();
+    if (box->styleSheet() != sheet) box->setStyleSheet(sheet);
   }
 
   void bindUndoRedo() {
