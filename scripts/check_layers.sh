@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks that includes only point down the layers of src/ (docs/architecture.md):
 # a file may include its own folder and the folders below it. Prints every
-# include that points up and exits 1 when there is one.
+# include that points up, and every include of a folder-internal header
+# (*_p.h) from another folder, and exits 1 when there is one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rank() {
@@ -20,4 +21,13 @@ while IFS=: read -r file line text; do
     bad=1
   fi
 done < <(git ls-files 'src/*.h' 'src/*.cpp' | xargs grep -n '^#include "[a-z_]*/' || true)
+# A *_p.h header belongs to its own folder.
+while IFS=: read -r file line text; do
+  inc=${text#*\"}; inc=${inc%%\"*}
+  if [ "$(dirname "src/$inc")" != "$(dirname "$file")" ]; then
+    echo "$file:$line: includes $inc, which is internal to its folder"
+    bad=1
+  fi
+done < <(git ls-files 'src/*.h' 'src/*.cpp' 'tools/*.h' 'tools/*.cpp' 'tests/*.h' 'tests/*.cpp' 'bench/*.cpp' |
+  xargs grep -n '^#include "[a-z_/]*_p\.h"' || true)
 exit $bad
