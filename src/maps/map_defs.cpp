@@ -607,52 +607,52 @@ MapControlSetup mapControlSetup(int owner) {
   return s;
 }
 
+namespace {
+
+// One row per kind of map: which controls it serves and how it is defined,
+// loaded from the image and stored into it.
+struct MapKind {
+  bool (*owns)(int owner);
+  void (*define)(MapModel& m);
+  void (*load)(MapModel& m, const ParamImage& img);
+  void (*store)(MapModel& m, ParamImage& img);
+};
+
+const MapKind kMapKinds[] = {
+    {[](int owner) { return owner == kOwnerAdvance; }, defineAdvance, loadAdvance, storeAdvance},
+    {[](int owner) { return owner == kOwnerServo; }, defineServo, loadServo, storeServo},
+    {[](int owner) { return curveDef(owner) != nullptr; },
+     [](MapModel& m) { defineCurve(m, *curveDef(m.ownerId())); }, loadCurve, storeCurve},
+    {isCondition, [](MapModel& m) { definePoutCondition(m, m.ownerId() - kOwnerPoutCondition); },
+     loadPoutCondition, storePoutCondition},
+    {isPwm, [](MapModel& m) { definePoutPwm(m, m.ownerId() - kOwnerPoutPwm); }, loadPoutPwm,
+     storePoutPwm},
+};
+
+const MapKind* mapKind(int owner) {
+  for (const MapKind& k : kMapKinds)
+    if (k.owns(owner)) return &k;
+  return nullptr;
+}
+
+}  // namespace
+
 void defineMap(MapModel& m) {
   const MapControlSetup setup = mapControlSetup(m.ownerId());
   m.visibleColumns = setup.visibleColumns;
   m.visibleRows = setup.visibleRows;
-  const int owner = m.ownerId();
-  if (owner == kOwnerAdvance)
-    defineAdvance(m);
-  else if (owner == kOwnerServo)
-    defineServo(m);
-  else if (const CurveDef* d = curveDef(owner))
-    defineCurve(m, *d);
-  else if (isCondition(owner))
-    definePoutCondition(m, owner - kOwnerPoutCondition);
-  else if (isPwm(owner))
-    definePoutPwm(m, owner - kOwnerPoutPwm);
+  if (const MapKind* k = mapKind(m.ownerId())) k->define(m);
   m.selectSheet(0);
 }
 
 void loadMap(MapModel& m, const ParamImage& img) {
-  const int owner = m.ownerId();
   if (m.sheetCount() == 0) return;
-  if (owner == kOwnerAdvance)
-    loadAdvance(m, img);
-  else if (owner == kOwnerServo)
-    loadServo(m, img);
-  else if (curveDef(owner))
-    loadCurve(m, img);
-  else if (isCondition(owner))
-    loadPoutCondition(m, img);
-  else if (isPwm(owner))
-    loadPoutPwm(m, img);
+  if (const MapKind* k = mapKind(m.ownerId())) k->load(m, img);
 }
 
 void storeMap(MapModel& m, ParamImage& img) {
-  const int owner = m.ownerId();
   if (m.sheetCount() == 0) return;
-  if (owner == kOwnerAdvance)
-    storeAdvance(m, img);
-  else if (owner == kOwnerServo)
-    storeServo(m, img);
-  else if (curveDef(owner))
-    storeCurve(m, img);
-  else if (isCondition(owner))
-    storePoutCondition(m, img);
-  else if (isPwm(owner))
-    storePoutPwm(m, img);
+  if (const MapKind* k = mapKind(m.ownerId())) k->store(m, img);
 }
 
 void reloadMap(MapModel& m, const ParamImage& img) {

@@ -240,6 +240,12 @@ void MapModel::computeIndices() {
     int visR = std::min(visibleRows, s.shownRows());
     s.x.scrollOffset = s.x.collapsed ? 0 : clampInt(s.x.scrollOffset, 0, s.x.count - visC);
     s.y.scrollOffset = s.y.collapsed ? 0 : clampInt(s.y.scrollOffset, 0, s.y.count - visR);
+    if (clipSelectionToShown(s)) {
+      const int keep = m_current;
+      m_current = i;
+      updateSelection();
+      m_current = keep;
+    }
   }
 }
 

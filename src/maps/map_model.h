@@ -59,6 +59,10 @@ struct AxisSetup {
 // Which axes a sheet uses: the dimension choice of the table.
 enum class AxisUse { OnlyX = 1, OnlyY = 2, Both = 3 };
 
+// Drops the selection marks of elements the table does not show (used by the
+// model after every change of the sheet's size or axes in use).
+bool clipSelectionToShown(MapSheet& s);
+
 class MapModel {
  public:
   using OwnerNotify = std::function<void(MapModel&)>;

@@ -60,12 +60,41 @@ std::optional<SelectedBlock> editableBlock(MapSheet& s, int kind) {
 
 }  // namespace
 
-int MapModel::kindOfSelection() const {
-  const int m = cur().sel.mode & 0xFF;
+namespace {
+int selectionKind(const SheetSelection& t) {
+  const int m = t.mode & 0xFF;
   if (m & kSelX) return kChangeX;
   if (m & kSelY) return kChangeY;
   if (m & (kSelCells | kSelColumns | kSelRows)) return kChangeCells;
   return 0;
+}
+}  // namespace
+
+int MapModel::kindOfSelection() const { return selectionKind(cur().sel); }
+
+// Drops the marks of elements the table does not show: beyond the used
+// columns and rows, the unused lines of a collapsed axis and the header of a
+// collapsed axis. A selection made before a load, an undo or a change of the
+// axes in use thus never writes a hidden value. True when a mark went.
+bool clipSelectionToShown(MapSheet& s) {
+  SheetSelection& t = s.sel;
+  bool dropped = false;
+  auto drop = [&](uint16_t& m) {
+    if (m & kMarkSelected) dropped = true;
+    m = 0;
+  };
+  for (int c = 0; c < kMaxColumns; ++c)
+    if (s.x.collapsed || c >= s.x.count) drop(t.xMarks[c]);
+  for (int r = 0; r < kMaxRows; ++r)
+    if (s.y.collapsed || r >= s.y.count) drop(t.yMarks[r]);
+  for (int r = 0; r < kMaxRows; ++r) {
+    const bool rowShown = r < s.y.count && (!s.y.collapsed || r == s.y.collapsedIndex);
+    for (int c = 0; c < kMaxColumns; ++c) {
+      const bool colShown = c < s.x.count && (!s.x.collapsed || c == s.x.collapsedIndex);
+      if (!rowShown || !colShown) drop(t.cellMarks[r * kCellStride + c]);
+    }
+  }
+  return dropped;
 }
 
 // ---------------------------------------------------------------------------

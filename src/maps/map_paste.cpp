@@ -47,12 +47,11 @@ std::string dimensionMessage() {
 
 PasteResult pastePlain(MapModel& m, std::string_view text) {
   if (m.sheetCount() == 0) return {};
+  // Plain text goes where the selection starts; with nothing selected there
+  // is no place for it.
   const SheetSelection& t = m.cur().sel;
-  if (t.count > 0) {
-    const ElemRef start{t.firstCol, t.firstRow};
-    return pastePlainAt(m, text, start);
-  }
-  return pastePlainAt(m, text, ElemRef{t.cursorCol, t.cursorRow});
+  if (t.count == 0) return {};
+  return pastePlainAt(m, text, ElemRef{t.firstCol, t.firstRow});
 }
 
 PasteResult pastePlainAt(MapModel& m, std::string_view text, ElemRef start) {
@@ -133,18 +132,19 @@ PasteResult pasteSheet(MapModel& m, std::string_view text) {
   if (st.sizeX < 1 || st.sizeX > kMaxColumns || st.sizeY < 1 || st.sizeY > kMaxRows ||
       !gridMatches(st))
     return refused();
-  // An axis may change its size, or be collapsed at the text's request, only
-  // when it is editable and resizable and the text's axis and values are its.
+  // An axis may change its size only when it is editable and resizable and
+  // the text's axis and values are its.
   const bool canX = s.x.editable && s.x.resizable && mx && mv;
   const bool canY = s.y.editable && s.y.resizable && my && mv;
   if ((st.sizeX != s.x.count && !canX) || (st.sizeY != s.y.count && !canY)) return refused();
+  // The text's use of one axis is taken over wherever the sheet offers that
+  // choice (a sheet copied while it used engine speed only pastes as such);
+  // an axis that is never collapsed ignores the request.
   auto collapseWanted = [](const SheetAxis& a, bool asked) {
     return !a.collapsed && (a.usage == 2 || (asked && a.usage != 0));
   };
   const bool collapseX = collapseWanted(s.x, st.onlyXY == 'X');
   const bool collapseY = collapseWanted(s.y, st.onlyXY == 'Y');
-  if ((collapseX && s.x.usage != 2 && !canX) || (collapseY && s.y.usage != 2 && !canY))
-    return refused();
 
   m.beginChange(kKeyStructBegin);
   int flags = 0;

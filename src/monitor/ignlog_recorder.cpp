@@ -53,6 +53,7 @@ bool IgnlogRecorder::start(const std::string& path, const RecordingStart& s,
   m_header = header;
   m_latest = s;
   m_lastPage.reset();
+  m_recordingStartMs = m_clock.nowMs();
   openFile(path);
   if (!writeNow()) return false;
   m_on = true;

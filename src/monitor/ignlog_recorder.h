@@ -81,6 +81,8 @@ class IgnlogRecorder {
   int records() const { return m_file.size(); }
   // Milliseconds since the start of the current file.
   int64_t elapsedMs() const { return m_clock.nowMs() - m_startMs; }
+  // Milliseconds since start(), across every numbered file.
+  int64_t recordingElapsedMs() const { return m_clock.nowMs() - m_recordingStartMs; }
   // The files written by this recording, in order.
   const std::vector<std::string>& paths() const { return m_paths; }
 
@@ -98,6 +100,7 @@ class IgnlogRecorder {
   IgnlogHeader m_header;
   IgnlogFile m_file;
   int64_t m_startMs = 0;
+  int64_t m_recordingStartMs = 0;
   int64_t m_lastWriteMs = 0;
   int m_writtenRecords = 0;
   // The latest of each kind, for the initial records of a next file.

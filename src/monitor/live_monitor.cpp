@@ -151,6 +151,9 @@ void LiveMonitor::startup(StartupStep step) {
 
 void LiveMonitor::tick(TickPhase phase, int32_t) {
   if (phase != TickPhase::PlayerStep) return;
+  // A map editor changes its sheet on a click of its own, without a page
+  // change: the recording notes the state on the tick it changed.
+  if (m_group.recorder().recording()) pageStateChanged();
   m_group.step();
   showPlayer();
 }

@@ -13,9 +13,18 @@
 #include "monitor/monitor_text.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
+#include "text/mstring.h"
 #include "text/named_texts.h"
+#include "text/ui_texts.h"
 
 namespace q3 {
+
+const char* controlCaption(const char* name) {
+  for (const TextEntry& e : controlCaptionTable())
+    if (e.kind == TextKind::Caption && std::strcmp(e.name, name) == 0)
+      return entryText(e, language());
+  return "";
+}
 
 namespace monitem {
 
@@ -481,7 +490,9 @@ void MonitorModel::dwellSpeedGear(const MonitorContext& ctx) {
                              t.scaled(m.word(MonitorWord::DwellOpt), 10).c_str())
                        : fmt("%s = --- [ms]", nt(NamedText::Dwell));
   d.colour = m_connected && bit(m.byte(MonitorByte::ErrorFlags), 3) ? kRed : kNormal;
-  at(DwellCalibError).visible = m_live.calibrationError && m_connected;
+  DisplayValue& calib = at(DwellCalibError);
+  calib.text = controlCaption("LabelDwellCalibError");
+  calib.visible = m_live.calibrationError && m_connected;
 
   const int status = m.byte(MonitorByte::StatusFlags);
   DisplayValue& s = at(Speed);

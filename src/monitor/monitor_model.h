@@ -38,6 +38,9 @@ enum class DisplayKind {
   Button,  // enabled, and the caption when the text is not empty
 };
 
+// The caption the text tables give a control, in the current language.
+const char* controlCaption(const char* name);
+
 struct DisplayValue {
   const char* name = "";  // objectName of the control
   DisplayKind kind = DisplayKind::Label;

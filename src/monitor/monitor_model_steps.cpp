@@ -104,7 +104,9 @@ void MonitorModel::functionStates(const MonitorContext& ctx) {
   l.colour = limiting ? kRed : kNormal;
 
   m_shownDataError = m_live.programmedDataError;
-  at(EeDataErr).visible = m_shownDataError;
+  DisplayValue& ee = at(EeDataErr);
+  ee.text = "Programmed data error";
+  ee.visible = m_shownDataError;
 }
 
 // 17, 18. Test and proprietary values; the six inputs.

@@ -167,6 +167,11 @@ TEST(SimUnit, MonitorShowsVersionStoringAndTestCommands) {
   EXPECT_GE(rpm, 1300);
   EXPECT_LT(rpm, 11000);
   EXPECT_EQ(u.testActions, 1);
+  // Every function is switched on, the servo reports a valid position and no
+  // error is raised, so a demo shows working functions.
+  EXPECT_EQ(m[MonitorByte::FunctionEnables], 0x7F);
+  EXPECT_EQ(m[MonitorByte::ErrorFlags], 0x10);
+  EXPECT_EQ(m[MonitorByte::FunctionStates] & 0x43, 0x40);  // no kill, no block
 }
 
 }  // namespace

@@ -153,6 +153,59 @@ TEST(AdvanceMaps, OwnerNotificationStoresEachEdit) {
   EXPECT_EQ(img.byte(ImageByte::RpmAdv2 + 4), 52);
 }
 
+// A selection made while both axes were in use keeps only the shown row once
+// a reload collapses the load axis (load sensor NO, an undo to "Only RPM"):
+// "+", the wheel and interpolation then write that row and nothing hidden.
+TEST(AdvanceMaps, AReloadThatCollapsesAnAxisClipsTheSelection) {
+  enum Edit { Plus, Wheel, Interpolate };
+  for (Edit edit : {Plus, Wheel, Interpolate}) {
+    for (bool byUndo : {false, true}) {
+      ParamImage img = advanceImage(1, 1);
+      MapModel m = makeMap(kOwnerAdvance);
+      loadMap(m, img);
+      m.setOwnerNotify([&](MapModel& t) {
+        storeMap(t, img);
+        reloadMap(t, img);
+      });
+      m.selectSheet(1);
+      m.selectAllCells();
+      ASSERT_EQ(m.cur().sel.count, 150);
+      if (byUndo)
+        img.setByte(ImageByte::Adv2Map, 0);  // the image of before "RPM and TP"
+      else
+        img.setByte(ImageByte::TpsIapSensor, 0);
+      reloadMap(m, img);
+      const MapSheet& s = m.cur();
+      ASSERT_TRUE(s.y.collapsed);
+      const int shown = s.y.collapsedIndex;
+      EXPECT_EQ(m.cur().sel.count, 15);
+      const ParamImage before = img;
+      m.cur().sel.cursorCol = 3;
+      m.cur().sel.cursorRow = shown;
+      if (edit == Interpolate) {
+        // A ramp along the shown row, so interpolation changes its middle.
+        m.cur().cell(0, shown) = -5;
+        m.cur().cell(14, shown) = 40;
+        ASSERT_TRUE(m.interpolate());
+      } else {
+        ASSERT_TRUE(edit == Plus ? m.incrementCursor(1) : m.incrementActual(1));
+        for (int i = 0; i < 20; ++i) m.timerStep();  // the step's change is stored at its deadline
+      }
+      int changedShown = 0;
+      for (int r = 0; r < 10; ++r)
+        for (int c = 0; c < 15; ++c) {
+          const int a = ImageByte::Advance2 + r * 15 + c;
+          if (r != shown)
+            EXPECT_EQ(img.byte(a), before.byte(a))
+                << edit << byUndo << " row " << r << " col " << c;
+          else
+            changedShown += img.byte(a) != before.byte(a);
+        }
+      EXPECT_GT(changedShown, 0) << edit << byUndo;
+    }
+  }
+}
+
 TEST(AdvanceMaps, ElementsThatDifferFromTheUnitsCopy) {
   const ParamImage pc = advanceImage(1, 1);
   ParamImage unit = pc;

@@ -218,6 +218,26 @@ TEST(MapEditorMenu, OffersWhatTheStateAllows) {
   EXPECT_TRUE(p.tab->model().isSelected(ElemRef{5, 0}));
 }
 
+// Servo over throttle only: its engine-speed axis is collapsed, so the menu
+// offers no column to delete however the shown column is selected; plain text
+// on the clipboard is offered for a selection only.
+TEST(MapEditorMenu, OneColumnMapOffersNoColumnDelete) {
+  Page p(kOwnerServo, q3test::servoImage(1, true));
+  ASSERT_TRUE(p.sheet().x.collapsed);
+  const int used = p.sheet().x.collapsedIndex;
+  QGuiApplication::clipboard()->setText("7");
+  p.tab->timerEntry();
+  p.tab->model().clearSelection();
+  for (int i = 0; i < 16; ++i) p.tab->timerEntry();  // the clipboard check
+  EXPECT_FALSE(actionNames(rightClick(p, p.centre(used, 2))).contains("MenuPaste"));
+  p.click(used, 0);
+  p.click(used, p.sheet().y.count - 1, Qt::ShiftModifier);
+  const QStringList names = actionNames(rightClick(p, p.centre(used, 2)));
+  EXPECT_FALSE(names.contains("MenuDeleteColumns"));
+  EXPECT_TRUE(names.contains("MenuPaste"));
+  QGuiApplication::clipboard()->clear();
+}
+
 TEST(MapEditorMenu, DisabledSheetAndSheetTabs) {
   Page p(kOwnerServo, q3test::servoImage(2, true));
   QMenu* menu = rightClick(p, p.centre(2, 2));

@@ -70,6 +70,63 @@ TEST(MapEditorFillHandle, OneRowMapKeepsItsHiddenRows) {
     ASSERT_EQ(p.img.byte(ImageByte::Advance + 15 * (used - 2) + c), 100 + used - 2) << c;
 }
 
+// On a one-row map the graph lies below the row: a fill drag that goes down
+// into it keeps following the pointer to its release.
+TEST(MapEditorFillHandle, DragKeepsThePointerOverTheGraph) {
+  q3::ParamImage img = flatAdvanceImage();
+  img.setByte(ImageByte::AdvMap, 0);
+  Page p(kOwnerAdvance, img);
+  ASSERT_TRUE(p.sheet().y.collapsed);
+  const int used = p.sheet().y.collapsedIndex;
+  p.sheet().cell(2, used) = 20;
+  p.sheet().cell(3, used) = 22;
+  p.click(2, used);
+  p.click(3, used, Qt::ShiftModifier);
+  const QRect last = p.tab->elementRect(3, used);
+  const QPoint handle(last.right(), last.bottom());
+  const QRect graph = p.tab->graphFrame();
+  ASSERT_FALSE(graph.isEmpty());
+  ASSERT_GT(graph.top(), last.bottom());
+  QTest::mouseMove(p.tab, handle);
+  QTest::mousePress(p.tab, Qt::LeftButton, Qt::NoModifier, handle);
+  p.moveHeld(handle + QPoint(last.width(), 0), Qt::NoModifier);
+  // On to the right, down inside the graph.
+  const QPoint inGraph(handle.x() + 3 * last.width(), graph.top() + graph.height() / 3);
+  ASSERT_TRUE(graph.contains(inGraph));
+  p.moveHeld(inGraph, Qt::NoModifier);
+  QTest::mouseRelease(p.tab, Qt::LeftButton, Qt::NoModifier, inGraph);
+  EXPECT_EQ(p.sheet().cell(6, used), 28);
+  EXPECT_EQ(p.sheet().sel.count, 5);
+}
+
+// The top-right corner of an interpolation-ready selection lies under the
+// up arrow of its cell: while the preview shows, the press interpolates. The
+// other corners too; the bottom-right one is the fill handle's.
+TEST(MapEditorInterpolation, CornerUnderAnArrowInterpolates) {
+  for (bool right : {false, true})
+    for (bool bottom : {false, true}) {
+      if (right && bottom) continue;  // the fill handle's corner
+      Page p;
+      p.sheet().cell(3, 2) = 0;
+      p.sheet().cell(5, 2) = 20;
+      p.sheet().cell(3, 4) = 0;
+      p.sheet().cell(5, 4) = 20;
+      p.click(3, 2);
+      p.click(5, 4, Qt::ShiftModifier);
+      ASSERT_TRUE(p.sheet().sel.interpReady);
+      const QRect rc = p.tab->elementRect(right ? 5 : 3, bottom ? 4 : 2);
+      const QPoint corner(right ? rc.right() - 2 : rc.left() + 2,
+                          bottom ? rc.bottom() - 2 : rc.top() + 2);
+      QTest::mouseMove(p.tab, corner + QPoint(right ? -1 : 1, 0));
+      QTest::mouseMove(p.tab, corner);
+      QTest::mouseClick(p.tab, Qt::LeftButton, Qt::NoModifier, corner);
+      EXPECT_EQ(p.sheet().cell(4, 2), 10) << right << bottom;
+      EXPECT_EQ(p.sheet().cell(5, 2), 20) << right << bottom;
+      EXPECT_EQ(p.sheet().cell(4, 4), 10) << right << bottom;
+      EXPECT_EQ(p.stores, 1) << right << bottom;
+    }
+}
+
 TEST(MapEditorInterpolation, BreakpointRunsGetCornersAndInterpolate) {
   Page p;
   p.sheet().x.values[3] = 47;

@@ -57,6 +57,56 @@ TEST(MapGraphView2D, PointDragIsOneStoredChangeMovedByTheTravel) {
   EXPECT_EQ(g.p.stores, 1);
 }
 
+// A rubber band with Shift or Ctrl adds to the selection; with both it
+// starts anew, as a drag in the table does.
+TEST(MapGraphView2D, ShiftCtrlBandStartsAnew) {
+  struct Case {
+    Qt::KeyboardModifiers mods;
+    bool keepsOld;
+  } cases[] = {{Qt::ShiftModifier, true},
+               {Qt::ControlModifier, true},
+               {Qt::ShiftModifier | Qt::ControlModifier, false},
+               {Qt::NoModifier, false}};
+  for (const Case& c : cases) {
+    Graph2D g;
+    g.p.tab->model().selectRect(kSelCells, 0, 0, 0, 0, false);
+    const QPointF a = g.pos(3, 0), b = g.pos(4, 0);
+    const QPoint from = QPointF(std::min(a.x(), b.x()) - 12, std::min(a.y(), b.y()) - 12).toPoint();
+    const QPoint to = QPointF(std::max(a.x(), b.x()) + 4, std::max(a.y(), b.y()) + 4).toPoint();
+    QTest::mouseMove(g.p.tab, from);
+    QTest::mousePress(g.p.tab, Qt::LeftButton, c.mods, from);
+    g.p.moveHeld(to, c.mods);
+    QTest::mouseRelease(g.p.tab, Qt::LeftButton, c.mods, to);
+    EXPECT_TRUE(g.p.tab->model().isSelected(ElemRef{3, 0})) << int(c.mods);
+    EXPECT_TRUE(g.p.tab->model().isSelected(ElemRef{4, 0})) << int(c.mods);
+    EXPECT_EQ(g.p.tab->model().isSelected(ElemRef{0, 0}), c.keepsOld) << int(c.mods);
+  }
+}
+
+// The 3D views and the sensor curves, drawn for looking at: with
+// Q3_SCREENSHOT_DIR set the pictures are kept there.
+TEST(MapGraphView3D, PicturesOfThePresetsAndTheSensorCurves) {
+  const char* dir = std::getenv("Q3_SCREENSHOT_DIR");
+  q3::ParamImage img = q3test::advanceImage();
+  Page p(kOwnerAdvance, img);
+  p.tab->setView(4);
+  for (auto [preset, name] :
+       {std::pair{Preset::Iso1, "map_iso1.png"}, std::pair{Preset::Iso2, "map_iso2.png"}}) {
+    p.tab->graph().setPreset(preset);
+    p.tab->render();
+    const QImage shot = p.tab->offscreen();
+    ASSERT_FALSE(shot.isNull());
+    if (dir) shot.save(QString(dir) + "/" + name);
+  }
+  for (int owner : {kOwnerTpsCurve, kOwnerIapCurve, kOwnerLambdaCurve, kOwnerLambdaRpm}) {
+    Page curve(owner, img);
+    curve.tab->render();
+    ASSERT_FALSE(curve.tab->offscreen().isNull());
+    if (dir)
+      curve.tab->offscreen().save(QString(dir) + "/map_curve_" + QString::number(owner) + ".png");
+  }
+}
+
 TEST(MapGraphView2D, WithXNotEditableOnlyTheValueMoves) {
   Graph2D g;
   g.p.sheet().x.editable = 0;

@@ -105,6 +105,23 @@ TEST_F(MapCli, ImportPastesLikeThePasteCommand) {
   EXPECT_FALSE(std::filesystem::exists(path("none.ign")));
 }
 
+// A sheet copied while advance map 1 used engine speed only pastes into map 2
+// (over both axes, 15 x 10 as well): map 2 then uses engine speed only too,
+// with map 1's row, as the map editor's paste leaves it.
+TEST_F(MapCli, ImportTakesOverTheUseOfOneAxis) {
+  std::string text = readAll(path("both.ign"));
+  setKeyword(text, "ADV_MAP", "0");
+  writeAll(path("one.ign"), text);
+  const std::string one = run("map export " + q("one.ign") + " adv1 --sheet").out;
+  ASSERT_NE(one.find("OnlyXY:\tY\n"), std::string::npos) << one;
+  const ToolRun r = run("map import " + q("one.ign") + " adv2 -o " + q("out.ign"), one);
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string two = run("map export " + q("out.ign") + " adv2 --sheet").out;
+  EXPECT_NE(two.find("OnlyXY:\tY\n"), std::string::npos) << two;
+  EXPECT_EQ(run("map export " + q("out.ign") + " adv2").out,
+            run("map export " + q("one.ign") + " adv1").out);
+}
+
 TEST_F(MapCli, ImportOfPlainText) {
   // Text on stdin and the first two rows of advance map 1 afterwards.
   struct Case {

@@ -183,9 +183,15 @@ TEST(PastePlain, IntoAdvanceCells) {
 
 TEST(PastePlain, SelectionCursorHeadersAndRefusals) {
   BoundMap b(kOwnerAdvance);
-  // Without a selection the cursor is the start; the stored cells become the selection.
+  // Without a selection nothing is pasted, wherever the cursor is.
   b.sheet().sel.cursorCol = 4;
   b.sheet().sel.cursorRow = 2;
+  const std::vector<int32_t> before = b.sheet().v.values;
+  EXPECT_EQ(pastePlain(b.m, "11\t12").status, PasteStatus::Nothing);
+  EXPECT_EQ(b.sheet().v.values, before);
+  EXPECT_EQ(b.stores, 0);
+  // The selection is the start; the stored cells become the selection.
+  b.m.selectRect(kSelCells, 4, 2, 4, 2, false);
   ASSERT_EQ(pastePlain(b.m, "11\t12").status, PasteStatus::Pasted);
   EXPECT_EQ(b.sheet().cell(5, 2), 12);
   EXPECT_EQ(b.sheet().sel.count, 2);
@@ -295,9 +301,9 @@ TEST(PasteSheet, SizesAndGridsThatDoNotHoldTogetherAreRefused) {
       {head + "SizeX:\t50\nSizeY:\t10\n" + grid, PasteStatus::Refused},  // says 50, has 15
       {head + "SizeX:\t15\nSizeY:\t10\n", PasteStatus::Refused},
       // The engine-speed axis of an advance map is never given up (the
-      // request is dropped); the fixed throttle axis may not be collapsed.
+      // request is dropped); the fixed throttle axis is collapsed as asked.
       {head + "SizeX:\t15\nSizeY:\t10\nOnlyXY:\tX\n" + grid, PasteStatus::Pasted},
-      {head + "SizeX:\t15\nSizeY:\t10\nOnlyXY:\tY\n" + grid, PasteStatus::Refused},
+      {head + "SizeX:\t15\nSizeY:\t10\nOnlyXY:\tY\n" + grid, PasteStatus::Pasted},
       {"LabelX:\tXYZ\nSizeX:\t15\nSizeY:\t10\n" + grid, PasteStatus::Nothing},
   };
   for (const Case& c : cases) {
@@ -309,20 +315,24 @@ TEST(PasteSheet, SizesAndGridsThatDoNotHoldTogetherAreRefused) {
       EXPECT_FALSE(b.sheet().x.collapsed || b.sheet().y.collapsed);
     }
   }
-  // The servo map: its fixed throttle axis may not be collapsed by a paste,
-  // its resizable engine-speed axis may.
+  // The servo map takes over the use of one axis either way: its fixed
+  // throttle axis and its resizable engine-speed axis.
   ParamImage servoImage = advanceImage();
   servoImage.setByte(ImageByte::ServoEnable, 1);
+  servoImage.setByte(ImageByte::ServoMap, 2);
   BoundMap servo(kOwnerServo, servoImage);
-  servo.sheet().y.collapsed = 0;
+  ASSERT_FALSE(servo.sheet().y.collapsed || servo.sheet().x.collapsed);
   MapSheet src = servo.sheet();
   src.y.collapsed = 1;
   const std::string text = copyTableTexts(src, false, '.').sheet;
-  EXPECT_EQ(pasteSheet(servo.m, text).status, PasteStatus::Refused);
+  EXPECT_EQ(pasteSheet(servo.m, text).status, PasteStatus::Pasted);
+  EXPECT_TRUE(servo.sheet().y.collapsed);
+  BoundMap servo2(kOwnerServo, servoImage);
   src.y.collapsed = 0;
   src.x.collapsed = 1;
-  ASSERT_EQ(pasteSheet(servo.m, copyTableTexts(src, false, '.').sheet).status, PasteStatus::Pasted);
-  EXPECT_TRUE(servo.sheet().x.collapsed);
+  ASSERT_EQ(pasteSheet(servo2.m, copyTableTexts(src, false, '.').sheet).status,
+            PasteStatus::Pasted);
+  EXPECT_TRUE(servo2.sheet().x.collapsed);
 }
 
 TEST(PasteSheet, FiftyByThirtyRoundTripsWhole) {

@@ -164,6 +164,10 @@ TEST_F(Recorder, AFullFileGoesOnInTheNextNumberedFile) {
   }
   EXPECT_EQ(expect, total);
   EXPECT_EQ(second.file.records()[4].timeMs, 0u);  // times start again in the new file
+  // The recording's own duration goes on across the files (a --seconds limit
+  // counts it), while the window's "seconds" counts the current file.
+  EXPECT_EQ(rec.recordingElapsedMs(), total * 10LL);
+  EXPECT_EQ(rec.elapsedMs(), (total - (6000 - 6)) * 10LL - 10);
 }
 
 TEST(IgnlogRecorderNames, NumberedPaths) {

@@ -31,6 +31,7 @@ class WindowRecorder : public q3::MonitorWindow {
   void showPlayer(const q3::PlayerDisplay& d) override { player = d; }
   std::string askRecordPath() override { return recordPath; }
   std::string askPlayPath() override { return playPath; }
+  std::vector<q3::PlaybackHost::Editor> mapEditors() const override { return editors; }
   std::string text(const char* name) { return shown[name].text; }
 
   int page = 1;
@@ -39,6 +40,7 @@ class WindowRecorder : public q3::MonitorWindow {
   std::map<std::string, q3::DisplayValue> shown;
   q3::PlayerDisplay player;
   std::string recordPath, playPath;
+  std::vector<q3::PlaybackHost::Editor> editors;
 };
 
 class Feature : public ScratchDir {
@@ -115,6 +117,31 @@ TEST_F(Feature, MonitorAnswersAreShownAndRecorded) {
   EXPECT_EQ(q3::connectionLineOf(r.file.payload(0)), link.sup.connectionLineText());
   const auto first = r.file.payload(r.file.header.initial);
   EXPECT_EQ(first[2] | (first[3] << 8), 4321);
+}
+
+// A map editor that switches its sheet (a click on its own sheet tab, no page
+// change) is written into the recording on the next tick, each switch once.
+TEST_F(Feature, ASheetSwitchIsRecorded) {
+  window.editors = {{3, 0, 2}, {4, 0, 3}};
+  ASSERT_TRUE(link.connectAndCheck());
+  window.recordPath = path("run.ignlog");
+  feature.recordClicked();
+  ASSERT_EQ(feature.player().state(), PlayerState::Recording);
+  tick();
+  window.editors[0].sheet = 1;  // "Advance 2"
+  tick();
+  tick();
+  window.editors[0].sheet = 0;  // "Advance 1"
+  tick();
+  feature.stopClicked();
+
+  const q3::IgnlogReadResult r = q3::readIgnlogFile(path("run.ignlog"));
+  ASSERT_TRUE(r.ok()) << r.message;
+  std::vector<int> sheets;
+  for (int i = 0; i < r.file.size(); ++i)
+    if (r.file.records()[size_t(i)].type == int(q3::IgnlogType::PageState))
+      sheets.push_back(q3::pageStateOf(r.file.payload(i)).sheet[0]);
+  EXPECT_EQ(sheets, (std::vector<int>{0, 1, 0}));
 }
 
 // A played record that announces a pickup block never starts the capture:

@@ -10,6 +10,7 @@
 
 #include "params/address_map.h"
 #include "params/param_model.h"
+#include "text/mstring.h"
 
 namespace {
 
@@ -140,6 +141,21 @@ TEST_F(Refresh, DwellCalibration) {
   }
   ctx.unitConnected = false;
   EXPECT_FALSE(run("LabelDwellCalibError").visible);
+}
+
+// The two warnings carry their own text: the window writes the refresh's text
+// into the label, so an empty one would show a blank row.
+TEST_F(Refresh, WarningsShowTheirText) {
+  byte(q3::MonitorByte::DwellFlash, 0);
+  byte(q3::MonitorByte::DwellEe, 79);
+  byte(q3::MonitorByte::ErrorFlags, 0x01);
+  EXPECT_TRUE(run("LabelEeDataErr").visible);
+  EXPECT_EQ(value("LabelEeDataErr").text, "Programmed data error");
+  EXPECT_TRUE(value("LabelDwellCalibError").visible);
+  EXPECT_EQ(value("LabelDwellCalibError").text, "Dwell calibration error!");
+  q3::setLanguage(1);
+  EXPECT_EQ(run("LabelDwellCalibError").text, "Fehler der Schließzeitkalibrierung!");
+  q3::setLanguage(0);
 }
 
 // In service mode a new calibration value the unit offers after it showed

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTest>
 #include <csignal>
@@ -301,6 +302,30 @@ TEST_F(MainFormTest, LanguageRoundTripLeavesNoGermanCaption) {
   for (const q3::TextEntry& e : q3::menuCaptionTable())
     EXPECT_EQ(w.action(e.name)->text(), QString::fromUtf8(q3::entryText(e, 0))) << e.name;
   EXPECT_EQ(w.pageControl()->tabText(0), "Miscellaneous");
+}
+
+// The program-after-change box is red while it is ticked: at once when it is
+// clicked, and after every show of a page (a box ticked by a settings load).
+TEST_F(MainFormTest, ProgramAfterChangeIsRedWhileTicked) {
+  MainWindow& w = start();
+  auto* box = w.findChild<QCheckBox*>("CheckBoxProgHned");
+  ASSERT_NE(box, nullptr);
+  auto shownRed = [box] {
+    const QImage img = box->grab().toImage();
+    return img.pixelColor(img.width() - 2, img.height() / 2) == QColor(Qt::red);
+  };
+  EXPECT_FALSE(shownRed());
+  QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->height() / 2, box->height() / 2));
+  ASSERT_TRUE(box->isChecked());
+  EXPECT_TRUE(shownRed());
+  QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->height() / 2, box->height() / 2));
+  EXPECT_FALSE(shownRed());
+  {
+    const QSignalBlocker quiet(box);
+    box->setChecked(true);
+  }
+  w.pageControl()->setCurrentIndex((w.pageControl()->currentIndex() + 1) % 10);
+  EXPECT_TRUE(shownRed());
 }
 
 TEST_F(MainFormTest, TerminationSignalClosesTheWindowTheOrdinaryWay) {

@@ -144,7 +144,7 @@ int record(std::vector<std::string> args) {
       [&] {
         rec.tick();
         lost = !run.sup().connected();
-        return g_stop || lost || (seconds > 0 && rec.elapsedMs() >= seconds * 1000LL);
+        return g_stop || lost || (seconds > 0 && rec.recordingElapsedMs() >= seconds * 1000LL);
       },
       0x7FFFFFFF);
   answers.reset();

@@ -184,6 +184,14 @@ void SimUnit::updateMonitor(int64_t now) {
   putB(m, MonitorByte::PickupStatus, 0x03);
   putB(m, MonitorByte::InputsGrounded, (int(t) & 1) ? 0x05 : 0x01);
   putB(m, MonitorByte::StatusFlags, 0xC0);
+  // Every function switched on; quickshift cuts near the top of the sweep,
+  // the second advance chart takes over on the way down, the start limiter
+  // holds below 1500 rpm and the tacho-lambda output is quiet. The servo
+  // reports its position as valid, and no error is raised.
+  putB(m, MonitorByte::FunctionEnables, 0x7F);
+  putB(m, MonitorByte::FunctionStates,
+       (f > 0.85 ? 0x04 : 0) | (phase >= 0.5 ? 0x20 : 0) | (rpm < 1500 ? 0x10 : 0) | 0x40);
+  putB(m, MonitorByte::ErrorFlags, 0x10);
   putB(m, MonitorByte::VersionMinor, m_cfg.versionMinor);
   putB(m, MonitorByte::VersionMajor, m_cfg.versionMajor);
 }

@@ -270,18 +270,21 @@ void MapEditor::mousePressEvent(QMouseEvent* e) {
     m_hover.valid = false;
   };
   // The fill handle wins over the arrow buttons and the interpolation corner
-  // that share its corner of the selection.
+  // that share its corner of the selection. While the interpolation preview
+  // is shown, the press interpolates, even where a cell's arrow lies under
+  // the corner triangle: the press does what the pointer shows.
   if (handle == 1) return startHandleDrag();
+  if (m_previewOn) {
+    m_previewOn = false;
+    m_hover.valid = false;
+    changed(m_model.interpolate());
+    return;
+  }
   if (m_hover.valid && (m_hover.up.contains(e->pos()) || m_hover.down.contains(e->pos()))) {
     m_hover.pressed = m_hover.up.contains(e->pos()) ? 1 : -1;
     m_hover.pressTick = m_model.tickCount();
     m_hover.repeated = false;
     changed(true);
-    return;
-  }
-  if (m_previewOn) {
-    m_previewOn = false;
-    changed(m_model.interpolate());
     return;
   }
   if (handle == 2) return startHandleDrag();
@@ -294,7 +297,9 @@ void MapEditor::mouseMoveEvent(QMouseEvent* e) {
   if (m_model.sheetCount() == 0) return;
   showHint(e->pos());
   if (!m_buttonDown.isEmpty()) return changed(true), void();
-  if (graphMove(e)) return showHint(e->pos());
+  // A drag that began in the table keeps the pointer until its release, also
+  // over the graph below a one-row table.
+  if (!m_drag.mode && graphMove(e)) return showHint(e->pos());
   if (m_drag.mode == 1 || m_drag.mode == 2) {
     const MapSheet& s = m_model.cur();
     int dc = static_cast<int>(std::lround((e->pos().x() - m_drag.start.x()) / m_l.colW));
@@ -371,6 +376,11 @@ void MapEditor::mouseMoveEvent(QMouseEvent* e) {
           on = true;
       }
   }
+  // The preview and its hint replace the arrows of a cell under the corner.
+  if (on && m_hover.valid) {
+    m_hover.valid = false;
+    changed(true);
+  }
   if (on != m_previewOn) {
     m_previewOn = on;
     changed(true);
@@ -380,7 +390,7 @@ void MapEditor::mouseMoveEvent(QMouseEvent* e) {
 void MapEditor::mouseReleaseEvent(QMouseEvent* e) {
   m_pointer = e->pos();
   if (buttonRelease(e)) return;
-  if (graphRelease(e)) return;
+  if (!m_drag.mode && graphRelease(e)) return;
   if (m_hover.pressed) {
     if (!m_hover.repeated && m_hover.valid) stepHover(m_hover.pressed);
     m_hover.pressed = 0;

@@ -501,7 +501,11 @@ bool MapGraphView::release2D(const QRect& frame, QPoint pos, Qt::KeyboardModifie
   const Layout2D g = layout2D(frame);
   const QRectF band = QRectF(QRect(m_bandFrom, m_bandTo).normalized()).adjusted(-1, -1, 1, 1);
   MapSheet& s = m.cur();
-  const bool add = (m_bandMods | mods) & (Qt::ShiftModifier | Qt::ControlModifier);
+  // Shift or Ctrl adds the band to the selection, as in the table; both
+  // together start anew.
+  const Qt::KeyboardModifiers held =
+      (m_bandMods | mods) & (Qt::ShiftModifier | Qt::ControlModifier);
+  const bool add = held && held != (Qt::ShiftModifier | Qt::ControlModifier);
   if (!add || (s.sel.mode & 0xFF) != kSelCells) m.clearSelection();
   s.sel.mode = kSelCells | (s.sel.mode & kSelButtonHeld);
   for (int k = 0; k < g.cs.curves; ++k)

@@ -228,7 +228,11 @@ class MonitorWindowFeature : public QObject, public q3::Feature {
 
   // A recording's monitor records as CSV: the one playing, or one chosen.
   void exportCsv() {
-    std::string source = m_feature.player().player().fileName();
+    // After Stop nothing plays: the file is asked for, not the last one played.
+    const q3::PlayerState state = m_feature.player().state();
+    std::string source = state == q3::PlayerState::Playing || state == q3::PlayerState::Paused
+                             ? m_feature.player().player().fileName()
+                             : std::string();
     if (source.empty()) source = m_window.askPlayPath();
     if (source.empty()) return;
     QString target = QString::fromStdString(source);

@@ -122,9 +122,22 @@ class ParamsFeature : public QObject, public q3::Feature {
     };
     host.programAfterChangeChecked = [this] { return m_w.programAfterChangeBox()->isChecked(); };
     host.focusProgBox = [this] { m_w.programAfterChangeBox()->setFocus(); };
+    // The general refresh around every show of the pages: the program-after-
+    // change box is red while it is ticked, so an edit that programs the unit
+    // at once is never a surprise.
+    host.generalRefresh = [this] { colourProgramAfterChange(); };
+    connect(m_w.programAfterChangeBox(), &QCheckBox::toggled, this,
+            [this] { colourProgramAfterChange(); });
     connect(tabs, &QTabWidget::currentChanged, this, [this](int page) {
       if (!m_ctx.binder.suppressed() && page >= 0) pageChanged(page);
     });
+  }
+
+  void colourProgramAfterChange() {
+    QCheckBox* box = m_w.programAfterChangeBox();
+    const QString sheet =
+        box->isChecked() ? QStringLiteral("QCheckBox { background: red; }") : QString();
+    if (box->styleSheet() != sheet) box->setStyleSheet(sheet);
   }
 
   void bindUndoRedo() {
