@@ -28,6 +28,8 @@ class SpinEdit : public QSpinBox {
   QString textFromValue(int v) const override;
   int valueFromText(const QString& text) const override;
   QValidator::State validate(QString& text, int& pos) const override;
+  // Undo and redo keys are the window's (the image's undo), not the edit's.
+  bool event(QEvent* e) override;
 
  private:
   std::vector<QString> m_negNames;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "maps/map_defs.h"
 #include "monitor/ui/monitor_area.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
@@ -202,6 +203,12 @@ void AdvancePage::applyPageRules(const ParamImage& img) {
 
 ServoPage::ServoPage(ParamBinder& binder, QWidget* sheet)
     : PanelPage(binder, sheet, kServo, PanelPlace::TopStrip, "ServoPanel") {}
+
+void ServoPage::store() {
+  if (m_controls->edited("CheckBoxServoProcenta"))
+    setServoPercent(m_binder.model().image(), m_controls->value("CheckBoxServoProcenta") != 0);
+  GridPage::store();
+}
 
 void ServoPage::applyPageRules(const ParamImage& img) {
   const ServoState s{img.byte(ImageByte::ServoSensor) == 0, img.byte(ImageByte::ServoEnable) != 0};

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSet>
@@ -53,6 +54,19 @@ QValidator::State SpinEdit::validate(QString& text, int& pos) const {
     if (n.startsWith(text, Qt::CaseInsensitive))
       return text == n ? QValidator::Acceptable : QValidator::Intermediate;
   return QSpinBox::validate(text, pos);
+}
+
+bool SpinEdit::event(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) {
+    auto* k = static_cast<QKeyEvent*>(e);
+    const QKeyCombination key = k->keyCombination();
+    if (k->matches(QKeySequence::Undo) || k->matches(QKeySequence::Redo) ||
+        key == QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_Z)) {
+      e->ignore();
+      return true;
+    }
+  }
+  return QSpinBox::event(e);
 }
 
 // --- RadioBox ---

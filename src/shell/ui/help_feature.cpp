@@ -1,17 +1,12 @@
-// Wires help, web links, printing and the update check into the main window:
+// Wires help, web links and the update check into the main window:
 // Help -> Contents (F1) and Ignition -> Update open the maker's pages in the
-// current language, Help -> About shows the About window, File -> Print and
-// Print all (and the print button) print the pages, and the update check
-// runs once after start-up and offers what the server recommends.
-#include <QAbstractButton>
+// current language, Help -> About shows the About window, and the update
+// check runs once after start-up and offers what the server recommends.
 #include <QAction>
-#include <QCheckBox>
-#include <QLabel>
 #include <memory>
 
 #include "base/version_line.h"
 #include "link/link_session.h"
-#include "print/window_printer.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/window_context.h"
 #include "shell/ui/window_features.h"
@@ -55,21 +50,6 @@ class HelpFeature : public QObject, public q3::Feature {
     on("MenuContens", [this] { q3::openWebPage(server(), q3::WebPage::Manuals); });
     on("MenuUpdate", [this] { q3::openWebPage(server(), q3::WebPage::Upload); });
     on("MenuAbout", [this] { q3::AboutDialog(q3::AboutInfo::current(server()), m_w).exec(); });
-    on("MenuPrint", [this] { printer().print(); });
-    on("MenuPrintAll", [this] { printer().printAll(); });
-    if (QAction* all = m_w->action("MenuPrintAll")) all->setVisible(true);
-    if (auto* b = m_w->control<QAbstractButton>("SpeedButtonPrint")) {
-      b->setEnabled(true);
-      connect(b, &QAbstractButton::clicked, this, [this] { printer().print(); });
-    }
-  }
-
-  q3::WindowPrinter printer() {
-    q3::PrintHooks h;
-    // A control still being edited gives its value up first.
-    h.takeOverEdit = [this] { m_w->programAfterChangeBox()->setFocus(); };
-    h.showAllPages = [this] { m_ctx.showAllPages(); };
-    return q3::WindowPrinter(m_w, m_w->pageControl(), h);
   }
 
   // A unit being read, verified or programmed: the program must not close.
