@@ -11,6 +11,8 @@
 #include "monitor/ui/monitor_area.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
+#include "text/mstring.h"
+#include "text/ui_texts.h"
 
 namespace q3::pages {
 
@@ -189,6 +191,12 @@ void SensorsPage::takeOverTps(int point) {
 }
 
 void SensorsPage::applyPageRules(const ParamImage& img) {
+  // The load sensor's items name the synchro pressure sensor while the servo
+  // sensor is the servo (byte 515 = 0).
+  if (auto* load = m_controls->as<RadioBox>("RadioGroupTpsIap"))
+    load->setItemTexts(
+        QString::fromUtf8(loadSensorItems(img.byte(ImageByte::ServoSensor), language()))
+            .split('\n'));
   const SensorsState s{img.byte(ImageByte::TpsIapSensor)};
   applyRules(m_page, std::span<const Rule<SensorsState>>(kSensorsRules), s, 1);
 }

@@ -69,6 +69,22 @@ bool SpinEdit::event(QEvent* e) {
   return QSpinBox::event(e);
 }
 
+void SpinEdit::keyPressEvent(QKeyEvent* e) {
+  if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) {
+    QSpinBox::keyPressEvent(e);
+    return;
+  }
+  e->accept();
+  interpretText();
+  focusNextChild();
+  if (onEnter) onEnter();
+}
+
+void SpinEdit::focusOutEvent(QFocusEvent* e) {
+  QSpinBox::focusOutEvent(e);
+  if (onLeave) onLeave(isVisible());
+}
+
 // --- RadioBox ---
 
 RadioBox::RadioBox(QWidget* parent) : QGroupBox(parent), m_group(new QButtonGroup(this)) {
@@ -200,6 +216,16 @@ void TablePage::make(Row& r, QWidget* parent) {
         m_binder.upDownClick(key);
         if (afterEvent) afterEvent();
       });
+      // Enter, and leaving a changed edit, apply at once.
+      w->onEnter = [this, key] {
+        m_binder.editEnter(key);
+        if (afterEvent) afterEvent();
+      };
+      w->onLeave = [this, key](bool visible) {
+        if (!m_binder.pending()) return;
+        m_binder.editLostFocus(key, visible);
+        if (afterEvent) afterEvent();
+      };
       break;
     }
     case Kind::Check: {
@@ -283,7 +309,12 @@ void TablePage::show(const ParamImage& img) {
 
 void TablePage::store(ParamImage& img) const {
   for (const Row& r : m_rows) {
-    if (r.spec->base < 0 || r.view->value() == r.shown) continue;
+    if (r.spec->base < 0) continue;
+    // A list by value whose byte matched no item shows no selection and
+    // stores "none" (255); other unchanged controls keep their bytes.
+    const bool byValue =
+        r.binding.kind == TransferKind::RadioValue || r.binding.kind == TransferKind::ComboValue;
+    if (r.view->value() == r.shown && !(byValue && r.shown < 0)) continue;
     storeBinding(r.binding, img);
   }
 }

@@ -3,6 +3,7 @@
 // current language, Help -> About shows the About window, and the update
 // check runs once after start-up and offers what the server recommends.
 #include <QAction>
+#include <QLabel>
 #include <memory>
 
 #include "base/version_line.h"

@@ -57,6 +57,10 @@ class MapsFeature : public QObject, public q3::Feature {
       tab->setObjectName(QString::fromLatin1(p.name));
       q3::defineMap(tab->model());
       tab->model().setOwnerNotify([this](q3::MapModel& m) { committed(m); });
+      // The editor's hints ("Dragging: ...", the button under the pointer)
+      // go to the first panel of the status bar.
+      connect(tab, &MapEditor::statusHint, this,
+              [this](const QString& text) { m_form->statusPanel(0)->setText(text); });
       m_tabs.push_back(tab);
       if (!m_pages.contains(page)) {
         m_pages.push_back(page);
@@ -205,9 +209,7 @@ class MapsFeature : public QObject, public q3::Feature {
 
   // The base-advance label, made by the Advance page, shows whether the
   // engine runs on the base advance.
-  void connectPageControls() {
-    m_baseLabel = m_form->control<QLabel>("LabelBaseAdv");
-  }
+  void connectPageControls() { m_baseLabel = m_form->control<QLabel>("LabelBaseAdv"); }
 
   WindowContext& m_ctx;
   MainWindow* m_form;

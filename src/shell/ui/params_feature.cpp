@@ -8,10 +8,11 @@
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
-#include <QTabBar>
 #include <QCheckBox>
+#include <QMenu>
 #include <QObject>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "base/status_slots.h"
@@ -130,9 +131,9 @@ class ParamsFeature : public QObject, public q3::Feature {
   void applyBeforeCommands() {
     for (QAction* a : m_w.findChildren<QAction*>())
       if (!a->menu()) connect(a, &QAction::triggered, this, [this] { takeOverEdits(); });
-    for (const char* name : {"SpeedButtonNew", "SpeedButtonOpen", "SpeedButtonSave",
-                             "SpeedButtonPrint", "SpeedButtonZpet", "SpeedButtonZnovu",
-                             "ButtonRead", "ButtonVerify", "ButtonProgram"})
+    for (const char* name :
+         {"SpeedButtonNew", "SpeedButtonOpen", "SpeedButtonSave", "SpeedButtonPrint",
+          "SpeedButtonZpet", "SpeedButtonZnovu", "ButtonRead", "ButtonVerify", "ButtonProgram"})
       if (auto* b = m_w.control<QAbstractButton>(name))
         connect(b, &QAbstractButton::pressed, this, [this] { takeOverEdits(); });
   }

@@ -4,6 +4,7 @@
 // printer. The sheets themselves are made by src/print.
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
