@@ -31,7 +31,7 @@ std::unique_ptr<MainWindow> makeWindow() {
   }();
   setenv("QUELIN3_DATA_DIR", dir.c_str(), 1);
   setenv("QUELIN3_SERVICE_FILE", (dir / "service.txt").c_str(), 1);
-  auto form = std::make_unique<MainWindow>();
+  auto form = std::make_unique<MainWindow>(q3::StartOptions::fromEnvironment());
   form->resize(1280, 800);
   form->show();
   return form;

@@ -37,7 +37,7 @@ class PaintWatch : public QObject {
 
 // Constructs and shows the window and returns it once its first frame is painted.
 MainWindow* startAndPaint(PaintWatch& watch) {
-  auto* w = new MainWindow;
+  auto* w = new MainWindow(q3::StartOptions::fromEnvironment());
   w->installEventFilter(&watch);
   w->show();
   while (!watch.painted) QApplication::processEvents(QEventLoop::AllEvents, 5);

@@ -3,15 +3,15 @@
 
 #include <QDir>
 #include <QStandardPaths>
-#include <cstdlib>
 
+#include "base/start_options.h"
 #include "base/version_line.h"
 
 namespace q3 {
 
-std::string dataFolder() {
-  if (const char* env = std::getenv("QUELIN3_DATA_DIR"); env && *env) {
-    std::string dir = env;
+std::string dataFolder(const StartOptions& options) {
+  if (!options.dataDir.empty()) {
+    std::string dir = options.dataDir;
     if (dir.back() != '/') dir += '/';
     return dir;
   }
@@ -23,15 +23,15 @@ std::string dataFolder() {
       .toStdString();
 }
 
-AppPaths resolveAppPaths() {
+AppPaths resolveAppPaths(const StartOptions& options) {
   AppPaths p;
-  p.dataDir = dataFolder();
+  p.dataDir = dataFolder(options);
   if (!p.dataDir.empty()) QDir().mkpath(QString::fromLocal8Bit(p.dataDir.c_str()));
   return p;
 }
 
-std::string serviceModeFilePath() {
-  if (const char* env = std::getenv("QUELIN3_SERVICE_FILE"); env && *env) return env;
+std::string serviceModeFilePath(const StartOptions& options) {
+  if (!options.serviceFile.empty()) return options.serviceFile;
   return "/etc/korvelan/quelin3-service.txt";
 }
 

@@ -188,7 +188,7 @@ bool readImageDump(const std::string& path, uint8_t* image, int len) {
 }
 
 bool writeImageDump(const std::string& path, const uint8_t* image, int len) {
-  return writeFileSafely(path, formatImageDump(image, len));
+  return writeFileSafely(path, formatImageDump(image, len)).ok;
 }
 
 ServiceMode parseServiceMode(const std::string& text) {

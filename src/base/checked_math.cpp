@@ -14,7 +14,7 @@ namespace q3 {
 
 namespace {
 std::mutex g_pathMutex;
-std::string g_path = "ZAR.err";
+std::string g_path;  // set by main() to the data folder's ZAR.err
 
 template <class F>
 double guarded(const char* name, F f) {
@@ -42,7 +42,9 @@ void appendErrorLog(const std::string& text) {
   std::time_t now = std::time(nullptr);
   std::tm lt{};
   localtime_r(&now, &lt);
-  std::FILE* f = std::fopen(errorLogPath().c_str(), "a");
+  const std::string path = errorLogPath();
+  if (path.empty()) return;  // no data folder decided: the entry goes to stderr only
+  std::FILE* f = std::fopen(path.c_str(), "a");
   if (!f) return;
   std::fprintf(f, "<LOG TIME=%i.%i.%i %i:%i:%i KAVRO08_v%i: %s>\n", lt.tm_mday, lt.tm_mon + 1,
                lt.tm_year + 1900, lt.tm_hour, lt.tm_min, lt.tm_sec, kUnitTypeKey, text.c_str());

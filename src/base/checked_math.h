@@ -17,7 +17,8 @@ double checkedExp(double x);
 double checkedAsin(double x);
 double checkedAcos(double x);
 
-// The error log file, "ZAR.err" in the current working folder by default.
+// The error log file: main() sets the data folder's ZAR.err; until then (and
+// in tests that set none) entries are not written to any file.
 void setErrorLogPath(const std::string& path);
 std::string errorLogPath();
 

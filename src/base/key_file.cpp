@@ -1,4 +1,4 @@
-// Sectioned key file and the safe file write.
+// Sectioned key file.
 #include "base/key_file.h"
 
 #include <fcntl.h>
@@ -83,7 +83,7 @@ std::string KeyFile::text() const {
   return out;
 }
 
-bool KeyFile::save(const std::string& path) const { return writeFileSafely(path, text()); }
+bool KeyFile::save(const std::string& path) const { return writeFileSafely(path, text()).ok; }
 
 const KeyFile::Section* KeyFile::findSection(const std::string& name) const {
   for (const auto& s : m_sections)
@@ -138,38 +138,6 @@ void KeyFile::remove(const std::string& sec, const std::string& key) {
       s->keys.erase(it);
       return;
     }
-}
-
-bool writeFileSafely(const std::string& path, const std::string& bytes) {
-  std::string tmp = path + ".tmpXXXXXX";
-  std::vector<char> name(tmp.begin(), tmp.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) return false;
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  bool ok = true;
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok) {
-    // mkstemp creates the file private; give it the permissions a plain new file would get.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(name.data(), 0666 & ~mask);
-  }
-  if (ok && std::rename(name.data(), path.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(name.data());
-  return ok;
 }
 
 }  // namespace q3

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/safe_write.h"
+
 namespace q3 {
 
 // The longest value a read returns; longer values are cut.
@@ -41,8 +43,5 @@ class KeyFile {
   const Section* findSection(const std::string& name) const;
   std::vector<Section> m_sections;
 };
-
-// Writes bytes to path through a temporary file in the same folder and a rename.
-bool writeFileSafely(const std::string& path, const std::string& bytes);
 
 }  // namespace q3

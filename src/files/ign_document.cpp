@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/safe_write.h"
 #include "text/mstring.h"
 #include "text/user_dialogs.h"
 
@@ -15,7 +16,13 @@ namespace q3 {
 
 namespace {
 
-void openErrorMessage() { dialogs().message("QUELIN3", ml(kMsgOpenFileError), DialogKind::Error); }
+// The open-error message; a failed write adds its cause on a line of its own.
+void openErrorMessage(const std::string& cause = {}) {
+  dialogs().message(
+      "QUELIN3",
+      cause.empty() ? ml(kMsgOpenFileError) : std::string(ml(kMsgOpenFileError)) + "\n" + cause,
+      DialogKind::Error);
+}
 
 // Index of the extension's "." in path, or npos when the file name has none.
 size_t extensionDot(const std::string& path) {
@@ -28,6 +35,15 @@ size_t extensionDot(const std::string& path) {
 std::string baseName(const std::string& path) {
   size_t sep = path.find_last_of("/\\");
   return sep == std::string::npos ? path : path.substr(sep + 1);
+}
+
+// The holes and problems a load found, in one message: the window shows a
+// box, the command-line tool prints it on stderr.
+void showWarnings(const std::string& path, const std::vector<IgnWarning>& warnings) {
+  if (warnings.empty()) return;
+  std::string text = path + ":";
+  for (const IgnWarning& w : warnings) text += "\n" + ignWarningText(w);
+  dialogs().message("QUELIN3", text, DialogKind::Warning);
 }
 
 }  // namespace
@@ -69,12 +85,20 @@ IgnDocument::LoadResult IgnDocument::load(const std::string& path, int page) {
     return LoadResult::OpenError;
   }
   call(m_hooks.applyPending);
+  m_warnings.clear();
   std::string text;
-  if (!readIgnFileText(path, text)) return LoadResult::NotAccepted;  // too large: nothing at all
+  IgnWarning problem;
+  if (!readIgnFileText(path, text, &problem)) {  // too large: nothing at all
+    m_warnings.push_back(problem);
+    showWarnings(path, m_warnings);
+    return LoadResult::NotAccepted;
+  }
 
   IgnReadResult first = readIgn(text, m_model, m_state, {false, m_testMode});
   if (first.sawBike) m_model.applyDefaults(page);
   IgnReadResult second = readIgn(text, m_model, m_state, {true, m_testMode});
+  m_warnings = second.warnings;
+  showWarnings(path, m_warnings);
 
   m_model.sanitize();
   m_model.takeImageAsSaved();
@@ -96,21 +120,21 @@ IgnDocument::LoadResult IgnDocument::load(const std::string& path, int page) {
 
 bool IgnDocument::writeImage(const std::string& path) {
   // Find out first whether the file can be created at all, so that a refused
-  // save leaves the image as it was.
-  std::string probe = path + ".tmp~";
-  FILE* f = std::fopen(probe.c_str(), "wb");
-  if (!f) {
-    openErrorMessage();
-    return false;
+  // save leaves the image as it was. The probe is a unique temporary file.
+  {
+    PendingFile probe(path);
+    if (!probe.isOpen()) {
+      openErrorMessage(probe.failure().message);
+      return false;
+    }
   }
-  std::fclose(f);
-  std::remove(probe.c_str());
 
   call(m_hooks.storeActivePage);
   m_model.sanitize();
   call(m_hooks.refreshPages);
-  if (!writeIgnText(path, renderIgn(m_model.image(), writeInfo()))) {
-    openErrorMessage();
+  std::string why;
+  if (!writeIgnText(path, renderIgn(m_model.image(), writeInfo()), &why)) {
+    openErrorMessage(why);
     return false;
   }
   m_model.takeImageAsSaved();

@@ -81,6 +81,8 @@ class IgnDocument {
   void setSavedOnce(bool v) { m_savedOnce = v; }
   IgnHistory& history() { return m_history; }
   const IgnFileState& fileState() const { return m_state; }
+  // What the last load found missing or wrong (also shown as a warning).
+  const std::vector<IgnWarning>& lastWarnings() const { return m_warnings; }
 
  private:
   IgnWriteInfo writeInfo() const {
@@ -99,6 +101,7 @@ class IgnDocument {
   bool m_savedOnce = false;
   bool m_testMode = false;
   int m_activePage = 0;
+  std::vector<IgnWarning> m_warnings;
 };
 
 }  // namespace q3

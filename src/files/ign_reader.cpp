@@ -1,11 +1,13 @@
 // Reading a settings file into the image.
 #include "files/ign_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "files/ign_layout.h"
 #include "files/ign_scanner.h"
+#include "files/ign_writer.h"
 #include "text/mstring.h"
 #include "text/user_dialogs.h"
 
@@ -64,6 +66,35 @@ int ignEdgeChannels(int family, int key) {
 
 namespace {
 
+int lineAt(std::string_view text, size_t at) {
+  at = std::min(at, text.size());
+  return 1 + int(std::count(text.begin(), text.begin() + std::ptrdiff_t(at), '\n'));
+}
+
+// The keywords a file of the current format holds: those the writer writes
+// and the reader reads back.
+const std::vector<std::string>& ignCurrentKeywords() {
+  static const std::vector<std::string> list = [] {
+    std::vector<std::string> out;
+    const std::string text = renderIgn(ParamImage{}, IgnWriteInfo{});
+    size_t pos = 0;
+    while (pos < text.size()) {
+      size_t end = text.find('\n', pos);
+      if (end == std::string::npos) end = text.size();
+      const std::string line = text.substr(pos, end - pos);
+      pos = end + 1;
+      if (line.empty() || line[0] == ' ') continue;
+      const std::string kw = line.substr(0, line.find(' '));
+      if (kw == "KORVELAN_KEY" || kw == "VERSIONS" || kw == "HEX" || kw == "EXE" ||
+          kw == "TEST_OUT" || kw.rfind("Mon_Calib", 0) == 0)
+        continue;
+      out.push_back(kw);
+    }
+    return out;
+  }();
+  return list;
+}
+
 void showMessage(const char* mtext) {
   dialogs().message("QUELIN3", ml(mtext), DialogKind::Warning);
 }
@@ -71,7 +102,7 @@ void showMessage(const char* mtext) {
 class Reader {
  public:
   Reader(std::string_view text, ParamModel& model, IgnFileState& st, const IgnReadOptions& opt)
-      : m_sc(text), m_model(model), m_img(model.image()), m_st(st), m_opt(opt) {}
+      : m_text(text), m_sc(text), m_model(model), m_img(model.image()), m_st(st), m_opt(opt) {}
 
   IgnReadResult run();
 
@@ -116,6 +147,12 @@ class Reader {
   void oldInput();
   void servoMv();
 
+  void warn(IgnReadResult& res, IgnWarningKind kind, size_t at, std::string detail) const {
+    const int line = kind == IgnWarningKind::MissingKeywords ? 0 : lineAt(m_text, at);
+    res.warnings.push_back({kind, at, line, std::move(detail)});
+  }
+
+  std::string_view m_text;
   IgnScanner m_sc;
   ParamModel& m_model;
   ParamImage& m_img;
@@ -378,20 +415,48 @@ void Reader::keyword(std::string_view kw) {
 }
 
 IgnReadResult Reader::run() {
+  IgnReadResult res;
+  if (auto problem = ignEncodingProblem(m_text)) res.warnings.push_back(*problem);
   std::string_view tok;
   bool found = false;
   while (!found && m_sc.nextToken(tok)) found = tok == "KORVELAN_KEY";
   if (!found) {
     m_st.key = 0;
-    return {};
+    return res;
   }
   m_key = m_sc.numberOr0();
   if (!prepare(m_key)) {
     m_st.key = 0;
-    return {};
+    return res;
   }
   m_st.key = m_key;
-  while (m_sc.nextToken(tok)) keyword(tok);
+  std::vector<std::string_view> seen;
+  bool endedEarly = false;
+  while (m_sc.nextToken(tok)) {
+    const size_t at = size_t(tok.data() - m_text.data());
+    const size_t nextWord = m_sc.nextWordStart();
+    const int missingBefore = m_sc.missingNumbers();
+    keyword(tok);
+    seen.push_back(tok);
+    if (m_sc.missingNumbers() > missingBefore && !endedEarly) {
+      endedEarly = true;
+      warn(res, IgnWarningKind::EndsEarly, at,
+           "the file ends inside " + std::string(tok) + ": its last values are missing");
+    } else if (m_sc.position() > nextWord && m_key == KORVELAN_KEY) {
+      warn(res, IgnWarningKind::ShortLine, at,
+           std::string(tok) + " has too few values; the values of the following lines were " +
+               "read in their place");
+    }
+  }
+  if (m_key == KORVELAN_KEY) {
+    std::string missing;
+    for (const std::string& kw : ignCurrentKeywords())
+      if (std::find(seen.begin(), seen.end(), kw) == seen.end())
+        missing += (missing.empty() ? "" : ", ") + kw;
+    if (!missing.empty())
+      warn(res, IgnWarningKind::MissingKeywords, m_sc.length(),
+           "missing: " + missing + " (these settings keep their previous values)");
+  }
   if (!m_sawAdvance2) {
     for (int w = 0; w < 10; ++w) m_img.setWord(16 + w, m_img.word(6 + w));
     m_img.setByte(237, m_img.byte(236));
@@ -399,7 +464,9 @@ IgnReadResult Reader::run() {
     for (int i = 0; i < 150; ++i) m_img.setByte(900 + i, m_img.byte(600 + i));
     for (int i = 0; i < 15; ++i) m_img.setByte(585 + i, m_img.byte(570 + i));
   }
-  return {m_key, m_sawBike};
+  res.key = m_key;
+  res.sawBike = m_sawBike;
+  return res;
 }
 
 }  // namespace
@@ -409,7 +476,47 @@ IgnReadResult readIgn(std::string_view text, ParamModel& model, IgnFileState& st
   return Reader(text, model, state, opt).run();
 }
 
-bool readIgnFileText(const std::string& path, std::string& text) {
+std::string ignWarningText(const IgnWarning& w) {
+  return w.line > 0 ? "line " + std::to_string(w.line) + ": " + w.detail : w.detail;
+}
+
+std::optional<IgnWarning> ignEncodingProblem(std::string_view t) {
+  auto at = [&](size_t i) { return i < t.size() ? static_cast<unsigned char>(t[i]) : 256u; };
+  IgnWarning w;
+  w.kind = IgnWarningKind::Encoding;
+  w.line = 1;
+  if ((at(0) == 0xFF && at(1) == 0xFE) || (at(0) == 0xFE && at(1) == 0xFF)) {
+    w.detail =
+        "the file is UTF-16 text (it begins with a byte-order mark); settings files are "
+        "single-byte text";
+    return w;
+  }
+  if (at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) {
+    w.detail =
+        "the file begins with a UTF-8 byte-order mark; settings files are single-byte "
+        "text without one";
+    return w;
+  }
+  const size_t nul = t.find('\0');
+  if (nul == std::string_view::npos) return std::nullopt;
+  // UTF-16 without a mark: every other byte of ASCII text is NUL.
+  size_t zerosOdd = 0, zerosEven = 0;
+  const size_t probe = std::min<size_t>(t.size(), 4096);
+  for (size_t i = 0; i < probe; ++i)
+    if (t[i] == '\0') ++(i % 2 ? zerosOdd : zerosEven);
+  if (probe >= 8 && std::max(zerosOdd, zerosEven) * 5 >= probe * 2 &&
+      std::min(zerosOdd, zerosEven) * 20 < probe) {
+    w.detail = "the file is UTF-16 text; settings files are single-byte text";
+    return w;
+  }
+  w.position = nul;
+  w.line = lineAt(t, nul);
+  w.detail = "the file holds binary data (a NUL byte at offset " + std::to_string(nul) +
+             "); the text after it is not read";
+  return w;
+}
+
+bool readIgnFileText(const std::string& path, std::string& text, IgnWarning* problem) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
   bool ok = std::fseek(f, 0, SEEK_END) == 0;
@@ -421,6 +528,14 @@ bool readIgnFileText(const std::string& path, std::string& text) {
   }
   std::fclose(f);
   if (!ok) text.clear();
+  if (!ok && problem) {
+    problem->kind = IgnWarningKind::TooLarge;
+    problem->line = 0;
+    problem->detail = len > kIgnMaxFileSize
+                          ? "the file is larger than " + std::to_string(kIgnMaxFileSize) +
+                                " bytes and was not read"
+                          : "the file could not be read";
+  }
   return ok;
 }
 

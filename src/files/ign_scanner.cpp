@@ -36,13 +36,29 @@ bool IgnScanner::nextToken(std::string_view& token) {
 bool IgnScanner::number(int& v) {
   const size_t n = m_text.size();
   while (m_pos < n && m_text[m_pos] != '-' && !isDigit(m_text[m_pos])) ++m_pos;
-  if (m_pos >= n) return false;
+  if (m_pos >= n) {
+    ++m_missing;
+    return false;
+  }
   size_t start = m_pos++;
   while (m_pos < n && isDigit(m_text[m_pos])) ++m_pos;
   std::string_view run = m_text.substr(start, m_pos - start);
   if (run == "-") return false;
   v = convertPercentI(run);
   return true;
+}
+
+size_t IgnScanner::nextWordStart() const {
+  const size_t n = m_text.size();
+  size_t i = m_pos;
+  // Inside a token already: its start is behind the position.
+  while (i < n && !isSeparator(m_text[i])) ++i;
+  while (i < n) {
+    while (i < n && isSeparator(m_text[i])) ++i;
+    if (i < n && (isLetter(m_text[i]) || m_text[i] == '_')) return i;
+    while (i < n && !isSeparator(m_text[i])) ++i;
+  }
+  return n;
 }
 
 bool IgnScanner::numberFollows() const {

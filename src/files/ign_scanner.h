@@ -31,12 +31,21 @@ class IgnScanner {
   // before any letter or "_".
   bool numberFollows() const;
 
+  // Where the next token that begins with a letter or "_" (a keyword) starts;
+  // the length of the text when none follows.
+  size_t nextWordStart() const;
+  // How many numbers were asked for past the end of the text.
+  int missingNumbers() const { return m_missing; }
+  // The length of the text read (up to its first NUL byte).
+  size_t length() const { return m_text.size(); }
+
   bool atEnd() const { return m_pos >= m_text.size(); }
   size_t position() const { return m_pos; }
 
  private:
   std::string_view m_text;
   size_t m_pos = 0;
+  int m_missing = 0;
 };
 
 // C "%i" conversion of a run made of an optional "-" and digits: a leading 0

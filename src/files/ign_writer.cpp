@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "base/safe_write.h"
 #include "files/ign_layout.h"
 
 namespace q3 {
@@ -189,25 +190,16 @@ std::string renderIgn(const ParamImage& img, const IgnWriteInfo& info) {
   return std::move(o.text());
 }
 
-bool writeIgnText(const std::string& path, const std::string& text) {
-  std::string tmp = path + ".tmp~";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) return false;
+bool writeIgnText(const std::string& path, const std::string& text, std::string* why) {
   std::string disk;
   disk.reserve(text.size() + text.size() / 16);
   for (char c : text) {
     if (c == '\n') disk += '\r';
     disk += c;
   }
-  bool ok = std::fwrite(disk.data(), 1, disk.size(), f) == disk.size();
-  ok = (std::fclose(f) == 0) && ok;
-  std::error_code ec;
-  if (ok) std::filesystem::rename(tmp, path, ec);
-  if (!ok || ec) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
+  const FileWriteResult r = writeFileSafely(path, disk);
+  if (!r.ok && why) *why = r.message;
+  return r.ok;
 }
 
 std::string toCp1250(const std::string& utf8) {

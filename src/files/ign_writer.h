@@ -28,8 +28,9 @@ std::string renderIgn(const ParamImage& img, const IgnWriteInfo& info);
 
 // Writes text to path with CR LF line breaks. The text goes to a temporary
 // file beside the target, which replaces the target only when complete; on
-// any failure the old file is left untouched and false is returned.
-bool writeIgnText(const std::string& path, const std::string& text);
+// any failure the old file is left untouched, false is returned and why (when
+// given) names the cause.
+bool writeIgnText(const std::string& path, const std::string& text, std::string* why = nullptr);
 
 // UTF-8 to Windows-1250; characters without a place in the code page become "?".
 std::string toCp1250(const std::string& utf8);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/safe_write.h"
+#include "files/embedded_archive.h"
 #include "files/ign_reader.h"
 #include "params/param_model.h"
 #include "text/mstring.h"
@@ -133,6 +135,17 @@ std::string bikeFileNameOf(int bike) {
   return t ? bikeFileName(t) : "bike_" + std::to_string(bike);
 }
 
+std::string archiveBikeFileName(int bike) {
+  const size_t room = size_t(kArchiveNameMax) - 4;  // ".ign"
+  std::string name = bikeFileNameOf(bike);
+  if (name.size() <= room) return name;
+  const std::string longWord = "revolutions";
+  for (size_t at; (at = name.find(longWord)) != std::string::npos;)
+    name.replace(at, longWord.size(), "rev");
+  if (name.size() > room) name.resize(room);
+  return name;
+}
+
 ParamImage defaultImageForBike(int bike) {
   ParamModel m;
   m.image().clear();
@@ -142,36 +155,37 @@ ParamImage defaultImageForBike(int bike) {
   return m.image();
 }
 
-int saveAllNew(const std::string& dir, const IgnWriteInfo& info) {
+int saveAllNew(const std::string& dir, const IgnWriteInfo& info, std::string (*nameOf)(int bike)) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   int written = 0;
   for (int bike = 0; bike < kServiceBikes; ++bike) {
-    std::string path = dir + "/" + bikeFileNameOf(bike) + ".ign";
-    if (writeIgnText(path, renderIgn(defaultImageForBike(bike), info)))
+    std::string path = dir + "/" + nameOf(bike) + ".ign";
+    std::string why;
+    if (writeIgnText(path, renderIgn(defaultImageForBike(bike), info), &why))
       ++written;
     else
-      dialogs().message("QUELIN3", ml(kMsgOpenFileError), DialogKind::Error);
+      dialogs().message("QUELIN3", std::string(ml(kMsgOpenFileError)) + "\n" + why,
+                        DialogKind::Error);
   }
   return written;
 }
 
 bool compareAll(const std::string& newDir, const std::string& oldDir,
                 const std::string& reportPath) {
-  FILE* rep = std::fopen(reportPath.c_str(), "wb");
-  if (!rep) return false;
+  std::string rep;
   for (int bike = 0; bike < kServiceBikes; ++bike) {
     const char* text = bikeListText(bike);
-    std::fprintf(rep, "------------------------------------------------------   %s\n",
-                 toCp1250(text ? text : "").c_str());
+    rep += "------------------------------------------------------   " +
+           toCp1250(text ? text : "") + "\n";
     std::string name = bikeFileNameOf(bike) + ".ign";
     std::vector<std::string> oldLines, newLines;
     if (!readLines(std::string(oldDir).append("/").append(name), oldLines)) {
-      std::fputs("!!!!!!!!!soubor \"old\" se nepodarilo otevrit \n", rep);
+      rep += "!!!!!!!!!soubor \"old\" se nepodarilo otevrit \n";
       continue;
     }
     if (!readLines(std::string(newDir).append("/").append(name), newLines)) {
-      std::fputs("!!!!!!!!!soubor \"akt\" se nepodarilo otevrit !!!!!!!!!!!!!!\n", rep);
+      rep += "!!!!!!!!!soubor \"akt\" se nepodarilo otevrit !!!!!!!!!!!!!!\n";
       continue;
     }
     size_t n = std::min(oldLines.size(), newLines.size());
@@ -181,10 +195,10 @@ bool compareAll(const std::string& newDir, const std::string& oldDir,
       if (o == a || o.compare(0, 3, "EXE") == 0) continue;
       for (size_t i = 0; i < std::min(o.size(), a.size()); ++i)
         if (o[i] == a[i]) o[i] = ' ';
-      std::fprintf(rep, "....line:%i\n%s\n%s\n", int(k + 1), o.c_str(), a.c_str());
+      rep += "....line:" + std::to_string(k + 1) + "\n" + o + "\n" + a + "\n";
     }
   }
-  std::fclose(rep);
+  if (!writeFileSafely(reportPath, rep).ok) return false;
   dialogs().message("QUELIN3", "Results in file \"" + reportPath + "\"", DialogKind::Information);
   return true;
 }

@@ -25,6 +25,11 @@ std::string bikeFileName(const std::string& bikeText);
 // The name used for bike `bike`; bikes without a list entry get "bike_%i"
 // so that they do not all land in one file.
 std::string bikeFileNameOf(int bike);
+// The name of a bike's file in the shipped default folder, which the archive
+// of default files takes in: bikeFileNameOf() shortened where "<name>.ign"
+// would pass the archive's 52-character name limit ("revolutions" becomes
+// "rev", then the name is cut), so that every bike's file is kept.
+std::string archiveBikeFileName(int bike);
 
 // The image Save All New writes for a bike: all bytes 0, byte 170 = bike,
 // defaults of all pages, sanitised.
@@ -32,8 +37,10 @@ ParamImage defaultImageForBike(int bike);
 
 // Writes "<dir>/<bike file name>.ign" for every bike 0..43, creating dir.
 // A file that cannot be written shows the open-error message; the batch goes
-// on. Returns the number of files written.
-int saveAllNew(const std::string& dir, const IgnWriteInfo& info);
+// on. Returns the number of files written. nameOf gives the file name of a
+// bike (the shipped default folder uses archiveBikeFileName).
+int saveAllNew(const std::string& dir, const IgnWriteInfo& info,
+               std::string (*nameOf)(int bike) = &bikeFileNameOf);
 
 // Compares "<oldDir>/<name>.ign" with "<newDir>/<name>.ign" for every bike and
 // writes the report to reportPath. False when the report cannot be created.

@@ -83,8 +83,7 @@ std::string BackupStore::save(const std::string& serial, const ParamImage& image
   std::string path = (dir / (name + ".ign")).string();
   for (int n = 2; fs::exists(path, ec); ++n)  // two backups in one second
     path = (dir / (name + "_" + std::to_string(n) + ".ign")).string();
-  if (!writeIgnText(path, renderIgn(image, IgnWriteInfo{}))) {
-    if (why) *why = "cannot write " + path;
+  if (!writeIgnText(path, renderIgn(image, IgnWriteInfo{}), why)) {
     return {};
   }
   // The newest 50 stay.

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+#include "base/app_paths.h"
+
 namespace q3 {
 namespace {
 int64_t nowUs() {
@@ -12,10 +14,16 @@ int64_t nowUs() {
 }
 }  // namespace
 
-LinkSession::LinkSession(ParamModel& model, AppClock& clock, StatusSink* status)
+LinkSession::LinkSession(ParamModel& model, AppClock& clock, StatusSink* status,
+                         const StartOptions& options)
     : m_clock(clock),
       m_com(std::make_unique<ProtocolEngine>(clock, true)),
       m_sup(std::make_unique<ConnectionSupervisor>(*m_com, model, clock)) {
+  // Devices keep their COM numbers in ports.ini of the data folder; the extra
+  // devices (a simulated unit's pseudo-terminal) are listed while they exist.
+  m_com->numbering().setStorePath(dataFolder(options).empty() ? std::string()
+                                                              : dataFolder(options) + "ports.ini");
+  for (const std::string& path : options.extraPorts) m_com->numbering().addExtraDevice(path);
   m_com->fillProbeTable();
   m_com->setStatusSink(status);
   if (status) m_view = std::make_unique<OperationStatusView>(*m_sup, status);

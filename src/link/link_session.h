@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/app_clock.h"
+#include "base/start_options.h"
 #include "link/operation_status.h"
 #include "link/protocol_engine.h"
 #include "link/supervisor.h"
@@ -21,8 +22,10 @@ class ParamModel;
 
 class LinkSession {
  public:
-  // status: the status slots the view writes to (nullptr: no view).
-  LinkSession(ParamModel& model, AppClock& clock, StatusSink* status);
+  // status: the status slots the view writes to (nullptr: no view); options:
+  // the program's start options (extra devices, the data folder's ports.ini).
+  LinkSession(ParamModel& model, AppClock& clock, StatusSink* status,
+              const StartOptions& options = {});
   ~LinkSession();
   LinkSession(const LinkSession&) = delete;
   LinkSession& operator=(const LinkSession&) = delete;

@@ -67,7 +67,6 @@ PortManager::PortManager(const AppClock& clock)
     com[i].number = uint8_t(i);
     std::snprintf(com[i].comName, sizeof com[i].comName, "COM%i", i);
   }
-  m_numbering.setStorePath(PortNumbering::defaultStorePath());
   lastScan = m_clock.tmr();
 }
 

@@ -116,7 +116,8 @@ class PortManager {
   bool scanPorts();
 
   // Where devices come from. Defaults: Qt SerialPort devices and the system
-  // port list plus QUELIN3_EXTRA_PORTS, numbered through ports.ini in the data folder.
+  // port list, numbered in memory; the link session adds the start options'
+  // extra devices and the ports.ini of the data folder.
   void setDeviceFactory(DeviceFactory f) { m_factory = std::move(f); }
   PortNumbering& numbering() { return m_numbering; }
   // Thread-less mode for exact tests: no I/O thread is created; the test

@@ -14,12 +14,12 @@ namespace q3 {
 
 namespace {
 QString serverName(const std::string& name) {
-  return QString::fromStdString(name.empty() ? portReleaseServerName() : name);
+  return QString::fromStdString(name.empty() ? portReleaseServerName({}) : name);
 }
 }  // namespace
 
-std::string portReleaseServerName() {
-  if (const char* env = std::getenv("QUELIN3_PORT_SERVER"); env && *env) return env;
+std::string portReleaseServerName(const std::string& startOption) {
+  if (!startOption.empty()) return startOption;
   return "quelin3-104-" + std::to_string(::getuid());
 }
 

@@ -5,8 +5,9 @@
 //
 // The socket belongs to one user: its name is "quelin3-104-<user id>", so two
 // users of one machine each have their own, and only its owner may connect.
-// QUELIN3_PORT_SERVER replaces the whole name (a test suite gives every test
-// program its own, so a program running on the same machine is never reached).
+// The start option QUELIN3_PORT_SERVER replaces the whole name (a test suite
+// gives every test program its own, so a program running on the same machine
+// is never reached).
 #pragma once
 
 #include <QObject>
@@ -17,9 +18,9 @@ class QLocalServer;
 
 namespace q3 {
 
-// The name of this user's socket: QUELIN3_PORT_SERVER when set, else
-// "quelin3-104-" followed by the user id.
-std::string portReleaseServerName();
+// The name of this user's socket: the start option (QUELIN3_PORT_SERVER) when
+// set, else "quelin3-104-" followed by the user id.
+std::string portReleaseServerName(const std::string& startOption);
 
 // Parses "PORT CODE"; false for anything else.
 bool parsePortMessage(const std::string& line, int& port, int32_t& code);
@@ -29,7 +30,7 @@ class PortReleaseServer : public QObject {
   using Handler = std::function<void(int port, int32_t code)>;
   explicit PortReleaseServer(Handler h, QObject* parent = nullptr);
   ~PortReleaseServer() override;
-  // Starts listening under name (empty: portReleaseServerName()); a stale
+  // Starts listening under name (empty: this user's name); a stale
   // socket of an ended program is removed, a running program's is left alone
   // (false).
   bool listen(const std::string& name = {});

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "base/app_paths.h"
+#include "base/safe_write.h"
 
 namespace q3 {
 
@@ -99,15 +100,11 @@ void PortNumbering::save() const {
   if (m_store.empty()) return;
   std::error_code ec;
   fs::create_directories(fs::path(m_store).parent_path(), ec);
-  const std::string tmp = m_store + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::trunc);
-    if (!out) return;
-    out << "[Ports]\n";
-    for (const auto& [id, n] : m_numbers) out << "COM" << n << '=' << id << '\n';
-    if (!out) return;
-  }
-  fs::rename(tmp, m_store, ec);
+  std::string text = "[Ports]\n";
+  for (const auto& [id, n] : m_numbers) text += "COM" + std::to_string(n) + '=' + id + '\n';
+  // The numbers are a convenience: a failed write keeps the old list and the
+  // program goes on with the numbers it holds.
+  (void)writeFileSafely(m_store, text);
 }
 
 bool PortNumbering::systemList(std::vector<PortDevice>& out) {
@@ -130,24 +127,7 @@ bool PortNumbering::systemList(std::vector<PortDevice>& out) {
     const std::string path = info.systemLocation().toStdString();
     out.push_back({path, identityOf(path)});
   }
-  if (const char* extra = std::getenv("QUELIN3_EXTRA_PORTS")) {
-    std::string s = extra;
-    size_t pos = 0;
-    while (pos <= s.size()) {
-      const size_t colon = s.find(':', pos);
-      const std::string p =
-          s.substr(pos, colon == std::string::npos ? std::string::npos : colon - pos);
-      if (!p.empty() && fs::exists(p, ec)) out.push_back({p, p});
-      if (colon == std::string::npos) break;
-      pos = colon + 1;
-    }
-  }
   return true;
-}
-
-std::string PortNumbering::defaultStorePath() {
-  const std::string dir = dataFolder();
-  return dir.empty() ? std::string() : dir + "ports.ini";
 }
 
 }  // namespace q3

@@ -36,10 +36,8 @@ class PortNumbering {
   // given on the command line); listed after the lister's devices while it exists.
   void addExtraDevice(const std::string& path);
 
-  // System ports (Qt SerialPort) plus the colon-separated QUELIN3_EXTRA_PORTS.
+  // The system's serial ports (Qt SerialPort).
   static bool systemList(std::vector<PortDevice>& out);
-  // ports.ini in the program's data folder (base/app_paths.h).
-  static std::string defaultStorePath();
 
  private:
   void load();

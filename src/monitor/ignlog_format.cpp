@@ -10,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/safe_write.h"
+
 namespace q3 {
 
 namespace {
@@ -279,44 +281,10 @@ IgnlogReadResult readIgnlogFile(const std::string& path) {
 
 bool writeFileReplacing(const std::string& path, std::span<const uint8_t> bytes,
                         std::string* error) {
-  const std::string tmp = path + ".tmp~";
-  auto fail = [&](const char* what) {
-    if (error) *error = std::string(what) + " " + tmp + ": " + std::strerror(errno);
-    return false;
-  };
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fail("cannot create");
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      const int e = errno;
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      errno = w == 0 ? ENOSPC : e;
-      return fail("cannot write");
-    }
-    done += size_t(w);
-  }
-  // The data reaches the disk before the name does: after a power loss the
-  // target is the old file or the new one, never a hole.
-  const bool synced = ::fsync(fd) == 0;
-  const int syncError = errno;
-  if (::close(fd) != 0 || !synced) {
-    const int e = synced ? errno : syncError;
-    ::unlink(tmp.c_str());
-    errno = e;
-    return fail("cannot write");
-  }
-  std::error_code ec;
-  std::filesystem::rename(tmp, path, ec);
-  if (ec) {
-    ::unlink(tmp.c_str());
-    if (error) *error = "cannot rename " + tmp + " to " + path + ": " + ec.message();
-    return false;
-  }
-  return true;
+  const FileWriteResult r = writeFileSafely(
+      path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  if (!r.ok && error) *error = r.message;
+  return r.ok;
 }
 
 }  // namespace q3

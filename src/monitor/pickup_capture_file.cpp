@@ -140,7 +140,7 @@ PickupFileResult parsePickupCapture(std::string_view text) {
 }
 
 bool savePickupCapture(const std::string& path, const PickupBlock& block) {
-  return writeFileSafely(path, formatPickupCapture(block));
+  return writeFileSafely(path, formatPickupCapture(block)).ok;
 }
 
 PickupFileResult loadPickupCapture(const std::string& path) {
@@ -185,7 +185,7 @@ std::string pickupCsv(const PickupBlock& b) {
 }
 
 bool savePickupCsv(const std::string& path, const PickupBlock& block) {
-  return writeFileSafely(path, pickupCsv(block));
+  return writeFileSafely(path, pickupCsv(block)).ok;
 }
 
 }  // namespace q3

@@ -3,9 +3,8 @@
 //
 // Store writes only the controls the user changed since the last show. A
 // control that could not show its byte (a value outside the spin edit's
-// range, a hidden control) therefore leaves the byte as it was instead of
-// writing its clamped position. A list by value whose byte matches no item
-// shows no selection and stores 255 ("none").
+// range, a list without a matching item, a hidden control) therefore leaves
+// the byte as it was instead of writing its clamped position or 255.
 //
 // Rows with a base below 0 are made and wired like the others but not
 // transferred: the page moves them itself (value(), setShown(), edited()).

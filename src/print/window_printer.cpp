@@ -1,8 +1,13 @@
 // Print, Print all, preview and the PDF output of the main window's pages.
 #include "print/window_printer.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPicture>
 #include <QPrintDialog>
@@ -13,7 +18,9 @@
 #include <QTabWidget>
 #include <QWidget>
 #include <algorithm>
+#include <cerrno>
 
+#include "base/safe_write.h"
 #include "print/paper_look.h"
 #include "text/mstring.h"
 #include "text/user_dialogs.h"
@@ -85,6 +92,73 @@ QString printerName(const QPrinter& printer) {
   return printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
 }
 
+// A PDF goes through the program's safe file write: the printer writes a
+// temporary file beside the target, which replaces the target only when the
+// document is complete. The printer's own file writes report no failure, so
+// a document that does not end with its end-of-file marker is taken as cut
+// short (a full disk, a size limit) and the old file stays.
+bool pdfComplete(const std::string& path) {
+  QFile f(QString::fromStdString(path));
+  if (!f.open(QIODevice::ReadOnly) || f.size() < 16) return false;
+  f.seek(f.size() - 16);
+  return f.readAll().contains("%%EOF");
+}
+
+// Why a document file could not grow: more bytes are appended to it (it is
+// thrown away anyway) and the system's answer names the cause ("no space left
+// on device", "file too large", a quota). Empty when it grows after all.
+std::string shortFileCause(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (fd < 0) return writeCause(errno);
+  static const char zeros[65536] = {};
+  std::string cause;
+  for (int i = 0; i < 16 && cause.empty(); ++i) {
+    const ssize_t n = ::write(fd, zeros, sizeof zeros);
+    if (n < 0) cause = writeCause(errno);
+  }
+  ::close(fd);
+  return cause;
+}
+
+template <typename Print>
+PrintResult printPdfSafely(QPrinter& printer, Print print) {
+  const QString target = printer.outputFileName();
+  PendingFile file(target.toStdString());
+  PrintResult r;
+  if (!file.isOpen()) {
+    r.status = PrintStatus::Failed;
+    r.error = QString::fromStdString(file.failure().message);
+    return r;
+  }
+  printer.setOutputFileName(QString::fromStdString(file.tempPath()));
+  r = print();
+  printer.setOutputFileName(target);
+  if (r.status == PrintStatus::Failed) {
+    // The printer gives up when its file cannot grow; say why.
+    const std::string cause = shortFileCause(file.tempPath());
+    if (!cause.empty())
+      r.error = QString::fromStdString("cannot write " + target.toStdString() + ": " + cause);
+  }
+  if (r.status != PrintStatus::Printed) return r;
+  FileWriteResult done;
+  if (pdfComplete(file.tempPath())) {
+    done = file.commit();
+  } else {
+    done.cause = shortFileCause(file.tempPath());
+    if (done.cause.empty()) done.cause = "the document was cut short";
+    done.message = "cannot write " + target.toStdString() + ": " + done.cause;
+  }
+  if (!done.ok) {
+    r.status = PrintStatus::Failed;
+    r.error = QString::fromStdString(done.message);
+  }
+  return r;
+}
+
+bool printsToPdfFile(const QPrinter& printer) {
+  return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+}
+
 }  // namespace
 
 double printScale(QSize window, QSize area) {
@@ -154,7 +228,10 @@ PrintResult WindowPrinter::run(PrintScope scope) {
       r.status = PrintStatus::Cancelled;
       return r;
     }
-    r = printTo(printer, scope);
+    if (printsToPdfFile(printer))
+      r = printPdfSafely(printer, [&] { return printTo(printer, scope); });
+    else
+      r = printTo(printer, scope);
   }
   if (r.status == PrintStatus::Failed || r.status == PrintStatus::NothingToPrint)
     dialogs().message(ml(kPrintFailedText), r.error.toStdString(), DialogKind::Error);
@@ -203,7 +280,8 @@ PrintResult printAllToPdf(QTabWidget* pages, const QString& path) {
   printer.setOutputFileName(path);
   QWidget* window = pages ? pages->window() : nullptr;
   if (window) orientFor(printer, window);
-  return WindowPrinter(window, pages).printTo(printer, PrintScope::AllPages);
+  WindowPrinter wp(window, pages);
+  return printPdfSafely(printer, [&] { return wp.printTo(printer, PrintScope::AllPages); });
 }
 
 }  // namespace q3

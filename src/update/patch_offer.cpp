@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cstdio>
 
 #include "base/version_line.h"
@@ -126,6 +127,31 @@ const char* patchVerdictText(PatchVerdict v) {
       return "the user asked not to be reminded of this update";
   }
   return "";
+}
+
+std::string offerTextForDisplay(std::string_view text) {
+  auto continuation = [&](size_t k) {
+    return k < text.size() && (static_cast<unsigned char>(text[k]) & 0xC0) == 0x80;
+  };
+  size_t end = std::min(text.size(), kOfferShownBytes);
+  while (end > 0 && continuation(end)) --end;
+  std::string out;
+  out.reserve(end + end / kOfferLineBytes + 64);
+  size_t line = 0;
+  for (size_t k = 0; k < end; ++k) {
+    const char c = text[k];
+    if (c == '\n') {
+      line = 0;
+    } else if (line >= kOfferLineBytes && !continuation(k)) {
+      out += '\n';
+      line = 0;
+    }
+    out += c;
+    if (c != '\n') ++line;
+  }
+  if (end < text.size())
+    out += "\n\n[... " + std::to_string(text.size() - end) + " more bytes not shown]";
+  return out;
 }
 
 }  // namespace q3

@@ -47,6 +47,14 @@ struct PatchEvaluation {
 PatchEvaluation evaluatePatchFile(std::string_view body, const PatchOfferContext& ctx);
 const char* patchVerdictText(PatchVerdict v);
 
+// The offer text as the update window lays it out: at most kOfferShownBytes
+// (cut on a character boundary, with a note that the rest is left out), and
+// no line longer than kOfferLineBytes (longer ones are broken), so that a
+// text of any size shows at once and the window stays responsive.
+inline constexpr std::size_t kOfferShownBytes = 65536;
+inline constexpr std::size_t kOfferLineBytes = 400;
+std::string offerTextForDisplay(std::string_view text);
+
 // A text element's bytes as UTF-8: RTF read for its characters, UTF-8 kept,
 // anything else read as Windows-1250; blanks at either end removed.
 std::string patchTextToUtf8(std::string_view bytes, bool* wasRtf = nullptr);

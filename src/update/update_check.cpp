@@ -5,7 +5,10 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
+#include <algorithm>
 #include <string_view>
+
+#include "update/update_server.h"
 
 namespace q3 {
 
@@ -66,12 +69,27 @@ UpdateCheck::UpdateCheck(QObject* parent)
 UpdateCheck::~UpdateCheck() { abort(); }
 
 bool UpdateCheck::start(const UpdateCheckRequest& request, Done done) {
-  if (m_reply) return false;
+  if (m_reply || m_pending) return false;
   m_request = request;
   m_done = std::move(done);
   m_body.clear();
   m_stop = Stop::None;
 
+  // Without a configured server there is nothing to ask: no name is looked
+  // up and no connection is opened. The answer still comes from the event
+  // loop, as a real one would.
+  if (!updateServerConfigured(request.server)) {
+    m_pending = true;
+    QTimer::singleShot(0, this, [this] {
+      if (!m_pending) return;
+      m_pending = false;
+      UpdateCheckResult r;
+      r.outcome = UpdateOutcome::Unreachable;
+      r.detail = "no update server configured";
+      finish(std::move(r));
+    });
+    return true;
+  }
   QNetworkRequest req(patchFileUrl(request.server));
   req.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                    QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -79,6 +97,11 @@ bool UpdateCheck::start(const UpdateCheckRequest& request, Done done) {
   req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
   req.setHeader(QNetworkRequest::UserAgentHeader, QByteArray("QUELIN3-Setup"));
   m_reply = m_nam->get(req);
+  // The network layer holds at most this much unread answer; it reads more
+  // from the socket only as the answer is taken, so a body of any length and
+  // any transfer encoding (chunked too) is refused once it passes the cap
+  // without being held first.
+  m_reply->setReadBufferSize(kUpdateReadBuffer);
   connect(m_reply, &QNetworkReply::requestSent, this, [this] { m_connectTimer->stop(); });
   connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] {
     // A declared length above the cap is turned down before any byte is read.
@@ -98,13 +121,15 @@ bool UpdateCheck::start(const UpdateCheckRequest& request, Done done) {
 
 void UpdateCheck::onReadyRead() {
   if (!m_reply || m_stop != Stop::None) return;
-  const qint64 room = m_request.maxBytes - m_body.size();
-  if (m_reply->bytesAvailable() > room) {
-    m_stop = Stop::TooLarge;
-    m_reply->abort();
-    return;
+  while (m_reply->bytesAvailable() > 0) {
+    const qint64 room = m_request.maxBytes - m_body.size();
+    if (m_reply->bytesAvailable() > room) {
+      m_stop = Stop::TooLarge;
+      m_reply->abort();
+      return;
+    }
+    m_body += m_reply->read(std::min<qint64>(m_reply->bytesAvailable(), kUpdateReadBuffer));
   }
-  m_body += m_reply->readAll();
 }
 
 void UpdateCheck::onFinished() {
@@ -129,10 +154,10 @@ void UpdateCheck::onFinished() {
     else
       r = evaluateUpdateAnswer(status, m_body, m_request);
   }
-  finish(std::move(r));
+  finish(r);
 }
 
-void UpdateCheck::finish(UpdateCheckResult r) {
+void UpdateCheck::finish(const UpdateCheckResult& r) {
   Done done = std::move(m_done);
   drop();
   m_body.clear();
@@ -152,6 +177,7 @@ void UpdateCheck::drop() {
 }
 
 void UpdateCheck::abort() {
+  m_pending = false;
   m_done = nullptr;
   drop();
   m_body.clear();

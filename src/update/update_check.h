@@ -22,6 +22,8 @@ namespace q3 {
 inline constexpr int kUpdateConnectLimitMs = 2000;
 inline constexpr int kUpdateTimeLimitMs = 10000;
 inline constexpr qint64 kUpdateMaxBytes = 10'000'000;
+// The most answer bytes the network layer buffers before they are taken.
+inline constexpr qint64 kUpdateReadBuffer = 65536;
 
 enum class UpdateOutcome {
   Offer,        // the update window is to be shown
@@ -67,12 +69,12 @@ class UpdateCheck : public QObject {
   bool start(const UpdateCheckRequest& request, Done done);
   // Ends a running check; done is not called.
   void abort();
-  bool running() const { return m_reply != nullptr; }
+  bool running() const { return m_reply != nullptr || m_pending; }
 
  private:
   void onReadyRead();
   void onFinished();
-  void finish(UpdateCheckResult r);
+  void finish(const UpdateCheckResult& r);
   void drop();
 
   QNetworkAccessManager* m_nam = nullptr;
@@ -83,6 +85,7 @@ class UpdateCheck : public QObject {
   Done m_done;
   QByteArray m_body;
   enum class Stop { None, TimedOut, TooLarge } m_stop = Stop::None;
+  bool m_pending = false;  // an answer without request (no server) is on its way
 };
 
 }  // namespace q3

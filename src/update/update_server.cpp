@@ -46,9 +46,9 @@ std::string updateServerSetting(const KeyFile& applicationIni) {
   return applicationIni.value(kSettingsSection, "UpdateServer").value_or("");
 }
 
-QUrl updateServerUrl(const std::string& setting) {
-  if (const char* env = std::getenv(kUpdateServerEnv); env && *env) {
-    QUrl u = parseServerUrl(env);
+QUrl updateServerUrl(const std::string& startOption, const std::string& setting) {
+  if (!startOption.empty()) {
+    QUrl u = parseServerUrl(startOption);
     return u.isEmpty() ? QUrl(kPlaceholderUpdateServer) : u;
   }
   if (!setting.empty()) {
@@ -56,6 +56,12 @@ QUrl updateServerUrl(const std::string& setting) {
     return u.isEmpty() ? QUrl(kPlaceholderUpdateServer) : u;
   }
   return QUrl(kPlaceholderUpdateServer);
+}
+
+bool updateServerConfigured(const QUrl& server) {
+  if (!server.isValid() || server.host().isEmpty()) return false;
+  const QString host = server.host().toLower();
+  return host != "invalid" && !host.endsWith(".invalid");
 }
 
 QUrl patchFileUrl(const QUrl& server) { return withPath(server, "/old/patch.xml"); }

@@ -14,17 +14,20 @@ class KeyFile;
 // A name under the reserved ".invalid" domain: it never resolves, so no
 // traffic leaves the machine until a server is configured.
 inline constexpr const char* kPlaceholderUpdateServer = "https://updates.quelin3.invalid";
-inline constexpr const char* kUpdateServerEnv = "QUELIN3_UPDATE_SERVER";
 
-// The base address: QUELIN3_UPDATE_SERVER when set, else the setting
-// UpdateServer when set, else the placeholder. A value that is not an http or
-// https address with a host gives the placeholder too.
-QUrl updateServerUrl(const std::string& setting);
+// The base address: the start option (QUELIN3_UPDATE_SERVER) when set, else
+// the setting UpdateServer when set, else the placeholder. A value that is not
+// an http or https address with a host gives the placeholder too.
+QUrl updateServerUrl(const std::string& startOption, const std::string& setting);
 // The setting UpdateServer of application.ini (section FORM_HLAV); the
 // program never writes it, an administrator or a workshop does.
 std::string updateServerSetting(const KeyFile& applicationIni);
 // The same check for one given text; an empty QUrl when it is no usable base.
 QUrl parseServerUrl(std::string_view text);
+
+// False for the placeholder (any host under ".invalid") and an empty address:
+// no request is made for these at all.
+bool updateServerConfigured(const QUrl& server);
 
 // base + "/old/patch.xml" (a path of the base address is kept in front).
 QUrl patchFileUrl(const QUrl& server);

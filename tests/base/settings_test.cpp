@@ -14,6 +14,7 @@
 #include "base/app_paths.h"
 #include "base/app_settings.h"
 #include "base/key_file.h"
+#include "base/start_options.h"
 
 namespace fs = std::filesystem;
 
@@ -252,7 +253,7 @@ TEST(SafeWrite, FullDiskKeepsTheOldFile) {
   rlimit small = old;
   small.rlim_cur = 16;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  bool ok = q3::writeFileSafely(p, std::string(5000, 'x'));
+  bool ok = q3::writeFileSafely(p, std::string(5000, 'x')).ok;
   setrlimit(RLIMIT_FSIZE, &old);
   signal(SIGXFSZ, oldHandler);
   EXPECT_FALSE(ok);
@@ -289,27 +290,40 @@ TEST(ServiceMode, Words) {
 
 // The data folder is decided in one place; every file of the program (the
 // settings, the image, the port numbers) lives under it.
-TEST(DataFolder, FromTheEnvironmentElseTheGenericDataLocation) {
+TEST(DataFolder, FromTheStartOptionsElseTheGenericDataLocation) {
   TempDir d;
   const std::string nested = (d.path / "a" / "b").string();
   struct Case {
-    std::string env;
+    std::string option;
     std::string want;
   };
   const Case cases[] = {{nested, nested + "/"}, {nested + "/", nested + "/"}};
+  q3::StartOptions o;
   for (const Case& c : cases) {
-    setenv("QUELIN3_DATA_DIR", c.env.c_str(), 1);
-    EXPECT_EQ(q3::dataFolder(), c.want) << c.env;
+    o.dataDir = c.option;
+    EXPECT_EQ(q3::dataFolder(o), c.want) << c.option;
     EXPECT_FALSE(fs::exists(nested)) << "asking for the folder creates nothing";
   }
-  const q3::AppPaths p = q3::resolveAppPaths();
+  const q3::AppPaths p = q3::resolveAppPaths(o);
   EXPECT_TRUE(fs::is_directory(nested));
   EXPECT_EQ(p.applicationIni(), nested + "/application.ini");
   EXPECT_EQ(p.defaultIni(), nested + "/default.ini");
-  unsetenv("QUELIN3_DATA_DIR");
-  const std::string generic = q3::dataFolder();
+  EXPECT_EQ(p.errorLog(), nested + "/ZAR.err");
+  const std::string generic = q3::dataFolder(q3::StartOptions{});
   EXPECT_NE(generic.find("/Korvelan/QUELIN3/104/"), std::string::npos) << generic;
   EXPECT_EQ(generic.back(), '/');
+}
+
+// The environment is read in one place, into the value main() hands down.
+TEST(StartOptions, ReadFromTheEnvironmentOnce) {
+  setenv("QUELIN3_EXTRA_PORTS", "/tmp/a::/tmp/b:", 1);
+  setenv("QUELIN3_UPDATE_SERVER", "https://u.example.org", 1);
+  const q3::StartOptions o = q3::StartOptions::fromEnvironment();
+  unsetenv("QUELIN3_EXTRA_PORTS");
+  unsetenv("QUELIN3_UPDATE_SERVER");
+  EXPECT_EQ(o.extraPorts, (std::vector<std::string>{"/tmp/a", "/tmp/b"}));
+  EXPECT_EQ(o.updateServer, "https://u.example.org");
+  EXPECT_TRUE(q3::StartOptions::fromEnvironment().extraPorts.empty());
 }
 
 TEST(CommandLine, FirstArgumentCaseSensitive) {

@@ -222,7 +222,7 @@ TEST_F(EmbeddedArchiveTest, CommandResults) {
       {"DELETE \\a", " (4 files deleted)\n", EmbeddedArchive::kDone},
       {"DELETE \\a", " (error)\n", EmbeddedArchive::kDone},
       {"  delete\t\"z.ign\"  ", " (1 files deleted)\n", EmbeddedArchive::kDone},
-      {"FROB x", "", EmbeddedArchive::kNone},
+      {"FROB x", " (error)\n", EmbeddedArchive::kNone},
   };
   EmbeddedArchive v;
   for (const auto& s : steps) {

@@ -10,14 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "text/user_dialogs.h"
+#include "support/scoped_state.h"
 
 namespace q3test {
 
-class MessageRecorder : public q3::UserDialogs {
+class MessageRecorder : public ScopedDialogs {
  public:
-  MessageRecorder() { m_prev = q3::setDialogs(this); }
-  ~MessageRecorder() override { q3::setDialogs(m_prev); }
   void message(const std::string&, const std::string& text, q3::DialogKind) override {
     texts.push_back(text);
   }
@@ -26,9 +24,6 @@ class MessageRecorder : public q3::UserDialogs {
     return q3::Answer::Yes;
   }
   std::vector<std::string> texts;
-
- private:
-  q3::UserDialogs* m_prev = nullptr;
 };
 
 class ScratchDir : public ::testing::Test {

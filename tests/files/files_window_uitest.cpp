@@ -17,8 +17,8 @@
 #include "files/files_fixture.h"
 #include "files/ign_writer.h"
 #include "files/service_tools.h"
-#include "qt_app.h"
 #include "shell/ui/main_window.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 
 namespace fs = std::filesystem;
@@ -36,7 +36,7 @@ class FilesWindow : public q3test::ScratchDir {
     setenv("QUELIN3_DATA_DIR", (dir / "data").c_str(), 1);
     setenv("QUELIN3_SERVICE_FILE", (dir / "service.txt").c_str(), 1);
     q3::setLanguage(0);
-    form = std::make_unique<MainWindow>();
+    form = std::make_unique<MainWindow>(q3::StartOptions::fromEnvironment());
     form->show();
     messages = std::make_unique<q3test::MessageRecorder>();
   }

@@ -1,23 +1,27 @@
 // quelin3-tool's settings-file and archive commands, run as a program:
 // exit codes, printed results and the files they write.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <string>
 
 #include "files/files_fixture.h"
+#include "support/tool_runner.h"
 
 namespace {
 
-struct ToolRun {
-  int code;
-  std::string out;
-};
+using q3test::ToolRun;
 
 class ToolCli : public q3test::ScratchDir {
  protected:
-  ToolRun tool(const std::string& args) {
-    std::string cmd = std::string(Q3_TOOL) + " " + args + " 2>/dev/null";
+  ToolRun tool(const std::string& args) { return q3test::runTool(Q3_TOOL, args); }
+  std::string q(const std::string& leaf) { return "'" + path(leaf) + "'"; }
+  // stdout and stderr together, the command run by sh (so that a prefix such
+  // as "ulimit -f 1;" applies to it).
+  ToolRun shell(const std::string& prefix, const std::string& args,
+                const std::string& suffix = "") {
+    std::string cmd = prefix + " " + std::string(Q3_TOOL) + " " + args + " 2>&1 " + suffix;
     ToolRun r{-1, {}};
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -28,8 +32,50 @@ class ToolCli : public q3test::ScratchDir {
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
   }
-  std::string q(const std::string& leaf) { return "'" + path(leaf) + "'"; }
 };
+
+TEST_F(ToolCli, ArchiveUnknownCommandFails) {
+  writeAll(path("host.bin"), std::string(100, 'h'));
+  ToolRun r = shell("", "archive " + q("host.bin") + " 'SET x.txt 1' 'SAEV'");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("SAEV\n (error)\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("ERROR - unknown command: SAEV"), std::string::npos) << r.out;
+}
+
+TEST_F(ToolCli, DefaultsOutputThroughTheSafeWrite) {
+  // A FIFO is written, not replaced by a regular file.
+  ASSERT_EQ(mkfifo(path("pipe").c_str(), 0644), 0);
+  ToolRun viaFifo = shell("cat " + q("pipe") + " > " + q("fromfifo") + " &",
+                          "defaults -o " + q("pipe"), "; wait");
+  EXPECT_EQ(viaFifo.code, 0) << viaFifo.out;
+  EXPECT_TRUE(std::filesystem::is_fifo(path("pipe")));
+  ToolRun plain = tool("defaults");
+  EXPECT_EQ(readAll(path("fromfifo")), plain.out);
+  // /dev/stdout stays the terminal or pipe it is.
+  ToolRun toStdout = shell("", "defaults -o /dev/stdout");
+  EXPECT_EQ(toStdout.code, 0);
+  EXPECT_EQ(toStdout.out, plain.out);
+  // A size limit (as a full disk) keeps the old file and names the cause.
+  writeAll(path("default.ini"), "old");
+  // (SIGXFSZ ignored, so the write fails with an error as on a full disk.)
+  ToolRun limited = shell("ulimit -f 1; trap '' XFSZ;", "defaults -o " + q("default.ini"));
+  EXPECT_EQ(limited.code, 1);
+  EXPECT_NE(limited.out.find("file too large"), std::string::npos) << limited.out;
+  EXPECT_EQ(readAll(path("default.ini")), "old");
+}
+
+TEST_F(ToolCli, DumpOfAFileWithHolesWarnsOnStderrAndSucceeds) {
+  ASSERT_EQ(tool("defaults --bike 7 --ign " + q("seven.ign")).code, 0);
+  const std::string whole = readAll(path("seven.ign"));
+  writeAll(path("half.ign"), whole.substr(0, whole.size() / 2));
+  ToolRun r = shell("", "dump " + q("half.ign"), ">/dev/null");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("the file ends inside"), std::string::npos) << r.out;
+  writeAll(path("bom.ign"), "\xEF\xBB\xBF" + whole);
+  r = shell("", "dump " + q("bom.ign"), ">/dev/null");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("byte-order mark"), std::string::npos) << r.out;
+}
 
 TEST_F(ToolCli, ArchiveCommandsPrintTheirResults) {
   writeAll(path("host.bin"), std::string(1000, 'h'));

@@ -13,8 +13,11 @@
 
 #include "base/app_clock.h"
 #include "base/debug_log.h"
+#include "base/start_options.h"
+#include "link/link_session.h"
 #include "link/memory_device.h"
 #include "link/port_manager.h"
+#include "params/param_model.h"
 
 namespace q3 {
 namespace {
@@ -342,29 +345,28 @@ TEST(PortNumbering, NumbersOfAbsentDevicesAreReusedWhenAllAreTaken) {
   EXPECT_EQ(n.numberOf("/dev/pts/0"), 0);
 }
 
-TEST(PortNumbering, ExtraPortsFromTheEnvironment) {
+// The start options' extra devices are listed while they exist, and the
+// numbers persist in ports.ini of the data folder the options name.
+TEST(PortNumbering, ExtraDevicesAndPortsIniFromTheStartOptions) {
   QTemporaryDir dir;
   const std::string present = dir.path().toStdString() + "/sim0";
   std::ofstream(present) << "";
-  const std::string value = present + ":" + dir.path().toStdString() + "/absent:";
-  setenv("QUELIN3_EXTRA_PORTS", value.c_str(), 1);
-  std::vector<PortDevice> list;
-  ASSERT_TRUE(PortNumbering::systemList(list));
-  unsetenv("QUELIN3_EXTRA_PORTS");
+  StartOptions o;
+  o.extraPorts = splitDeviceList(present + ":" + dir.path().toStdString() + "/absent:");
+  EXPECT_EQ(o.extraPorts.size(), 2u);
+  o.dataDir = dir.path().toStdString() + "/data";
+  AppClock clock;
+  ParamModel model;
+  LinkSession session(model, clock, nullptr, o);
+  EXPECT_EQ(session.com().numbering().storePath(), o.dataDir + "/ports.ini");
+  std::vector<std::string> paths;
+  ASSERT_TRUE(session.com().numbering().scan(paths));
   int found = 0;
-  for (const auto& d : list) {
-    EXPECT_EQ(d.path.find("/absent"), std::string::npos);
-    found += d.path == present;
+  for (const std::string& p : paths) {
+    EXPECT_EQ(p.find("/absent"), std::string::npos);
+    found += p == present;
   }
   EXPECT_EQ(found, 1);
-}
-
-TEST(PortNumbering, DataFolderFromTheEnvironment) {
-  setenv("QUELIN3_DATA_DIR", "/some/where", 1);
-  EXPECT_EQ(PortNumbering::defaultStorePath(), "/some/where/ports.ini");
-  unsetenv("QUELIN3_DATA_DIR");
-  EXPECT_NE(PortNumbering::defaultStorePath().find("Korvelan/QUELIN3/104/ports.ini"),
-            std::string::npos);
 }
 
 }  // namespace

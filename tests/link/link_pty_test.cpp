@@ -13,7 +13,7 @@
 
 #include "base/app_clock.h"
 #include "link/link_engine.h"
-#include "sim_process.h"
+#include "support/sim_process.h"
 
 namespace q3 {
 namespace {

@@ -18,47 +18,20 @@
 namespace q3 {
 namespace {
 
-// Restores QUELIN3_PORT_SERVER as the test found it.
-class PortServerEnv {
- public:
-  PortServerEnv() {
-    if (const char* v = std::getenv("QUELIN3_PORT_SERVER")) m_old = v;
-  }
-  ~PortServerEnv() {
-    if (m_old.empty())
-      unsetenv("QUELIN3_PORT_SERVER");
-    else
-      setenv("QUELIN3_PORT_SERVER", m_old.c_str(), 1);
-  }
-
- private:
-  std::string m_old;
-};
-
 TEST(PortReleaseServerName, PerUserUnlessReplaced) {
-  PortServerEnv keep;
   struct Case {
-    const char* env;  // nullptr: unset
+    std::string option;  // the start option QUELIN3_PORT_SERVER
     std::string want;
   };
   const Case cases[] = {
-      {nullptr, "quelin3-104-" + std::to_string(::getuid())},
       {"", "quelin3-104-" + std::to_string(::getuid())},
       {"quelin3-test-42", "quelin3-test-42"},
   };
-  for (const Case& c : cases) {
-    if (c.env)
-      setenv("QUELIN3_PORT_SERVER", c.env, 1);
-    else
-      unsetenv("QUELIN3_PORT_SERVER");
-    EXPECT_EQ(portReleaseServerName(), c.want) << (c.env ? c.env : "(unset)");
-  }
+  for (const Case& c : cases) EXPECT_EQ(portReleaseServerName(c.option), c.want) << c.option;
 }
 
-// Two programs under two names: a message reaches only the one it names, and
-// an empty name means this process's own server name.
+// Two programs under two names: a message reaches only the one it names.
 TEST(PortReleaseServerName, ServersUnderTwoNamesDoNotMeet) {
-  PortServerEnv keep;
   int argc = 1;
   char arg0[] = "test";
   char* argv[] = {arg0, nullptr};
@@ -66,14 +39,13 @@ TEST(PortReleaseServerName, ServersUnderTwoNamesDoNotMeet) {
   if (!QCoreApplication::instance()) app = std::make_unique<QCoreApplication>(argc, argv);
   const std::string pid = std::to_string(::getpid());
   const std::string running = "quelin3-running-" + pid, mine = "quelin3-mine-" + pid;
-  setenv("QUELIN3_PORT_SERVER", mine.c_str(), 1);
 
   std::vector<int> toRunning, toMine;
   PortReleaseServer other([&](int p, int32_t) { toRunning.push_back(p); });
   PortReleaseServer own([&](int p, int32_t) { toMine.push_back(p); });
   ASSERT_TRUE(other.listen(running));
-  ASSERT_TRUE(own.listen());  // the name from the environment
-  ASSERT_TRUE(sendPortMessage(5, kReleaseNow));
+  ASSERT_TRUE(own.listen(mine));
+  ASSERT_TRUE(sendPortMessage(5, kReleaseNow, mine));
   ASSERT_TRUE(sendPortMessage(6, kTakeBack, running));
   QElapsedTimer t;
   t.start();

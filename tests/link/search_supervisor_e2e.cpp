@@ -15,8 +15,8 @@
 #include "base/debug_log.h"
 #include "link/link_session.h"
 #include "params/param_model.h"
-#include "sim_process.h"
 #include "supervisor_harness.h"
+#include "support/sim_process.h"
 
 namespace q3 {
 namespace {
@@ -62,7 +62,7 @@ class E2eLink : public ::testing::Test {
     device = sim.start(args);
     ASSERT_EQ(device, linkPath());
     if (session) return;
-    session = std::make_unique<LinkSession>(model, clock, &status);
+    session = std::make_unique<LinkSession>(model, clock, &status, StartOptions::fromEnvironment());
     onResult = session->events().result.subscribe([this](const OperationResult& r) {
       if (r.operation != Operation::Monitor) results.push_back(r);
     });

@@ -8,7 +8,7 @@
 
 #include "maps/map_defs.h"
 #include "params/address_map.h"
-#include "text/user_dialogs.h"
+#include "support/scoped_state.h"
 
 namespace q3test {
 
@@ -68,10 +68,8 @@ struct BoundMap {
   q3::MapSheet& sheet() { return m.cur(); }
 };
 
-class RecordingDialogs : public q3::UserDialogs {
+class RecordingDialogs : public ScopedDialogs {
  public:
-  RecordingDialogs() { m_old = q3::setDialogs(this); }
-  ~RecordingDialogs() override { q3::setDialogs(m_old); }
   void message(const std::string&, const std::string& text, q3::DialogKind kind) override {
     messages.push_back(text);
     kinds.push_back(kind);
@@ -79,9 +77,6 @@ class RecordingDialogs : public q3::UserDialogs {
   q3::Answer ask(const std::string&, const std::string&, bool) override { return q3::Answer::No; }
   std::vector<std::string> messages;
   std::vector<q3::DialogKind> kinds;
-
- private:
-  q3::UserDialogs* m_old = nullptr;
 };
 
 }  // namespace q3test

@@ -7,13 +7,11 @@
 #include <string>
 
 #include "files/files_fixture.h"
+#include "support/tool_runner.h"
 
 namespace {
 
-struct ToolRun {
-  int code = -1;
-  std::string out, err;
-};
+using q3test::ToolRun;
 
 class MapCli : public q3test::ScratchDir {
  protected:
@@ -34,19 +32,7 @@ class MapCli : public q3test::ScratchDir {
     text.replace(at + 1, end - at - 1, key + " " + value);
   }
   ToolRun run(const std::string& args, const std::string& input = "") {
-    writeAll(path("stdin.txt"), input);
-    const std::string cmd =
-        std::string(Q3_TOOL) + " " + args + " <" + q("stdin.txt") + " 2>" + q("stderr.txt");
-    ToolRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = readAll(path("stderr.txt"));
-    return r;
+    return q3test::runTool(Q3_TOOL, args, input);
   }
   std::string q(const std::string& leaf) { return "'" + path(leaf) + "'"; }
   // The grid part of a sheet-format text: from the corner line on.

@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "link/sim_process.h"
 #include "monitor/ignlog_fixture.h"
 #include "monitor/ignlog_format.h"
+#include "support/sim_process.h"
 
 namespace {
 

@@ -16,13 +16,13 @@
 
 #include "files/files_fixture.h"
 #include "monitor/ignlog_fixture.h"
-#include "monitor/monitor_feature.h"
+#include "monitor/live_monitor.h"
 #include "monitor/ui/log_view.h"
 #include "monitor/ui/monitor_panel.h"
 #include "monitor/ui/monitor_widgets.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 
 namespace {
 
@@ -201,7 +201,7 @@ class PlayerWidgets : public q3test::ScratchDir {
   q3::ParamModel model;
   q3test::HandClock clock;
   WindowStub window;
-  q3::MonitorFeature feature{{model, window, clock, nullptr, nullptr, nullptr}};
+  q3::LiveMonitor feature{{model, window, clock, nullptr, nullptr, nullptr}};
 };
 
 TEST_F(PlayerWidgets, ButtonsAndBarDriveThePlayer) {

@@ -21,14 +21,14 @@
 
 #include "base/app_core.h"
 #include "link/link_session.h"
-#include "link/sim_process.h"
 #include "link/supervisor.h"
 #include "monitor/pickup_capture_file.h"
-#include "monitor/ui/pickup_monitor_feature.h"
+#include "monitor/ui/pickup_monitor.h"
 #include "monitor/ui/pickup_scope_window.h"
 #include "params/param_model.h"
 #include "pickup_fixture.h"
 #include "sim_pickup.h"
+#include "support/sim_process.h"
 
 namespace q3 {
 namespace {
@@ -300,7 +300,7 @@ class PickupFeature : public ::testing::Test {
 };
 
 TEST_F(PickupFeature, ButtonOpensTogglesAndResumes) {
-  PickupMonitorFeature f({nullptr, ini(), nullptr});
+  PickupMonitor f({nullptr, ini(), nullptr});
   EXPECT_EQ(f.window(), nullptr);
   EXPECT_FALSE(f.requestsBlocks());
   f.buttonMonPuClick();
@@ -326,7 +326,7 @@ TEST_F(PickupFeature, ButtonOpensTogglesAndResumes) {
 }
 
 TEST_F(PickupFeature, BlocksAreHandedOverAnalysedEvery16thTickAndDroppedWhilePaused) {
-  PickupMonitorFeature f({nullptr, ini(), nullptr});
+  PickupMonitor f({nullptr, ini(), nullptr});
   f.blockArrived(picture());  // no window yet: nothing to show it in
   EXPECT_EQ(f.blocksHandedOver(), 0);
   f.buttonMonPuClick();
@@ -345,7 +345,7 @@ TEST_F(PickupFeature, BlocksAreHandedOverAnalysedEvery16thTickAndDroppedWhilePau
 
 TEST_F(PickupFeature, FreezesWhenSynchronisationIsLostIfAsked) {
   for (bool freeze : {false, true}) {
-    PickupMonitorFeature f({nullptr, "", nullptr});
+    PickupMonitor f({nullptr, "", nullptr});
     f.settings().freezeOnSyncLoss = freeze;
     f.buttonMonPuClick();
     f.blockArrived(picture(1));
@@ -366,7 +366,7 @@ TEST_F(PickupFeature, FreezesWhenSynchronisationIsLostIfAsked) {
 
 TEST_F(PickupFeature, ColoursZoomAndPlacementAreRemembered) {
   {
-    PickupMonitorFeature f({nullptr, ini(), nullptr});
+    PickupMonitor f({nullptr, ini(), nullptr});
     f.buttonMonPuClick();
     f.window()->findChild<QComboBox*>("ComboBoxColorB1")->setCurrentIndex(2);
     f.window()->findChild<QCheckBox*>("CheckBoxFreezeOnSyncLoss")->setChecked(true);
@@ -374,7 +374,7 @@ TEST_F(PickupFeature, ColoursZoomAndPlacementAreRemembered) {
     f.window()->setGeometry(40, 60, 700, 500);
     f.buttonMonPuClick();  // hidden: placement and zoom are kept
   }
-  PickupMonitorFeature g({nullptr, ini(), nullptr});
+  PickupMonitor g({nullptr, ini(), nullptr});
   EXPECT_EQ(g.settings().colours[kSlotCurve2], 2);
   EXPECT_TRUE(g.settings().freezeOnSyncLoss);
   g.buttonMonPuClick();
@@ -384,6 +384,19 @@ TEST_F(PickupFeature, ColoursZoomAndPlacementAreRemembered) {
 }
 
 // The supervisor's turn in the main loop, as the window's link feature takes it.
+// The window's pickup feature in short: the pickup monitor's steps on the
+// main loop's ticks.
+class PickupTurns : public Feature {
+ public:
+  explicit PickupTurns(PickupMonitor& m) : m_m(m) {}
+  const char* featureName() const override { return "pickup"; }
+  void tick(TickPhase phase, int32_t counter) override { m_m.tick(phase, counter); }
+  void close(CloseStep step) override { m_m.close(step); }
+
+ private:
+  PickupMonitor& m_m;
+};
+
 class LinkTurn : public Feature {
  public:
   explicit LinkTurn(LinkSession& s) : m_s(s) {}
@@ -427,15 +440,16 @@ TEST(PickupEndToEnd, SpeedAgreesSoonAndPauseStopsTheStream) {
   ParamModel model;
   AppCore core;
   core.setInitialised(true);
-  LinkSession session(model, core.clock(), nullptr);
+  LinkSession session(model, core.clock(), nullptr, q3::StartOptions::fromEnvironment());
   ASSERT_TRUE(session.useDevice(device));
-  PickupMonitorFeature pickup({[&] { return &session; }, "", nullptr});
+  PickupMonitor pickup({[&] { return &session; }, "", nullptr});
   SupervisorHost host;
   host.pickupRequest = [&] { return pickup.requestsBlocks(); };
   session.supervisor().setHost(host);
   LinkTurn link(session);
+  PickupTurns pickupTurns(pickup);
   core.addFeature(&link);
-  core.addFeature(&pickup);
+  core.addFeature(&pickupTurns);
 
   using Clock = std::chrono::steady_clock;
   const auto run = [&](const std::function<bool()>& done, int ms) {

@@ -16,8 +16,8 @@
 #include <filesystem>
 
 #include "params/address_map.h"
-#include "qt_app.h"
 #include "shell/ui/main_window.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 #include "text/ui_texts.h"
 
@@ -83,7 +83,7 @@ TEST(PagesLayout, NoVisibleControlsOverlapAt1280x800) {
   const char* shots = std::getenv("Q3_SCREENSHOT_DIR");
   for (int lang : {0, 1, 2}) {
     q3::setLanguage(lang);
-    MainWindow form;
+    MainWindow form(q3::StartOptions::fromEnvironment());
     form.resize(1280, 800);
     form.show();
     form.applyTexts();

@@ -15,7 +15,7 @@
 #include "params/hooked_page_host.h"
 #include "params/param_binder.h"
 #include "params/param_model.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 #include "text/user_dialogs.h"
 

@@ -24,8 +24,8 @@
 #include "maps/ui/map_editor.h"
 #include "params/address_map.h"
 #include "params/param_binder.h"
-#include "qt_app.h"
 #include "shell/ui/main_window.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 
 namespace fs = std::filesystem;
@@ -44,7 +44,7 @@ class PagesWindowTest : public ::testing::Test {
     setenv("QUELIN3_DATA_DIR", dir.c_str(), 1);
     setenv("QUELIN3_SERVICE_FILE", (dir / "service.txt").c_str(), 1);
     q3::setLanguage(0);
-    form = std::make_unique<MainWindow>();
+    form = std::make_unique<MainWindow>(q3::StartOptions::fromEnvironment());
   }
   void TearDown() override {
     form.reset();

@@ -7,15 +7,12 @@
 #include <vector>
 
 #include "base/status_sink.h"
-#include "text/user_dialogs.h"
+#include "support/scoped_state.h"
 
 namespace q3test {
 
-class ScriptedDialogs : public q3::UserDialogs {
+class ScriptedDialogs : public ScopedDialogs {
  public:
-  ScriptedDialogs() { m_previous = q3::setDialogs(this); }
-  ~ScriptedDialogs() override { q3::setDialogs(m_previous); }
-
   void message(const std::string& title, const std::string& text, q3::DialogKind) override {
     messages.push_back(title + "|" + text);
   }
@@ -32,9 +29,6 @@ class ScriptedDialogs : public q3::UserDialogs {
   std::vector<std::string> questions;
   std::deque<q3::Answer> answers;
   bool lastWithCancel = false;
-
- private:
-  q3::UserDialogs* m_previous = nullptr;
 };
 
 class RecordingStatus : public q3::StatusSink {

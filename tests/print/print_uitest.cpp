@@ -2,9 +2,12 @@
 // the paper look while printing, and a window that is exactly as it was after
 // a print, a cancelled one, a failed one and a second one.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -28,7 +31,7 @@
 #include "maps/ui/map_editor.h"
 #include "print/paper_look.h"
 #include "print/window_printer.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "text/recording_dialogs.h"
 
 namespace {
@@ -335,6 +338,33 @@ TEST_F(Printing, PrintAllToPdfWithoutShowingTheWindow) {
   EXPECT_EQ(pdfPages(readFile(pdf("all.pdf"))), 3);
   EXPECT_FALSE(w.win->isVisible());
   EXPECT_EQ(changed(before, w.snapshot()), "");
+}
+
+TEST_F(Printing, PdfThatCannotBeWrittenWholeKeepsTheOldFile) {
+  // A size limit cuts the document short, as a full disk does: the PDF
+  // writer's own writes report nothing, the incomplete document is found and
+  // the old file stays, with the cause in the result.
+  QFile old(pdf("keep.pdf"));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("old pdf");
+  old.close();
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  q3::PrintResult r = q3::printAllToPdf(w.pages, pdf("keep.pdf"));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(r.status, q3::PrintStatus::Failed);
+  EXPECT_TRUE(r.error.contains("file too large")) << r.error.toStdString();
+  EXPECT_EQ(readFile(pdf("keep.pdf")), QByteArray("old pdf"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.pdf"});
+  // Without the limit the new document replaces the old one.
+  r = q3::printAllToPdf(w.pages, pdf("keep.pdf"));
+  EXPECT_EQ(r.status, q3::PrintStatus::Printed) << r.error.toStdString();
+  EXPECT_EQ(pdfPages(readFile(pdf("keep.pdf"))), 3);
 }
 
 TEST_F(Printing, PreviewShowsTheSheetsAndLeavesTheWindowAlone) {

@@ -23,8 +23,8 @@
 
 #include "params/param_model.h"
 #include "print/window_printer.h"
-#include "qt_app.h"
 #include "shell/ui/main_window.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 
 namespace {
@@ -87,7 +87,7 @@ class HelpWindowTest : public ::testing::Test {
 };
 
 TEST_F(HelpWindowTest, HelpItemsOpenThePagesOfTheServer) {
-  MainWindow w;
+  MainWindow w(q3::StartOptions::fromEnvironment());
   UrlCatcher urls;
   for (const char* item : {"MenuContens", "MenuUpdate", "MenuAbout", "MenuPrint", "MenuPrintAll"})
     EXPECT_TRUE(w.action(item)->isEnabled()) << item;
@@ -113,7 +113,7 @@ TEST_F(HelpWindowTest, HelpItemsOpenThePagesOfTheServer) {
 }
 
 TEST_F(HelpWindowTest, PrintingLeavesWindowAndSettingsAsTheyWere) {
-  MainWindow w;
+  MainWindow w(q3::StartOptions::fromEnvironment());
   w.resize(1000, 720);
   w.pageControl()->setTabVisible(8, false);  // hidden before printing: stays hidden
   w.pageControl()->setCurrentIndex(3);
@@ -174,7 +174,7 @@ int pdfPages(const QString& path) {
 TEST_F(HelpWindowTest, PrintPdfFromTheCommandLineHasOnePagePerVisibleTab) {
   int visibleTabs = 0;
   {
-    MainWindow w;
+    MainWindow w(q3::StartOptions::fromEnvironment());
     for (int i = 0; i < w.pageControl()->count(); ++i)
       visibleTabs += w.pageControl()->isTabVisible(i);
   }

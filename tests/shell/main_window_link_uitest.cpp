@@ -30,11 +30,17 @@
 
 namespace {
 
+// The port-release socket of the window under test (the start option the
+// test program was given, else this user's).
+std::string serverName() {
+  return q3::portReleaseServerName(q3::StartOptions::fromEnvironment().portServer);
+}
+
 using q3test::app;
 class LinkWindowTest : public q3test::SimWindowTest {};
 
 TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
-  MainWindow w;
+  MainWindow w(q3::StartOptions::fromEnvironment());
   auto* labelCom = w.findChild<QLabel*>("LabelCom");
   auto* read = w.findChild<QPushButton*>("ButtonRead");
   auto* gauge = w.findChild<QProgressBar*>("CGaugeProgram");
@@ -74,7 +80,7 @@ TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
 
   // The bootloader tool borrows the port and gives it back.
   {
-    ASSERT_TRUE(q3::sendPortMessage(port, q3::kReleaseNow));
+    ASSERT_TRUE(q3::sendPortMessage(port, q3::kReleaseNow, serverName()));
     ASSERT_TRUE(tickUntil(
         w, [&] { return !sup->connected(); }, 3000));
     EXPECT_TRUE(w.windowTitle().endsWith("(Disconnected by bootloader)"));
@@ -82,7 +88,7 @@ TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
         w, [&] { return labelCom->text().contains("DISCONECTED"); }, 1000);
     EXPECT_EQ(labelCom->text(), QString("COM=%1 (DISCONECTED)").arg(port));
     EXPECT_FALSE(read->isEnabled());
-    ASSERT_TRUE(q3::sendPortMessage(port, q3::kTakeBack));
+    ASSERT_TRUE(q3::sendPortMessage(port, q3::kTakeBack, serverName()));
     ASSERT_TRUE(tickUntil(w, [&] { return sup->connected(); }));
     EXPECT_FALSE(w.windowTitle().contains("bootloader"));
   }
@@ -113,7 +119,7 @@ TEST_F(LinkWindowTest, ConnectedWindowReadsAndLendsThePort) {
 // Programming from the window keeps the unit's settings first; the backup is
 // listed for the File menu's restore.
 TEST_F(LinkWindowTest, ProgramFromTheWindowKeepsABackup) {
-  MainWindow w;
+  MainWindow w(q3::StartOptions::fromEnvironment());
   ASSERT_NE(w.link(), nullptr);
   q3::ConnectionSupervisor* sup = &w.link()->supervisor();
   ASSERT_TRUE(tickUntil(w, [&] { return sup->connected() && sup->bikePreset() >= 0; }));
@@ -136,7 +142,7 @@ TEST_F(LinkWindowTest, ProgramFromTheWindowKeepsABackup) {
 TEST_F(LinkWindowTest, PortHeldElsewhereIsShownWithItsCause) {
   QSerialPort holder(device);
   ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-  MainWindow w;
+  MainWindow w(q3::StartOptions::fromEnvironment());
   ASSERT_TRUE(tickUntil(
       w, [&] { return w.statusPanel(4)->text().startsWith("COM"); }, 5000))
       << w.statusPanel(4)->text().toStdString();

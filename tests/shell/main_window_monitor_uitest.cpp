@@ -78,7 +78,7 @@ class MonitorWindowTest : public q3test::SimWindowTest {
 };
 
 TEST_F(MonitorWindowTest, LiveValuesMoveAndATestCommandIsSentOnce) {
-  MainWindow w;
+  MainWindow w(q3::StartOptions::fromEnvironment());
   w.resize(1280, 800);
   w.show();
   EXPECT_EQ(text(w, "LabelRpm"), "RPM = ---");
@@ -131,7 +131,7 @@ TEST_F(MonitorWindowTest, LiveValuesMoveAndATestCommandIsSentOnce) {
 }
 
 TEST_F(MonitorWindowTest, RecordingPlaysBackOverTheUsersWorkAndGivesItBack) {
-  MainWindow w;
+  MainWindow w(q3::StartOptions::fromEnvironment());
   w.resize(1280, 800);
   w.show();
   w.action("MenuMonitorPlayer")->trigger();

@@ -24,9 +24,9 @@
 #include "base/app_clock.h"
 #include "base/app_settings.h"
 #include "base/debug_log.h"
-#include "qt_app.h"
 #include "shell/ui/close_on_signal.h"
 #include "shell/ui/main_window.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 #include "text/ui_texts.h"
 
@@ -84,7 +84,7 @@ class MainFormTest : public ::testing::Test {
     q3::setLanguage(0);
   }
   MainWindow& start(const QStringList& args = {}) {
-    form = std::make_unique<MainWindow>(args);
+    form = std::make_unique<MainWindow>(q3::StartOptions::fromEnvironment(), args);
     form->show();
     return *form;
   }
@@ -372,3 +372,22 @@ TEST_F(MainFormTest, DebugLogShowsStartUpThenFirstTicks) {
 }
 
 }  // namespace
+
+// Every file the window writes lives in the data folder: started and closed
+// in an empty working folder, that folder stays empty, and the pickup
+// monitor's settings section is in the data folder's application.ini.
+TEST_F(MainFormTest, StartAndCloseLeaveTheWorkingFolderEmpty) {
+  const fs::path cwd = dir / "cwd";
+  fs::create_directories(cwd);
+  const fs::path before = fs::current_path();
+  fs::current_path(cwd);
+  start({"nopatchcheck"});
+  form->close();
+  form.reset();
+  fs::current_path(before);
+  EXPECT_TRUE(fs::is_empty(cwd)) << fs::directory_iterator(cwd)->path();
+  std::ifstream ini(dir / "application.ini");
+  const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("[FORM_MON]"), std::string::npos) << text;
+  EXPECT_NE(text.find("[FORM_HLAV]"), std::string::npos);
+}

@@ -10,10 +10,11 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include "base/start_options.h"
 #include "print/paper_look.h"
 #include "print/window_printer.h"
-#include "qt_app.h"
 #include "shell/ui/main_window.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 
 namespace {
@@ -44,7 +45,7 @@ int darkPixels(const QImage& img, const QRect& r) {
 // Each page's sheet, painted into an image of the window's size: the caption
 // at the page's top left is there in ink, as the window shows it.
 TEST_F(PrintWindowTest, ASheetShowsTheCaptionsAtThePagesTopLeft) {
-  MainWindow w;
+  MainWindow w(q3::StartOptions::fromEnvironment());
   w.resize(1280, 800);
   struct Case {
     int page;
@@ -70,7 +71,7 @@ TEST_F(PrintWindowTest, ASheetShowsTheCaptionsAtThePagesTopLeft) {
 }
 
 TEST_F(PrintWindowTest, ThePreviewIsInTheFileMenuUnderPrintAll) {
-  MainWindow w;
+  MainWindow w(q3::StartOptions::fromEnvironment());
   QMenu* file = w.findChild<QMenu*>("MenuFile");
   ASSERT_NE(file, nullptr);
   const QList<QAction*> items = file->actions();

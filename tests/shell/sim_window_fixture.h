@@ -14,8 +14,8 @@
 #include <functional>
 #include <string>
 
-#include "qt_app.h"
 #include "shell/ui/main_window.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 
 namespace q3test {

@@ -18,7 +18,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 #include "text/widgets/widget_text_target.h"
 

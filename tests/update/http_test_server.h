@@ -44,6 +44,7 @@ class TestHttpServer : public QObject {
     Silent,         // take the connection and say nothing
     FloodDeclared,  // Content-Length of floodBytes, then the bytes
     FloodUnknown,   // no length, bytes until floodBytes or the client leaves
+    FloodChunked,   // chunked transfer encoding, floodBytes in 64 KiB chunks
   };
 
   TestHttpServer() {
@@ -106,15 +107,19 @@ class TestHttpServer : public QObject {
       case Mode::Silent:
         break;
       case Mode::FloodDeclared:
-      case Mode::FloodUnknown: {
+      case Mode::FloodUnknown:
+      case Mode::FloodChunked: {
+        const bool chunked = m_mode == Mode::FloodChunked;
         QByteArray head = "HTTP/1.1 200 OK\r\n";
         if (m_mode == Mode::FloodDeclared)
           head += "Content-Length: " + QByteArray::number(m_floodBytes) + "\r\n";
+        if (chunked) head += "Transfer-Encoding: chunked\r\n";
         s->write(head + "Connection: close\r\n\r\n");
         auto sent = std::make_shared<qint64>(0);
-        auto more = [this, s, sent] {
+        auto more = [this, s, sent, chunked] {
           // Keep about 256 KiB in flight so the client sees a steady stream.
-          const QByteArray chunk(64 * 1024, 'x');
+          const QByteArray chunk = chunked ? "10000\r\n" + QByteArray(64 * 1024, 'x') + "\r\n"
+                                           : QByteArray(64 * 1024, 'x');
           while (s->bytesToWrite() < 256 * 1024 && *sent < m_floodBytes) {
             s->write(chunk);
             *sent += chunk.size();

@@ -174,14 +174,13 @@ TEST(PatchOffer, LinksTurnedDownLeaveTheButtonHidden) {
 }
 
 TEST(UpdateServer, BaseAddressAndPages) {
-  unsetenv(q3::kUpdateServerEnv);
-  EXPECT_EQ(q3::updateServerUrl(""), QUrl(q3::kPlaceholderUpdateServer));
-  EXPECT_EQ(q3::updateServerUrl("http://10.0.0.5:8080/q3/"), QUrl("http://10.0.0.5:8080/q3/"));
-  EXPECT_EQ(q3::updateServerUrl("ftp://x"), QUrl(q3::kPlaceholderUpdateServer));
-  EXPECT_EQ(q3::updateServerUrl("no address"), QUrl(q3::kPlaceholderUpdateServer));
-  setenv(q3::kUpdateServerEnv, "https://env.example.org", 1);
-  EXPECT_EQ(q3::updateServerUrl("http://10.0.0.5"), QUrl("https://env.example.org"));
-  unsetenv(q3::kUpdateServerEnv);
+  EXPECT_EQ(q3::updateServerUrl("", ""), QUrl(q3::kPlaceholderUpdateServer));
+  EXPECT_EQ(q3::updateServerUrl("", "http://10.0.0.5:8080/q3/"), QUrl("http://10.0.0.5:8080/q3/"));
+  EXPECT_EQ(q3::updateServerUrl("", "ftp://x"), QUrl(q3::kPlaceholderUpdateServer));
+  EXPECT_EQ(q3::updateServerUrl("", "no address"), QUrl(q3::kPlaceholderUpdateServer));
+  // The start option (QUELIN3_UPDATE_SERVER) wins over the setting.
+  EXPECT_EQ(q3::updateServerUrl("https://env.example.org", "http://10.0.0.5"),
+            QUrl("https://env.example.org"));
 
   q3::KeyFile kf;
   kf.parse("[FORM_HLAV]\nUpdateServer=http://w.example.org\n");
@@ -195,6 +194,36 @@ TEST(UpdateServer, BaseAddressAndPages) {
             "http://10.0.0.5:8080/q3/en/stahnout/manuals");
   EXPECT_EQ(q3::webPageUrl(QUrl("https://h"), q3::WebPage::Manuals, 2).toString(),
             "https://h/cz/stahnout/manuals");
+}
+
+TEST(OfferText, LongTextsAreCappedAndBrokenOnCharacterBoundaries) {
+  // A short text stays as it is.
+  EXPECT_EQ(q3::offerTextForDisplay("Version 7\nfixes"), "Version 7\nfixes");
+  // A long line is broken, never inside a UTF-8 character ("\xc4\x8d" is 2 bytes).
+  std::string czech;
+  for (int i = 0; i < 1000; ++i) czech += "\xc4\x8d";
+  const std::string shown = q3::offerTextForDisplay(czech);
+  size_t line = 0;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] == '\n') {
+      EXPECT_NE(static_cast<unsigned char>(shown[i + 1]) & 0xC0, 0x80u) << "split at " << i;
+      EXPECT_LE(line, q3::kOfferLineBytes + 1);
+      line = 0;
+    } else {
+      ++line;
+    }
+  }
+  std::string joined;
+  for (char c : shown)
+    if (c != '\n') joined += c;
+  EXPECT_EQ(joined, czech);
+  // A huge text is cut with a note of what is left out.
+  const std::string huge(9'500'000, 'x');
+  const std::string cut = q3::offerTextForDisplay(huge);
+  EXPECT_LT(cut.size(), q3::kOfferShownBytes + q3::kOfferShownBytes / q3::kOfferLineBytes + 100);
+  EXPECT_NE(cut.find("[... " + std::to_string(huge.size() - q3::kOfferShownBytes) +
+                     " more bytes not shown]"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -109,13 +113,20 @@ TEST(UpdateCheck, NoListenerIsUnreachable) {
   EXPECT_EQ(run.result->httpStatus, 0);
 }
 
-TEST(UpdateCheck, ThePlaceholderServerNeverAnswers) {
-  q3::UpdateCheckRequest req = requestFor(QUrl(q3::kPlaceholderUpdateServer));
-  req.timeLimitMs = 3000;
-  CheckRun run = runCheck(req);
-  ASSERT_TRUE(run.result);
-  EXPECT_TRUE(run.result->outcome == UpdateOutcome::Unreachable ||
-              run.result->outcome == UpdateOutcome::TimedOut);
+TEST(UpdateCheck, WithoutAConfiguredServerNothingIsAsked) {
+  // The placeholder (any ".invalid" host) and an empty address end at once,
+  // without a name lookup or a connection.
+  for (const char* server : {q3::kPlaceholderUpdateServer, "https://other.invalid/x", ""}) {
+    SCOPED_TRACE(server);
+    q3::UpdateCheckRequest req = requestFor(QUrl(server));
+    req.timeLimitMs = 3000;
+    CheckRun run = runCheck(req);
+    ASSERT_TRUE(run.result);
+    EXPECT_EQ(run.result->outcome, UpdateOutcome::Unreachable);
+    EXPECT_EQ(run.result->detail, "no update server configured");
+    EXPECT_LT(run.elapsedMs, 500);
+  }
+  EXPECT_TRUE(q3::updateServerConfigured(QUrl("http://127.0.0.1:8080")));
 }
 
 TEST(UpdateCheck, TimeLimitsEndSlowServers) {
@@ -145,7 +156,8 @@ TEST(UpdateCheck, AnswersAboveTheCapAreAborted) {
     TestHttpServer::Mode mode;
   };
   const Case cases[] = {{"declared length", TestHttpServer::Mode::FloodDeclared},
-                        {"no declared length", TestHttpServer::Mode::FloodUnknown}};
+                        {"no declared length", TestHttpServer::Mode::FloodUnknown},
+                        {"chunked", TestHttpServer::Mode::FloodChunked}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TestHttpServer server;
@@ -158,6 +170,32 @@ TEST(UpdateCheck, AnswersAboveTheCapAreAborted) {
     // The client leaves: the server's socket closes.
     EXPECT_TRUE(q3test::spinUntil([&] { return server.openSockets() == 0; }, 5000));
   }
+}
+
+long residentKiB() {
+  QFile f("/proc/self/status");
+  if (!f.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+  return 0;
+}
+
+TEST(UpdateCheck, AGigabyteChunkedAnswerIsRefusedWithoutBeingHeld) {
+  TestHttpServer server;
+  server.setMode(TestHttpServer::Mode::FloodChunked, 1LL << 30);
+  long peak = 0;
+  QTimer sampler;
+  QObject::connect(&sampler, &QTimer::timeout, [&] { peak = std::max(peak, residentKiB()); });
+  sampler.start(5);
+  CheckRun run = runCheck(requestFor(server.url()));
+  sampler.stop();
+  peak = std::max(peak, residentKiB());
+  ASSERT_TRUE(run.result);
+  EXPECT_NE(run.result->detail.find("larger than 10000000 bytes"), std::string::npos)
+      << run.result->detail;
+  EXPECT_LT(peak, 60 * 1024) << "resident KiB";
+  std::printf("peak resident: %ld KiB, %lld ms\n", peak, run.elapsedMs);
+  EXPECT_TRUE(q3test::spinUntil([&] { return server.openSockets() == 0; }, 5000));
 }
 
 TEST(UpdateCheck, CapBoundaryIsInclusive) {

@@ -5,15 +5,18 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 #include "text/recording_dialogs.h"
 #include "update/ui/about_dialog.h"
@@ -175,6 +178,33 @@ TEST(UpdateWindow, WwwOpensThePageAndStaysOpen) {
   EXPECT_TRUE(w.isVisible());
 }
 
+TEST(UpdateWindow, AHugeSingleLineTextShowsAtOnceAndStaysResponsive) {
+  // 9.5 MB without a line break: capped and broken into lines before layout.
+  q3::PatchOffer o = offer(true, true);
+  o.text = std::string(9'500'000, 'w');
+  QElapsedTimer t;
+  t.start();
+  q3::UpdateOfferDialog w(o, nullptr);
+  w.show();
+  QApplication::processEvents();
+  auto* text = w.findChild<QTextEdit*>("RichEditPatch");
+  ASSERT_NE(text, nullptr);
+  text->verticalScrollBar()->setValue(text->verticalScrollBar()->maximum());
+  QApplication::processEvents();
+  const qint64 shownMs = t.elapsed();
+  EXPECT_LT(shownMs, 2000);
+  // Still answering: a resize and a scroll are handled at once.
+  t.restart();
+  w.resize(700, 400);
+  text->verticalScrollBar()->setValue(0);
+  QApplication::processEvents();
+  EXPECT_LT(t.elapsed(), 1000);
+  const QString shown = text->toPlainText();
+  EXPECT_LE(shown.size(), qsizetype(q3::kOfferShownBytes + 1000));
+  EXPECT_TRUE(shown.contains("more bytes not shown"));
+  std::printf("9.5 MB offer shown in %lld ms\n", shownMs);
+}
+
 TEST(AboutWindow, NamesTheProgramLicencesAndPlaces) {
   UrlCatcher catcher;
   q3test::RecordingDialogs boxes;
@@ -204,15 +234,16 @@ TEST(AboutWindow, NamesTheProgramLicencesAndPlaces) {
 TEST(AboutWindow, SpeaksTheUsersLanguage) {
   app();
   QTemporaryDir data;
-  qputenv("QUELIN3_DATA_DIR", data.path().toLocal8Bit());
+  q3::AppPaths paths;
+  paths.dataDir = data.path().toStdString() + "/";
   const char* titles[] = {"About", "Über Programm", "O programu"};
   for (int lang = 0; lang < 3; ++lang) {
     LanguageScope scope(lang);
-    q3::AboutDialog about(q3::AboutInfo::current(QUrl("https://w.example.org")));
+    q3::AboutDialog about(q3::AboutInfo::current(paths, "", QUrl("https://w.example.org")));
     EXPECT_EQ(about.windowTitle(), titles[lang]);
     EXPECT_TRUE(about.plainText().contains(data.path()));
+    EXPECT_TRUE(about.plainText().contains(data.path() + "/ZAR.err"));
   }
-  qunsetenv("QUELIN3_DATA_DIR");
   LanguageScope scope(1);
   EXPECT_TRUE(q3::AboutDialog(q3::AboutInfo{}).plainText().contains("Einstellungsordner"));
 }

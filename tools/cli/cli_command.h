@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/start_options.h"
+
 namespace q3cli {
 
 struct CliCommand {
@@ -20,5 +22,9 @@ struct CliRegistrar {
 };
 
 const std::vector<CliCommand>& commands();
+
+// What the environment said, read once by main() before any command runs
+// (settings folder, extra devices, servers); commands take it from here.
+const q3::StartOptions& startOptions();
 
 }  // namespace q3cli

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/app_settings.h"
+#include "base/safe_write.h"
 #include "cli_command.h"
 #include "cli_params.h"
 #include "files/embedded_archive.h"
@@ -145,7 +146,11 @@ int runArchive(const std::vector<std::string>& args) {
   std::error_code ec;
   if (!std::filesystem::exists(host, ec)) {
     // A new host: an empty file that the archive is appended to.
-    if (FILE* f = std::fopen(host.c_str(), "wb")) std::fclose(f);
+    const q3::FileWriteResult made = q3::writeFileSafely(host, {});
+    if (!made.ok) {
+      std::fprintf(stderr, "quelin3-tool archive: %s\n", made.message.c_str());
+      return 1;
+    }
   }
   q3::EmbeddedArchive v;
   bool failed = false;
@@ -163,8 +168,9 @@ int runArchive(const std::vector<std::string>& args) {
 
 int applyIgn(const std::string& path, q3::ParamModel& model) {
   q3::IgnWriteInfo info;
-  if (!q3::writeIgnText(path, q3::renderIgn(model.image(), info))) {
-    std::fprintf(stderr, "quelin3-tool defaults: cannot write \"%s\"\n", path.c_str());
+  std::string why;
+  if (!q3::writeIgnText(path, q3::renderIgn(model.image(), info), &why)) {
+    std::fprintf(stderr, "quelin3-tool defaults: %s\n", why.c_str());
     return 1;
   }
   return 0;

@@ -226,7 +226,7 @@ int cmdBackups(const std::vector<std::string>& args) {
       return 2;
     }
   }
-  const q3::BackupStore store(q3::resolveAppPaths().dataDir);
+  const q3::BackupStore store(q3::resolveAppPaths(q3cli::startOptions()).dataDir);
   const std::vector<q3::UnitBackup> list = store.list(serial);
   if (list.empty()) {
     std::fprintf(stderr, "No backups in %s\n", store.root().c_str());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/app_settings.h"
+#include "base/safe_write.h"
 #include "cli_command.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
@@ -95,14 +96,11 @@ int runDefaults(const std::vector<std::string>& args) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
   }
-  FILE* f = std::fopen(outPath.c_str(), "wb");
-  if (!f) {
-    std::fprintf(stderr, "quelin3-tool defaults: cannot create \"%s\"\n", outPath.c_str());
-    return 1;
-  }
-  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  if (std::fclose(f) != 0 || !ok) {
-    std::fprintf(stderr, "quelin3-tool defaults: cannot write \"%s\"\n", outPath.c_str());
+  // Through the safe write: a regular FILE is replaced whole, a FIFO or
+  // /dev/stdout is written as it is.
+  const q3::FileWriteResult w = q3::writeFileSafely(outPath, text);
+  if (!w.ok) {
+    std::fprintf(stderr, "quelin3-tool defaults: %s\n", w.message.c_str());
     return 1;
   }
   return 0;

@@ -15,6 +15,7 @@
 
 #include "base/app_paths.h"
 #include "base/status_sink.h"
+#include "cli_command.h"
 #include "files/unit_backup.h"
 #include "link/link_session.h"
 #include "link/operation_result.h"
@@ -88,7 +89,7 @@ struct Run {
   ConsoleStatus status;
   ConsoleDialogs dialogs;
   q3::AppClock clock;
-  LinkSession session{model, clock, &status};
+  LinkSession session{model, clock, &status, q3cli::startOptions()};
   q3::UserDialogs* previous = nullptr;
   Options opt;
   std::vector<OperationResult> results;
@@ -114,7 +115,7 @@ struct Run {
       host.backupBeforeWrite = [](const q3::ParamImage& unit, const q3::UnitTexts& texts) {
         std::string why;
         const std::string path =
-            q3::BackupStore(q3::resolveAppPaths().dataDir)
+            q3::BackupStore(q3::resolveAppPaths(q3cli::startOptions()).dataDir)
                 .save(texts.serialNumber, unit, QDateTime::currentSecsSinceEpoch(), &why);
         if (path.empty()) {
           std::fprintf(stderr, "quelin3-tool: %s (give --no-backup to program anyway)\n",

@@ -31,8 +31,8 @@ int usage(const char* why, const std::string& what) {
 // of application.ini, else the placeholder.
 QUrl configuredServer() {
   q3::KeyFile kf;
-  kf.load(q3::resolveAppPaths().applicationIni());
-  return q3::updateServerUrl(q3::updateServerSetting(kf));
+  kf.load(q3::resolveAppPaths(q3cli::startOptions()).applicationIni());
+  return q3::updateServerUrl(q3cli::startOptions().updateServer, q3::updateServerSetting(kf));
 }
 
 void printOffer(const q3::UpdateCheckResult& r, const q3::UpdateCheckRequest& req) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/app_paths.h"
+#include "base/checked_math.h"
 #include "cli_command.h"
 #include "text/mstring.h"
 
@@ -17,6 +19,13 @@ static std::vector<CliCommand>& registry() {
 CliRegistrar::CliRegistrar(const CliCommand& c) { registry().push_back(c); }
 
 const std::vector<CliCommand>& commands() { return registry(); }
+
+static q3::StartOptions& options() {
+  static q3::StartOptions o;
+  return o;
+}
+
+const q3::StartOptions& startOptions() { return options(); }
 
 }  // namespace q3cli
 
@@ -47,6 +56,9 @@ static bool takeLanguage(std::vector<std::string>& args) {
 }
 
 int main(int argc, char** argv) {
+  // The environment is read here, once; the commands take these values.
+  q3cli::options() = q3::StartOptions::fromEnvironment();
+  q3::setErrorLogPath(q3::resolveAppPaths(q3cli::options()).errorLog());
   std::vector<std::string> all(argv + 1, argv + argc);
   if (!takeLanguage(all)) return 2;
   std::vector<char*> kept{argv[0]};

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/safe_write.h"
 #include "files/ign_writer.h"
 #include "files/service_tools.h"
 #include "text/mstring.h"
@@ -15,13 +16,14 @@ int main(int argc, char** argv) {
   }
   q3::setLanguage(0);
   const std::string dir = argv[1];
-  const int n = q3::saveAllNew(dir, q3::IgnWriteInfo{});
+  // Names that fit the archive of default files, which takes this folder in.
+  const int n = q3::saveAllNew(dir, q3::IgnWriteInfo{}, &q3::archiveBikeFileName);
   if (n != q3::kServiceBikes) {
     std::fprintf(stderr, "%s: only %i of %i files written\n", argv[0], n, q3::kServiceBikes);
     return 1;
   }
-  FILE* stamp = std::fopen((dir + "/.generated").c_str(), "wb");
-  if (!stamp) return 1;
-  std::fprintf(stamp, "%i\n", n);
-  return std::fclose(stamp) == 0 ? 0 : 1;
+  const q3::FileWriteResult stamp =
+      q3::writeFileSafely(dir + "/.generated", std::to_string(n) + "\n");
+  if (!stamp.ok) std::fprintf(stderr, "%s: %s\n", argv[0], stamp.message.c_str());
+  return stamp.ok ? 0 : 1;
 }

@@ -14,6 +14,7 @@
 #include <QToolTip>
 #include <algorithm>
 
+#include "base/safe_write.h"
 #include "maps/sheet_text.h"
 #include "maps/ui/map_editor.h"
 #include "maps/ui/paint_util.h"
@@ -190,10 +191,8 @@ PasteResult MapEditor::paste() {
 
 bool MapEditor::exportCsv(const QString& path) {
   if (m_model.sheetCount() == 0) return false;
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   const std::string csv = tableCsv(m_model.cur(), m_model.compact(), copyDecimalSeparator());
-  return f.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size());
+  return writeFileSafely(path.toStdString(), csv).ok;
 }
 
 PasteResult MapEditor::importCsv(const QString& path) {

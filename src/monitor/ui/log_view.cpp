@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
-#include "monitor/monitor_feature.h"
+#include "monitor/live_monitor.h"
 
 namespace q3 {
 
@@ -29,7 +29,7 @@ LogView::LogView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void LogView::follow(MonitorFeature& f) {
+void LogView::follow(LiveMonitor& f) {
   m_state = f.player().stateChanged.subscribe([this, &f](PlayerState s) {
     if (s == PlayerState::Idle)
       clear();

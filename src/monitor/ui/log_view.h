@@ -13,7 +13,7 @@
 
 namespace q3 {
 
-class MonitorFeature;
+class LiveMonitor;
 enum class PlayerState;
 struct MonitorLive;
 
@@ -24,7 +24,7 @@ class LogView : public QWidget {
 
   // Follows the feature's playback: a file that starts playing is drawn, the
   // cursor moves with the position, a moment chosen here is jumped to.
-  void follow(MonitorFeature& feature);
+  void follow(LiveMonitor& feature);
 
   void setRecording(const IgnlogFile& file);
   void clear();

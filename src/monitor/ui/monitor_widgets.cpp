@@ -167,10 +167,10 @@ void MonitorWidgets::showPlayer(const PlayerDisplay& d) {
   }
 }
 
-void MonitorWidgets::connectTo(MonitorFeature& f) {
-  using Click = void (MonitorFeature::*)();
-  const Click clicks[4] = {&MonitorFeature::recordClicked, &MonitorFeature::playClicked,
-                           &MonitorFeature::pauseClicked, &MonitorFeature::stopClicked};
+void MonitorWidgets::connectTo(LiveMonitor& f) {
+  using Click = void (LiveMonitor::*)();
+  const Click clicks[4] = {&LiveMonitor::recordClicked, &LiveMonitor::playClicked,
+                           &LiveMonitor::pauseClicked, &LiveMonitor::stopClicked};
   for (int i = 0; i < 4; ++i)
     if (auto* b = qobject_cast<QAbstractButton*>(widget(kPlayerNames[i])))
       QObject::connect(b, &QAbstractButton::clicked, b, [&f, c = clicks[i]] { (f.*c)(); });

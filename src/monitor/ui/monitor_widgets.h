@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/monitor_feature.h"
+#include "monitor/live_monitor.h"
 #include "monitor/monitor_model.h"
 #include "monitor/player_group.h"
 
@@ -40,7 +40,7 @@ class MonitorWidgets {
   // The player group; moving the bar from here never counts as the user's move.
   void showPlayer(const PlayerDisplay& d);
   // Connects SpeedButtonPlay1..4, ScrollBarPlay and the test buttons to f.
-  void connectTo(MonitorFeature& f);
+  void connectTo(LiveMonitor& f);
 
   // The save (Record) or open (Play) dialog of recordings; "" when cancelled.
   static std::string askIgnlogPath(QWidget* parent, bool save, const QString& folder = {});

@@ -124,7 +124,8 @@ class LinkFeature : public QObject, public q3::Feature {
   q3::ConnectionSupervisor& sup() { return m_session->supervisor(); }
 
   void create() {
-    m_session = std::make_unique<q3::LinkSession>(m_ctx.params, m_ctx.clock, &m_ctx.status);
+    m_session = std::make_unique<q3::LinkSession>(m_ctx.params, m_ctx.clock, &m_ctx.status,
+                                                  m_ctx.window.startOptions());
     m_ctx.link = m_session.get();
     sup().setHost(supervisorHost());
     m_session->statusView()->setBar(progressBar());
@@ -132,7 +133,8 @@ class LinkFeature : public QObject, public q3::Feature {
     connectionLine(sup().connectionLineText());
     m_server = std::make_unique<q3::PortReleaseServer>(
         [this](int port, int32_t code) { sup().portMessage(port, code); });
-    if (!m_server->listen()) q3::debugLog("Port release notification not available");
+    if (!m_server->listen(q3::portReleaseServerName(m_ctx.window.startOptions().portServer)))
+      q3::debugLog("Port release notification not available");
   }
 
   void destroy() {
@@ -198,9 +200,11 @@ class LinkFeature : public QObject, public q3::Feature {
       m_w.saveSettings();
     };
     h.serviceMode = [this] { return m_w.serviceMode(); };
-    h.pickupRequest = [this] { return m_ctx.pickupRequest && m_ctx.pickupRequest(); };
+    h.pickupRequest = [this] { return m_ctx.pickup.wantsBlocks && m_ctx.pickup.wantsBlocks(); };
     h.playbackRunning = [this] { return playing(); };
-    h.testBits = [this] { return m_ctx.testBits ? m_ctx.testBits() : std::array<uint8_t, 3>{}; };
+    h.testBits = [this] {
+      return m_ctx.monitor.takeTestBits ? m_ctx.monitor.takeTestBits() : std::array<uint8_t, 3>{};
+    };
     // Before the first write of a connection the unit's settings are kept.
     h.backupBeforeWrite = [this](const q3::ParamImage& unit, const q3::UnitTexts& texts) {
       std::string why;
@@ -353,7 +357,7 @@ class LinkFeature : public QObject, public q3::Feature {
       connect(actions[i], &QAction::triggered, this, [this, i] { comItemClicked(i); });
   }
 
-  bool playing() const { return m_ctx.playbackRunning && m_ctx.playbackRunning(); }
+  bool playing() const { return m_ctx.monitor.playbackRunning && m_ctx.monitor.playbackRunning(); }
 
   // A played recording owns the image until Stop: no unit command meanwhile.
   void read() {

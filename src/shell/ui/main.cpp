@@ -7,8 +7,10 @@
 #include <cstring>
 #include <exception>
 
+#include "base/app_paths.h"
 #include "base/checked_math.h"
 #include "base/debug_log.h"
+#include "base/start_options.h"
 #include "files/ign_document.h"
 #include "print/window_printer.h"
 #include "shell/ui/close_on_signal.h"
@@ -33,7 +35,7 @@ class ConsoleDialogs final : public q3::UserDialogs {
 
 // quelin3 --print-pdf OUT.pdf [FILE.ign]: every visible page of the settings
 // file (or of the defaults) into a PDF, without showing the window.
-int printPdf(QStringList args) {
+int printPdf(const q3::StartOptions& options, QStringList args) {
   const int at = int(args.indexOf("--print-pdf"));
   if (at + 1 >= args.size()) {
     std::fprintf(stderr, "usage: quelin3 --print-pdf OUT.pdf [FILE.ign]\n");
@@ -47,7 +49,7 @@ int printPdf(QStringList args) {
   q3::UserDialogs* previous = q3::setDialogs(&console);
   int rc = 0;
   {
-    MainWindow w(args << "nopatchcheck");
+    MainWindow w(options, args << "nopatchcheck");
     if (!file.isEmpty()) {
       q3::IgnDocument doc(w.params());
       if (doc.load(file.toStdString(), -1) != q3::IgnDocument::LoadResult::Loaded) {
@@ -88,13 +90,16 @@ int main(int argc, char** argv) {
                  "Start it in a desktop session, or under Xvfb: xvfb-run -a quelin3\n");
     return 2;
   }
-  if (const char* log = std::getenv("QUELIN3_DEBUG_LOG"); log && *log) q3::debugLogOpen(log);
+  // The environment is read here, once; everything below gets these values.
+  const q3::StartOptions options = q3::StartOptions::fromEnvironment();
+  if (!options.debugLog.empty()) q3::debugLogOpen(options.debugLog.c_str());
+  q3::setErrorLogPath(q3::resolveAppPaths(options).errorLog());
 
   QApplication app(argc, argv);
   if (toPdf) {
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    const int rc = printPdf(args);
+    const int rc = printPdf(options, args);
     q3::debugLogClose();
     return rc;
   }
@@ -104,7 +109,7 @@ int main(int argc, char** argv) {
   args.removeFirst();
   int rc = 0;
   try {
-    MainWindow w(args);
+    MainWindow w(options, args);
     q3::closeOnTerminationSignals(&w);
     w.show();
     rc = app.exec();

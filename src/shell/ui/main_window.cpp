@@ -22,6 +22,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <iterator>
+#include <type_traits>
+#include <variant>
 
 #include "base/app_clock.h"
 #include "base/debug_log.h"
@@ -44,8 +47,11 @@ const char* const kPageNames[MainWindow::kPages] = {
 
 }  // namespace
 
-MainWindow::MainWindow(const QStringList& args, QWidget* parent)
-    : QMainWindow(parent), m_args(args) {
+MainWindow::MainWindow(q3::StartOptions options, const QStringList& args, QWidget* parent)
+    : QMainWindow(parent),
+      m_options(std::move(options)),
+      m_paths(q3::resolveAppPaths(m_options)),
+      m_args(args) {
   setObjectName("MainForm");
   setWindowTitle(QString::fromLatin1(q3::kProductName));
   setWindowIcon(appIcon());
@@ -279,56 +285,76 @@ void MainWindow::buildStatusBar() {
   m_panels[4]->setMaximumWidth(QWIDGETSIZE_MAX);
 }
 
+// The window's start-up and closing run as ordered lists. A row is either the
+// window's own work or a step that every feature takes part in (AppCore runs
+// it over the features in their list order).
+namespace {
+using OwnStep = void (MainWindow::*)();
+using StartupRow = std::variant<OwnStep, StartupStep>;
+using CloseRow = std::variant<OwnStep, CloseStep>;
+}  // namespace
+
+template <class Row, class Step>
+void MainWindow::runSteps(const Row* rows, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    if (const auto* own = std::get_if<OwnStep>(&rows[i]))
+      (this->**own)();
+    else if constexpr (std::is_same_v<Step, StartupStep>)
+      m_core.runStartup(std::get<Step>(rows[i]));
+    else
+      m_core.runClose(std::get<Step>(rows[i]));
+  }
+}
+
 // ---------------------------------------------------------------- construction
 
 void MainWindow::constructStartup() {
-  createProtocolEngine();
-  setupPaths();
-  clearUnitTexts();
-  m_core.status().freeTexts();
-  fillProbeTable();
-  setUnitTypeKey();  // the link also sets its supervisor period mask to 1 here
+  static const StartupRow kRows[] = {
+      StartupStep::CreateProtocolEngine, &MainWindow::loadKeyFile,    StartupStep::ClearUnitTexts,
+      &MainWindow::freeStatusTexts,      StartupStep::FillProbeTable,
+      StartupStep::SetUnitTypeKey,  // the link also sets its supervisor period mask to 1 here
+  };
+  runSteps<StartupRow, StartupStep>(kRows, std::size(kRows));
 }
-
-void MainWindow::createProtocolEngine() { m_core.runStartup(StartupStep::CreateProtocolEngine); }
-void MainWindow::clearUnitTexts() { m_core.runStartup(StartupStep::ClearUnitTexts); }
-void MainWindow::fillProbeTable() { m_core.runStartup(StartupStep::FillProbeTable); }
-void MainWindow::setUnitTypeKey() { m_core.runStartup(StartupStep::SetUnitTypeKey); }
 
 // ---------------------------------------------------------------- form creation
 
 void MainWindow::formCreate() {
-  formDefaultsFolderName();
-  loadArchive();
-  initStatusSlots();
-  readServiceMode();
-  makeImageConsistent();
-  createComMenuItems();
-  collectControlLists();
-  routeHintsToStatusBar();
-  formVersionLine();
-  m_image.setByte(170, 20);  // bike preset before the defaults of all pages
-  loadAllDefaults();
-  centreWindow();
-  formExeDataPath();
-  loadSettings();
-  buildHistoryMenu();
-  applyCommandLine();
-  applyControlCaptions();
-  showAllPages();
-  resetUndoHistory();
-  applyTexts();
-  showActivePage();
-  rebuildComMenu();
-  adjustControls();
-  markPagesForFullRefresh();
-  showActivePageSecondary();
-  acceptDroppedFiles();
-  checkAddressMap();
-  resetConnection();
-  refreshMonitor();
-  startUpdateCheck();
-  initRecorderPlayer();
+  static const StartupRow kRows[] = {
+      &MainWindow::formDefaultsFolderName,
+      StartupStep::LoadArchive,
+      &MainWindow::initStatusSlots,
+      &MainWindow::readServiceMode,
+      StartupStep::MakeImageConsistent,
+      StartupStep::CreateComMenuItems,
+      StartupStep::CollectControlLists,
+      &MainWindow::routeHintsToStatusBar,
+      &MainWindow::formVersionLine,
+      &MainWindow::presetBike,
+      StartupStep::LoadAllDefaults,
+      &MainWindow::centreWindow,
+      &MainWindow::formExeDataPath,
+      &MainWindow::loadSettings,
+      StartupStep::BuildHistoryMenu,
+      &MainWindow::applyCommandLine,
+      &MainWindow::applyControlCaptions,  // ends with the features' ApplyControlCaptions
+      StartupStep::ShowAllPages,
+      StartupStep::ResetUndoHistory,
+      &MainWindow::applyTexts,
+      StartupStep::ShowActivePage,
+      StartupStep::RebuildComMenu,
+      &MainWindow::adjustControls,
+      StartupStep::AdjustPageControls,
+      StartupStep::MarkPagesForFullRefresh,
+      StartupStep::ShowActivePageSecondary,
+      &MainWindow::acceptDroppedFiles,
+      StartupStep::CheckAddressMap,
+      StartupStep::ResetConnection,
+      StartupStep::RefreshMonitor,
+      StartupStep::StartUpdateCheck,
+      StartupStep::InitRecorderPlayer,
+  };
+  runSteps<StartupRow, StartupStep>(kRows, std::size(kRows));
   m_core.setInitialised(true);
   q3::debugLog("FORM Initialised");
 }
@@ -336,19 +362,17 @@ void MainWindow::formCreate() {
 void MainWindow::formDefaultsFolderName() {
   m_defaultsFolder = QString("/NEW_%1").arg(q3::kUnitTypeKey);
 }
-void MainWindow::loadArchive() { m_core.runStartup(StartupStep::LoadArchive); }
 void MainWindow::initStatusSlots() { m_core.status().bind(this); }
-// Also a step of loading the settings and of closing.
+void MainWindow::freeStatusTexts() { m_core.status().freeTexts(); }
+// Also a step of loading the settings.
 void MainWindow::makeImageConsistent() { m_core.runStartup(StartupStep::MakeImageConsistent); }
-void MainWindow::createComMenuItems() { m_core.runStartup(StartupStep::CreateComMenuItems); }
-void MainWindow::collectControlLists() { m_core.runStartup(StartupStep::CollectControlLists); }
 void MainWindow::routeHintsToStatusBar() { m_panels[0]->clear(); }
 void MainWindow::formVersionLine() {
   m_versionLine = QString::fromStdString(q3::versionLine());
   m_panels[2]->setText(m_versionLine);
   m_panels[4]->setText("not connected");
 }
-void MainWindow::loadAllDefaults() { m_core.runStartup(StartupStep::LoadAllDefaults); }
+void MainWindow::presetBike() { m_image.setByte(170, 20); }  // before the defaults of all pages
 void MainWindow::centreWindow() {
   const QScreen* s = screen();
   if (!s) return;
@@ -358,7 +382,6 @@ void MainWindow::centreWindow() {
 void MainWindow::formExeDataPath() {
   m_exeDataFile = QCoreApplication::applicationDirPath() + "/data.ign";
 }
-void MainWindow::buildHistoryMenu() { m_core.runStartup(StartupStep::BuildHistoryMenu); }
 void MainWindow::applyCommandLine() {
   std::vector<std::string> args;
   for (const QString& a : m_args) args.push_back(a.toStdString());
@@ -367,10 +390,6 @@ void MainWindow::applyCommandLine() {
   m_settings.language = e.language;
   m_noPatchCheck = e.noPatchCheck;
 }
-void MainWindow::showAllPages() { m_core.runStartup(StartupStep::ShowAllPages); }
-void MainWindow::resetUndoHistory() { m_core.runStartup(StartupStep::ResetUndoHistory); }
-void MainWindow::showActivePage() { m_core.runStartup(StartupStep::ShowActivePage); }
-void MainWindow::rebuildComMenu() { m_core.runStartup(StartupStep::RebuildComMenu); }
 void MainWindow::adjustControls() {
   CGaugeProgram->setMaximum(100);
   CGaugeProgram->hide();
@@ -412,20 +431,8 @@ void MainWindow::adjustControls() {
   for (const char* name : kHidden)
     if (QWidget* w = findChild<QWidget*>(name)) w->hide();
   if (QWidget* w = findChild<QWidget*>("CheckBoxInNeutralSs")) w->show();
-  m_core.runStartup(StartupStep::AdjustPageControls);
-}
-void MainWindow::markPagesForFullRefresh() {
-  m_core.runStartup(StartupStep::MarkPagesForFullRefresh);
-}
-void MainWindow::showActivePageSecondary() {
-  m_core.runStartup(StartupStep::ShowActivePageSecondary);
 }
 void MainWindow::acceptDroppedFiles() { setAcceptDrops(true); }
-void MainWindow::checkAddressMap() { m_core.runStartup(StartupStep::CheckAddressMap); }
-void MainWindow::resetConnection() { m_core.runStartup(StartupStep::ResetConnection); }
-void MainWindow::refreshMonitor() { m_core.runStartup(StartupStep::RefreshMonitor); }
-void MainWindow::startUpdateCheck() { m_core.runStartup(StartupStep::StartUpdateCheck); }
-void MainWindow::initRecorderPlayer() { m_core.runStartup(StartupStep::InitRecorderPlayer); }
 
 // ---------------------------------------------------------------- closing
 
@@ -438,21 +445,17 @@ void MainWindow::formClose() {
   if (m_closed) return;
   m_closed = true;
   if (Timer1) Timer1->stop();
-  stopRecordingAndPlayback();
-  stopUpdateCheck();
-  closePorts();
-  storeActivePage();
-  makeImageConsistent();
-  saveSettings();
-  m_core.status().freeTexts();
+  static const CloseRow kRows[] = {
+      CloseStep::StopRecordingAndPlayback,
+      CloseStep::StopUpdateCheck,
+      CloseStep::ClosePorts,
+      CloseStep::StoreActivePage,
+      &MainWindow::makeImageConsistent,
+      &MainWindow::saveSettings,
+      &MainWindow::freeStatusTexts,
+  };
+  runSteps<CloseRow, CloseStep>(kRows, std::size(kRows));
 }
-
-void MainWindow::stopRecordingAndPlayback() {
-  m_core.runClose(CloseStep::StopRecordingAndPlayback);
-}
-void MainWindow::stopUpdateCheck() { m_core.runClose(CloseStep::StopUpdateCheck); }
-void MainWindow::closePorts() { m_core.runClose(CloseStep::ClosePorts); }
-void MainWindow::storeActivePage() { m_core.runClose(CloseStep::StoreActivePage); }
 
 // ---------------------------------------------------------------- commands
 

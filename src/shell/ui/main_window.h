@@ -20,6 +20,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -30,6 +31,7 @@
 #include "base/app_settings.h"
 #include "base/feature.h"
 #include "base/key_file.h"
+#include "base/start_options.h"
 #include "base/status_slots.h"
 #include "params/hooked_page_host.h"
 #include "params/param_binder.h"
@@ -52,8 +54,10 @@ class MainWindow : public QMainWindow, private q3::StatusSlotView {
   static constexpr int kPages = 10;
   static constexpr int kComItems = 30;
 
-  // args: the command-line arguments after the program name.
-  explicit MainWindow(const QStringList& args = {}, QWidget* parent = nullptr);
+  // options: what main() read from the environment (settings folder, extra
+  // devices, servers); args: the command-line arguments after the program name.
+  explicit MainWindow(q3::StartOptions options, const QStringList& args = {},
+                      QWidget* parent = nullptr);
   ~MainWindow() override;
 
   q3::AppCore& core() { return m_core; }
@@ -65,6 +69,10 @@ class MainWindow : public QMainWindow, private q3::StatusSlotView {
   q3::ParamBinder& binder() { return m_binder; }
   q3::HookedPageHost& pageHost() { return m_pageHost; }
   const q3::AppPaths& paths() const { return m_paths; }
+  const q3::StartOptions& startOptions() const { return m_options; }
+  // The maker's server: the start option, else UpdateServer of
+  // application.ini, else an address that never resolves.
+  QUrl updateServer() const;
   // The serial link while it exists (see WindowContext::link), else null.
   q3::LinkSession* link() const { return m_ctx.link; }
   WindowEvents& events() { return m_events; }
@@ -124,51 +132,28 @@ class MainWindow : public QMainWindow, private q3::StatusSlotView {
   void closeEvent(QCloseEvent* e) override;
   bool event(QEvent* e) override;
 
-  // ---- construction ----
+  // ---- start-up and closing: ordered lists of the window's own steps and
+  // the features' steps (main_window.cpp) ----
+  template <class Row, class Step>
+  void runSteps(const Row* rows, size_t count);
   void constructStartup();
-  void createProtocolEngine();
-  void setupPaths();
-  void clearUnitTexts();
-  void fillProbeTable();
-  void setUnitTypeKey();
-
-  // ---- form creation, in order ----
+  void loadKeyFile();
+  void freeStatusTexts();
   void formCreate();
   void formDefaultsFolderName();
-  void loadArchive();
   void initStatusSlots();
   void readServiceMode();
   void makeImageConsistent();
-  void createComMenuItems();
-  void collectControlLists();
   void routeHintsToStatusBar();
   void formVersionLine();
-  void loadAllDefaults();
+  void presetBike();
   void centreWindow();
   void formExeDataPath();
-  void buildHistoryMenu();
   void applyCommandLine();
   void applyControlCaptions();
-  void showAllPages();
-  void resetUndoHistory();
-  void showActivePage();
-  void rebuildComMenu();
   void adjustControls();
-  void markPagesForFullRefresh();
-  void showActivePageSecondary();
   void acceptDroppedFiles();
-  void checkAddressMap();
-  void resetConnection();
-  void refreshMonitor();
-  void startUpdateCheck();
-  void initRecorderPlayer();
-
-  // ---- closing, in order ----
   void formClose();
-  void stopRecordingAndPlayback();
-  void stopUpdateCheck();
-  void closePorts();
-  void storeActivePage();
 
   // StatusSlotView
   bool hasLabel(int slot) const override;
@@ -190,7 +175,8 @@ class MainWindow : public QMainWindow, private q3::StatusSlotView {
   q3::ParamImage& m_image = m_params.image();
   q3::HookedPageHost m_pageHost;
   q3::ParamBinder m_binder{m_params, m_pageHost};
-  q3::AppPaths m_paths;
+  q3::StartOptions m_options;
+  q3::AppPaths m_paths;  // decided once, before any feature is made
   q3::KeyFile m_keyFile;
   q3::ServiceMode m_service;
   q3::InstalledDialogs m_dialogs;

@@ -11,6 +11,7 @@
 #include "base/window_fit.h"
 #include "shell/ui/main_window.h"
 #include "text/mstring.h"
+#include "update/update_server.h"
 
 namespace {
 
@@ -24,13 +25,14 @@ std::vector<q3::WindowRect> monitorRects() {
 
 }  // namespace
 
-void MainWindow::setupPaths() {
-  m_paths = q3::resolveAppPaths();
-  m_keyFile.load(m_paths.applicationIni());
+void MainWindow::loadKeyFile() { m_keyFile.load(m_paths.applicationIni()); }
+
+QUrl MainWindow::updateServer() const {
+  return q3::updateServerUrl(m_options.updateServer, q3::updateServerSetting(m_keyFile));
 }
 
 void MainWindow::readServiceMode() {
-  m_service = q3::readServiceModeFile(q3::serviceModeFilePath());
+  m_service = q3::readServiceModeFile(q3::serviceModeFilePath(m_options));
 }
 
 void MainWindow::loadSettings() {

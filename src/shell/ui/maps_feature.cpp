@@ -74,7 +74,7 @@ class MapsFeature : public QObject, public q3::Feature {
         connect(a, &QAction::triggered, this, [this, k = k] { advance(k); });
       }
     }
-    m_ctx.mapEditors = [this] {
+    m_ctx.maps.editors = [this] {
       std::vector<q3::PlaybackHost::Editor> list;
       for (MapEditor* t : m_tabs)
         list.push_back({t->model().ownerId(), t->model().current(), t->model().sheetCount()});
@@ -83,7 +83,7 @@ class MapsFeature : public QObject, public q3::Feature {
     // After every page was shown the maps show the same image at once, not
     // one tick later: printing to a file right after loading runs no tick.
     m_allShown = m_ctx.events.allPagesShown.subscribe([this] { reloadAll(); });
-    m_ctx.showMapSheet = [this](int editor, int sheet) {
+    m_ctx.maps.showSheet = [this](int editor, int sheet) {
       if (editor < 0 || size_t(editor) >= m_tabs.size()) return;
       MapEditor* t = m_tabs[size_t(editor)];
       if (!t->model().validSheet(sheet) || t->model().current() == sheet) return;

@@ -47,6 +47,32 @@ struct WindowEvents {
   q3::Event<> textsApplied;
 };
 
+// The pickup monitor's offer (set by the pickup feature).
+struct PickupServices {
+  // Whether the pickup monitor wants sample blocks with each monitor poll
+  // (request byte 23).
+  std::function<bool()> wantsBlocks = {};
+};
+
+// The live monitor's offers (set by the monitor feature).
+struct MonitorServices {
+  // Whether a recording is being played back (playing or paused): the unit
+  // commands and programming after change wait.
+  std::function<bool()> playbackRunning = {};
+  // The test buttons' command bits for the next monitor poll, cleared as they
+  // are taken.
+  std::function<std::array<uint8_t, 3>()> takeTestBits = {};
+};
+
+// The map editors' offers (set by the maps feature).
+struct MapServices {
+  // The map editors in a fixed order, with the sheet each shows (a recording
+  // keeps them with the page).
+  std::function<std::vector<q3::PlaybackHost::Editor>()> editors = {};
+  // Shows a sheet of one editor (playback).
+  std::function<void(int editor, int sheet)> showSheet = {};
+};
+
 struct WindowContext {
   MainWindow& window;
   q3::ParamModel& params;
@@ -61,20 +87,10 @@ struct WindowContext {
   // CreateProtocolEngine and ended at the closing step DestroyProtocolEngine,
   // null outside that time.
   q3::LinkSession* link = nullptr;
-  // Whether the pickup monitor wants sample blocks with each monitor poll
-  // (request byte 23); set by the pickup monitor feature.
-  std::function<bool()> pickupRequest = {};
-  // Whether a recording is being played back (playing or paused): the unit
-  // commands and programming after change wait; set by the monitor feature.
-  std::function<bool()> playbackRunning = {};
-  // The test buttons' command bits for the next monitor poll, cleared as they
-  // are taken; set by the monitor feature.
-  std::function<std::array<uint8_t, 3>()> testBits = {};
-  // The map editors in a fixed order, with the sheet each shows (a recording
-  // keeps them with the page), and showing a sheet of one (playback); set by
-  // the map feature.
-  std::function<std::vector<q3::PlaybackHost::Editor>()> mapEditors = {};
-  std::function<void(int editor, int sheet)> showMapSheet = {};
+  // What one feature offers the others, set by the feature that owns it.
+  PickupServices pickup;
+  MonitorServices monitor;
+  MapServices maps;
 
   // The page services every feature may use: show the image in the active
   // page or in all pages (the binder holds back its change handling while the

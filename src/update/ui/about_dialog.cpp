@@ -40,12 +40,12 @@ QString row(const char* mtitle, const QString& html) {
 
 }  // namespace
 
-AboutInfo AboutInfo::current(const QUrl& server) {
+AboutInfo AboutInfo::current(const AppPaths& paths, const std::string& debugLog,
+                             const QUrl& server) {
   AboutInfo info;
-  info.settingsFolder = absolute(QString::fromLocal8Bit(resolveAppPaths().dataDir.c_str()));
-  info.errorLog = absolute(QString::fromLocal8Bit(errorLogPath().c_str()));
-  if (const char* log = std::getenv("QUELIN3_DEBUG_LOG"); log && *log)
-    info.debugLog = absolute(QString::fromLocal8Bit(log));
+  info.settingsFolder = absolute(QString::fromLocal8Bit(paths.dataDir.c_str()));
+  info.errorLog = absolute(QString::fromLocal8Bit(paths.errorLog().c_str()));
+  if (!debugLog.empty()) info.debugLog = absolute(QString::fromLocal8Bit(debugLog.c_str()));
   info.webSite = server;
   return info;
 }

@@ -6,6 +6,9 @@
 #include <QDialog>
 #include <QString>
 #include <QUrl>
+#include <string>
+
+#include "base/app_paths.h"
 
 namespace q3 {
 
@@ -15,9 +18,9 @@ struct AboutInfo {
   QString debugLog;        // empty when no debug log is written
   QUrl webSite;            // the maker's server
 
-  // The places this run uses: the data folder, the error log, the debug log
-  // named by QUELIN3_DEBUG_LOG, and the given server.
-  static AboutInfo current(const QUrl& server);
+  // The places this run uses: the data folder with its error log, the debug
+  // log the program was started with (empty: none), and the given server.
+  static AboutInfo current(const AppPaths& paths, const std::string& debugLog, const QUrl& server);
 };
 
 class AboutDialog : public QDialog {

@@ -29,7 +29,11 @@ UpdateOfferDialog::UpdateOfferDialog(const PatchOffer& offer,
   text->setReadOnly(true);
   // Plain text only: an offer's markup is shown, never interpreted.
   text->setAcceptRichText(false);
-  text->setPlainText(QString::fromStdString(offer.text));
+  // Long texts are capped and broken into lines before they are laid out:
+  // a single line of megabytes would keep the window busy for minutes.
+  text->setLineWrapMode(QTextEdit::WidgetWidth);
+  text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  text->setPlainText(QString::fromStdString(offerTextForDisplay(offer.text)));
 
   auto* download = new QPushButton(caption("Download update", "Stáhni aktualizaci"), this);
   download->setObjectName("ButtonPatchDownload");

@@ -7,7 +7,7 @@
 #include <QUrl>
 #include <functional>
 
-#include "update/update_feature.h"
+#include "update/update_check_flow.h"
 
 class QPushButton;
 class QTextEdit;

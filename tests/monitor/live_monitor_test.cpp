@@ -3,7 +3,7 @@
 // recording, a played record never arms the pickup capture, test bits are
 // dropped on connect, disconnect and play, playback keeps the supervisor off
 // the monitor buffer, and saved settings files carry the unit's texts.
-#include "monitor/monitor_feature.h"
+#include "monitor/live_monitor.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +70,7 @@ class Feature : public ScratchDir {
   LinkHarness link;
   HandClock clock;
   WindowRecorder window;
-  q3::MonitorFeature feature;
+  q3::LiveMonitor feature;
 };
 
 TEST_F(Feature, MonitorAnswersAreShownAndRecorded) {

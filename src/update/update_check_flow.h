@@ -1,8 +1,8 @@
-// The update check as a feature of the main window: once per run, shortly
-// after start-up, it asks the server (the tick step), and on a later tick it
-// offers what came back (the update window) and carries out the user's
-// choice. The window supplies the steps that need it through hooks; the
-// feature itself holds no widget.
+// The course of one run's update check, without widgets: once per run,
+// shortly after start-up, it asks the server (the tick step), and on a later
+// tick it offers what came back (the update window) and carries out the
+// user's choice. The window's update feature drives it and supplies the steps
+// that need the window through hooks.
 //
 //   state Idle -> Requested (tick, TMR > 2000, not suppressed)
 //         -> AnswerReady (the check's result arrived from the event loop)
@@ -31,7 +31,7 @@ enum class UpdateChoice {
   DontRemind,   // "Cancel (don't remind this update)"
 };
 
-struct UpdateFeatureHooks {
+struct UpdateCheckFlowHooks {
   // Status panel 0: a multi-language text, or nullptr to clear it.
   std::function<void(const char* mtext)> statusNote;
   // Shows the update window modally and returns the user's choice.
@@ -48,7 +48,7 @@ struct UpdateFeatureHooks {
   std::function<void(int number)> keepDeclined;
 };
 
-struct UpdateFeatureConfig {
+struct UpdateCheckFlowConfig {
   QUrl server;
   std::string buildDate;
   int declinedNumber = 0;   // from the settings
@@ -58,12 +58,12 @@ struct UpdateFeatureConfig {
   int timeLimitMs = kUpdateTimeLimitMs;
 };
 
-class UpdateCheckFeature {
+class UpdateCheckFlow {
  public:
   enum class State { Idle, Requested, AnswerReady, Handled, Stopped };
 
-  UpdateCheckFeature(UpdateFeatureConfig config, UpdateFeatureHooks hooks);
-  ~UpdateCheckFeature();
+  UpdateCheckFlow(UpdateCheckFlowConfig config, UpdateCheckFlowHooks hooks);
+  ~UpdateCheckFlow();
 
   // The tick step; tmr is the program's time base.
   void tick(int32_t tmr);
@@ -81,8 +81,8 @@ class UpdateCheckFeature {
   void download(const PatchOffer& offer);
   void note(const char* mtext);
 
-  UpdateFeatureConfig m_config;
-  UpdateFeatureHooks m_hooks;
+  UpdateCheckFlowConfig m_config;
+  UpdateCheckFlowHooks m_hooks;
   State m_state = State::Idle;
   bool m_noteShown = false;
   UpdateCheckRequest m_request;

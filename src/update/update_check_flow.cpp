@@ -1,5 +1,5 @@
 // The update check's tick step, its offer and the user's choice.
-#include "update/update_feature.h"
+#include "update/update_check_flow.h"
 
 #include "text/mstring.h"
 #include "text/user_dialogs.h"
@@ -15,17 +15,17 @@ constexpr const char* kStoreNewVersionText =
     "####Po stažení novou verzi uložte do vhodné lokace namísto stávající verze.";
 }  // namespace
 
-UpdateCheckFeature::UpdateCheckFeature(UpdateFeatureConfig config, UpdateFeatureHooks hooks)
+UpdateCheckFlow::UpdateCheckFlow(UpdateCheckFlowConfig config, UpdateCheckFlowHooks hooks)
     : m_config(std::move(config)), m_hooks(std::move(hooks)) {}
 
-UpdateCheckFeature::~UpdateCheckFeature() = default;
+UpdateCheckFlow::~UpdateCheckFlow() = default;
 
-void UpdateCheckFeature::tick(int32_t tmr) {
+void UpdateCheckFlow::tick(int32_t tmr) {
   if (m_state == State::Idle && tmr > m_config.startAfterMs && !m_config.suppressed) request();
   if (m_state == State::AnswerReady) handle();
 }
 
-void UpdateCheckFeature::request() {
+void UpdateCheckFlow::request() {
   m_state = State::Requested;
   note(kTryingUpdatesText);
   UpdateCheckRequest& req = m_request;
@@ -42,7 +42,7 @@ void UpdateCheckFeature::request() {
   });
 }
 
-void UpdateCheckFeature::handle() {
+void UpdateCheckFlow::handle() {
   // Handled before anything is shown: the modal window runs the event loop,
   // and a tick from inside it must not offer the update a second time.
   m_state = State::Handled;
@@ -69,7 +69,7 @@ void UpdateCheckFeature::handle() {
   note(nullptr);
 }
 
-void UpdateCheckFeature::download(const PatchOffer& offer) {
+void UpdateCheckFlow::download(const PatchOffer& offer) {
   if (offer.download.isEmpty() || !m_hooks.openLink || !m_hooks.openLink(offer.download)) return;
   const bool installer = offer.download.toString().contains("setup");
   dialogs().message(ml(kDownloadingTitle), ml(installer ? kRunInstallerText : kStoreNewVersionText),
@@ -80,13 +80,13 @@ void UpdateCheckFeature::download(const PatchOffer& offer) {
   if (m_hooks.closeProgram) m_hooks.closeProgram();
 }
 
-void UpdateCheckFeature::stop() {
+void UpdateCheckFlow::stop() {
   m_check.reset();
   if (m_state != State::Handled) m_state = State::Stopped;
   note(nullptr);
 }
 
-void UpdateCheckFeature::note(const char* mtext) {
+void UpdateCheckFlow::note(const char* mtext) {
   if (!mtext && !m_noteShown) return;
   m_noteShown = mtext != nullptr;
   if (m_hooks.statusNote) m_hooks.statusNote(mtext);

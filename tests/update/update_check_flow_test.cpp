@@ -1,6 +1,6 @@
 // The update check as the window runs it: the tick step, the offer, the
 // user's choice, "don't remind", suppression and stopping.
-#include "update/update_feature.h"
+#include "update/update_check_flow.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 namespace {
 
 using q3::UpdateChoice;
-using State = q3::UpdateCheckFeature::State;
+using State = q3::UpdateCheckFlow::State;
 using q3test::TestHttpServer;
 
 QByteArray offerFile(const char* download) {
@@ -38,8 +38,8 @@ struct Window {
   int closed = 0;
   std::function<void()> duringOffer;
 
-  q3::UpdateFeatureHooks hooks() {
-    q3::UpdateFeatureHooks h;
+  q3::UpdateCheckFlowHooks hooks() {
+    q3::UpdateCheckFlowHooks h;
     h.statusNote = [this](const char* t) { notes.push_back(t ? t : ""); };
     h.showOffer = [this](const q3::PatchOffer& o) {
       offered.push_back(o.updateNumber);
@@ -58,8 +58,8 @@ struct Window {
   }
 };
 
-q3::UpdateFeatureConfig configFor(const TestHttpServer& server) {
-  q3::UpdateFeatureConfig c;
+q3::UpdateCheckFlowConfig configFor(const TestHttpServer& server) {
+  q3::UpdateCheckFlowConfig c;
   c.server = server.url();
   c.buildDate = "2022_06_21";
   c.timeLimitMs = 1000;
@@ -68,7 +68,7 @@ q3::UpdateFeatureConfig configFor(const TestHttpServer& server) {
 
 // Ticks the way the main timer does (TMR + 50 each) until the check is
 // handled; returns the last TMR.
-int32_t runUntilHandled(q3::UpdateCheckFeature& f, int32_t tmr = 0) {
+int32_t runUntilHandled(q3::UpdateCheckFlow& f, int32_t tmr = 0) {
   q3test::spinUntil([&] {
     f.tick(tmr += 50);
     return f.state() == State::Handled || f.state() == State::Stopped;
@@ -76,11 +76,11 @@ int32_t runUntilHandled(q3::UpdateCheckFeature& f, int32_t tmr = 0) {
   return tmr;
 }
 
-TEST(UpdateFeature, StartsOnceAfterTwoSecondsAndClearsItsNote) {
+TEST(UpdateCheckFlow, StartsOnceAfterTwoSecondsAndClearsItsNote) {
   TestHttpServer server;
   server.answer(404, "gone");
   Window w;
-  q3::UpdateCheckFeature f(configFor(server), w.hooks());
+  q3::UpdateCheckFlow f(configFor(server), w.hooks());
   f.tick(2000);
   EXPECT_EQ(f.state(), State::Idle);
   f.tick(2050);
@@ -95,7 +95,7 @@ TEST(UpdateFeature, StartsOnceAfterTwoSecondsAndClearsItsNote) {
   EXPECT_EQ(server.connections(), 1);
 }
 
-TEST(UpdateFeature, NoOfferOutcomesClearTheNoteAndShowNothing) {
+TEST(UpdateCheckFlow, NoOfferOutcomesClearTheNoteAndShowNothing) {
   struct Case {
     const char* name;
     TestHttpServer::Mode mode;
@@ -114,7 +114,7 @@ TEST(UpdateFeature, NoOfferOutcomesClearTheNoteAndShowNothing) {
     server.answer(c.status, c.body);
     server.setMode(c.mode);
     Window w;
-    q3::UpdateCheckFeature f(configFor(server), w.hooks());
+    q3::UpdateCheckFlow f(configFor(server), w.hooks());
     runUntilHandled(f);
     ASSERT_TRUE(f.result());
     EXPECT_EQ(f.result()->outcome, c.outcome);
@@ -123,16 +123,16 @@ TEST(UpdateFeature, NoOfferOutcomesClearTheNoteAndShowNothing) {
   }
   // No listener at all.
   Window w;
-  q3::UpdateFeatureConfig cfg;
+  q3::UpdateCheckFlowConfig cfg;
   cfg.server = QUrl(QString("http://127.0.0.1:%1").arg(q3test::closedPort()));
   cfg.buildDate = "2022_06_21";
-  q3::UpdateCheckFeature f(cfg, w.hooks());
+  q3::UpdateCheckFlow f(cfg, w.hooks());
   runUntilHandled(f);
   EXPECT_EQ(f.result()->outcome, q3::UpdateOutcome::Unreachable);
   EXPECT_EQ(w.notes.back(), "");
 }
 
-TEST(UpdateFeature, TheUsersChoice) {
+TEST(UpdateCheckFlow, TheUsersChoice) {
   struct Case {
     const char* name;
     UpdateChoice choice;
@@ -188,7 +188,7 @@ TEST(UpdateFeature, TheUsersChoice) {
     w.openSucceeds = c.openSucceeds;
     w.jobRunning = c.jobRunning;
     q3test::RecordingDialogs boxes;
-    q3::UpdateCheckFeature f(configFor(server), w.hooks());
+    q3::UpdateCheckFlow f(configFor(server), w.hooks());
     runUntilHandled(f);
     EXPECT_EQ(w.offered, std::vector<int>{7});
     EXPECT_EQ(w.kept, c.kept);
@@ -204,27 +204,27 @@ TEST(UpdateFeature, TheUsersChoice) {
   }
 }
 
-TEST(UpdateFeature, ADeclinedNumberFromTheSettingsHidesTheOffer) {
+TEST(UpdateCheckFlow, ADeclinedNumberFromTheSettingsHidesTheOffer) {
   TestHttpServer server;
   server.answer(200, offerFile("/x"));
   Window w;
-  q3::UpdateFeatureConfig cfg = configFor(server);
+  q3::UpdateCheckFlowConfig cfg = configFor(server);
   cfg.declinedNumber = 7;
-  q3::UpdateCheckFeature f(cfg, w.hooks());
+  q3::UpdateCheckFlow f(cfg, w.hooks());
   runUntilHandled(f);
   EXPECT_EQ(f.result()->evaluation.verdict, q3::PatchVerdict::Declined);
   EXPECT_TRUE(w.offered.empty());
   EXPECT_EQ(w.notes.back(), "");
 }
 
-TEST(UpdateFeature, TheOfferSpeaksTheLanguageOfTheMomentItIsShown) {
+TEST(UpdateCheckFlow, TheOfferSpeaksTheLanguageOfTheMomentItIsShown) {
   TestHttpServer server;
   server.answer(200,
                 "<product class=\"QUELIN3\" key=\"104\"><recommendation update_number=\"3\">"
                 "<english>Three</english><czech>Tři</czech></recommendation></product>");
   Window w;
   q3::setLanguage(0);
-  q3::UpdateCheckFeature f(configFor(server), w.hooks());
+  q3::UpdateCheckFlow f(configFor(server), w.hooks());
   f.tick(2050);
   ASSERT_TRUE(q3test::spinUntil([&] { return f.state() == State::AnswerReady; }));
   q3::setLanguage(2);  // changed while the answer was on its way
@@ -233,28 +233,28 @@ TEST(UpdateFeature, TheOfferSpeaksTheLanguageOfTheMomentItIsShown) {
   EXPECT_EQ(w.texts, std::vector<std::string>{"Tři"});
 }
 
-TEST(UpdateFeature, TicksWhileTheWindowIsOpenDoNotOfferAgain) {
+TEST(UpdateCheckFlow, TicksWhileTheWindowIsOpenDoNotOfferAgain) {
   TestHttpServer server;
   server.answer(200, offerFile("/x"));
   Window w;
-  q3::UpdateCheckFeature* feature = nullptr;
+  q3::UpdateCheckFlow* feature = nullptr;
   w.duringOffer = [&] {
     for (int i = 0; i < 5; ++i) feature->tick(100000 + i * 50);
   };
-  q3::UpdateCheckFeature f(configFor(server), w.hooks());
+  q3::UpdateCheckFlow f(configFor(server), w.hooks());
   feature = &f;
   runUntilHandled(f);
   EXPECT_EQ(w.offered.size(), 1u);
   EXPECT_EQ(server.connections(), 1);
 }
 
-TEST(UpdateFeature, SuppressedMakesNoConnection) {
+TEST(UpdateCheckFlow, SuppressedMakesNoConnection) {
   TestHttpServer server;
   server.answer(200, offerFile("/x"));
   Window w;
-  q3::UpdateFeatureConfig cfg = configFor(server);
+  q3::UpdateCheckFlowConfig cfg = configFor(server);
   cfg.suppressed = true;
-  q3::UpdateCheckFeature f(cfg, w.hooks());
+  q3::UpdateCheckFlow f(cfg, w.hooks());
   int32_t tmr = 0;
   for (int i = 0; i < 100; ++i) f.tick(tmr += 50);
   q3test::spinUntil([] { return false; }, 300);
@@ -263,12 +263,12 @@ TEST(UpdateFeature, SuppressedMakesNoConnection) {
   EXPECT_TRUE(w.notes.empty());
 }
 
-TEST(UpdateFeature, StopDuringTheRequest) {
+TEST(UpdateCheckFlow, StopDuringTheRequest) {
   TestHttpServer server;
   server.setMode(TestHttpServer::Mode::Silent);
   Window w;
   {
-    q3::UpdateCheckFeature f(configFor(server), w.hooks());
+    q3::UpdateCheckFlow f(configFor(server), w.hooks());
     f.tick(2050);
     ASSERT_TRUE(q3test::spinUntil([&] { return server.requests() == 1; }));
     f.stop();
@@ -280,7 +280,7 @@ TEST(UpdateFeature, StopDuringTheRequest) {
   EXPECT_TRUE(q3test::spinUntil([&] { return server.openSockets() == 0; }, 5000));
   // Destroyed without stop() while the request runs: just as clean.
   {
-    q3::UpdateCheckFeature f(configFor(server), w.hooks());
+    q3::UpdateCheckFlow f(configFor(server), w.hooks());
     f.tick(2050);
     ASSERT_TRUE(q3test::spinUntil([&] { return server.requests() == 2; }));
   }

@@ -24,7 +24,7 @@
 #include "link/link_session.h"
 #include "monitor/ignlog_clock.h"
 #include "monitor/ignlog_series.h"
-#include "monitor/monitor_feature.h"
+#include "monitor/live_monitor.h"
 #include "monitor/ui/log_view.h"
 #include "monitor/ui/monitor_area.h"
 #include "monitor/ui/monitor_widgets.h"
@@ -50,10 +50,10 @@ class WindowMonitor : public q3::MonitorWindow {
   void showPage(int page) override { m_ctx.pageHost.switchToPage(page); }
   void reloadActivePage() override { m_ctx.showActivePage(); }
   std::vector<q3::PlaybackHost::Editor> mapEditors() const override {
-    return m_ctx.mapEditors ? m_ctx.mapEditors() : std::vector<q3::PlaybackHost::Editor>{};
+    return m_ctx.maps.editors ? m_ctx.maps.editors() : std::vector<q3::PlaybackHost::Editor>{};
   }
   void showSheet(int editor, int sheet) override {
-    if (m_ctx.showMapSheet) m_ctx.showMapSheet(editor, sheet);
+    if (m_ctx.maps.showSheet) m_ctx.maps.showSheet(editor, sheet);
   }
   void showMonitor(const std::vector<q3::DisplayValue>& values) override {
     if (m_widgets) m_widgets->show(values);
@@ -105,7 +105,7 @@ class WindowMonitor : public q3::MonitorWindow {
 // The log view in a window of its own, following the playback.
 class LogWindow : public QDialog {
  public:
-  LogWindow(q3::MonitorFeature& f, QWidget* parent) : QDialog(parent) {
+  LogWindow(q3::LiveMonitor& f, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormLogView"));
     setWindowTitle(QStringLiteral("Log view"));
     auto* box = new QVBoxLayout(this);
@@ -151,7 +151,7 @@ class MonitorWindowFeature : public QObject, public q3::Feature {
   explicit MonitorWindowFeature(WindowContext& ctx)
       : m_ctx(ctx),
         m_window(ctx),
-        m_feature(q3::MonitorFeatureContext{
+        m_feature(q3::LiveMonitorContext{
             ctx.params, m_window, m_clock,
             [&ctx]() -> q3::ConnectionSupervisor* {
               return ctx.link ? &ctx.link->supervisor() : nullptr;
@@ -173,8 +173,8 @@ class MonitorWindowFeature : public QObject, public q3::Feature {
                 [this] { m_feature.refresh(q3::RefreshCause::General); });
     }
 
-    ctx.playbackRunning = [this] { return m_feature.playbackRunning(); };
-    ctx.testBits = [this] { return m_feature.takeTestBits(); };
+    ctx.monitor.playbackRunning = [this] { return m_feature.playbackRunning(); };
+    ctx.monitor.takeTestBits = [this] { return m_feature.takeTestBits(); };
     m_subs.push_back(ctx.events.imageChanged.subscribe([this] {
       m_feature.imageChanged();
       m_feature.refresh(q3::RefreshCause::General);
@@ -239,7 +239,7 @@ class MonitorWindowFeature : public QObject, public q3::Feature {
   WindowContext& m_ctx;
   q3::SystemIgnlogClock m_clock;
   WindowMonitor m_window;
-  q3::MonitorFeature m_feature;
+  q3::LiveMonitor m_feature;
   std::unique_ptr<q3::MonitorWidgets> m_widgets;
   LogWindow* m_log = nullptr;
   std::vector<q3::Event<>::Subscription> m_subs;

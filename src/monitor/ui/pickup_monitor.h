@@ -1,4 +1,5 @@
-// The pickup monitor as a feature of the main window. It owns the engine
+// The pickup monitor, run by the window's pickup feature
+// (shell/ui/pickup_feature.cpp). It owns the engine
 // PickupAnalyzer (made at the first press of the window's "monitor PickUps"
 // button and kept for the whole run, so the capture never loses it), the
 // window PickupScopeWindow, the window's settings and the feed that arms the link's
@@ -39,16 +40,15 @@ struct PickupMonitorContext {
   QWidget* owner = nullptr;
 };
 
-class PickupMonitorFeature : public Feature {
+class PickupMonitor {
  public:
-  explicit PickupMonitorFeature(PickupMonitorContext ctx);
-  ~PickupMonitorFeature() override;
-  PickupMonitorFeature(const PickupMonitorFeature&) = delete;
-  PickupMonitorFeature& operator=(const PickupMonitorFeature&) = delete;
+  explicit PickupMonitor(PickupMonitorContext ctx);
+  ~PickupMonitor();
+  PickupMonitor(const PickupMonitor&) = delete;
+  PickupMonitor& operator=(const PickupMonitor&) = delete;
 
-  const char* featureName() const override { return "pickup monitor"; }
-  void tick(TickPhase phase, int32_t tickCounter) override;
-  void close(CloseStep step) override;
+  void tick(TickPhase phase, int32_t tickCounter);
+  void close(CloseStep step);
 
   // The main window's button "monitor PickUps" (ButtonMonPu): opens the
   // window the first time, then shows and hides it, keeping its place; shown

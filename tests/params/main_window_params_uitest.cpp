@@ -18,8 +18,8 @@
 
 #include "params/address_map.h"
 #include "params_fixture.h"
-#include "qt_app.h"
 #include "shell/ui/main_window.h"
+#include "support/qt_app.h"
 #include "text/mstring.h"
 
 namespace fs = std::filesystem;
@@ -38,7 +38,7 @@ class WindowParamsTest : public ::testing::Test {
     setenv("QUELIN3_DATA_DIR", dir.c_str(), 1);
     setenv("QUELIN3_SERVICE_FILE", (dir / "service.txt").c_str(), 1);
     q3::setLanguage(0);
-    form = std::make_unique<MainWindow>();
+    form = std::make_unique<MainWindow>(q3::StartOptions::fromEnvironment());
     // A stand-in for the Miscellaneous and Servo pages: one value each.
     form->pageHost().pages[0].store = [this] { image().setByte(ImageByte::Retard, retard); };
     form->pageHost().pages[0].show = [this] { retard = image().byte(ImageByte::Retard); };

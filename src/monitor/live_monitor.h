@@ -1,11 +1,10 @@
-// The monitor feature of the main window: the monitor refresh after every
-// monitor answer and every played record, the test buttons, and the
-// "Monitor player" group (recording and playback). A core object: the
-// window gives it a MonitorWindow (its controls, dialogs and pages as the
-// feature needs them), registers it with AppCore, and forwards the clicks.
-//
-// It takes part in the start-up steps RefreshMonitor and InitRecorderPlayer,
-// the tick phase PlayerStep and the closing step StopRecordingAndPlayback.
+// The live monitor without widgets: the monitor refresh after every monitor
+// answer and every played record, the test buttons, and the "Monitor player"
+// group (recording and playback). The window's monitor feature
+// (shell/ui/monitor_feature.cpp) gives it a MonitorWindow (its controls,
+// dialogs and pages), forwards the clicks and runs its steps: the start-up
+// steps RefreshMonitor and InitRecorderPlayer, the tick phase PlayerStep and
+// the closing step StopRecordingAndPlayback.
 #pragma once
 
 #include <array>
@@ -56,7 +55,7 @@ class MonitorWindow {
   virtual std::array<int16_t, 16> screens() const { return {}; }
 };
 
-struct MonitorFeatureContext {
+struct LiveMonitorContext {
   ParamModel& model;
   MonitorWindow& window;
   const IgnlogClock& clock;
@@ -68,15 +67,14 @@ struct MonitorFeatureContext {
   StatusSink* status = nullptr;
 };
 
-class MonitorFeature : public Feature {
+class LiveMonitor {
  public:
-  explicit MonitorFeature(MonitorFeatureContext ctx);
-  ~MonitorFeature() override;
+  explicit LiveMonitor(LiveMonitorContext ctx);
+  ~LiveMonitor();
 
-  const char* featureName() const override { return "monitor"; }
-  void startup(StartupStep step) override;
-  void tick(TickPhase phase, int32_t tickCounter) override;
-  void close(CloseStep step) override;
+  void startup(StartupStep step);
+  void tick(TickPhase phase, int32_t tickCounter);
+  void close(CloseStep step);
 
   // --- the window's controls ---
   void recordClicked();
@@ -124,7 +122,7 @@ class MonitorFeature : public Feature {
   void showPlayer();
   void note(const std::string& mtext, Colour back);
 
-  MonitorFeatureContext m_ctx;
+  LiveMonitorContext m_ctx;
   std::unique_ptr<Playback> m_playback;
   MonitorModel m_monitor;
   TestCommands m_tests;

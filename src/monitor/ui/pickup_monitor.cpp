@@ -1,5 +1,5 @@
 // The pickup monitor's part in the main loop.
-#include "monitor/ui/pickup_monitor_feature.h"
+#include "monitor/ui/pickup_monitor.h"
 
 #include "link/link_session.h"
 #include "monitor/pickup_feed.h"
@@ -7,22 +7,22 @@
 
 namespace q3 {
 
-PickupMonitorFeature::PickupMonitorFeature(PickupMonitorContext ctx) : m_ctx(std::move(ctx)) {
+PickupMonitor::PickupMonitor(PickupMonitorContext ctx) : m_ctx(std::move(ctx)) {
   if (!m_ctx.settingsFile.empty()) m_settings.load(m_ctx.settingsFile);
 }
 
-PickupMonitorFeature::~PickupMonitorFeature() {
+PickupMonitor::~PickupMonitor() {
   m_feed.reset();
   delete m_window.data();  // unless its owner took it along already
 }
 
-PickupScopeWindow* PickupMonitorFeature::window() const { return m_window.data(); }
+PickupScopeWindow* PickupMonitor::window() const { return m_window.data(); }
 
-bool PickupMonitorFeature::requestsBlocks() const {
+bool PickupMonitor::requestsBlocks() const {
   return m_window && m_window->isVisible() && !m_window->paused();
 }
 
-void PickupMonitorFeature::buttonMonPuClick() {
+void PickupMonitor::buttonMonPuClick() {
   if (!m_engine) {
     m_engine = std::make_unique<PickupAnalyzer>();
     auto* w = new PickupScopeWindow(*m_engine, m_settings, m_ctx.owner);
@@ -43,7 +43,7 @@ void PickupMonitorFeature::buttonMonPuClick() {
   m_window->raise();
 }
 
-void PickupMonitorFeature::follow() {
+void PickupMonitor::follow() {
   LinkSession* s = m_ctx.link ? m_ctx.link() : nullptr;
   if (s == m_fedBy) return;
   m_feed.reset();
@@ -51,7 +51,7 @@ void PickupMonitorFeature::follow() {
   if (s) m_feed = std::make_unique<PickupFeed>(*s);
 }
 
-void PickupMonitorFeature::takeBlock() {
+void PickupMonitor::takeBlock() {
   if (!m_feed) return;
   if (!m_engine || !m_window || m_window->paused()) {
     m_feed->discard();  // nobody looks, or the picture stays as it is
@@ -60,7 +60,7 @@ void PickupMonitorFeature::takeBlock() {
   if (std::optional<PickupBlock> b = m_feed->take()) blockArrived(*b);
 }
 
-void PickupMonitorFeature::blockArrived(const PickupBlock& b) {
+void PickupMonitor::blockArrived(const PickupBlock& b) {
   if (!m_engine || !m_window || m_window->paused()) return;
   if (m_settings.freezeOnSyncLoss && !b.synchronised() && m_engine->synchronised() &&
       !m_engine->events().empty()) {
@@ -71,7 +71,7 @@ void PickupMonitorFeature::blockArrived(const PickupBlock& b) {
   ++m_handedOver;
 }
 
-void PickupMonitorFeature::tick(TickPhase phase, int32_t) {
+void PickupMonitor::tick(TickPhase phase, int32_t) {
   switch (phase) {
     case TickPhase::PickupMonitor:
       follow();
@@ -93,7 +93,7 @@ void PickupMonitorFeature::tick(TickPhase phase, int32_t) {
   }
 }
 
-void PickupMonitorFeature::close(CloseStep step) {
+void PickupMonitor::close(CloseStep step) {
   if (step == CloseStep::StopRecordingAndPlayback) {
     if (m_window) m_window->storePlacement();
     saveSettings();
@@ -105,7 +105,7 @@ void PickupMonitorFeature::close(CloseStep step) {
   m_fedBy = nullptr;
 }
 
-void PickupMonitorFeature::saveSettings() {
+void PickupMonitor::saveSettings() {
   if (!m_ctx.settingsFile.empty()) m_settings.save(m_ctx.settingsFile);
 }
 

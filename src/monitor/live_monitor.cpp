@@ -1,5 +1,5 @@
 // The monitor feature: refresh, test buttons, recording and playback.
-#include "monitor/monitor_feature.h"
+#include "monitor/live_monitor.h"
 
 #include "link/protocol_engine.h"
 #include "link/supervisor.h"
@@ -45,9 +45,9 @@ std::string baseName(const std::string& path) {
 }  // namespace
 
 // Playback through the window's pages; played monitor records refresh the monitor.
-class MonitorFeature::Playback : public PlaybackHost {
+class LiveMonitor::Playback : public PlaybackHost {
  public:
-  explicit Playback(MonitorFeature& f) : m_f(f) {}
+  explicit Playback(LiveMonitor& f) : m_f(f) {}
   int activePage() const override { return m_f.m_ctx.window.activePage(); }
   void showPage(int page) override { m_f.m_ctx.window.showPage(page); }
   void reloadActivePage() override { m_f.m_ctx.window.reloadActivePage(); }
@@ -56,10 +56,10 @@ class MonitorFeature::Playback : public PlaybackHost {
   void showSheet(int editor, int sheet) override { m_f.m_ctx.window.showSheet(editor, sheet); }
 
  private:
-  MonitorFeature& m_f;
+  LiveMonitor& m_f;
 };
 
-MonitorFeature::MonitorFeature(MonitorFeatureContext ctx)
+LiveMonitor::LiveMonitor(LiveMonitorContext ctx)
     : m_ctx(std::move(ctx)),
       m_playback(std::make_unique<Playback>(*this)),
       m_monitor(m_ctx.model),
@@ -84,11 +84,11 @@ MonitorFeature::MonitorFeature(MonitorFeatureContext ctx)
   });
 }
 
-MonitorFeature::~MonitorFeature() { detachLink(); }
+LiveMonitor::~LiveMonitor() { detachLink(); }
 
 // ---- the link ----
 
-void MonitorFeature::attachLink() {
+void LiveMonitor::attachLink() {
   ConnectionSupervisor* sup = m_ctx.supervisor ? m_ctx.supervisor() : nullptr;
   if (sup == m_sup) return;
   detachLink();
@@ -108,7 +108,7 @@ void MonitorFeature::attachLink() {
   }));
 }
 
-void MonitorFeature::detachLink() {
+void LiveMonitor::detachLink() {
   m_answer.reset();
   m_connected.reset();
   m_plain.clear();
@@ -116,13 +116,13 @@ void MonitorFeature::detachLink() {
   m_com = nullptr;
 }
 
-bool MonitorFeature::unitConnected() const {
+bool LiveMonitor::unitConnected() const {
   if (!m_sup) return false;
   const ConnectionSupervisor& s = *m_sup;
   return s.connected() && s.step() != kSupNoUnit && s.versionState() != 0;
 }
 
-void MonitorFeature::onMonitorAnswer() {
+void LiveMonitor::onMonitorAnswer() {
   // The block is in the monitor buffer: it goes into a running recording
   // just before the refresh shows it. (The pickup feed arms the capture from
   // the same answer; a played record never reaches either.)
@@ -132,7 +132,7 @@ void MonitorFeature::onMonitorAnswer() {
 
 // ---- steps ----
 
-void MonitorFeature::startup(StartupStep step) {
+void LiveMonitor::startup(StartupStep step) {
   switch (step) {
     case StartupStep::CreateProtocolEngine:
     case StartupStep::ClearUnitTexts:
@@ -152,13 +152,13 @@ void MonitorFeature::startup(StartupStep step) {
   }
 }
 
-void MonitorFeature::tick(TickPhase phase, int32_t) {
+void LiveMonitor::tick(TickPhase phase, int32_t) {
   if (phase != TickPhase::PlayerStep) return;
   m_group.step();
   showPlayer();
 }
 
-void MonitorFeature::close(CloseStep step) {
+void LiveMonitor::close(CloseStep step) {
   if (step == CloseStep::StopRecordingAndPlayback) {
     if (!m_group.stop())
       dialogs().message("Error", std::string(ml(kCannotWrite)) + "\n" + m_group.recorder().error(),
@@ -170,7 +170,7 @@ void MonitorFeature::close(CloseStep step) {
 
 // ---- refresh ----
 
-void MonitorFeature::refresh(RefreshCause cause) {
+void LiveMonitor::refresh(RefreshCause cause) {
   MonitorContext c;
   c.unitConnected = unitConnected();
   c.playback = playbackRunning();
@@ -189,15 +189,15 @@ void MonitorFeature::refresh(RefreshCause cause) {
   refreshed.notify(m_monitor.live());
 }
 
-bool MonitorFeature::testButtonsEnabled() const {
+bool LiveMonitor::testButtonsEnabled() const {
   return TestCommands::available(unitConnected(), playbackRunning());
 }
 
-void MonitorFeature::testButtonClicked(TestButton b) {
+void LiveMonitor::testButtonClicked(TestButton b) {
   m_tests.press(b, unitConnected(), playbackRunning());
 }
 
-IgnWriteInfo MonitorFeature::ignWriteInfo() const {
+IgnWriteInfo LiveMonitor::ignWriteInfo() const {
   const UnitTexts none;
   const UnitTexts& shown = m_sup ? m_sup->texts() : none;
   bool portOpen = false;
@@ -208,7 +208,7 @@ IgnWriteInfo MonitorFeature::ignWriteInfo() const {
 
 // ---- the player group ----
 
-PageState MonitorFeature::currentPageState() const {
+PageState LiveMonitor::currentPageState() const {
   PageState s;
   s.page = m_ctx.window.activePage();
   const std::vector<PlaybackHost::Editor> editors = m_ctx.window.mapEditors();
@@ -219,7 +219,7 @@ PageState MonitorFeature::currentPageState() const {
   return s;
 }
 
-RecordingStart MonitorFeature::recordingStart() const {
+RecordingStart LiveMonitor::recordingStart() const {
   RecordingStart s;
   if (m_com) s.port = m_com->connectedPort.load();
   if (m_sup) s.connectionLine = m_sup->connectionLineText();
@@ -229,11 +229,11 @@ RecordingStart MonitorFeature::recordingStart() const {
   return s;
 }
 
-void MonitorFeature::imageChanged() { m_group.recorder().recordImage(m_ctx.model.image()); }
+void LiveMonitor::imageChanged() { m_group.recorder().recordImage(m_ctx.model.image()); }
 
-void MonitorFeature::pageStateChanged() { m_group.recorder().recordPageState(currentPageState()); }
+void LiveMonitor::pageStateChanged() { m_group.recorder().recordPageState(currentPageState()); }
 
-void MonitorFeature::recordClicked() {
+void LiveMonitor::recordClicked() {
   if (m_group.state() != PlayerState::Idle) return;
   const std::string path = m_ctx.window.askRecordPath();
   if (path.empty()) return;
@@ -244,7 +244,7 @@ void MonitorFeature::recordClicked() {
                       DialogKind::Error);
 }
 
-void MonitorFeature::playClicked() {
+void LiveMonitor::playClicked() {
   if (m_group.state() == PlayerState::Paused) {
     m_group.resume();
     return;
@@ -263,23 +263,23 @@ void MonitorFeature::playClicked() {
   }
 }
 
-void MonitorFeature::pauseClicked() { m_group.pause(); }
+void LiveMonitor::pauseClicked() { m_group.pause(); }
 
-void MonitorFeature::stopClicked() {
+void LiveMonitor::stopClicked() {
   if (!m_group.stop())
     dialogs().message("Error", std::string(ml(kCannotWrite)) + "\n" + m_group.recorder().error(),
                       DialogKind::Error);
 }
 
-void MonitorFeature::positionMoved(int position) {
+void LiveMonitor::positionMoved(int position) {
   m_group.jump(position);
   showPlayer();
 }
 
-void MonitorFeature::setPlaybackSpeed(double speed) { m_group.player().setSpeed(speed); }
+void LiveMonitor::setPlaybackSpeed(double speed) { m_group.player().setSpeed(speed); }
 
-bool MonitorFeature::exportCsv(const std::string& ignlogPath, const std::string& csvPath,
-                               std::string* why) {
+bool LiveMonitor::exportCsv(const std::string& ignlogPath, const std::string& csvPath,
+                            std::string* why) {
   const IgnlogReadResult r = readIgnlogFile(ignlogPath);
   if (!r.ok()) {
     if (why) *why = r.message;
@@ -290,7 +290,7 @@ bool MonitorFeature::exportCsv(const std::string& ignlogPath, const std::string&
                             why);
 }
 
-void MonitorFeature::showPlayer() {
+void LiveMonitor::showPlayer() {
   const PlayerDisplay d = m_group.display();
   if (m_playerShown && d == m_shownPlayer) return;
   m_shownPlayer = d;
@@ -298,7 +298,7 @@ void MonitorFeature::showPlayer() {
   m_ctx.window.showPlayer(d);
 }
 
-void MonitorFeature::note(const std::string& mtext, Colour back) {
+void LiveMonitor::note(const std::string& mtext, Colour back) {
   if (m_ctx.status) m_ctx.status->showStatus(2, mtext.c_str(), 8000, kBlack, back, 10);
 }
 
