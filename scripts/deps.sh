@@ -4,7 +4,7 @@
 set -euo pipefail
 PKGS=(cmake ninja-build g++ clang ccache pkg-config qt6-base-dev qt6-serialport-dev
       libqt6serialport6-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
-      libgl1-mesa-dev xvfb xauth desktop-file-utils "$@")
+      libgl1-mesa-dev xvfb xauth desktop-file-utils poppler-utils "$@")
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -304,10 +304,10 @@ const CurveDef kCurves[] = {
     {kOwnerIapCurve, "###IAP sensor##IAP sensor##Snímač IAP", 0x07A2, "###Pressure##Druck##Tlak",
      "P", "kPa", 999, 1, 1, 2, "###Voltage##Spannung##Napětí", "U", "V", 0, 5000, 0.001, 1,
      kSensorColour},
-    {kOwnerLambdaCurve, "Lambda sensor", 0x0003, "AFR", "AFR", "", 250, 0.1, 1, 6, "Voltage", "U",
-     "V", 0, 5000, 0.001, 1, kLambdaColour},
-    {kOwnerLambdaRpm, "Lambda on RPM", 0x4003, "AFR", "AFR", "", 250, 0.1, 1, 2, "RPM", "RPM", "",
-     3, 250, 100, 0, kSensorColour},
+    {kOwnerLambdaCurve, "###Lambda sensor##Lambdasonde##Lambda sonda", 0x0003, "AFR", "AFR", "",
+     250, 0.1, 1, 6, "###Voltage##Spannung##Napětí", "U", "V", 0, 5000, 0.001, 1, kLambdaColour},
+    {kOwnerLambdaRpm, "###Lambda on RPM##Lambda nach Drehzahl##Lambda podle otáček", 0x4003, "AFR",
+     "AFR", "", 250, 0.1, 1, 2, "RPM", "RPM", "", 3, 250, 100, 0, kSensorColour},
 };
 
 const CurveDef* curveDef(int owner) {

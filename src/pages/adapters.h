@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QSpinBox>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,17 @@ class SpinEdit : public QSpinBox {
   QString textFromValue(int v) const override;
   int valueFromText(const QString& text) const override;
   QValidator::State validate(QString& text, int& pos) const override;
+  // Undo and redo keys are the window's (the image's undo), not the edit's.
+  bool event(QEvent* e) override;
+  // Enter: the text is taken over, the focus moves on, then onEnter.
+  void keyPressEvent(QKeyEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+
+ public:
+  std::function<void()> onEnter;
+  // After the edit lost the focus (its text taken over); the argument tells
+  // whether the edit is still visible.
+  std::function<void(bool visible)> onLeave;
 
  private:
   std::vector<QString> m_negNames;

@@ -209,6 +209,12 @@ BikePage::BikePage(ParamBinder& binder, QWidget* page)
 
 BikePage::~BikePage() = default;
 
+void BikePage::takeTypedPickup() {
+  auto* rpm = m_controls->as<SpinEdit>("UpDownRpmPulsu");
+  const QString typed = rpm ? rpm->text().trimmed() : QString();
+  if (typed == QLatin1String("-1") || typed == QLatin1String("-2")) rpm->interpretText();
+}
+
 void BikePage::layOut(QWidget* sheet) {
   TablePage& c = *m_controls;
   QWidget* page = scrollingContent(sheet, "BikePageContent");

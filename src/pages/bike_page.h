@@ -21,6 +21,10 @@ class BikePage : public Page {
 
   void show() override;
   void store() override;
+  // The rev-counter source typed as "-1" or "-2" becomes "pickup 1" or
+  // "pickup 2" at the next timer tick, without Enter (then applied like a
+  // spin click).
+  void takeTypedPickup();
   void retranslate() override { m_controls->retranslate(); }
   TablePage& controls() { return *m_controls; }
 

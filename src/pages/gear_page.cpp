@@ -7,7 +7,6 @@
 #include "params/address_map.h"
 #include "params/function_flags.h"
 #include "text/mstring.h"
-#include "text/user_dialogs.h"
 
 namespace q3::pages {
 
@@ -42,8 +41,8 @@ const ControlSpec kTable[] = {
      "determining of gear", kMethods},
     {"UpDownPocetGear", K::Spin, ImageByte::GearCount, 0, 1, 0, 1, 6, 1,
      "###Number of gear##Anzahl der Gänge##Počet stupňů"},
-    {"RadioGroupSpeedMode", K::RadioIndex, ImageByte::SpeedMode, 0, 1, 0, 0, 1, 1,
-     "Setting of speedometer", kSpeedModes},
+    {"RadioGroupSpeedMode", K::RadioIndex, ImageByte::SpeedMode, 0, 1, 0, 0, 1, 1, nullptr,
+     kSpeedModes},
     {"UpDownPulsuProSpeed", K::SpinWord, ImageWord::SpeedPulses, 0, 1, 0, 1, 32000, 1,
      "###Speed sensor constant##Tachogeber-Konstante##Konstanta snímače rychlosti"},
     {"UpDownGearAutoTime", K::Spin, ImageByte::GearAutoTime, 0, 1, 0, 1, 100, 1,
@@ -245,22 +244,10 @@ void GearPage::takeOver(int n) {
 
 void GearPage::chooseMethod(int index) {
   ParamImage& img = m_binder.model().image();
+  // The method takes the input it reads (input 3 for the voltage, input 1
+  // for the speed sensor), whatever function the input had.
   const GearInput need = gearMethodInput(index);
-  if (need.input >= 0) {
-    const int at = ImageByte::InputFunction + need.input;
-    const int was = img.byte(at);
-    // Replacing another function of the input (a kill switch, say) is asked.
-    if (was != kInputOff && was != need.function &&
-        dialogs().ask(ml("###Confirm##Bestätigen##Potvrzení"),
-                      ml("###The input carries another function. Replace it?##Der Eingang hat eine "
-                         "andere Funktion. "
-                         "Ersetzen?##Vstup má jinou funkci. Nahradit?"),
-                      false) != Answer::Yes) {
-      show();
-      return;
-    }
-    img.setByte(at, need.function);
-  }
+  if (need.input >= 0) img.setByte(ImageByte::InputFunction + need.input, need.function);
   m_binder.applyNow();
 }
 

@@ -7,9 +7,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "maps/map_defs.h"
 #include "monitor/ui/monitor_area.h"
 #include "params/address_map.h"
 #include "params/param_model.h"
+#include "text/mstring.h"
+#include "text/ui_texts.h"
 
 namespace q3::pages {
 
@@ -188,6 +191,12 @@ void SensorsPage::takeOverTps(int point) {
 }
 
 void SensorsPage::applyPageRules(const ParamImage& img) {
+  // The load sensor's items name the synchro pressure sensor while the servo
+  // sensor is the servo (byte 515 = 0).
+  if (auto* load = m_controls->as<RadioBox>("RadioGroupTpsIap"))
+    load->setItemTexts(
+        QString::fromUtf8(loadSensorItems(img.byte(ImageByte::ServoSensor), language()))
+            .split('\n'));
   const SensorsState s{img.byte(ImageByte::TpsIapSensor)};
   applyRules(m_page, std::span<const Rule<SensorsState>>(kSensorsRules), s, 1);
 }
@@ -202,6 +211,12 @@ void AdvancePage::applyPageRules(const ParamImage& img) {
 
 ServoPage::ServoPage(ParamBinder& binder, QWidget* sheet)
     : PanelPage(binder, sheet, kServo, PanelPlace::TopStrip, "ServoPanel") {}
+
+void ServoPage::store() {
+  if (m_controls->edited("CheckBoxServoProcenta"))
+    setServoPercent(m_binder.model().image(), m_controls->value("CheckBoxServoProcenta") != 0);
+  GridPage::store();
+}
 
 void ServoPage::applyPageRules(const ParamImage& img) {
   const ServoState s{img.byte(ImageByte::ServoSensor) == 0, img.byte(ImageByte::ServoEnable) != 0};

@@ -65,6 +65,9 @@ class ServoPage : public PanelPage {
  public:
   ServoPage(ParamBinder& binder, QWidget* sheet);
   static std::span<const ControlSpec> table();
+  // A change of "Percent" converts every servo cell into the new unit in
+  // the same store, so the apply that follows makes one undo step of it.
+  void store() override;
 
  protected:
   void applyPageRules(const ParamImage& img) override;

@@ -1,6 +1,7 @@
 #include "pages/n2o_page.h"
 
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QStyle>
 
 #include "params/address_map.h"
@@ -47,21 +48,48 @@ const ControlSpec kTable[] = {
 
 std::span<const ControlSpec> N2OPage::table() { return kTable; }
 
-N2OPage::N2OPage(ParamBinder& binder, QWidget* sheet)
-    : GridPage(binder, sheet, kTable, 7, "N2OPageContent") {
-  // Where the function comes from and where it goes.
+// Two captioned groups side by side, "N2O gas" and "Retard", each with its
+// two amounts, its delay and its build-up time; the limits below them, then
+// where the function comes from and where it goes.
+N2OPage::N2OPage(ParamBinder& binder, QWidget* sheet) : GridPage(binder, sheet, kTable, 0, "") {
+  TablePage& c = *m_controls;
+  QWidget* content = scrollingContent(sheet, "N2OPageContent");
+  auto* grid = new QGridLayout(content);
+  auto group = [&](const char* name, const char* caption, std::initializer_list<const char*> rows) {
+    auto* g = new QGroupBox(QString::fromUtf8(ml(caption)), content);
+    g->setObjectName(QString::fromLatin1(name));
+    auto* gl = new QGridLayout(g);
+    int r = 0;
+    for (const char* n : rows) {
+      gl->addWidget(c.label(n), r, 0);
+      gl->addWidget(c.control(n), r++, 1);
+    }
+    return g;
+  };
+  grid->addWidget(group("GroupBoxGas", "###N2O gas##N2O Gas##N2O plyn",
+                        {"UpDownGas1", "UpDownGas2", "UpDownGasD", "UpDownGasT"}),
+                  0, 0);
+  grid->addWidget(group("GroupBoxRetard", "###Retard##Spätzündung##Snížení předstihu",
+                        {"UpDownRetard1", "UpDownRetard2", "UpDownRetardD", "UpDownRetardT"}),
+                  0, 1);
+  auto* limits = new QGridLayout;
+  int r = 0;
+  for (const char* n : {"UpDownN2O_RPMmin", "UpDownN2O_TPSmin", "UpDownN2O_Repeat"}) {
+    limits->addWidget(c.label(n), r, 0);
+    limits->addWidget(c.control(n), r++, 1);
+  }
+  limits->setColumnStretch(2, 1);
+  grid->addLayout(limits, 1, 0, 1, 2);
+  grid->addWidget(c.control("CheckBoxGas"), 2, 0);
+  // The hints stand right under the settings; the free space goes below them.
   for (const char* name : {"LabelN2O_Input", "LabelN2O_Output"}) {
-    auto* l = new QLabel(m_page->findChild<QWidget*>(QStringLiteral("N2OPageContent")));
+    auto* l = new QLabel(content);
     l->setObjectName(QString::fromLatin1(name));
     l->setAutoFillBackground(true);
-    static_cast<QGridLayout*>(l->parentWidget()->layout())
-        ->addWidget(l, name[9] == 'I' ? 8 : 9, 0, 1, 4);
+    grid->addWidget(l, name[9] == 'I' ? 3 : 4, 0, 1, 3);
   }
-  // The hints stand right under the settings; the free space goes below them.
-  auto* grid = static_cast<QGridLayout*>(
-      m_page->findChild<QWidget*>(QStringLiteral("N2OPageContent"))->layout());
-  grid->setRowStretch(7, 0);
-  grid->setRowStretch(10, 1);
+  grid->setRowStretch(5, 1);
+  grid->setColumnStretch(2, 1);
 }
 
 void N2OPage::applyPageRules(const ParamImage& img) {
@@ -70,6 +98,9 @@ void N2OPage::applyPageRules(const ParamImage& img) {
     if (QWidget* w = m_controls->control(s.name)) w->setEnabled(on);
     if (QLabel* l = m_controls->label(s.name)) l->setEnabled(on);
   }
+  // The groups' captions are gray with their settings.
+  for (const char* g : {"GroupBoxGas", "GroupBoxRetard"})
+    if (auto* w = m_page->findChild<QWidget*>(QString::fromLatin1(g))) w->setEnabled(on);
   // The enable box follows power output 3 and is never shown.
   m_controls->control("CheckBoxGas")->setVisible(false);
   int input = 0;

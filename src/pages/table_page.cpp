@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSet>
@@ -53,6 +54,35 @@ QValidator::State SpinEdit::validate(QString& text, int& pos) const {
     if (n.startsWith(text, Qt::CaseInsensitive))
       return text == n ? QValidator::Acceptable : QValidator::Intermediate;
   return QSpinBox::validate(text, pos);
+}
+
+bool SpinEdit::event(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) {
+    auto* k = static_cast<QKeyEvent*>(e);
+    const QKeyCombination key = k->keyCombination();
+    if (k->matches(QKeySequence::Undo) || k->matches(QKeySequence::Redo) ||
+        key == QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_Z)) {
+      e->ignore();
+      return true;
+    }
+  }
+  return QSpinBox::event(e);
+}
+
+void SpinEdit::keyPressEvent(QKeyEvent* e) {
+  if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) {
+    QSpinBox::keyPressEvent(e);
+    return;
+  }
+  e->accept();
+  interpretText();
+  focusNextChild();
+  if (onEnter) onEnter();
+}
+
+void SpinEdit::focusOutEvent(QFocusEvent* e) {
+  QSpinBox::focusOutEvent(e);
+  if (onLeave) onLeave(isVisible());
 }
 
 // --- RadioBox ---
@@ -186,6 +216,16 @@ void TablePage::make(Row& r, QWidget* parent) {
         m_binder.upDownClick(key);
         if (afterEvent) afterEvent();
       });
+      // Enter, and leaving a changed edit, apply at once.
+      w->onEnter = [this, key] {
+        m_binder.editEnter(key);
+        if (afterEvent) afterEvent();
+      };
+      w->onLeave = [this, key](bool visible) {
+        if (!m_binder.pending()) return;
+        m_binder.editLostFocus(key, visible);
+        if (afterEvent) afterEvent();
+      };
       break;
     }
     case Kind::Check: {
@@ -269,7 +309,12 @@ void TablePage::show(const ParamImage& img) {
 
 void TablePage::store(ParamImage& img) const {
   for (const Row& r : m_rows) {
-    if (r.spec->base < 0 || r.view->value() == r.shown) continue;
+    if (r.spec->base < 0) continue;
+    // A list by value whose byte matched no item shows no selection and
+    // stores "none" (255); other unchanged controls keep their bytes.
+    const bool byValue =
+        r.binding.kind == TransferKind::RadioValue || r.binding.kind == TransferKind::ComboValue;
+    if (r.view->value() == r.shown && !(byValue && r.shown < 0)) continue;
     storeBinding(r.binding, img);
   }
 }

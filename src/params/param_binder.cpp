@@ -141,6 +141,10 @@ void ParamBinder::timerTick() {
 // the apply always runs and takes any pending change along.
 void ParamBinder::applyNow() { notify(this, NotifyKind::AtOnce); }
 
+void ParamBinder::applyPending() {
+  if (m_pending) notify(m_pending, NotifyKind::AtOnce);
+}
+
 void ParamBinder::apply() {
   const int page = m_host.activePage();
   m_host.storePage(page);

@@ -110,6 +110,9 @@ class ParamBinder {
   void notify(const void* control, NotifyKind kind);
   void timerTick();
   void applyNow();
+  // A pending spin change applied at once (before a page change, a command
+  // or closing takes over); nothing when none is pending.
+  void applyPending();
   void apply();
   bool pending() const { return m_pending != nullptr; }
   int tick() const { return m_tick; }

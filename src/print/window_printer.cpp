@@ -32,28 +32,55 @@ namespace {
 constexpr const char* kPrintFailedText =
     "###Printing failed##Drucken fehlgeschlagen##Tisk se nezdařil";
 
-// The window drawn onto the printable area with one scale for both
-// directions, at the top left of the sheet.
+// One widget without its children, drawn into a picture in its own
+// coordinates: a widget rendered straight into a printer becomes one bitmap
+// at the printer's resolution, a picture keeps the drawing commands (text
+// stays text, lines stay lines).
+QPicture pictureOf(QWidget* w, bool windowBackground) {
+  QPicture picture;
+  QPainter recorder(&picture);
+  w->render(&recorder, QPoint(), QRegion(),
+            windowBackground ? QWidget::DrawWindowBackground : QWidget::RenderFlags());
+  return picture;
+}
+
+// w and, above it, its children that are not hidden, each at its place in
+// the window and clipped to its own rect and its parents' (a picture of a
+// whole widget tree keeps neither the children's places nor their clips:
+// backgrounds land at the top left, groups spill over scroll bars).
+void paintTree(QPainter& painter, QWidget* w, QWidget* window, const QRect& clip, double played) {
+  const QRect inWindow(w->mapTo(window, QPoint(0, 0)), w->size());
+  const QRect visible = clip.intersected(inWindow);
+  if (visible.isEmpty()) return;
+  const QPicture picture = pictureOf(w, w == window);
+  painter.save();
+  painter.setClipRect(visible);
+  painter.translate(inWindow.topLeft());
+  // Playing a picture back already scales it from its resolution to the
+  // device's; that part of the scale is taken out again.
+  painter.scale(1 / played, 1 / played);
+  painter.drawPicture(0, 0, picture);
+  painter.restore();
+  for (QObject* o : w->children()) {
+    auto* child = qobject_cast<QWidget*>(o);
+    if (child && !child->isWindow() && !child->isHidden())
+      paintTree(painter, child, window, visible, played);
+  }
+}
+
+}  // namespace
+
 void paintWindow(QPainter& painter, QWidget* window) {
   const double scale =
       printScale(window->size(), QSize(painter.device()->width(), painter.device()->height()));
-  // Drawn into a picture first: a widget rendered straight into a printer
-  // becomes one bitmap at the printer's resolution, a picture keeps the
-  // drawing commands (text stays text, lines stay lines).
-  QPicture picture;
-  {
-    QPainter recorder(&picture);
-    window->render(&recorder, QPoint(), QRegion(),
-                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
-  }
-  // Playing a picture back already scales it from its resolution to the
-  // device's; the rest of the scale is ours.
-  const double played = double(painter.device()->logicalDpiX()) / picture.logicalDpiX();
+  const double played = double(painter.device()->logicalDpiX()) / QPicture().logicalDpiX();
   painter.save();
-  painter.scale(scale / played, scale / played);
-  painter.drawPicture(0, 0, picture);
+  painter.scale(scale, scale);
+  paintTree(painter, window, window, window->rect(), played);
   painter.restore();
 }
+
+namespace {
 
 // A wide window goes on a landscape sheet.
 void orientFor(QPrinter& printer, const QWidget* window) {

@@ -11,6 +11,7 @@
 #include <QString>
 #include <functional>
 
+class QPainter;
 class QPrinter;
 class QPrintPreviewDialog;
 class QTabWidget;
@@ -76,6 +77,10 @@ class WindowPrinter {
 // Every visible page of pages' window into a PDF file (for "quelin3
 // --print-pdf"); works without a display (offscreen platform).
 PrintResult printAllToPdf(QTabWidget* pages, const QString& path);
+
+// One sheet: the window as it looks now drawn onto the painter's device with
+// one scale for both directions, at the top left.
+void paintWindow(QPainter& painter, QWidget* window);
 
 // The one scale of a window drawn onto a printable area: as large as fits in
 // both directions.

@@ -5,18 +5,23 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "base/app_settings.h"
 #include "files/ign_reader.h"
 #include "files/ign_writer.h"
+#include "maps/ui/map_editor.h"
 #include "params/address_map.h"
 #include "params/param_binder.h"
 #include "shell/ui/main_window.h"
@@ -137,6 +142,114 @@ TEST_F(PagesWindowTest, PageCaptionsFollowTheLanguage) {
   EXPECT_EQ(form->findChild<QLabel*>("LabelLimiter")->text(), "Begrenzer [rpm]");
   form->changeLanguage(0);
   EXPECT_EQ(form->findChild<QGroupBox*>("GroupBoxGearTakeOver")->title(), "Live value");
+}
+
+// The window on the (offscreen) screen and active, so that clicks, focus
+// and the window's shortcut keys behave as for a user.
+void showActive(MainWindow& w) {
+  w.show();
+  QApplication::setActiveWindow(&w);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+}
+
+void clickTab(MainWindow& w, int page) {
+  QTabBar* bar = w.pageControl()->tabBar();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
+}
+
+// A change on the Miscellaneous page followed at once by a change of page
+// is applied to the Miscellaneous page, as one undo step: a spin click left
+// by a click on a tab, by the keys that change the tab, and a typed number
+// left by a click on a tab.
+TEST_F(PagesWindowTest, ALeftPageKeepsItsEditAsOneUndoStep) {
+  showActive(*form);
+  struct Case {
+    const char* what;
+    std::function<void(QSpinBox*)> edit;
+    std::function<void()> leave;
+    int limiter;  // byte 202 afterwards
+  };
+  auto step = [](QSpinBox* s) { s->stepUp(); };
+  auto type = [](QSpinBox* s) {
+    s->setFocus();
+    s->selectAll();
+    QTest::keyClicks(s, "12500");
+  };
+  const Case cases[] = {
+      {"spin, tab click", step, [&] { clickTab(*form, 1); }, 111},
+      {"spin, tab keys", step, [&] { form->pageControl()->setCurrentIndex(1); }, 111},
+      {"typed, tab click", type, [&] { clickTab(*form, 1); }, 125},
+  };
+  for (const Case& c : cases) {
+    form->image().setByte(ImageByte::Limiter, 110);
+    form->pageControl()->setCurrentIndex(0);
+    form->context().showActivePage();
+    form->binder().resetHistory();
+    auto* limiter = form->findChild<QSpinBox*>("UpDownLimiter");
+    c.edit(limiter);
+    c.leave();
+    ASSERT_EQ(form->pageControl()->currentIndex(), 1) << c.what;
+    for (int i = 0; i <= q3::kSpinApplyDelayTicks + 1; ++i) form->core().tick();
+    EXPECT_EQ(form->image().byte(ImageByte::Limiter), c.limiter) << c.what;
+    EXPECT_EQ(form->params().current(), 1) << c.what << ": one undo entry";
+    clickTab(*form, 0);
+    EXPECT_EQ(limiter->value(), c.limiter * 100) << c.what;
+    form->action("MenuZpet")->trigger();
+    EXPECT_EQ(form->image().byte(ImageByte::Limiter), 110) << c.what;
+  }
+}
+
+// "Percent" converts the servo map from volts (default cells 2.0..2.9 V) to
+// 40..58 % in one undo step; undo brings back the volts and the box.
+TEST_F(PagesWindowTest, ServoPercentConvertsTheMapInOneUndoStep) {
+  form->pageControl()->setCurrentIndex(5);
+  form->core().tick();
+  const q3::ParamImage volts = form->image();
+  const int entry = form->params().current();
+  auto* percent = form->findChild<QCheckBox*>("CheckBoxServoProcenta");
+  ASSERT_FALSE(percent->isChecked());
+  percent->click();
+  form->core().tick();
+  EXPECT_EQ(form->params().current(), (entry + 1) % q3::kUndoDepth);
+  EXPECT_EQ(form->image().byte(ImageByte::ServoPercent), 1);
+  int low = 255, high = 0;
+  for (int i = 0; i < 150; ++i) {
+    const int v = form->image().byte(ImageByte::Servo + i);
+    low = std::min(low, v);
+    high = std::max(high, v);
+    EXPECT_EQ(v, int(volts.byte(ImageByte::Servo + i) * 0.4 + 0.5)) << "cell " << i;
+  }
+  EXPECT_EQ(low, 40);
+  EXPECT_EQ(high, 58);
+  auto* map = form->findChild<q3::MapEditor*>("TabServo");
+  EXPECT_EQ(map->model().sheet(0).v.name, "[%]");
+
+  form->action("MenuZpet")->trigger();
+  form->core().tick();
+  EXPECT_TRUE(form->image() == volts);
+  EXPECT_FALSE(percent->isChecked());
+  EXPECT_NE(map->model().sheet(0).v.name, "[%]");
+}
+
+// Ctrl+Z in a number field is the window's undo: the image change made
+// with that field is undone (the field does not keep the key for its text).
+TEST_F(PagesWindowTest, UndoKeyInANumberFieldUndoesTheImageChange) {
+  showActive(*form);
+  form->pageControl()->setCurrentIndex(0);
+  auto* limiter = form->findChild<QSpinBox*>("UpDownLimiter");
+  const int before = form->image().byte(ImageByte::Limiter);
+  limiter->setFocus();
+  QTest::keyClick(limiter, Qt::Key_Up);
+  for (int i = 0; i <= q3::kSpinApplyDelayTicks; ++i) form->core().tick();
+  ASSERT_EQ(form->image().byte(ImageByte::Limiter), before + 1);
+  limiter->setFocus();
+  QTest::keyClick(limiter, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(form->image().byte(ImageByte::Limiter), before);
+  EXPECT_EQ(limiter->value(), before * 100);
+  // Ctrl+Alt+Z, the window's redo, brings it back.
+  limiter->setFocus();
+  QTest::keyClick(limiter, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+  EXPECT_EQ(form->image().byte(ImageByte::Limiter), before + 1);
 }
 
 }  // namespace

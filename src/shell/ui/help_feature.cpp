@@ -1,14 +1,9 @@
-// Wires help, web links and printing into the main window: Help -> Contents
-// (F1) and Ignition -> Update open the maker's pages in the current language,
-// Help -> About shows the About window, File -> Print and Print all (and the
-// print button) print the pages.
-#include <QAbstractButton>
+// Wires help and web links into the main window: Help -> Contents (F1) and
+// Ignition -> Update open the maker's pages in the current language, Help ->
+// About shows the About window. Printing is the print feature's.
 #include <QAction>
-#include <QCheckBox>
-#include <QLabel>
 #include <memory>
 
-#include "print/window_printer.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/window_context.h"
 #include "shell/ui/window_features.h"
@@ -20,7 +15,7 @@ namespace {
 
 class HelpFeature : public QObject, public q3::Feature {
  public:
-  explicit HelpFeature(WindowContext& ctx) : m_ctx(ctx), m_w(&ctx.window) { bindCommands(); }
+  explicit HelpFeature(WindowContext& ctx) : m_w(&ctx.window) { bindCommands(); }
 
   const char* featureName() const override { return "help"; }
 
@@ -41,24 +36,8 @@ class HelpFeature : public QObject, public q3::Feature {
                       m_w)
           .exec();
     });
-    on("MenuPrint", [this] { printer().print(); });
-    on("MenuPrintAll", [this] { printer().printAll(); });
-    if (QAction* all = m_w->action("MenuPrintAll")) all->setVisible(true);
-    if (auto* b = m_w->control<QAbstractButton>("SpeedButtonPrint")) {
-      b->setEnabled(true);
-      connect(b, &QAbstractButton::clicked, this, [this] { printer().print(); });
-    }
   }
 
-  q3::WindowPrinter printer() {
-    q3::PrintHooks h;
-    // A control still being edited gives its value up first.
-    h.takeOverEdit = [this] { m_w->programAfterChangeBox()->setFocus(); };
-    h.showAllPages = [this] { m_ctx.showAllPages(); };
-    return q3::WindowPrinter(m_w, m_w->pageControl(), h);
-  }
-
-  WindowContext& m_ctx;
   MainWindow* m_w;
 };
 

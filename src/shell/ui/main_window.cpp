@@ -29,6 +29,7 @@
 #include "base/app_clock.h"
 #include "base/debug_log.h"
 #include "base/version_line.h"
+#include "shell/ui/app_icon.h"
 #include "shell/ui/qt_colour.h"
 #include "shell/ui/window_features.h"
 #include "text/mstring.h"
@@ -53,6 +54,7 @@ MainWindow::MainWindow(q3::StartOptions options, const QStringList& args, QWidge
       m_args(args) {
   setObjectName("MainForm");
   setWindowTitle(QString::fromLatin1(q3::kProductName));
+  setWindowIcon(appIcon());
   resize(1000, 720);
   buildWidgets();
   buildMenus();

@@ -57,6 +57,10 @@ class MapsFeature : public QObject, public q3::Feature {
       tab->setObjectName(QString::fromLatin1(p.name));
       q3::defineMap(tab->model());
       tab->model().setOwnerNotify([this](q3::MapModel& m) { committed(m); });
+      // The editor's hints ("Dragging: ...", the button under the pointer)
+      // go to the first panel of the status bar.
+      connect(tab, &MapEditor::statusHint, this,
+              [this](const QString& text) { m_form->statusPanel(0)->setText(text); });
       m_tabs.push_back(tab);
       if (!m_pages.contains(page)) {
         m_pages.push_back(page);
@@ -76,6 +80,9 @@ class MapsFeature : public QObject, public q3::Feature {
         list.push_back({t->model().ownerId(), t->model().current(), t->model().sheetCount()});
       return list;
     };
+    // After every page was shown the maps show the same image at once, not
+    // one tick later: printing to a file right after loading runs no tick.
+    m_allShown = m_ctx.events.allPagesShown.subscribe([this] { reloadAll(); });
     m_ctx.maps.showSheet = [this](int editor, int sheet) {
       if (editor < 0 || size_t(editor) >= m_tabs.size()) return;
       MapEditor* t = m_tabs[size_t(editor)];
@@ -200,28 +207,9 @@ class MapsFeature : public QObject, public q3::Feature {
     m_baseLabel->setPalette(pal);
   }
 
-  // Page controls that belong to the maps, made by the pages: the servo
-  // "Percent" switch and the base-advance label.
-  void connectPageControls() {
-    if (auto* box = m_form->control<QCheckBox>("CheckBoxServoProcenta"))
-      connect(box, &QAbstractButton::clicked, this, [this](bool on) { servoPercent(on); });
-    m_baseLabel = m_form->control<QLabel>("LabelBaseAdv");
-  }
-
-  // The "Percent" switch converts the servo cells from the unit they are
-  // shown in, whatever the page's own binding stored into the flag already.
-  void servoPercent(bool on) {
-    MapEditor* t = tab(q3::kOwnerServo);
-    if (!t) return;
-    const bool shownPercent = t->model().sheet(0).v.name == "[%]";
-    if (shownPercent == on) return;
-    q3::ParamImage& img = m_ctx.params.image();
-    img.setByte(q3::ImageByte::ServoPercent, shownPercent ? 1 : 0);
-    q3::setServoPercent(img, on);
-    q3::reloadMap(t->model(), img);
-    m_ctx.binder.applyNow();
-    reloadAll();
-  }
+  // The base-advance label, made by the Advance page, shows whether the
+  // engine runs on the base advance.
+  void connectPageControls() { m_baseLabel = m_form->control<QLabel>("LabelBaseAdv"); }
 
   WindowContext& m_ctx;
   MainWindow* m_form;
@@ -232,6 +220,7 @@ class MapsFeature : public QObject, public q3::Feature {
   QPointer<QLabel> m_baseLabel;
   bool m_baseGreen = false;
   bool m_baseKnown = false;
+  q3::Event<>::Subscription m_allShown;
 };
 
 }  // namespace

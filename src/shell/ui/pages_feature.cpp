@@ -23,7 +23,7 @@ class PagesFeature : public QObject, public q3::Feature {
  public:
   explicit PagesFeature(WindowContext& ctx) : m_ctx(ctx) {
     add<q3::pages::MiscPage>(0, "TabSheetRuzne");
-    add<q3::pages::BikePage>(1, "TabSheetBike");
+    m_bike = add<q3::pages::BikePage>(1, "TabSheetBike");
     m_sensors = add<q3::pages::SensorsPage>(2, "TabSheetSensors");
     if (m_sensors) m_sensors->connected = [this] { return m_connected; };
     add<q3::pages::AdvancePage>(3, "TabSheetAdvance");
@@ -56,6 +56,7 @@ class PagesFeature : public QObject, public q3::Feature {
   // The engaged gear on the Gear and Race pages while one of them is the
   // active one; nothing is marked without a unit.
   void tick(q3::TickPhase phase, int32_t) override {
+    if (phase == q3::TickPhase::RpmPulseEdit && m_bike) m_bike->takeTypedPickup();
     if (phase != q3::TickPhase::ActivePageStep) return;
     const int engaged = m_connected ? m_ctx.params.monitor().byte(q3::MonitorByte::Gear) : -1;
     const int active = m_ctx.pageHost.activePage();
@@ -83,6 +84,7 @@ class PagesFeature : public QObject, public q3::Feature {
   static constexpr int kGearPage = 6, kRacePage = 7;
   WindowContext& m_ctx;
   std::vector<q3::pages::Page*> m_pages;
+  q3::pages::BikePage* m_bike = nullptr;
   q3::pages::GearPage* m_gear = nullptr;
   q3::pages::SensorsPage* m_sensors = nullptr;
   q3::pages::RacePage* m_race = nullptr;

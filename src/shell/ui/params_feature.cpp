@@ -5,10 +5,14 @@
 // setting pages register their store and show in the page host; the link
 // fills its programChanged.
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QMenu>
 #include <QObject>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "base/status_slots.h"
@@ -27,6 +31,7 @@ class ParamsFeature : public QObject, public q3::Feature {
     wireModel();
     wirePageHost();
     bindUndoRedo();
+    applyBeforeCommands();
   }
 
   const char* featureName() const override { return "params"; }
@@ -71,7 +76,10 @@ class ParamsFeature : public QObject, public q3::Feature {
   }
 
   void close(q3::CloseStep step) override {
-    if (step == q3::CloseStep::StoreActivePage) m_ctx.storeActivePage();
+    if (step == q3::CloseStep::StoreActivePage) {
+      takeOverEdits();
+      m_ctx.storeActivePage();
+    }
   }
 
  private:
@@ -109,15 +117,40 @@ class ParamsFeature : public QObject, public q3::Feature {
     m_w.programAfterChangeBox()->setFocus();
   }
 
+  // The edit being typed in gives up its text, and a spin change still
+  // waiting for its delay is applied now, to the page it was made on.
+  void takeOverEdits() {
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(QApplication::focusWidget()))
+      spin->interpretText();
+    m_ctx.binder.applyPending();
+  }
+
+  // Every command of the menus and the tool bar (mouse or key) and every
+  // unit button takes over the pending edit before it runs: these
+  // connections are made before the commands' own.
+  void applyBeforeCommands() {
+    for (QAction* a : m_w.findChildren<QAction*>())
+      if (!a->menu()) connect(a, &QAction::triggered, this, [this] { takeOverEdits(); });
+    for (const char* name :
+         {"SpeedButtonNew", "SpeedButtonOpen", "SpeedButtonSave", "SpeedButtonPrint",
+          "SpeedButtonZpet", "SpeedButtonZnovu", "ButtonRead", "ButtonVerify", "ButtonProgram"})
+      if (auto* b = m_w.control<QAbstractButton>(name))
+        connect(b, &QAbstractButton::pressed, this, [this] { takeOverEdits(); });
+  }
+
   void wirePageHost() {
     QTabWidget* tabs = m_w.pageControl();
     q3::HookedPageHost& host = m_ctx.pageHost;
-    host.active = [tabs] { return tabs->currentIndex(); };
+    m_shownPage = tabs->currentIndex();
+    // While the tabs change, the page left is the active one until its
+    // pending change has been applied.
+    host.active = [this, tabs] { return m_leaving >= 0 ? m_leaving : tabs->currentIndex(); };
     host.switchTo = [this, tabs](int page) {
       {
         const QSignalBlocker block(tabs);
         tabs->setCurrentIndex(page);
       }
+      m_shownPage = page;
       pageChanged(page);
     };
     host.programAfterChangeChecked = [this] { return m_w.programAfterChangeBox()->isChecked(); };
@@ -128,8 +161,18 @@ class ParamsFeature : public QObject, public q3::Feature {
     host.generalRefresh = [this] { colourProgramAfterChange(); };
     connect(m_w.programAfterChangeBox(), &QCheckBox::toggled, this,
             [this] { colourProgramAfterChange(); });
+    // A click on a tab: the edit still on the old page is taken over first.
+    connect(tabs->tabBar(), &QTabBar::tabBarClicked, this, [this](int) { takeOverEdits(); });
     connect(tabs, &QTabWidget::currentChanged, this, [this](int page) {
-      if (!m_ctx.binder.suppressed() && page >= 0) pageChanged(page);
+      const int left = m_shownPage;
+      m_shownPage = page;
+      if (m_ctx.binder.suppressed() || page < 0) return;
+      if (left >= 0 && left != page) {
+        m_leaving = left;
+        takeOverEdits();
+        m_leaving = -1;
+      }
+      pageChanged(page);
     });
   }
 
@@ -155,6 +198,8 @@ class ParamsFeature : public QObject, public q3::Feature {
   WindowContext& m_ctx;
   MainWindow& m_w;
   bool m_settingsDue = false;
+  int m_shownPage = -1;  // the tab current before the latest change
+  int m_leaving = -1;    // the page being left while its edits are applied
 };
 
 }  // namespace

@@ -10,8 +10,11 @@ void WindowContext::showActivePage() const {
 }
 
 void WindowContext::showAllPages() const {
-  const q3::ParamBinder::Suppress hold(binder);
-  for (int p = 0; p < q3::kPageCount; ++p) pageHost.showPage(p);
+  {
+    const q3::ParamBinder::Suppress hold(binder);
+    for (int p = 0; p < q3::kPageCount; ++p) pageHost.showPage(p);
+  }
+  events.allPagesShown.notify();
 }
 
 void WindowContext::storeActivePage() const { pageHost.storePage(pageHost.activePage()); }

@@ -39,6 +39,9 @@ struct WindowEvents {
   // Defaults changed what the pages show beyond their values (item lists,
   // layout): every page does its full refresh when it is next shown.
   q3::Event<> pagesNeedFullRefresh;
+  // Every page has been shown from the image (start-up, a loaded file, Print
+  // all): what else shows the image (the map editors) follows at once.
+  q3::Event<> allPagesShown;
   // The texts of the current language are in the menus and controls; displays
   // with texts of their own (the monitor) write theirs.
   q3::Event<> textsApplied;

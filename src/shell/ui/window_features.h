@@ -17,6 +17,7 @@ std::unique_ptr<q3::Feature> makeFilesFeature(WindowContext& ctx);   // files_fe
 std::unique_ptr<q3::Feature> makePickupFeature(WindowContext& ctx);  // pickup_feature.cpp
 std::unique_ptr<q3::Feature> makeHelpFeature(WindowContext& ctx);    // help_feature.cpp
 std::unique_ptr<q3::Feature> makeUpdateFeature(WindowContext& ctx);  // update_feature.cpp
+std::unique_ptr<q3::Feature> makePrintFeature(WindowContext& ctx);   // print_feature.cpp
 std::unique_ptr<q3::Feature> makePagesFeature(WindowContext& ctx);   // pages_feature.cpp
 // monitor_feature.cpp
 std::unique_ptr<q3::Feature> makeMonitorFeature(WindowContext& ctx);
