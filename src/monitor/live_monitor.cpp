@@ -161,8 +161,9 @@ void LiveMonitor::tick(TickPhase phase, int32_t) {
 void LiveMonitor::close(CloseStep step) {
   if (step == CloseStep::StopRecordingAndPlayback) {
     if (!m_group.stop())
-      dialogs().message("Error", std::string(ml(kCannotWrite)) + "\n" + m_group.recorder().error(),
-                        DialogKind::Error);
+      m_ctx.dialogs.message("Error",
+                            std::string(ml(kCannotWrite)) + "\n" + m_group.recorder().error(),
+                            DialogKind::Error);
   } else if (step == CloseStep::DestroyProtocolEngine) {
     detachLink();
   }
@@ -239,8 +240,9 @@ void LiveMonitor::recordClicked() {
   IgnlogHeader header = ignlogHeaderOfThisProgram();
   header.monitors = m_ctx.window.screens();
   if (!m_group.record(path, recordingStart(), header))
-    dialogs().message("Error", std::string(ml(kCannotWrite)) + "\n" + m_group.recorder().error(),
-                      DialogKind::Error);
+    m_ctx.dialogs.message("Error",
+                          std::string(ml(kCannotWrite)) + "\n" + m_group.recorder().error(),
+                          DialogKind::Error);
 }
 
 void LiveMonitor::playClicked() {
@@ -253,10 +255,10 @@ void LiveMonitor::playClicked() {
   if (path.empty()) return;
   const IgnlogReadResult r = m_group.play(path);
   if (r.error == IgnlogError::KeyMismatch) {
-    dialogs().message("Error", r.message, DialogKind::Error);
+    m_ctx.dialogs.message("Error", r.message, DialogKind::Error);
   } else if (!r.ok()) {
-    dialogs().message("Error", std::string(ml(kNotARecording)) + "\n" + r.message,
-                      DialogKind::Error);
+    m_ctx.dialogs.message("Error", std::string(ml(kNotARecording)) + "\n" + r.message,
+                          DialogKind::Error);
   } else if (!r.warnings.empty()) {
     note(withSuffix(kSkipped, " " + std::to_string(r.warnings.size())), kBtnFace);
   }
@@ -266,8 +268,9 @@ void LiveMonitor::pauseClicked() { m_group.pause(); }
 
 void LiveMonitor::stopClicked() {
   if (!m_group.stop())
-    dialogs().message("Error", std::string(ml(kCannotWrite)) + "\n" + m_group.recorder().error(),
-                      DialogKind::Error);
+    m_ctx.dialogs.message("Error",
+                          std::string(ml(kCannotWrite)) + "\n" + m_group.recorder().error(),
+                          DialogKind::Error);
 }
 
 void LiveMonitor::positionMoved(int position) {

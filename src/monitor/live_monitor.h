@@ -22,6 +22,7 @@
 #include "monitor/monitor_model.h"
 #include "monitor/monitor_test_buttons.h"
 #include "monitor/player_group.h"
+#include "text/user_dialogs.h"
 
 namespace q3 {
 
@@ -63,6 +64,8 @@ struct LiveMonitorContext {
   ParamModel& model;
   MonitorWindow& window;
   const IgnlogClock& clock;
+  // The message boxes (a recording that cannot be written or read).
+  UserDialogs& dialogs;
   // The link while it exists (made at CreateProtocolEngine): its supervisor
   // (events, state, unit texts) and what its ports are now.
   std::function<ConnectionSupervisor*()> supervisor;

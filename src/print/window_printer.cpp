@@ -175,8 +175,9 @@ double printScale(QSize window, QSize area) {
   return std::min(double(area.width()) / window.width(), double(area.height()) / window.height());
 }
 
-WindowPrinter::WindowPrinter(QWidget* window, QTabWidget* pages, PrintHooks hooks)
-    : m_window(window), m_pages(pages), m_hooks(std::move(hooks)) {}
+WindowPrinter::WindowPrinter(QWidget* window, QTabWidget* pages, UserDialogs& dialogs,
+                             PrintHooks hooks)
+    : m_window(window), m_pages(pages), m_dialogs(dialogs), m_hooks(std::move(hooks)) {}
 
 PrintResult WindowPrinter::check(PrintScope scope) const {
   PrintResult r;
@@ -244,14 +245,14 @@ PrintResult WindowPrinter::run(PrintScope scope) {
       r = printTo(printer, scope);
   }
   if (r.status == PrintStatus::Failed || r.status == PrintStatus::NothingToPrint)
-    dialogs().message(ml(kPrintFailedText), r.error.toStdString(), DialogKind::Error);
+    m_dialogs.message(ml(kPrintFailedText), r.error.toStdString(), DialogKind::Error);
   return r;
 }
 
 PrintResult WindowPrinter::preview(PrintScope scope) {
   PrintResult r = check(scope);
   if (r.status != PrintStatus::Printed) {
-    dialogs().message(ml(kPrintFailedText), r.error.toStdString(), DialogKind::Error);
+    m_dialogs.message(ml(kPrintFailedText), r.error.toStdString(), DialogKind::Error);
     return r;
   }
   prepare(scope);
@@ -267,7 +268,7 @@ PrintResult WindowPrinter::preview(PrintScope scope) {
   else
     dialog.exec();
   if (r.status == PrintStatus::Failed)
-    dialogs().message(ml(kPrintFailedText), r.error.toStdString(), DialogKind::Error);
+    m_dialogs.message(ml(kPrintFailedText), r.error.toStdString(), DialogKind::Error);
   return r;
 }
 
@@ -284,13 +285,13 @@ bool askPrinterWithDialog(QPrinter& printer, QWidget* parent) {
   return dialog.exec() == QDialog::Accepted;
 }
 
-PrintResult printAllToPdf(QTabWidget* pages, const QString& path) {
+PrintResult printAllToPdf(QTabWidget* pages, const QString& path, UserDialogs& dialogs) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(path);
   QWidget* window = pages ? pages->window() : nullptr;
   if (window) orientFor(printer, window);
-  WindowPrinter wp(window, pages);
+  WindowPrinter wp(window, pages, dialogs);
   return printPdfSafely(printer, [&] { return wp.printTo(printer, PrintScope::AllPages); });
 }
 

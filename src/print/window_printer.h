@@ -11,6 +11,8 @@
 #include <QString>
 #include <functional>
 
+#include "text/user_dialogs.h"
+
 class QPainter;
 class QPrinter;
 class QPrintPreviewDialog;
@@ -52,7 +54,8 @@ class WindowPrinter {
  public:
   // window: what is printed; pages: its tab pages (may be null: the window
   // is printed as it is).
-  WindowPrinter(QWidget* window, QTabWidget* pages, PrintHooks hooks = {});
+  // dialogs: where a failure is told.
+  WindowPrinter(QWidget* window, QTabWidget* pages, UserDialogs& dialogs, PrintHooks hooks = {});
 
   // Print and Print all with the printer dialog; a failure is shown to the
   // user (and returned).
@@ -71,12 +74,13 @@ class WindowPrinter {
 
   QWidget* m_window;
   QTabWidget* m_pages;
+  UserDialogs& m_dialogs;
   PrintHooks m_hooks;
 };
 
 // Every visible page of pages' window into a PDF file (for "quelin3
 // --print-pdf"); works without a display (offscreen platform).
-PrintResult printAllToPdf(QTabWidget* pages, const QString& path);
+PrintResult printAllToPdf(QTabWidget* pages, const QString& path, UserDialogs& dialogs);
 
 // One sheet: the window as it looks now drawn onto the painter's device with
 // one scale for both directions, at the top left.

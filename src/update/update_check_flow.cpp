@@ -72,8 +72,10 @@ void UpdateCheckFlow::handle() {
 void UpdateCheckFlow::download(const PatchOffer& offer) {
   if (offer.download.isEmpty() || !m_hooks.openLink || !m_hooks.openLink(offer.download)) return;
   const bool installer = offer.download.toString().contains("setup");
-  dialogs().message(ml(kDownloadingTitle), ml(installer ? kRunInstallerText : kStoreNewVersionText),
-                    DialogKind::Information);
+  if (m_hooks.dialogs)
+    m_hooks.dialogs->message(ml(kDownloadingTitle),
+                             ml(installer ? kRunInstallerText : kStoreNewVersionText),
+                             DialogKind::Information);
   // A unit being programmed must not lose its link half-way; the user closes
   // the program later.
   if (m_hooks.unitJobRunning && m_hooks.unitJobRunning()) return;

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 
+#include "text/user_dialogs.h"
 #include "update/update_check.h"
 
 namespace q3 {
@@ -46,6 +47,8 @@ struct UpdateCheckFlowHooks {
   std::function<void()> closeProgram;
   // Keeps the declined update number in the settings and saves them.
   std::function<void(int number)> keepDeclined;
+  // Where the note after a started download is told; none: nothing is told.
+  UserDialogs* dialogs = nullptr;
 };
 
 struct UpdateCheckFlowConfig {

@@ -46,7 +46,7 @@ class WindowRecorder : public q3::MonitorWindow {
 class Feature : public ScratchDir {
  protected:
   Feature()
-      : feature({link.model, window, clock, [this] { return &link.sup; },
+      : feature({link.model, window, clock, link.dialogs, [this] { return &link.sup; },
                  [this] {
                    q3::LinkPortFacts f;
                    for (const q3::PortRecord& c : link.com.com)

@@ -204,7 +204,7 @@ class PlayerWidgets : public q3test::ScratchDir {
   q3::ParamModel model;
   q3test::HandClock clock;
   WindowStub window;
-  q3::LiveMonitor feature{{model, window, clock, nullptr, nullptr, nullptr}};
+  q3::LiveMonitor feature{{model, window, clock, q3::dialogs(), nullptr, nullptr, nullptr}};
 };
 
 TEST_F(PlayerWidgets, ButtonsAndBarDriveThePlayer) {

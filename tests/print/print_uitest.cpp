@@ -211,7 +211,7 @@ TEST_F(Printing, PrintIsOneSheetAndPrintAllOneSheetPerVisibleTab) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf("out.pdf"));
-    q3::PrintResult r = q3::WindowPrinter(w.win.get(), w.pages).printTo(printer, c.scope);
+    q3::PrintResult r = q3::WindowPrinter(w.win.get(), w.pages, boxes).printTo(printer, c.scope);
     EXPECT_EQ(r.status, q3::PrintStatus::Printed) << r.error.toStdString();
     EXPECT_EQ(r.sheets, c.sheets);
     const QByteArray out = readFile(pdf("out.pdf"));
@@ -288,7 +288,7 @@ TEST_F(Printing, WindowIsRestoredAfterOkCancelFailureAndASecondPrint) {
       p.setOutputFileName(c.output);
       return true;
     };
-    q3::PrintResult r = q3::WindowPrinter(w.win.get(), w.pages, hooks).printAll();
+    q3::PrintResult r = q3::WindowPrinter(w.win.get(), w.pages, boxes, hooks).printAll();
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.sheets, c.sheets);
     if (c.status == q3::PrintStatus::Printed) {
@@ -309,7 +309,7 @@ TEST_F(Printing, WindowIsRestoredAfterOkCancelFailureAndASecondPrint) {
   q3::PrintHooks hooks;
   hooks.showAllPages = [&] { ++showAlls; };
   hooks.askPrinter = [&](QPrinter&, QWidget*) { return false; };
-  q3::WindowPrinter(w.win.get(), w.pages, hooks).print();
+  q3::WindowPrinter(w.win.get(), w.pages, boxes, hooks).print();
   EXPECT_EQ(showAlls, 4);
 }
 
@@ -322,20 +322,21 @@ TEST_F(Printing, AWindowWithoutSizeOrVisibleTabsIsRefused) {
   bool asked = false;
   q3::PrintHooks hooks;
   hooks.askPrinter = [&](QPrinter&, QWidget*) { return asked = true; };
-  EXPECT_EQ(q3::WindowPrinter(&empty, pages, hooks).print().status,
+  EXPECT_EQ(q3::WindowPrinter(&empty, pages, boxes, hooks).print().status,
             q3::PrintStatus::NothingToPrint);
   empty.resize(300, 200);
   pages->setTabVisible(0, false);
-  EXPECT_EQ(q3::WindowPrinter(&empty, pages, hooks).printAll().status,
+  EXPECT_EQ(q3::WindowPrinter(&empty, pages, boxes, hooks).printAll().status,
             q3::PrintStatus::NothingToPrint);
   EXPECT_FALSE(asked);
   EXPECT_EQ(boxes.boxes.size(), 2u);
-  EXPECT_EQ(q3::printAllToPdf(nullptr, pdf("none.pdf")).status, q3::PrintStatus::NothingToPrint);
+  EXPECT_EQ(q3::printAllToPdf(nullptr, pdf("none.pdf"), boxes).status,
+            q3::PrintStatus::NothingToPrint);
 }
 
 TEST_F(Printing, PrintAllToPdfWithoutShowingTheWindow) {
   const std::vector<std::string> before = w.snapshot();
-  q3::PrintResult r = q3::printAllToPdf(w.pages, pdf("all.pdf"));
+  q3::PrintResult r = q3::printAllToPdf(w.pages, pdf("all.pdf"), boxes);
   EXPECT_EQ(r.status, q3::PrintStatus::Printed) << r.error.toStdString();
   EXPECT_EQ(pdfPages(readFile(pdf("all.pdf"))), 3);
   EXPECT_FALSE(w.win->isVisible());
@@ -356,7 +357,7 @@ TEST_F(Printing, PdfThatCannotBeWrittenWholeKeepsTheOldFile) {
   rlimit small = saved;
   small.rlim_cur = 4096;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  q3::PrintResult r = q3::printAllToPdf(w.pages, pdf("keep.pdf"));
+  q3::PrintResult r = q3::printAllToPdf(w.pages, pdf("keep.pdf"), boxes);
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(r.status, q3::PrintStatus::Failed);
@@ -364,7 +365,7 @@ TEST_F(Printing, PdfThatCannotBeWrittenWholeKeepsTheOldFile) {
   EXPECT_EQ(readFile(pdf("keep.pdf")), QByteArray("old pdf"));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.pdf"});
   // Without the limit the new document replaces the old one.
-  r = q3::printAllToPdf(w.pages, pdf("keep.pdf"));
+  r = q3::printAllToPdf(w.pages, pdf("keep.pdf"), boxes);
   EXPECT_EQ(r.status, q3::PrintStatus::Printed) << r.error.toStdString();
   EXPECT_EQ(pdfPages(readFile(pdf("keep.pdf"))), 3);
 }
@@ -383,7 +384,7 @@ TEST_F(Printing, PreviewShowsTheSheetsAndLeavesTheWindowAlone) {
     duringPreview = w.snapshot();
   };
   q3::PrintResult r =
-      q3::WindowPrinter(w.win.get(), w.pages, hooks).preview(q3::PrintScope::AllPages);
+      q3::WindowPrinter(w.win.get(), w.pages, boxes, hooks).preview(q3::PrintScope::AllPages);
   EXPECT_EQ(r.status, q3::PrintStatus::Printed);
   EXPECT_EQ(previewPages, 3);
   EXPECT_EQ(changed(before, duringPreview), "");

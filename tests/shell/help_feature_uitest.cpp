@@ -149,9 +149,10 @@ TEST_F(HelpWindowTest, PrintingLeavesWindowAndSettingsAsTheyWere) {
       return !c.cancel;
     };
     hooks.showAllPages = [&] { w.context().showAllPages(); };
-    const q3::PrintResult r = c.scope == q3::PrintScope::AllPages
-                                  ? q3::WindowPrinter(&w, w.pageControl(), hooks).printAll()
-                                  : q3::WindowPrinter(&w, w.pageControl(), hooks).print();
+    const q3::PrintResult r =
+        c.scope == q3::PrintScope::AllPages
+            ? q3::WindowPrinter(&w, w.pageControl(), w.context().dialogs, hooks).printAll()
+            : q3::WindowPrinter(&w, w.pageControl(), w.context().dialogs, hooks).print();
     EXPECT_EQ(r.status, c.status) << c.what << " " << r.error.toStdString();
     EXPECT_EQ(r.sheets, c.sheets) << c.what;
     const Snapshot after = snapshot(w);

@@ -188,7 +188,9 @@ TEST(UpdateCheckFlow, TheUsersChoice) {
     w.openSucceeds = c.openSucceeds;
     w.jobRunning = c.jobRunning;
     q3test::RecordingDialogs boxes;
-    q3::UpdateCheckFlow f(configFor(server), w.hooks());
+    q3::UpdateCheckFlowHooks hooks = w.hooks();
+    hooks.dialogs = &boxes;
+    q3::UpdateCheckFlow f(configFor(server), hooks);
     runUntilHandled(f);
     EXPECT_EQ(w.offered, std::vector<int>{7});
     EXPECT_EQ(w.kept, c.kept);

@@ -66,7 +66,7 @@ TEST(WebLinks, PagesOfTheServerInTheUsersLanguage) {
   q3test::RecordingDialogs boxes;
   for (const Case& c : cases) {
     LanguageScope lang(c.language);
-    EXPECT_TRUE(q3::openWebPage(QUrl("https://w.example.org"), c.page));
+    EXPECT_TRUE(q3::openWebPage(QUrl("https://w.example.org"), c.page, boxes));
   }
   ASSERT_EQ(catcher.urls.size(), std::size(cases));
   for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(catcher.urls[i], QUrl(cases[i].url));
@@ -79,9 +79,9 @@ TEST(WebLinks, FailureIsShownWithTheAddress) {
   {
     LanguageScope lang(2);
     // The offscreen desktop has no browser: opening fails.
-    EXPECT_FALSE(q3::openWebPage(QUrl("https://w.example.org"), q3::WebPage::Upload));
+    EXPECT_FALSE(q3::openWebPage(QUrl("https://w.example.org"), q3::WebPage::Upload, boxes));
   }
-  EXPECT_FALSE(q3::openWebPage(QUrl("https://w.example.org"), q3::WebPage::Manuals));
+  EXPECT_FALSE(q3::openWebPage(QUrl("https://w.example.org"), q3::WebPage::Manuals, boxes));
   ASSERT_EQ(boxes.boxes.size(), 2u);
   EXPECT_EQ(boxes.boxes[0].text,
             "Chyba při otevírání www odkazu https://w.example.org/cz/stahnout/upload !");
@@ -91,7 +91,7 @@ TEST(WebLinks, FailureIsShownWithTheAddress) {
 
   // Other schemes never reach the desktop, even when it has a handler.
   UrlCatcher catcher;
-  EXPECT_FALSE(q3::openWebLink(QUrl("file:///etc/passwd")));
+  EXPECT_FALSE(q3::openWebLink(QUrl("file:///etc/passwd"), boxes));
   EXPECT_TRUE(catcher.urls.empty());
   EXPECT_EQ(boxes.boxes.size(), 3u);
 }
@@ -212,7 +212,7 @@ TEST(AboutWindow, NamesTheProgramLicencesAndPlaces) {
   info.settingsFolder = "/tmp/q3-about/settings";
   info.errorLog = "/tmp/q3-about/ZAR.err";
   info.webSite = QUrl("https://w.example.org");
-  q3::AboutDialog about(info);
+  q3::AboutDialog about(info, boxes);
   const QString text = about.plainText();
   for (const char* part :
        {"QUELIN3 Setup", "RSKEY=104.00", "Qt 6.", "GNU LGPL v3", "zlib 1.", "zlib licence",
@@ -224,7 +224,7 @@ TEST(AboutWindow, NamesTheProgramLicencesAndPlaces) {
   // The places are links: a missing file opens its folder.
   auto* label = about.findChild<QLabel*>("LabelAbout");
   emit label->linkActivated(QUrl::fromLocalFile("/tmp/q3-about/settings").toString());
-  EXPECT_TRUE(q3::AboutDialog::openLink("https://w.example.org"));
+  EXPECT_TRUE(about.openLink("https://w.example.org"));
   EXPECT_EQ(catcher.urls, (std::vector<QUrl>{QUrl::fromLocalFile("/tmp/q3-about/settings"),
                                              QUrl("https://w.example.org")}));
   EXPECT_TRUE(label->text().contains("href=\"file:///tmp/q3-about\""));
@@ -233,19 +233,20 @@ TEST(AboutWindow, NamesTheProgramLicencesAndPlaces) {
 
 TEST(AboutWindow, SpeaksTheUsersLanguage) {
   app();
+  q3test::RecordingDialogs boxes;
   QTemporaryDir data;
   q3::AppPaths paths;
   paths.dataDir = data.path().toStdString() + "/";
   const char* titles[] = {"About", "Über Programm", "O programu"};
   for (int lang = 0; lang < 3; ++lang) {
     LanguageScope scope(lang);
-    q3::AboutDialog about(q3::AboutInfo::current(paths, "", QUrl("https://w.example.org")));
+    q3::AboutDialog about(q3::AboutInfo::current(paths, "", QUrl("https://w.example.org")), boxes);
     EXPECT_EQ(about.windowTitle(), titles[lang]);
     EXPECT_TRUE(about.plainText().contains(data.path()));
     EXPECT_TRUE(about.plainText().contains(data.path() + "/ZAR.err"));
   }
   LanguageScope scope(1);
-  EXPECT_TRUE(q3::AboutDialog(q3::AboutInfo{}).plainText().contains("Einstellungsordner"));
+  EXPECT_TRUE(q3::AboutDialog(q3::AboutInfo{}, boxes).plainText().contains("Einstellungsordner"));
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace {
 
 class HelpFeature : public QObject, public q3::Feature {
  public:
-  explicit HelpFeature(WindowContext& ctx) : m_w(&ctx.window) { bindCommands(); }
+  explicit HelpFeature(WindowContext& ctx) : m_ctx(ctx), m_w(&ctx.window) { bindCommands(); }
 
   const char* featureName() const override { return "help"; }
 
@@ -29,15 +29,16 @@ class HelpFeature : public QObject, public q3::Feature {
         connect(a, &QAction::triggered, this, f);
       }
     };
-    on("MenuContens", [this] { q3::openWebPage(server(), q3::WebPage::Manuals); });
-    on("MenuUpdate", [this] { q3::openWebPage(server(), q3::WebPage::Upload); });
+    on("MenuContens", [this] { q3::openWebPage(server(), q3::WebPage::Manuals, m_ctx.dialogs); });
+    on("MenuUpdate", [this] { q3::openWebPage(server(), q3::WebPage::Upload, m_ctx.dialogs); });
     on("MenuAbout", [this] {
       q3::AboutDialog(q3::AboutInfo::current(m_w->paths(), m_w->startOptions().debugLog, server()),
-                      m_w)
+                      m_ctx.dialogs, m_w)
           .exec();
     });
   }
 
+  WindowContext& m_ctx;
   MainWindow* m_w;
 };
 

@@ -63,7 +63,7 @@ int printPdf(const q3::StartOptions& options, QStringList args) {
       }
     }
     if (rc == 0) {
-      const q3::PrintResult r = q3::printAllToPdf(w.pageControl(), out);
+      const q3::PrintResult r = q3::printAllToPdf(w.pageControl(), out, console);
       if (r.status == q3::PrintStatus::Printed) {
         std::printf("%s: %d pages\n", out.toLocal8Bit().constData(), r.sheets);
       } else {

@@ -152,7 +152,7 @@ class MonitorWindowFeature : public QObject, public q3::Feature {
       : m_ctx(ctx),
         m_window(ctx),
         m_feature(
-            q3::LiveMonitorContext{ctx.params, m_window, m_clock,
+            q3::LiveMonitorContext{ctx.params, m_window, m_clock, ctx.dialogs,
                                    [&ctx]() -> q3::ConnectionSupervisor* {
                                      return ctx.link ? &ctx.link->supervisor() : nullptr;
                                    },

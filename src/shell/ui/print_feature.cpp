@@ -90,7 +90,7 @@ class PrintFeature : public QObject, public q3::Feature {
     // A control still being edited gives its value up first.
     h.takeOverEdit = [this] { m_w->programAfterChangeBox()->setFocus(); };
     h.showAllPages = [this] { m_ctx.showAllPages(); };
-    return q3::WindowPrinter(m_w, m_w->pageControl(), h);
+    return q3::WindowPrinter(m_w, m_w->pageControl(), m_ctx.dialogs, h);
   }
 
   WindowContext& m_ctx;

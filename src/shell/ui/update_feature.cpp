@@ -54,9 +54,11 @@ class UpdateFeature : public q3::Feature {
       m_w->statusPanel(0)->setText(t ? QString::fromUtf8(q3::ml(t)) : QString());
     };
     h.showOffer = [this](const q3::PatchOffer& o) {
-      return q3::showUpdateWindow(o, m_w, q3::openWebLink);
+      return q3::showUpdateWindow(
+          o, m_w, [this](const QUrl& u) { return q3::openWebLink(u, m_ctx.dialogs); });
     };
-    h.openLink = q3::openWebLink;
+    h.openLink = [this](const QUrl& u) { return q3::openWebLink(u, m_ctx.dialogs); };
+    h.dialogs = &m_ctx.dialogs;
     h.unitJobRunning = [this] { return unitJobRunning(); };
     h.closeProgram = [this] { m_w->close(); };
     h.keepDeclined = [this](int n) {

@@ -50,7 +50,8 @@ AboutInfo AboutInfo::current(const AppPaths& paths, const std::string& debugLog,
   return info;
 }
 
-AboutDialog::AboutDialog(const AboutInfo& info, QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(const AboutInfo& info, UserDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), m_dialogs(dialogs) {
   setObjectName("FormAbout");
   setWindowTitle(tr3("###About##Über Programm##O programu"));
 
@@ -98,7 +99,7 @@ AboutDialog::AboutDialog(const AboutInfo& info, QWidget* parent) : QDialog(paren
   label->setWordWrap(true);
   label->setTextInteractionFlags(Qt::TextBrowserInteraction);
   label->setOpenExternalLinks(false);
-  connect(label, &QLabel::linkActivated, this, [](const QString& link) { openLink(link); });
+  connect(label, &QLabel::linkActivated, this, [this](const QString& link) { openLink(link); });
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   buttons->setObjectName("ButtonAboutOk");
@@ -116,8 +117,8 @@ QString AboutDialog::plainText() const {
 
 bool AboutDialog::openLink(const QString& link) {
   const QUrl url(link);
-  if (url.isLocalFile()) return openLocalPath(url.toLocalFile());
-  return openWebLink(url);
+  if (url.isLocalFile()) return openLocalPath(url.toLocalFile(), m_dialogs);
+  return openWebLink(url, m_dialogs);
 }
 
 }  // namespace q3

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/app_paths.h"
+#include "text/user_dialogs.h"
 
 namespace q3 {
 
@@ -26,13 +27,17 @@ struct AboutInfo {
 class AboutDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit AboutDialog(const AboutInfo& info, QWidget* parent = nullptr);
+  // dialogs: where a link that cannot be opened is told.
+  AboutDialog(const AboutInfo& info, UserDialogs& dialogs, QWidget* parent = nullptr);
 
   // The text of the window as the user reads it (for logs and tests).
   QString plainText() const;
   // Opens a link of the window: web addresses through the web-link rules,
   // local ones with the desktop's file handler.
-  static bool openLink(const QString& link);
+  bool openLink(const QString& link);
+
+ private:
+  UserDialogs& m_dialogs;
 };
 
 }  // namespace q3
