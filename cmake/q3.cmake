@@ -34,16 +34,33 @@ function(q3_ui_library name)
   endif()
 endfunction()
 
-# q3_test(NAME SOURCES... DEPS ... [LABELS ...]): one GoogleTest program, run by ctest.
-# Core tests carry the label "core" so the sanitizer builds can pick them.
+# q3_test(NAME SOURCES... DEPS ... [LABELS ...]): one GoogleTest program whose
+# cases ctest runs one by one (gtest_discover_tests, listed when ctest runs),
+# so `ctest -j` runs them side by side; each case is a process of its own
+# with its own temporary and settings folders (tests/support/test_main.cpp).
+# Core tests carry the label "core" so the sanitizer builds can pick them;
+# "e2e" marks programs whose cases start other programs (the tool, the
+# simulated unit) and run at the wall clock's pace.
+include(GoogleTest)
 function(q3_test name)
   cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
-  add_test(NAME ${name} COMMAND ${name})
-  # Every test program has a port-release socket name of its own, so a window
-  # under test never takes (or reaches) the one of a program running here.
-  set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}" TIMEOUT 600
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;Q3_SOURCE_DIR=${PROJECT_SOURCE_DIR};Q3_BINARY_DIR=${PROJECT_BINARY_DIR};QUELIN3_PORT_SERVER=quelin3-test-${name}")
+  target_link_libraries(${name} PRIVATE ${A_DEPS} q3testmain GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_MODE PRE_TEST
+                       DISCOVERY_TIMEOUT 60 TEST_LIST ${name}_TESTS)
+  # Every test program has a port-release socket name of its own (each
+  # process adds its id), so a window under test never takes (or reaches) the
+  # one of a program running here. The list-valued properties are set by a
+  # script of our own: gtest_discover_tests would split them.
+  set(labels "${A_LABELS}")
+  set(env "QT_QPA_PLATFORM=offscreen;Q3_SOURCE_DIR=${PROJECT_SOURCE_DIR};Q3_BINARY_DIR=${PROJECT_BINARY_DIR};QUELIN3_PORT_SERVER=quelin3-test-${name}")
+  file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake CONTENT [=[
+foreach(_test IN LISTS @name@_TESTS)
+  set_tests_properties("${_test}" PROPERTIES LABELS "@labels@" TIMEOUT 300
+                       ENVIRONMENT "@env@")
+endforeach()
+]=] @ONLY)
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
+               ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
 endfunction()

@@ -1,6 +1,7 @@
 // The owner of one link.
 #include "link/link_session.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -8,17 +9,36 @@
 
 namespace q3 {
 namespace {
-int64_t nowUs() {
-  using namespace std::chrono;
-  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
+
+class WallClockPace final : public LinkPace {
+ public:
+  int64_t nowUs() override {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+  }
+  void sleepUntilUs(int64_t us) override {
+    const int64_t wait = us - nowUs();
+    if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
+  }
+};
+
 }  // namespace
 
+LinkPace& wallClockPace() {
+  static WallClockPace pace;
+  return pace;
+}
+
 LinkSession::LinkSession(ParamModel& model, AppClock& clock, StatusSink* status,
-                         const StartOptions& options)
+                         const StartOptions& options, const LinkSetup& setup)
     : m_clock(clock),
-      m_com(std::make_unique<ProtocolEngine>(clock, true)),
+      m_pace(setup.pace ? *setup.pace : wallClockPace()),
+      m_threads(setup.threads),
+      m_com(std::make_unique<ProtocolEngine>(clock, setup.threads)),
       m_sup(std::make_unique<ConnectionSupervisor>(*m_com, model, clock)) {
+  if (!setup.threads) m_com->setThreadless(true);
+  if (setup.devices) m_com->setDeviceFactory(setup.devices);
+  if (setup.ports) m_com->numbering().setLister(setup.ports);
   // Devices keep their COM numbers in ports.ini of the data folder; the extra
   // devices (a simulated unit's pseudo-terminal) are listed while they exist.
   m_com->numbering().setStorePath(dataFolder(options).empty() ? std::string()
@@ -122,16 +142,29 @@ void LinkSession::tick() {
 }
 
 bool LinkSession::runUntil(const std::function<bool()>& pred, int timeoutMs) {
-  const int64_t start = nowUs();
+  const int64_t start = m_pace.nowUs();
   int64_t next = start;
   while (!pred()) {
-    if (nowUs() - start > int64_t(timeoutMs) * 1000) return false;
+    if (m_pace.nowUs() - start > int64_t(timeoutMs) * 1000) return false;
     next += 50000;
-    const int64_t wait = next - nowUs();
-    if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
+    waitUntil(next);
     tick();
   }
   return true;
+}
+
+void LinkSession::waitUntil(int64_t us) {
+  if (m_threads) {
+    m_pace.sleepUntilUs(us);
+    return;
+  }
+  // What the port threads and the engine thread would do meanwhile: about
+  // one step of each port and one engine pass every millisecond.
+  for (int64_t now = m_pace.nowUs(); now < us; now = m_pace.nowUs()) {
+    m_pace.sleepUntilUs(std::min(us, now + 1000));
+    m_com->ioStepAll();
+    m_com->enginePass();
+  }
 }
 
 }  // namespace q3

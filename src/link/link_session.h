@@ -6,6 +6,7 @@
 // advances it, or tick() does for drivers without a window.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,12 +16,41 @@
 #include "base/event.h"
 #include "base/start_options.h"
 #include "link/operation_status.h"
+#include "link/port_scan.h"
 #include "link/protocol_engine.h"
+#include "link/serial_device.h"
 #include "link/supervisor.h"
 
 namespace q3 {
 
 class ParamModel;
+
+// How a console driver's ticks keep time (LinkSession::runUntil). The
+// program's pace is the wall clock; a test's virtual pace moves to each
+// moment at once, so a minute of link time costs milliseconds.
+class LinkPace {
+ public:
+  virtual ~LinkPace() = default;
+  // Now, in microseconds of a monotonic clock.
+  virtual int64_t nowUs() = 0;
+  // Returns once nowUs() has reached us.
+  virtual void sleepUntilUs(int64_t us) = 0;
+};
+
+// The wall clock: steady_clock, and the calling thread sleeps.
+LinkPace& wallClockPace();
+
+// Where a session's ports come from and who runs its engine and ports. The
+// defaults are the program's: the system's serial ports, the engine and port
+// threads, the wall clock. Without threads the session runs the engine passes
+// and port steps itself while runUntil() waits, one round per millisecond of
+// its pace (tests: in-memory lines on a virtual pace, no thread at all).
+struct LinkSetup {
+  DeviceFactory devices;        // empty: the real serial ports
+  PortNumbering::Lister ports;  // empty: the system's port list
+  bool threads = true;          // false: no engine thread, no port threads
+  LinkPace* pace = nullptr;     // nullptr: wallClockPace()
+};
 
 // One COM port as the session's users see it: a value, taken when asked.
 struct PortState {
@@ -35,8 +65,10 @@ class LinkSession {
  public:
   // status: the status slots the view writes to (nullptr: no view); options:
   // the program's start options (extra devices, the data folder's ports.ini).
+  // setup: where the ports come from and how the session is run (the
+  // defaults are the program's).
   LinkSession(ParamModel& model, AppClock& clock, StatusSink* status,
-              const StartOptions& options = {});
+              const StartOptions& options = {}, const LinkSetup& setup = {});
   ~LinkSession();
   LinkSession(const LinkSession&) = delete;
   LinkSession& operator=(const LinkSession&) = delete;
@@ -95,18 +127,24 @@ class LinkSession {
 
   // Console drivers: one tick (TMR += 50 ms, then the supervisor's turn).
   void tick();
-  // Ticks in step with the wall clock until pred holds or timeoutMs passed.
+  // Ticks in step with the pace (the wall clock unless the setup gave
+  // another) until pred holds or timeoutMs passed.
   bool runUntil(const std::function<bool()>& pred, int timeoutMs);
   int ticks() const { return m_ticks; }
 
  private:
+  // Waits until the pace reaches us; without threads, runs the port steps and
+  // engine passes of the time waited.
+  void waitUntil(int64_t us);
+
   AppClock& m_clock;
+  LinkPace& m_pace;
+  bool m_threads = true;
   std::unique_ptr<ProtocolEngine> m_com;
   std::unique_ptr<ConnectionSupervisor> m_sup;
   std::unique_ptr<OperationStatusView> m_view;
   Event<const FoundUnit&> m_unitFound;
   int m_ticks = 0;
-  int64_t m_startUs = -1;
 };
 
 }  // namespace q3

@@ -61,7 +61,10 @@ class MemoryDevice final : public SerialDevice {
  public:
   explicit MemoryDevice(std::shared_ptr<MemoryLine> line) : m_line(std::move(line)) {}
   bool open(const std::string&, int baud) override {
-    if (!m_line) return false;
+    if (!m_line) {
+      m_failure = OpenFailure::Gone;
+      return false;
+    }
     if (const int d = m_line->openDelayMs.load())
       std::this_thread::sleep_for(std::chrono::milliseconds(d));
     if (m_line->failOpen.load()) {
@@ -115,8 +118,12 @@ DeviceFactory MemoryLineSet::factory() const {
   auto lines = m_lines;  // the factory keeps its own copy of the table
   return [lines](const std::string& path) -> std::unique_ptr<SerialDevice> {
     auto it = lines.find(path);
-    return std::make_unique<MemoryDevice>(it == lines.end() ? nullptr : it->second);
+    return deviceOn(it == lines.end() ? nullptr : it->second);
   };
+}
+
+std::unique_ptr<SerialDevice> MemoryLineSet::deviceOn(std::shared_ptr<MemoryLine> line) {
+  return std::make_unique<MemoryDevice>(std::move(line));
 }
 
 }  // namespace q3

@@ -54,6 +54,8 @@ class MemoryLineSet {
   std::shared_ptr<MemoryLine> add(const std::string& path);
   std::shared_ptr<MemoryLine> find(const std::string& path) const;
   DeviceFactory factory() const;
+  // A device on line; on no line (nullptr) it cannot be opened: the device is gone.
+  static std::unique_ptr<SerialDevice> deviceOn(std::shared_ptr<MemoryLine> line);
 
  private:
   std::map<std::string, std::shared_ptr<MemoryLine>> m_lines;

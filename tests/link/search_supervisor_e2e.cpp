@@ -1,6 +1,9 @@
 // End to end: the real search, supervisor and engine with their threads, over
 // a pseudo-terminal to quelin3-unit-sim running as a separate process, with
-// the time base following the wall clock as in the window.
+// the time base following the wall clock as in the window. One whole
+// programming keeps the threads of a session under ThreadSanitizer; every
+// other case of the session (protocols, line rates, faults, noisy lines,
+// pulled cables) runs without threads on virtual time: session_virtual_test.cpp.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -127,95 +130,6 @@ class E2eLink : public ::testing::Test {
   std::vector<std::string> m_simArgs;
 };
 
-TEST_F(E2eLink, A3150UnitIsFoundByTheFirstProbeAndChecked) {
-  startSim({});
-  ASSERT_TRUE(until([&] { return sup().connected(); }, 3000));
-  EXPECT_EQ(session->com().protocol(), 3150);
-  EXPECT_TRUE(status.shown(1, "Quelin3 v104 connected"));
-  EXPECT_FALSE(logHas("Send Again"));
-  EXPECT_FALSE(logHas("(WCOM)"));
-  ASSERT_TRUE(connectAndCheck());
-  EXPECT_TRUE(model.unitImageValid());
-  EXPECT_EQ(sup().versionState(), 2);
-}
-
-// Family A units answer the identify command of their protocol; a
-// pseudo-terminal has no line rate, so the 115200 Bd unit may answer the
-// 57600 Bd row of its protocol.
-TEST_F(E2eLink, FamilyAProtocol1Unit) {
-  startSim({"--protocol", "1"});
-  ASSERT_TRUE(until([&] { return sup().connected(); }, 5000));
-  EXPECT_EQ(session->com().protocol(), 1);
-  EXPECT_EQ(session->com().conn.frameOverhead, 16);
-  EXPECT_TRUE(logHas("Send Once (WCOM)"));
-  ASSERT_TRUE(connectAndCheck(15000));
-  EXPECT_TRUE(model.unitImageValid());
-}
-
-TEST_F(E2eLink, FamilyAProtocol2Unit) {
-  startSim({"--protocol", "2", "--baud", "115200"});
-  ASSERT_TRUE(until([&] { return sup().connected(); }, 5000));
-  // A sum-check unit ignores the CRC probe. A pseudo-terminal has no line
-  // rate, so the 57600 Bd sum row may find it before the 115200 Bd one.
-  EXPECT_EQ(session->com().protocol(), 2);
-  ASSERT_TRUE(connectAndCheck(15000));
-  EXPECT_TRUE(model.unitImageValid());
-}
-
-// The simulated unit answers only at its own line rate, as a real one does:
-// each probe row reaches only the units of its rate.
-TEST_F(E2eLink, UnitsAnswerOnlyAtTheirLineRate) {
-  struct Case {
-    const char* protocol;
-    const char* baud;
-    bool found;
-  } cases[] = {{"3300", "115200", true},
-               {"1", "115200", true},
-               {"3150", "115200", false},
-               {"3300", "57600", false}};
-  for (const Case& c : cases) {
-    startSim({"--protocol", c.protocol, "--baud", c.baud});
-    EXPECT_EQ(until([&] { return sup().connected(); }, c.found ? 8000 : 4000), c.found)
-        << c.protocol << " at " << c.baud;
-    if (c.found) EXPECT_EQ(session->com().protocol(), std::atoi(c.protocol));
-    session.reset();  // a fresh search for the next unit
-    sim.stop();
-  }
-}
-
-TEST_F(E2eLink, UnmatchedUnitIsLeftAlone) {
-  startSim({"--key", "105"});
-  until([&] { return sup().connected(); }, 2500);
-  EXPECT_FALSE(sup().connected());
-  const auto* e = status.last(1);
-  ASSERT_NE(e, nullptr);
-  EXPECT_NE(e->text.find("v105 (unmatched)"), std::string::npos) << e->text;
-  EXPECT_EQ(simFrames(0x41), 0);
-}
-
-TEST_F(E2eLink, EchoingPortIsAbandoned) {
-  startSim({"--echo"});
-  until([&] { return logHas("ECHO !"); }, 3000);
-  EXPECT_TRUE(logHas("ECHO !"));
-  EXPECT_TRUE(logHas("FAIL PORT - Close port"));
-  EXPECT_FALSE(sup().connected());
-}
-
-TEST_F(E2eLink, SubversionMessageAndNoParameterCheck) {
-  startSim({"--version-minor", "1"});
-  ASSERT_TRUE(until([&] { return !dialogs.messages.empty(); }, 5000));
-  EXPECT_EQ(dialogs.messages[0],
-            "Unmatched subversion of PC and Ignition programs!  PC-104.00, ZAR-104.01");
-  until([&] { return false; }, 1500);
-  EXPECT_TRUE(sup().connected());
-  EXPECT_EQ(simFrames(0x41), 0);  // no block of the parameter memory was read
-  ASSERT_TRUE(result(Operation::ConnectionCheck));
-  EXPECT_EQ(result(Operation::ConnectionCheck)->cause, Cause::VersionMismatch);
-  EXPECT_EQ(result(Operation::ConnectionCheck)->versionMinor, 1);
-  EXPECT_FALSE(status.shown(2, "Checking: OK"));
-  EXPECT_EQ(sup().versionState(), 1);
-}
-
 TEST_F(E2eLink, ProgramAllAndProgramOneBlock) {
   startSim({});
   ASSERT_TRUE(connectAndCheck());
@@ -249,92 +163,6 @@ TEST_F(E2eLink, ProgramAllAndProgramOneBlock) {
   EXPECT_EQ(reads, 1);
   EXPECT_EQ(simFrames(0x05), 1);
   EXPECT_EQ(simFrames(0x45), 1);
-}
-
-// The unit's memory changes between reads once the connection check (two
-// reads of every block) is done: Read must leave the image alone.
-TEST_F(E2eLink, ReadLeavesTheImageAloneWhenTwoReadsDisagree) {
-  startSim({"--unstable", "200:2"});
-  ASSERT_TRUE(connectAndCheck());
-  model.image().setByte(500, uint8_t(model.image().byte(500) ^ 0x55));
-  model.setChangeMark(500);
-  const ParamImage before = model.image();
-  status.entries.clear();
-  sup().requestRead();
-  const OperationResult* r = waitFor(Operation::Read, 20000);
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->cause, Cause::Mismatch);
-  EXPECT_EQ(r->firstDifference, 200);
-  EXPECT_TRUE(status.shown(2, "Verify error !"));
-  EXPECT_FALSE(status.shown(2, "Verify: OK"));
-  EXPECT_TRUE(model.image() == before);
-  EXPECT_TRUE(model.changeMark(500));
-}
-
-// A protocol that carries fewer than 150 data bytes per frame cannot bring
-// the identification block whole: the check says why and never passes.
-TEST_F(E2eLink, ShortFrameProtocolRefusesTheIdentificationWithItsReason) {
-  startSim({"--protocol", "3100"});
-  const std::string why =
-      "The unit's protocol carries fewer than 150 bytes per frame: its identification block "
-      "cannot be read whole.";
-  const OperationResult* r = waitFor(Operation::ConnectionCheck, 8000);
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->cause, Cause::Refused);
-  EXPECT_EQ(r->refusal, JobRefusal::IdentNeedsFullFrame);
-  EXPECT_TRUE(status.shown(2, why));
-  EXPECT_FALSE(status.shown(2, "Checking: OK"));
-  EXPECT_FALSE(model.unitImageValid());
-}
-
-TEST_F(E2eLink, ProgramAtOnePercentCorruptionIsStillVerified) {
-  // One frame in a hundred arrives damaged (a 152-byte frame, 1e-4 per byte).
-  startSim({"--corrupt", "0.0001", "--seed", "7"});
-  ASSERT_TRUE(connectAndCheck(20000));
-  for (int i = 0; i < 1050; ++i) model.image().setByte(i, model.unitImage().byte(i) ^ (i & 1));
-  model.sanitize();
-  ASSERT_TRUE(sup().requestProgram());
-  const OperationResult* r = waitFor(Operation::Program, 40000);
-  ASSERT_TRUE(r);
-  EXPECT_TRUE(r->ok()) << describe(*r);
-  EXPECT_TRUE(status.shown(2, "Program device: OK"));
-  EXPECT_TRUE(model.unitImage() == model.image());
-}
-
-TEST_F(E2eLink, PulledCableDuringProgrammingNeverReportsSuccess) {
-  startSim({});
-  ASSERT_TRUE(connectAndCheck());
-  for (int i = 0; i < 1050; ++i) model.image().setByte(i, model.unitImage().byte(i) ^ 2);
-  model.sanitize();
-  clearSimLog();
-  sup().requestProgram();
-  // The cable is pulled once the second block has been written.
-  ASSERT_TRUE(until([&] { return simFrames(0x02) > 0; }, 10000));
-  pullCable();
-  until([&] { return !sup().connected(); }, 20000);
-  const OperationResult* r = result(Operation::Program);
-  ASSERT_TRUE(r);
-  // The frame in flight may have been cut short: silent or damaged, never a success.
-  EXPECT_TRUE(r->cause == Cause::UnitSilent || r->cause == Cause::LineErrors) << describe(*r);
-  // Lost while it was written: the programming failed, nothing was compared.
-  EXPECT_TRUE(status.shown(2, "Program device: error !"));
-  EXPECT_FALSE(status.shown(2, "Verify error !"));
-  EXPECT_FALSE(status.shown(2, "Program device: OK"));
-  EXPECT_FALSE(sup().connected());
-  EXPECT_EQ(status.last(1)->text, "No connection with PC...");
-  EXPECT_FALSE(model.unitImageValid());
-}
-
-TEST_F(E2eLink, PollFailuresDisconnectAndTheSearchFindsTheUnitAgain) {
-  startSim({});
-  ASSERT_TRUE(connectAndCheck());
-  pullCable();
-  ASSERT_TRUE(until([&] { return !sup().connected(); }, 8000));
-  EXPECT_EQ(status.last(1)->text, "No connection with PC...");
-  plugIn();
-  status.entries.clear();
-  ASSERT_TRUE(connectAndCheck(15000));
-  EXPECT_TRUE(status.shown(1, "Quelin3 v104 connected"));
 }
 
 }  // namespace

@@ -40,6 +40,9 @@ q3::UpdateCheckRequest requestFor(const QUrl& server) {
 }
 
 CheckRun runCheck(const q3::UpdateCheckRequest& req) {
+  // The check's timers and sockets need the application's event loop from
+  // the start, also when this is the first test of its process.
+  q3test::coreApp();
   CheckRun run;
   q3::UpdateCheck check;
   QElapsedTimer t;

@@ -179,6 +179,7 @@ TEST(UpdateWindow, WwwOpensThePageAndStaysOpen) {
 }
 
 TEST(UpdateWindow, AHugeSingleLineTextShowsAtOnceAndStaysResponsive) {
+  app();
   // 9.5 MB without a line break: capped and broken into lines before layout.
   q3::PatchOffer o = offer(true, true);
   o.text = std::string(9'500'000, 'w');

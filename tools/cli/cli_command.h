@@ -7,6 +7,10 @@
 
 #include "base/start_options.h"
 
+namespace q3 {
+struct LinkSetup;
+}
+
 namespace q3cli {
 
 struct CliCommand {
@@ -26,5 +30,17 @@ const std::vector<CliCommand>& commands();
 // What the environment said, read once by main() before any command runs
 // (settings folder, extra devices, servers); commands take it from here.
 const q3::StartOptions& startOptions();
+
+// Where the link sessions of the unit commands reach their ports, and how
+// they are run: the program's own (the system's serial ports, the engine and
+// port threads, the wall clock) unless a test that runs the commands in its
+// own process gives in-memory lines on a virtual clock.
+const q3::LinkSetup& linkSetup();
+void setLinkSetup(const q3::LinkSetup& setup);
+
+// One command line (argv[0] the program, argv[1] the command): reads the
+// environment into startOptions(), takes --language, runs the command and
+// returns the exit code.
+int toolMain(int argc, char** argv);
 
 }  // namespace q3cli

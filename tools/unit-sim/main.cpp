@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "sim_line.h"
 #include "sim_unit.h"
 
 namespace {
@@ -266,54 +266,27 @@ int main(int argc, char** argv) {
   signal(SIGHUP, onSignal);
   signal(SIGPIPE, SIG_IGN);
 
-  const double byteUs = pace ? 10e6 / baud : 0;
-  struct Timed {
-    int64_t at;
-    uint8_t b;
-  };
-  std::deque<Timed> inbound, outbound;
-  int64_t inFree = 0, outFree = 0, lastSave = nowUs();
-  std::vector<uint8_t> answer;
+  q3sim::SimLine line(unit, baud, pace, delayMs);
+  int64_t lastSave = nowUs();
+  std::vector<uint8_t> toProgram;
   uint8_t buf[4096];
   while (!g_quit) {
     int64_t now = nowUs();
     int timeoutMs = 1;
-    if (inbound.empty() && outbound.empty()) timeoutMs = 20;
+    if (line.idle()) timeoutMs = 20;
     pollfd p{fd, POLLIN, 0};
     poll(&p, 1, timeoutMs);
     now = nowUs();
-    ssize_t n = read(fd, buf, sizeof buf);
-    // Sent at another line rate, the bytes never reach the unit intact.
-    if (n > 0 && !anyRate && !lineRateMatches(slaveFd, baud)) n = 0;
-    // Bytes reach the unit at the line rate: each takes 10 bit times.
-    for (ssize_t k = 0; k < n; ++k) {
-      inFree = std::max(inFree, now) + int64_t(byteUs);
-      inbound.push_back({inFree, buf[k]});
-    }
-    answer.clear();
-    while (!inbound.empty() && inbound.front().at <= now) {
-      const uint8_t b = inbound.front().b;
-      const int64_t at = inbound.front().at;
-      inbound.pop_front();
-      unit.receive(&b, 1, at / 1000, answer);
-    }
-    const int64_t sendAt = now + int64_t(delayMs) * 1000;
-    for (uint8_t b : answer) {
-      outFree = std::max(outFree, sendAt) + int64_t(byteUs);
-      outbound.push_back({outFree, b});
-    }
-    int m = 0;
-    while (!outbound.empty() && outbound.front().at <= now && m < int(sizeof buf)) {
-      buf[m++] = outbound.front().b;
-      outbound.pop_front();
-    }
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n > 0) line.fromProgram(buf, int(n), now, anyRate || lineRateMatches(slaveFd, baud));
+    toProgram.clear();
+    line.step(now, toProgram, sizeof buf);
+    const int m = int(toProgram.size());
     if (m > 0) {
-      const ssize_t w = write(fd, buf, size_t(m));
-      if (w < m) {
-        // The terminal is full: put back what did not go out.
-        for (int k = m - 1; k >= int(std::max<ssize_t>(w, 0)); --k)
-          outbound.push_front({now, buf[k]});
-      }
+      const ssize_t w = write(fd, toProgram.data(), size_t(m));
+      // The terminal is full: put back what did not go out.
+      const int sent = int(std::max<ssize_t>(w, 0));
+      if (sent < m) line.putBack(toProgram.data() + sent, m - sent, now);
     }
     if (!memFile.empty() && unit.memoryDirty && now - lastSave > 500000) {
       unit.saveMemory(memFile);

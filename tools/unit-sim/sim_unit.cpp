@@ -224,7 +224,7 @@ void SimUnit::announcePickupBlock(int64_t now) {
   put16(monitor, MonitorWord::PickupBlockLength, int(m_pickup.size()));
 }
 
-void SimUnit::emit(uint8_t b, std::vector<uint8_t>& out) {
+void SimUnit::putOnLine(uint8_t b, std::vector<uint8_t>& out) {
   if (m_cfg.drop > 0 && m_uni(m_rng) < m_cfg.drop) return;
   if (m_cfg.corrupt > 0 && m_uni(m_rng) < m_cfg.corrupt) {
     uint8_t mask = 0;
@@ -241,7 +241,7 @@ void SimUnit::sendFrame(uint8_t* frame, int n, std::vector<uint8_t>& out, bool f
   }
   ++framesAnswered;
   if (frameLog) frameLog("OUT", frame, n);
-  for (int i = 0; i < n; ++i) emit(frame[i], out);
+  for (int i = 0; i < n; ++i) putOnLine(frame[i], out);
 }
 
 void SimUnit::applyTestBits(const uint8_t* req) {
@@ -256,7 +256,7 @@ void SimUnit::appendPickupBlock(const uint8_t* req, std::vector<uint8_t>& out) {
   // While the program asks for it (request byte 23) the answer announces a
   // block in monitor bytes 128..131 and word 49, and the block follows it.
   if (req[23] != 1 || m_pickup.empty()) return;
-  for (uint8_t b : m_pickup) emit(b, out);
+  for (uint8_t b : m_pickup) putOnLine(b, out);
 }
 
 void SimUnit::receive(const uint8_t* data, int n, int64_t now, std::vector<uint8_t>& out) {

@@ -97,7 +97,7 @@ class SimUnit {
   void handleA(int64_t nowMs, std::vector<uint8_t>& out);
   void handleB(const uint8_t* req, int64_t nowMs, std::vector<uint8_t>& out);
   void sendFrame(uint8_t* frame, int n, std::vector<uint8_t>& out, bool familyA);
-  void emit(uint8_t b, std::vector<uint8_t>& out);
+  void putOnLine(uint8_t b, std::vector<uint8_t>& out);
   void applyTestBits(const uint8_t* req);
   void appendPickupBlock(const uint8_t* req, std::vector<uint8_t>& out);
   void makePickupBlock(int64_t nowMs);
