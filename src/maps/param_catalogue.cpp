@@ -130,6 +130,9 @@ std::string entryCaption(const CatalogueEntry& e, int lang) {
     return trimCaption(entryText(*t, resolvedLanguage(lang)));
   if (e.spec->caption && *e.spec->caption)
     return trimCaption(ml(e.spec->caption, resolvedLanguage(lang)));
+  if (e.spec->group)
+    if (const TextEntry* t = textEntry(TextKind::Caption, e.spec->group))
+      return trimCaption(entryText(*t, resolvedLanguage(lang)));
   return e.spec->name;
 }
 

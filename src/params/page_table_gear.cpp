@@ -37,7 +37,7 @@ const ControlSpec kTable[] = {
     {"UpDownPocetGear", K::Spin, ImageByte::GearCount, 0, 1, 0, 1, 6, 1,
      "###Number of gear##Anzahl der Gänge##Počet stupňů"},
     {"RadioGroupSpeedMode", K::RadioIndex, ImageByte::SpeedMode, 0, 1, 0, 0, 1, 1, nullptr,
-     kSpeedModes},
+     kSpeedModes, "GroupBoxPulsuProSpeed"},
     {"UpDownPulsuProSpeed", K::SpinWord, ImageWord::SpeedPulses, 0, 1, 0, 1, 32000, 1,
      "###Speed sensor constant##Tachogeber-Konstante##Konstanta snímače rychlosti"},
     {"UpDownGearAutoTime", K::Spin, ImageByte::GearAutoTime, 0, 1, 0, 1, 100, 1,

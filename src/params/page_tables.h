@@ -40,6 +40,9 @@ struct ControlSpec {
   int step = 1;
   const char* caption = nullptr;  // caption until the text tables give one
   std::span<const Item> items = {};
+  // A control without a caption of its own is named by the captioned group
+  // it stands in (objectName of the group box).
+  const char* group = nullptr;
 };
 
 TransferKind transferKind(Kind k);
