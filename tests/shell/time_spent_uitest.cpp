@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QTabWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -42,31 +44,43 @@ TEST(TimeSpent, TheAdvanceEditorCountsTheCellOfTheOperatingPoint) {
     params.image().setByte(ImageByte::AdvMap, 1);
     const int col = 5;
     const int rpm = params.image().byte(ImageByte::RpmAdv + col) * 100;
-    // The answer of a unit held there, as the link stores it before each
-    // tick (without a unit the window clears the buffer).
+    // The answers of a unit held at two operating points, as the link stores
+    // them before each tick (without a unit the window clears the buffer).
     q3::MonitorBuffer& mon = params.monitor();
-    auto answer = [&] {
-      auto word = [&](int w, int v) {
-        mon.setByte(2 * w, v & 0xFF);
-        mon.setByte(2 * w + 1, v >> 8);
-      };
-      word(MonitorWord::EngineSpeed, rpm);
-      word(MonitorWord::LoadValue, 20);  // the fifth throttle breakpoint
-      mon.setByte(MonitorByte::LoadSensor, 1);
+    auto hold = [&](int speed, int throttle, int ticks) {
+      for (int i = 0; i < ticks; ++i) {
+        auto word = [&](int w, int v) {
+          mon.setByte(2 * w, v & 0xFF);
+          mon.setByte(2 * w + 1, v >> 8);
+        };
+        word(MonitorWord::EngineSpeed, speed);
+        word(MonitorWord::LoadValue, throttle);
+        mon.setByte(MonitorByte::LoadSensor, 1);
+        form.core().tick();
+      }
     };
-    for (int i = 0; i < 40; ++i) {
-      answer();
-      form.core().tick();
-    }
+    const int other = params.image().byte(ImageByte::RpmAdv + col + 2) * 100;
+    hold(rpm, 20, 40);    // the fifth throttle breakpoint (the first ticks load the settings)
+    hold(other, 40, 20);  // the seventh
+    hold(0, 0, 20);       // the engine stopped: nothing counts
     auto* editor = form.findChild<q3::MapEditor*>("TabAdvance");
     ASSERT_NE(editor, nullptr);
     const std::vector<double>& one = editor->cellTimes(0);
     ASSERT_FALSE(one.empty());
     const double total = std::accumulate(one.begin(), one.end(), 0.0);
-    EXPECT_GT(total, 1.0);
-    EXPECT_DOUBLE_EQ(one[q3::cellIndex(col, 4)], total);
+    const double first = one[q3::cellIndex(col, 4)], second = one[q3::cellIndex(col + 2, 6)];
+    EXPECT_NEAR(first, 2.0, 0.1);
+    EXPECT_NEAR(second, 1.0, 1e-9);  // 20 ticks of 50 ms
+    EXPECT_NEAR(total, first + second, 1e-9);
     EXPECT_TRUE(editor->cellTimes(1).empty());  // advance map 2 never ran
     EXPECT_FALSE(editor->timeShading());        // off until chosen
+    if (const char* shots = std::getenv("Q3_SCREENSHOT_DIR")) {
+      editor->setTimeShading(true);
+      form.resize(1280, 800);
+      form.pageControl()->setCurrentIndex(3);
+      QApplication::processEvents();
+      form.grab().save(QString(shots) + "/advance_map_time_shading.png");
+    }
   }
   fs::remove_all(dir);
 }

@@ -27,7 +27,7 @@
 namespace {
 
 const char* const kTitle = "###Compare settings##Einstellungen vergleichen##Porovnat nastavení";
-const char* const kWith = "###Compared with: ##Verglichen mit: ##Porovnáno s: ";
+const char* const kWith = "###Compared with:##Verglichen mit:##Porovnáno s:";
 const char* const kNothing =
     "###Choose what to compare with.##Wählen Sie, womit verglichen wird.##Zvolte, s čím porovnat.";
 const char* const kSame = "###No difference.##Kein Unterschied.##Žádný rozdíl.";
@@ -40,8 +40,9 @@ const char* const kClose = "###Close##Schließen##Zavřít";
 const char* const kSetting = "###Setting##Einstellung##Nastavení";
 const char* const kWindow = "###Window (A)##Fenster (A)##Okno (A)";
 const char* const kCompared = "###Compared (B)##Verglichen (B)##Porovnávané (B)";
-const char* const kCells = "###cells differ##Zellen abweichend##buněk se liší";
-const char* const kBreakpoints = "###breakpoints differ##Stützstellen abweichend##bodů se liší";
+const char* const kCells = "###Cells that differ:##Abweichende Zellen:##Odlišné buňky:";
+const char* const kBreakpoints =
+    "###Breakpoints that differ:##Abweichende Stützstellen:##Odlišné body:";
 const char* const kCannotRead = "###Cannot read ##Nicht lesbar: ##Nelze přečíst ";
 const char* const kNoUnit =
     "###The unit's settings have not been read yet.##Die Einstellungen des Geräts wurden noch "
@@ -147,7 +148,7 @@ void CompareWindow::retranslate() {
   m_takeAll->setText(tr8(kTakeAll));
   if (auto* c = findChild<QPushButton*>("ButtonCompareClose")) c->setText(tr8(kClose));
   m_tree->setHeaderLabels({tr8(kSetting), tr8(kWindow), tr8(kCompared)});
-  m_source->setText(m_haveB ? tr8(kWith) + m_name : tr8(kNothing));
+  m_source->setText(m_haveB ? tr8(kWith) + " " + m_name : tr8(kNothing));
   if (m_haveB) rebuild();
 }
 
@@ -155,7 +156,7 @@ void CompareWindow::setCompared(const q3::ParamImage& b, const QString& name) {
   m_b = b;
   m_name = name;
   m_haveB = true;
-  m_source->setText(tr8(kWith) + m_name);
+  m_source->setText(tr8(kWith) + " " + m_name);
   refresh();
 }
 
@@ -164,7 +165,7 @@ bool CompareWindow::compareWithFile(const QString& path) {
   file.image() = m_current;
   q3::IgnDocument doc(file);
   if (doc.load(path.toStdString(), -1) != q3::IgnDocument::LoadResult::Loaded) {
-    q3::dialogs().message(q3::ml(kTitle), q3::ml(kCannotRead) + path.toStdString(),
+    q3::dialogs().message(q3::ml(kTitle), q3::ml(kCannotRead) + (" " + path.toStdString()),
                           q3::DialogKind::Warning);
     return false;
   }
@@ -176,7 +177,7 @@ bool CompareWindow::compareWithFile(const QString& path) {
 bool CompareWindow::compareWithBackup(const QString& path) {
   q3::ParamModel kept;
   if (!q3::BackupStore::load(path.toStdString(), kept)) {
-    q3::dialogs().message(q3::ml(kTitle), q3::ml(kCannotRead) + path.toStdString(),
+    q3::dialogs().message(q3::ml(kTitle), q3::ml(kCannotRead) + (" " + path.toStdString()),
                           q3::DialogKind::Warning);
     return false;
   }
@@ -235,9 +236,9 @@ void CompareWindow::rebuild() {
       if (m.map->page != page) continue;
       if (!g) g = group(utf8(q3::pageCaption(page)));
       QString b;
-      if (!m.cells.empty()) b = QString::number(m.cells.size()) + " " + tr8(kCells);
+      if (!m.cells.empty()) b = tr8(kCells) + " " + QString::number(m.cells.size());
       if (!m.axes.empty())
-        b += (b.isEmpty() ? "" : ", ") + QString::number(m.axes.size()) + " " + tr8(kBreakpoints);
+        b += (b.isEmpty() ? "" : ", ") + tr8(kBreakpoints) + " " + QString::number(m.axes.size());
       auto* it = new QTreeWidgetItem(g, {utf8(q3::mapCaption(*m.map)), QString(), b});
       it->setData(0, kKindRole, KindMap);
       it->setData(0, kIndexRole, int(i));
@@ -278,13 +279,13 @@ void CompareWindow::showMap(int index) {
     return;
   }
   const q3::MapChange& m = m_cmp.maps[size_t(index)];
-  // B - A per cell, the highest row on top as in the map editor's table.
+  // B - A per cell, rows and columns in the order of the map editor's table.
   m_grid->setRowCount(m.rows);
   m_grid->setColumnCount(m.columns);
   QStringList cols, rows;
   for (int c = 0; c < m.columns; ++c)
     cols << QString::fromStdString(q3::mapValueText(m.a.x.values[size_t(c)], m.a.x.scale));
-  for (int r = m.rows - 1; r >= 0; --r)
+  for (int r = 0; r < m.rows; ++r)
     rows << QString::fromStdString(q3::mapValueText(m.a.y.values[size_t(r)], m.a.y.scale));
   m_grid->setHorizontalHeaderLabels(cols);
   m_grid->setVerticalHeaderLabels(rows);
@@ -299,7 +300,7 @@ void CompareWindow::showMap(int index) {
     // Red where B is higher, blue where it is lower, stronger the larger.
     const int k = 60 + int(160.0 * std::abs(d) / largest);
     item->setBackground(d > 0 ? QColor(255, 255 - k, 255 - k) : QColor(255 - k, 255 - k, 255));
-    m_grid->setItem(m.rows - 1 - c.row, c.col, item);
+    m_grid->setItem(c.row, c.col, item);
   }
   // The map's graph: A's curves with B's as the comparison curve.
   const int owner = m.map->owner;
