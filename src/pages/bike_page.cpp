@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <string_view>
 
 #include "pages/bike_rules.h"
 #include "params/address_map.h"
@@ -83,24 +85,39 @@ void BikePage::layOut(QWidget* sheet) {
     c.label(n)->setParent(special);
     pair(g, n, r);
   }
-  // Column heads of the edge table.
-  auto* heads = new QHBoxLayout;
-  for (auto [name, text] : {std::pair{"LabelLobe", "###Lobe##Leitstück##Palec"},
-                            std::pair{"LabelHrana2", "###2nd Edge##2. Flanke##2. hrana"},
-                            std::pair{"LabelSnimac2", "###2nd Pick-up##2. Geber##2. snímač"},
-                            std::pair{"LabelSnimac3", "###Full Sync.##Volle Sync.##Plná synch."},
-                            std::pair{"LabelSnimac4", "###2nd turn##2. Umdrehung##2. otáčka"}}) {
-    auto* l = new QLabel(QString::fromUtf8(ml(text)), special);
-    l->setObjectName(QString::fromLatin1(name));
-    heads->addWidget(l);
+  // Column heads of the edge table. They stand in channel 1's box, in the
+  // same grid as its edges, so every head is over its own column (they go
+  // with the box when a lobe-less system hides it). The flag columns of all
+  // four boxes get one fixed width, wide enough for the longest head in any
+  // language, so the boxes below line up with the heads.
+  const std::pair<const char*, const char*> heads[] = {
+      {"LabelLobe", "###Lobe##Leitstück##Palec"},
+      {"LabelHrana2", "###2nd Edge##2. Flanke##2. hrana"},
+      {"LabelSnimac2", "###2nd Pick-up##2. Geber##2. snímač"},
+      {"LabelSnimac3", "###Full Sync.##Volle Sync.##Plná synch."},
+      {"LabelSnimac4", "###2nd turn##2. Umdrehung##2. otáčka"}};
+  int flagWidth = 0;
+  for (const auto& h : heads) {
+    if (std::string_view(h.first) == "LabelLobe") continue;
+    for (const QString& t : QString::fromUtf8(h.second).mid(3).split(QStringLiteral("##")))
+      flagWidth = std::max(flagWidth, special->fontMetrics().horizontalAdvance(t) + 8);
   }
-  g->addLayout(heads, r++, 0, 1, 2);
   for (int ch = 1; ch <= 4; ++ch) {
     auto* box = new QGroupBox(QStringLiteral("Channel %1").arg(ch), special);
     box->setObjectName(chName("GroupBoxPalec%d", ch));
     auto* bg = new QGridLayout(box);
     bg->setContentsMargins(6, 2, 6, 2);
     bg->setVerticalSpacing(2);
+    const int top = ch == 1 ? 1 : 0;  // channel 1 carries the heads in row 0
+    if (ch == 1) {
+      int col = 1;
+      for (const auto& [name, text] : heads) {
+        auto* l = new QLabel(QString::fromUtf8(ml(text)), box);
+        l->setObjectName(QString::fromLatin1(name));
+        bg->addWidget(l, 0, col, col == 1 ? Qt::AlignLeft : Qt::AlignHCenter);
+        col = col == 1 ? 2 : col + 1;
+      }
+    }
     for (int e = 0; e < 2; ++e) {
       const char* end = e == 0 ? "Zac" : "End";
       const QString spin = chName("UpDownPalec%d", ch) + QLatin1String(end);
@@ -108,22 +125,23 @@ void BikePage::layOut(QWidget* sheet) {
       QWidget* w = c.control(s.constData());
       w->setParent(box);
       c.label(s.constData())->setParent(box);
-      bg->addWidget(c.label(s.constData()), e, 0);
-      bg->addWidget(w, e, 1);
+      bg->addWidget(c.label(s.constData()), top + e, 0);
+      bg->addWidget(w, top + e, 1);
       for (const char* flag : {"H2", "P2"}) {
         const QByteArray n =
             (chName("CheckBoxPalec%d", ch) + QLatin1String(end) + QLatin1String(flag)).toLatin1();
         QWidget* b = c.control(n.constData());
         b->setParent(box);
-        bg->addWidget(b, e, flag[0] == 'H' ? 2 : 3);
+        bg->addWidget(b, top + e, flag[0] == 'H' ? 2 : 3, Qt::AlignHCenter);
       }
     }
     auto* full = new QLabel(QStringLiteral("-"), box);
     full->setObjectName(chName("LabelFullSynchro%d", ch));
-    bg->addWidget(full, 0, 4);
+    bg->addWidget(full, top, 4, Qt::AlignHCenter);
     const QByteArray t2 = chName("CheckBoxPalec%dT2", ch).toLatin1();
     c.control(t2.constData())->setParent(box);
-    bg->addWidget(c.control(t2.constData()), 0, 5);
+    bg->addWidget(c.control(t2.constData()), top, 5, Qt::AlignHCenter);
+    for (int col = 2; col <= 5; ++col) bg->setColumnMinimumWidth(col, flagWidth);
     bg->setColumnStretch(1, 1);
     g->addWidget(box, r++, 0, 1, 2);
   }

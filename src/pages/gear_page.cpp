@@ -1,6 +1,8 @@
 #include "pages/gear_page.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -83,6 +85,21 @@ GearPage::GearPage(ParamBinder& binder, QWidget* sheet)
     ag->addWidget(c.label(n), r, 0);
     ag->addWidget(c.control(n), r++, 1);
   }
+  // The ratio the unit learnt for each gear, filled by the live monitor; a
+  // row shows for the gears in use.
+  for (int g = 1; g <= 6; ++g) {
+    auto* row = new QWidget(autoBox);
+    auto* rl = new QHBoxLayout(row);
+    rl->setContentsMargins(0, 0, 0, 0);
+    auto* caption = new QLabel(QStringLiteral("Gear %1").arg(g), row);
+    caption->setObjectName(ruleName("LabelMonGearAuto%d", g));
+    auto* value = new QLabel(QStringLiteral("---"), row);
+    value->setObjectName(ruleName("LabelMonPomerRpmSpeedAuto%d", g));
+    rl->addWidget(caption);
+    rl->addWidget(value, 1);
+    ag->addWidget(row, r++, 0, 1, 2);
+    m_autoRows[static_cast<std::size_t>(g - 1)] = row;
+  }
   left->addWidget(autoBox, 3, 0, 1, 2);
   left->setRowStretch(4, 1);
   top->addLayout(left, 0, 0);
@@ -127,12 +144,31 @@ GearPage::GearPage(ParamBinder& binder, QWidget* sheet)
     }
     m_buttons[static_cast<std::size_t>(g)] = button;
   }
+  // The live gear voltage and rpm/speed ratio under the take-over buttons,
+  // so the value a "<- Gear N" press takes is in sight. Each stands in a
+  // holder the page's rules show or hide; the monitor fills the label.
+  auto* liveVolt = new QWidget(take);
+  (new QHBoxLayout(liveVolt))->setContentsMargins(0, 0, 0, 0);
+  auto* volts = new QLabel(QStringLiteral("---"), liveVolt);
+  volts->setObjectName(QStringLiteral("LabelMonGearNapeti"));
+  liveVolt->layout()->addWidget(volts);
+  auto* liveRatio = new QWidget(page);
+  (new QHBoxLayout(liveRatio))->setContentsMargins(0, 0, 0, 0);
+  auto* ratios = new QLabel(QStringLiteral("---"), liveRatio);
+  ratios->setObjectName(QStringLiteral("LabelMonPomerRpmSpeed"));
+  liveRatio->layout()->addWidget(ratios);
+  bg->addWidget(liveVolt, 8, 0);
+  m_liveVolt = liveVolt;
+  m_liveRatio = liveRatio;
   auto* right = new QHBoxLayout;
   right->addWidget(volt);
   right->addWidget(ratio);
   right->addWidget(take);
   right->addStretch(1);
-  top->addLayout(right, 0, 1, Qt::AlignTop);
+  auto* rightColumn = new QVBoxLayout;
+  rightColumn->addLayout(right);
+  rightColumn->addWidget(liveRatio);
+  top->addLayout(rightColumn, 0, 1, Qt::AlignTop);
   top->setColumnStretch(1, 1);
   c.onChange("RadioGroupGearSystem", [this](int index) { chooseMethod(index); });
 }
@@ -153,6 +189,9 @@ void GearPage::applyPageRules(const ParamImage& img) {
     m_buttons[static_cast<std::size_t>(g)]->setEnabled(connected && connected());
   }
   pages::applyRules(m_page, std::span<const Rule<GearState>>(kRules), s, 6);
+  m_liveVolt->setVisible(s.method == 1);
+  m_liveRatio->setVisible(s.method == 2 || s.method == 3);
+  for (int g = 1; g <= 6; ++g) m_autoRows[static_cast<std::size_t>(g - 1)]->setVisible(upTo(s, g));
 }
 
 void GearPage::showEngagedGear(int engaged) {
@@ -174,6 +213,10 @@ void GearPage::showEngagedGear(int engaged) {
       markEngaged(m_controls->control(name), on);
       markEngaged(m_controls->label(name), on);
     }
+    // Method 3: the gear the unit finds by its learnt ratios.
+    if (g >= 1)
+      markEngaged(m_page->findChild<QLabel*>(ruleName("LabelMonGearAuto%d", g)),
+                  method == 3 && g == e);
   }
 }
 

@@ -50,6 +50,9 @@ class GearPage : public GridPage {
   void chooseMethod(int index);
 
   std::array<QPushButton*, 7> m_buttons{};
+  std::array<QWidget*, 6> m_autoRows{};
+  QWidget* m_liveVolt = nullptr;
+  QWidget* m_liveRatio = nullptr;
 };
 
 }  // namespace q3::pages

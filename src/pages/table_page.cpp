@@ -290,11 +290,12 @@ void TablePage::show(const ParamImage& img) {
 void TablePage::store(ParamImage& img) const {
   for (const Row& r : m_rows) {
     if (r.spec->base < 0) continue;
-    // A list by value whose byte matched no item shows no selection and
-    // stores "none" (255); other unchanged controls keep their bytes.
-    const bool byValue =
-        r.binding.kind == TransferKind::RadioValue || r.binding.kind == TransferKind::ComboValue;
-    if (r.view->value() == r.shown && !(byValue && r.shown < 0)) continue;
+    // A radio group by value whose byte matched no item shows no selection
+    // and stores "none" (255). A combo box by value keeps such a byte (a bike
+    // or pickup system this program does not list survives an edit elsewhere
+    // on the page), and so does every other unchanged control.
+    const bool radioByValue = r.binding.kind == TransferKind::RadioValue;
+    if (r.view->value() == r.shown && !(radioByValue && r.shown < 0)) continue;
     storeBinding(r.binding, img);
   }
 }

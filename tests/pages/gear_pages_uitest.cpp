@@ -113,15 +113,17 @@ TEST_F(GearPageTest, GearMethodTakesItsInput) {
 }
 
 // The edit and label the unit uses in the engaged gear are lime: the
-// voltage in method 1, the ratio in method 2; a gear above 6 marks nothing.
+// voltage in method 1, the ratio in method 2, the learnt ratio's caption in
+// method 3; a gear above 6 marks nothing.
 TEST_F(GearPageTest, EngagedGearIsLime) {
   struct Case {
     int method, engaged;
     const char* marked;  // nullptr: nothing
   };
   const Case cases[] = {
-      {1, 3, "GearVolt3"}, {1, 0, "GearVolt0"}, {2, 3, "GearRatio3"}, {2, 0, nullptr},
-      {1, 7, nullptr},     {2, 200, nullptr},   {0, 3, nullptr},      {1, -1, nullptr},
+      {1, 3, "GearVolt3"},    {1, 0, "GearVolt0"}, {2, 3, "GearRatio3"}, {2, 0, nullptr},
+      {1, 7, nullptr},        {2, 200, nullptr},   {0, 3, nullptr},      {1, -1, nullptr},
+      {3, 2, "MonGearAuto2"}, {3, 0, nullptr},
   };
   for (const Case& c : cases) {
     img().setByte(ImageByte::GearSystem, c.method);
@@ -138,6 +140,43 @@ TEST_F(GearPageTest, EngagedGearIsLime) {
             << "method " << c.method << " gear " << c.engaged << " " << stem.toStdString();
         EXPECT_EQ(lime(label), want) << stem.toStdString();
       }
+    for (int g = 1; g <= 6; ++g) {
+      const QString stem = QStringLiteral("MonGearAuto%1").arg(g);
+      EXPECT_EQ(lime(sheet.findChild<QWidget*>("Label" + stem)),
+                c.marked && stem == QLatin1String(c.marked))
+          << "method " << c.method << " gear " << c.engaged << " " << stem.toStdString();
+    }
+  }
+}
+
+// The live values the monitor fills stand on the page for the method that
+// uses them: the gear voltage by the take-over buttons in method 1, the
+// rpm/speed ratio in methods 2 and 3, the learnt ratio of each gear in use in
+// method 3.
+TEST_F(GearPageTest, LiveValuesShowForTheirMethod) {
+  struct Case {
+    int method, gears;
+    bool voltage, ratio;
+    int autoRows;
+  };
+  const Case cases[] = {
+      {0, 6, false, false, 0}, {1, 6, true, false, 0}, {2, 4, false, true, 0},
+      {3, 4, false, true, 4},  {3, 6, false, true, 6},
+  };
+  for (const Case& c : cases) {
+    img().setByte(ImageByte::GearSystem, c.method);
+    img().setByte(ImageByte::GearCount, c.gears);
+    page->show();
+    auto shown = [&](const char* name) {
+      const QWidget* w = sheet.findChild<QWidget*>(QString::fromLatin1(name));
+      return w && w->isVisibleTo(&sheet);
+    };
+    EXPECT_EQ(shown("LabelMonGearNapeti"), c.voltage) << "method " << c.method;
+    EXPECT_EQ(shown("LabelMonPomerRpmSpeed"), c.ratio) << "method " << c.method;
+    int rows = 0;
+    for (int g = 1; g <= 6; ++g)
+      rows += shown(QStringLiteral("LabelMonPomerRpmSpeedAuto%1").arg(g).toLatin1().constData());
+    EXPECT_EQ(rows, c.autoRows) << "method " << c.method << " gears " << c.gears;
   }
 }
 

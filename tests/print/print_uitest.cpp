@@ -291,7 +291,9 @@ TEST_F(Printing, WindowIsRestoredAfterOkCancelFailureAndASecondPrint) {
     q3::PrintResult r = q3::WindowPrinter(w.win.get(), w.pages, hooks).printAll();
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.sheets, c.sheets);
-    if (c.status == q3::PrintStatus::Printed) EXPECT_EQ(pdfPages(readFile(c.output)), 3);
+    if (c.status == q3::PrintStatus::Printed) {
+      EXPECT_EQ(pdfPages(readFile(c.output)), 3);
+    }
     // A failure is told to the user; nothing else is.
     ASSERT_EQ(boxes.boxes.size(), c.status == q3::PrintStatus::Failed ? 1u : 0u);
     if (!boxes.boxes.empty()) {

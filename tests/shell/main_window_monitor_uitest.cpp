@@ -92,6 +92,13 @@ TEST_F(MonitorWindowTest, LiveValuesMoveAndATestCommandIsSentOnce) {
       << text(w, "LabelRpm").toStdString();
   EXPECT_TRUE(text(w, "LabelNapeti").startsWith("U = 1")) << text(w, "LabelNapeti").toStdString();
   EXPECT_FALSE(text(w, "LabelVerze1").isEmpty());
+  // The live gear voltage stands on the Gear page, by its take-over buttons.
+  auto* gearMv = w.findChild<QLabel*>("LabelMonGearNapeti");
+  ASSERT_NE(gearMv, nullptr);
+  EXPECT_TRUE(w.pageControl()->widget(6)->isAncestorOf(gearMv));
+  EXPECT_TRUE(tickUntil(
+      w, [&] { return gearMv->text().endsWith("[mV]") && !gearMv->text().contains("---"); }, 5000))
+      << gearMv->text().toStdString();
   // The engine speed moves from answer to answer.
   const QString first = text(w, "LabelRpm");
   EXPECT_TRUE(tickUntil(

@@ -213,17 +213,7 @@ QGroupBox* liveGroup(QWidget* parent) {
   grid->addWidget(full, row++, 1);
   line("LabelServo");
   for (const char* name : {"LabelMonPOut1", "LabelMonPOut2", "LabelMonPOut3"}) line(name);
-  line("LabelMonGearNapeti");
-  line("LabelMonPomerRpmSpeed");
-  // The automatic gear detection's ratio of each gear, numbered.
-  for (int i = 0; i < 6; ++i) {
-    const QByteArray name = "LabelMonPomerRpmSpeedAuto" + QByteArray::number(i + 1);
-    auto* cell = new QHBoxLayout;
-    cell->addWidget(new QLabel(QStringLiteral("%1.").arg(i + 1), g));
-    cell->addWidget(monitorLabel(name.constData(), g), 1);
-    grid->addLayout(cell, row + i / 2, i % 2);
-  }
-  row += 3;
+  // The gear page's live values stand on the Gear page itself.
   grid->addWidget(monitorLabel("LabelMonN2oProcent", g), row, 0);
   grid->addWidget(monitorLabel("LabelMonN2oRetard", g), row, 1);
   grid->setColumnStretch(0, 1);

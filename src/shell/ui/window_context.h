@@ -88,9 +88,9 @@ struct WindowContext {
   // null outside that time.
   q3::LinkSession* link = nullptr;
   // What one feature offers the others, set by the feature that owns it.
-  PickupServices pickup;
-  MonitorServices monitor;
-  MapServices maps;
+  PickupServices pickup = {};
+  MonitorServices monitor = {};
+  MapServices maps = {};
 
   // The page services every feature may use: show the image in the active
   // page or in all pages (the binder holds back its change handling while the
