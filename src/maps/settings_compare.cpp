@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 
 #include "maps/map_defs.h"
 #include "params/address_map.h"
@@ -96,16 +97,15 @@ SettingsComparison compareSettings(const ParamImage& a, const ParamImage& b) {
       differs = differs || a.byte(i) != b.byte(i);
     if (differs) c.values.push_back({&e, entryValueText(e, a), entryValueText(e, b)});
   }
-  int lastOwner = -1;
-  MapModel ma, mb;
+  // Each map control loaded once from each image for all its sheets.
+  std::optional<MapModel> ma, mb;
   for (const CatalogueMap& cm : catalogueMaps()) {
-    if (cm.owner != lastOwner) {
-      ma = loaded(cm.owner, a);
-      mb = loaded(cm.owner, b);
-      lastOwner = cm.owner;
+    if (!ma || ma->ownerId() != cm.owner) {
+      ma.emplace(loaded(cm.owner, a));
+      mb.emplace(loaded(cm.owner, b));
     }
-    const MapSheet& sa = ma.sheet(cm.sheet);
-    const MapSheet& sb = mb.sheet(cm.sheet);
+    const MapSheet& sa = ma->sheet(cm.sheet);
+    const MapSheet& sb = mb->sheet(cm.sheet);
     MapChange ch;
     compareAxis('X', sa.x, sb.x, ch.axes);
     compareAxis('Y', sa.y, sb.y, ch.axes);
@@ -139,10 +139,12 @@ std::vector<ComparisonLine> comparisonLines(const SettingsComparison& c) {
       if (v.entry->page != page) continue;
       const std::string caption = entryCaption(*v.entry);
       const std::string unit = entryUnit(*v.entry);
-      std::string t = caption + " " + v.a + arrow + v.b;
+      std::string t = caption;
+      t.append(" ").append(v.a).append(arrow).append(v.b);
       // The unit stands in most captions already ("Limiter [rpm]").
-      if (!unit.empty() && caption.find("[" + unit + "]") == std::string::npos)
-        t.append(" ").append(unit);
+      std::string bracketed = "[";
+      bracketed.append(unit).append("]");
+      if (!unit.empty() && caption.find(bracketed) == std::string::npos) t.append(" ").append(unit);
       lines.push_back({page, t});
     }
     for (const MapChange& m : c.maps) {
@@ -150,20 +152,24 @@ std::vector<ComparisonLine> comparisonLines(const SettingsComparison& c) {
       const std::string caption = mapCaption(*m.map);
       for (const AxisChange& x : m.axes) {
         const SheetAxis& ax = x.axis == 'X' ? m.a.x : m.a.y;
-        std::string t = caption + " " + axisName(ax);
+        std::string t = caption;
+        t.append(" ").append(axisName(ax));
         if (x.index < 0) {
-          t += ": " + std::to_string(x.a) + arrow + std::to_string(x.b) + " " + ml(kBreakpoints);
+          t.append(": ").append(std::to_string(x.a)).append(arrow).append(std::to_string(x.b));
+          t.append(" ").append(ml(kBreakpoints));
         } else {
-          t += "[" + std::to_string(x.index + 1) + "] " + mapValueText(x.a, ax.scale) + arrow +
-               mapValueText(x.b, ax.scale);
+          t.append("[").append(std::to_string(x.index + 1)).append("] ");
+          t.append(mapValueText(x.a, ax.scale)).append(arrow).append(mapValueText(x.b, ax.scale));
           t = withUnit(t, axisUnit(ax));
         }
         lines.push_back({page, t});
       }
       for (const CellChange& cell : m.cells) {
-        std::string t = caption + " [" + std::to_string(cell.row + 1) + "," +
-                        std::to_string(cell.col + 1) + "] " + mapValueText(cell.a, m.a.v.scale) +
-                        arrow + mapValueText(cell.b, m.a.v.scale);
+        std::string t = caption;
+        t.append(" [").append(std::to_string(cell.row + 1)).append(",");
+        t.append(std::to_string(cell.col + 1)).append("] ");
+        t.append(mapValueText(cell.a, m.a.v.scale)).append(arrow);
+        t.append(mapValueText(cell.b, m.a.v.scale));
         lines.push_back({page, withUnit(t, m.a.v.unit)});
       }
     }

@@ -22,15 +22,18 @@ struct Place {
 Place place(const std::vector<int32_t>& bp, double v) {
   const int n = static_cast<int>(bp.size());
   if (n <= 1 || v <= bp[0]) return {0, 0};
-  if (v >= bp[static_cast<size_t>(n - 1)]) return {n - 1, 0};
-  int i = 0;
-  while (i + 2 < n && v >= bp[static_cast<size_t>(i + 1)]) ++i;
-  const double lo = bp[static_cast<size_t>(i)];
-  const double hi = bp[static_cast<size_t>(i + 1)];
-  return {i, hi > lo ? (v - lo) / (hi - lo) : 0};
+  if (v >= bp.back()) return {n - 1, 0};
+  size_t i = 0;
+  while (i + 2 < bp.size() && v >= bp[i + 1]) ++i;
+  const double lo = bp[i];
+  const double hi = bp[i + 1];
+  return {static_cast<int>(i), hi > lo ? (v - lo) / (hi - lo) : 0};
 }
 
-int word(const uint8_t* m, int w) { return m[2 * w] | (m[2 * w + 1] << 8); }
+int word(const uint8_t* m, int w) {
+  const size_t low = 2 * static_cast<size_t>(w);
+  return m[low] | (m[low + 1] << 8);
+}
 
 }  // namespace
 
@@ -68,7 +71,9 @@ void HitMapCounter::add(const uint8_t* monitor, double seconds) {
   const int cols = m_hits.columns();
   auto put = [&](int row, int col, double w) {
     if (w <= 0) return;
-    m_hits.seconds[static_cast<size_t>(row * cols + col)] += seconds * w;
+    m_hits
+        .seconds[static_cast<size_t>(row) * static_cast<size_t>(cols) + static_cast<size_t>(col)] +=
+        seconds * w;
   };
   put(y.lower, x.lower, (1 - y.upperWeight) * (1 - x.upperWeight));
   if (x.upperWeight > 0) put(y.lower, x.lower + 1, (1 - y.upperWeight) * x.upperWeight);
