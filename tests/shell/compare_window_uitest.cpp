@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QTableWidget>
+#include <QTest>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <cstring>
@@ -211,6 +212,31 @@ TEST_F(CompareWindowTest, TheUnitsSettingsNeedAReadUnit) {
   CompareWindow* w = openCompare();
   ASSERT_NE(w, nullptr);
   EXPECT_FALSE(w->hasCompared());  // no unit was read: nothing to compare with yet
+}
+
+// A click on the label that says unit and window differ compares the
+// window's settings with the unit's as last read, in the window's language.
+TEST_F(CompareWindowTest, AClickOnTheDifferentLabelComparesWithTheUnit) {
+  form->action("MenuGerman")->trigger();
+  q3::ParamModel& params = form->params();
+  params.unitImage() = image();
+  params.unitImage().setByte(ImageByte::Retard, image().byte(ImageByte::Retard) + 1);
+  params.setUnitImageValid(true);
+  params.compare();
+  QLabel* label = form->slotLabel(4);
+  ASSERT_NE(label, nullptr);
+  QTest::mouseClick(label, Qt::LeftButton);
+  auto* w = form->findChild<CompareWindow*>("FormCompare");
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  ASSERT_TRUE(w->hasCompared());
+  ASSERT_EQ(w->comparison().count(), 1);
+  EXPECT_STREQ(w->comparison().values[0].entry->spec->name, "UpDownRetard");
+  EXPECT_EQ(w->windowTitle(), "Einstellungen vergleichen");
+  auto* tree = w->findChild<QTreeWidget*>("TreeCompare");
+  EXPECT_EQ(tree->findItems("Verschiedene", Qt::MatchExactly).size(), 1);
+  form->action("MenuEnglish")->trigger();
+  EXPECT_EQ(w->windowTitle(), "Compare settings");
 }
 
 }  // namespace
