@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "maps/map_defs.h"
+#include "params/address_map.h"
 #include "text/mstring.h"
 #include "text/ui_texts.h"
 
@@ -33,6 +34,40 @@ const MapPlace kMapPlaces[] = {
 };
 
 bool transferred(const pages::ControlSpec& s) { return s.base >= 0; }
+
+// The settings the pages move themselves: where each is stored.
+struct Packed {
+  const char* control;
+  int byte;
+  int bit;
+};
+const Packed kPacked[] = {
+    {"UpDownPalec1Zac", ImageByte::EdgeStart + 0, -1},
+    {"UpDownPalec1End", ImageByte::EdgeEnd + 0, -1},
+    {"UpDownPalec2Zac", ImageByte::EdgeStart + 1, -1},
+    {"UpDownPalec2End", ImageByte::EdgeEnd + 1, -1},
+    {"UpDownPalec3Zac", ImageByte::EdgeStart + 2, -1},
+    {"UpDownPalec3End", ImageByte::EdgeEnd + 2, -1},
+    {"UpDownPalec4Zac", ImageByte::EdgeStart + 3, -1},
+    {"UpDownPalec4End", ImageByte::EdgeEnd + 3, -1},
+    {"CheckBoxPalec1T2", ImageByte::SecondTurn, 0},
+    {"CheckBoxPalec2T2", ImageByte::SecondTurn, 1},
+    {"CheckBoxPalec3T2", ImageByte::SecondTurn, 2},
+    {"CheckBoxPalec4T2", ImageByte::SecondTurn, 3},
+    {"CheckBoxInverseInput1", ImageByte::InputInverse, 0},
+    {"CheckBoxInverseInput2", ImageByte::InputInverse, 1},
+    {"CheckBoxInverseInput3", ImageByte::InputInverse, 2},
+    {"CheckBoxInverseInput4", ImageByte::InputInverse, 3},
+    {"CheckBoxInverseInput5", ImageByte::InputInverse, 4},
+    {"CheckBoxInverseInput6", ImageByte::InputInverse, 5},
+};
+
+// The number in a control's name ("UpDownPalec3Zac" -> 3).
+int numberIn(const char* name) {
+  for (const char* c = name; *c; ++c)
+    if (*c >= '1' && *c <= '9') return *c - '0';
+  return 0;
+}
 
 // "UpDownLimiter" -> "LabelLimiter": the caption label beside a spin edit or
 // combo box; check boxes and radio groups carry their caption themselves.
@@ -80,6 +115,10 @@ std::span<const CatalogueEntry> catalogueEntries() {
     for (const pages::PageTable& p : pages::pageTables())
       for (const pages::ControlSpec& s : p.table())
         if (transferred(s)) v.push_back({p.page, &s});
+    for (const Packed& k : kPacked)
+      for (const pages::PageTable& p : pages::pageTables())
+        for (const pages::ControlSpec& s : p.table())
+          if (std::strcmp(s.name, k.control) == 0) v.push_back({p.page, &s, k.byte, k.bit});
     return v;
   }();
   return entries;
@@ -125,7 +164,33 @@ std::string pageCaption(int page, int lang) {
   return "Page " + std::to_string(page + 1);
 }
 
+namespace {
+std::string tableCaption(const std::string& name, int lang) {
+  const TextEntry* t = textEntry(TextKind::Caption, name);
+  return t ? trimCaption(entryText(*t, resolvedLanguage(lang))) : name;
+}
+
+// "Channel 2: Max. advance edge", "Multifunction input 3 (pin 30): Inverse
+// polarity": the group the control stands in, then its own caption.
+std::string packedCaption(const CatalogueEntry& e, int lang) {
+  const std::string n = std::to_string(numberIn(e.spec->name));
+  const std::string name = e.spec->name;
+  std::string group;
+  std::string own;
+  if (name.rfind("CheckBoxInverseInput", 0) == 0) {
+    group = tableCaption("RadioGroupInput" + n, lang);
+    own = tableCaption(name, lang);
+  } else {
+    group = tableCaption("GroupBoxPalec" + n, lang);
+    own = e.packedBit >= 0 ? tableCaption("LabelSnimac4", lang)
+                           : tableCaption(captionedName(*e.spec), lang);
+  }
+  return group.append(": ").append(own);
+}
+}  // namespace
+
 std::string entryCaption(const CatalogueEntry& e, int lang) {
+  if (e.packed()) return packedCaption(e, lang);
   if (const TextEntry* t = textEntry(TextKind::Caption, captionedName(*e.spec)))
     return trimCaption(entryText(*t, resolvedLanguage(lang)));
   if (e.spec->caption && *e.spec->caption)
@@ -145,6 +210,10 @@ std::string entryUnit(const CatalogueEntry& e) {
 }
 
 int entryValue(const CatalogueEntry& e, const ParamImage& img) {
+  if (e.packed())
+    return e.packedBit >= 0
+               ? (img.byte(e.packedByte) >> e.packedBit) & 1
+               : pages::edgeLobe(img.byte(ImageByte::PickupSystem), img.byte(e.packedByte));
   const pages::ControlSpec& s = *e.spec;
   switch (s.kind) {
     case pages::Kind::Spin:
@@ -162,6 +231,16 @@ std::string entryValueText(const CatalogueEntry& e, const ParamImage& img, int l
   const pages::ControlSpec& s = *e.spec;
   const int l = resolvedLanguage(lang);
   const int v = entryValue(e, img);
+  if (e.packed() && e.packedBit < 0) {
+    // The lobe, and the flags of the edge as the channel's columns name them.
+    std::string t = std::to_string(v);
+    const int b = img.byte(e.packedByte);
+    if (b & 0x40) t.append(", ").append(tableCaption("LabelHrana2", l));
+    if (img.byte(ImageByte::PickupSystem) != 14 && (b & 0x80))
+      t.append(", ").append(tableCaption("LabelSnimac2", l));
+    return t;
+  }
+  if (e.packed()) return ml(v ? kOn : kOff, l);
   if (s.kind == pages::Kind::Spin || s.kind == pages::Kind::SpinWord) return std::to_string(v);
   if (s.kind == pages::Kind::Check) return ml(v ? kOn : kOff, l);
   // The item the control selects: by index or by the stored value.
@@ -182,6 +261,7 @@ std::string entryValueText(const CatalogueEntry& e, const ParamImage& img, int l
 }
 
 ByteSpan entryBytes(const CatalogueEntry& e) {
+  if (e.packed()) return {e.packedByte, 1};
   const pages::ControlSpec& s = *e.spec;
   const int element = s.base + (s.sub & kSubIndexMask);
   if (s.kind == pages::Kind::SpinWord) return {2 * element, 2};
@@ -189,6 +269,11 @@ ByteSpan entryBytes(const CatalogueEntry& e) {
 }
 
 void copyEntry(const CatalogueEntry& e, const ParamImage& from, ParamImage& to) {
+  if (e.packed() && e.packedBit >= 0) {
+    const int bit = 1 << e.packedBit;
+    to.setByte(e.packedByte, (to.byte(e.packedByte) & ~bit) | (from.byte(e.packedByte) & bit));
+    return;
+  }
   const ByteSpan b = entryBytes(e);
   for (int i = b.first; i < b.first + b.count; ++i) to.setByte(i, from.byte(i));
 }

@@ -17,10 +17,16 @@
 
 namespace q3 {
 
-// One setting bound to a control of a page.
+// One setting bound to a control of a page. A setting the page moves
+// itself (its table row has no address) is packed into a byte: a channel's
+// edge (lobe number and flags in one byte) or a single bit (a channel's
+// second turn, an inverted input).
 struct CatalogueEntry {
   int page = 0;                              // 0..9, page-index order
   const pages::ControlSpec* spec = nullptr;  // its row in the page's binding table
+  int packedByte = -1;                       // the byte of a packed setting
+  int packedBit = -1;                        // its bit; -1 for an edge byte
+  bool packed() const { return packedByte >= 0; }
 };
 
 // One sheet of a map control: advance map 1 or 2, the servo map, a sensor
@@ -31,7 +37,8 @@ struct CatalogueMap {
   int sheet = 0;
 };
 
-// Every control row that is transferred to and from the image, in page order.
+// Every control row that is transferred to and from the image, in page
+// order, then the packed settings.
 std::span<const CatalogueEntry> catalogueEntries();
 // Every map sheet of the window, in page order.
 std::span<const CatalogueMap> catalogueMaps();

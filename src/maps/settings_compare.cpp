@@ -95,6 +95,8 @@ SettingsComparison compareSettings(const ParamImage& a, const ParamImage& b) {
     bool differs = false;
     for (int i = span.first; i < span.first + span.count; ++i)
       differs = differs || a.byte(i) != b.byte(i);
+    // A bit of a shared byte differs only when that bit does.
+    if (e.packed() && e.packedBit >= 0) differs = entryValue(e, a) != entryValue(e, b);
     if (differs) c.values.push_back({&e, entryValueText(e, a), entryValueText(e, b)});
   }
   // Each map control loaded once from each image for all its sheets.

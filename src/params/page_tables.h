@@ -58,6 +58,14 @@ constexpr ControlSpec radioByValue(const char* name, int byte, const char* capti
 inline constexpr int kPoutOff = 0, kPoutFuelPump = 1, kPoutShiftLight = 2, kPoutN2O = 4,
                      kPoutSpecialPulse = 253, kPoutSpecialPwm = 254, kPoutSpecial = 255;
 
+// Edge byte of one channel edge as the Bike page stores it from its
+// controls. For trigger type 14 the lobe number has seven bits (bit 6 of the
+// number goes to bit 7 of the byte) and there is no second-pickup flag;
+// otherwise bit 7 is the second pickup. Bit 6 is the second edge.
+int encodeEdge(int type, int lobe, bool secondEdge, bool secondPickup);
+// The lobe number an edge byte names.
+int edgeLobe(int type, int edge);
+
 // The tables of the pages.
 std::span<const ControlSpec> miscTable();
 std::span<const ControlSpec> bikeTable();

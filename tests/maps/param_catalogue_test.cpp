@@ -9,6 +9,7 @@
 
 #include "maps/settings_compare.h"
 #include "maps_fixture.h"
+#include "params/page_tables.h"
 #include "params/param_model.h"
 
 namespace {
@@ -46,7 +47,22 @@ TEST(ParamCatalogue, EveryTransferredRowOfEveryPageIsNamedOnceOnItsPage) {
       for (int lang = 0; lang < 3; ++lang) EXPECT_FALSE(q3::entryCaption(*e, lang).empty());
     }
   }
-  EXPECT_EQ(static_cast<int>(q3::catalogueEntries().size()), rows);
+  // The rows the pages move themselves are named as packed settings, but
+  // for the flags that live in their channel's edge byte.
+  int packed = 0;
+  for (const q3::CatalogueEntry& e : q3::catalogueEntries()) {
+    if (!e.packed()) continue;
+    ++packed;
+    EXPECT_LT(e.spec->base, 0) << e.spec->name;
+    EXPECT_GE(e.packedByte, ImageByte::First) << e.spec->name;
+  }
+  for (const q3::pages::PageTable& p : q3::pages::pageTables())
+    for (const q3::pages::ControlSpec& s : p.table()) {
+      const std::string n = s.name;
+      const bool edgeFlag = n.size() > 2 && (n.ends_with("H2") || n.ends_with("P2"));
+      if (s.base < 0 && !edgeFlag) EXPECT_NE(q3::findCatalogueEntry(s.name), nullptr) << n;
+    }
+  EXPECT_EQ(static_cast<int>(q3::catalogueEntries().size()), rows + packed);
 }
 
 TEST(ParamCatalogue, CaptionsAndUnitsAsThePagesShowThem) {
@@ -108,20 +124,22 @@ TEST(SettingsCompare, EachChangeLandsInItsGroupAndLine) {
   struct Case {
     const char* what;
     void (*change)(q3::ParamImage&);
-    const char* text;  // the whole text in English
   };
   const Case cases[] = {
       {"limiter",
-       [](q3::ParamImage& i) { i.setByte(ImageByte::Limiter, i.byte(ImageByte::Limiter) + 5); },
-       nullptr},
+       [](q3::ParamImage& i) { i.setByte(ImageByte::Limiter, i.byte(ImageByte::Limiter) + 5); }},
       {"advance cell",
        [](q3::ParamImage& i) {
          i.setByte(ImageByte::Advance + 2 * 15 + 4, i.byte(ImageByte::Advance + 2 * 15 + 4) + 2);
-       },
-       nullptr},
+       }},
       {"edge of channel 1 (moved by the page itself)",
-       [](q3::ParamImage& i) { i.setByte(ImageByte::EdgeStart, i.byte(ImageByte::EdgeStart) + 1); },
-       nullptr},
+       [](q3::ParamImage& i) {
+         i.setByte(ImageByte::EdgeStart, i.byte(ImageByte::EdgeStart) + 1);
+       }},
+      {"second turn of channel 2",
+       [](q3::ParamImage& i) {
+         i.setByte(ImageByte::SecondTurn, i.byte(ImageByte::SecondTurn) ^ 2);
+       }},
   };
   const q3::ParamImage a = defaults();
   ScopedLanguage english(0);
@@ -148,11 +166,32 @@ TEST(SettingsCompare, EachChangeLandsInItsGroupAndLine) {
                   std::to_string(was + 2) + " °\n");
   }
   {
+    // A channel's edge: the lobe and its flags in one byte.
+    q3::ParamImage a2 = a, b = a;
+    a2.setByte(ImageByte::EdgeStart, q3::pages::encodeEdge(0, 3, false, false));
+    b.setByte(ImageByte::EdgeStart, q3::pages::encodeEdge(0, 4, true, false));
+    a2.setByte(ImageByte::PickupSystem, 0);
+    b.setByte(ImageByte::PickupSystem, 0);
+    EXPECT_EQ(q3::comparisonText(q3::compareSettings(a2, b)),
+              "Bike\n  Channel 1: Max. advance edge 3 \xE2\x86\x92 4, 2nd Edge\n");
+  }
+  {
+    // One bit of a byte that holds the bits of six inputs.
     q3::ParamImage b = a;
-    b.setByte(ImageByte::EdgeStart, a.byte(ImageByte::EdgeStart) + 1);
+    b.setByte(ImageByte::InputInverse, a.byte(ImageByte::InputInverse) ^ 4);
+    const std::string was = a.byte(ImageByte::InputInverse) & 4 ? "on" : "off";
+    const std::string now = was == "on" ? "off" : "on";
     EXPECT_EQ(q3::comparisonText(q3::compareSettings(a, b)),
-              "Other bytes\n  Byte 188: " + std::to_string(a.byte(ImageByte::EdgeStart)) +
-                  " \xE2\x86\x92 " + std::to_string(a.byte(ImageByte::EdgeStart) + 1) + "\n");
+              "Miscellaneous\n  Multifunction input 3 (pin 30): Inverse polarity " + was +
+                  " \xE2\x86\x92 " + now + "\n");
+  }
+  {
+    // A byte no page names.
+    q3::ParamImage b = a;
+    b.setByte(ImageByte::ForeignMark, a.byte(ImageByte::ForeignMark) ^ 1);
+    EXPECT_EQ(q3::comparisonText(q3::compareSettings(a, b)),
+              "Other bytes\n  Byte 513: " + std::to_string(a.byte(ImageByte::ForeignMark)) +
+                  " \xE2\x86\x92 " + std::to_string(b.byte(ImageByte::ForeignMark)) + "\n");
   }
 }
 
