@@ -195,7 +195,13 @@ bool compareAll(const std::string& newDir, const std::string& oldDir,
       if (o == a || o.compare(0, 3, "EXE") == 0) continue;
       for (size_t i = 0; i < std::min(o.size(), a.size()); ++i)
         if (o[i] == a[i]) o[i] = ' ';
-      rep.append("....line:").append(std::to_string(k + 1)).append("\n").append(o).append("\n").append(a).append("\n");
+      rep.append("....line:")
+          .append(std::to_string(k + 1))
+          .append("\n")
+          .append(o)
+          .append("\n")
+          .append(a)
+          .append("\n");
     }
   }
   if (!writeFileSafely(reportPath, rep).ok) return false;

@@ -129,9 +129,11 @@ PasteResult pasteSheet(MapModel& m, std::string_view text) {
   const bool my = st.hasLabelY && st.labelY == s.y.name;
   const bool mv = st.hasLabelData && st.labelData == s.v.name;
   if (!mx && !my && !mv) return result;
-  if (st.sizeX < 1 || st.sizeX > kMaxColumns || st.sizeY < 1 || st.sizeY > kMaxRows ||
-      !gridMatches(st))
-    return refused();
+  // A sheet that declares no rows or no columns pastes nothing, silently.
+  if (st.sizeX < 1 || st.sizeY < 1) return result;
+  // A grid that does not have the rows and columns it declares is refused
+  // whole rather than pasted in part.
+  if (st.sizeX > kMaxColumns || st.sizeY > kMaxRows || !gridMatches(st)) return refused();
   // An axis may change its size only when it is editable and resizable and
   // the text's axis and values are its.
   const bool canX = s.x.editable && s.x.resizable && mx && mv;

@@ -204,23 +204,31 @@ IgnlogReadResult readIgnlog(std::span<const uint8_t> bytes) {
   const auto* ident = reinterpret_cast<const char*>(b + kOffIdent);
   hd.ident.assign(ident, strnlen(ident, kIgnlogIdentLen));
 
-  // Offsets: the high halves the header holds (bytes past H read as 0); a
-  // high half of 0 takes the carry counted from the falling low halves, so
-  // files without the high-half table still reach data past 65535.
+  // Offsets: the high halves the header holds (bytes past H read as 0). A
+  // file whose high halves are all 0 (an older writer, or no table) has them
+  // rebuilt: records lie in file order, so an offset below the last sound
+  // record's has passed a multiple of 65536. Only a sound record moves that
+  // reference on, so one spoilt low half costs its own record, not every
+  // record after it.
   auto entry = [&](int table, int i) -> uint32_t {
     const int at = table + 2 * i;
     return at + 2 <= h ? get16(b + at) : 0;
   };
+  bool highTable = false;
+  for (int i = 0; i < n && !highTable; ++i) highTable = entry(kIgnlogHighTable, i) != 0;
   std::vector<IgnlogRecord> records;
   records.reserve(size_t(n));
-  uint32_t carry = 0;
+  uint64_t lastSound = 0;
   int soundInitial = 0;
   for (int i = 0; i < n; ++i) {
     const uint32_t low = entry(kIgnlogLowTable, i);
-    if (i > 0 && low < entry(kIgnlogLowTable, i - 1)) ++carry;
-    uint32_t high = entry(kIgnlogHighTable, i);
-    if (high == 0) high = carry;
-    const uint64_t off = (uint64_t(high) << 16) | low;
+    uint64_t off;
+    if (highTable) {
+      off = (uint64_t(entry(kIgnlogHighTable, i)) << 16) | low;
+    } else {
+      off = (lastSound & ~uint64_t(0xFFFF)) | low;
+      if (off < lastSound) off += 0x10000;
+    }
     auto skip = [&](const std::string& why) { res.warnings.push_back({i, why}); };
     if (off + kIgnlogRecordHead > available) {
       skip("lies outside the record data");
@@ -247,6 +255,7 @@ IgnlogReadResult readIgnlog(std::span<const uint8_t> bytes) {
       continue;
     }
     records.push_back({type, get32(r + 4), uint32_t(off), len});
+    lastSound = off;
     if (i < initial) ++soundInitial;
   }
   if (records.empty()) return refuse(IgnlogError::NoRecords, "not one record of the file is sound");

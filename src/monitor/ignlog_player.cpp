@@ -52,6 +52,22 @@ void IgnlogPlayer::play(IgnlogFile file, std::string fileName) {
   m_name = std::move(fileName);
   if (m_file.size() == 0) return;
   m_file.header.initial = std::clamp(m_file.header.initial, 1, m_file.size());
+  // The moments the records play at: the recorded times, with a time that
+  // goes back played at once and a pause of more than a minute (a broken or
+  // far-future time among them) played as one second, so one bad record
+  // cannot hold the playback for good.
+  m_playMs.assign(size_t(m_file.size()), 0);
+  for (size_t i = 0; i < m_playMs.size(); ++i) {
+    const int64_t at = m_file.records()[i].timeMs;
+    if (i == 0) {
+      m_playMs[i] = at;
+      continue;
+    }
+    int64_t gap = at - int64_t(m_file.records()[i - 1].timeMs);
+    if (gap < 0) gap = 0;
+    if (gap > kLongestPauseMs) gap = 1000;
+    m_playMs[i] = m_playMs[i - 1] + gap;
+  }
   keepUserWork();
   // A recording made without a unit image shows none.
   m_model.setUnitImageValid(false);
@@ -120,7 +136,7 @@ void IgnlogPlayer::applyMoment(int lastIndex) {
 }
 
 void IgnlogPlayer::anchorAt(int index) {
-  m_anchorFileMs = m_file.records()[size_t(index)].timeMs;
+  m_anchorFileMs = m_playMs[size_t(index)];
   m_anchorNowMs = m_clock.nowMs();
 }
 
@@ -143,7 +159,7 @@ void IgnlogPlayer::step() {
   const int first = m_file.header.initial + m_position;
   const int64_t head = playheadMs();
   int j = first;
-  while (j < n && int64_t(m_file.records()[size_t(j)].timeMs) <= head) ++j;
+  while (j < n && m_playMs[size_t(j)] <= head) ++j;
   // The position moves with each record, so whoever a record refreshes sees its moment.
   for (int i = first; i < j; ++i) {
     m_position = i - m_file.header.initial + 1;

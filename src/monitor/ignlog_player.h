@@ -104,6 +104,9 @@ class IgnlogPlayer {
   int64_t m_anchorFileMs = 0;
   int64_t m_anchorNowMs = 0;
   std::optional<int64_t> m_shownMs;
+  // The moment each record plays at, from the recorded times (see play()).
+  std::vector<int64_t> m_playMs;
+  static constexpr int64_t kLongestPauseMs = 60000;
   struct UserWork;
   std::unique_ptr<UserWork> m_saved;
 };

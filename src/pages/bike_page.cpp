@@ -86,10 +86,11 @@ void BikePage::layOut(QWidget* sheet) {
     pair(g, n, r);
   }
   // Column heads of the edge table. They stand in channel 1's box, in the
-  // same grid as its edges, so every head is over its own column (they go
-  // with the box when a lobe-less system hides it). The flag columns of all
-  // four boxes get one fixed width, wide enough for the longest head in any
-  // language, so the boxes below line up with the heads.
+  // same grid as its edges, so every head starts over its own column (they go
+  // with the box when a lobe-less system hides it). Every control of a flag
+  // column, in all four boxes, is as wide as the longest head in any
+  // language, so the boxes below line up with the heads; a column whose
+  // controls are all hidden takes no room.
   const std::pair<const char*, const char*> heads[] = {
       {"LabelLobe", "###Lobe##Leitstück##Palec"},
       {"LabelHrana2", "###2nd Edge##2. Flanke##2. hrana"},
@@ -114,7 +115,8 @@ void BikePage::layOut(QWidget* sheet) {
       for (const auto& [name, text] : heads) {
         auto* l = new QLabel(QString::fromUtf8(ml(text)), box);
         l->setObjectName(QString::fromLatin1(name));
-        bg->addWidget(l, 0, col, col == 1 ? Qt::AlignLeft : Qt::AlignHCenter);
+        if (col > 1) l->setMinimumWidth(flagWidth);
+        bg->addWidget(l, 0, col, Qt::AlignLeft);
         col = col == 1 ? 2 : col + 1;
       }
     }
@@ -132,16 +134,18 @@ void BikePage::layOut(QWidget* sheet) {
             (chName("CheckBoxPalec%d", ch) + QLatin1String(end) + QLatin1String(flag)).toLatin1();
         QWidget* b = c.control(n.constData());
         b->setParent(box);
-        bg->addWidget(b, top + e, flag[0] == 'H' ? 2 : 3, Qt::AlignHCenter);
+        b->setMinimumWidth(flagWidth);
+        bg->addWidget(b, top + e, flag[0] == 'H' ? 2 : 3, Qt::AlignLeft);
       }
     }
     auto* full = new QLabel(QStringLiteral("-"), box);
     full->setObjectName(chName("LabelFullSynchro%d", ch));
-    bg->addWidget(full, top, 4, Qt::AlignHCenter);
+    full->setMinimumWidth(flagWidth);
+    bg->addWidget(full, top, 4, Qt::AlignLeft);
     const QByteArray t2 = chName("CheckBoxPalec%dT2", ch).toLatin1();
     c.control(t2.constData())->setParent(box);
-    bg->addWidget(c.control(t2.constData()), top, 5, Qt::AlignHCenter);
-    for (int col = 2; col <= 5; ++col) bg->setColumnMinimumWidth(col, flagWidth);
+    c.control(t2.constData())->setMinimumWidth(flagWidth);
+    bg->addWidget(c.control(t2.constData()), top, 5, Qt::AlignLeft);
     bg->setColumnStretch(1, 1);
     g->addWidget(box, r++, 0, 1, 2);
   }

@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
 #include <algorithm>
@@ -61,11 +62,20 @@ void paintTree(QPainter& painter, QWidget* w, QWidget* window, const QRect& clip
   painter.scale(1 / played, 1 / played);
   painter.drawPicture(0, 0, picture);
   painter.restore();
-  for (QObject* o : w->children()) {
-    auto* child = qobject_cast<QWidget*>(o);
-    if (child && !child->isWindow() && !child->isHidden())
-      paintTree(painter, child, window, visible, played);
-  }
+  // A tab bar's picture sets clips of its own when played back, which take
+  // the place of the painter's clip: painted after the page below it, its
+  // white spills over the page's top-left captions. It goes first, so the
+  // page is painted over whatever it spills.
+  auto paintChildren = [&](bool tabBars) {
+    for (QObject* o : w->children()) {
+      auto* child = qobject_cast<QWidget*>(o);
+      if (child && !child->isWindow() && !child->isHidden() &&
+          (qobject_cast<QTabBar*>(child) != nullptr) == tabBars)
+        paintTree(painter, child, window, visible, played);
+    }
+  };
+  paintChildren(true);
+  paintChildren(false);
 }
 
 }  // namespace

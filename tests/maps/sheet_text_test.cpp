@@ -294,8 +294,9 @@ TEST(PasteSheet, SizesAndGridsThatDoNotHoldTogetherAreRefused) {
   } cases[] = {
       {head + "SizeX:\t15\nSizeY:\t10\n" + grid, PasteStatus::Pasted},
       {head + "SizeX:\t51\nSizeY:\t10\n" + grid, PasteStatus::Refused},
-      {head + "SizeX:\t0\nSizeY:\t10\n" + grid, PasteStatus::Refused},
-      {head + "SizeX:\t15\nSizeY:\t-1\n" + grid, PasteStatus::Refused},
+      // No columns or no rows: nothing to paste, and nothing is said.
+      {head + "SizeX:\t0\nSizeY:\t10\n" + grid, PasteStatus::Nothing},
+      {head + "SizeX:\t15\nSizeY:\t-1\n" + grid, PasteStatus::Nothing},
       {head + "SizeX:\t15\nSizeY:\t10\n" + grid.substr(0, grid.rfind('\n')), PasteStatus::Refused},
       {head + "SizeX:\t15\nSizeY:\t10\n" + grid + "\t7", PasteStatus::Refused},
       {head + "SizeX:\t50\nSizeY:\t10\n" + grid, PasteStatus::Refused},  // says 50, has 15

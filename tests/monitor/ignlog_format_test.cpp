@@ -199,6 +199,22 @@ TEST(IgnlogFormat, BadRecordsAreSkippedWithAWarning) {
   }
 }
 
+// A spoilt low half in a file without high halves costs its own record only:
+// the records after it are still found where they are.
+TEST(IgnlogFormat, ASpoiltLowHalfCostsOnlyItsOwnRecord) {
+  LogBuilder b = LogBuilder::usual();
+  b.monitor(100, 1).page(200, pageState(2)).monitor(300, 3);
+  std::vector<uint8_t> f = b.file.bytes();
+  setLe16(f, 256 + 2 * 3, 1);  // record 3 now points below record 2
+  const q3::IgnlogReadResult r = q3::readIgnlog(f);
+  ASSERT_TRUE(r.ok()) << r.message;
+  ASSERT_EQ(r.warnings.size(), 1u);
+  EXPECT_EQ(r.warnings[0].record, 3);
+  ASSERT_EQ(r.file.size(), 5);
+  EXPECT_EQ(r.file.records().back().offset, b.file.records().back().offset);
+  EXPECT_EQ(r.file.records()[3].offset, b.file.records()[4].offset);
+}
+
 // A file cut short (a copy that broke off) keeps the records inside it.
 TEST(IgnlogFormat, AFileCutShortKeepsItsWholeRecords) {
   LogBuilder b = LogBuilder::usual();

@@ -221,4 +221,21 @@ TEST_F(Player, AFileWithoutHighHalvesPlaysToItsEnd) {
   EXPECT_EQ(model.image().byte(1049), 100);
 }
 
+// Record times that cannot be right do not hold the playback: a time far in
+// the future (a pause of days) plays after a second, a time that goes back
+// plays at once, and the records after them keep their pace.
+TEST_F(Player, ABrokenRecordTimeDoesNotHoldThePlayback) {
+  LogBuilder b = LogBuilder::usual();
+  b.monitor(0, 100).monitor(0xFFFF0000u, 200).monitor(500, 300).monitor(1500, 400);
+  player.play(b.file, "broken.ignlog");
+  const int64_t start = clock.now;
+  // 200 and 300 come in the same step: the first after a second, the second
+  // at once after it.
+  const int64_t at300 = tickUntil([&] { return rpm() == 300; });
+  const int64_t at400 = tickUntil([&] { return rpm() == 400; });
+  EXPECT_NEAR(double(at300 - start), 1000, 55);
+  EXPECT_NEAR(double(at400 - at300), 1000, 55);
+  EXPECT_EQ(player.state(), PlayerState::Paused);
+}
+
 }  // namespace

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -21,6 +22,8 @@
 #include <map>
 #include <vector>
 
+#include "files/ign_document.h"
+#include "params/address_map.h"
 #include "params/param_model.h"
 #include "print/window_printer.h"
 #include "shell/ui/main_window.h"
@@ -194,6 +197,42 @@ TEST_F(HelpWindowTest, PrintPdfFromTheCommandLineHasOnePagePerVisibleTab) {
           {"--print-pdf", dir.filePath("x.pdf"), dir.filePath("missing.ign")});
   ASSERT_TRUE(p.waitForFinished(60000));
   EXPECT_EQ(p.exitCode(), 1);
+}
+
+// A settings file printed from the command line shows its own maps: the
+// advance map of the file, not the empty table the editor holds before its
+// first tick.
+TEST_F(HelpWindowTest, PrintPdfOfAFileShowsItsMaps) {
+  const QString ign = dir.filePath("maps.ign");
+  {
+    MainWindow w(q3::StartOptions::fromEnvironment());
+    q3::ParamImage& img = w.params().image();
+    for (int row = 0; row < 10; ++row)
+      for (int col = 0; col < 15; ++col)
+        img.setByte(q3::ImageByte::Advance + 15 * row + col, 100 + 7 + 2 * col);
+    ASSERT_TRUE(q3::IgnDocument(w.params()).save(ign.toStdString()));
+  }
+  const char* bin = std::getenv("Q3_BINARY_DIR");
+  ASSERT_NE(bin, nullptr);
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("DISPLAY");
+  env.remove("QT_QPA_PLATFORM");
+  p.setProcessEnvironment(env);
+  p.start(QString(bin) + "/src/shell/ui/quelin3", {"--print-pdf", dir.filePath("maps.pdf"), ign});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  // The sheet's text as laid out: the row of the table on one line.
+  p.start(QStringLiteral("pdftotext"),
+          {QStringLiteral("-layout"), dir.filePath("maps.pdf"), QStringLiteral("-")});
+  if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+    GTEST_SKIP() << "pdftotext is not available";
+  const QString text = QString::fromUtf8(p.readAllStandardOutput());
+  const QRegularExpression row(
+      QStringLiteral("(^|\\s)7\\s+9\\s+11\\s+13\\s+15\\s+17\\s+19\\s+21\\s+"
+                     "23\\s+25\\s+27\\s+29\\s+31\\s+33\\s+35(\\s|$)"),
+      QRegularExpression::MultilineOption);
+  EXPECT_TRUE(row.match(text).hasMatch()) << text.toStdString();
 }
 
 }  // namespace

@@ -58,8 +58,15 @@ class TextFit {
 }  // namespace
 
 void MapEditor::paintEvent(QPaintEvent*) {
-  if (m_dirty || m_image.size() != size()) render();
   QPainter p(this);
+  // On paper the editor draws itself straight onto the sheet, so its
+  // numbers stay text and its lines stay lines; on the screen it shows the
+  // picture it keeps.
+  if (m_print) {
+    paint(p);
+    return;
+  }
+  if (m_dirty || m_image.size() != size()) render();
   p.drawImage(0, 0, m_image);
 }
 

@@ -13,6 +13,23 @@ namespace q3 {
 namespace {
 constexpr int kMargin = 8;
 constexpr int kReadoutHeight = 18;
+constexpr int kAxisHeight = 16;  // the time axis under the curves
+
+// A step for the time axis, in ms: 1, 2 or 5 times a power of ten seconds,
+// or whole minutes, giving at most about `most` marks over duration.
+int64_t timeStep(int64_t durationMs, int most) {
+  for (int64_t step : {100, 200, 500, 1000, 2000, 5000, 10000, 20000, 30000, 60000, 120000, 300000,
+                       600000, 1200000, 1800000, 3600000})
+    if (durationMs / step <= most) return step;
+  return std::max<int64_t>(3600000, durationMs / most);
+}
+
+QString timeMark(int64_t ms, int64_t step) {
+  if (step >= 60000)
+    return QStringLiteral("%1:%2").arg(ms / 60000).arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'));
+  if (step >= 1000) return QStringLiteral("%1 s").arg(ms / 1000);
+  return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
+}
 
 QColor channelColour(LogChannel c) {
   static const QColor colours[kLogChannels] = {
@@ -72,7 +89,7 @@ QString LogView::readout() const {
 
 QRectF LogView::plotArea() const {
   return QRectF(kMargin, kMargin + kReadoutHeight, std::max(1, width() - 2 * kMargin),
-                std::max(1, height() - 2 * kMargin - kReadoutHeight));
+                std::max(1, height() - 2 * kMargin - kReadoutHeight - kAxisHeight));
 }
 
 double LogView::xOf(uint32_t timeMs) const {
@@ -107,6 +124,30 @@ void LogView::paintEvent(QPaintEvent*) {
     p.drawPath(path);
   }
   p.setRenderHint(QPainter::Antialiasing, false);
+  // The time axis: marks at a round step from the start of the recording.
+  const int64_t duration = std::max<int64_t>(m_series.durationMs(), 1);
+  const int64_t step = timeStep(duration, std::max(1, int(a.width() / 70)));
+  p.setPen(palette().color(QPalette::Text));
+  for (int64_t t = 0; t <= duration; t += step) {
+    const double x = xOf(uint32_t(t));
+    p.drawLine(QPointF(x, a.bottom()), QPointF(x, a.bottom() + 3));
+    const double left = std::clamp(x - 35, 0.0, std::max(0.0, width() - 70.0));
+    p.drawText(QRectF(left, a.bottom() + 3, 70, kAxisHeight - 3), Qt::AlignHCenter | Qt::AlignTop,
+               timeMark(t, step));
+  }
+  // Each curve has its own scale: its largest value at the top edge, its
+  // smallest at the bottom edge, written there in its colour.
+  double rx = a.left() + 4;
+  for (LogChannel c : m_channels) {
+    const LogChannelInfo& info = logChannelInfo(c);
+    const QString hi = QString::number(m_series.maximum(c), 'f', info.decimals);
+    const QString lo = QString::number(m_series.minimum(c), 'f', info.decimals);
+    p.setPen(channelColour(c));
+    p.drawText(QPointF(rx, a.top() + p.fontMetrics().ascent() + 1), hi);
+    p.drawText(QPointF(rx, a.bottom() - p.fontMetrics().descent() - 1), lo);
+    rx +=
+        std::max(p.fontMetrics().horizontalAdvance(hi), p.fontMetrics().horizontalAdvance(lo)) + 10;
+  }
   if (m_cursor >= 0) {
     const double x = xOf(m_series.timeMs(m_cursor));
     p.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DashLine));

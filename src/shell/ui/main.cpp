@@ -50,6 +50,9 @@ int printPdf(const q3::StartOptions& options, QStringList args) {
   int rc = 0;
   {
     MainWindow w(options, args << "nopatchcheck");
+    // The sheets show the window at its own size, whatever screen there is
+    // (without a display the stand-in screen would squeeze it).
+    w.resize(1000, 720);
     if (!file.isEmpty()) {
       q3::IgnDocument doc(w.params());
       if (doc.load(file.toStdString(), -1) != q3::IgnDocument::LoadResult::Loaded) {
