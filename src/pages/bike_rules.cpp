@@ -91,20 +91,4 @@ const BikeRule kRules[] = {
 
 std::span<const BikeRule> bikeRules() { return kRules; }
 
-int encodeEdge(int type, int lobe, bool secondEdge, bool secondPickup) {
-  int b = lobe & 0x3F;
-  if (type == 14)
-    b |= ((lobe / 64) & 1) << 7;
-  else if (secondPickup)
-    b |= 0x80;
-  if (secondEdge) b |= 0x40;
-  return b;
-}
-
-int edgeLobe(int type, int edge) {
-  int lobe = edge & 0x3F;
-  if (type == 14 && (edge & 0x80)) lobe += 64;
-  return lobe;
-}
-
 }  // namespace q3::pages

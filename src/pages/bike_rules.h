@@ -29,11 +29,6 @@ using BikeRule = Rule<BikeState>;
 
 std::span<const BikeRule> bikeRules();
 
-// Edge byte of one channel edge from its controls. For trigger type 14 the
-// lobe number has seven bits (bit 6 of the number goes to bit 7 of the byte)
-// and there is no second-pickup flag.
-int encodeEdge(int type, int lobe, bool secondEdge, bool secondPickup);
-// The lobe number an edge byte names.
-int edgeLobe(int type, int edge);
+// The edge bytes' code (encodeEdge, edgeLobe) is in params/page_tables.h.
 
 }  // namespace q3::pages

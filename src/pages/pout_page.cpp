@@ -10,51 +10,6 @@ namespace q3::pages {
 
 namespace {
 
-constexpr const char* kOff = "###Off##Aus##Vypnuto";
-constexpr const char* kFuelPump = "###Fuel pump##Fuel pump##Palivová pumpa";
-constexpr const char* kShiftLight = "###Gear shift light##Schaltblitz##Kontrolka řazení";
-constexpr const char* kSpecial = "###Special##Spezial##Speciál";
-constexpr const char* kSpecialPwm = "###Special PWM##Spezial PWM##Speciál PWM";
-constexpr const char* kSpecialPulse = "###Special Pulse##Spezial Pulse##Speciál Pulse";
-
-// Outputs 1 and 2; output 3 can also drive the N2O valve.
-constexpr Item kFunctions[] = {
-    {kPoutOff, kOff},         {kPoutFuelPump, kFuelPump},     {kPoutShiftLight, kShiftLight},
-    {kPoutSpecial, kSpecial}, {kPoutSpecialPwm, kSpecialPwm}, {kPoutSpecialPulse, kSpecialPulse}};
-constexpr Item kFunctions3[] = {{kPoutOff, kOff},
-                                {kPoutFuelPump, kFuelPump},
-                                {kPoutShiftLight, kShiftLight},
-                                {kPoutN2O, "N2O"},
-                                {kPoutSpecial, kSpecial},
-                                {kPoutSpecialPwm, kSpecialPwm},
-                                {kPoutSpecialPulse, kSpecialPulse}};
-
-using K = Kind;
-
-// One output's function and its four settings: hysteresis (x10), PWM duty,
-// PWM frequency and pulse length (x5).
-#define Q3_POUT_ROWS(k, pin, items)                                                                \
-  radioByValue("RadioGroupPOut" #k, ImageByte::PoutFunction + (k)-1,                               \
-               "###Power out " #k " (pin " #pin ")##Power out " #k " (pin " #pin                   \
-               ")##Power out " #k " (pin " #pin ")",                                               \
-               items),                                                                             \
-      {"UpDownPOutHyster" #k, K::Spin, ImageByte::PoutFurther + (k)-1, 0, 10, 0, 0, 2500, 10,      \
-       "*Hysterese"},                                                                              \
-      {"UpDownPOutPwm" #k, K::Spin, ImageByte::PoutPwmSetting + (k)-1, 0, 1, 0, 10, 100, 10,       \
-       "PWM [%]"},                                                                                 \
-      {"UpDownPOutFreq" #k, K::Spin, ImageByte::PoutPwmFreq + (k)-1, 0, 1, 0, 2, 20, 2,            \
-       "*Frequency [Hz]"},                                                                         \
-  {                                                                                                \
-    "UpDownPOutPulse" #k, K::Spin, ImageByte::PoutPulse + (k)-1, 0, 5, 0, 5, 500, 5, "*Pulse [ms]" \
-  }
-
-const ControlSpec kTable[] = {
-    Q3_POUT_ROWS(1, 16, kFunctions),
-    Q3_POUT_ROWS(2, 17, kFunctions),
-    Q3_POUT_ROWS(3, 14, kFunctions3),
-};
-#undef Q3_POUT_ROWS
-
 using S = const PoutState&;
 int fn(S s, int k) { return s.function[static_cast<std::size_t>(k - 1)]; }
 // The hysteresis goes with the switching map: shift light and special.
@@ -80,12 +35,12 @@ PoutState poutState(const ParamImage& img) {
 }
 
 std::span<const Rule<PoutState>> poutRules() { return kRules; }
-std::span<const ControlSpec> PoutPage::table() { return kTable; }
+std::span<const ControlSpec> PoutPage::table() { return poutTable(); }
 
 // One row per output, each a third of the sheet's height like the output's
 // maps beside it: the function in two columns of choices, then its settings.
 PoutPage::PoutPage(ParamBinder& binder, QWidget* sheet)
-    : PanelPage(binder, sheet, kTable, PanelPlace::LeftOfMaps, "POutPanel", false) {
+    : PanelPage(binder, sheet, poutTable(), PanelPlace::LeftOfMaps, "POutPanel", false) {
   TablePage& c = *m_controls;
   auto* rows = new QVBoxLayout(m_panel);
   rows->setContentsMargins(4, 2, 4, 2);

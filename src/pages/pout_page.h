@@ -10,10 +10,6 @@
 
 namespace q3::pages {
 
-// Power-output function values (bytes 244..246).
-inline constexpr int kPoutOff = 0, kPoutFuelPump = 1, kPoutShiftLight = 2, kPoutN2O = 4,
-                     kPoutSpecialPulse = 253, kPoutSpecialPwm = 254, kPoutSpecial = 255;
-
 struct PoutState {
   std::array<int, 3> function{};  // bytes 244..246
 };

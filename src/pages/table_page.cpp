@@ -14,26 +14,6 @@
 
 namespace q3::pages {
 
-TransferKind transferKind(Kind k) {
-  switch (k) {
-    case Kind::Spin:
-      return TransferKind::SpinByte;
-    case Kind::SpinWord:
-      return TransferKind::SpinWord;
-    case Kind::Check:
-      return TransferKind::CheckBox;
-    case Kind::RadioIndex:
-      return TransferKind::RadioIndex;
-    case Kind::RadioValue:
-      return TransferKind::RadioValue;
-    case Kind::ComboValue:
-      return TransferKind::ComboValue;
-    case Kind::RadioButtons:
-      return TransferKind::RadioButtons;
-  }
-  return TransferKind::SpinByte;
-}
-
 // --- SpinEdit ---
 
 QString SpinEdit::textFromValue(int v) const {

@@ -17,6 +17,7 @@
 #include "files/ign_scanner.h"
 #include "files/ign_writer.h"
 #include "files/service_tools.h"
+#include "maps/settings_compare.h"
 #include "params/param_model.h"
 
 namespace q3cli {
@@ -112,17 +113,19 @@ std::vector<std::pair<std::string, std::vector<int>>> keywordValues(const std::s
   return out;
 }
 
-int runDiff(const std::vector<std::string>& args) {
-  OpenOptions o;
-  if (!parseOpen("diff", args, 2, o)) return 2;
-  q3::ParamModel a, b;
-  if (!openInto(a, o.files[0], o.testMode) || !openInto(b, o.files[1], o.testMode)) {
-    std::fprintf(stderr, "quelin3-tool diff: a file was not accepted\n");
-    return 2;
+}  // namespace
+
+int printImageDiff(const q3::ParamImage& a, const q3::ParamImage& b, bool names) {
+  if (names) {
+    const q3::SettingsComparison c = q3::compareSettings(a, b);
+    const std::string text = q3::comparisonText(c);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (!c.empty()) std::fprintf(stderr, "%i value(s) differ\n", c.count());
+    return c.empty() ? 0 : 1;
   }
   q3::IgnWriteInfo info;
-  auto va = keywordValues(q3::renderIgn(a.image(), info));
-  auto vb = keywordValues(q3::renderIgn(b.image(), info));
+  auto va = keywordValues(q3::renderIgn(a, info));
+  auto vb = keywordValues(q3::renderIgn(b, info));
   int differences = 0;
   for (size_t k = 0; k < va.size() && k < vb.size(); ++k) {
     const auto& [kw, xs] = va[k];
@@ -135,6 +138,33 @@ int runDiff(const std::vector<std::string>& args) {
   }
   if (differences) std::fprintf(stderr, "%i value(s) differ\n", differences);
   return differences ? 1 : 0;
+}
+
+namespace {
+
+// diff A.ign B.ign [--names] [--test], or diff --unit FILE.ign with the
+// options of the unit commands (the unit's settings are B).
+int runDiff(const std::vector<std::string>& args) {
+  bool names = false;
+  bool unit = false;
+  std::vector<std::string> rest;
+  for (const std::string& a : args) {
+    if (a == "--names")
+      names = true;
+    else if (a == "--unit")
+      unit = true;
+    else
+      rest.push_back(a);
+  }
+  if (unit) return diffWithUnit(rest, names);
+  OpenOptions o;
+  if (!parseOpen("diff", rest, 2, o)) return 2;
+  q3::ParamModel a, b;
+  if (!openInto(a, o.files[0], o.testMode) || !openInto(b, o.files[1], o.testMode)) {
+    std::fprintf(stderr, "quelin3-tool diff: a file was not accepted\n");
+    return 2;
+  }
+  return printImageDiff(a.image(), b.image(), names);
 }
 
 int runArchive(const std::vector<std::string>& args) {
@@ -199,8 +229,12 @@ const CliRegistrar kDump({"dump", "dump [--test] FILE.ign",
 const CliRegistrar kConvert({"convert", "convert [--test] IN.ign OUT.ign",
                              "open a settings file (older formats too) and write it anew",
                              runConvert});
-const CliRegistrar kDiff({"diff", "diff [--test] A.ign B.ign",
-                          "list the values that differ, by keyword and position", runDiff});
+const CliRegistrar kDiff({"diff",
+                          "diff [--test] [--names] A.ign B.ign | diff --unit [--names] FILE.ign "
+                          "[--port N | --device PATH]",
+                          "list the values that differ, by keyword and position or (--names) by "
+                          "page and caption; --unit: the file against the connected unit",
+                          runDiff});
 const CliRegistrar kArchive({"archive", "archive HOST \"CMD\" [\"CMD\" ...]",
                              "run archive commands on the archive inside HOST", runArchive});
 const CliRegistrar kSaveAllNew({"save-all-new", "save-all-new [DIR]",

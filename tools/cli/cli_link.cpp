@@ -19,6 +19,7 @@
 #include "base/app_paths.h"
 #include "base/status_sink.h"
 #include "cli_command.h"
+#include "cli_files.h"
 #include "cli_run.h"
 #include "files/ign_document.h"
 #include "files/ign_layout.h"
@@ -265,6 +266,33 @@ int cmdMonitor(const std::vector<std::string>& args) {
   if (failed) std::fprintf(stderr, "quelin3-tool: the unit stopped answering\n");
   return failed ? 1 : 0;
 }
+
+}  // namespace
+
+int q3cli::diffWithUnit(const std::vector<std::string>& args, bool names) {
+  Options o = parse(args, true);
+  if (!o.ok || o.file.empty()) {
+    std::fprintf(stderr,
+                 "usage: quelin3-tool diff --unit [--names] FILE.ign [--port N | --device PATH]\n");
+    return 2;
+  }
+  q3::ParamModel file;
+  if (!openInto(file, o.file, false)) {
+    std::fprintf(stderr, "quelin3-tool diff: \"%s\" was not accepted\n", o.file.c_str());
+    return 2;
+  }
+  if (o.timeoutMs < 0) o.timeoutMs = 20000;
+  Run r(o);
+  // The connection check reads the unit's settings; a unit of another
+  // program version is compared as well, after the warning.
+  if (!r.connectAndCheck(true) || !r.model.unitImageValid()) {
+    std::fprintf(stderr, "quelin3-tool diff: the unit's settings could not be read\n");
+    return 1;
+  }
+  return printImageDiff(file.image(), r.model.unitImage(), names);
+}
+
+namespace {
 
 const q3cli::CliRegistrar regScan({"scan", "scan [--port N | --device PATH] [--timeout S]",
                                    "search the serial ports and list the units found", cmdScan});

@@ -2,6 +2,7 @@
 //   log info FILE      what a recording holds, one "name: value" per line
 //   log csv FILE       its monitor records as the columns of `monitor --csv`
 //   log record -o FILE record a unit's monitor answers as the window does
+//   log hits FILE      seconds spent in each cell of an advance map
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 
 #include "cli_command.h"
 #include "cli_run.h"
+#include "monitor/hit_map.h"
 #include "monitor/ignlog_recorder.h"
 #include "monitor/monitor_csv.h"
 
@@ -22,7 +24,8 @@ void onStopSignal(int) { g_stop = 1; }
 const char* const kUsage =
     "usage: quelin3-tool log info FILE.ignlog\n"
     "       quelin3-tool log csv FILE.ignlog [-o OUT.csv]\n"
-    "       quelin3-tool log record -o FILE.ignlog [--seconds N] [--port N | --device PATH]\n";
+    "       quelin3-tool log record -o FILE.ignlog [--seconds N] [--port N | --device PATH]\n"
+    "       quelin3-tool log hits FILE.ignlog [--map 1|2] [--csv]\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -96,6 +99,41 @@ int csv(const std::vector<std::string>& args) {
   return 0;
 }
 
+// The seconds the engine spent in each cell of advance map 1 or 2, over the
+// breakpoints of the settings the recording ends with; only the moments in
+// which that map was the active one count.
+int hits(const std::vector<std::string>& args) {
+  std::string file;
+  int map = 1;
+  bool asCsv = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--csv") {
+      asCsv = true;
+    } else if (args[i] == "--map" && i + 1 < args.size()) {
+      const std::string& v = args[++i];
+      if (v != "1" && v != "2") return usage();
+      map = v == "1" ? 1 : 2;
+    } else if (file.empty() && args[i].rfind('-', 0) != 0) {
+      file = args[i];
+    } else {
+      return usage();
+    }
+  }
+  if (file.empty()) return usage();
+  q3::IgnlogReadResult r;
+  if (!load("hits", file, r)) return 1;
+  q3::ParamImage img;
+  if (!q3::lastRecordedImage(r.file, img)) {
+    std::fprintf(stderr, "quelin3-tool: log hits: %s holds no settings\n", file.c_str());
+    return 1;
+  }
+  const q3::HitMap h = q3::recordingHitMap(r.file, img, map - 1);
+  const std::string text = q3::hitMapText(h, asCsv);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fprintf(stderr, "%.1f s in advance map %i\n", h.total, map);
+  return 0;
+}
+
 // Connects as `read` does (the connection check reads the unit's settings),
 // then records as the window does until --seconds have passed or SIGINT or
 // SIGTERM comes. The file on disk is complete at every moment, at most 1.5 s
@@ -164,13 +202,16 @@ int cmdLog(const std::vector<std::string>& args) {
   if (args[0] == "info") return info(rest);
   if (args[0] == "csv") return csv(rest);
   if (args[0] == "record") return record(rest);
+  if (args[0] == "hits") return hits(rest);
   return usage();
 }
 
 const q3cli::CliRegistrar regLog(
     {"log",
-     "log info|csv|record FILE.ignlog [-o OUT] [--seconds N] "
+     "log info|csv|record|hits FILE.ignlog [-o OUT] [--seconds N] [--map 1|2] [--csv] "
      "[--port N | --device PATH]",
-     "monitor recordings: what one holds, its values as CSV, record one", cmdLog});
+     "monitor recordings: what one holds, its values as CSV, record one, the seconds spent in "
+     "each cell of an advance map",
+     cmdLog});
 
 }  // namespace

@@ -47,6 +47,7 @@ void usage() {
       "  --silent-after N    stop answering after N frames (a pulled cable)\n"
       "  --silent-while-storing  fall silent at the first poll while storing a programming\n"
       "  --pickup-unsync     pickup-monitor blocks report the unit as not synchronised\n"
+      "  --hold RPM,TP       hold the engine at RPM and throttle TP % instead of the sweep\n"
       "  --unstable A[:S]    after S reads, every read covering byte A changes it\n"
       "  --key K             type key in the identification answer (default 104)\n"
       "  --version-major V   program version, major part (default 104)\n"
@@ -142,7 +143,13 @@ int main(int argc, char** argv) {
       cfg.echo = true;
     else if (a == "--pickup-unsync")
       cfg.pickupUnsynchronised = true;
-    else if (a == "--unstable") {
+    else if (a == "--hold") {
+      // RPM,THROTTLE: the engine held at one operating point.
+      const std::string v = next();
+      cfg.holdRpm = std::max(0, std::atoi(v.c_str()));
+      if (auto comma = v.find(','); comma != std::string::npos)
+        cfg.holdThrottle = std::atoi(v.c_str() + comma + 1);
+    } else if (a == "--unstable") {
       // ADDR or ADDR:SKIP
       const std::string v = next();
       cfg.unstableAddr = std::atoi(v.c_str());

@@ -135,10 +135,17 @@ void SimUnit::updateMonitor(int64_t now) {
   const int limiter = memory[ImageByte::Limiter] ? memory[ImageByte::Limiter] * 100 : 12000;
   const int idle = 1300;
   // A 20 s sweep from idle to just below the limiter and back.
-  const double phase = std::fmod(t, 20.0) / 20.0;
-  const double f = phase < 0.5 ? phase * 2 : (1 - phase) * 2;
-  const int rpm = int(idle + f * (limiter - 300 - idle));
-  const int throttle = int(f * 100);
+  double phase = std::fmod(t, 20.0) / 20.0;
+  double f = phase < 0.5 ? phase * 2 : (1 - phase) * 2;
+  int rpm = int(idle + f * (limiter - 300 - idle));
+  int throttle = int(f * 100);
+  if (m_cfg.holdRpm >= 0) {
+    // Held on the way up of the sweep: the first advance chart stays active.
+    rpm = m_cfg.holdRpm;
+    throttle = std::clamp(m_cfg.holdThrottle, 0, 100);
+    f = throttle / 100.0;
+    phase = f / 2;
+  }
   const int sensor = std::min<int>(memory[ImageByte::TpsIapSensor], 2);
   const int pressure = 30 + throttle * 70 / 100;
   const int supply = 13800 + int(250 * std::sin(t * 0.7));

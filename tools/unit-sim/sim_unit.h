@@ -41,6 +41,10 @@ struct SimConfig {
   // it has been sent, so two reads in a row never agree (-1: off).
   int unstableAddr = -1;
   int unstableSkip = 0;
+  // A fixed operating point instead of the sweep: engine speed [rpm] and
+  // throttle [%] (-1: the sweep).
+  int holdRpm = -1;
+  int holdThrottle = 0;
   // Pickup blocks go out with the state "not synchronised".
   bool pickupUnsynchronised = false;
 };

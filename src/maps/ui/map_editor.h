@@ -135,6 +135,17 @@ class MapEditor : public QWidget {
   bool exportCsv(const QString& path);
   PasteResult importCsv(const QString& path);
 
+  // --- Time spent in the cells (map_editor_paint.cpp) ---
+  // The seconds the engine spent in each cell of a sheet (data cell (c, r)
+  // at r * kCellStride + c), given by the owner; empty when none are known.
+  // With the shading on (popup menu, off by default) the table shades each
+  // cell by its share of the time under its value, and the cell's hint
+  // tells its seconds.
+  void setCellTimes(int sheet, std::vector<double> seconds);
+  const std::vector<double>& cellTimes(int sheet) const;
+  void setTimeShading(bool on);
+  bool timeShading() const { return m_timeShading; }
+
  signals:
   // The long part of the hint, for the window's status line.
   void statusHint(const QString& text);
@@ -280,6 +291,8 @@ class MapEditor : public QWidget {
   QString m_lastStatus;
   int m_graphCapture = 0;  // the graph (view 2, 4, 8 condition map) a press went to
   uint32_t m_controlColour = 0xF0F0F0;
+  std::vector<std::vector<double>> m_times;  // per sheet, see setCellTimes
+  bool m_timeShading = false;
 };
 
 }  // namespace q3

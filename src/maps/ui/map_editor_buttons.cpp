@@ -340,6 +340,19 @@ QString MapEditor::hintAt(QPoint pos) const {
   if (m_view == 4 && m_l.graphFrame.contains(pos)) return m_graph.hint3D(m_l.graphFrame, pos);
   if ((m_view == 2 || m_l.graphBeside) && m_l.graphFrame.contains(pos)) return m_graph.status();
   if (m_model.compact() && m_l.conditionPlot.contains(pos)) return m_graph.status();
+  const std::vector<double>& times = cellTimes(m_model.current());
+  const Hit hit = hitTest(pos);
+  if (m_timeShading && !times.empty() && (hit.bits & kHitCell) && hit.col >= 0 && hit.row >= 0) {
+    const MapSheet& s = m_model.cur();
+    double total = 0;
+    for (int r = 0; r < s.y.count; ++r)
+      for (int c = 0; c < s.x.count; ++c) total += times[cellIndex(c, r)];
+    const double t = times[cellIndex(hit.col, hit.row)];
+    return mls("###Time spent here:##Verweilzeit hier:##Doba strávená zde:") +
+           QString(" %1 s (%2 %)")
+               .arg(t, 0, 'f', 1)
+               .arg(total > 0 ? 100 * t / total : 0, 0, 'f', 1);
+  }
   return {};
 }
 

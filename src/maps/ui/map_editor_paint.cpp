@@ -232,11 +232,24 @@ void MapEditor::paintTable(QPainter& p) {
     const bool preview = previewing && previewKind == kChangeCells;
     const QFont cellFont = textFont(s.v, !s.v.editable);
     p.setFont(cellFont);
+    // The time spent: the busiest cell shaded fullest, a translucent colour
+    // under the value so that the value stays legible.
+    const std::vector<double>& times = cellTimes(m_model.current());
+    double busiest = 0;
+    if (m_timeShading && !m_print && times.size() >= size_t(kCellCount))
+      for (int r = 0; r < s.y.count; ++r)
+        for (int c = 0; c < s.x.count; ++c) busiest = std::max(busiest, times[cellIndex(c, r)]);
     for (int i = 0; i < l.visRows; ++i)
       for (int j = 0; j < l.visCols; ++j) {
         const int c = shownToDataCol(j), r = shownToDataRow(i);
         const QRectF rc = cellRectF(j, i);
         const uint16_t mark = t.cellMarks[r * kCellStride + c];
+        if (busiest > 0) {
+          const double share = times[cellIndex(c, r)] / busiest;
+          if (share > 0)
+            p.fillRect(rc.adjusted(1, 1, -1, -1),
+                       QColor(255, 140, 0, 30 + static_cast<int>(150 * share)));
+        }
         if (pattern && (mark & kMarkSelected)) {
           p.fillRect(rc.adjusted(1, 1, -1, -1), dots);
           p.setPen(Qt::white);
@@ -483,6 +496,25 @@ void MapEditor::paintEditor(QPainter& p) {
     p.drawLine(xc, r.top() + 4, xc, r.bottom() - 4);
   }
   (void)a;
+}
+
+void MapEditor::setCellTimes(int sheet, std::vector<double> seconds) {
+  if (sheet < 0 || sheet >= kMaxSheets) return;
+  if (m_times.size() < size_t(kMaxSheets)) m_times.resize(size_t(kMaxSheets));
+  seconds.resize(seconds.empty() ? 0 : size_t(kCellCount), 0.0);
+  m_times[size_t(sheet)] = std::move(seconds);
+  if (m_timeShading) markDirty(), update();
+}
+
+const std::vector<double>& MapEditor::cellTimes(int sheet) const {
+  static const std::vector<double> none;
+  return sheet >= 0 && size_t(sheet) < m_times.size() ? m_times[size_t(sheet)] : none;
+}
+
+void MapEditor::setTimeShading(bool on) {
+  if (on == m_timeShading) return;
+  m_timeShading = on;
+  refresh();
 }
 
 }  // namespace q3

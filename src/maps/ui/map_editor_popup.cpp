@@ -185,6 +185,15 @@ QMenu* MapEditor::buildPopupMenu(QPoint pos) {
     }
     menu->addSeparator();
   }
+  if (on && !cellTimes(m_model.current()).empty() && m_view == 1) {
+    // The time the engine spent in each cell, as shading.
+    item(
+        "MenuTimeShading",
+        mls("###Shade cells by time spent##Zellen nach Verweilzeit schattieren##Stínovat buňky "
+            "podle strávené doby"),
+        [this] { setTimeShading(!m_timeShading); }, m_timeShading ? 1 : 0);
+    menu->addSeparator();
+  }
   if (on) {
     // 8. The views.
     const int views = viewAvailable(1) + viewAvailable(2) + viewAvailable(4);

@@ -12,10 +12,13 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPointer>
+#include <array>
+#include <memory>
 #include <vector>
 
 #include "maps/map_defs.h"
 #include "maps/ui/map_editor.h"
+#include "monitor/hit_map.h"
 #include "params/address_map.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/window_features.h"
@@ -127,6 +130,43 @@ class MapsFeature : public QObject, public q3::Feature {
       t->timerEntry();
     }
     markBaseAdvance(rpm);
+    countTimeSpent();
+  }
+
+  // The time the engine spends in each cell of the advance maps, from the
+  // monitor values of the connected unit or of a recording played back
+  // (which fills the same buffer), counted at every tick for the time since
+  // the last one. The counts start anew when a map's breakpoints change.
+  void countTimeSpent() {
+    MapEditor* t = tab(q3::kOwnerAdvance);
+    if (!t) return;
+    const int32_t now = m_ctx.clock.tmr();
+    const int32_t step = m_lastCount >= 0 ? now - m_lastCount : 0;
+    m_lastCount = now;
+    const q3::ParamImage& img = m_ctx.params.image();
+    const bool settingsChanged = !m_spent[0] || img != m_spentImage;
+    m_spentImage = img;
+    for (int map = 0; map < 2; ++map) {
+      auto& counter = m_spent[size_t(map)];
+      if (settingsChanged) {
+        q3::HitMapCounter fresh(img, map);
+        if (!counter || counter->hits().rpm != fresh.hits().rpm ||
+            counter->hits().load != fresh.hits().load)
+          counter = std::make_unique<q3::HitMapCounter>(std::move(fresh));
+      }
+      if (step > 0 && step <= int32_t(q3::kHitMapMaxStepMs))
+        counter->add(m_ctx.params.monitor().data(), step / 1000.0);
+    }
+    // The editor's cells follow every half second.
+    if (++m_spentTicks % 10 != 0) return;
+    for (int map = 0; map < 2; ++map) {
+      const q3::HitMap& h = m_spent[size_t(map)]->hits();
+      if (h.total <= 0) continue;
+      std::vector<double> cells(size_t(q3::kCellCount), 0.0);
+      for (int r = 0; r < h.rows(); ++r)
+        for (int c = 0; c < h.columns(); ++c) cells[q3::cellIndex(c, r)] = h.at(r, c);
+      t->setCellTimes(map, std::move(cells));
+    }
   }
 
   void advance(int k) {
@@ -221,6 +261,10 @@ class MapsFeature : public QObject, public q3::Feature {
   bool m_baseGreen = false;
   bool m_baseKnown = false;
   q3::Event<>::Subscription m_allShown;
+  std::array<std::unique_ptr<q3::HitMapCounter>, 2> m_spent;
+  q3::ParamImage m_spentImage;
+  int32_t m_lastCount = -1;
+  int m_spentTicks = 0;
 };
 
 }  // namespace

@@ -15,5 +15,6 @@ std::vector<std::unique_ptr<q3::Feature>> makeWindowFeatures(WindowContext& ctx)
   list.push_back(makeHelpFeature(ctx));
   list.push_back(makeUpdateFeature(ctx));
   list.push_back(makePrintFeature(ctx));
+  list.push_back(makeCompareFeature(ctx));
   return list;
 }

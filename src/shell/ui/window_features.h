@@ -10,15 +10,16 @@
 
 struct WindowContext;
 
-std::unique_ptr<q3::Feature> makeParamsFeature(WindowContext& ctx);  // params_feature.cpp
-std::unique_ptr<q3::Feature> makeLinkFeature(WindowContext& ctx);    // link_feature.cpp
-std::unique_ptr<q3::Feature> makeMapsFeature(WindowContext& ctx);    // maps_feature.cpp
-std::unique_ptr<q3::Feature> makeFilesFeature(WindowContext& ctx);   // files_feature.cpp
-std::unique_ptr<q3::Feature> makePickupFeature(WindowContext& ctx);  // pickup_feature.cpp
-std::unique_ptr<q3::Feature> makeHelpFeature(WindowContext& ctx);    // help_feature.cpp
-std::unique_ptr<q3::Feature> makeUpdateFeature(WindowContext& ctx);  // update_feature.cpp
-std::unique_ptr<q3::Feature> makePrintFeature(WindowContext& ctx);   // print_feature.cpp
-std::unique_ptr<q3::Feature> makePagesFeature(WindowContext& ctx);   // pages_feature.cpp
+std::unique_ptr<q3::Feature> makeParamsFeature(WindowContext& ctx);   // params_feature.cpp
+std::unique_ptr<q3::Feature> makeLinkFeature(WindowContext& ctx);     // link_feature.cpp
+std::unique_ptr<q3::Feature> makeMapsFeature(WindowContext& ctx);     // maps_feature.cpp
+std::unique_ptr<q3::Feature> makeFilesFeature(WindowContext& ctx);    // files_feature.cpp
+std::unique_ptr<q3::Feature> makePickupFeature(WindowContext& ctx);   // pickup_feature.cpp
+std::unique_ptr<q3::Feature> makeHelpFeature(WindowContext& ctx);     // help_feature.cpp
+std::unique_ptr<q3::Feature> makeUpdateFeature(WindowContext& ctx);   // update_feature.cpp
+std::unique_ptr<q3::Feature> makePrintFeature(WindowContext& ctx);    // print_feature.cpp
+std::unique_ptr<q3::Feature> makePagesFeature(WindowContext& ctx);    // pages_feature.cpp
+std::unique_ptr<q3::Feature> makeCompareFeature(WindowContext& ctx);  // compare_feature.cpp
 // monitor_feature.cpp
 std::unique_ptr<q3::Feature> makeMonitorFeature(WindowContext& ctx);
 
