@@ -101,7 +101,7 @@ void BM_ConnectToCheckingOk(benchmark::State& state) {
     }
     q3::ParamModel model;
     q3::AppClock clock;
-    q3::LinkSession session(model, clock, nullptr);
+    q3::LinkSession session(model, clock, q3::dialogs(), nullptr);
     Outcome slot2(session);
     sim.clearLog();
     const auto t0 = std::chrono::steady_clock::now();
@@ -126,7 +126,7 @@ void BM_ProgramAllUntilOk(benchmark::State& state) {
   Sim sim;
   q3::ParamModel model;
   q3::AppClock clock;
-  q3::LinkSession session(model, clock, nullptr);
+  q3::LinkSession session(model, clock, q3::dialogs(), nullptr);
   Outcome slot2(session);
   if (sim.pid < 0 || !session.useDevice(sim.device) ||
       !session.runUntil([&] { return slot2.checkingOk && session.supervisor().bikePreset() >= 0; },

@@ -48,7 +48,7 @@ void BM_ParseIgnText(benchmark::State& state) {
   q3::ParamModel model;
   q3::IgnFileState st;
   for (auto _ : state) {
-    q3::IgnReadResult r = q3::readIgn(text, model, st, {false, false});
+    q3::IgnReadResult r = q3::readIgn(text, model, st, {nullptr, false});
     benchmark::DoNotOptimize(r);
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
@@ -60,7 +60,7 @@ void BM_OpenIgnFile(benchmark::State& state) {
   const std::string path = scratch("q3_bench_open.ign");
   q3::writeIgnText(path, q3::renderIgn(q3::defaultImageForBike(20), q3::IgnWriteInfo{}));
   q3::ParamModel model;
-  q3::IgnDocument doc(model);
+  q3::IgnDocument doc(model, q3::dialogs());
   for (auto _ : state) {
     auto r = doc.load(path, -1);
     benchmark::DoNotOptimize(r);

@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   }
   q3::ParamModel model;
   q3::AppClock clock;
-  q3::LinkSession session(model, clock, nullptr);
+  q3::LinkSession session(model, clock, q3::dialogs(), nullptr);
   std::map<std::string, int> counts;  // "read: ok" -> n
   std::vector<q3::OperationResult> pending;
   auto sub = session.events().result.subscribe([&](const q3::OperationResult& r) {

@@ -17,8 +17,8 @@ namespace q3 {
 namespace {
 
 // The open-error message; a failed write adds its cause on a line of its own.
-void openErrorMessage(const std::string& cause = {}) {
-  dialogs().message(
+void openErrorMessage(UserDialogs& dialogs, const std::string& cause = {}) {
+  dialogs.message(
       "QUELIN3",
       cause.empty() ? ml(kMsgOpenFileError) : std::string(ml(kMsgOpenFileError)) + "\n" + cause,
       DialogKind::Error);
@@ -39,11 +39,12 @@ std::string baseName(const std::string& path) {
 
 // The holes and problems a load found, in one message: the window shows a
 // box, the command-line tool prints it on stderr.
-void showWarnings(const std::string& path, const std::vector<IgnWarning>& warnings) {
+void showWarnings(UserDialogs& dialogs, const std::string& path,
+                  const std::vector<IgnWarning>& warnings) {
   if (warnings.empty()) return;
   std::string text = path + ":";
   for (const IgnWarning& w : warnings) text += "\n" + ignWarningText(w);
-  dialogs().message("QUELIN3", text, DialogKind::Warning);
+  dialogs.message("QUELIN3", text, DialogKind::Warning);
 }
 
 }  // namespace
@@ -79,7 +80,7 @@ IgnDocument::LoadResult IgnDocument::load(const std::string& path, int page) {
   if (FILE* f = std::fopen(path.c_str(), "rb")) {
     std::fclose(f);
   } else {
-    openErrorMessage();
+    openErrorMessage(m_dialogs);
     m_history.remove(path);
     call(m_hooks.historyChanged);
     return LoadResult::OpenError;
@@ -90,15 +91,15 @@ IgnDocument::LoadResult IgnDocument::load(const std::string& path, int page) {
   IgnWarning problem;
   if (!readIgnFileText(path, text, &problem)) {  // too large: nothing at all
     m_warnings.push_back(problem);
-    showWarnings(path, m_warnings);
+    showWarnings(m_dialogs, path, m_warnings);
     return LoadResult::NotAccepted;
   }
 
-  IgnReadResult first = readIgn(text, m_model, m_state, {false, m_testMode});
+  IgnReadResult first = readIgn(text, m_model, m_state, {nullptr, m_testMode});
   if (first.sawBike) m_model.applyDefaults(page);
-  IgnReadResult second = readIgn(text, m_model, m_state, {true, m_testMode});
+  IgnReadResult second = readIgn(text, m_model, m_state, {&m_dialogs, m_testMode});
   m_warnings = second.warnings;
-  showWarnings(path, m_warnings);
+  showWarnings(m_dialogs, path, m_warnings);
 
   m_model.sanitize();
   m_model.takeImageAsSaved();
@@ -124,7 +125,7 @@ bool IgnDocument::writeImage(const std::string& path) {
   {
     PendingFile probe(path);
     if (!probe.isOpen()) {
-      openErrorMessage(probe.failure().message);
+      openErrorMessage(m_dialogs, probe.failure().message);
       return false;
     }
   }
@@ -134,7 +135,7 @@ bool IgnDocument::writeImage(const std::string& path) {
   call(m_hooks.refreshPages);
   std::string why;
   if (!writeIgnText(path, renderIgn(m_model.image(), writeInfo()), &why)) {
-    openErrorMessage(why);
+    openErrorMessage(m_dialogs, why);
     return false;
   }
   m_model.takeImageAsSaved();

@@ -11,6 +11,7 @@
 #include "files/ign_reader.h"
 #include "files/ign_writer.h"
 #include "params/param_model.h"
+#include "text/user_dialogs.h"
 
 namespace q3 {
 
@@ -49,7 +50,8 @@ class IgnDocument {
  public:
   enum class LoadResult { OpenError, NotAccepted, Loaded };
 
-  explicit IgnDocument(ParamModel& model) : m_model(model) {}
+  // dialogs: where open errors, format notes and load warnings are told.
+  IgnDocument(ParamModel& model, UserDialogs& dialogs) : m_model(model), m_dialogs(dialogs) {}
 
   IgnDocumentHooks& hooks() { return m_hooks; }
   void setTestMode(bool on) { m_testMode = on; }
@@ -94,6 +96,7 @@ class IgnDocument {
   }
 
   ParamModel& m_model;
+  UserDialogs& m_dialogs;
   IgnDocumentHooks m_hooks;
   IgnFileState m_state;
   IgnHistory m_history;

@@ -95,8 +95,8 @@ const std::vector<std::string>& ignCurrentKeywords() {
   return list;
 }
 
-void showMessage(const char* mtext) {
-  dialogs().message("QUELIN3", ml(mtext), DialogKind::Warning);
+void showMessage(UserDialogs* to, const char* mtext) {
+  if (to) to->message("QUELIN3", ml(mtext), DialogKind::Warning);
 }
 
 class Reader {
@@ -169,7 +169,7 @@ bool Reader::prepare(int key) {
   if (key == KORVELAN_KEY) return true;
   bool accepted = m_st.kind != 0 && (m_st.family == 2 || (m_st.kind == 3 && m_opt.testMode));
   if (!accepted) {
-    if (m_opt.showMessages) showMessage(kMsgUnmatchedVersion);
+    showMessage(m_opt.messages, kMsgUnmatchedVersion);
     return false;
   }
   m_model.setPageMask(-1);
@@ -177,8 +177,7 @@ bool Reader::prepare(int key) {
   m_model.applyBikePreset();
   m_img.setByte(513, 0);
   m_img.setByte(197, 0);
-  if (m_opt.showMessages)
-    showMessage(m_st.family == 2 ? kMsgOlderVersion : kMsgCrossTransformation);
+  showMessage(m_opt.messages, m_st.family == 2 ? kMsgOlderVersion : kMsgCrossTransformation);
   m_model.applyPowerOutputDefaults();
   for (int i : {512, 174, 175, 177, 178, 179, 413}) m_img.setByte(i, 0);
   if (key <= 48) {

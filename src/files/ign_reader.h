@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "params/param_model.h"
+#include "text/user_dialogs.h"
 
 namespace q3 {
 
@@ -54,8 +55,10 @@ struct IgnReadResult {
 std::optional<IgnWarning> ignEncodingProblem(std::string_view text);
 
 struct IgnReadOptions {
-  bool showMessages = false;  // second pass of an open: messages about the format
-  bool testMode = false;      // cross transformation of other families allowed
+  // Second pass of an open: where messages about the format are told;
+  // none: nothing is told.
+  UserDialogs* messages = nullptr;
+  bool testMode = false;  // cross transformation of other families allowed
 };
 
 // Reads text into model.image(). The model supplies the defaults that older

@@ -155,7 +155,8 @@ ParamImage defaultImageForBike(int bike) {
   return m.image();
 }
 
-int saveAllNew(const std::string& dir, const IgnWriteInfo& info, std::string (*nameOf)(int bike)) {
+int saveAllNew(const std::string& dir, const IgnWriteInfo& info, UserDialogs& dialogs,
+               std::string (*nameOf)(int bike)) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   int written = 0;
@@ -165,14 +166,14 @@ int saveAllNew(const std::string& dir, const IgnWriteInfo& info, std::string (*n
     if (writeIgnText(path, renderIgn(defaultImageForBike(bike), info), &why))
       ++written;
     else
-      dialogs().message("QUELIN3", std::string(ml(kMsgOpenFileError)) + "\n" + why,
-                        DialogKind::Error);
+      dialogs.message("QUELIN3", std::string(ml(kMsgOpenFileError)) + "\n" + why,
+                      DialogKind::Error);
   }
   return written;
 }
 
-bool compareAll(const std::string& newDir, const std::string& oldDir,
-                const std::string& reportPath) {
+bool compareAll(const std::string& newDir, const std::string& oldDir, const std::string& reportPath,
+                UserDialogs& dialogs) {
   std::string rep;
   for (int bike = 0; bike < kServiceBikes; ++bike) {
     const char* text = bikeListText(bike);
@@ -205,7 +206,7 @@ bool compareAll(const std::string& newDir, const std::string& oldDir,
     }
   }
   if (!writeFileSafely(reportPath, rep).ok) return false;
-  dialogs().message("QUELIN3", "Results in file \"" + reportPath + "\"", DialogKind::Information);
+  dialogs.message("QUELIN3", "Results in file \"" + reportPath + "\"", DialogKind::Information);
   return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "files/ign_writer.h"
 #include "params/param_image.h"
+#include "text/user_dialogs.h"
 
 namespace q3 {
 
@@ -39,12 +40,13 @@ ParamImage defaultImageForBike(int bike);
 // A file that cannot be written shows the open-error message; the batch goes
 // on. Returns the number of files written. nameOf gives the file name of a
 // bike (the shipped default folder uses archiveBikeFileName).
-int saveAllNew(const std::string& dir, const IgnWriteInfo& info,
+int saveAllNew(const std::string& dir, const IgnWriteInfo& info, UserDialogs& dialogs,
                std::string (*nameOf)(int bike) = &bikeFileNameOf);
 
 // Compares "<oldDir>/<name>.ign" with "<newDir>/<name>.ign" for every bike and
-// writes the report to reportPath. False when the report cannot be created.
-bool compareAll(const std::string& newDir, const std::string& oldDir,
-                const std::string& reportPath);
+// writes the report to reportPath, then tells where it is. False when the
+// report cannot be created.
+bool compareAll(const std::string& newDir, const std::string& oldDir, const std::string& reportPath,
+                UserDialogs& dialogs);
 
 }  // namespace q3

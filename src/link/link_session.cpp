@@ -29,13 +29,13 @@ LinkPace& wallClockPace() {
   return pace;
 }
 
-LinkSession::LinkSession(ParamModel& model, AppClock& clock, StatusSink* status,
-                         const StartOptions& options, const LinkSetup& setup)
+LinkSession::LinkSession(ParamModel& model, AppClock& clock, UserDialogs& dialogs,
+                         StatusSink* status, const StartOptions& options, const LinkSetup& setup)
     : m_clock(clock),
       m_pace(setup.pace ? *setup.pace : wallClockPace()),
       m_threads(setup.threads),
       m_com(std::make_unique<ProtocolEngine>(clock, setup.threads)),
-      m_sup(std::make_unique<ConnectionSupervisor>(*m_com, model, clock)) {
+      m_sup(std::make_unique<ConnectionSupervisor>(*m_com, model, clock, dialogs)) {
   if (!setup.threads) m_com->setThreadless(true);
   if (setup.devices) m_com->setDeviceFactory(setup.devices);
   if (setup.ports) m_com->numbering().setLister(setup.ports);

@@ -20,6 +20,7 @@
 #include "link/protocol_engine.h"
 #include "link/serial_device.h"
 #include "link/supervisor.h"
+#include "text/user_dialogs.h"
 
 namespace q3 {
 
@@ -63,11 +64,12 @@ struct PortState {
 
 class LinkSession {
  public:
-  // status: the status slots the view writes to (nullptr: no view); options:
+  // dialogs: where the supervisor tells and asks the user; status: the
+  // status slots the view writes to (nullptr: no view); options:
   // the program's start options (extra devices, the data folder's ports.ini).
   // setup: where the ports come from and how the session is run (the
   // defaults are the program's).
-  LinkSession(ParamModel& model, AppClock& clock, StatusSink* status,
+  LinkSession(ParamModel& model, AppClock& clock, UserDialogs& dialogs, StatusSink* status,
               const StartOptions& options = {}, const LinkSetup& setup = {});
   ~LinkSession();
   LinkSession(const LinkSession&) = delete;

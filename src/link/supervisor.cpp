@@ -37,8 +37,8 @@ AddressRange quarterRange(int q) {
 }
 
 ConnectionSupervisor::ConnectionSupervisor(ProtocolEngine& com, ParamModel& model,
-                                           const AppClock& clock)
-    : m_com(com), m_model(model), m_clock(clock) {}
+                                           const AppClock& clock, UserDialogs& dialogs)
+    : m_com(com), m_model(model), m_clock(clock), m_dialogs(dialogs) {}
 
 const ConnectionSupervisor::StepRow* ConnectionSupervisor::row(int32_t step) {
   return static_cast<const StepRow*>(supervisorStepRow(step));
@@ -482,7 +482,7 @@ bool ConnectionSupervisor::identVersionOk() {
                                                     : NamedText::UnmatchedVersion),
                 kProgramKeyMajor, kProgramKeyMinor, major, minor);
   debugLog("%s", text);
-  dialogs().message(namedText(NamedText::Warning), text, DialogKind::Warning);
+  m_dialogs.message(namedText(NamedText::Warning), text, DialogKind::Warning);
   return false;
 }
 
@@ -680,12 +680,12 @@ void ConnectionSupervisor::requestVerify() {
 
 bool ConnectionSupervisor::requestProgram(bool all) {
   if (m_host.newInstallation && m_host.newInstallation()) {
-    dialogs().message(namedText(NamedText::Attention), namedText(NamedText::NewInstallationNotice),
+    m_dialogs.message(namedText(NamedText::Attention), namedText(NamedText::NewInstallationNotice),
                       DialogKind::Error);
     return false;
   }
   if (m_bikePreset != -1 && m_bikePreset != m_model.image().byte(170)) {
-    Answer a = dialogs().ask(namedText(NamedText::Warning),
+    Answer a = m_dialogs.ask(namedText(NamedText::Warning),
                              namedText(NamedText::DifferentBikeQuestion), false);
     if (a != Answer::Ok && a != Answer::Yes) return false;
   }

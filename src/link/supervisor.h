@@ -17,6 +17,7 @@
 #include "base/app_clock.h"
 #include "link/link_events.h"
 #include "link/unit_texts.h"
+#include "text/user_dialogs.h"
 
 namespace q3 {
 
@@ -86,7 +87,10 @@ struct SupervisorHost {
 
 class ConnectionSupervisor {
  public:
-  ConnectionSupervisor(ProtocolEngine& com, ParamModel& model, const AppClock& clock);
+  // dialogs: where the version warning, the first-run notice and the
+  // other-bike question go.
+  ConnectionSupervisor(ProtocolEngine& com, ParamModel& model, const AppClock& clock,
+                       UserDialogs& dialogs);
 
   void setHost(SupervisorHost h) { m_host = std::move(h); }
   LinkEvents& events() { return m_events; }
@@ -156,6 +160,7 @@ class ConnectionSupervisor {
   ProtocolEngine& m_com;
   ParamModel& m_model;
   const AppClock& m_clock;
+  UserDialogs& m_dialogs;
   SupervisorHost m_host;
   LinkEvents m_events;
 

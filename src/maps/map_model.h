@@ -168,8 +168,10 @@ class MapModel {
   // Interpolated values of the selection into out (1500 cells, or the
   // breakpoint array); false when not interpolation-ready.
   bool interpolationPreview(std::vector<int32_t>* out, int* kind) const;
-  bool insertColumn(int b);
-  bool insertRow(int b);
+  // Insert before breakpoint b; false when nothing changed. At the axis's
+  // largest count, refusal (when given) gets the message for the user.
+  bool insertColumn(int b, std::string* refusal = nullptr);
+  bool insertRow(int b, std::string* refusal = nullptr);
   bool deleteColumn(int b);
   bool deleteRow(int b);
   void deleteSelectedColumns();
@@ -206,7 +208,7 @@ class MapModel {
  private:
   int kindOfSelection() const;
   void commitNow();
-  bool insertAt(bool columns, int b);
+  bool insertAt(bool columns, int b, std::string* refusal);
   bool deleteAt(bool columns, int b);
 
   int m_options;

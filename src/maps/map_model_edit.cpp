@@ -284,26 +284,25 @@ bool MapModel::interpolate() {
 // ---------------------------------------------------------------------------
 // Insert and delete of columns and rows
 
-bool MapModel::insertColumn(int b) { return insertAt(true, b); }
-bool MapModel::insertRow(int b) { return insertAt(false, b); }
+bool MapModel::insertColumn(int b, std::string* refusal) { return insertAt(true, b, refusal); }
+bool MapModel::insertRow(int b, std::string* refusal) { return insertAt(false, b, refusal); }
 bool MapModel::deleteColumn(int b) { return deleteAt(true, b); }
 bool MapModel::deleteRow(int b) { return deleteAt(false, b); }
 
-bool MapModel::insertAt(bool columns, int b) {
+bool MapModel::insertAt(bool columns, int b, std::string* refusal) {
   MapSheet& s = cur();
   SheetAxis& a = columns ? s.x : s.y;
   SheetAxis& o = columns ? s.y : s.x;
   if (!s.enabled || !a.resizable) return false;
   if (a.count >= a.maxCount) {
-    dialogs().message(
-        "QUELIN3",
-        ml(columns ? "###Column count is on maximum !\nDelete some first...##Spaltenanzahl ist auf "
-                     "maximal !\nLöschen einige erste...##Dosaženo maximálního počtu sloupců "
-                     "!\nNejprve nějaký vymažte..."
-                   : "###Row count is on maximum !\nDelete some first...##Zeilenanzahl ist auf "
-                     "maximal !\nLöschen einige erste...##Dosaženo maximálního počtu řádků "
-                     "!\nNejprve nějaký vymažte..."),
-        DialogKind::Warning);
+    if (refusal)
+      *refusal = ml(
+          columns ? "###Column count is on maximum !\nDelete some first...##Spaltenanzahl ist auf "
+                    "maximal !\nLöschen einige erste...##Dosaženo maximálního počtu sloupců "
+                    "!\nNejprve nějaký vymažte..."
+                  : "###Row count is on maximum !\nDelete some first...##Zeilenanzahl ist auf "
+                    "maximal !\nLöschen einige erste...##Dosaženo maximálního počtu řádků "
+                    "!\nNejprve nějaký vymažte...");
     return false;
   }
   if (b < 0 || b > a.count) return false;

@@ -8,16 +8,16 @@
 namespace q3 {
 
 namespace {
-void report(const char* text, const std::string& detail) {
-  dialogs().message("Error", std::string(text) + detail, DialogKind::Error);
+void report(UserDialogs& dialogs, const char* text, const std::string& detail) {
+  dialogs.message("Error", std::string(text) + detail, DialogKind::Error);
 }
 }  // namespace
 
-int checkAddressMap(const AddressLayout& l) {
+int checkAddressMap(UserDialogs& dialogs, const AddressLayout& l) {
   int shown = 0;
   auto rule = [&](int excess, const char* text) {
     if (excess > 0) {
-      report(text, std::to_string(excess));
+      report(dialogs, text, std::to_string(excess));
       ++shown;
     }
   };
@@ -25,7 +25,7 @@ int checkAddressMap(const AddressLayout& l) {
   // of 0 (the two share a byte) breaks the rule as well.
   auto below = [&](int high, int first, const char* text) {
     if (high >= first) {
-      report(text, std::to_string(high - first));
+      report(dialogs, text, std::to_string(high - first));
       ++shown;
     }
   };
@@ -37,12 +37,12 @@ int checkAddressMap(const AddressLayout& l) {
   rule(l.monbEnd - l.imageLen, "Software error: Enum Monb to long - ");
   for (int w : l.bitWidths) {
     if (w > 8) {
-      report("Software error: More then 8 bits in bitfield - ", std::to_string(w));
+      report(dialogs, "Software error: More then 8 bits in bitfield - ", std::to_string(w));
       ++shown;
     }
   }
   if (l.imageLen > l.comMaxBuf) {
-    report("Software error: RS_LEN_EXE>COMMAXBUF - ",
+    report(dialogs, "Software error: RS_LEN_EXE>COMMAXBUF - ",
            std::to_string(l.imageLen) + ">" + std::to_string(l.comMaxBuf));
     ++shown;
   }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "params/param_image.h"
+#include "text/user_dialogs.h"
 
 namespace q3 {
 
@@ -255,7 +256,7 @@ struct AddressLayout {
 };
 
 // Evaluates the seven rules; each broken rule shows an error box through
-// q3::dialogs() and start-up goes on. Returns the number of messages shown.
-int checkAddressMap(const AddressLayout& layout = AddressLayout{});
+// dialogs and start-up goes on. Returns the number of messages shown.
+int checkAddressMap(UserDialogs& dialogs, const AddressLayout& layout = AddressLayout{});
 
 }  // namespace q3

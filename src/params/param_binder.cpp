@@ -88,7 +88,8 @@ void storeBinding(const Binding& b, ParamImage& img) {
   }
 }
 
-ParamBinder::ParamBinder(ParamModel& model, PageHost& host) : m_model(model), m_host(host) {}
+ParamBinder::ParamBinder(ParamModel& model, PageHost& host, UserDialogs& dialogs)
+    : m_model(model), m_host(host), m_dialogs(dialogs) {}
 
 void ParamBinder::editLostFocus(const void* edit, bool visible) {
   if (!suppressed() && visible) notify(edit, NotifyKind::AtOnce);
@@ -188,7 +189,7 @@ void ParamBinder::resetHistory() { m_model.resetHistory(m_host.activePage()); }
 
 bool ParamBinder::newDocument(bool activePageOnly) {
   const int page = activePageOnly ? m_host.activePage() : -1;
-  if (dialogs().ask(ml(kConfirmTitle), ml(kAskDefaults), true) != Answer::Yes) return false;
+  if (m_dialogs.ask(ml(kConfirmTitle), ml(kAskDefaults), true) != Answer::Yes) return false;
   m_model.applyDefaults(page);
   {
     Suppress s(*this);
@@ -204,7 +205,7 @@ Answer ParamBinder::chooseBike(int bike, int pickupSystem) {
   const int previous = img.byte(ImageByte::Bike);
   img.setByte(ImageByte::Bike, bike);
   const Answer a =
-      bike == 255 ? Answer::No : dialogs().ask(ml(kConfirmTitle), ml(kAskDefaults), true);
+      bike == 255 ? Answer::No : m_dialogs.ask(ml(kConfirmTitle), ml(kAskDefaults), true);
   if (a != Answer::Yes && a != Answer::No) {
     img.setByte(ImageByte::Bike, previous);
     Suppress s(*this);

@@ -81,7 +81,8 @@ inline constexpr int kSpinApplyDelayTicks = 5;
 
 class ParamBinder {
  public:
-  ParamBinder(ParamModel& model, PageHost& host);
+  // dialogs: where the defaults question is asked.
+  ParamBinder(ParamModel& model, PageHost& host, UserDialogs& dialogs);
 
   ParamModel& model() { return m_model; }
 
@@ -139,6 +140,7 @@ class ParamBinder {
 
   ParamModel& m_model;
   PageHost& m_host;
+  UserDialogs& m_dialogs;
   int m_suppress = 0;
   const void* m_pending = nullptr;
   NotifyKind m_pendingKind = NotifyKind::AtOnce;

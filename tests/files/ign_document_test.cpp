@@ -22,8 +22,8 @@ class IgnDoc : public q3test::ScratchDir {
     doc.hooks().clearNewInstal = [this] { newInstalCleared = true; };
   }
   ParamModel model;
-  IgnDocument doc{model};
   q3test::MessageRecorder messages;
+  IgnDocument doc{model, messages};
   std::string caption;
   int commits = 0;
   bool newInstalCleared = false;
@@ -185,10 +185,10 @@ TEST_F(ServiceReport, CompareAllReportsOnlyRealDifferences) {
   q3test::MessageRecorder messages;
   IgnWriteInfo info;
   info.exeDate = "Jan  1 2026";
-  ASSERT_EQ(saveAllNew(path("old"), info), kServiceBikes);
+  ASSERT_EQ(saveAllNew(path("old"), info, messages), kServiceBikes);
   info.exeDate = "Feb  2 2026";  // differs only in the build line
-  ASSERT_EQ(saveAllNew(path("new"), info), kServiceBikes);
-  ASSERT_TRUE(compareAll(path("new"), path("old"), path("report.txt")));
+  ASSERT_EQ(saveAllNew(path("new"), info, messages), kServiceBikes);
+  ASSERT_TRUE(compareAll(path("new"), path("old"), path("report.txt"), messages));
   std::string report = readAll(path("report.txt"));
   EXPECT_EQ(report.find("....line"), std::string::npos);
   const std::string separator = std::string(54, '-') + "   ";
@@ -206,7 +206,7 @@ TEST_F(ServiceReport, CompareAllReportsOnlyRealDifferences) {
   text.replace(p, 21, "BASE_ADV          12 ");
   writeAll(file, text);
   std::filesystem::remove(path("old/Honda CBR 7P.ign"));
-  ASSERT_TRUE(compareAll(path("new"), path("old"), path("report.txt")));
+  ASSERT_TRUE(compareAll(path("new"), path("old"), path("report.txt"), messages));
   report = readAll(path("report.txt"));
   EXPECT_NE(report.find("------------------------------------------------------   Yamaha R6\n"
                         "....line:17\n                   0  \n"

@@ -41,7 +41,7 @@ TEST_F(IgnFileSafetyTest, SaveUnderKillsAndFullDiskKeepsTheOldFile) {
 TEST_F(IgnFileSafetyTest, DocumentSaveThatFailsShowsTheCause) {
   q3test::MessageRecorder messages;
   q3::ParamModel model;
-  q3::IgnDocument doc(model);
+  q3::IgnDocument doc(model, messages);
   EXPECT_FALSE(doc.save(path("no/such/folder/x.ign")));
   ASSERT_EQ(messages.texts.size(), 1u);
   EXPECT_NE(messages.texts[0].find("Open file error!"), std::string::npos);
@@ -113,7 +113,7 @@ TEST_F(IgnFileSafetyTest, LoadWarningsNameWhatIsMissingOrUnreadable) {
     writeAll(path("f.ign"), c.bytes);
     q3test::MessageRecorder messages;
     q3::ParamModel model;
-    q3::IgnDocument doc(model);
+    q3::IgnDocument doc(model, messages);
     const auto result = doc.load(path("f.ign"), -1);
     EXPECT_EQ(result == q3::IgnDocument::LoadResult::Loaded, c.accepted);
     std::vector<q3::IgnWarningKind> kinds;

@@ -160,7 +160,7 @@ TEST_F(IgnFiles, EveryBikesDefaultsSurviveWriteAndOpen) {
 
     ParamModel model;
     model.image().clear();
-    IgnDocument doc(model);
+    IgnDocument doc(model, q3::dialogs());
     ASSERT_EQ(doc.load(file, -1), IgnDocument::LoadResult::Loaded);
     ParamImage expected = original;
     // Bike 22 has no entry in the bike list; a file naming it loads as 255.

@@ -24,7 +24,7 @@ struct Reading {
   Reading(const std::string& text, bool testMode = false) {
     for (int i = 0; i < kImageSize; ++i) model.image().setByte(i, kFill);
     before = model.image();
-    result = readIgn(text, model, state, {true, testMode});
+    result = readIgn(text, model, state, {&messages, testMode});
   }
   int b(int i) const { return model.image().byte(i); }
   int w(int i) const { return model.image().word(i); }

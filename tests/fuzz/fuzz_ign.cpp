@@ -27,9 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (bool testMode : {false, true}) {
     q3::ParamModel model;
     q3::IgnFileState state;
-    q3::IgnReadResult first = q3::readIgn(text, model, state, {false, testMode});
+    q3::IgnReadResult first = q3::readIgn(text, model, state, {nullptr, testMode});
     if (first.sawBike) model.applyDefaults(-1);
-    q3::readIgn(text, model, state, {true, testMode});
+    q3::readIgn(text, model, state, {&quiet, testMode});
     model.sanitize();
     (void)q3::renderIgn(model.image(), q3::IgnWriteInfo{});
   }

@@ -357,7 +357,7 @@ TEST(PortNumbering, ExtraDevicesAndPortsIniFromTheStartOptions) {
   o.dataDir = dir.path().toStdString() + "/data";
   AppClock clock;
   ParamModel model;
-  LinkSession session(model, clock, nullptr, o);
+  LinkSession session(model, clock, q3::dialogs(), nullptr, o);
   EXPECT_EQ(session.com().numbering().storePath(), o.dataDir + "/ports.ini");
   std::vector<std::string> paths;
   ASSERT_TRUE(session.com().numbering().scan(paths));

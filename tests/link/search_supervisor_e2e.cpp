@@ -65,7 +65,8 @@ class E2eLink : public ::testing::Test {
     device = sim.start(args);
     ASSERT_EQ(device, linkPath());
     if (session) return;
-    session = std::make_unique<LinkSession>(model, clock, &status, StartOptions::fromEnvironment());
+    session = std::make_unique<LinkSession>(model, clock, q3::dialogs(), &status,
+                                            StartOptions::fromEnvironment());
     onResult = session->events().result.subscribe([this](const OperationResult& r) {
       if (r.operation != Operation::Monitor) results.push_back(r);
     });

@@ -65,7 +65,8 @@ class VirtualSession : public ::testing::Test {
     if (session) return;
     StartOptions options;
     options.dataDir = dir.path().toStdString();
-    session = std::make_unique<LinkSession>(model, clock, &status, options, bench.setup());
+    session =
+        std::make_unique<LinkSession>(model, clock, q3::dialogs(), &status, options, bench.setup());
     onResult = session->events().result.subscribe([this](const OperationResult& r) {
       if (r.operation != Operation::Monitor) results.push_back(r);
     });

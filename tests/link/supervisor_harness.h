@@ -167,7 +167,7 @@ struct DialogRecord : q3::UserDialogs {
 class LinkHarness {
  public:
   explicit LinkHarness(const std::vector<std::string>& devices = {"/dev/fake0"})
-      : com(clock, false), sup(com, model, clock), view(sup, &status) {
+      : com(clock, false), sup(com, model, clock, dialogs), view(sup, &status) {
     m_prevDialogs = q3::setDialogs(&dialogs);
     for (const auto& d : devices) {
       auto line = lines.add(d);

@@ -152,6 +152,7 @@ TEST(MapEditorClipboard, CopyAndPasteThroughTheClipboard) {
   EXPECT_EQ(p.img.byte(ImageByte::Advance2 + 5 * 15 + 6), 97);
   // A sheet of eight rows: the dimension message, as an error.
   RecordingDialogs rec;
+  p.tab->setDialogs(&rec);
   std::string eight = t.sheet;
   eight.replace(eight.find("SizeY:\t10"), 9, "SizeY:\t8");
   eight.erase(eight.rfind('\n'));

@@ -440,7 +440,8 @@ TEST(PickupEndToEnd, SpeedAgreesSoonAndPauseStopsTheStream) {
   ParamModel model;
   AppCore core;
   core.setInitialised(true);
-  LinkSession session(model, core.clock(), nullptr, q3::StartOptions::fromEnvironment());
+  LinkSession session(model, core.clock(), q3::dialogs(), nullptr,
+                      q3::StartOptions::fromEnvironment());
   ASSERT_TRUE(session.useDevice(device));
   PickupMonitor pickup({[&] { return &session; }, "", nullptr});
   SupervisorHost host;

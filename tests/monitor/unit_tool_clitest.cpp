@@ -118,7 +118,7 @@ TEST_F(UnitTool, AHeldOperatingPointSpendsItsTimeInItsCell) {
 
 TEST_F(UnitTool, DiffUnitComparesAFileWithTheUnitByName) {
   startSim({});
-  q3::IgnDocument doc(model);
+  q3::IgnDocument doc(model, q3::dialogs());
   model.image().setByte(ImageByte::Limiter, 115);
   ASSERT_TRUE(doc.save(path("mine.ign")));
   const Result r = tool({"diff", "--unit", "--names", qpath("mine.ign"), "--device", device});

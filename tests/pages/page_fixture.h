@@ -90,7 +90,7 @@ class PageFixture : public ::testing::Test {
   q3::UserDialogs* previous = nullptr;
   q3::ParamModel model;
   q3::HookedPageHost host;
-  q3::ParamBinder binder{model, host};
+  q3::ParamBinder binder{model, host, dialogs};
   QWidget sheet;
   std::unique_ptr<Page> page;
 };

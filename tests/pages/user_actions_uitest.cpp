@@ -84,7 +84,7 @@ class UserActionTest : public ::testing::Test {
   q3::UserDialogs* previous = nullptr;
   q3::ParamModel model;
   q3::HookedPageHost host;
-  q3::ParamBinder binder{model, host};
+  q3::ParamBinder binder{model, host, dialogs};
   QWidget sheets[q3::kPageCount];
   std::unique_ptr<q3::pages::Page> pages[q3::kPageCount];
   q3::pages::SensorsPage* sensors = nullptr;

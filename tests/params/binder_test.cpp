@@ -64,7 +64,7 @@ class FakePages : public PageHost {
 };
 
 struct BinderFixture : ::testing::Test {
-  BinderFixture() : binder(model, host) {
+  BinderFixture() : binder(model, host, dialogs) {
     host.image = &model.image();
     host.binder = &binder;
     model.image().setByte(ImageByte::Bike, 20);
@@ -91,6 +91,7 @@ struct BinderFixture : ::testing::Test {
     binder.upDownClick(&limiter);
   }
 
+  q3test::ScriptedDialogs dialogs;  // the binder's questions
   ParamModel model;
   FakePages host;
   ParamBinder binder;
@@ -312,7 +313,7 @@ TEST_F(BinderFixture, ApplySanitisesAndShowsTheResult) {
 }
 
 TEST_F(BinderFixture, NewDocumentAsksAndAppliesOnlyOnYes) {
-  q3test::ScriptedDialogs d;
+  q3test::ScriptedDialogs& d = dialogs;
   int resets = 0;
   binder.documentReset = [&] { ++resets; };
   model.image().setByte(ImageByte::Limiter, 150);
@@ -341,7 +342,7 @@ TEST_F(BinderFixture, NewDocumentAsksAndAppliesOnlyOnYes) {
 }
 
 TEST_F(BinderFixture, ChoosingABike) {
-  q3test::ScriptedDialogs d;
+  q3test::ScriptedDialogs& d = dialogs;
   model.image().setByte(ImageByte::Limiter, 150);
   struct Case {
     const char* what;

@@ -171,7 +171,7 @@ TEST(MonitorBuffer, ReceivedBlockIsStoredOneIndexUp) {
 
 TEST(AddressMap, NoRuleFiresWithThisLayout) {
   q3test::ScriptedDialogs d;
-  EXPECT_EQ(checkAddressMap(), 0);
+  EXPECT_EQ(checkAddressMap(d), 0);
   EXPECT_TRUE(d.messages.empty());
 }
 
@@ -201,7 +201,7 @@ TEST(AddressMap, EachBrokenRuleShowsItsMessage) {
     q3test::ScriptedDialogs d;
     AddressLayout l;
     c.breakIt(l);
-    EXPECT_EQ(checkAddressMap(l), 1);
+    EXPECT_EQ(checkAddressMap(d, l), 1);
     ASSERT_EQ(d.messages.size(), 1u);
     EXPECT_NE(d.messages[0].find(c.text), std::string::npos) << d.messages[0];
   }

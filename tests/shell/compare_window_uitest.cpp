@@ -55,7 +55,7 @@ class CompareWindowTest : public ::testing::Test {
   std::string save(const q3::ParamImage& b) {
     q3::ParamModel m;
     m.image() = b;
-    q3::IgnDocument doc(m);
+    q3::IgnDocument doc(m, form->context().dialogs);
     const std::string path = (dir / "other.ign").string();
     EXPECT_TRUE(doc.save(path));
     return path;

@@ -211,7 +211,7 @@ TEST_F(HelpWindowTest, PrintPdfOfAFileShowsItsMaps) {
     for (int row = 0; row < 10; ++row)
       for (int col = 0; col < 15; ++col)
         img.setByte(q3::ImageByte::Advance + 15 * row + col, 100 + 7 + 2 * col);
-    ASSERT_TRUE(q3::IgnDocument(w.params()).save(ign.toStdString()));
+    ASSERT_TRUE(q3::IgnDocument(w.params(), w.context().dialogs).save(ign.toStdString()));
   }
   const char* bin = std::getenv("Q3_BINARY_DIR");
   ASSERT_NE(bin, nullptr);

@@ -52,7 +52,7 @@ int openInto(q3::ParamModel& model, const std::string& path, bool testMode) {
   model.applyDefaults(-1);
   model.sanitize();
   model.resetHistory(0);
-  q3::IgnDocument doc(model);
+  q3::IgnDocument doc(model, q3::dialogs());
   doc.setTestMode(testMode);
   doc.load(path, -1);
   return doc.fileState().key;
@@ -81,7 +81,7 @@ int runConvert(const std::vector<std::string>& args) {
     std::fprintf(stderr, "quelin3-tool convert: \"%s\" was not accepted\n", o.files[0].c_str());
     return 1;
   }
-  q3::IgnDocument doc(model);
+  q3::IgnDocument doc(model, q3::dialogs());
   if (!doc.save(o.files[1])) return 1;
   std::fprintf(stderr, "key %i -> %i\n", key, q3::KORVELAN_KEY);
   return 0;
@@ -208,7 +208,7 @@ int applyIgn(const std::string& path, q3::ParamModel& model) {
 
 int runSaveAllNew(const std::vector<std::string>& args) {
   std::string dir = args.empty() ? "new_ign" : args[0];
-  int n = q3::saveAllNew(dir, q3::IgnWriteInfo{});
+  int n = q3::saveAllNew(dir, q3::IgnWriteInfo{}, q3::dialogs());
   std::fprintf(stderr, "%i of %i files written to %s\n", n, q3::kServiceBikes, dir.c_str());
   return n == q3::kServiceBikes ? 0 : 1;
 }
@@ -217,7 +217,7 @@ int runCompareAll(const std::vector<std::string>& args) {
   std::string now = args.size() > 0 ? args[0] : "new_ign";
   std::string old = args.size() > 1 ? args[1] : "new_ign_old";
   std::string report = args.size() > 2 ? args[2] : now + "/compare_all_new.txt";
-  return q3::compareAll(now, old, report) ? 0 : 1;
+  return q3::compareAll(now, old, report, q3::dialogs()) ? 0 : 1;
 }
 
 const DefaultsOptionRegistrar kIgnOption({"--ign", "FILE.ign",

@@ -46,7 +46,7 @@ using q3cli::parse;
 using q3cli::Run;
 
 bool loadFile(Run& r, const std::string& path) {
-  q3::IgnDocument doc(r.model);
+  q3::IgnDocument doc(r.model, r.dialogs);
   if (doc.load(path, -1) != q3::IgnDocument::LoadResult::Loaded) {
     std::fprintf(stderr, "quelin3-tool: cannot load %s\n", path.c_str());
     return false;
@@ -106,7 +106,7 @@ int cmdRead(const std::vector<std::string>& args) {
   const auto& res = end.result;
   if (end.end != q3::AttemptsEnd::Result || !res || res->operation != Operation::Read || !res->ok())
     return r.printEnd("read", end, 1);
-  q3::IgnDocument doc(r.model);
+  q3::IgnDocument doc(r.model, r.dialogs);
   // The file names the unit's program on its VERSIONS line.
   doc.hooks().writeInfo = [&r] {
     return q3::ignWriteInfo(r.sup().texts(), r.model.monitor(), r.sup().connected());

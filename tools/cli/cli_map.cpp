@@ -181,7 +181,7 @@ int runImport(const std::vector<std::string>& args) {
                  m->name);
     return 1;
   }
-  q3::IgnDocument doc(o.params);
+  q3::IgnDocument doc(o.params, q3::dialogs());
   if (!doc.save(outPath)) return 1;
   return 0;
 }

@@ -80,7 +80,8 @@ int cmdPickup(const std::vector<std::string>& args) {
   }
   q3::ParamModel model;
   q3::AppClock clock;
-  q3::LinkSession session(model, clock, nullptr, q3cli::startOptions(), q3cli::linkSetup());
+  q3::LinkSession session(model, clock, q3::dialogs(), nullptr, q3cli::startOptions(),
+                          q3cli::linkSetup());
   if (!o.device.empty()) {
     if (!session.useDevice(o.device)) {
       std::fprintf(stderr, "quelin3-tool: %s is not a serial device\n", o.device.c_str());

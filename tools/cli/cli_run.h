@@ -100,7 +100,7 @@ struct Run {
   ConsoleStatus status;
   ConsoleDialogs dialogs;
   q3::AppClock clock;
-  LinkSession session{model, clock, &status, q3cli::startOptions(), q3cli::linkSetup()};
+  LinkSession session{model, clock, dialogs, &status, q3cli::startOptions(), q3cli::linkSetup()};
   q3::UserDialogs* previous = nullptr;
   Options opt;
   bool deviceMissing = false;  // --device names nothing

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   q3::setLanguage(0);
   const std::string dir = argv[1];
   // Names that fit the archive of default files, which takes this folder in.
-  const int n = q3::saveAllNew(dir, q3::IgnWriteInfo{}, &q3::archiveBikeFileName);
+  const int n = q3::saveAllNew(dir, q3::IgnWriteInfo{}, q3::dialogs(), &q3::archiveBikeFileName);
   if (n != q3::kServiceBikes) {
     std::fprintf(stderr, "%s: only %i of %i files written\n", argv[0], n, q3::kServiceBikes);
     return 1;

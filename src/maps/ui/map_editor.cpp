@@ -42,6 +42,10 @@ MapEditor::MapEditor(int ownerId, int width, int height, int options, QWidget* p
 
 MapEditor::~MapEditor() { --g_instances; }
 
+void MapEditor::tell(const std::string& text, DialogKind kind) {
+  if (m_dialogs) m_dialogs->message("QUELIN3", text, kind);
+}
+
 void MapEditor::refresh() {
   computeLayout();
   markDirty();

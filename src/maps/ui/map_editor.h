@@ -18,6 +18,7 @@
 #include "maps/map_model.h"
 #include "maps/map_paste.h"
 #include "maps/ui/map_graph_view.h"
+#include "text/user_dialogs.h"
 
 class QMenu;
 
@@ -44,6 +45,8 @@ class MapEditor : public QWidget {
  public:
   // width/height 0 give 500 x 200.
   MapEditor(int ownerId, int width, int height, int options, QWidget* parent = nullptr);
+  // Where a refused paste or insert is told; without one nothing is told.
+  void setDialogs(UserDialogs* dialogs) { m_dialogs = dialogs; }
   ~MapEditor() override;
 
   MapModel& model() { return m_model; }
@@ -165,6 +168,9 @@ class MapEditor : public QWidget {
   void leaveEvent(QEvent* e) override;
 
  private:
+  // Tells the user text in a box titled "QUELIN3" (when there are dialogs).
+  void tell(const std::string& text, DialogKind kind);
+  UserDialogs* m_dialogs = nullptr;
   struct Layout {
     int top = 10;
     int labelW = 65, gapW = 15;

@@ -186,7 +186,14 @@ void MapEditor::layoutButtons() {
          {},
          "+",
          kHintAddColumn,
-         [this] { runCommand([this] { return m_model.insertColumn(m_model.cur().x.count); }); }});
+         [this] {
+           runCommand([this] {
+             std::string why;
+             const bool done = m_model.insertColumn(m_model.cur().x.count, &why);
+             if (!why.empty()) tell(why, DialogKind::Warning);
+             return done;
+           });
+         }});
     add({"RemoveColumn",
          QRect(x, l.top + 17, 15, 15),
          0x10 | (s.x.count <= s.x.minCount ? 0x80 : 0),

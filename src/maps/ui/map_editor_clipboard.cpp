@@ -117,7 +117,7 @@ PasteResult MapEditor::paste() {
     const QByteArray data = md->text().toUtf8();
     r = pastePlain(m_model, std::string_view(data.constData(), static_cast<size_t>(data.size())));
   }
-  if (r.status == PasteStatus::Refused) dialogs().message("QUELIN3", r.message, DialogKind::Error);
+  if (r.status == PasteStatus::Refused) tell(r.message, DialogKind::Error);
   refresh();
   return r;
 }
@@ -134,7 +134,7 @@ PasteResult MapEditor::importCsv(const QString& path) {
   const QByteArray data = f.read(static_cast<qint64>(kPasteLimit));
   const PasteResult r =
       q3::importCsv(m_model, std::string_view(data.constData(), static_cast<size_t>(data.size())));
-  if (r.status == PasteStatus::Refused) dialogs().message("QUELIN3", r.message, DialogKind::Error);
+  if (r.status == PasteStatus::Refused) tell(r.message, DialogKind::Error);
   refresh();
   return r;
 }

@@ -101,11 +101,18 @@ QMenu* MapEditor::buildPopupMenu(QPoint pos) {
           s.x.count);
       if (rowHere)
         item("MenuInsertRow", mls("###Insert row here##Einfügen einer Zeile##Vložit řádek (zde)"),
-             [this, row] { m_model.insertRow(row); });
+             [this, row] {
+               std::string why;
+               m_model.insertRow(row, &why);
+               if (!why.empty()) tell(why, DialogKind::Warning);
+             });
       if (columnHere)
         item("MenuInsertColumn",
-             mls("###Insert column here##Einfügen hier Spalte##Vložit sloupec (zde)"),
-             [this, col] { m_model.insertColumn(col); });
+             mls("###Insert column here##Einfügen hier Spalte##Vložit sloupec (zde)"), [this, col] {
+               std::string why;
+               m_model.insertColumn(col, &why);
+               if (!why.empty()) tell(why, DialogKind::Warning);
+             });
     }
     // 5. Delete the wholly selected rows or columns, but not all of them.
     for (bool columns : {false, true}) {

@@ -60,7 +60,8 @@ class CompareFeature : public QObject, public q3::Feature {
   void open(bool withUnit) {
     if (!m_window) {
       m_window = new CompareWindow(
-          m_ctx.params, QString::fromStdString(q3::BackupStore(m_w.paths().dataDir).root()), &m_w);
+          m_ctx.params, QString::fromStdString(q3::BackupStore(m_w.paths().dataDir).root()),
+          m_ctx.dialogs, &m_w);
       m_window->applyChange = [this](const std::function<void(q3::ParamImage&)>& change) {
         take(change);
       };

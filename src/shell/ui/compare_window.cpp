@@ -57,8 +57,13 @@ constexpr int kIndexRole = Qt::UserRole + 1;
 
 }  // namespace
 
-CompareWindow::CompareWindow(const q3::ParamModel& model, QString backups, QWidget* parent)
-    : QDialog(parent), m_model(model), m_current(model.image()), m_backups(std::move(backups)) {
+CompareWindow::CompareWindow(const q3::ParamModel& model, QString backups, q3::UserDialogs& dialogs,
+                             QWidget* parent)
+    : QDialog(parent),
+      m_model(model),
+      m_dialogs(dialogs),
+      m_current(model.image()),
+      m_backups(std::move(backups)) {
   setObjectName("FormCompare");
   auto* v = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
@@ -163,10 +168,10 @@ void CompareWindow::setCompared(const q3::ParamImage& b, const QString& name) {
 bool CompareWindow::compareWithFile(const QString& path) {
   q3::ParamModel file;
   file.image() = m_current;
-  q3::IgnDocument doc(file);
+  q3::IgnDocument doc(file, m_dialogs);
   if (doc.load(path.toStdString(), -1) != q3::IgnDocument::LoadResult::Loaded) {
-    q3::dialogs().message(q3::ml(kTitle), q3::ml(kCannotRead) + (" " + path.toStdString()),
-                          q3::DialogKind::Warning);
+    m_dialogs.message(q3::ml(kTitle), q3::ml(kCannotRead) + (" " + path.toStdString()),
+                      q3::DialogKind::Warning);
     return false;
   }
   file.sanitize();
@@ -177,8 +182,8 @@ bool CompareWindow::compareWithFile(const QString& path) {
 bool CompareWindow::compareWithBackup(const QString& path) {
   q3::ParamModel kept;
   if (!q3::BackupStore::load(path.toStdString(), kept)) {
-    q3::dialogs().message(q3::ml(kTitle), q3::ml(kCannotRead) + (" " + path.toStdString()),
-                          q3::DialogKind::Warning);
+    m_dialogs.message(q3::ml(kTitle), q3::ml(kCannotRead) + (" " + path.toStdString()),
+                      q3::DialogKind::Warning);
     return false;
   }
   setCompared(kept.image(), QFileInfo(path).fileName());
@@ -187,7 +192,7 @@ bool CompareWindow::compareWithBackup(const QString& path) {
 
 bool CompareWindow::compareWithUnit() {
   if (!m_model.unitImageValid()) {
-    q3::dialogs().message(q3::ml(kTitle), q3::ml(kNoUnit), q3::DialogKind::Warning);
+    m_dialogs.message(q3::ml(kTitle), q3::ml(kNoUnit), q3::DialogKind::Warning);
     return false;
   }
   setCompared(m_model.unitImage(), tr8(kUnit));

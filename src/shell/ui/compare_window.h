@@ -13,6 +13,7 @@
 
 #include "maps/settings_compare.h"
 #include "params/param_image.h"
+#include "text/user_dialogs.h"
 
 class QLabel;
 class QPushButton;
@@ -31,7 +32,9 @@ class CompareWindow : public QDialog {
  public:
   // model: the window's settings (read again whenever they change) and the
   // unit's as last read; backups: the folder of the unit backups.
-  CompareWindow(const q3::ParamModel& model, QString backups, QWidget* parent = nullptr);
+  // dialogs: where a source that cannot be read is told.
+  CompareWindow(const q3::ParamModel& model, QString backups, q3::UserDialogs& dialogs,
+                QWidget* parent = nullptr);
 
   // The settings compared with, and what they are (the unit, a file's name).
   void setCompared(const q3::ParamImage& b, const QString& name);
@@ -66,6 +69,7 @@ class CompareWindow : public QDialog {
   QTreeWidgetItem* selectedItem() const;
 
   const q3::ParamModel& m_model;
+  q3::UserDialogs& m_dialogs;
   const q3::ParamImage& m_current;
   QString m_backups;
   q3::ParamImage m_b, m_lastA;

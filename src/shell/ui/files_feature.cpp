@@ -34,7 +34,7 @@ std::u16string wide(const std::string& s) { return QString::fromStdString(s).toS
 class FilesFeature : public QObject, public q3::Feature {
  public:
   explicit FilesFeature(WindowContext& ctx)
-      : m_ctx(ctx), m_w(&ctx.window), m_binder(ctx.binder), m_doc(ctx.params) {
+      : m_ctx(ctx), m_w(&ctx.window), m_binder(ctx.binder), m_doc(ctx.params, ctx.dialogs) {
     wireDocument();
     bindCommands();
     m_w->installEventFilter(this);
@@ -248,11 +248,12 @@ class FilesFeature : public QObject, public q3::Feature {
       }
     }
     onAction("MenuSaveAllNew", [this] {
-      q3::saveAllNew("new_ign", q3::IgnWriteInfo{});
+      q3::saveAllNew("new_ign", q3::IgnWriteInfo{}, m_ctx.dialogs);
       m_ctx.showActivePage();
     });
-    onAction("MenuCompareAll",
-             [] { q3::compareAll("new_ign", "new_ign_old", "new_ign/compare_all_new.txt"); });
+    onAction("MenuCompareAll", [this] {
+      q3::compareAll("new_ign", "new_ign_old", "new_ign/compare_all_new.txt", m_ctx.dialogs);
+    });
   }
 
   WindowContext& m_ctx;

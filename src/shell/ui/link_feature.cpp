@@ -122,8 +122,8 @@ class LinkFeature : public QObject, public q3::Feature {
   q3::ConnectionSupervisor& sup() { return m_session->supervisor(); }
 
   void create() {
-    m_session = std::make_unique<q3::LinkSession>(m_ctx.params, m_ctx.clock, &m_ctx.status,
-                                                  m_ctx.window.startOptions());
+    m_session = std::make_unique<q3::LinkSession>(m_ctx.params, m_ctx.clock, m_ctx.dialogs,
+                                                  &m_ctx.status, m_ctx.window.startOptions());
     m_ctx.link = m_session.get();
     sup().setHost(supervisorHost());
     m_session->statusView()->setBar(progressBar());

@@ -54,7 +54,7 @@ int printPdf(const q3::StartOptions& options, QStringList args) {
     // (without a display the stand-in screen would squeeze it).
     w.resize(1000, 720);
     if (!file.isEmpty()) {
-      q3::IgnDocument doc(w.params());
+      q3::IgnDocument doc(w.params(), console);
       if (doc.load(file.toStdString(), -1) != q3::IgnDocument::LoadResult::Loaded) {
         std::fprintf(stderr, "quelin3: cannot load %s\n", file.toLocal8Bit().constData());
         rc = 1;

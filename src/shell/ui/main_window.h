@@ -174,12 +174,12 @@ class MainWindow : public QMainWindow, private q3::StatusSlotView {
   q3::ParamModel m_params;
   q3::ParamImage& m_image = m_params.image();
   q3::HookedPageHost m_pageHost;
-  q3::ParamBinder m_binder{m_params, m_pageHost};
+  q3::InstalledDialogs m_dialogs;
+  q3::ParamBinder m_binder{m_params, m_pageHost, m_dialogs};
   q3::StartOptions m_options;
   q3::AppPaths m_paths;  // decided once, before any feature is made
   q3::KeyFile m_keyFile;
   q3::ServiceMode m_service;
-  q3::InstalledDialogs m_dialogs;
   WindowEvents m_events;
   WindowContext m_ctx{*this,           m_params,       m_binder,  m_pageHost, m_settings,
                       m_core.status(), m_core.clock(), m_dialogs, m_events};

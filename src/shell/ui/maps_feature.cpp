@@ -57,6 +57,7 @@ class MapsFeature : public QObject, public q3::Feature {
       if (!page) continue;
       const q3::MapControlSetup setup = q3::mapControlSetup(p.owner);
       auto* tab = new MapEditor(p.owner, setup.width, setup.height, setup.options, page);
+      tab->setDialogs(&m_ctx.dialogs);
       tab->setObjectName(QString::fromLatin1(p.name));
       q3::defineMap(tab->model());
       tab->model().setOwnerNotify([this](q3::MapModel& m) { committed(m); });

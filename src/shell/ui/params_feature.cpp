@@ -54,7 +54,7 @@ class ParamsFeature : public QObject, public q3::Feature {
         m_ctx.showActivePage();
         break;
       case StartupStep::CheckAddressMap:
-        q3::checkAddressMap();
+        q3::checkAddressMap(m_ctx.dialogs);
         break;
       case StartupStep::ResetConnection:
         // Resetting the connection leaves no valid unit image: slot 4 is cleared.
