@@ -291,6 +291,16 @@ TEST_F(MainFormTest, ServiceModeShowsServiceMenuAndTakesTestPort) {
   EXPECT_EQ(w.settings().comPort, 7);
 }
 
+// A port number the port table cannot hold starts the window on automatic
+// selection instead of crashing it.
+TEST_F(MainFormTest, APortNumberOutOfRangeInTheSettingsIsIgnored) {
+  writeSettings("ComPort=5000\nComPortAuto=999\n");
+  MainWindow& w = start();
+  EXPECT_EQ(w.settings().comPort, 0);
+  for (int i = 0; i < 20; ++i) w.core().tick();
+  EXPECT_TRUE(w.isVisible());
+}
+
 TEST_F(MainFormTest, LanguageRoundTripLeavesNoGermanCaption) {
   MainWindow& w = start();
   w.MenuGermanClick();
